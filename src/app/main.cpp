@@ -1,0 +1,33 @@
+#include "shell/apppath.h"
+#include "shell/inifile.h"
+#include "shell/language.h"
+#include "shell/languagedialog.h"
+#include "shell/settings.h"
+#include "shell/wizardcontext.h"
+#include "shell/wizardwindow.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QIcon>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    app.setWindowIcon(QIcon(QStringLiteral(":/pictures/logo-icon.svg")));
+
+    const QString appPath = AppPathFrom(app.arguments(), QCoreApplication::applicationDirPath());
+    // The per-user store is named after the executable.
+    Settings settings(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
+    IniFile ini(appPath + QStringLiteral("Ostrand.INI"));
+    Language language;
+    WizardState state;
+    DeviceRecords records;
+    WizardContext context{settings, ini, language, state, records, appPath};
+
+    if (!LoadLanguageAtStartup(context))
+        return 0; // no language chosen: the program cannot show anything
+
+    Ostrand_Wizard wizard(context);
+    wizard.show();
+    return app.exec();
+}

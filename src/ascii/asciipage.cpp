@@ -1,0 +1,147 @@
+#include "asciipage.h"
+
+#include "shell/infobox.h"
+#include "shell/pagecontrols.h"
+#include "shell/pageflow.h"
+#include "shell/resultlabel.h"
+#include "shell/wizardhost.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+AsciiPage::AsciiPage(WizardHost& host, QWidget* parent)
+    : WizardPage(page::MBusAscii, host, parent)
+{
+    Text_Info = AddInfo(page::MBusAscii, Body());
+    Text_Info->SetMaximumAutoHeight(3 * fontMetrics().lineSpacing() + 6);
+    Body()->addLayout(BuildItem());
+    Body()->addLayout(BuildStationAndFiles());
+    Body()->addStretch(1);
+    Body()->addLayout(BuildResultRow());
+}
+
+QLayout* AsciiPage::BuildItem()
+{
+    lblMBusAsciiTagName = Named(new QLabel(this), QStringLiteral("lblMBusAsciiTagName"));
+    cboMBusAsciiTagName = Named(new QComboBox(this), QStringLiteral("cboMBusAsciiTagName"));
+    cboMBusAsciiTagName->setEditable(true);
+    // A typed name is read, not added to the list: the list is what the item
+    // files hold.
+    cboMBusAsciiTagName->setInsertPolicy(QComboBox::NoInsert);
+    cboMBusAsciiTagName->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cboMBusAsciiTagName->setMinimumContentsLength(16);
+    lblMBusAsciiValue = Named(new QLabel(this), QStringLiteral("lblMBusAsciiValue"));
+    txtMBusAsciiValue = Named(new QLineEdit(this), QStringLiteral("txtMBusAsciiValue"));
+    lblMBusAsciiProtocol = Named(new QLabel(this), QStringLiteral("lblMBusAsciiProtocol"));
+    cboMBusAsciiProtocol = Named(new QComboBox(this), QStringLiteral("cboMBusAsciiProtocol"));
+    Command_MBusAscii_MeterFeature_Read =
+        Named(new QPushButton(this), QStringLiteral("Command_MBusAscii_MeterFeature_Read"));
+    Command_MBusAscii_MeterFeature_Write =
+        Named(new QPushButton(this), QStringLiteral("Command_MBusAscii_MeterFeature_Write"));
+    lblMBusAsciiTagName->setBuddy(cboMBusAsciiTagName);
+    lblMBusAsciiValue->setBuddy(txtMBusAsciiValue);
+    lblMBusAsciiProtocol->setBuddy(cboMBusAsciiProtocol);
+
+    auto* grid = new QGridLayout;
+    grid->setVerticalSpacing(4);
+    grid->addWidget(lblMBusAsciiTagName, 0, 0);
+    grid->addWidget(cboMBusAsciiTagName, 0, 1, 1, 2);
+    grid->addWidget(Command_MBusAscii_MeterFeature_Read, 0, 3);
+    grid->addWidget(lblMBusAsciiValue, 1, 0);
+    grid->addWidget(txtMBusAsciiValue, 1, 1, 1, 2);
+    grid->addWidget(Command_MBusAscii_MeterFeature_Write, 1, 3);
+    grid->addWidget(lblMBusAsciiProtocol, 2, 0);
+    grid->addWidget(cboMBusAsciiProtocol, 2, 1);
+    grid->setColumnStretch(2, 1);
+    return grid;
+}
+
+QLayout* AsciiPage::BuildStationAndFiles()
+{
+    fraMBusAsciiMultidrop = Named(new QGroupBox(this), QStringLiteral("fraMBusAsciiMultidrop"));
+    lblMBusAsciiStationID = Named(new QLabel(fraMBusAsciiMultidrop), QStringLiteral("lblMBusAsciiStationID"));
+    txtMBusAsciiStationID = Named(new QLineEdit(fraMBusAsciiMultidrop), QStringLiteral("txtMBusAsciiStationID"));
+    FitWidthToDigits(txtMBusAsciiStationID, 2);
+    lblMBusAsciiStationID->setBuddy(txtMBusAsciiStationID);
+    auto* station = new QHBoxLayout(fraMBusAsciiMultidrop);
+    station->addWidget(lblMBusAsciiStationID);
+    station->addWidget(txtMBusAsciiStationID);
+
+    fraMBusAsciiFileFormat = Named(new QGroupBox(this), QStringLiteral("fraMBusAsciiFileFormat"));
+    m_FileFormats = new QButtonGroup(this);
+    auto* files = new QGridLayout(fraMBusAsciiFileFormat);
+    files->setVerticalSpacing(2);
+    for (int i = 0; i < static_cast<int>(optMBusAsciiFileFormat.size()); ++i) {
+        auto* option = new QRadioButton(fraMBusAsciiFileFormat);
+        option->setObjectName(ElementName(QStringLiteral("optMBusAsciiFileFormat"), i));
+        m_FileFormats->addButton(option, i);
+        files->addWidget(option, i, 0);
+        optMBusAsciiFileFormat[static_cast<size_t>(i)] = option;
+    }
+    cmdMBusAsciiGetFile = Named(new QPushButton(fraMBusAsciiFileFormat), QStringLiteral("cmdMBusAsciiGetFile"));
+    cmdMBusAsciiSaveFile = Named(new QPushButton(fraMBusAsciiFileFormat), QStringLiteral("cmdMBusAsciiSaveFile"));
+    files->addWidget(cmdMBusAsciiGetFile, 0, 2);
+    files->addWidget(cmdMBusAsciiSaveFile, 1, 2);
+    files->setColumnStretch(1, 1);
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(fraMBusAsciiMultidrop, 0, Qt::AlignTop);
+    row->addWidget(fraMBusAsciiFileFormat, 1);
+    return row;
+}
+
+QLayout* AsciiPage::BuildResultRow()
+{
+    lblMBusAsciiResultText = Named(new ResultLabel(this), QStringLiteral("lblMBusAsciiResultText"));
+    Command_MBusAscii_MeterFeature_Debug =
+        Named(new QPushButton(this), QStringLiteral("Command_MBusAscii_MeterFeature_Debug"));
+    auto* row = new QHBoxLayout;
+    row->addWidget(lblMBusAsciiResultText, 1);
+    row->addWidget(Command_MBusAscii_MeterFeature_Debug, 0, Qt::AlignBottom);
+    return row;
+}
+
+void AsciiPage::Startup()
+{
+    SetTexts();
+    cboMBusAsciiProtocol->clear();
+    cboMBusAsciiProtocol->addItems({QStringLiteral("0 - Standard"), QStringLiteral("1 - Standard incl. crc")});
+    cboMBusAsciiProtocol->setCurrentIndex(0);
+    txtMBusAsciiStationID->setText(QStringLiteral("0"));
+    optMBusAsciiFileFormat[0]->setChecked(true);
+}
+
+void AsciiPage::SetTexts()
+{
+    HeaderLabel()->setText(GetLanguageText(1100));
+    Text_Info->SetText(GetLanguageText(1115));
+    lblMBusAsciiTagName->setText(GetLanguageText(1101));
+    cboMBusAsciiTagName->setToolTip(GetLanguageText(1116));
+    lblMBusAsciiProtocol->setText(GetLanguageText(1102));
+    fraMBusAsciiMultidrop->setTitle(GetLanguageText(1103));
+    lblMBusAsciiStationID->setText(GetLanguageText(1104));
+    lblMBusAsciiValue->setText(GetLanguageText(1105));
+    fraMBusAsciiFileFormat->setTitle(GetLanguageText(1106));
+    for (int i = 0; i < static_cast<int>(optMBusAsciiFileFormat.size()); ++i)
+        optMBusAsciiFileFormat[static_cast<size_t>(i)]->setText(GetLanguageText(1107 + i));
+    Command_MBusAscii_MeterFeature_Read->setText(GetLanguageText(1110));
+    Command_MBusAscii_MeterFeature_Write->setText(GetLanguageText(1111));
+    cmdMBusAsciiGetFile->setText(GetLanguageText(1112));
+    cmdMBusAsciiSaveFile->setText(GetLanguageText(1113));
+    Command_MBusAscii_MeterFeature_Debug->setText(GetLanguageText(1114));
+}
+
+void AsciiPage::Prepare(bool back, bool forward)
+{
+    WizardPage::Prepare(back, forward);
+    lblMBusAsciiResultText->ShowResult(GetLanguageText(364), ResultKind::Success);
+    Host().SetNextEnabled(false);
+}

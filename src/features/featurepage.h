@@ -1,0 +1,70 @@
+#pragma once
+
+#include "shell/wizardpage.h"
+
+#include <array>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// Page 60: one M-Bus operation on one meter behind the gateway. The user
+// picks the operation, the meter (by primary or secondary address) and the
+// operation's options, and runs it with Apply.
+class FeaturePage : public WizardPage {
+    Q_OBJECT
+public:
+    static constexpr int kFeatureCount = 6;
+
+    explicit FeaturePage(WizardHost& host, QWidget* parent = nullptr);
+
+    void Startup() override;
+    void Prepare(bool back, bool forward) override;
+
+    // The checked operation, 0 to 5.
+    int SelectedFeature() const;
+
+    InfoBox* Text_Info = nullptr; // element 60
+
+    QGroupBox* Frame_MeterFeature_Function = nullptr;
+    std::array<QRadioButton*, kFeatureCount> Option_SelectMeterFeature{};
+    QButtonGroup* m_FeatureOptions = nullptr; // ids are the element indexes
+    QCheckBox* Check_MeterFeature_AlwaysInit = nullptr;
+    QCheckBox* Check_MeterFeature_AlwaysApp = nullptr;
+
+    QGroupBox* Frame_MeterFeature_Meter = nullptr;
+    // 0: primary or secondary address (over element 0 of either field),
+    // 1: new primary address, 2: new bus speed, 3-5: manufacturer, version,
+    // medium of the secondary address.
+    std::array<QLabel*, 6> Label_MeterFeature{};
+    // 0: the meter's primary address, 1: its new primary address.
+    std::array<QLineEdit*, 2> Text_MeterFeature_Address{};
+    // Identification number, manufacturer, version, medium.
+    std::array<QLineEdit*, 4> Text_MeterFeature_Sec_Address{};
+    QCheckBox* Check_MeterFeature_UseSecondaryAddress = nullptr;
+    QCheckBox* Check_MeterFeature_TestAndDiagnostics = nullptr;
+
+    QComboBox* Combo_MeterFeature_LineSpeed = nullptr;
+    QLabel* Label_MeterFeature_AppReset = nullptr;
+    QComboBox* Combo_MeterFeature_AppReset = nullptr;
+
+    QPushButton* Command_MeterFeature_Apply = nullptr;
+    QPushButton* Command_MeterFeature_Search = nullptr;
+    QPushButton* Command_MeterFeature_Debug = nullptr;
+
+private:
+    QLayout* BuildFunctionColumn();
+    QLayout* BuildMeterColumn();
+    QGroupBox* BuildMeterFrame();
+    QLayout* BuildOperationSettings();
+    QLayout* BuildButtonRow();
+    void SetTexts();
+    void FillAppResetList();
+    // The header and the Apply caption name the checked operation.
+    void ShowFeatureCaptions();
+};

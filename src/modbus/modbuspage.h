@@ -1,0 +1,71 @@
+#pragma once
+
+#include "shell/wizardpage.h"
+
+#include <array>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTableWidget;
+class ResultLabel;
+
+// Page 70: reads registers from a Modbus slave behind the gateway and shows
+// up to six of them as typed values.
+class ModbusPage : public WizardPage {
+    Q_OBJECT
+public:
+    static constexpr int kValueRows = 6;
+    template <typename Widget>
+    using Rows = std::array<Widget*, kValueRows>;
+
+    explicit ModbusPage(WizardHost& host, QWidget* parent = nullptr);
+
+    void Startup() override;
+    void Prepare(bool back, bool forward) override;
+
+    // The request.
+    QLabel* lblModbusProtocol = nullptr;
+    std::array<QRadioButton*, 2> optModBusRtuTcp{}; // RTU, TCP
+    QButtonGroup* m_Framing = nullptr;               // ids are the element indexes
+    QLabel* lblModbusSlaveAddress = nullptr;
+    QLineEdit* txtModbusSlaveAddress = nullptr;
+    QLabel* lblModbusFunction = nullptr;
+    QComboBox* cboModbusFunction = nullptr;
+    QLabel* lblModbusFirstRegister = nullptr;
+    QLineEdit* txtModbusFirstRegister = nullptr;
+    QLabel* lblModbusNoOfRegisters = nullptr;
+    QLineEdit* txtModbusNoOfRegisters = nullptr;
+    QCheckBox* ChkModbusAutoRegister = nullptr;
+
+    // The value rows, one row of the table each.
+    QTableWidget* grdModbusValues = nullptr;
+    Rows<QLineEdit> txtModbusRegister{};
+    Rows<QComboBox> cboModbusDatatype{};
+    Rows<QComboBox> cboModbusFormat{};
+    Rows<QLineEdit> txtModbusByte{};
+    Rows<QLineEdit> txtModbusValue{};
+    Rows<QLineEdit> txtModbusDescription{};
+
+    ResultLabel* lblModbusResultText = nullptr;
+
+    QPushButton* Command_ModBus_MeterFeature_Read = nullptr;
+    QPushButton* Command_ModBus_MeterFeature_Write = nullptr; // reading only: no action
+    QPushButton* Command_ModBus_MeterFeature_Clear = nullptr;
+    QPushButton* Command_ModBus_MeterFeature_Save = nullptr;
+    QPushButton* Command_ModBus_MeterFeature_Get = nullptr;
+    QPushButton* Command_ModBus_MeterFeature_Debug = nullptr;
+
+private:
+    QLayout* BuildRequest();
+    QWidget* BuildValueRows();
+    void AddValueRow(int row);
+    QLayout* BuildButtons();
+    void SetTexts();
+    void FitValueColumns();
+    void FillLists();
+};

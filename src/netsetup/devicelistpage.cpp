@@ -1,0 +1,136 @@
+#include "devicelistpage.h"
+
+#include "shell/infobox.h"
+#include "shell/pageflow.h"
+#include "shell/settings.h"
+#include "shell/textfields.h"
+#include "shell/textnumber.h"
+#include "shell/wizardcontext.h"
+#include "shell/wizardhost.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <limits>
+
+DeviceListPage::DeviceListPage(WizardHost& host, QWidget* parent)
+    : WizardPage(page::DeviceList, host, parent)
+{
+    Text_Info = AddInfo(10, Body());
+
+    ListView_Devices = new QTreeWidget(this);
+    ListView_Devices->setObjectName(QStringLiteral("ListView_Devices"));
+    ListView_Devices->setColumnCount(ColumnCount);
+    ListView_Devices->setRootIsDecorated(false);
+    ListView_Devices->setItemsExpandable(false);
+    ListView_Devices->setUniformRowHeights(true);
+    ListView_Devices->setAllColumnsShowFocus(true);
+    ListView_Devices->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView_Devices->setIconSize(QSize(16, 16)); // the reachability icon, set after a scan
+    ListView_Devices->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    ListView_Devices->header()->setStretchLastSection(true);
+    ListView_Devices->viewport()->installEventFilter(this);
+    Body()->addWidget(ListView_Devices, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    Command_ScanDevicesSelectAdapter = new QPushButton(this);
+    Command_ScanDevicesSelectAdapter->setObjectName(QStringLiteral("Command_ScanDevicesSelectAdapter"));
+    Command_ScanDevicesSelectAdapter->setAutoDefault(false);
+    buttons->addWidget(Command_ScanDevicesSelectAdapter);
+    Command_ScanDevicesRefresh = new QPushButton(this);
+    Command_ScanDevicesRefresh->setObjectName(QStringLiteral("Command_ScanDevicesRefresh"));
+    Command_ScanDevicesRefresh->setAutoDefault(false);
+    buttons->addWidget(Command_ScanDevicesRefresh);
+    Body()->addLayout(buttons);
+
+    connect(ListView_Devices, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* row) { ListView_Devices_ItemClick(row); });
+    // Moving through the list with the keys picks as a click does; a row
+    // the program selects (the list has no focus then) does not.
+    connect(ListView_Devices, &QTreeWidget::itemSelectionChanged, this, [this] {
+        const QList<QTreeWidgetItem*> rows = ListView_Devices->selectedItems();
+        if (ListView_Devices->hasFocus() && !rows.isEmpty())
+            ListView_Devices_ItemClick(rows.first());
+    });
+}
+
+void DeviceListPage::Startup()
+{
+    // The scan puts its own progress into the header; until then it names the task.
+    HeaderLabel()->setText(GetLanguageText(110));
+    QStringList headings;
+    for (int id = 280; id <= 284; ++id)
+        headings << GetLanguageText(id);
+    ListView_Devices->setHeaderLabels(headings);
+    Command_ScanDevicesRefresh->setText(GetLanguageText(235));
+    Command_ScanDevicesSelectAdapter->setText(GetLanguageText(237));
+    // With a single adapter there is nothing to choose.
+    Command_ScanDevicesSelectAdapter->setVisible(Context().state.AdapterCount > 1);
+}
+
+void DeviceListPage::Prepare(bool, bool)
+{
+    Host().SetNextEnabled(false); // until a gateway is picked
+}
+
+void DeviceListPage::Enter(bool, bool)
+{
+    const QString& adapter = Context().state.SelectedAdapterIP;
+    if (adapter.isEmpty()) {
+        Text_Info->SetText(GetLanguageText(224));
+        // TODO: open the adapter choice here, as Command_ScanDevicesSelectAdapter does.
+    } else if (adapter == kNoAdapter) {
+        Text_Info->SetText(GetLanguageText(225));
+    } else {
+        // TODO: run the LAN scan (ScanLanDevices) here.
+    }
+}
+
+QTreeWidgetItem* DeviceListPage::AddDeviceRow(const QString& ip, const QString& mac, const QString& typeText,
+                                              const QString& serial, const QString& status, const QString& key)
+{
+    auto* row = new QTreeWidgetItem(ListView_Devices, QStringList{ip, mac, typeText, serial, status});
+    row->setData(ColumnIP, Qt::UserRole, key);
+    return row;
+}
+
+QString DeviceListPage::RowKey(const QTreeWidgetItem* row)
+{
+    return row->data(ColumnIP, Qt::UserRole).toString();
+}
+
+void DeviceListPage::ListView_Devices_ItemClick(QTreeWidgetItem* row)
+{
+    WizardState& state = Context().state;
+    state.SelectedDeviceIP = row->text(ColumnIP);
+    state.SelectedDeviceMAC = row->text(ColumnMAC);
+    const qint64 type = LeadingNumber(GetField(RowKey(row), 1, QStringLiteral("/")));
+    state.SelectedDeviceType = static_cast<qint16>(
+        std::clamp<qint64>(type, std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max()));
+    Settings& settings = Context().settings;
+    settings.Save(keys::MACAddress, state.SelectedDeviceMAC);
+    settings.Save(keys::IPAddress, state.SelectedDeviceIP);
+    Host().SetNextEnabled(true);
+}
+
+void DeviceListPage::ListView_Devices_DblClick()
+{
+    if (ListView_Devices->topLevelItemCount() > 0)
+        Host().ActAsNext();
+}
+
+bool DeviceListPage::eventFilter(QObject* watched, QEvent* event)
+{
+    // Anywhere in the list, not only on a row: the click before it has
+    // already picked whatever row was hit.
+    if (watched == ListView_Devices->viewport() && event->type() == QEvent::MouseButtonDblClick)
+        ListView_Devices_DblClick();
+    return WizardPage::eventFilter(watched, event);
+}

@@ -1,0 +1,57 @@
+#include "pingpage.h"
+
+#include "shell/infobox.h"
+#include "shell/pagecontrols.h"
+#include "shell/pageflow.h"
+#include "shell/settings.h"
+#include "shell/wizardcontext.h"
+#include "shell/wizardhost.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kDottedAddressLength = 15; // "255.255.255.255"
+}
+
+PingPage::PingPage(WizardHost& host, QWidget* parent)
+    : WizardPage(page::Ping, host, parent)
+{
+    auto* address = new QHBoxLayout;
+    Label_PingIPAddress = new QLabel(this);
+    Label_PingIPAddress->setObjectName(QStringLiteral("Label_PingIPAddress"));
+    Text_PingIPAddress = new QLineEdit(this);
+    Text_PingIPAddress->setObjectName(QStringLiteral("Text_PingIPAddress"));
+    FitWidthToDigits(Text_PingIPAddress, kDottedAddressLength);
+    Label_PingIPAddress->setBuddy(Text_PingIPAddress);
+    Command_Ping = new QPushButton(this);
+    Command_Ping->setObjectName(QStringLiteral("Command_Ping"));
+    Command_Ping->setAutoDefault(false);
+    address->addWidget(Label_PingIPAddress);
+    address->addWidget(Text_PingIPAddress);
+    address->addWidget(Command_Ping);
+    address->addStretch(1);
+
+    // The instructions, and later the results in their place, above the
+    // address they are about.
+    Text_Info = AddInfo(30, Body());
+    Body()->addLayout(address);
+    Body()->addStretch(1);
+}
+
+void PingPage::Startup()
+{
+    Label_PingIPAddress->setText(GetLanguageText(210));
+    Command_Ping->setText(GetLanguageText(236));
+}
+
+void PingPage::Prepare(bool, bool)
+{
+    HeaderLabel()->setText(GetLanguageText(350));
+    Text_Info->SetText(GetLanguageText(351));
+    Text_PingIPAddress->setText(Context().settings.Read(keys::IPAddress));
+    Host().SetNextEnabled(false); // until the gateway has answered
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "shell/wizardpage.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// Page 30: tests whether a gateway answers at an address.
+class PingPage : public WizardPage {
+    Q_OBJECT
+public:
+    explicit PingPage(WizardHost& host, QWidget* parent = nullptr);
+
+    void Startup() override;
+    void Prepare(bool back, bool forward) override;
+
+    InfoBox* Text_Info = nullptr; // element 30, where the results go
+    QLabel* Label_PingIPAddress = nullptr;
+    QLineEdit* Text_PingIPAddress = nullptr;
+    QPushButton* Command_Ping = nullptr;
+};

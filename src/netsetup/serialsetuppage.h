@@ -1,0 +1,21 @@
+#pragma once
+
+#include "shell/wizardpage.h"
+
+class QPushButton;
+
+// Page 23: brings the gateway into its serial setup mode, to give it an
+// address (task 1) or to reach its settings over the cable (task 3).
+class SerialSetupPage : public WizardPage {
+    Q_OBJECT
+public:
+    explicit SerialSetupPage(WizardHost& host, QWidget* parent = nullptr);
+
+    void Startup() override;
+    void Prepare(bool back, bool forward) override;
+
+    InfoBox* Text_Info = nullptr; // element 23
+    QPushButton* Command_ConnectRS232AndDoSomething = nullptr;
+    // Usable only while the wizard waits for the gateway's setup prompt.
+    QPushButton* Command_ConnectRS232AndDoSomething_Cancel = nullptr;
+};

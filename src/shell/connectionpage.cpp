@@ -1,0 +1,231 @@
+#include "connectionpage.h"
+
+#include "infobox.h"
+#include "pageflow.h"
+#include "settings.h"
+#include "standardlists.h"
+#include "textnumber.h"
+#include "wizardcontext.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace {
+constexpr qint64 kHighestPort = 65535;
+}
+
+ConnectionPage::ConnectionPage(WizardHost& host, QWidget* parent)
+    : WizardPage(page::Connection, host, parent)
+{
+    auto* group = new QButtonGroup(this);
+    auto* choices = new QGridLayout;
+    for (int i = 0; i < 2; ++i) {
+        auto* option = new QRadioButton(this);
+        option->setObjectName(ElementName(QStringLiteral("Option_EnterIPAddress"), i));
+        group->addButton(option, i);
+        choices->addWidget(option, i, 0, Qt::AlignTop);
+        Option_EnterIPAddress[static_cast<size_t>(i)] = option;
+        InfoBox* info = AddInfo(40 + i, new QVBoxLayout);
+        choices->addWidget(info, i, 1);
+        Text_Info[static_cast<size_t>(i)] = info;
+        connect(option, &QRadioButton::clicked, this, [this, i] { Option_EnterIPAddress_Click(i); });
+        connect(info, &InfoBox::clicked, this, [this, i] {
+            Option_EnterIPAddress[static_cast<size_t>(i)]->setChecked(true);
+            Option_EnterIPAddress[static_cast<size_t>(i)]->setFocus();
+            Option_EnterIPAddress_Click(i);
+        });
+    }
+    choices->setColumnStretch(1, 1);
+    Body()->addLayout(choices);
+    BuildNetworkFrame();
+    BuildSerialFrame();
+    Body()->addStretch(1);
+}
+
+void ConnectionPage::BuildNetworkFrame()
+{
+    auto* frame = new QGroupBox(this);
+    frame->setObjectName(ElementName(QStringLiteral("Picture_EnterIPAddress"), 0));
+    auto* grid = new QGridLayout(frame);
+    Text_EnterIPAddress = new QLineEdit(frame);
+    Text_EnterIPAddress->setObjectName(QStringLiteral("Text_EnterIPAddress"));
+    Text_EnterIPAddress->setMaxLength(255);
+    Text_EnterIPAddress_Port = new QLineEdit(frame);
+    Text_EnterIPAddress_Port->setObjectName(QStringLiteral("Text_EnterIPAddress_Port"));
+    Text_EnterIPAddress_Port->setMaxLength(10);
+    Check_EnterIPAddress_UDPorTCP = new QCheckBox(frame);
+    Check_EnterIPAddress_UDPorTCP->setObjectName(QStringLiteral("Check_EnterIPAddress_UDPorTCP"));
+    for (int i = 0; i < 2; ++i) {
+        auto* label = new QLabel(frame);
+        label->setObjectName(ElementName(QStringLiteral("Label_EnterIPAddress"), i));
+        grid->addWidget(label, i, 0);
+        Label_EnterIPAddress[static_cast<size_t>(i)] = label;
+    }
+    Label_EnterIPAddress[0]->setBuddy(Text_EnterIPAddress);
+    Label_EnterIPAddress[1]->setBuddy(Text_EnterIPAddress_Port);
+    grid->addWidget(Text_EnterIPAddress, 0, 1);
+    grid->addWidget(Text_EnterIPAddress_Port, 1, 1);
+    grid->addWidget(Check_EnterIPAddress_UDPorTCP, 2, 1);
+    grid->setColumnStretch(1, 1);
+    Picture_EnterIPAddress[0] = frame;
+    Body()->addWidget(frame);
+}
+
+void ConnectionPage::BuildSerialFrame()
+{
+    auto* frame = new QGroupBox(this);
+    frame->setObjectName(ElementName(QStringLiteral("Picture_EnterIPAddress"), 1));
+    auto* grid = new QGridLayout(frame);
+    const auto makeList = [frame](const char* name) {
+        auto* list = new QComboBox(frame);
+        list->setObjectName(QString::fromLatin1(name));
+        return list;
+    };
+    Combo_EnterIPAddress_SerialPort = makeList("Combo_EnterIPAddress_SerialPort");
+    Combo_EnterIPAddress_BaudRate = makeList("Combo_EnterIPAddress_BaudRate");
+    Combo_EnterIPAddress_Databits = makeList("Combo_EnterIPAddress_Databits");
+    Combo_EnterIPAddress_Parity = makeList("Combo_EnterIPAddress_Parity");
+    Combo_EnterIPAddress_Stopbits = makeList("Combo_EnterIPAddress_Stopbits");
+    QComboBox* lists[5] = {Combo_EnterIPAddress_SerialPort, Combo_EnterIPAddress_BaudRate,
+                           Combo_EnterIPAddress_Databits, Combo_EnterIPAddress_Parity,
+                           Combo_EnterIPAddress_Stopbits};
+    for (int row = 0; row < 5; ++row) {
+        auto* label = new QLabel(frame);
+        label->setObjectName(ElementName(QStringLiteral("Label_EnterIPAddress"), row + 2));
+        label->setBuddy(lists[row]);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(lists[row], row, 1);
+        Label_EnterIPAddress[static_cast<size_t>(row + 2)] = label;
+    }
+    grid->setColumnStretch(1, 1);
+    connect(Combo_EnterIPAddress_BaudRate, &QComboBox::currentIndexChanged, this,
+            [this] { Combo_EnterIPAddress_BaudRate_Click(); });
+    connect(Combo_EnterIPAddress_SerialPort, &QComboBox::currentIndexChanged, this,
+            [this] { Combo_EnterIPAddress_SerialPort_Click(); });
+    Picture_EnterIPAddress[1] = frame;
+    Body()->addWidget(frame);
+}
+
+void ConnectionPage::Startup()
+{
+    Text_Info[0]->SetText(GetLanguageText(404));
+    Text_Info[1]->SetText(GetLanguageText(405));
+    Label_EnterIPAddress[0]->setText(GetLanguageText(400));
+    Label_EnterIPAddress[1]->setText(GetLanguageText(401));
+    Label_EnterIPAddress[2]->setText(GetLanguageText(402));
+    Label_EnterIPAddress[3]->setText(GetLanguageText(403));
+    Label_EnterIPAddress[4]->setText(GetLanguageText(407));
+    Label_EnterIPAddress[5]->setText(GetLanguageText(408));
+    Label_EnterIPAddress[6]->setText(GetLanguageText(409));
+    Check_EnterIPAddress_UDPorTCP->setText(GetLanguageText(507));
+    {
+        const QSignalBlocker blockPort(Combo_EnterIPAddress_SerialPort);
+        FillSerialPortList(Combo_EnterIPAddress_SerialPort);
+    }
+    Combo_EnterIPAddress_Databits->addItems({QStringLiteral("7"), QStringLiteral("8")});
+    Combo_EnterIPAddress_Parity->addItems({QStringLiteral("None"), QStringLiteral("Odd"), QStringLiteral("Even")});
+    Combo_EnterIPAddress_Stopbits->addItems({QStringLiteral("1"), QStringLiteral("2")});
+    const int choice = Context().settings.ReadInt(keys::Option_EnterIPAddress) == 1 ? 1 : 0;
+    Option_EnterIPAddress[static_cast<size_t>(choice)]->setChecked(true);
+    Option_EnterIPAddress_Click(choice);
+}
+
+int ConnectionPage::Task() const
+{
+    return Context().state.WhatToDo;
+}
+
+void ConnectionPage::ShowSerialDetails(bool shown)
+{
+    for (int row = 4; row <= 6; ++row)
+        Label_EnterIPAddress[static_cast<size_t>(row)]->setVisible(shown);
+    Combo_EnterIPAddress_Databits->setVisible(shown);
+    Combo_EnterIPAddress_Parity->setVisible(shown);
+    Combo_EnterIPAddress_Stopbits->setVisible(shown);
+}
+
+void ConnectionPage::Prepare(bool, bool)
+{
+    ShowSerialDetails(false);
+    Settings& settings = Context().settings;
+    const int task = Task();
+    const bool lineTask = task == task::ModbusTest || task == task::AsciiTest;
+    {
+        const QSignalBlocker block(Combo_EnterIPAddress_BaudRate);
+        if (lineTask)
+            FillSerialBaudList(Combo_EnterIPAddress_BaudRate);
+        else
+            FillMBusLineSpeedList(Combo_EnterIPAddress_BaudRate, Context().language);
+    }
+    // Selecting an entry stores it, so the keys exist once the page was shown.
+    SelectStoredIndex(Combo_EnterIPAddress_BaudRate, settings.ReadInt(keys::Combo_EnterIPAddress_BaudRate.ForTask(task)));
+    Combo_EnterIPAddress_BaudRate_Click();
+    Text_EnterIPAddress->setText(settings.Read(keys::IPAddress));
+    SelectStoredIndex(Combo_EnterIPAddress_SerialPort, settings.ReadInt(keys::SerialPort.ForTask(task)));
+    Combo_EnterIPAddress_SerialPort_Click();
+    SelectStoredIndex(Combo_EnterIPAddress_Databits, settings.ReadInt(keys::SerialDatabits.ForTask(task)));
+    SelectStoredIndex(Combo_EnterIPAddress_Stopbits, settings.ReadInt(keys::SerialStopbits.ForTask(task)));
+    SelectStoredIndex(Combo_EnterIPAddress_Parity, settings.ReadInt(keys::SerialParity.ForTask(task)));
+    Check_EnterIPAddress_UDPorTCP->setChecked(settings.ReadInt(keys::UDPorTCP) != 0);
+    Text_EnterIPAddress_Port->setText(settings.Read(keys::TCPPort));
+
+    const bool networkSettingsTask = task == task::NetworkSettings;
+    if (networkSettingsTask) {
+        HeaderLabel()->setText(GetLanguageText(360));
+        Text_Info[0]->SetText(GetLanguageText(361));
+    } else {
+        HeaderLabel()->setText(GetLanguageText(362));
+        Text_Info[0]->SetText(GetLanguageText(363));
+        Label_EnterIPAddress[3]->setText(lineTask ? GetLanguageText(406) : GetLanguageText(403));
+    }
+    Label_EnterIPAddress[3]->setVisible(!networkSettingsTask);
+    Combo_EnterIPAddress_BaudRate->setVisible(!networkSettingsTask);
+    Check_EnterIPAddress_UDPorTCP->setVisible(!networkSettingsTask);
+    Label_EnterIPAddress[1]->setVisible(!networkSettingsTask);
+    Text_EnterIPAddress_Port->setVisible(!networkSettingsTask);
+    ShowSerialDetails(lineTask);
+}
+
+void ConnectionPage::Leave(bool, bool forward)
+{
+    if (!forward)
+        return;
+    Settings& settings = Context().settings;
+    const int task = Task();
+    settings.Save(keys::IPAddress, Text_EnterIPAddress->text());
+    if (LeadingNumber(Text_EnterIPAddress_Port->text()) > kHighestPort)
+        Text_EnterIPAddress_Port->setText(QString::number(kHighestPort));
+    settings.Save(keys::TCPPort, Text_EnterIPAddress_Port->text());
+    settings.Save(keys::UDPorTCP, Check_EnterIPAddress_UDPorTCP->isChecked() ? 1 : 0);
+    settings.Save(keys::SerialDatabits.ForTask(task), Combo_EnterIPAddress_Databits->currentIndex());
+    settings.Save(keys::SerialStopbits.ForTask(task), Combo_EnterIPAddress_Stopbits->currentIndex());
+    settings.Save(keys::SerialParity.ForTask(task), Combo_EnterIPAddress_Parity->currentIndex());
+}
+
+void ConnectionPage::Option_EnterIPAddress_Click(int index)
+{
+    Picture_EnterIPAddress[0]->setVisible(index == 0);
+    Picture_EnterIPAddress[1]->setVisible(index == 1);
+    Context().settings.Save(keys::Option_EnterIPAddress, index);
+}
+
+void ConnectionPage::Combo_EnterIPAddress_BaudRate_Click()
+{
+    if (Combo_EnterIPAddress_BaudRate->currentIndex() >= 0)
+        Context().settings.Save(keys::Combo_EnterIPAddress_BaudRate.ForTask(Task()),
+                                Combo_EnterIPAddress_BaudRate->currentIndex());
+}
+
+void ConnectionPage::Combo_EnterIPAddress_SerialPort_Click()
+{
+    if (Combo_EnterIPAddress_SerialPort->currentIndex() >= 0)
+        Context().settings.Save(keys::SerialPort.ForTask(Task()), Combo_EnterIPAddress_SerialPort->currentIndex());
+}

@@ -1,0 +1,25 @@
+#include "devicewebpage.h"
+
+#include "language.h"
+
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QUrl>
+
+void OpenDeviceWebPage(QWidget* parent, const Language& language, const QString& deviceIP)
+{
+    if (QDesktopServices::openUrl(QUrl(QStringLiteral("http://") + deviceIP)))
+        return;
+    QMessageBox::warning(parent, language.GetLanguageText(10),
+                         language.GetLanguageText(901) + QStringLiteral("\r\n") + language.GetLanguageText(902));
+}
+
+QString LinkAddress(int index)
+{
+    return index == 1 ? QStringLiteral("https://www.ostrand.example/") : QStringLiteral("https://www.kalvix.example/");
+}
+
+void OpenLinkAddress(int index)
+{
+    QDesktopServices::openUrl(QUrl(LinkAddress(index)));
+}

@@ -1,0 +1,16 @@
+#include "textfields.h"
+
+QString GetField(const QString& text, int n, const QString& separator)
+{
+    if (n < 0 || separator.isEmpty())
+        return n == 0 ? text : QString();
+    qsizetype start = 0;
+    for (int field = 0; field < n; ++field) {
+        const qsizetype found = text.indexOf(separator, start);
+        if (found < 0)
+            return QString();
+        start = found + separator.size();
+    }
+    const qsizetype end = text.indexOf(separator, start);
+    return end < 0 ? text.mid(start) : text.mid(start, end - start);
+}

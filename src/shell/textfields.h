@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QString>
+
+// The n-th field (from 0) of a text split at the separator; empty when the
+// text has fewer fields. The last field runs to the end of the text.
+QString GetField(const QString& text, int n, const QString& separator);

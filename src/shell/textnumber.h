@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QStringView>
+#include <optional>
+
+// Numbers typed by people or written in hand-edited files are read the
+// forgiving way: leading blanks are skipped, the leading number is taken and
+// whatever follows it is ignored ("3000ms" is 3000, "abc" is 0).
+
+// The leading integer of the text (optional sign, decimal digits); 0 when the
+// text does not start with one. Saturates instead of overflowing.
+qint64 LeadingNumber(QStringView text);
+
+// The leading decimal number including a fraction ("12.5" is 12.5); 0 when
+// there is none.
+double LeadingDecimal(QStringView text);
+
+// The leading decimal rounded to the nearest integer, ties to even, as long
+// as it fits a signed 32-bit number; nothing otherwise.
+std::optional<qint32> LeadingRoundedInt32(QStringView text);

@@ -1,0 +1,105 @@
+#include "welcomepage.h"
+
+#include "devicewebpage.h"
+#include "infobox.h"
+#include "svgpicture.h"
+#include "version.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+// The lights' positions are given in twips of the original panel; the panel
+// drawn here is three times that scale so the lights are visible.
+constexpr double kPixelsPerTwip = 0.2;
+constexpr int kLightSize = 10;
+} // namespace
+
+WelcomePage::WelcomePage(WizardHost& host, QWidget* parent)
+    : WizardPage(0, host, parent)
+{
+    auto* columns = new QHBoxLayout;
+    columns->setSpacing(16);
+    Body()->addLayout(columns, 1);
+
+    auto* pictureColumn = new QVBoxLayout;
+    m_LogoSlot = new QVBoxLayout;
+    pictureColumn->addLayout(m_LogoSlot);
+    m_LightPanel = new QWidget(this);
+    m_LightPanel->setObjectName(QStringLiteral("Picture_InfoPanel"));
+    m_LightPanel->setFixedSize(40, kLightSize + 4);
+    for (int i = 0; i < 3; ++i) {
+        auto* light = new SvgPicture(QStringLiteral(":/pictures/flash%1.svg").arg(i + 1), {kLightSize, kLightSize},
+                                     m_LightPanel);
+        light->setObjectName(ElementName(QStringLiteral("Picture_Info"), i + 1));
+        light->move(FlashAnimation::kHiddenLeft * kPixelsPerTwip, 2);
+        Picture_Info[static_cast<size_t>(i)] = light;
+    }
+    pictureColumn->addWidget(m_LightPanel, 0, Qt::AlignLeft);
+    pictureColumn->addStretch(1);
+    columns->addLayout(pictureColumn);
+
+    auto* textColumn = new QVBoxLayout;
+    Label_Header = new QLabel(this);
+    Label_Header->setObjectName(ElementName(QStringLiteral("Label_Header"), 0));
+    Label_Header->setWordWrap(true);
+    QFont title = Label_Header->font();
+    title.setBold(true);
+    title.setPointSizeF(title.pointSizeF() * 1.4);
+    Label_Header->setFont(title);
+    textColumn->addWidget(Label_Header);
+    Text_Info = AddInfo(0, textColumn, 1);
+    Text_Info->SetMaximumAutoHeight(400);
+
+    Label_Version = new QLabel(QStringLiteral("Version "), this);
+    Label_Version->setObjectName(QStringLiteral("Label_Version"));
+    textColumn->addWidget(Label_Version);
+
+    Command_ChangeLanguage = new QPushButton(this);
+    Command_ChangeLanguage->setObjectName(QStringLiteral("Command_ChangeLanguage"));
+    connect(Command_ChangeLanguage, &QPushButton::clicked, this, &WelcomePage::changeLanguageRequested);
+    textColumn->addWidget(Command_ChangeLanguage, 0, Qt::AlignLeft);
+
+    for (int i = 0; i < 2; ++i) {
+        auto* link = new QLabel(this);
+        link->setObjectName(ElementName(QStringLiteral("Label_Link"), i));
+        link->setCursor(Qt::PointingHandCursor);
+        link->setTextFormat(Qt::RichText);
+        link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+        connect(link, &QLabel::linkActivated, this, [i] { OpenLinkAddress(i); });
+        textColumn->addWidget(link, 0, Qt::AlignLeft);
+        Label_Link[static_cast<size_t>(i)] = link;
+    }
+    columns->addLayout(textColumn, 1);
+}
+
+void WelcomePage::Startup()
+{
+    Label_Header->setText(GetLanguageText(100));
+    Text_Info->SetText(GetLanguageText(101));
+    Command_ChangeLanguage->setText(GetLanguageText(104));
+    Label_Version->setText(Label_Version->text() + kVersionText);
+    for (int i = 0; i < 2; ++i) {
+        const QString address = LinkAddress(i);
+        QString shown = address;
+        shown.remove(QStringLiteral("https://"));
+        if (shown.endsWith(u'/'))
+            shown.chop(1);
+        Label_Link[static_cast<size_t>(i)]->setText(QStringLiteral("<a href=\"%1\">%2</a>").arg(address, shown));
+    }
+}
+
+void WelcomePage::PlaceLogo(QWidget* logo)
+{
+    m_LogoSlot->addWidget(logo, 0, Qt::AlignLeft | Qt::AlignTop);
+}
+
+void WelcomePage::ShowLights(const std::array<FlashAnimation::Light, 3>& lights)
+{
+    for (size_t i = 0; i < lights.size(); ++i) {
+        const int left = static_cast<int>((lights[i].shown ? lights[i].left : FlashAnimation::kHiddenLeft) * kPixelsPerTwip);
+        Picture_Info[i]->move(left, Picture_Info[i]->y());
+    }
+}

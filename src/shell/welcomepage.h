@@ -1,0 +1,40 @@
+#pragma once
+
+#include "flashanimation.h"
+#include "wizardpage.h"
+
+#include <array>
+
+class InfoBox;
+class QLabel;
+class QPushButton;
+class QVBoxLayout;
+class SvgPicture;
+
+// Page 0: the greeting, the version, the language button and two web links,
+// with the logo and its three flickering lights on the left.
+class WelcomePage : public WizardPage {
+    Q_OBJECT
+public:
+    explicit WelcomePage(WizardHost& host, QWidget* parent = nullptr);
+
+    void Startup() override;
+    void PlaceLogo(QWidget* logo) override;
+
+    // Moves the three lights (Picture_Info(1) to (3)) where the animation says.
+    void ShowLights(const std::array<FlashAnimation::Light, 3>& lights);
+
+    QLabel* Label_Header = nullptr;
+    InfoBox* Text_Info = nullptr;
+    QLabel* Label_Version = nullptr;
+    QPushButton* Command_ChangeLanguage = nullptr;
+    std::array<QLabel*, 2> Label_Link{};
+    std::array<SvgPicture*, 3> Picture_Info{};
+
+signals:
+    void changeLanguageRequested();
+
+private:
+    QVBoxLayout* m_LogoSlot = nullptr;
+    QWidget* m_LightPanel = nullptr;
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "inifile.h"
+#include "language.h"
+#include "settings.h"
+#include "wizardstate.h"
+#include "netsetup/platform/networkadapters.h"
+#include "netsetup/record.h"
+
+#include <functional>
+
+// The long-lived objects the wizard's pages work with. main() creates them
+// once; a test creates its own set.
+struct WizardContext {
+    Settings& settings;
+    IniFile& ini;
+    Language& language;
+    WizardState& state;
+    DeviceRecords& records;
+    QString appPath; // the program folder, ending in a separator
+    // The computer's network adapters; tests hand in their own list.
+    std::function<QList<NetworkAdapter>()> listAdapters = ListNetworkAdapters;
+};

@@ -1,0 +1,351 @@
+#include "wizardwindow.h"
+
+#include "connectionpage.h"
+#include "devicesettingspage.h"
+#include "devicewebpage.h"
+#include "etchedline.h"
+#include "languagedialog.h"
+#include "svgpicture.h"
+#include "taskpage.h"
+#include "welcomepage.h"
+#include "wizardcontext.h"
+#include "writesettingspage.h"
+#include "ascii/asciipage.h"
+#include "features/featurepage.h"
+#include "modbus/modbuspage.h"
+#include "netsetup/adapterchoice.h"
+#include "netsetup/devicelistpage.h"
+#include "netsetup/ipsettingspage.h"
+#include "netsetup/pingpage.h"
+#include "netsetup/serialsetuppage.h"
+#include "netsetup/setipbynetworkpage.h"
+#include "netsetup/setupmacpage.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+// The window's classic size, 7530 by 6500 twips.
+constexpr int kWindowWidthTwips = 7530;
+constexpr int kWindowHeightTwips = 6500;
+
+int TwipsToPixels(int twips, int dpi)
+{
+    return twips * dpi / 1440;
+}
+} // namespace
+
+Ostrand_Wizard::Ostrand_Wizard(WizardContext& context, QWidget* parent)
+    : QDialog(parent)
+    , m_Context(context)
+    , m_Flash([] { return QRandomGenerator::global()->generateDouble(); })
+{
+    setObjectName(QStringLiteral("Ostrand_Wizard"));
+    setWindowTitle(QStringLiteral("M-Bus Alder Family Setup Wizard"));
+    BuildWindow();
+    CreatePages();
+    Form_Load();
+}
+
+Ostrand_Wizard::~Ostrand_Wizard() = default;
+
+void Ostrand_Wizard::BuildWindow()
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_PageArea = new QWidget(this);
+    m_PageArea->setObjectName(QStringLiteral("PageArea"));
+    auto* pages = new QGridLayout(m_PageArea);
+    pages->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_PageArea, 1);
+    layout->addWidget(new EtchedLine(this));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->setContentsMargins(12, 8, 12, 10);
+    buttons->addStretch(1);
+    const auto makeButton = [this, buttons](const char* name, const char* caption) {
+        auto* button = new QPushButton(QString::fromLatin1(caption), this);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setAutoDefault(false);
+        button->setMinimumWidth(86);
+        buttons->addWidget(button);
+        return button;
+    };
+    Command_Back = makeButton("Command_Back", "< &Back");
+    Command_Next = makeButton("Command_Next", "&Next >");
+    Command_Next->setDefault(true);
+    buttons->addSpacing(10);
+    Command_Cancel = makeButton("Command_Cancel", "Cancel");
+    layout->addLayout(buttons);
+    connect(Command_Back, &QPushButton::clicked, this, [this] { Command_Back_Click(); });
+    connect(Command_Next, &QPushButton::clicked, this, [this] { Command_Next_Click(); });
+    connect(Command_Cancel, &QPushButton::clicked, this, [this] { Command_Cancel_Click(); });
+
+    Picture_Logo = new SvgPicture(QStringLiteral(":/pictures/logo.svg"), {132, 40}, this);
+    Picture_Logo->setObjectName(QStringLiteral("Picture_Logo"));
+    Timer_Flash = new QTimer(this);
+    Timer_Flash->setObjectName(QStringLiteral("Timer_Flash"));
+    Timer_Flash->setInterval(FlashAnimation::kTickMs);
+    connect(Timer_Flash, &QTimer::timeout, this, [this] { Timer_Flash_Timer(); });
+}
+
+void Ostrand_Wizard::AddPage(WizardPage* page)
+{
+    static_cast<QGridLayout*>(m_PageArea->layout())->addWidget(page, 0, 0);
+    page->hide();
+    m_Pages[page->Number()] = page;
+}
+
+void Ostrand_Wizard::CreatePages()
+{
+    m_WelcomePage = new WelcomePage(*this, m_PageArea);
+    connect(m_WelcomePage, &WelcomePage::changeLanguageRequested, this, [this] { Command_ChangeLanguage_Click(); });
+    AddPage(m_WelcomePage);
+    m_TaskPage = new TaskPage(*this, m_PageArea);
+    AddPage(m_TaskPage);
+    AddPage(new DeviceListPage(*this, m_PageArea));
+    AddPage(new SetupMacPage(*this, m_PageArea));
+    AddPage(new IpSettingsPage(*this, m_PageArea));
+    AddPage(new SetIpByNetworkPage(*this, m_PageArea));
+    AddPage(new SerialSetupPage(*this, m_PageArea));
+    AddPage(new PingPage(*this, m_PageArea));
+    m_ConnectionPage = new ConnectionPage(*this, m_PageArea);
+    AddPage(m_ConnectionPage);
+    m_DeviceSettingsPage = new DeviceSettingsPage(*this, m_PageArea);
+    AddPage(m_DeviceSettingsPage);
+    m_WriteSettingsPage = new WriteSettingsPage(*this, m_PageArea);
+    AddPage(m_WriteSettingsPage);
+    AddPage(new FeaturePage(*this, m_PageArea));
+    AddPage(new ModbusPage(*this, m_PageArea));
+    AddPage(new AsciiPage(*this, m_PageArea));
+}
+
+void Ostrand_Wizard::Form_Load()
+{
+    WizardState& state = m_Context.state;
+    setWindowTitle(m_Context.language.GetLanguageText(10));
+    const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
+    resize(QSize(TwipsToPixels(kWindowWidthTwips, dpi), TwipsToPixels(kWindowHeightTwips, dpi))
+               .expandedTo(sizeHint()));
+
+    state.SelectedAdapterDescription = m_Context.settings.Read(keys::SelectedAdapterDescription);
+    state.SelectedAdapterIP = m_Context.settings.Read(keys::SelectedAdapterIP);
+    const QList<NetworkAdapter> adapters = m_Context.listAdapters ? m_Context.listAdapters() : QList<NetworkAdapter>{};
+    SettleAdapterChoice(adapters, state.SelectedAdapterIP, state.SelectedAdapterDescription);
+    state.AdapterCount = static_cast<int>(adapters.size());
+
+    Command_Cancel->setText(m_Context.language.GetLanguageText(232));
+    Command_Back->setText(m_Context.language.GetLanguageText(233));
+    Command_Next->setText(m_Context.language.GetLanguageText(234));
+    for (auto& [number, page] : m_Pages)
+        page->Startup(); // selects the stored options, sets the texts, fills the lists
+
+    m_WelcomePage->ShowLights({});
+    PreparePage(page::Welcome, false, true);
+    ShowPage(page::Welcome, false, true);
+    Timer_Flash->start();
+}
+
+FlowChoices Ostrand_Wizard::Choices() const
+{
+    FlowChoices choices;
+    choices.whatToDo = m_Context.state.WhatToDo;
+    choices.ipByNetwork = m_Context.settings.ReadInt(keys::Option_ChangeIPSettings) == 0;
+    choices.reachBySerial = m_Context.settings.ReadInt(keys::Option_EnterIPAddress) != 0;
+    return choices;
+}
+
+WizardPage* Ostrand_Wizard::Page(int number) const
+{
+    const auto found = m_Pages.find(number);
+    return found == m_Pages.end() ? nullptr : found->second;
+}
+
+int Ostrand_Wizard::CurrentPage() const
+{
+    return m_Context.state.CurrentPage;
+}
+
+void Ostrand_Wizard::SetNextEnabled(bool enabled)
+{
+    Command_Next->setEnabled(enabled);
+}
+
+void Ostrand_Wizard::SetBackEnabled(bool enabled)
+{
+    Command_Back->setEnabled(enabled);
+}
+
+void Ostrand_Wizard::SetCancelEnabled(bool enabled)
+{
+    Command_Cancel->setEnabled(enabled);
+}
+
+void Ostrand_Wizard::SetNextCaption(const QString& caption)
+{
+    Command_Next->setText(caption);
+}
+
+bool Ostrand_Wizard::IsNextEnabled() const
+{
+    return Command_Next->isEnabled();
+}
+
+void Ostrand_Wizard::PreparePage(int number, bool back, bool forward)
+{
+    WizardPage* target = Page(number);
+    if (!target)
+        return;
+    SetNextCaption(m_Context.language.GetLanguageText(234));
+    target->PlaceLogo(Picture_Logo);
+    SetBackEnabled(number != page::Welcome);
+    SetNextEnabled(true);
+    target->Prepare(back, forward);
+}
+
+void Ostrand_Wizard::ShowPage(int number, bool back, bool forward)
+{
+    WizardPage* target = Page(number);
+    if (!target)
+        return;
+    for (auto& [other, page] : m_Pages) {
+        if (other != number)
+            page->hide();
+    }
+    target->show();
+    target->repaint();
+    m_Context.state.CurrentPage = static_cast<qint16>(number);
+    m_WelcomePage->ShowLights({});
+    target->Enter(back, forward);
+}
+
+void Ostrand_Wizard::LeavePage(int number, bool back, bool forward)
+{
+    if (WizardPage* page = Page(number)) {
+        page->hide();
+        page->Leave(back, forward);
+    }
+}
+
+void Ostrand_Wizard::GoTo(int number, bool back, bool forward)
+{
+    PreparePage(number, back, forward);
+    ShowPage(number, back, forward);
+}
+
+int Ostrand_Wizard::FollowNext(int from, bool openWebPage)
+{
+    WizardState& state = m_Context.state;
+    const FlowChoices choices = Choices();
+    const int next = SuccessorPage(from, choices);
+    switch (from) {
+    case page::DeviceList:
+        if (state.SelectedDeviceType == DeviceTypeBirch) {
+            if (openWebPage)
+                OpenDeviceWebPage(this, m_Context.language, state.SelectedDeviceIP);
+            m_TaskPage->SetTaskEnabled(task::NetworkSettings, false);
+            m_TaskPage->SelectTask(task::Ping);
+        } else {
+            m_TaskPage->SetTaskEnabled(task::AssignIp, true);
+            m_TaskPage->SetTaskEnabled(task::NetworkSettings, true);
+            m_TaskPage->SelectTask(task::AssignIp);
+        }
+        break;
+    case page::SetIpByNetwork:
+        m_TaskPage->SelectTask(task::Ping);
+        break;
+    case page::SerialSetup:
+        if (choices.whatToDo == task::AssignIp)
+            m_TaskPage->SelectTask(task::Ping);
+        break;
+    case page::Ping:
+        m_TaskPage->SelectTask(m_TaskPage->IsTaskEnabled(task::NetworkSettings) ? task::NetworkSettings
+                                                                                : task::MeterFeatures);
+        break;
+    case page::WriteSettings:
+        m_TaskPage->SelectTask(task::MeterFeatures);
+        break;
+    default:
+        break;
+    }
+    return next;
+}
+
+void Ostrand_Wizard::Command_Next_Click()
+{
+    WizardState& state = m_Context.state;
+    const int from = state.CurrentPage;
+    if (Page(from) && SuccessorPage(from, Choices()) == from && state.JumpPage == 0)
+        return; // the last page of a task: Next leads nowhere
+
+    bool openWebPage = false;
+    if (state.SelectedDeviceType == DeviceTypeBirch && from == page::DeviceList) {
+        openWebPage = QMessageBox::question(this, windowTitle(), m_Context.language.GetLanguageText(900),
+                                            QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    }
+    LeavePage(from, false, true);
+
+    int target;
+    if (state.JumpPage != 0) {
+        target = state.JumpPage;
+        state.JumpPage = 0;
+    } else {
+        target = FollowNext(from, openWebPage);
+    }
+
+    if (state.SelectedAdapterIP == kNoAdapter) {
+        bool refused = false;
+        const int shown = PageWithoutAdapter(target, Choices(), refused);
+        GoTo(shown, false, true);
+        if (refused)
+            QMessageBox::information(this, windowTitle(), m_Context.language.GetLanguageText(225));
+        return;
+    }
+    GoTo(target, false, true);
+}
+
+void Ostrand_Wizard::Command_Back_Click()
+{
+    WizardState& state = m_Context.state;
+    const int from = state.CurrentPage;
+    if (from == page::Welcome)
+        return;
+    state.JumpPage = 0;
+    LeavePage(from, true, false);
+    GoTo(PredecessorPage(from, Choices()), true, false);
+}
+
+void Ostrand_Wizard::Command_Cancel_Click()
+{
+    close();
+}
+
+void Ostrand_Wizard::reject()
+{
+    close(); // Escape acts as Cancel
+}
+
+void Ostrand_Wizard::closeEvent(QCloseEvent* event)
+{
+    Timer_Flash->stop();
+    event->accept();
+}
+
+void Ostrand_Wizard::Timer_Flash_Timer()
+{
+    m_Flash.Tick(m_Context.state.CurrentPage == page::Welcome);
+    m_WelcomePage->ShowLights(m_Flash.Lights());
+}
+
+void Ostrand_Wizard::Command_ChangeLanguage_Click()
+{
+    Ostrand_Language dialog(m_Context, this);
+    dialog.exec();
+}

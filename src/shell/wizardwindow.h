@@ -1,0 +1,80 @@
+#pragma once
+
+#include "flashanimation.h"
+#include "pageflow.h"
+#include "wizardhost.h"
+
+#include <QDialog>
+#include <map>
+
+class ConnectionPage;
+class DeviceSettingsPage;
+class QPushButton;
+class QTimer;
+class SvgPicture;
+class TaskPage;
+class WelcomePage;
+class WizardPage;
+class WriteSettingsPage;
+struct WizardContext;
+
+// The wizard window: one page at a time, Back, Next and Cancel below, and
+// each task's own order of pages.
+class Ostrand_Wizard : public QDialog, public WizardHost {
+    Q_OBJECT
+public:
+    explicit Ostrand_Wizard(WizardContext& context, QWidget* parent = nullptr);
+    ~Ostrand_Wizard() override;
+
+    // WizardHost
+    WizardContext& Context() override { return m_Context; }
+    QWidget* Window() override { return this; }
+    void SetNextEnabled(bool enabled) override;
+    void SetBackEnabled(bool enabled) override;
+    void SetCancelEnabled(bool enabled) override;
+    void SetNextCaption(const QString& caption) override;
+    bool IsNextEnabled() const override;
+    void ActAsNext() override { Command_Next_Click(); }
+
+    void Command_Next_Click();
+    void Command_Back_Click();
+    void Command_Cancel_Click();
+
+    WizardPage* Page(int number) const;
+    int CurrentPage() const;
+
+    QPushButton* Command_Back = nullptr;
+    QPushButton* Command_Next = nullptr;
+    QPushButton* Command_Cancel = nullptr;
+
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildWindow();
+    void CreatePages();
+    void Form_Load();
+    void AddPage(WizardPage* page);
+    void PreparePage(int page, bool back, bool forward);
+    void ShowPage(int page, bool back, bool forward);
+    void LeavePage(int page, bool back, bool forward);
+    void GoTo(int page, bool back, bool forward);
+    int FollowNext(int from, bool openWebPage);
+    void Timer_Flash_Timer();
+    void Command_ChangeLanguage_Click();
+    FlowChoices Choices() const;
+
+    WizardContext& m_Context;
+    std::map<int, WizardPage*> m_Pages;
+    QWidget* m_PageArea = nullptr;
+    WelcomePage* m_WelcomePage = nullptr;
+    TaskPage* m_TaskPage = nullptr;
+    ConnectionPage* m_ConnectionPage = nullptr;
+    DeviceSettingsPage* m_DeviceSettingsPage = nullptr;
+    WriteSettingsPage* m_WriteSettingsPage = nullptr;
+    SvgPicture* Picture_Logo = nullptr;
+    QTimer* Timer_Flash = nullptr;
+    FlashAnimation m_Flash;
+};

@@ -1,0 +1,127 @@
+#include "shell/inifile.h"
+#include "shell/settingkeys.h"
+#include "shell/textnumber.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString Read(const QString& content, const char* section, const char* key, const char* fallback = "dflt")
+{
+    return IniLookup(content, QString::fromLatin1(section), QString::fromLatin1(key), QString::fromLatin1(fallback));
+}
+
+QByteArray FileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+TEST(IniLookup, MatchesSectionAndKeyWithoutRegardToCase)
+{
+    const QString content = QStringLiteral("[ip]\nbustimeout=2500\n[Debug]\n  MaxDebugLines = 20 \n");
+    EXPECT_EQ(Read(content, "IP", "BusTimeOut"), QStringLiteral("2500"));
+    EXPECT_EQ(Read(content, "IP", "BusTimeout"), QStringLiteral("2500"));
+    EXPECT_EQ(Read(content, "DEBUG", "maxdebuglines"), QStringLiteral("20"));
+}
+
+TEST(IniLookup, MissingSectionOrKeyGivesTheDefault)
+{
+    const QString content = QStringLiteral("[IP]\nBusDelay=10\n");
+    EXPECT_EQ(Read(content, "ModBus", "BusDelay"), QStringLiteral("dflt"));
+    EXPECT_EQ(Read(content, "IP", "BusTimeOut"), QStringLiteral("dflt"));
+    EXPECT_EQ(Read(QString(), "IP", "BusDelay"), QStringLiteral("dflt"));
+    // a key of another section does not leak into the one asked for
+    EXPECT_EQ(Read(QStringLiteral("[A]\nk=1\n[B]\n"), "B", "k"), QStringLiteral("dflt"));
+}
+
+TEST(IniLookup, JunkLinesAreSkipped)
+{
+    const QString content = QStringLiteral("garbage without equals\n\x01\x02\n;BusDelay=1\n[IP\nBusDelay=77\n=novalue\n"
+                                           "[]\n[IP]\nScanTimeOut=1500\r\n");
+    // "[IP" without the bracket still names the section, as the classic reader does
+    EXPECT_EQ(Read(content, "IP", "BusDelay"), QStringLiteral("77"));
+    EXPECT_EQ(Read(content, "IP", "ScanTimeOut"), QStringLiteral("dflt")); // only the first [IP] counts
+}
+
+TEST(IniLookup, QuotesAndBlanksAreRemovedAndLongValuesCut)
+{
+    EXPECT_EQ(Read(QStringLiteral("[S]\nk = \"quoted value\" \n"), "S", "k"), QStringLiteral("quoted value"));
+    EXPECT_EQ(Read(QStringLiteral("[S]\nk='x'\n"), "S", "k"), QStringLiteral("x"));
+    EXPECT_EQ(Read(QStringLiteral("[S]\nk=\n"), "S", "k"), QString());
+    const QString longValue(5000, u'7');
+    EXPECT_EQ(Read(QStringLiteral("[S]\nk=") + longValue + u'\n', "S", "k").size(), 2047);
+}
+
+TEST(IniValues, NumbersAreTakenFromTheLeadingDigits)
+{
+    EXPECT_EQ(LeadingNumber(u"3000ms"), 3000);
+    EXPECT_EQ(LeadingNumber(u"abc"), 0);
+    EXPECT_EQ(LeadingNumber(u""), 0);
+    EXPECT_EQ(LeadingNumber(u"  42 "), 42);
+    EXPECT_EQ(LeadingNumber(u"-5x"), -5);
+    EXPECT_EQ(LeadingNumber(u"99999999999999999999999999"), LeadingNumber(u"99999999999999999999999999")); // saturates, no overflow
+    EXPECT_GT(LeadingNumber(u"99999999999999999999999999"), 0);
+}
+
+TEST(IniReplace, ReplacesAnExistingKeyInPlace)
+{
+    const QString before = QStringLiteral("; timings\n[IP]\nBusDelay=50\nBusTimeOut=3000\n[Debug]\nPollInterval=1\n");
+    const QString after = IniReplace(before, QStringLiteral("ip"), QStringLiteral("bustimeout"), QStringLiteral("900"));
+    EXPECT_EQ(after, QStringLiteral("; timings\n[IP]\nBusDelay=50\nBusTimeOut=900\n[Debug]\nPollInterval=1\n"));
+}
+
+TEST(IniReplace, AddsKeysAndSectionsWhereTheyBelong)
+{
+    QString content = QStringLiteral("[IP]\r\nBusDelay=50\r\n\r\n[Debug]\r\nPollInterval=1\r\n");
+    content = IniReplace(content, QStringLiteral("IP"), QStringLiteral("OpenTimeOut"), QStringLiteral("7"));
+    content = IniReplace(content, QStringLiteral("Search"), QStringLiteral("CollisionPrimDelay"), QStringLiteral("9"));
+    EXPECT_EQ(content, QStringLiteral("[IP]\r\nBusDelay=50\r\nOpenTimeOut=7\r\n\r\n[Debug]\r\nPollInterval=1\r\n"
+                                      "\r\n[Search]\r\nCollisionPrimDelay=9\r\n"));
+    EXPECT_EQ(IniReplace(QString(), QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("v")),
+              QStringLiteral("[A]\nk=v\n"));
+}
+
+TEST(IniFile, WriteCreatesTheFileAndReadFindsIt)
+{
+    QTemporaryDir dir;
+    IniFile ini(dir.filePath(QStringLiteral("Ostrand.INI")));
+    EXPECT_EQ(ini.ReadNumber(ini::IP_BusTimeOut), 3000); // no file: the default
+    ini.Write(ini::IP_BusTimeOut, QStringLiteral("1234ms"));
+    ini.Write(ini::Debug_MaxDebugLines, QStringLiteral("20"));
+    EXPECT_EQ(ini.ReadNumber(ini::IP_BusTimeOut), 1234);
+    EXPECT_EQ(ini.ReadIniValue(QStringLiteral("debug"), QStringLiteral("MAXDEBUGLINES"), QString()), QStringLiteral("20"));
+    EXPECT_EQ(FileBytes(ini.Path()), QByteArray("[IP]\nBusTimeOut=1234ms\n\n[Debug]\nMaxDebugLines=20\n"));
+}
+
+TEST(IniFile, HandEditedFileInTheOldCodePageIsReadAndKept)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Ostrand.INI"));
+    WriteBytes(path, QByteArray("; Zeitwerte f\xFCr die Anlage\r\n[IP]\r\nPingDelay=250\r\n"));
+    IniFile ini(path);
+    EXPECT_EQ(ini.ReadNumber(ini::IP_PingDelay), 250);
+    ini.Write(ini::IP_NumberOfPings, QStringLiteral("2"));
+    EXPECT_EQ(FileBytes(path), QByteArray("; Zeitwerte f\xC3\xBCr die Anlage\r\n[IP]\r\nPingDelay=250\r\nNumberOfPings=2\r\n"));
+}
+
+TEST(IniFile, AFailingWriteIsSilent)
+{
+    QTemporaryDir dir;
+    IniFile ini(dir.filePath(QStringLiteral("missing-folder/Ostrand.INI")));
+    ini.Write(ini::IP_BusDelay, QStringLiteral("5"));
+    EXPECT_EQ(ini.ReadNumber(ini::IP_BusDelay), 50);
+    EXPECT_FALSE(QFile::exists(ini.Path()));
+}

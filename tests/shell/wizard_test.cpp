@@ -1,0 +1,383 @@
+// The wizard window driven as a technician would: clicks on the real
+// controls, with a store, INI file and program folder of the test's own.
+#include "shell/connectionpage.h"
+#include "shell/devicesettingspage.h"
+#include "shell/infobox.h"
+#include "shell/languagedialog.h"
+#include "shell/wizardwindow.h"
+
+#include "testenvironment.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+class WizardTest : public ::testing::Test {
+protected:
+    void SetUp() override { environment.UseLanguage(); }
+
+    Ostrand_Wizard& Open()
+    {
+        wizard = std::make_unique<Ostrand_Wizard>(environment.Context());
+        wizard->show();
+        return *wizard;
+    }
+
+    template <typename T = QWidget>
+    T* Find(const QString& name) const
+    {
+        T* found = wizard->findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name.toStdString();
+        return found;
+    }
+
+    // Clicks near the left edge, on the indicator of an option or check box.
+    void Click(const QString& name)
+    {
+        QAbstractButton* button = Find<QAbstractButton>(name);
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+    }
+    void Next() { QTest::mouseClick(wizard->Command_Next, Qt::LeftButton); }
+    void Back() { QTest::mouseClick(wizard->Command_Back, Qt::LeftButton); }
+    int Page() const { return wizard->CurrentPage(); }
+    QString Text(int id) { return environment.Context().language.GetLanguageText(id); }
+
+    void ChooseTask(int task)
+    {
+        while (Page() != 1 && Page() != 0)
+            Back();
+        if (Page() == 0)
+            Next();
+        Click(QStringLiteral("Option_SelectWhatToDo(%1)").arg(task));
+    }
+
+    // Next on a page whose action a later step of the work performs; the
+    // flow itself is what is tested here.
+    void NextAsIfDone()
+    {
+        wizard->SetNextEnabled(true);
+        Next();
+    }
+
+    TestEnvironment environment;
+    std::unique_ptr<Ostrand_Wizard> wizard;
+};
+
+} // namespace
+
+TEST_F(WizardTest, FirstStartShowsTheDefaults)
+{
+    environment.ClearSettings();
+    environment.UseLanguage();
+    Open();
+    EXPECT_EQ(Page(), 0);
+    EXPECT_TRUE(Find(QStringLiteral("Picture_Page(0)"))->isVisible());
+    EXPECT_EQ(Find<QLabel>(QStringLiteral("Label_Version"))->text(), QStringLiteral("Version 3.1.2"));
+    EXPECT_EQ(wizard->windowTitle(), Text(10));
+    EXPECT_FALSE(wizard->Command_Back->isEnabled());
+    Next();
+    EXPECT_EQ(Page(), 1);
+    EXPECT_TRUE(Find<QRadioButton>(QStringLiteral("Option_SelectWhatToDo(0)"))->isChecked());
+    Click(QStringLiteral("Option_SelectWhatToDo(4)"));
+    Next();
+    ASSERT_EQ(Page(), 40);
+    EXPECT_TRUE(Find<QRadioButton>(QStringLiteral("Option_EnterIPAddress(0)"))->isChecked());
+    EXPECT_EQ(Find<QLineEdit>(QStringLiteral("Text_EnterIPAddress"))->text(), QStringLiteral("192.168.0.10"));
+    EXPECT_EQ(Find<QLineEdit>(QStringLiteral("Text_EnterIPAddress_Port"))->text(), QStringLiteral("10001"));
+    EXPECT_TRUE(Find<QCheckBox>(QStringLiteral("Check_EnterIPAddress_UDPorTCP"))->isChecked());
+    EXPECT_TRUE(Find(QStringLiteral("Picture_EnterIPAddress(0)"))->isVisible());
+    EXPECT_FALSE(Find(QStringLiteral("Picture_EnterIPAddress(1)"))->isVisible());
+    // the connection page stored its list choices as soon as it was shown
+    EXPECT_EQ(environment.Context().settings.Read(keys::Combo_EnterIPAddress_BaudRate.ForTask(4)), QStringLiteral("3"));
+    EXPECT_EQ(environment.Context().settings.Read(keys::SerialPort.ForTask(4)), QStringLiteral("0"));
+}
+
+TEST_F(WizardTest, EveryTaskWalksForwardAndBack)
+{
+    Open();
+    struct Walk {
+        int task;
+        bool serial;
+        std::vector<int> pages; // after page 1
+    };
+    const Walk walks[] = {
+        {1, false, {20, 21, 22, 1}},
+        {1, true, {20, 21, 23, 1}},
+        {2, false, {30, 1}},
+        {3, false, {40, 50, 55, 1}},
+        {3, true, {40, 23, 50, 55, 1}},
+        {4, false, {40, 60}},
+        {5, false, {40, 70}},
+        {6, false, {40, 80}},
+    };
+    for (const Walk& walk : walks) {
+        ChooseTask(walk.task);
+        std::vector<int> seen;
+        for (size_t i = 0; i < walk.pages.size(); ++i) {
+            if (Page() == 20)
+                Click(QStringLiteral("Option_ChangeIPSettings(%1)").arg(walk.serial ? 1 : 0));
+            if (Page() == 40)
+                Click(QStringLiteral("Option_EnterIPAddress(%1)").arg(walk.serial ? 1 : 0));
+            NextAsIfDone();
+            seen.push_back(Page());
+            EXPECT_TRUE(Find(QStringLiteral("Picture_Page(%1)").arg(Page()))->isVisible());
+        }
+        EXPECT_EQ(seen, walk.pages) << "task " << walk.task << (walk.serial ? " by cable" : "");
+        // and back from the last page before the return to page 1
+        if (walk.pages.back() == 1) {
+            Back();
+            continue;
+        }
+        std::vector<int> back;
+        while (Page() != 1) {
+            Back();
+            back.push_back(Page());
+        }
+        EXPECT_EQ(back, (std::vector<int>{40, 1})) << "task " << walk.task;
+    }
+    // Next on the last page of a task stays there (it is disabled anyway)
+    ChooseTask(4);
+    Next();
+    Next();
+    ASSERT_EQ(Page(), 60);
+    EXPECT_FALSE(wizard->Command_Next->isEnabled());
+    NextAsIfDone();
+    EXPECT_EQ(Page(), 60);
+}
+
+TEST_F(WizardTest, TaskThreeByCableGoesThroughTheSetupModePage)
+{
+    Open();
+    ChooseTask(3);
+    Next();
+    Click(QStringLiteral("Option_EnterIPAddress(1)"));
+    Next();
+    ASSERT_EQ(Page(), 23);
+    NextAsIfDone();
+    ASSERT_EQ(Page(), 50);
+    Back();
+    EXPECT_EQ(Page(), 23);
+    NextAsIfDone();
+    NextAsIfDone();
+    EXPECT_EQ(Page(), 55);
+    NextAsIfDone();
+    EXPECT_EQ(Page(), 1);
+    EXPECT_TRUE(Find<QRadioButton>(QStringLiteral("Option_SelectWhatToDo(4)"))->isChecked());
+}
+
+TEST_F(WizardTest, BackIntoTheSettingsPageDoesNotReadAgain)
+{
+    Open();
+    auto* settingsPage = Find<DeviceSettingsPage>(QStringLiteral("Picture_Page(50)"));
+    int reads = 0;
+    settingsPage->SetRecordReader([&](int mode) {
+        ++reads;
+        EXPECT_EQ(mode, 1);
+        settingsPage->Text_SetupDevice_Port->setText(QStringLiteral("10005"));
+        wizard->SetNextEnabled(true);
+    });
+    ChooseTask(3);
+    Next();
+    Next();
+    ASSERT_EQ(Page(), 50);
+    EXPECT_EQ(reads, 1);
+    EXPECT_EQ(wizard->Command_Next->text(), Text(370));
+    Next();
+    ASSERT_EQ(Page(), 55);
+    Back();
+    ASSERT_EQ(Page(), 50);
+    EXPECT_EQ(reads, 1);
+    EXPECT_EQ(settingsPage->Text_SetupDevice_Port->text(), QStringLiteral("10005"));
+    EXPECT_EQ(wizard->Command_Next->text(), Text(370));
+}
+
+TEST_F(WizardTest, WithoutANetworkAdapterTheLanPagesAreRefused)
+{
+    environment.NewContext([] { return QList<NetworkAdapter>{}; });
+    environment.UseLanguage();
+    Open();
+    EXPECT_EQ(environment.Context().state.SelectedAdapterIP, QStringLiteral("NO_ADAPTER"));
+    ChooseTask(0);
+    auto watch = AnswerNextModal();
+    Next();
+    EXPECT_TRUE(watch->seen);
+    EXPECT_EQ(watch->text, Text(225));
+    EXPECT_EQ(Page(), 1);
+
+    ChooseTask(1);
+    Next();
+    Click(QStringLiteral("Option_ChangeIPSettings(0)"));
+    Find<QLineEdit>(QStringLiteral("Text_SetupIP_MacAddress"))->setText(QStringLiteral("00-20-4A-01-02-03"));
+    watch = AnswerNextModal();
+    Next();
+    EXPECT_TRUE(watch->seen);
+    EXPECT_EQ(Page(), 20);
+
+    ChooseTask(4);
+    watch = AnswerNextModal();
+    Next();
+    EXPECT_TRUE(watch->seen);
+    EXPECT_EQ(Page(), 40);
+
+    ChooseTask(2); // the ping page needs no refusal
+    watch = AnswerNextModal();
+    Next();
+    QTest::qWait(30);
+    EXPECT_FALSE(watch->seen);
+    EXPECT_EQ(Page(), 30);
+}
+
+TEST_F(WizardTest, SerialPortIsRememberedPerTask)
+{
+    Open();
+    ChooseTask(5);
+    Next();
+    Click(QStringLiteral("Option_EnterIPAddress(1)"));
+    auto* ports = Find<QComboBox>(QStringLiteral("Combo_EnterIPAddress_SerialPort"));
+    ports->setCurrentIndex(2); // COM3
+    EXPECT_EQ(ports->currentText(), QStringLiteral("COM3"));
+    Back();
+    ChooseTask(4);
+    Next();
+    EXPECT_EQ(ports->currentText(), QStringLiteral("COM1"));
+    Back();
+    ChooseTask(5);
+    Next();
+    EXPECT_EQ(ports->currentText(), QStringLiteral("COM3"));
+    // the Modbus task offers line settings and the 19200 speed; the M-Bus task does not
+    auto* bauds = Find<QComboBox>(QStringLiteral("Combo_EnterIPAddress_BaudRate"));
+    EXPECT_EQ(bauds->count(), 7);
+    EXPECT_TRUE(Find(QStringLiteral("Combo_EnterIPAddress_Parity"))->isVisible());
+    Back();
+    ChooseTask(4);
+    Next();
+    EXPECT_EQ(bauds->count(), 6);
+    EXPECT_FALSE(Find(QStringLiteral("Combo_EnterIPAddress_Parity"))->isVisible());
+}
+
+TEST_F(WizardTest, PortAboveTheLimitIsStoredAs65535)
+{
+    Open();
+    ChooseTask(4);
+    Next();
+    auto* port = Find<QLineEdit>(QStringLiteral("Text_EnterIPAddress_Port"));
+    port->setText(QStringLiteral("70000"));
+    Find<QCheckBox>(QStringLiteral("Check_EnterIPAddress_UDPorTCP"))->setChecked(false);
+    Next();
+    EXPECT_EQ(environment.Context().settings.Read(keys::TCPPort), QStringLiteral("65535"));
+    EXPECT_EQ(environment.Context().settings.Read(keys::UDPorTCP), QStringLiteral("0"));
+    EXPECT_EQ(port->text(), QStringLiteral("65535"));
+    // Back from page 40 saves nothing
+    Back();
+    port->setText(QStringLiteral("1234"));
+    Back();
+    EXPECT_EQ(environment.Context().settings.Read(keys::TCPPort), QStringLiteral("65535"));
+}
+
+TEST_F(WizardTest, DoubleClickOnATaskActsAsNext)
+{
+    Open();
+    Next();
+    QWidget* option = Find(QStringLiteral("Option_SelectWhatToDo(2)"));
+    QTest::mouseDClick(option, Qt::LeftButton, {}, QPoint(6, option->height() / 2));
+    EXPECT_EQ(Page(), 30);
+    EXPECT_EQ(environment.Context().settings.Read(keys::Option_SelectWhatToDo), QStringLiteral("2"));
+}
+
+TEST_F(WizardTest, InfoTextSelectsTheOptionItExplains)
+{
+    Open();
+    ChooseTask(4);
+    Next();
+    QTest::mouseClick(Find<InfoBox>(QStringLiteral("Text_Info(41)"))->viewport(), Qt::LeftButton);
+    EXPECT_TRUE(Find<QRadioButton>(QStringLiteral("Option_EnterIPAddress(1)"))->isChecked());
+    EXPECT_EQ(environment.Context().settings.Read(keys::Option_EnterIPAddress), QStringLiteral("1"));
+    QTest::mouseClick(Find<InfoBox>(QStringLiteral("Text_Info(40)"))->viewport(), Qt::LeftButton);
+    EXPECT_TRUE(Find<QRadioButton>(QStringLiteral("Option_EnterIPAddress(0)"))->isChecked());
+}
+
+TEST_F(WizardTest, SecondStartRemembersLanguageAndTask)
+{
+    // a store with no language: the dialog asks, German is chosen
+    environment.ClearSettings();
+    auto* timer = new QTimer;
+    bool answered = false;
+    QObject::connect(timer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<Ostrand_Language*>(QApplication::activeModalWidget());
+        if (!dialog || answered)
+            return;
+        answered = true;
+        dialog->Combo_Language->setCurrentIndex(dialog->Combo_Language->findText(QStringLiteral("Deutsch")));
+        QTest::mouseClick(dialog->Command_Ok, Qt::LeftButton);
+    });
+    timer->start(10);
+    ASSERT_TRUE(LoadLanguageAtStartup(environment.Context()));
+    delete timer;
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(environment.Context().settings.Read(keys::Language), QStringLiteral("049"));
+    Open();
+    ChooseTask(6);
+    wizard.reset();
+
+    environment.NewContext();
+    auto watch = AnswerNextModal();
+    ASSERT_TRUE(LoadLanguageAtStartup(environment.Context()));
+    QTest::qWait(30);
+    EXPECT_FALSE(watch->seen); // no dialog the second time
+    Open();
+    Language german;
+    german.AppendEntries(ShippedLanguageText(QStringLiteral("049")));
+    EXPECT_EQ(Find<QLabel>(QStringLiteral("Label_Header(0)"))->text(), german.GetLanguageText(100));
+    Next();
+    EXPECT_TRUE(Find<QRadioButton>(QStringLiteral("Option_SelectWhatToDo(6)"))->isChecked());
+}
+
+TEST_F(WizardTest, NoLanguageChosenEndsTheStart)
+{
+    environment.ClearSettings();
+    auto watch = AnswerNextModal(); // the dialog is closed without a choice
+    EXPECT_FALSE(LoadLanguageAtStartup(environment.Context()));
+    EXPECT_TRUE(watch->seen);
+}
+
+TEST_F(WizardTest, ChangingTheLanguageTakesEffectAtTheNextStart)
+{
+    Open();
+    auto* timer = new QTimer;
+    QString message;
+    int step = 0;
+    QObject::connect(timer, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* dialog = qobject_cast<Ostrand_Language*>(modal); dialog && step == 0) {
+            step = 1;
+            dialog->Combo_Language->setCurrentIndex(dialog->Combo_Language->findData(49));
+            // queued: the message box that follows needs this timer to tick again
+            QMetaObject::invokeMethod(dialog->Command_Ok, &QPushButton::click, Qt::QueuedConnection);
+        } else if (auto* box = qobject_cast<QMessageBox*>(modal); box && step == 1) {
+            step = 2;
+            message = box->text();
+            box->close();
+        }
+    });
+    timer->start(10);
+    Click(QStringLiteral("Command_ChangeLanguage"));
+    for (int i = 0; i < 500 && step != 2; ++i)
+        QTest::qWait(10);
+    EXPECT_EQ(step, 2);
+    delete timer;
+    EXPECT_EQ(message, Text(105)); // in the language still loaded
+    EXPECT_EQ(environment.Context().settings.Read(keys::Language), QStringLiteral("049"));
+    EXPECT_EQ(wizard->windowTitle(), Text(10));
+}

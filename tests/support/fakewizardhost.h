@@ -1,0 +1,75 @@
+#pragma once
+
+#include "shell/wizardhost.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QStringList>
+#include <QWidget>
+
+#include <stdexcept>
+#include <string>
+
+// Stands in for the wizard window around a page: remembers what the page
+// asked of it.
+class FakeWizardHost : public WizardHost {
+public:
+    explicit FakeWizardHost(WizardContext& context)
+        : m_Context(context)
+    {
+    }
+
+    WizardContext& Context() override { return m_Context; }
+    QWidget* Window() override { return nullptr; }
+    void SetNextEnabled(bool enabled) override { nextEnabled = enabled; }
+    void SetBackEnabled(bool enabled) override { backEnabled = enabled; }
+    void SetCancelEnabled(bool enabled) override { cancelEnabled = enabled; }
+    void SetNextCaption(const QString& caption) override { nextCaption = caption; }
+    bool IsNextEnabled() const override { return nextEnabled; }
+    void ActAsNext() override { ++actAsNext; }
+
+    bool nextEnabled = true;
+    bool backEnabled = true;
+    bool cancelEnabled = true;
+    QString nextCaption;
+    int actAsNext = 0;
+
+private:
+    WizardContext& m_Context;
+};
+
+// The one control of that name on the page; throws when there is none or
+// more than one, so a test fails on a misnamed control.
+template <typename Widget = QWidget>
+Widget* UniqueControl(const QWidget& page, const QString& name)
+{
+    const QList<QWidget*> found = page.findChildren<QWidget*>(name);
+    if (found.size() != 1)
+        throw std::runtime_error(std::to_string(found.size()) + " controls named " + name.toStdString());
+    auto* widget = qobject_cast<Widget*>(found.front());
+    if (!widget)
+        throw std::runtime_error("control " + name.toStdString() + " is of another kind");
+    return widget;
+}
+
+// Every caption, title, list entry and tool tip on the page that names a
+// text the language file does not have.
+inline QStringList UnknownLanguageTexts(const QWidget& page)
+{
+    QStringList texts;
+    for (const QWidget* widget : page.findChildren<QWidget*>()) {
+        texts << widget->toolTip();
+        if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
+            texts << button->text();
+        else if (const auto* label = qobject_cast<const QLabel*>(widget))
+            texts << label->text();
+        else if (const auto* frame = qobject_cast<const QGroupBox*>(widget))
+            texts << frame->title();
+        else if (const auto* list = qobject_cast<const QComboBox*>(widget))
+            for (int i = 0; i < list->count(); ++i)
+                texts << list->itemText(i);
+    }
+    return texts.filter(QStringLiteral("Invalid Text ("));
+}

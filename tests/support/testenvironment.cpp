@@ -1,0 +1,100 @@
+#include "testenvironment.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QTimer>
+#include <QWidget>
+
+#include "shell/textencoding.h"
+
+TestEnvironment::TestEnvironment()
+    : m_AppPath(m_Dir.path() + QStringLiteral("/app/"))
+{
+    QDir().mkpath(m_AppPath);
+    const QDir languages(QStringLiteral(OSTRAND_LANGUAGE_DIR));
+    for (const QString& name : languages.entryList({QStringLiteral("Ostrand_Language.*")}, QDir::Files))
+        QFile::copy(languages.filePath(name), m_AppPath + name);
+    NewContext();
+}
+
+WizardContext& TestEnvironment::NewContext(std::function<QList<NetworkAdapter>()> adapters)
+{
+    m_Context.reset();
+    m_Settings = std::make_unique<Settings>(Settings::AtFile(SettingsPath()));
+    m_Ini = std::make_unique<IniFile>(IniPath());
+    m_Language = std::make_unique<Language>();
+    m_State = std::make_unique<WizardState>();
+    m_Records = std::make_unique<DeviceRecords>();
+    m_Context.reset(new WizardContext{*m_Settings, *m_Ini, *m_Language, *m_State, *m_Records, m_AppPath});
+    if (adapters)
+        m_Context->listAdapters = std::move(adapters);
+    else
+        m_Context->listAdapters = [] { return QList<NetworkAdapter>{{QStringLiteral("127.0.0.2"), QStringLiteral("test")}}; };
+    return *m_Context;
+}
+
+void TestEnvironment::ClearSettings()
+{
+    m_Context.reset();
+    m_Settings.reset();
+    QFile::remove(SettingsPath());
+    NewContext();
+}
+
+void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+void TestEnvironment::UseLanguage(const QString& number)
+{
+    m_Settings->Save(keys::Language, number);
+    m_Language->LoadLanguage(*m_Settings, m_AppPath);
+}
+
+QString ShippedLanguageText(const QString& number)
+{
+    QFile file(QStringLiteral(OSTRAND_LANGUAGE_DIR "/Ostrand_Language.") + number);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return DecodeText(file.readAll());
+}
+
+std::shared_ptr<ModalWatch> AnswerNextModal(int button)
+{
+    auto watch = std::make_shared<ModalWatch>();
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    auto ticks = std::make_shared<int>(0);
+    std::weak_ptr<ModalWatch> weak = watch; // a test that dropped its watch is no longer interested
+    QObject::connect(timer, &QTimer::timeout, [timer, weak, button, ticks] {
+        auto watch = weak.lock();
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!watch || !modal) {
+            if (!watch || ++*ticks > 500) { // nothing came within 5 s: stop watching
+                timer->stop();
+                timer->deleteLater();
+            }
+            return;
+        }
+        watch->seen = true;
+        watch->title = modal->windowTitle();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            watch->text = box->text();
+            QAbstractButton* chosen = button >= 0 ? box->button(static_cast<QMessageBox::StandardButton>(button)) : nullptr;
+            if (chosen)
+                chosen->click();
+            else
+                box->close();
+        } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        }
+        timer->stop();
+        timer->deleteLater();
+    });
+    timer->start();
+    return watch;
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "shell/inifile.h"
+#include "shell/language.h"
+#include "shell/settings.h"
+#include "shell/wizardcontext.h"
+
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+#include <ostream>
+
+// A program folder, per-user store and INI file of a test's own, in a
+// temporary directory, with the shipped language files copied in.
+class TestEnvironment {
+public:
+    TestEnvironment();
+
+    const QString& AppPath() const { return m_AppPath; }
+    QString IniPath() const { return m_AppPath + QStringLiteral("Ostrand.INI"); }
+    QString SettingsPath() const { return m_Dir.filePath(QStringLiteral("settings.conf")); }
+
+    // A fresh set of the long-lived objects over the same files, as a new
+    // start of the program would have them.
+    WizardContext& NewContext(std::function<QList<NetworkAdapter>()> adapters = {});
+    WizardContext& Context() { return *m_Context; }
+
+    // Forgets every per-user setting, as on a first start.
+    void ClearSettings();
+
+    // Stores a language choice and loads it into the context's table.
+    void UseLanguage(const QString& number = QStringLiteral("001"));
+
+private:
+    QTemporaryDir m_Dir;
+    QString m_AppPath;
+    std::unique_ptr<Settings> m_Settings;
+    std::unique_ptr<IniFile> m_Ini;
+    std::unique_ptr<Language> m_Language;
+    std::unique_ptr<WizardState> m_State;
+    std::unique_ptr<DeviceRecords> m_Records;
+    std::unique_ptr<WizardContext> m_Context;
+};
+
+// Readable QStrings in test failures.
+void PrintTo(const QString& text, std::ostream* out);
+
+// The text of a shipped language file.
+QString ShippedLanguageText(const QString& number);
+
+// Answers the next modal dialog or message box with the given button (or
+// closes it); returns a flag that is set once a dialog was seen, and the
+// text it showed.
+struct ModalWatch {
+    bool seen = false;
+    QString text;
+    QString title;
+};
+std::shared_ptr<ModalWatch> AnswerNextModal(int button = -1);
