@@ -66,7 +66,7 @@ SetupMacPage::SetupMacPage(WizardHost& host, QWidget* parent)
         grid->addWidget(fields[i], row + 1, 2, Qt::AlignLeft);
 
         connect(option, &QRadioButton::clicked, this, [this, i] { Option_ChangeIPSettings_Click(i); });
-        connect(Text_Info[element], &InfoBox::clicked, this, [this, i] { Text_Info_Click(i); });
+        LinkInfoToOption(Text_Info[element], option, [this, i] { Option_ChangeIPSettings_Click(i); });
     }
     grid->setColumnStretch(3, 1);
     Body()->addLayout(grid);
@@ -148,14 +148,6 @@ void SetupMacPage::Text_SetupIP_MacAddress_Change()
 void SetupMacPage::Combo_SetupIP_SerialPort_Click()
 {
     Context().settings.Save(PortKey(), Combo_SetupIP_SerialPort->currentIndex());
-}
-
-void SetupMacPage::Text_Info_Click(int index)
-{
-    QRadioButton* option = Option_ChangeIPSettings[static_cast<size_t>(index)];
-    option->setChecked(true);
-    option->setFocus(Qt::MouseFocusReason);
-    Option_ChangeIPSettings_Click(index);
 }
 
 SettingKey SetupMacPage::PortKey() const

@@ -36,6 +36,5 @@ public:
 private:
     void Text_SetupIP_MacAddress_Change();
     void Combo_SetupIP_SerialPort_Click();
-    void Text_Info_Click(int index);
     SettingKey PortKey() const;
 };

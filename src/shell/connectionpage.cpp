@@ -25,6 +25,9 @@ constexpr qint64 kHighestPort = 65535;
 ConnectionPage::ConnectionPage(WizardHost& host, QWidget* parent)
     : WizardPage(page::Connection, host, parent)
 {
+    Text_Info_EnterIPAddress = new InfoBox(this);
+    Text_Info_EnterIPAddress->setObjectName(QStringLiteral("Text_Info_EnterIPAddress"));
+    Body()->addWidget(Text_Info_EnterIPAddress);
     auto* group = new QButtonGroup(this);
     auto* choices = new QGridLayout;
     for (int i = 0; i < 2; ++i) {
@@ -37,11 +40,7 @@ ConnectionPage::ConnectionPage(WizardHost& host, QWidget* parent)
         choices->addWidget(info, i, 1);
         Text_Info[static_cast<size_t>(i)] = info;
         connect(option, &QRadioButton::clicked, this, [this, i] { Option_EnterIPAddress_Click(i); });
-        connect(info, &InfoBox::clicked, this, [this, i] {
-            Option_EnterIPAddress[static_cast<size_t>(i)]->setChecked(true);
-            Option_EnterIPAddress[static_cast<size_t>(i)]->setFocus();
-            Option_EnterIPAddress_Click(i);
-        });
+        LinkInfoToOption(info, option, [this, i] { Option_EnterIPAddress_Click(i); });
     }
     choices->setColumnStretch(1, 1);
     Body()->addLayout(choices);
@@ -180,10 +179,10 @@ void ConnectionPage::Prepare(bool, bool)
     const bool networkSettingsTask = task == task::NetworkSettings;
     if (networkSettingsTask) {
         HeaderLabel()->setText(GetLanguageText(360));
-        Text_Info[0]->SetText(GetLanguageText(361));
+        Text_Info_EnterIPAddress->SetText(GetLanguageText(361));
     } else {
         HeaderLabel()->setText(GetLanguageText(362));
-        Text_Info[0]->SetText(GetLanguageText(363));
+        Text_Info_EnterIPAddress->SetText(GetLanguageText(363));
         Label_EnterIPAddress[3]->setText(lineTask ? GetLanguageText(406) : GetLanguageText(403));
     }
     Label_EnterIPAddress[3]->setVisible(!networkSettingsTask);

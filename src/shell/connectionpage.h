@@ -26,7 +26,8 @@ public:
     void Option_EnterIPAddress_Click(int index);
 
     std::array<QRadioButton*, 2> Option_EnterIPAddress{};
-    std::array<InfoBox*, 2> Text_Info{};           // Text_Info(40), Text_Info(41)
+    InfoBox* Text_Info_EnterIPAddress = nullptr;   // what the page is for, by task
+    std::array<InfoBox*, 2> Text_Info{};           // Text_Info(40), Text_Info(41): the two ways
     std::array<QGroupBox*, 2> Picture_EnterIPAddress{};
     std::array<QLabel*, 7> Label_EnterIPAddress{};
     QLineEdit* Text_EnterIPAddress = nullptr;

@@ -18,11 +18,6 @@ public:
     // The height up to which the box grows before it scrolls.
     void SetMaximumAutoHeight(int pixels);
 
-    // As high as the text needs, up to the limit, so a layout gives spare
-    // room to the page rather than to an empty box (a text edit's own hints
-    // ask for room for a scroll bar, 192 and 68 pixels).
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
 
 signals:
     void clicked();

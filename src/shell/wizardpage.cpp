@@ -5,6 +5,7 @@
 #include "wizardcontext.h"
 #include "wizardhost.h"
 
+#include <QAbstractButton>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -74,6 +75,15 @@ InfoBox* WizardPage::AddInfo(int index, QBoxLayout* layout, int stretch)
     box->setObjectName(ElementName(QStringLiteral("Text_Info"), index));
     layout->addWidget(box, stretch);
     return box;
+}
+
+void WizardPage::LinkInfoToOption(InfoBox* info, QAbstractButton* option, std::function<void()> onChosen)
+{
+    connect(info, &InfoBox::clicked, this, [option, onChosen = std::move(onChosen)] {
+        option->setChecked(true);
+        option->setFocus(Qt::MouseFocusReason);
+        onChosen();
+    });
 }
 
 QString WizardPage::ElementName(const QString& name, int index)

@@ -2,7 +2,10 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class InfoBox;
+class QAbstractButton;
 class QBoxLayout;
 class QHBoxLayout;
 class QLabel;
@@ -44,6 +47,9 @@ protected:
 
     // A new information box Text_Info(index) added to the layout.
     InfoBox* AddInfo(int index, QBoxLayout* layout, int stretch = 0);
+    // A click on the info text beside an option selects the option, gives it
+    // the focus and runs its handler, as a click on the option itself would.
+    void LinkInfoToOption(InfoBox* info, QAbstractButton* option, std::function<void()> onChosen);
     // "Name(index)", the object name of an element of a control array.
     static QString ElementName(const QString& name, int index);
 

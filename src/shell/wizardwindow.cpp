@@ -131,9 +131,6 @@ void Ostrand_Wizard::Form_Load()
 {
     WizardState& state = m_Context.state;
     setWindowTitle(m_Context.language.GetLanguageText(10));
-    const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
-    resize(QSize(TwipsToPixels(kWindowWidthTwips, dpi), TwipsToPixels(kWindowHeightTwips, dpi))
-               .expandedTo(sizeHint()));
 
     state.SelectedAdapterDescription = m_Context.settings.Read(keys::SelectedAdapterDescription);
     state.SelectedAdapterIP = m_Context.settings.Read(keys::SelectedAdapterIP);
@@ -144,8 +141,15 @@ void Ostrand_Wizard::Form_Load()
     Command_Cancel->setText(m_Context.language.GetLanguageText(232));
     Command_Back->setText(m_Context.language.GetLanguageText(233));
     Command_Next->setText(m_Context.language.GetLanguageText(234));
-    for (auto& [number, page] : m_Pages)
+    QSize largest;
+    for (auto& [number, page] : m_Pages) {
         page->Startup(); // selects the stored options, sets the texts, fills the lists
+        largest = largest.expandedTo(page->sizeHint());
+    }
+    m_PageArea->setMinimumSize(largest); // the window keeps its size from page to page
+    const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
+    resize(QSize(TwipsToPixels(kWindowWidthTwips, dpi), TwipsToPixels(kWindowHeightTwips, dpi))
+               .expandedTo(sizeHint()));
 
     m_WelcomePage->ShowLights({});
     PreparePage(page::Welcome, false, true);

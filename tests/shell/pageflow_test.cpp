@@ -34,9 +34,10 @@ TEST(PageFlow, EveryTaskForwardAndBack)
         }
         // Back retraces the forward path (the final step back to page 1 aside).
         for (size_t i = c.pages.size() - 2; i >= 1; --i) {
-            if (c.pages[i] != c.pages[i - 1])
+            if (c.pages[i] != c.pages[i - 1]) {
                 EXPECT_EQ(PredecessorPage(c.pages[i], c.choices), c.pages[i - 1])
                     << "task " << c.choices.whatToDo << " back from " << c.pages[i];
+            }
         }
     }
     EXPECT_EQ(SuccessorPage(0, Task(0)), 1);

@@ -1,0 +1,73 @@
+#include "mbusframe.h"
+
+quint8 MBusChecksum(const QByteArray& bytes)
+{
+    quint8 sum = 0;
+    for (const char byte : bytes)
+        sum = static_cast<quint8>(sum + static_cast<quint8>(byte));
+    return sum;
+}
+
+QByteArray ShortFrame(quint8 control, quint8 address)
+{
+    QByteArray frame;
+    frame.append(static_cast<char>(mbus::kShortStart));
+    frame.append(static_cast<char>(control));
+    frame.append(static_cast<char>(address));
+    frame.append(static_cast<char>(MBusChecksum(frame.mid(1, 2))));
+    frame.append(static_cast<char>(mbus::kStop));
+    return frame;
+}
+
+std::optional<QByteArray> LongFrame(quint8 control, quint8 address, quint8 controlInformation, const QByteArray& data)
+{
+    if (data.size() > mbus::kMaxLongFrameData)
+        return std::nullopt;
+    QByteArray body;
+    body.append(static_cast<char>(control));
+    body.append(static_cast<char>(address));
+    body.append(static_cast<char>(controlInformation));
+    body.append(data);
+    const auto length = static_cast<char>(body.size());
+    QByteArray frame;
+    frame.append(static_cast<char>(mbus::kLongStart));
+    frame.append(length);
+    frame.append(length);
+    frame.append(static_cast<char>(mbus::kLongStart));
+    frame.append(body);
+    frame.append(static_cast<char>(MBusChecksum(body)));
+    frame.append(static_cast<char>(mbus::kStop));
+    return frame;
+}
+
+MBusReplyCheck CheckMBusReply(const QByteArray& received)
+{
+    MBusReplyCheck check;
+    if (received.size() == 1 && static_cast<quint8>(received[0]) == mbus::kAck) {
+        check.complete = true;
+        return check;
+    }
+    if (received.size() < 4 || static_cast<quint8>(received[0]) != mbus::kLongStart
+        || static_cast<quint8>(received[3]) != mbus::kLongStart)
+        return check;
+    const int length = static_cast<quint8>(received[1]);
+    check.lengthField = length;
+    if (static_cast<quint8>(received[2]) != length || received.size() != length + 6)
+        return check;
+    check.complete = static_cast<quint8>(received[length + 4]) == MBusChecksum(received.mid(4, length));
+    return check;
+}
+
+QString MBusTimeoutNote(int receivedLength, int lengthField)
+{
+    const int expected = lengthField + 6;
+    if (receivedLength == 0)
+        return QStringLiteral("BusTimeout");
+    if (receivedLength <= 3)
+        return QStringLiteral("BusTimeout (Received %1 byte)").arg(receivedLength);
+    if (receivedLength > expected && lengthField == 0)
+        return QStringLiteral("BusTimeout (Received %1 bytes)").arg(receivedLength);
+    if (receivedLength > expected)
+        return QStringLiteral("BusTimeout (Received to many bytes %1 of %2)").arg(receivedLength).arg(expected);
+    return QStringLiteral("BusTimeout (Received only %1 of %2 bytes)").arg(receivedLength).arg(expected);
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+// M-Bus link-layer frames (EN 13757-2) as this program builds and accepts
+// them: the single character E5h, the short frame 10h C A CS 16h and the long
+// frame 68h L L 68h C A CI data CS 16h.
+namespace mbus {
+
+constexpr quint8 kAck = 0xE5;
+constexpr quint8 kShortStart = 0x10;
+constexpr quint8 kLongStart = 0x68;
+constexpr quint8 kStop = 0x16;
+
+// Control field values.
+constexpr quint8 kSndNke = 0x40;    // link reset, initialise a slave
+constexpr quint8 kReqUd2 = 0x5B;    // request class 2 data, frame count bit clear
+constexpr quint8 kReqUd2Fcb = 0x7B; // the same with the frame count bit set
+constexpr quint8 kSndUd = 0x53;     // send user data, frame count bit clear
+constexpr quint8 kSndUdFcb = 0x73;
+
+// Control information field values.
+constexpr quint8 kCiApplicationReset = 0x50;
+constexpr quint8 kCiDataSend = 0x51;
+constexpr quint8 kCiSelectSlave = 0x52;
+
+// Addresses beyond the primary range.
+constexpr quint8 kSelectedSlave = 0xFD; // the slave selected by secondary address
+constexpr quint8 kBroadcastAnswered = 0xFE;
+
+// Longest user data of a long frame: L counts C, A, CI and the data and is one byte.
+constexpr int kMaxLongFrameData = 255 - 3;
+
+} // namespace mbus
+
+// The arithmetic sum of the bytes modulo 256 (00h for no bytes).
+quint8 MBusChecksum(const QByteArray& bytes);
+
+// 10h C A CS 16h.
+QByteArray ShortFrame(quint8 control, quint8 address);
+
+// 68h L L 68h C A CI data CS 16h; nothing when the data does not fit.
+std::optional<QByteArray> LongFrame(quint8 control, quint8 address, quint8 controlInformation,
+                                    const QByteArray& data = {});
+
+// What the bytes received so far amount to as an M-Bus reply.
+struct MBusReplyCheck {
+    bool complete = false;               // a single E5h, or a whole long frame with a good checksum
+    std::optional<int> lengthField;      // L of a 68h L L 68h header, when one was seen
+};
+
+// Judges the receive buffer after each arrival. The stop byte is not
+// examined, but the length rule counts it; a long frame whose two length
+// bytes differ is never complete.
+MBusReplyCheck CheckMBusReply(const QByteArray& received);
+
+// The log note for a reply that did not complete in time; received is what
+// arrived, lengthField the last L seen (0 when no header was seen).
+QString MBusTimeoutNote(int receivedLength, int lengthField);
