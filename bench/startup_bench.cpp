@@ -16,8 +16,18 @@
 #include <cstdio>
 #include <vector>
 
+namespace {
+QtMessageHandler g_DefaultHandler = nullptr;
+void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (!message.contains(QLatin1String("propagateSizeHints"))) // the off-screen platform's complaint
+        g_DefaultHandler(type, context, message);
+}
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    g_DefaultHandler = qInstallMessageHandler(QuietHandler);
     QElapsedTimer sinceMain;
     sinceMain.start();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
