@@ -1,0 +1,127 @@
+#include "cliargs.h"
+
+#include "shell/textnumber.h"
+
+namespace {
+
+QList<QCommandLineOption> CommonOptions()
+{
+    return {
+        {QStringLiteral("app-dir"), QStringLiteral("Folder of Ostrand.INI and the language files."), QStringLiteral("DIR")},
+        {QStringLiteral("language"), QStringLiteral("Language number for texts shown."), QStringLiteral("N")},
+        {QStringLiteral("trace"), QStringLiteral("Write the communication log to standard error.")},
+        {QStringLiteral("json"), QStringLiteral("Write results as JSON, one object per line.")},
+        {QStringLiteral("repeat"), QStringLiteral("Run the operation N times (0 = until interrupted)."), QStringLiteral("N")},
+        {QStringLiteral("interval"), QStringLiteral("Milliseconds between repeated runs."), QStringLiteral("MS")},
+        {QStringLiteral("udp"), QStringLiteral("UDP to the gateway (default port 10001)."), QStringLiteral("HOST[:PORT]")},
+        {QStringLiteral("tcp"), QStringLiteral("TCP to the gateway (default port 10001)."), QStringLiteral("HOST[:PORT]")},
+        {QStringLiteral("serial"), QStringLiteral("A serial device (COM3, /dev/ttyUSB0, a pseudo-terminal)."), QStringLiteral("DEVICE")},
+        {QStringLiteral("baud"), QStringLiteral("Serial speed."), QStringLiteral("N")},
+        {QStringLiteral("parity"), QStringLiteral("Serial parity N, O, E, M or S (Modbus and ASCII)."), QStringLiteral("P")},
+        {QStringLiteral("data-bits"), QStringLiteral("Serial data bits 7 or 8 (Modbus and ASCII)."), QStringLiteral("N")},
+        {QStringLiteral("stop-bits"), QStringLiteral("Serial stop bits 1 or 2 (Modbus and ASCII)."), QStringLiteral("N")},
+        {QStringLiteral("bus-delay"), QStringLiteral("Quiet time before each send, ms."), QStringLiteral("MS")},
+        {QStringLiteral("bus-timeout"), QStringLiteral("Reply timeout, ms."), QStringLiteral("MS")},
+        {QStringLiteral("open-timeout"), QStringLiteral("TCP connect limit, ms."), QStringLiteral("MS")},
+    };
+}
+
+std::optional<qint64> Number(const QCommandLineParser& parser, const QString& name, bool& bad)
+{
+    if (!parser.isSet(name))
+        return std::nullopt;
+    bool ok = false;
+    const qint64 value = parser.value(name).toLongLong(&ok);
+    if (!ok || value < 0) {
+        bad = true;
+        return std::nullopt;
+    }
+    return value;
+}
+
+} // namespace
+
+std::optional<std::pair<QString, quint16>> HostAndPort(const QString& text, quint16 defaultPort)
+{
+    const qsizetype colon = text.lastIndexOf(u':');
+    if (colon < 0 || text.count(u':') > 1) // no port, or a bare IPv6 address
+        return std::make_pair(text, defaultPort);
+    bool ok = false;
+    const uint port = text.mid(colon + 1).toUInt(&ok);
+    if (!ok || port == 0 || port > 65535)
+        return std::nullopt;
+    return std::make_pair(text.left(colon), static_cast<quint16>(port));
+}
+
+std::optional<QString> ParseCliArgs(const QStringList& arguments, const QList<CommandOptions>& commands,
+                                    QCommandLineParser& parser, CliArgs& args)
+{
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+    parser.addOptions(CommonOptions());
+    parser.addHelpOption();
+    parser.addVersionOption();
+    QStringList knownCommands;
+    for (const CommandOptions& command : commands) {
+        knownCommands << command.name;
+        for (const QCommandLineOption& option : command.options) {
+            if (!parser.addOption(option))
+                continue; // shared by several commands
+        }
+    }
+    if (!parser.parse(arguments))
+        return parser.errorText();
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("version")))
+        return std::nullopt;
+    QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty())
+        return QStringLiteral("no command given (one of: %1)").arg(knownCommands.join(QStringLiteral(", ")));
+    args.command = positional.takeFirst();
+    if (!knownCommands.contains(args.command))
+        return QStringLiteral("unknown command \"%1\"").arg(args.command);
+    args.arguments = positional;
+    args.parser = &parser;
+
+    bool bad = false;
+    args.appDir = parser.value(QStringLiteral("app-dir"));
+    if (auto language = Number(parser, QStringLiteral("language"), bad))
+        args.language = static_cast<int>(*language);
+    args.trace = parser.isSet(QStringLiteral("trace"));
+    args.json = parser.isSet(QStringLiteral("json"));
+    if (auto repeat = Number(parser, QStringLiteral("repeat"), bad))
+        args.repeat = static_cast<int>(std::min<qint64>(*repeat, INT_MAX));
+    if (auto interval = Number(parser, QStringLiteral("interval"), bad))
+        args.intervalMs = static_cast<int>(std::min<qint64>(*interval, INT_MAX));
+    args.udp = parser.value(QStringLiteral("udp"));
+    args.tcp = parser.value(QStringLiteral("tcp"));
+    args.serial = parser.value(QStringLiteral("serial"));
+    if (auto baud = Number(parser, QStringLiteral("baud"), bad))
+        args.baud = static_cast<qint32>(std::min<qint64>(*baud, 4000000));
+    args.parity = parser.value(QStringLiteral("parity")).toUpper();
+    if (auto bits = Number(parser, QStringLiteral("data-bits"), bad))
+        args.dataBits = static_cast<int>(*bits);
+    if (auto bits = Number(parser, QStringLiteral("stop-bits"), bad))
+        args.stopBits = static_cast<int>(*bits);
+    args.busDelayMs = Number(parser, QStringLiteral("bus-delay"), bad);
+    args.busTimeoutMs = Number(parser, QStringLiteral("bus-timeout"), bad);
+    args.openTimeoutMs = Number(parser, QStringLiteral("open-timeout"), bad);
+    if (bad)
+        return QStringLiteral("a numeric option holds something that is not a number of 0 or more");
+    if (!args.parity.isEmpty() && !QStringLiteral("NOEMS").contains(args.parity.front()))
+        return QStringLiteral("--parity takes N, O, E, M or S");
+    if (args.dataBits && *args.dataBits != 7 && *args.dataBits != 8)
+        return QStringLiteral("--data-bits takes 7 or 8");
+    if (args.stopBits && *args.stopBits != 1 && *args.stopBits != 2)
+        return QStringLiteral("--stop-bits takes 1 or 2");
+    const int transports = (args.udp.isEmpty() ? 0 : 1) + (args.tcp.isEmpty() ? 0 : 1) + (args.serial.isEmpty() ? 0 : 1);
+    if (transports > 1)
+        return QStringLiteral("give only one of --udp, --tcp and --serial");
+    return std::nullopt;
+}
+
+QString CliUsage(const QList<CommandOptions>& commands)
+{
+    QStringList names;
+    for (const CommandOptions& command : commands)
+        names << command.name;
+    return QStringLiteral("ostrand-cli [GLOBAL OPTIONS] COMMAND [OPTIONS] [ARGUMENTS]\nCommands: ") + names.join(QStringLiteral(", "));
+}

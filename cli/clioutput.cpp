@@ -1,0 +1,64 @@
+#include "clioutput.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+// Values with blanks are quoted so a script can split the line at blanks.
+QString TextValue(const QString& value)
+{
+    if (!value.isEmpty() && !value.contains(u' ') && !value.contains(u'"'))
+        return value;
+    QString quoted = value;
+    quoted.replace(u'\\', QLatin1String("\\\\")).replace(u'"', QLatin1String("\\\""));
+    return u'"' + quoted + u'"';
+}
+} // namespace
+
+QString FormatResult(const CliResult& result, bool json)
+{
+    if (json) {
+        QJsonObject object;
+        object.insert(QStringLiteral("ok"), result.Ok());
+        for (const auto& [key, value] : result.fields)
+            object.insert(key, value);
+        if (!result.Ok())
+            object.insert(QStringLiteral("error"), result.error);
+        return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+    }
+    QStringList pairs;
+    for (const auto& [key, value] : result.fields)
+        pairs << key + u'=' + TextValue(value);
+    return pairs.join(u' ');
+}
+
+QString FormatSummary(int runs, int ok, double perSecond, double medianMs, bool json)
+{
+    if (json) {
+        QJsonObject object{{QStringLiteral("runs"), runs},
+                           {QStringLiteral("ok"), ok},
+                           {QStringLiteral("failed"), runs - ok},
+                           {QStringLiteral("per_second"), perSecond},
+                           {QStringLiteral("median_ms"), medianMs}};
+        return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+    }
+    return QStringLiteral("runs=%1 ok=%2 failed=%3 per_second=%4 median_ms=%5")
+        .arg(runs)
+        .arg(ok)
+        .arg(runs - ok)
+        .arg(perSecond, 0, 'f', 1)
+        .arg(medianMs, 0, 'f', 3);
+}
+
+int ExitStatus(CliResult::Outcome outcome)
+{
+    switch (outcome) {
+    case CliResult::Outcome::Ok:
+        return 0;
+    case CliResult::Outcome::DeviceFailure:
+        return 1;
+    case CliResult::Outcome::UsageOrFile:
+        break;
+    }
+    return 2;
+}

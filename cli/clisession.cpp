@@ -1,0 +1,101 @@
+#include "clisession.h"
+
+#include "shell/apppath.h"
+#include "shell/textencoding.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QRegularExpression>
+#include <cstdio>
+
+namespace {
+constexpr quint16 kDefaultGatewayPort = 10001;
+
+void LoadLanguageFile(Language& language, const QString& appPath, std::optional<int> number)
+{
+    QString path;
+    if (number) {
+        path = LanguageFilePath(appPath, LanguageSettingValue(*number));
+    } else {
+        const QList<LanguageChoice> choices = ListLanguageFiles(appPath);
+        if (!choices.isEmpty())
+            path = std::min_element(choices.begin(), choices.end(), [](const auto& a, const auto& b) {
+                       return a.number < b.number;
+                   })->filePath;
+    }
+    QFile file(path);
+    if (!path.isEmpty() && file.open(QIODevice::ReadOnly))
+        language.AppendEntries(DecodeText(file.readAll()));
+}
+} // namespace
+
+CliSession::CliSession(const CliArgs& args)
+    : m_Args(args)
+    , m_AppPath(args.appDir.isEmpty() ? WithTrailingSeparator(QCoreApplication::applicationDirPath())
+                                      : WithTrailingSeparator(args.appDir))
+    , m_Ini(std::make_unique<IniFile>(m_AppPath + QStringLiteral("Ostrand.INI")))
+{
+    LoadLanguageFile(m_Language, m_AppPath, args.language);
+    if (args.trace) {
+        m_Log.SetDebugLogging(true);
+        m_Log.SetMaxDebugLines(1); // the lines go to standard error; nothing needs keeping
+        QObject::connect(&m_Log, &TrafficLog::linesAdded, [](const QStringList& lines) {
+            for (const QString& line : lines)
+                std::fprintf(stderr, "%s\n", qPrintable(line));
+            std::fflush(stderr);
+        });
+    }
+    m_Connection = std::make_unique<Connection>(*m_Ini, m_Log);
+    m_Link = std::make_unique<Link>(*m_Connection, m_Log);
+    m_Link->sendFailed = [this](const QString& description) {
+        std::fprintf(stderr, "%s\n", qPrintable(m_Language.GetLanguageText(154) + QStringLiteral(": '") + description + u'\''));
+    };
+}
+
+std::optional<CliResult> CliSession::OpenTransport(const ini::LinkTimingKeys& timings, qint32 defaultBaud, bool mbusLine)
+{
+    m_Link->LoadTimings(*m_Ini, timings);
+    if (m_Args.busDelayMs)
+        m_Link->BusDelay = std::chrono::milliseconds(*m_Args.busDelayMs);
+    if (m_Args.busTimeoutMs)
+        m_Link->BusTimeout = std::chrono::milliseconds(*m_Args.busTimeoutMs);
+    if (m_Args.openTimeoutMs)
+        m_Link->OpenTimeout = std::chrono::milliseconds(*m_Args.openTimeoutMs);
+
+    ConnectionRequest request;
+    QString described;
+    if (!m_Args.serial.isEmpty()) {
+        request.serial = true;
+        static const QRegularExpression comName(QStringLiteral("^COM(\\d{1,2})$"), QRegularExpression::CaseInsensitiveOption);
+        if (const auto match = comName.match(m_Args.serial); match.hasMatch())
+            request.portIndex = match.captured(1).toInt() - 1;
+        else
+            request.serialDevice = m_Args.serial;
+        const qint32 baud = m_Args.baud.value_or(defaultBaud);
+        request.lineSettings = mbusLine ? QStringLiteral("%1,E,8,1").arg(baud)
+                                        : QStringLiteral("%1,%2,%3,%4")
+                                              .arg(baud)
+                                              .arg(m_Args.parity.isEmpty() ? QStringLiteral("N") : m_Args.parity.left(1))
+                                              .arg(m_Args.dataBits.value_or(8))
+                                              .arg(m_Args.stopBits.value_or(1));
+        described = QStringLiteral("serial device %1").arg(m_Args.serial);
+    } else {
+        const QString address = m_Args.tcp.isEmpty() ? m_Args.udp : m_Args.tcp;
+        if (address.isEmpty())
+            return CliResult::Failure(CliResult::Outcome::UsageOrFile, QStringLiteral("give the gateway with --udp, --tcp or --serial"));
+        const auto hostPort = HostAndPort(address, kDefaultGatewayPort);
+        if (!hostPort || hostPort->first.isEmpty())
+            return CliResult::Failure(CliResult::Outcome::UsageOrFile, QStringLiteral("\"%1\" is not HOST or HOST:PORT").arg(address));
+        request.host = hostPort->first;
+        request.port = hostPort->second;
+        request.udp = m_Args.tcp.isEmpty();
+        described = QStringLiteral("%1 %2:%3").arg(request.udp ? QStringLiteral("UDP") : QStringLiteral("TCP"),
+                                                   request.host).arg(request.port);
+    }
+    if (m_Connection->OpenConnection(request, m_Link->OpenTimeout))
+        return std::nullopt;
+    QString error = QStringLiteral("cannot open %1").arg(described);
+    if (!m_Connection->LastSocketError().isEmpty())
+        error += QStringLiteral(": ") + m_Connection->LastSocketError();
+    return CliResult::Failure(CliResult::Outcome::DeviceFailure, error);
+}

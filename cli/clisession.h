@@ -1,0 +1,42 @@
+#pragma once
+
+#include "cliargs.h"
+#include "clioutput.h"
+
+#include "comm/connection.h"
+#include "comm/link.h"
+#include "shell/inifile.h"
+#include "shell/language.h"
+#include "shell/settingkeys.h"
+#include "shell/trafficlog.h"
+
+#include <memory>
+
+// What one run of ostrand-cli works with: the program folder's INI file and
+// language, the communication log (traced to standard error on request),
+// and the connection to the gateway.
+class CliSession {
+public:
+    explicit CliSession(const CliArgs& args);
+
+    const CliArgs& Args() const { return m_Args; }
+    IniFile& Ini() { return *m_Ini; }
+    const Language& Texts() const { return m_Language; }
+    TrafficLog& Log() { return m_Log; }
+    Connection& Gateway() { return *m_Connection; }
+    Link& Transactions() { return *m_Link; }
+
+    // Opens the transport the options name, with the timings of the task's
+    // INI section unless the options override them; default serial speed
+    // and line format per protocol. A failure as a result to report.
+    std::optional<CliResult> OpenTransport(const ini::LinkTimingKeys& timings, qint32 defaultBaud, bool mbusLine);
+
+private:
+    const CliArgs& m_Args;
+    QString m_AppPath;
+    std::unique_ptr<IniFile> m_Ini;
+    Language m_Language;
+    TrafficLog m_Log;
+    std::unique_ptr<Connection> m_Connection;
+    std::unique_ptr<Link> m_Link;
+};

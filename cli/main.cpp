@@ -1,0 +1,125 @@
+#include "cliargs.h"
+#include "clioutput.h"
+#include "clisession.h"
+#include "mbussendcommand.h"
+
+#include "comm/waiting.h"
+#include "shell/version.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <variant>
+
+namespace {
+
+volatile std::sig_atomic_t g_Interrupted = 0;
+
+void OnInterrupt(int)
+{
+    g_Interrupted = 1;
+}
+
+void PrintLine(FILE* stream, const QString& text)
+{
+    std::fprintf(stream, "%s\n", qPrintable(text));
+    std::fflush(stream);
+}
+
+using Preparer = std::variant<std::function<CliResult()>, CliResult> (*)(CliSession&);
+
+struct Command {
+    CommandOptions options;
+    Preparer prepare;
+};
+
+const QList<Command>& Commands()
+{
+    static const QList<Command> commands = {
+        {MBusSendOptions(), PrepareMBusSend},
+    };
+    return commands;
+}
+
+// Runs the operation once, or --repeat times --interval apart with a summary.
+int Run(const std::function<CliResult()>& operation, const CliArgs& args)
+{
+    const bool repeated = args.repeat != 1;
+    int runs = 0;
+    int ok = 0;
+    int lastStatus = 0;
+    QList<double> durations;
+    QElapsedTimer total;
+    total.start();
+    while (!g_Interrupted && (args.repeat == 0 || runs < args.repeat)) {
+        if (runs > 0 && args.intervalMs > 0)
+            Pause(std::chrono::milliseconds(args.intervalMs));
+        if (g_Interrupted)
+            break;
+        QElapsedTimer one;
+        one.start();
+        const CliResult result = operation();
+        durations << static_cast<double>(one.nsecsElapsed()) / 1e6;
+        ++runs;
+        if (result.Ok()) {
+            ++ok;
+            PrintLine(stdout, FormatResult(result, args.json));
+        } else {
+            if (args.json)
+                PrintLine(stdout, FormatResult(result, true));
+            PrintLine(stderr, result.error);
+        }
+        lastStatus = std::max(lastStatus, ExitStatus(result.outcome));
+    }
+    if (repeated) {
+        std::sort(durations.begin(), durations.end());
+        const double median = durations.isEmpty() ? 0.0 : durations[durations.size() / 2];
+        const double seconds = static_cast<double>(total.nsecsElapsed()) / 1e9;
+        PrintLine(stdout, FormatSummary(runs, ok, seconds > 0 ? runs / seconds : 0.0, median, args.json));
+    }
+    return lastStatus;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("ostrand-cli"));
+    QCoreApplication::setApplicationVersion(kVersionText);
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+
+    QList<CommandOptions> options;
+    for (const Command& command : Commands())
+        options << command.options;
+    QCommandLineParser parser;
+    CliArgs args;
+    if (const auto usage = ParseCliArgs(app.arguments(), options, parser, args)) {
+        PrintLine(stderr, QStringLiteral("ostrand-cli: ") + *usage);
+        PrintLine(stderr, CliUsage(options));
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        PrintLine(stdout, kVersionText);
+        return 0;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        PrintLine(stdout, CliUsage(options) + u'\n' + parser.helpText());
+        return 0;
+    }
+    CliSession session(args);
+    for (const Command& command : Commands()) {
+        if (command.options.name != args.command)
+            continue;
+        auto prepared = command.prepare(session);
+        if (auto* failure = std::get_if<CliResult>(&prepared)) {
+            PrintLine(stderr, QStringLiteral("ostrand-cli %1: %2").arg(args.command, failure->error));
+            return ExitStatus(failure->outcome);
+        }
+        return Run(std::get<std::function<CliResult()>>(prepared), args);
+    }
+    return 2;
+}

@@ -1,0 +1,94 @@
+#include "link.h"
+
+#include "connection.h"
+#include "mbusframe.h"
+#include "waiting.h"
+#include "shell/inifile.h"
+#include "shell/trafficlog.h"
+
+#include <algorithm>
+
+using namespace std::chrono_literals;
+
+namespace {
+// Pacing never holds a send back longer than this, whatever BusDelay says.
+constexpr auto kLongestPacing = 1001ms;
+
+std::chrono::milliseconds ReadMs(const IniFile& ini, const IniKey& key)
+{
+    return std::chrono::milliseconds(std::max<qint64>(ini.ReadNumber(key), 0));
+}
+} // namespace
+
+Link::Link(Connection& connection, TrafficLog& log)
+    : m_Connection(connection)
+    , m_Log(log)
+{
+    m_LastReceiveTime.start();
+}
+
+void Link::LoadTimings(const IniFile& ini, const ini::LinkTimingKeys& keys)
+{
+    BusDelay = ReadMs(ini, keys.busDelay);
+    BusTimeout = ReadMs(ini, keys.busTimeout);
+    OpenTimeout = ReadMs(ini, keys.openTimeout);
+}
+
+void Link::MarkReceived()
+{
+    m_LastReceiveTime.start();
+}
+
+std::chrono::milliseconds Link::SinceLastReceive() const
+{
+    return std::chrono::milliseconds(m_LastReceiveTime.elapsed());
+}
+
+void Link::SendFrame(const QByteArray& frame)
+{
+    if (!m_Connection.ConnectionOpen())
+        return;
+    const auto quietLeft = BusDelay - SinceLastReceive();
+    if (quietLeft > 0ms)
+        Pause(std::min<std::chrono::milliseconds>(quietLeft, kLongestPacing));
+    m_Log.LogTraffic(frame, TrafficKind::Sent);
+    m_Connection.ClearReceiveBuffers();
+    const QString error = m_Connection.Send(frame);
+    if (!error.isEmpty() && sendFailed)
+        sendFailed(error);
+}
+
+QByteArray Link::WaitMBusReply(std::chrono::milliseconds timeout)
+{
+    if (!m_Connection.ConnectionOpen())
+        return {};
+    const bool serial = m_Connection.Mode() == ConnectionMode::Serial;
+    int lengthField = 0;
+    const auto complete = [&] {
+        QByteArray& buffer = m_Connection.ReceiveBuffer();
+        if (serial)
+            buffer = m_Connection.SerialReceiveBuffer();
+        const MBusReplyCheck check = CheckMBusReply(buffer);
+        if (check.lengthField)
+            lengthField = *check.lengthField;
+        return check.complete;
+    };
+    bool accepted = false;
+    // a connection that closes under the wait ends it at once
+    WaitUntil([&] { return (accepted = complete()) || !m_Connection.ConnectionOpen(); }, timeout);
+    if (accepted) {
+        MarkReceived();
+        const QByteArray reply = m_Connection.ReceiveBuffer();
+        m_Log.LogTraffic(reply, TrafficKind::Received);
+        m_Log.CountResponse();
+        return reply;
+    }
+    const QByteArray& received = m_Connection.ReceiveBuffer();
+    m_Log.CountError();
+    if (!m_Connection.ConnectionOpen())
+        m_Log.LogText(QStringLiteral("Connection closed: ") + m_Connection.LastSocketError());
+    m_LastTimeoutNote = MBusTimeoutNote(static_cast<int>(received.size()), lengthField);
+    m_Log.LogText(m_LastTimeoutNote);
+    m_Log.LogTraffic(received, TrafficKind::Received);
+    return {};
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "shell/settingkeys.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <chrono>
+#include <functional>
+
+class Connection;
+class IniFile;
+class TrafficLog;
+
+// Request and reply over the open connection: pacing between transactions,
+// the send, the wait for an M-Bus reply with its acceptance rules, and the
+// answered and failed counters.
+class Link {
+public:
+    Link(Connection& connection, TrafficLog& log);
+
+    std::chrono::milliseconds BusDelay{50};
+    std::chrono::milliseconds BusTimeout{3000};
+    std::chrono::milliseconds OpenTimeout{5000};
+
+    // Reads the three timings of a task's INI section.
+    void LoadTimings(const IniFile& ini, const ini::LinkTimingKeys& keys);
+
+    // Marks now as the time of the last reply (pages do so when prepared).
+    void MarkReceived();
+    std::chrono::milliseconds SinceLastReceive() const;
+
+    // Told about a socket send failure, with the socket's description; the
+    // wizard shows a warning, the command-line tool prints it.
+    std::function<void(const QString& description)> sendFailed;
+
+    // Waits out BusDelay since the last reply (at most about a second),
+    // logs the frame, empties the receive buffers and sends it. Nothing
+    // happens without an open connection.
+    void SendFrame(const QByteArray& frame);
+
+    // The complete reply (a single E5h or a whole long frame), or nothing
+    // when none came within the timeout; logs and counts either way.
+    QByteArray WaitMBusReply(std::chrono::milliseconds timeout);
+
+    // The log note of the last wait that ended without a reply.
+    const QString& LastTimeoutNote() const { return m_LastTimeoutNote; }
+
+private:
+    Connection& m_Connection;
+    TrafficLog& m_Log;
+    QElapsedTimer m_LastReceiveTime;
+    QString m_LastTimeoutNote;
+};

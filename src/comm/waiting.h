@@ -1,0 +1,16 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+
+// The one way this program waits: until a condition holds or a deadline
+// passes, letting window and socket events run meanwhile. It wakes as soon
+// as any event arrives (a datagram, serial bytes, a click), so a reply is
+// taken the moment it is complete, and it measures time with a monotonic
+// clock. Nothing is deleted while it waits except through deleteLater.
+//
+// Returns true when the condition held before the deadline.
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+
+// A fixed pause (pacing, prompts, restarts) that keeps events running.
+void Pause(std::chrono::milliseconds duration);
