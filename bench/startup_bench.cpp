@@ -47,7 +47,8 @@ int main(int argc, char* argv[])
         Language language;
         WizardState state;
         DeviceRecords records;
-        WizardContext context{settings, ini, language, state, records, appPath};
+        TrafficLog log;
+        WizardContext context{settings, ini, language, state, records, log, appPath};
         if (!LoadLanguageAtStartup(context)) {
             std::fprintf(stderr, "no language file beside the benchmark in %s\n", qPrintable(appPath));
             return 2;

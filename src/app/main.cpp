@@ -3,6 +3,7 @@
 #include "shell/language.h"
 #include "shell/languagedialog.h"
 #include "shell/settings.h"
+#include "shell/trafficlog.h"
 #include "shell/wizardcontext.h"
 #include "shell/wizardwindow.h"
 
@@ -22,12 +23,15 @@ int main(int argc, char* argv[])
     Language language;
     WizardState state;
     DeviceRecords records;
-    WizardContext context{settings, ini, language, state, records, appPath};
+    TrafficLog log;
+    WizardContext context{settings, ini, language, state, records, log, appPath};
 
     if (!LoadLanguageAtStartup(context))
         return 0; // no language chosen: the program cannot show anything
 
-    Ostrand_Wizard wizard(context);
+    // "/DEBUG" anywhere on the command line, in any letter case, opens the log window.
+    const QString commandLine = app.arguments().mid(1).join(u' ');
+    Ostrand_Wizard wizard(context, commandLine.toUpper().contains(QLatin1String("/DEBUG")));
     wizard.show();
     return app.exec();
 }

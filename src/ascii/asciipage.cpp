@@ -26,6 +26,7 @@ AsciiPage::AsciiPage(WizardHost& host, QWidget* parent)
     Body()->addLayout(BuildStationAndFiles());
     Body()->addStretch(1);
     Body()->addLayout(BuildResultRow());
+    connect(Command_MBusAscii_MeterFeature_Debug, &QPushButton::clicked, this, [this] { Host().ToggleDebugWindow(); });
 }
 
 QLayout* AsciiPage::BuildItem()
@@ -144,4 +145,17 @@ void AsciiPage::Prepare(bool back, bool forward)
     WizardPage::Prepare(back, forward);
     lblMBusAsciiResultText->ShowResult(GetLanguageText(364), ResultKind::Success);
     Host().SetNextEnabled(false);
+}
+
+void AsciiPage::Enter(bool back, bool forward)
+{
+    WizardPage::Enter(back, forward);
+    if (Ostrand_Debug* window = Host().DebugWindow())
+        OfferDebugPoll(*window);
+}
+
+void AsciiPage::OfferDebugPoll(Ostrand_Debug& window)
+{
+    window.SetPollAction([this] { Command_MBusAscii_MeterFeature_Read->click(); });
+    window.SetPollEnabled(true);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/debugwindow.h"
 #include "shell/wizardpage.h"
 
 #include <array>
@@ -15,13 +16,17 @@ class ResultLabel;
 
 // Page 80: reads one item through the gateway's ASCII protocol; the item
 // names can be loaded from and saved to item files.
-class AsciiPage : public WizardPage {
+class AsciiPage : public WizardPage, public DebugPollSource {
     Q_OBJECT
 public:
     explicit AsciiPage(WizardHost& host, QWidget* parent = nullptr);
 
     void Startup() override;
     void Prepare(bool back, bool forward) override;
+    void Enter(bool back, bool forward) override;
+
+    // The log window can repeat the Read.
+    void OfferDebugPoll(Ostrand_Debug& window) override;
 
     InfoBox* Text_Info = nullptr; // element 80
 

@@ -293,7 +293,7 @@ void Connection::OnSerialError(int error)
         return;
     const QString description = m_Serial ? m_Serial->errorString() : QString();
     if (serialError != QSerialPort::ResourceError && serialError != QSerialPort::ReadError) {
-        m_Log.LogText(QStringLiteral("Serial port error %1: ").arg(int(serialError)) + description);
+        m_Log.LogText(QStringLiteral("Serial port error: ") + description);
         if (m_Serial)
             m_Serial->clearError();
         return;

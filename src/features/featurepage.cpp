@@ -21,6 +21,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 // The two lists are at least this many characters wide.
@@ -44,6 +46,12 @@ FeaturePage::FeaturePage(WizardHost& host, QWidget* parent)
     columns->addLayout(BuildMeterColumn(), 1);
     Body()->addLayout(columns, 1);
     Body()->addLayout(BuildButtonRow());
+
+    connect(Command_MeterFeature_Debug, &QPushButton::clicked, this, [this] { Host().ToggleDebugWindow(); });
+    connect(m_FeatureOptions, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked)
+            UpdateDebugPoll();
+    });
 }
 
 QLayout* FeaturePage::BuildFunctionColumn()
@@ -264,4 +272,25 @@ void FeaturePage::ShowFeatureCaptions()
     HeaderLabel()->setText(Check_MeterFeature_AlwaysInit->isChecked() ? GetLanguageText(610 + feature)
                                                                        : GetLanguageText(620 + feature));
     Command_MeterFeature_Apply->setText(u'&' + GetLanguageText(691 + feature));
+}
+
+void FeaturePage::Enter(bool back, bool forward)
+{
+    WizardPage::Enter(back, forward);
+    UpdateDebugPoll();
+}
+
+void FeaturePage::UpdateDebugPoll()
+{
+    if (Ostrand_Debug* window = Host().DebugWindow())
+        OfferDebugPoll(*window);
+}
+
+void FeaturePage::OfferDebugPoll(Ostrand_Debug& window)
+{
+    const int feature = SelectedFeature();
+    const bool repeatable = (feature == 0 || feature == 4) && Context().state.CurrentPage == page::MeterFeature;
+    window.SetPollAction(repeatable ? std::function<void()>([this] { Command_MeterFeature_Apply->click(); })
+                                    : std::function<void()>());
+    window.SetPollEnabled(repeatable);
 }

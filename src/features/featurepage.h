@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/debugwindow.h"
 #include "shell/wizardpage.h"
 
 #include <array>
@@ -16,7 +17,7 @@ class QRadioButton;
 // Page 60: one M-Bus operation on one meter behind the gateway. The user
 // picks the operation, the meter (by primary or secondary address) and the
 // operation's options, and runs it with Apply.
-class FeaturePage : public WizardPage {
+class FeaturePage : public WizardPage, public DebugPollSource {
     Q_OBJECT
 public:
     static constexpr int kFeatureCount = 6;
@@ -25,6 +26,11 @@ public:
 
     void Startup() override;
     void Prepare(bool back, bool forward) override;
+    void Enter(bool back, bool forward) override;
+
+    // Initialising and the diagnostics read can be repeated by the log
+    // window, and only while this page is shown.
+    void OfferDebugPoll(Ostrand_Debug& window) override;
 
     // The checked operation, 0 to 5.
     int SelectedFeature() const;
@@ -67,4 +73,5 @@ private:
     void FillAppResetList();
     // The header and the Apply caption name the checked operation.
     void ShowFeatureCaptions();
+    void UpdateDebugPoll();
 };

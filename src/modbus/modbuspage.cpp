@@ -49,6 +49,7 @@ ModbusPage::ModbusPage(WizardHost& host, QWidget* parent)
     results->addLayout(BuildButtons());
     Body()->addLayout(results);
     Body()->addStretch(1);
+    connect(Command_ModBus_MeterFeature_Debug, &QPushButton::clicked, this, [this] { Host().ToggleDebugWindow(); });
 }
 
 QLayout* ModbusPage::BuildRequest()
@@ -235,4 +236,17 @@ void ModbusPage::Prepare(bool back, bool forward)
     WizardPage::Prepare(back, forward);
     lblModbusResultText->ShowResult(GetLanguageText(364), ResultKind::Success);
     Host().SetNextEnabled(false);
+}
+
+void ModbusPage::Enter(bool back, bool forward)
+{
+    WizardPage::Enter(back, forward);
+    if (Ostrand_Debug* window = Host().DebugWindow())
+        OfferDebugPoll(*window);
+}
+
+void ModbusPage::OfferDebugPoll(Ostrand_Debug& window)
+{
+    window.SetPollAction([this] { Command_ModBus_MeterFeature_Read->click(); });
+    window.SetPollEnabled(true);
 }

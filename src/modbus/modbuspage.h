@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/debugwindow.h"
 #include "shell/wizardpage.h"
 
 #include <array>
@@ -16,7 +17,7 @@ class ResultLabel;
 
 // Page 70: reads registers from a Modbus slave behind the gateway and shows
 // up to six of them as typed values.
-class ModbusPage : public WizardPage {
+class ModbusPage : public WizardPage, public DebugPollSource {
     Q_OBJECT
 public:
     static constexpr int kValueRows = 6;
@@ -27,6 +28,10 @@ public:
 
     void Startup() override;
     void Prepare(bool back, bool forward) override;
+    void Enter(bool back, bool forward) override;
+
+    // The log window can repeat the Read.
+    void OfferDebugPoll(Ostrand_Debug& window) override;
 
     // The request.
     QLabel* lblModbusProtocol = nullptr;

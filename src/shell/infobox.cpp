@@ -56,6 +56,16 @@ void InfoBox::SetMaximumAutoHeight(int pixels)
     FitHeight();
 }
 
+QSize InfoBox::sizeHint() const
+{
+    return {QTextEdit::sizeHint().width(), minimumHeight()};
+}
+
+QSize InfoBox::minimumSizeHint() const
+{
+    return {QTextEdit::minimumSizeHint().width(), minimumHeight()};
+}
+
 void InfoBox::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)

@@ -18,6 +18,11 @@ public:
     // The height up to which the box grows before it scrolls.
     void SetMaximumAutoHeight(int pixels);
 
+    // As high as the text needs, up to the limit, so a layout gives spare
+    // room to the page rather than to an empty box (a text edit's own hints
+    // are a scroll area's, several lines high).
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 signals:
     void clicked();

@@ -36,12 +36,11 @@ inline const SettingKey SelectedAdapterIP{QStringLiteral("SelectedAdapterIP"), Q
 inline const SettingKey Text_SetupIP_MacAddress{QStringLiteral("Text_SetupIP_MacAddress"), QStringLiteral("00-20-4A-00-00-00")};
 inline const SettingKey MACAddress{QStringLiteral("MACAddress"), QStringLiteral("00-20-4A-00-00-00")};
 
-// Per-task line settings. The connection opener reads port and baud rate
-// without a default: the connection page has stored them before.
+// Per-task line settings. The connection opener reads the port without a
+// default: the connection page has stored it before.
 inline const TaskSettingKey SerialPort{QStringLiteral("SerialPort_"), QStringLiteral("0")};
 inline const TaskSettingKey SerialPortForConnection{QStringLiteral("SerialPort_"), QString()};
 inline const TaskSettingKey Combo_EnterIPAddress_BaudRate{QStringLiteral("Combo_EnterIPAddress_BaudRate_"), QStringLiteral("3")};
-inline const TaskSettingKey Combo_EnterIPAddress_BaudRateForConnection{QStringLiteral("Combo_EnterIPAddress_BaudRate_"), QString()};
 inline const TaskSettingKey SerialDatabits{QStringLiteral("SerialDatabits_"), QStringLiteral("1")};
 inline const TaskSettingKey SerialStopbits{QStringLiteral("SerialStopbits_"), QStringLiteral("0")};
 inline const TaskSettingKey SerialParity{QStringLiteral("SerialParity_"), QStringLiteral("0")};

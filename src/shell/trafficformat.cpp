@@ -1,5 +1,7 @@
 #include "trafficformat.h"
 
+#include <algorithm>
+
 namespace {
 
 const char* Marker(TrafficKind kind)
@@ -33,7 +35,8 @@ QString HexField(const QByteArray& bytes, qsizetype from)
 qint64 TrafficTick(quint32 rawTick)
 {
     const auto signedTick = static_cast<qint32>(rawTick);
-    return signedTick < 0 ? static_cast<qint64>(signedTick) + 2147483647 : signedTick;
+    // the one count that still reads negative after the correction shows as 0
+    return signedTick < 0 ? std::max<qint64>(static_cast<qint64>(signedTick) + 2147483647, 0) : signedTick;
 }
 
 QString TrafficStamp(qint64 tick, TrafficKind kind)

@@ -3,6 +3,7 @@
 #include "inifile.h"
 #include "language.h"
 #include "settings.h"
+#include "trafficlog.h"
 #include "wizardstate.h"
 #include "netsetup/platform/networkadapters.h"
 #include "netsetup/record.h"
@@ -17,6 +18,7 @@ struct WizardContext {
     Language& language;
     WizardState& state;
     DeviceRecords& records;
+    TrafficLog& log;
     QString appPath; // the program folder, ending in a separator
     // The computer's network adapters; tests hand in their own list.
     std::function<QList<NetworkAdapter>()> listAdapters = ListNetworkAdapters;

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class Ostrand_Debug;
 class QWidget;
 struct WizardContext;
 
@@ -20,4 +21,9 @@ public:
     virtual bool IsNextEnabled() const = 0;
     // A double click that stands for choosing and pressing Next.
     virtual void ActAsNext() = 0;
+
+    // Opens the communication log window, or closes it when it is open.
+    virtual void ToggleDebugWindow() = 0;
+    // The open communication log window; nullptr while it is closed.
+    virtual Ostrand_Debug* DebugWindow() = 0;
 };

@@ -1,6 +1,7 @@
 #include "wizardwindow.h"
 
 #include "connectionpage.h"
+#include "debugwindow.h"
 #include "devicesettingspage.h"
 #include "devicewebpage.h"
 #include "etchedline.h"
@@ -27,6 +28,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -41,7 +43,7 @@ int TwipsToPixels(int twips, int dpi)
 }
 } // namespace
 
-Ostrand_Wizard::Ostrand_Wizard(WizardContext& context, QWidget* parent)
+Ostrand_Wizard::Ostrand_Wizard(WizardContext& context, bool openDebugWindow, QWidget* parent)
     : QDialog(parent)
     , m_Context(context)
     , m_Flash([] { return QRandomGenerator::global()->generateDouble(); })
@@ -51,9 +53,14 @@ Ostrand_Wizard::Ostrand_Wizard(WizardContext& context, QWidget* parent)
     BuildWindow();
     CreatePages();
     Form_Load();
+    if (openDebugWindow)
+        ToggleDebugWindow();
 }
 
-Ostrand_Wizard::~Ostrand_Wizard() = default;
+Ostrand_Wizard::~Ostrand_Wizard()
+{
+    delete m_DebugWindow.data(); // a window of its own beside us, not our child
+}
 
 void Ostrand_Wizard::BuildWindow()
 {
@@ -211,6 +218,7 @@ void Ostrand_Wizard::PreparePage(int number, bool back, bool forward)
     target->PlaceLogo(Picture_Logo);
     SetBackEnabled(number != page::Welcome);
     SetNextEnabled(true);
+    WithdrawDebugPoll();
     target->Prepare(back, forward);
 }
 
@@ -338,6 +346,7 @@ void Ostrand_Wizard::reject()
 
 void Ostrand_Wizard::closeEvent(QCloseEvent* event)
 {
+    CloseDebugWindow();
     Timer_Flash->stop();
     event->accept();
 }
@@ -352,4 +361,52 @@ void Ostrand_Wizard::Command_ChangeLanguage_Click()
 {
     Ostrand_Language dialog(m_Context, this);
     dialog.exec();
+}
+
+Ostrand_Debug* Ostrand_Wizard::DebugWindow()
+{
+    // A closed window lingers until its deletion comes round; whether the
+    // log still logs tells if it is open.
+    return m_Context.log.DebugLogging() ? m_DebugWindow.data() : nullptr;
+}
+
+void Ostrand_Wizard::ToggleDebugWindow()
+{
+    if (DebugWindow()) {
+        CloseDebugWindow();
+        return;
+    }
+    m_DebugWindow = new Ostrand_Debug(m_Context.log, m_Context.ini, m_Context.language);
+    m_DebugWindow->PlaceBeside(this);
+    OfferPollToDebugWindow();
+    m_DebugWindow->show();
+}
+
+void Ostrand_Wizard::CloseDebugWindow()
+{
+    if (m_DebugWindow)
+        m_DebugWindow->close();
+}
+
+void Ostrand_Wizard::OfferPollToDebugWindow()
+{
+    auto* source = dynamic_cast<DebugPollSource*>(Page(CurrentPage()));
+    if (source && DebugWindow())
+        source->OfferDebugPoll(*DebugWindow());
+}
+
+void Ostrand_Wizard::WithdrawDebugPoll()
+{
+    if (Ostrand_Debug* window = DebugWindow()) {
+        window->SetPollEnabled(false);
+        window->SetPollAction({});
+    }
+}
+
+void Ostrand_Wizard::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Opened at start, the log window was placed before the wizard had its place.
+    if (!event->spontaneous() && DebugWindow())
+        DebugWindow()->PlaceBeside(this);
 }

@@ -5,10 +5,12 @@
 #include "wizardhost.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <map>
 
 class ConnectionPage;
 class DeviceSettingsPage;
+class Ostrand_Debug;
 class QPushButton;
 class QTimer;
 class SvgPicture;
@@ -23,7 +25,8 @@ struct WizardContext;
 class Ostrand_Wizard : public QDialog, public WizardHost {
     Q_OBJECT
 public:
-    explicit Ostrand_Wizard(WizardContext& context, QWidget* parent = nullptr);
+    // openDebugWindow: open the communication log window at start ("/DEBUG").
+    explicit Ostrand_Wizard(WizardContext& context, bool openDebugWindow = false, QWidget* parent = nullptr);
     ~Ostrand_Wizard() override;
 
     // WizardHost
@@ -35,6 +38,8 @@ public:
     void SetNextCaption(const QString& caption) override;
     bool IsNextEnabled() const override;
     void ActAsNext() override { Command_Next_Click(); }
+    void ToggleDebugWindow() override;
+    Ostrand_Debug* DebugWindow() override;
 
     void Command_Next_Click();
     void Command_Back_Click();
@@ -51,6 +56,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void BuildWindow();
@@ -65,6 +71,9 @@ private:
     void Timer_Flash_Timer();
     void Command_ChangeLanguage_Click();
     FlowChoices Choices() const;
+    void OfferPollToDebugWindow();
+    void WithdrawDebugPoll();
+    void CloseDebugWindow();
 
     WizardContext& m_Context;
     std::map<int, WizardPage*> m_Pages;
@@ -77,4 +86,5 @@ private:
     SvgPicture* Picture_Logo = nullptr;
     QTimer* Timer_Flash = nullptr;
     FlashAnimation m_Flash;
+    QPointer<Ostrand_Debug> m_DebugWindow;
 };

@@ -40,6 +40,8 @@ public:
     void SetNextCaption(const QString&) override {}
     bool IsNextEnabled() const override { return nextEnabled; }
     void ActAsNext() override { ++actAsNext; }
+    void ToggleDebugWindow() override {}
+    Ostrand_Debug* DebugWindow() override { return nullptr; }
 
     bool nextEnabled = true;
     int actAsNext = 0;

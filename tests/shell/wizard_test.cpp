@@ -5,6 +5,8 @@
 #include "shell/infobox.h"
 #include "shell/languagedialog.h"
 #include "shell/wizardwindow.h"
+#include "netsetup/devicelistpage.h"
+#include "shell/trafficlog.h"
 
 #include "testenvironment.h"
 
@@ -12,6 +14,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QTreeWidget>
+#include <QUrl>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -381,3 +387,72 @@ TEST_F(WizardTest, ChangingTheLanguageTakesEffectAtTheNextStart)
     EXPECT_EQ(environment.Context().settings.Read(keys::Language), QStringLiteral("049"));
     EXPECT_EQ(wizard->windowTitle(), Text(10));
 }
+
+namespace {
+// Takes the web pages the wizard asks the desktop to open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void Open(const QUrl& url) { opened << url; }
+};
+} // namespace
+
+TEST_F(WizardTest, ABirchGatewayOffersItsWebPageAndSkipsTheSettingsTask)
+{
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "Open");
+    Open();
+    ChooseTask(0);
+    Next();
+    ASSERT_EQ(Page(), 10);
+    auto* list = Find<DeviceListPage>(QStringLiteral("Picture_Page(10)"));
+    QTreeWidgetItem* row = list->AddDeviceRow(QStringLiteral("192.0.2.7"), QStringLiteral("00-04-25-01-02-03"),
+                                              QStringLiteral("Birch"), QStringLiteral("42"), Text(150),
+                                              QStringLiteral("00-04-25-01-02-03/2"));
+    QTreeWidget* view = list->ListView_Devices;
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualItemRect(row).center());
+    EXPECT_EQ(environment.Context().state.SelectedDeviceType, 2);
+    EXPECT_EQ(environment.Context().settings.Read(keys::IPAddress), QStringLiteral("192.0.2.7"));
+    auto watch = AnswerNextModal(QMessageBox::Yes);
+    Next();
+    EXPECT_TRUE(watch->seen);
+    EXPECT_EQ(watch->text, Text(900));
+    EXPECT_EQ(Page(), 1);
+    ASSERT_EQ(catcher.opened.size(), 1);
+    EXPECT_EQ(catcher.opened[0], QUrl(QStringLiteral("http://192.0.2.7")));
+    EXPECT_FALSE(Find(QStringLiteral("Option_SelectWhatToDo(3)"))->isEnabled());
+    EXPECT_TRUE(Find<QRadioButton>(QStringLiteral("Option_SelectWhatToDo(2)"))->isChecked());
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+}
+
+TEST_F(WizardTest, UnwritableStoreAndFolderFailSilently)
+{
+    // a plain file stands where the folders should be: nothing can be written there
+    QTemporaryDir dir;
+    QFile blocker(dir.filePath(QStringLiteral("blocker")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    Settings settings = Settings::AtFile(blocker.fileName() + QStringLiteral("/settings.conf"));
+    IniFile ini(blocker.fileName() + QStringLiteral("/Ostrand.INI"));
+    Language language;
+    language.AppendEntries(ShippedLanguageText(QStringLiteral("001")));
+    WizardState state;
+    DeviceRecords records;
+    TrafficLog log;
+    WizardContext context{settings, ini, language, state, records, log, blocker.fileName() + u'/'};
+    context.listAdapters = [] { return QList<NetworkAdapter>{{QStringLiteral("127.0.0.2"), QStringLiteral("test")}}; };
+    Ostrand_Wizard unwritable(context);
+    unwritable.show();
+    QTest::mouseClick(unwritable.Command_Next, Qt::LeftButton);
+    auto* option = unwritable.findChild<QRadioButton*>(QStringLiteral("Option_SelectWhatToDo(4)"));
+    QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(6, option->height() / 2));
+    QTest::mouseClick(unwritable.Command_Next, Qt::LeftButton);
+    EXPECT_EQ(unwritable.CurrentPage(), 40);
+    QTest::mouseClick(unwritable.Command_Next, Qt::LeftButton);
+    EXPECT_EQ(unwritable.CurrentPage(), 60);
+    EXPECT_FALSE(QFileInfo::exists(ini.Path()));
+}
+
+#include "wizard_test.moc"

@@ -29,12 +29,16 @@ public:
     void SetNextCaption(const QString& caption) override { nextCaption = caption; }
     bool IsNextEnabled() const override { return nextEnabled; }
     void ActAsNext() override { ++actAsNext; }
+    void ToggleDebugWindow() override { ++debugToggles; }
+    Ostrand_Debug* DebugWindow() override { return debugWindow; }
 
     bool nextEnabled = true;
     bool backEnabled = true;
     bool cancelEnabled = true;
     QString nextCaption;
     int actAsNext = 0;
+    int debugToggles = 0;
+    Ostrand_Debug* debugWindow = nullptr; // a test's own log window, when it wants one
 
 private:
     WizardContext& m_Context;

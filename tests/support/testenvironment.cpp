@@ -28,7 +28,8 @@ WizardContext& TestEnvironment::NewContext(std::function<QList<NetworkAdapter>()
     m_Language = std::make_unique<Language>();
     m_State = std::make_unique<WizardState>();
     m_Records = std::make_unique<DeviceRecords>();
-    m_Context.reset(new WizardContext{*m_Settings, *m_Ini, *m_Language, *m_State, *m_Records, m_AppPath});
+    m_Log = std::make_unique<TrafficLog>();
+    m_Context.reset(new WizardContext{*m_Settings, *m_Ini, *m_Language, *m_State, *m_Records, *m_Log, m_AppPath});
     if (adapters)
         m_Context->listAdapters = std::move(adapters);
     else

@@ -39,6 +39,7 @@ private:
     std::unique_ptr<Language> m_Language;
     std::unique_ptr<WizardState> m_State;
     std::unique_ptr<DeviceRecords> m_Records;
+    std::unique_ptr<TrafficLog> m_Log;
     std::unique_ptr<WizardContext> m_Context;
 };
 

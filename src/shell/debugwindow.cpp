@@ -1,0 +1,541 @@
+#include "debugwindow.h"
+
+#include "fileerror.h"
+#include "inifile.h"
+#include "language.h"
+#include "settingkeys.h"
+#include "textnumber.h"
+#include "trafficlog.h"
+#include "version.h"
+
+#include <QAbstractListModel>
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDate>
+#include <QFile>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+
+// The lines the list shows: a copy of the log's lines as of the last redraw,
+// so that rows stay put between redraws while the log moves on.
+class TrafficLinesModel : public QAbstractListModel {
+public:
+    explicit TrafficLinesModel(QObject* parent)
+        : QAbstractListModel(parent)
+    {
+    }
+
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(m_Lines.size());
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= m_Lines.size())
+            return {};
+        if (role == Qt::DisplayRole)
+            return m_Lines.at(index.row());
+        if (role == Qt::SizeHintRole) // one size for all rows: the view lays out thousands a second
+            return QSize(static_cast<int>(std::ceil(m_CharWidth * m_WidestLine)) + 2 * kTextMargin, m_RowHeight);
+        return {};
+    }
+
+    // The list's fixed-pitch font gives every character the same width.
+    void SetFont(const QFont& font)
+    {
+        const QFontMetricsF metrics(font);
+        m_CharWidth = metrics.horizontalAdvance(u'0');
+        m_RowHeight = static_cast<int>(std::ceil(metrics.height()));
+    }
+
+    // Catches up with the log, whose newest `added` lines are not shown yet;
+    // the oldest rows the log has dropped go. Returns how many rows went.
+    qsizetype Follow(const QStringList& log, qsizetype added)
+    {
+        added = std::min(added, log.size());
+        const qsizetype kept = log.size() - added;
+        if (kept > m_Lines.size()) { // out of step: start over from the log
+            const qsizetype gone = m_Lines.size();
+            beginResetModel();
+            m_Lines = log;
+            m_WidestLine = 0;
+            WidenTo(m_Lines);
+            endResetModel();
+            return gone;
+        }
+        const qsizetype gone = m_Lines.size() - kept;
+        if (gone > 0) {
+            beginRemoveRows({}, 0, static_cast<int>(gone - 1));
+            m_Lines.remove(0, gone);
+            endRemoveRows();
+        }
+        if (added > 0) {
+            const QStringList fresh = log.mid(kept);
+            WidenTo(fresh);
+            beginInsertRows({}, static_cast<int>(m_Lines.size()), static_cast<int>(m_Lines.size() + added - 1));
+            m_Lines += fresh;
+            endInsertRows();
+        }
+        return gone;
+    }
+
+    void Clear()
+    {
+        beginResetModel();
+        m_Lines.clear();
+        m_WidestLine = 0;
+        endResetModel();
+    }
+
+private:
+    static constexpr int kTextMargin = 6;
+
+    void WidenTo(const QStringList& lines)
+    {
+        for (const QString& line : lines)
+            m_WidestLine = std::max(m_WidestLine, static_cast<int>(line.size()));
+    }
+
+    QStringList m_Lines;
+    qreal m_CharWidth = 8;
+    int m_RowHeight = 16;
+    int m_WidestLine = 0;
+};
+
+namespace {
+
+constexpr int kDashes = 75;
+
+int TwipsToPixels(int twips, int dpi)
+{
+    return twips * dpi / 1440;
+}
+
+// "Is a number" for the interval box: an optionally signed decimal number,
+// blanks around it allowed.
+bool IsNumber(const QString& text)
+{
+    static const QRegularExpression number(QStringLiteral(R"(^\s*[+-]?(\d+(\.\d*)?|\.\d+)\s*$)"));
+    return number.match(text).hasMatch();
+}
+
+// The interval box corrected as it is typed: above the maximum becomes the
+// maximum; below zero and anything but a number become 0; empty stays empty.
+QString CorrectedInterval(const QString& text)
+{
+    if (text.isEmpty())
+        return text;
+    if (!IsNumber(text))
+        return QStringLiteral("0");
+    const double value = LeadingDecimal(text);
+    if (value > Ostrand_Debug::kMaxInterval)
+        return QString::number(Ostrand_Debug::kMaxInterval);
+    if (value < 0)
+        return QStringLiteral("0");
+    return text;
+}
+
+// One saved block: header, the numbered non-empty lines, closing rule.
+QByteArray DebugInfoBlock(const QStringList& lines, const QString& comment, const QString& timeOfDay)
+{
+    const QString newline = QStringLiteral("\r\n");
+    const QString rule(kDashes, u'-');
+    QString block;
+    block += QStringLiteral("DEBUG INFO") + newline;
+    block += QStringLiteral("Saved from Kalvix Ostrand Wizard version ") + kVersionText + QStringLiteral("      ") +
+             QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat) + u' ' + timeOfDay + newline;
+    block += QStringLiteral("Comment: ") + comment + newline;
+    block += rule + newline;
+    int number = 0;
+    for (const QString& line : lines) {
+        if (!line.isEmpty())
+            block += QStringLiteral("%1 ").arg(number++, 3, 10, QLatin1Char('0')) + line;
+        block += newline;
+    }
+    block += rule + newline;
+    block += newline;
+    return block.toUtf8();
+}
+
+} // namespace
+
+Ostrand_Debug::Ostrand_Debug(TrafficLog& log, IniFile& ini, const Language& language, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_Log(log)
+    , m_Ini(ini)
+    , m_Language(language)
+{
+    setObjectName(QStringLiteral("Ostrand_Debug"));
+    chooseSaveFile = [this] {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("Save Debug Information"), QString(),
+                                            QStringLiteral("Text Files(*.txt);;All Files(*.*)"));
+    };
+
+    m_Lines = new TrafficLinesModel(this);
+    List_Debug = new QListView(this);
+    List_Debug->setObjectName(QStringLiteral("List_Debug"));
+    List_Debug->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    List_Debug->setUniformItemSizes(true);
+    List_Debug->setTextElideMode(Qt::ElideNone);
+    List_Debug->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    List_Debug->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_Lines->SetFont(List_Debug->font());
+    List_Debug->setModel(m_Lines);
+
+    Timer_ContinousPoll = new QTimer(this);
+    Timer_ContinousPoll->setObjectName(QStringLiteral("Timer_ContinousPoll"));
+    m_Redraw = new QTimer(this);
+    m_Redraw->setSingleShot(true);
+    m_Redraw->setInterval(kRedrawDelay);
+
+    auto* layout = new QVBoxLayout(this);
+    BuildMenus();
+    layout->addWidget(List_Debug, 1);
+    layout->addLayout(BuildControlStrip());
+
+    SetTexts();
+    ConnectControls();
+    Text_Interval->setText(m_Ini.Read(ini::Debug_PollInterval)); // sets the timer's interval
+    m_Log.SetMaxDebugLines(m_Ini.ReadNumber(ini::Debug_MaxDebugLines)); // text reads as 0, which becomes 1
+    ShowCounters(m_Log.ResponseCount(), m_Log.ErrorCount());
+    SetPollEnabled(false); // until a page offers a read to repeat
+    m_Log.SetDebugLogging(true);
+}
+
+Ostrand_Debug::~Ostrand_Debug()
+{
+    EndLogging(); // destroyed without being closed: still stop logging
+}
+
+void Ostrand_Debug::BuildMenus()
+{
+    auto* bar = new QMenuBar(this);
+    bar->setObjectName(QStringLiteral("MenuBar"));
+    layout()->setMenuBar(bar);
+    const auto item = [](QMenu* menu, const char* name) {
+        QAction* action = menu->addAction(QString());
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
+    const auto separator = [](QMenu* menu, const char* name) {
+        QAction* action = menu->addSeparator();
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
+    Menu_File = bar->addMenu(QString());
+    Menu_File->setObjectName(QStringLiteral("Menu_File"));
+    Menu_File_SaveToDebugTXT = item(Menu_File, "Menu_File_SaveToDebugTXT");
+    Menu_File_Del_0 = separator(Menu_File, "Menu_File_Del_0");
+    Menu_File_Clear = item(Menu_File, "Menu_File_Clear");
+    Menu_File_Del_1 = separator(Menu_File, "Menu_File_Del_1");
+    Menu_File_Exit = item(Menu_File, "Menu_File_Exit");
+    Menu_Tools = bar->addMenu(QString());
+    Menu_Tools->setObjectName(QStringLiteral("Menu_Tools"));
+    Menu_Tools_ResetStats = item(Menu_Tools, "Menu_Tools_ResetStats");
+    Menu_Tools_Del_0 = separator(Menu_Tools, "Menu_Tools_Del_0");
+    Menu_Tools_Timeouts = item(Menu_Tools, "Menu_Tools_Timeouts");
+    Menu_Tools_SearchTimeouts = item(Menu_Tools, "Menu_Tools_SearchTimeouts");
+}
+
+QLayout* Ostrand_Debug::BuildControlStrip()
+{
+    const auto label = [this](const char* name) {
+        auto* control = new QLabel(this);
+        control->setObjectName(QLatin1String(name));
+        return control;
+    };
+    const auto field = [this](const char* name) {
+        auto* control = new QLineEdit(this);
+        control->setObjectName(QLatin1String(name));
+        return control;
+    };
+    const auto button = [this](const char* name) {
+        auto* control = new QPushButton(this);
+        control->setObjectName(QLatin1String(name));
+        control->setAutoDefault(false);
+        return control;
+    };
+    Label_Comment = label("Label_Comment");
+    Text_Comment = field("Text_Comment");
+    Label_Comment->setBuddy(Text_Comment);
+    Check_CountinousPoll = new QCheckBox(this);
+    Check_CountinousPoll->setObjectName(QStringLiteral("Check_CountinousPoll"));
+    lblInterval = label("lblInterval");
+    lblInterval->installEventFilter(this);
+    Text_Interval = field("Text_Interval");
+    lblIntervalSort = label("lblIntervalSort");
+    lblResponseTot = label("lblResponseTot");
+    txtResponseTot = field("txtResponseTot");
+    lblErrorTot = label("lblErrorTot");
+    txtErrorTot = field("txtErrorTot");
+    const int digitWidth = fontMetrics().horizontalAdvance(u'0');
+    for (QLineEdit* number : {Text_Interval, txtResponseTot, txtErrorTot})
+        number->setMaximumWidth(8 * digitWidth + 12);
+    for (QLineEdit* counter : {txtResponseTot, txtErrorTot}) {
+        counter->setReadOnly(true);
+        counter->setFocusPolicy(Qt::NoFocus);
+    }
+    Command_Save = button("Command_Save");
+    Command_Clear = button("Command_Clear");
+    Command_Exit = button("Command_Exit");
+
+    auto* strip = new QGridLayout;
+    strip->addWidget(Label_Comment, 0, 0);
+    strip->addWidget(Text_Comment, 0, 1, 1, 9);
+    strip->addWidget(Check_CountinousPoll, 1, 0);
+    auto* interval = new QHBoxLayout;
+    interval->addWidget(lblInterval);
+    interval->addWidget(Text_Interval);
+    interval->addWidget(lblIntervalSort);
+    strip->addLayout(interval, 1, 1);
+    strip->setColumnStretch(2, 1);
+    strip->addWidget(lblResponseTot, 1, 3);
+    strip->addWidget(txtResponseTot, 1, 4);
+    strip->addWidget(lblErrorTot, 1, 5);
+    strip->addWidget(txtErrorTot, 1, 6);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(Command_Save);
+    buttons->addWidget(Command_Clear);
+    buttons->addWidget(Command_Exit);
+    strip->addLayout(buttons, 2, 0, 1, 10);
+    return strip;
+}
+
+void Ostrand_Debug::SetTexts()
+{
+    const auto text = [this](int id) { return m_Language.GetLanguageText(id); };
+    setWindowTitle(text(20));
+    Menu_File->setTitle(text(130));
+    Menu_File_SaveToDebugTXT->setText(text(132));
+    Menu_File_Clear->setText(text(131));
+    Menu_File_Exit->setText(text(232));
+    Menu_Tools->setTitle(text(135));
+    Menu_Tools_ResetStats->setText(text(136));
+    Menu_Tools_Timeouts->setText(text(137));
+    Menu_Tools_SearchTimeouts->setText(text(138));
+    Label_Comment->setText(text(752) + u':');
+    Command_Save->setText(text(751));
+    Command_Clear->setText(text(750));
+    Command_Exit->setText(text(232));
+    Check_CountinousPoll->setText(text(753));
+    lblInterval->setText(text(754));
+    lblIntervalSort->setText(QStringLiteral("ms"));
+    lblResponseTot->setText(text(755));
+    lblErrorTot->setText(text(756));
+}
+
+void Ostrand_Debug::ConnectControls()
+{
+    connect(Command_Save, &QPushButton::clicked, this, [this] { Command_Save_Click(); });
+    connect(Menu_File_SaveToDebugTXT, &QAction::triggered, this, [this] { Command_Save_Click(); });
+    connect(Command_Clear, &QPushButton::clicked, &m_Log, &TrafficLog::Clear);
+    connect(Menu_File_Clear, &QAction::triggered, &m_Log, &TrafficLog::Clear);
+    connect(Command_Exit, &QPushButton::clicked, this, &QWidget::close);
+    connect(Menu_File_Exit, &QAction::triggered, this, &QWidget::close);
+    connect(Menu_Tools_ResetStats, &QAction::triggered, &m_Log, &TrafficLog::ResetStats);
+    connect(Menu_Tools_Timeouts, &QAction::triggered, this, &Ostrand_Debug::timeoutsRequested);
+    connect(Menu_Tools_SearchTimeouts, &QAction::triggered, this, &Ostrand_Debug::searchTimeoutsRequested);
+
+    connect(Text_Interval, &QLineEdit::textChanged, this, [this] { Text_Interval_Change(); });
+    connect(Check_CountinousPoll, &QCheckBox::toggled, this, [this](bool checked) { Check_CountinousPoll_Click(checked); });
+    connect(Timer_ContinousPoll, &QTimer::timeout, this, [this] { Timer_ContinousPoll_Timer(); });
+
+    connect(&m_Log, &TrafficLog::linesAdded, this, [this](const QStringList& lines) { LinesAdded(lines.size()); });
+    connect(&m_Log, &TrafficLog::cleared, this, [this] {
+        m_UndrawnLines = 0;
+        m_Lines->Clear();
+    });
+    connect(&m_Log, &TrafficLog::countersChanged, this, &Ostrand_Debug::ShowCounters);
+    connect(m_Redraw, &QTimer::timeout, this, [this] { DrawNewLines(); });
+}
+
+void Ostrand_Debug::PlaceBeside(const QWidget* wizard)
+{
+    if (!wizard)
+        return;
+    const QRect frame = wizard->frameGeometry();
+    const int dpi = wizard->logicalDpiX() > 0 ? wizard->logicalDpiX() : 96;
+    move(frame.right() + 1, frame.top());
+    resize(TwipsToPixels(kWidthTwips, dpi), wizard->height());
+}
+
+void Ostrand_Debug::SetPollAction(std::function<void()> action)
+{
+    m_PollAction = std::move(action);
+}
+
+void Ostrand_Debug::SetPollEnabled(bool enabled)
+{
+    Check_CountinousPoll->setEnabled(enabled);
+    if (!enabled)
+        Check_CountinousPoll->setChecked(false);
+}
+
+void Ostrand_Debug::Text_Interval_Change()
+{
+    const QString text = Text_Interval->text();
+    const QString corrected = CorrectedInterval(text);
+    if (corrected != text) {
+        Text_Interval->setText(corrected); // comes back here with the corrected text
+        return;
+    }
+    m_IntervalMs = text.isEmpty() ? 0 : LeadingRoundedInt32(text).value_or(0);
+    ApplyPollTimer();
+}
+
+void Ostrand_Debug::Check_CountinousPoll_Click(bool checked)
+{
+    m_PollTimerOn = checked;
+    ApplyPollTimer();
+    if (checked)
+        RunPoll();
+}
+
+void Ostrand_Debug::ApplyPollTimer()
+{
+    Timer_ContinousPoll->setInterval(m_IntervalMs);
+    // An interval of 0 means no ticks, not a tick at every turn of the event loop.
+    if (m_PollTimerOn && m_IntervalMs > 0)
+        Timer_ContinousPoll->start();
+    else
+        Timer_ContinousPoll->stop();
+}
+
+void Ostrand_Debug::Timer_ContinousPoll_Timer()
+{
+    if (m_PollBusy)
+        return; // the last poll still waits for its reply
+    if (Check_CountinousPoll->isChecked())
+        RunPoll();
+}
+
+void Ostrand_Debug::RunPoll()
+{
+    if (m_PollBusy || !m_PollAction)
+        return;
+    // The read waits for replies with the event loop running; the window may
+    // be closed meanwhile, and then goes once the read is over.
+    QPointer<Ostrand_Debug> alive(this);
+    const std::function<void()> action = m_PollAction;
+    m_PollBusy = true;
+    action();
+    if (!alive)
+        return;
+    m_PollBusy = false;
+    if (m_DeleteAfterPoll)
+        deleteLater();
+}
+
+void Ostrand_Debug::ShowCounters(int responses, int errors)
+{
+    txtResponseTot->setText(QString::number(responses));
+    txtErrorTot->setText(QString::number(errors));
+}
+
+void Ostrand_Debug::LinesAdded(qsizetype count)
+{
+    m_UndrawnLines += count;
+    if (!m_Redraw->isActive())
+        m_Redraw->start();
+}
+
+void Ostrand_Debug::DrawNewLines()
+{
+    QScrollBar* scroll = List_Debug->verticalScrollBar();
+    const bool following = scroll->value() >= scroll->maximum();
+    const int topRow = List_Debug->indexAt(QPoint(1, 1)).row();
+
+    const qsizetype gone = m_Lines->Follow(m_Log.Lines(), m_UndrawnLines);
+    m_UndrawnLines = 0;
+    const int rows = m_Lines->rowCount();
+    if (rows == 0)
+        return;
+    if (following) {
+        List_Debug->setCurrentIndex(m_Lines->index(rows - 1));
+        List_Debug->scrollToBottom();
+    } else if (topRow >= 0) {
+        // The user has scrolled up to read: the line they look at stays at the top.
+        const int keep = std::max(0, topRow - static_cast<int>(gone));
+        List_Debug->scrollTo(m_Lines->index(keep), QAbstractItemView::PositionAtTop);
+    }
+}
+
+void Ostrand_Debug::Command_Save_Click()
+{
+    const QString path = chooseSaveFile ? chooseSaveFile() : QString();
+    if (path.isEmpty())
+        return;
+    // The log's clock gives the time of day in the system's long format, as the header wants it.
+    const QByteArray block = DebugInfoBlock(m_Log.Lines(), Text_Comment->text(), m_Log.timeOfDayClock());
+    QFile file(path);
+    errno = 0;
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Append); // never truncates
+    if (written) {
+        errno = 0;
+        written = file.write(block) == block.size() && file.flush();
+    }
+    if (!written) {
+        const FileError error = FileErrorOf(file, errno);
+        file.close();
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("Save Error"), error.Message(), QMessageBox::Ok, this);
+        box.exec();
+    }
+}
+
+bool Ostrand_Debug::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lblInterval && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && lblInterval->rect().contains(mouse->position().toPoint()))
+            m_Log.SetSearchTrace(!m_Log.SearchTrace());
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Ostrand_Debug::closeEvent(QCloseEvent* event)
+{
+    EndLogging();
+    event->accept();
+    // Not while a poll waits: the check box or the timer that started it is
+    // still on the call stack.
+    if (m_PollBusy)
+        m_DeleteAfterPoll = true;
+    else
+        deleteLater();
+}
+
+void Ostrand_Debug::EndLogging()
+{
+    if (m_Ended)
+        return;
+    m_Ended = true;
+    m_PollTimerOn = false;
+    Timer_ContinousPoll->stop();
+    m_Redraw->stop();
+    m_Ini.Write(ini::Debug_PollInterval, Text_Interval->text());
+    disconnect(&m_Log, nullptr, this, nullptr);
+    m_Log.SetDebugLogging(false); // the log forgets its lines
+}

@@ -1,0 +1,106 @@
+#include "fileerror.h"
+
+#include <QDir>
+#include <QFileDevice>
+#include <QFileInfo>
+
+#include <cerrno>
+
+namespace {
+
+constexpr int kFileNotFound = 53;
+constexpr int kDiskFull = 61;
+constexpr int kTooManyFiles = 67;
+constexpr int kDeviceIoError = 57;
+constexpr int kDeviceUnavailable = 68;
+constexpr int kPermissionDenied = 70;
+constexpr int kPathFileAccessError = 75;
+constexpr int kPathNotFound = 76;
+
+// A missing target is a missing file when its folder is there, else a
+// missing path.
+int MissingFileOrPath(const QString& path)
+{
+    return QFileInfo(path).absoluteDir().exists() ? kFileNotFound : kPathNotFound;
+}
+
+} // namespace
+
+QString FileError::Message() const
+{
+    return QStringLiteral("The following error has occurred:\r\nErr # %1 - %2").arg(number).arg(description);
+}
+
+FileError ClassicFileError(int number)
+{
+    const char* description = nullptr;
+    switch (number) {
+    case 52: description = "Bad file name or number"; break;
+    case 53: description = "File not found"; break;
+    case 54: description = "Bad file mode"; break;
+    case 55: description = "File already open"; break;
+    case 57: description = "Device I/O error"; break;
+    case 58: description = "File already exists"; break;
+    case 61: description = "Disk full"; break;
+    case 62: description = "Input past end of file"; break;
+    case 67: description = "Too many files"; break;
+    case 68: description = "Device unavailable"; break;
+    case 70: description = "Permission denied"; break;
+    case 71: description = "Disk not ready"; break;
+    case 75: description = "Path/File access error"; break;
+    case 76: description = "Path not found"; break;
+    default: description = "Application-defined or object-defined error"; break;
+    }
+    return {number, QString::fromLatin1(description)};
+}
+
+FileError FileErrorFromSystem(int systemError, const QString& path)
+{
+    switch (systemError) {
+    case ENOENT:
+        return ClassicFileError(MissingFileOrPath(path));
+    case ENOTDIR:
+        return ClassicFileError(kPathNotFound);
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EBUSY:
+    case ETXTBSY:
+        return ClassicFileError(kPermissionDenied);
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return ClassicFileError(kDiskFull);
+    case EMFILE:
+    case ENFILE:
+        return ClassicFileError(kTooManyFiles);
+    case EIO:
+        return ClassicFileError(kDeviceIoError);
+    case ENXIO:
+    case ENODEV:
+        return ClassicFileError(kDeviceUnavailable);
+    default:
+        return ClassicFileError(kPathFileAccessError); // a folder, a bad name, anything else
+    }
+}
+
+FileError FileErrorOf(const QFileDevice& file, int systemError)
+{
+    const QString path = file.fileName();
+    if (systemError != 0)
+        return FileErrorFromSystem(systemError, path);
+    switch (file.error()) {
+    case QFileDevice::ResourceError:
+        return ClassicFileError(kDiskFull);
+    case QFileDevice::PermissionsError:
+        return ClassicFileError(kPermissionDenied);
+    case QFileDevice::OpenError:
+        if (!QFileInfo::exists(path))
+            return ClassicFileError(MissingFileOrPath(path));
+        return ClassicFileError(kPathFileAccessError);
+    case QFileDevice::ReadError:
+        return ClassicFileError(kDeviceIoError);
+    default:
+        return ClassicFileError(kPathFileAccessError);
+    }
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+class QFileDevice;
+
+// A failed file command as the program has always reported it: the classic
+// runtime error number and its description ("Err # 53 - File not found").
+struct FileError {
+    int number = 0;
+    QString description;
+
+    // "The following error has occurred:" CR LF "Err # " number " - " description,
+    // the text of the "Open Error" and "Save Error" boxes.
+    QString Message() const;
+};
+
+// The error of that classic number, with its standard description.
+FileError ClassicFileError(int number);
+
+// The classic error for a system error number (errno) of a file operation on
+// the given path; the path tells a missing file (53) from a missing folder (76).
+FileError FileErrorFromSystem(int systemError, const QString& path);
+
+// The error of a failed open, read, write or flush on the file. Pass errno as
+// read right after the failed call; without it (0) the file's own error kind
+// and what is found at its path decide.
+FileError FileErrorOf(const QFileDevice& file, int systemError);

@@ -1,0 +1,708 @@
+// The communication log window, on its own and beside the wizard: what the
+// technician sees, types and saves, and what stays in the INI file.
+#include "shell/debugwindow.h"
+#include "shell/settingkeys.h"
+#include "shell/trafficlog.h"
+#include "shell/wizardwindow.h"
+
+#include "fakewizardhost.h"
+#include "testenvironment.h"
+
+#include <QAbstractItemModel>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QLocale>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// What the next message box showed; the box is closed. Watching ends when
+// the caller drops the result.
+struct SeenBox {
+    bool seen = false;
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+std::shared_ptr<SeenBox> CloseNextMessageBox()
+{
+    auto seen = std::make_shared<SeenBox>();
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    auto ticks = std::make_shared<int>(0);
+    std::weak_ptr<SeenBox> watching = seen;
+    QObject::connect(timer, &QTimer::timeout, [timer, watching, ticks] {
+        auto seen = watching.lock();
+        auto* box = seen ? qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) : nullptr;
+        if (box) {
+            seen->seen = true;
+            seen->title = box->windowTitle();
+            seen->text = box->text();
+            seen->icon = box->icon();
+            box->close();
+        }
+        if (!seen || box || ++*ticks > 500) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start();
+    return seen;
+}
+
+QByteArray FileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class DebugWindowTest : public ::testing::Test {
+protected:
+    DebugWindowTest() { env.UseLanguage(); }
+    ~DebugWindowTest() override { delete window.data(); }
+
+    Ostrand_Debug& Open()
+    {
+        window = new Ostrand_Debug(Log(), Ini(), env.Context().language);
+        window->resize(600, 400);
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.data()));
+        return *window;
+    }
+
+    TrafficLog& Log() { return env.Context().log; }
+    IniFile& Ini() { return env.Context().ini; }
+    QString Text(int id) { return env.Context().language.GetLanguageText(id); }
+    QAbstractItemModel* Rows() { return window->List_Debug->model(); }
+    QString Row(int row) { return Rows()->index(row, 0).data().toString(); }
+
+    // Until the list has drawn what the log holds.
+    bool ListCaughtUp()
+    {
+        return QTest::qWaitFor([this] {
+            const QStringList& lines = Log().Lines();
+            return Rows()->rowCount() == lines.size() && (lines.isEmpty() || Row(Rows()->rowCount() - 1) == lines.last());
+        });
+    }
+
+    TestEnvironment env;
+    QPointer<Ostrand_Debug> window;
+};
+
+TEST_F(DebugWindowTest, EveryControlIsFoundByItsNameWithItsLanguageText)
+{
+    Open();
+    EXPECT_EQ(window->windowTitle(), Text(20));
+    const std::pair<const char*, QWidget*> widgets[] = {
+        {"List_Debug", window->List_Debug},         {"Label_Comment", window->Label_Comment},
+        {"Text_Comment", window->Text_Comment},     {"Command_Save", window->Command_Save},
+        {"Command_Clear", window->Command_Clear},   {"Command_Exit", window->Command_Exit},
+        {"Check_CountinousPoll", window->Check_CountinousPoll}, {"Text_Interval", window->Text_Interval},
+        {"lblInterval", window->lblInterval},       {"lblIntervalSort", window->lblIntervalSort},
+        {"lblResponseTot", window->lblResponseTot}, {"txtResponseTot", window->txtResponseTot},
+        {"lblErrorTot", window->lblErrorTot},       {"txtErrorTot", window->txtErrorTot},
+        {"Menu_File", window->Menu_File},           {"Menu_Tools", window->Menu_Tools},
+    };
+    for (const auto& [name, widget] : widgets)
+        EXPECT_EQ(UniqueControl(*window, QLatin1String(name)), widget) << name;
+    const std::pair<const char*, QAction*> actions[] = {
+        {"Menu_File_SaveToDebugTXT", window->Menu_File_SaveToDebugTXT},
+        {"Menu_File_Clear", window->Menu_File_Clear},
+        {"Menu_File_Exit", window->Menu_File_Exit},
+        {"Menu_Tools_ResetStats", window->Menu_Tools_ResetStats},
+        {"Menu_Tools_Timeouts", window->Menu_Tools_Timeouts},
+        {"Menu_Tools_SearchTimeouts", window->Menu_Tools_SearchTimeouts},
+    };
+    for (const auto& [name, action] : actions)
+        EXPECT_EQ(window->findChild<QAction*>(QLatin1String(name)), action) << name;
+    EXPECT_EQ(window->findChild<QTimer*>(QStringLiteral("Timer_ContinousPoll")), window->Timer_ContinousPoll);
+
+    EXPECT_EQ(window->Menu_File->title(), Text(130));
+    EXPECT_EQ(window->Menu_File_SaveToDebugTXT->text(), Text(132));
+    EXPECT_EQ(window->Menu_File_Clear->text(), Text(131));
+    EXPECT_EQ(window->Menu_File_Exit->text(), Text(232));
+    EXPECT_EQ(window->Menu_Tools->title(), Text(135));
+    EXPECT_EQ(window->Menu_Tools_ResetStats->text(), Text(136));
+    EXPECT_EQ(window->Menu_Tools_Timeouts->text(), Text(137));
+    EXPECT_EQ(window->Menu_Tools_SearchTimeouts->text(), Text(138));
+    EXPECT_EQ(window->Label_Comment->text(), Text(752) + u':');
+    EXPECT_EQ(window->Command_Save->text(), Text(751));
+    EXPECT_EQ(window->Command_Clear->text(), Text(750));
+    EXPECT_EQ(window->Command_Exit->text(), Text(232));
+    EXPECT_EQ(window->Check_CountinousPoll->text(), Text(753));
+    EXPECT_EQ(window->lblInterval->text(), Text(754));
+    EXPECT_EQ(window->lblIntervalSort->text(), QStringLiteral("ms"));
+    EXPECT_EQ(window->lblResponseTot->text(), Text(755));
+    EXPECT_EQ(window->lblErrorTot->text(), Text(756));
+    EXPECT_TRUE(UnknownLanguageTexts(*window).isEmpty()) << UnknownLanguageTexts(*window).join(u',').toStdString();
+    EXPECT_TRUE(QFontInfo(window->List_Debug->font()).fixedPitch());
+}
+
+TEST_F(DebugWindowTest, OpeningTakesIntervalAndLineLimitFromTheIniFileShowsTheCountersAndStartsLogging)
+{
+    struct Case {
+        const char* maxLines; // nullptr: no such key
+        int expected;
+    };
+    const Case cases[] = {{nullptr, 500}, {"20", 20}, {"0", 1}, {"-3", 1}, {"abc", 1}};
+    Log().CountResponse();
+    Log().CountResponse();
+    Log().CountError();
+    for (const Case& c : cases) {
+        QFile::remove(Ini().Path());
+        if (c.maxLines)
+            Ini().Write(ini::Debug_MaxDebugLines, QLatin1String(c.maxLines));
+        Ini().Write(ini::Debug_PollInterval, QStringLiteral("2500"));
+        Open();
+        EXPECT_TRUE(Log().DebugLogging());
+        EXPECT_EQ(Log().MaxDebugLines(), c.expected) << (c.maxLines ? c.maxLines : "(none)");
+        EXPECT_EQ(window->Text_Interval->text(), QStringLiteral("2500"));
+        EXPECT_EQ(window->Timer_ContinousPoll->interval(), 2500);
+        EXPECT_FALSE(window->Timer_ContinousPoll->isActive()) << "no poll until the box is checked";
+        EXPECT_EQ(window->txtResponseTot->text(), QStringLiteral("2"));
+        EXPECT_EQ(window->txtErrorTot->text(), QStringLiteral("1"));
+        window->close();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return window.isNull(); }));
+    }
+
+    QFile::remove(Ini().Path());
+    Open();
+    EXPECT_EQ(window->Text_Interval->text(), QStringLiteral("10000")) << "the default interval";
+}
+
+TEST_F(DebugWindowTest, IntervalBoxIsCorrectedAsItIsTyped)
+{
+    Open();
+    QLineEdit* interval = window->Text_Interval;
+    QTimer* timer = window->Timer_ContinousPoll;
+    window->SetPollEnabled(true);
+    window->Check_CountinousPoll->setChecked(true);
+
+    interval->clear();
+    EXPECT_FALSE(timer->isActive()) << "an empty box stops the ticks";
+    EXPECT_EQ(interval->text(), QString()) << "and stays empty";
+
+    QTest::keyClicks(interval, QStringLiteral("70000"));
+    EXPECT_EQ(interval->text(), QStringLiteral("65535"));
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 65535);
+
+    interval->clear();
+    QTest::keyClicks(interval, QStringLiteral("abc"));
+    EXPECT_EQ(interval->text(), QStringLiteral("0"));
+    EXPECT_FALSE(timer->isActive()) << "0 stops the ticks";
+
+    struct Case {
+        const char* typed;
+        const char* shown;
+        int interval; // 0: no ticks
+    };
+    const Case cases[] = {
+        {"abc", "0", 0}, {"-20", "0", 0}, {"65535", "65535", 65535}, {"65536", "65535", 65535},
+        {"99999999999999999999", "65535", 65535}, {"250", "250", 250}, {"", "", 0},
+    };
+    for (const Case& c : cases) {
+        interval->setText(QLatin1String(c.typed));
+        EXPECT_EQ(interval->text(), QLatin1String(c.shown)) << c.typed;
+        EXPECT_EQ(timer->isActive(), c.interval > 0) << c.typed;
+        if (c.interval > 0) {
+            EXPECT_EQ(timer->interval(), c.interval) << c.typed;
+        }
+    }
+}
+
+TEST_F(DebugWindowTest, CheckingThePollBoxPollsAtOnceAndThenAtEveryTick)
+{
+    Open();
+    int polls = 0;
+    window->SetPollAction([&polls] { ++polls; });
+    window->Text_Interval->setText(QStringLiteral("20"));
+
+    EXPECT_FALSE(window->Check_CountinousPoll->isEnabled()) << "not offered until a page offers a read";
+
+    window->SetPollEnabled(true);
+    QTest::mouseClick(window->Check_CountinousPoll, Qt::LeftButton, {}, QPoint(6, window->Check_CountinousPoll->height() / 2));
+    ASSERT_TRUE(window->Check_CountinousPoll->isChecked());
+    EXPECT_EQ(polls, 1) << "one poll at once";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return polls >= 4; }, 5000));
+
+    window->SetPollEnabled(false);
+    EXPECT_FALSE(window->Check_CountinousPoll->isChecked()) << "withdrawing the poll clears the box";
+    EXPECT_FALSE(window->Check_CountinousPoll->isEnabled());
+    EXPECT_FALSE(window->Timer_ContinousPoll->isActive());
+    const int stopped = polls;
+    QTest::qWait(100);
+    EXPECT_EQ(polls, stopped);
+
+    window->SetPollEnabled(true);
+    window->SetPollAction({});
+    window->Check_CountinousPoll->setChecked(true); // nothing to run: nothing happens
+    QTest::qWait(60);
+    EXPECT_EQ(polls, stopped);
+}
+
+TEST_F(DebugWindowTest, TickWhileAPollStillWaitsForItsReplyIsIgnored)
+{
+    Open();
+    window->Text_Interval->setText(QStringLiteral("10"));
+    QSignalSpy ticks(window->Timer_ContinousPoll, &QTimer::timeout);
+    int polls = 0;
+    int depth = 0;
+    int deepest = 0;
+    int ticksDuringFirstPoll = 0;
+    window->SetPollAction([&] {
+        ++polls;
+        deepest = std::max(deepest, ++depth);
+        if (polls == 1) {
+            // Waits for a reply as the transactions do: events run meanwhile.
+            const qsizetype before = ticks.count();
+            QTest::qWait(150);
+            ticksDuringFirstPoll = static_cast<int>(ticks.count() - before);
+        }
+        --depth;
+    });
+    window->SetPollEnabled(true);
+    window->Check_CountinousPoll->setChecked(true);
+
+    EXPECT_GE(ticksDuringFirstPoll, 2) << "ticks did arrive during the poll";
+    EXPECT_EQ(deepest, 1) << "no poll ran inside another";
+    EXPECT_EQ(polls, 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return polls >= 3; }, 5000)) << "polling goes on once the first has ended";
+}
+
+TEST_F(DebugWindowTest, ClosingTheWindowDuringAPollEndsThePollSafely)
+{
+    Open();
+    bool keptDuringPoll = false;
+    window->SetPollAction([this, &keptDuringPoll] {
+        window->Command_Exit->click();
+        QTest::qWait(50); // events run while the poll waits for its reply
+        keptDuringPoll = !window.isNull();
+    });
+    window->SetPollEnabled(true);
+    window->Check_CountinousPoll->setChecked(true);
+    EXPECT_TRUE(keptDuringPoll) << "the check box that started the poll is still at work";
+    EXPECT_TRUE(QTest::qWaitFor([this] { return window.isNull(); })) << "and goes once the poll is over";
+    EXPECT_FALSE(Log().DebugLogging());
+}
+
+TEST_F(DebugWindowTest, SavingAppendsOneNumberedBlockPerSave)
+{
+    Open();
+    const QString path = QDir(env.AppPath()).filePath(QStringLiteral("Debug.TXT"));
+    QFile existing(path);
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write("kept\r\n");
+    existing.close();
+    window->chooseSaveFile = [path] { return path; };
+    Log().timeOfDayClock = [] { return QStringLiteral("14:05:09"); };
+
+    Log().LogText(QStringLiteral("BusTimeout"));
+    Log().LogTraffic(QByteArray::fromHex("105b01 5c16"), TrafficKind::Sent); // a separator, then the frame
+    Log().LogTraffic(QByteArray::fromHex("e5"), TrafficKind::Received);
+    const QStringList lines = Log().Lines();
+    ASSERT_EQ(lines.size(), 4);
+    ASSERT_TRUE(lines[1].isEmpty());
+    window->Text_Comment->setText(QStringLiteral("meter 17 at the north riser"));
+
+    QTest::mouseClick(window->Command_Save, Qt::LeftButton);
+    window->Menu_File_SaveToDebugTXT->trigger();
+
+    const QByteArray bytes = FileBytes(path);
+    EXPECT_EQ(bytes.count("\n"), bytes.count("\r\n")) << "every line ends in CR LF";
+    const QStringList saved = QString::fromUtf8(bytes).split(QStringLiteral("\r\n"));
+    const QString rule(75, u'-');
+    const QString header = QStringLiteral("Saved from Kalvix Ostrand Wizard version 3.1.2      ") +
+                           QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat) +
+                           QStringLiteral(" 14:05:09");
+    const QStringList block = {QStringLiteral("DEBUG INFO"),
+                               header,
+                               QStringLiteral("Comment: meter 17 at the north riser"),
+                               rule,
+                               QStringLiteral("000 ") + lines[0],
+                               QString(),
+                               QStringLiteral("001 ") + lines[2],
+                               QStringLiteral("002 ") + lines[3],
+                               rule,
+                               QString()};
+    ASSERT_EQ(saved.size(), 1 + 2 * block.size() + 1) << qPrintable(saved.join(u'|'));
+    EXPECT_EQ(saved.front(), QStringLiteral("kept")) << "the file is extended, not replaced";
+    for (int copy = 0; copy < 2; ++copy) {
+        for (int i = 0; i < block.size(); ++i)
+            EXPECT_EQ(saved[1 + copy * block.size() + i], block[i]) << "block " << copy << " line " << i;
+    }
+    EXPECT_EQ(saved.back(), QString());
+    EXPECT_EQ(Log().Lines(), lines) << "saving leaves the list as it is";
+}
+
+TEST_F(DebugWindowTest, CancellingTheSaveDialogWritesNothing)
+{
+    Open();
+    Log().LogText(QStringLiteral("x"));
+    window->chooseSaveFile = [] { return QString(); };
+    auto box = CloseNextMessageBox();
+    QTest::mouseClick(window->Command_Save, Qt::LeftButton);
+    QTest::qWait(50);
+    EXPECT_FALSE(box->seen);
+}
+
+TEST_F(DebugWindowTest, FileThatCannotBeWrittenGivesTheSaveErrorBox)
+{
+    Open();
+    Log().LogText(QStringLiteral("BusTimeout"));
+    const QString folder = env.AppPath();
+    struct Case {
+        QString path;
+        const char* error;
+    };
+    const Case cases[] = {
+        {folder, "Err # 75 - Path/File access error"}, // a folder, not a file
+        {folder + QStringLiteral("missing/Debug.TXT"), "Err # 76 - Path not found"},
+        {QStringLiteral("/dev/full"), "Err # 61 - Disk full"},
+    };
+    for (const Case& c : cases) {
+        if (c.path.startsWith(QStringLiteral("/dev/")) && !QFile::exists(c.path))
+            continue;
+        window->chooseSaveFile = [&c] { return c.path; };
+        auto box = CloseNextMessageBox();
+        QTest::mouseClick(window->Command_Save, Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&box] { return box->seen; })) << qPrintable(c.path);
+        EXPECT_EQ(box->title, QStringLiteral("Save Error"));
+        EXPECT_EQ(box->icon, QMessageBox::Critical);
+        EXPECT_EQ(box->text, QStringLiteral("The following error has occurred:\r\n") + QLatin1String(c.error));
+        EXPECT_EQ(Log().Lines().size(), 1);
+    }
+}
+
+TEST_F(DebugWindowTest, ClearEmptiesTheListAndKeepsTheCountersResetStatsTheOtherWayRound)
+{
+    Open();
+    Log().CountResponse();
+    Log().CountError();
+    Log().CountError();
+    EXPECT_EQ(window->txtResponseTot->text(), QStringLiteral("1")) << "each count shows at once";
+    EXPECT_EQ(window->txtErrorTot->text(), QStringLiteral("2"));
+
+    Log().LogText(QStringLiteral("one"));
+    ASSERT_TRUE(ListCaughtUp());
+    QTest::mouseClick(window->Command_Clear, Qt::LeftButton);
+    EXPECT_TRUE(Log().Lines().isEmpty());
+    EXPECT_EQ(Rows()->rowCount(), 0);
+    EXPECT_EQ(window->txtResponseTot->text(), QStringLiteral("1"));
+    EXPECT_EQ(window->txtErrorTot->text(), QStringLiteral("2"));
+
+    Log().LogText(QStringLiteral("two"));
+    window->Menu_Tools_ResetStats->trigger();
+    EXPECT_EQ(window->txtResponseTot->text(), QStringLiteral("0"));
+    EXPECT_EQ(window->txtErrorTot->text(), QStringLiteral("0"));
+    EXPECT_EQ(Log().ResponseCount(), 0);
+    ASSERT_TRUE(ListCaughtUp());
+    EXPECT_EQ(Rows()->rowCount(), 1) << "the list stays";
+
+    window->Menu_File_Clear->trigger();
+    EXPECT_EQ(Rows()->rowCount(), 0);
+}
+
+TEST_F(DebugWindowTest, ClosingStoresTheIntervalAndEndsTheLogging)
+{
+    const std::function<void(Ostrand_Debug&)> closers[] = {
+        [](Ostrand_Debug& w) { QTest::mouseClick(w.Command_Exit, Qt::LeftButton); },
+        [](Ostrand_Debug& w) { w.Menu_File_Exit->trigger(); },
+        [](Ostrand_Debug& w) { w.close(); }, // the frame's close button
+    };
+    int typed = 1000;
+    for (const auto& closeWindow : closers) {
+        Open();
+        window->Text_Interval->setText(QString::number(++typed));
+        window->SetPollEnabled(true);
+        window->Check_CountinousPoll->setChecked(true);
+        Log().LogText(QStringLiteral("line"));
+        closeWindow(*window);
+
+        EXPECT_EQ(Ini().Read(ini::Debug_PollInterval), QString::number(typed));
+        EXPECT_FALSE(Log().DebugLogging());
+        EXPECT_TRUE(Log().Lines().isEmpty());
+        Log().LogText(QStringLiteral("after"));
+        EXPECT_TRUE(Log().Lines().isEmpty()) << "nothing is logged while the window is closed";
+        EXPECT_TRUE(QTest::qWaitFor([this] { return window.isNull(); })) << "the window is gone";
+    }
+    Open();
+    EXPECT_EQ(window->Text_Interval->text(), QString::number(typed)) << "the next opening starts from it";
+    EXPECT_EQ(Rows()->rowCount(), 0);
+}
+
+TEST_F(DebugWindowTest, ListKeepsUpWithABurstAndDrawsItInBatches)
+{
+    Open();
+    QSignalSpy inserted(Rows(), &QAbstractItemModel::rowsInserted);
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 20000; ++i)
+        Log().LogTraffic(QByteArray(20, static_cast<char>(i)), TrafficKind::Sent);
+    ASSERT_TRUE(ListCaughtUp());
+    EXPECT_LT(clock.elapsed(), 20000) << "a burst must not hang the window";
+    EXPECT_EQ(Rows()->rowCount(), 500);
+    EXPECT_LE(inserted.count(), 2) << "drawn together, not line by line";
+    EXPECT_EQ(window->List_Debug->currentIndex().row(), 499) << "the newest line is selected";
+    QScrollBar* scroll = window->List_Debug->verticalScrollBar();
+    EXPECT_EQ(scroll->value(), scroll->maximum());
+}
+
+TEST_F(DebugWindowTest, ListStaysWhereTheUserScrolledTo)
+{
+    Open();
+    for (int i = 0; i < 500; ++i)
+        Log().LogText(QStringLiteral("line %1").arg(i));
+    ASSERT_TRUE(ListCaughtUp());
+    QListView* list = window->List_Debug;
+    list->scrollTo(Rows()->index(100, 0), QAbstractItemView::PositionAtTop);
+    const QString reading = list->indexAt(QPoint(1, 1)).data().toString();
+    ASSERT_TRUE(reading.endsWith(QStringLiteral("line 100"))) << qPrintable(reading);
+
+    for (int i = 500; i < 510; ++i) // the ten oldest lines go
+        Log().LogText(QStringLiteral("line %1").arg(i));
+    ASSERT_TRUE(ListCaughtUp());
+    EXPECT_EQ(list->indexAt(QPoint(1, 1)).data().toString(), reading) << "the line being read stays at the top";
+    EXPECT_NE(list->currentIndex().row(), Rows()->rowCount() - 1);
+
+    list->scrollToBottom();
+    Log().LogText(QStringLiteral("line 510"));
+    ASSERT_TRUE(ListCaughtUp());
+    EXPECT_EQ(list->currentIndex().row(), Rows()->rowCount() - 1) << "back at the end, the list follows again";
+    EXPECT_EQ(list->verticalScrollBar()->value(), list->verticalScrollBar()->maximum());
+}
+
+TEST_F(DebugWindowTest, LongLinesAreShownWholeWhateverLineComesFirst)
+{
+    Open();
+    Log().LogText(QStringLiteral("short"));
+    ASSERT_TRUE(ListCaughtUp());
+    const QString note = QStringLiteral("Unexpected error retrieving Device Control Block ").repeated(4);
+    Log().LogTraffic(QByteArray(16, '\x68'), TrafficKind::Sent); // an empty separator line first
+    Log().LogText(note);
+    ASSERT_TRUE(ListCaughtUp());
+    Log().SetMaxDebugLines(4); // the separator becomes the first row
+    Log().LogText(QStringLiteral("last"));
+    ASSERT_TRUE(ListCaughtUp());
+    ASSERT_TRUE(Row(0).isEmpty());
+
+    QListView* list = window->List_Debug;
+    const int noteWidth = QFontMetrics(list->font()).horizontalAdvance(Log().Lines()[2]);
+    for (int row = 0; row < Rows()->rowCount(); ++row)
+        EXPECT_GE(list->visualRect(Rows()->index(row, 0)).width(), noteWidth) << row;
+    EXPECT_GE(list->horizontalScrollBar()->maximum() + list->viewport()->width(), noteWidth);
+}
+
+TEST_F(DebugWindowTest, ClickOnTheIntervalLabelSwitchesTheSearchTrace)
+{
+    Open();
+    ASSERT_FALSE(Log().SearchTrace());
+    QTest::mouseClick(window->lblInterval, Qt::LeftButton);
+    EXPECT_TRUE(Log().SearchTrace());
+    QTest::mouseClick(window->lblInterval, Qt::LeftButton);
+    EXPECT_FALSE(Log().SearchTrace());
+}
+
+TEST_F(DebugWindowTest, ToolsMenuAsksForTheTimeoutsDialogs)
+{
+    Open();
+    QSignalSpy timeouts(window.data(), &Ostrand_Debug::timeoutsRequested);
+    QSignalSpy searchTimeouts(window.data(), &Ostrand_Debug::searchTimeoutsRequested);
+    window->Menu_Tools_Timeouts->trigger();
+    EXPECT_EQ(timeouts.count(), 1);
+    EXPECT_EQ(searchTimeouts.count(), 0);
+    window->Menu_Tools_SearchTimeouts->trigger();
+    EXPECT_EQ(searchTimeouts.count(), 1);
+}
+
+// The window beside the wizard, opened and closed from the pages.
+class DebugBesideWizardTest : public ::testing::Test {
+protected:
+    DebugBesideWizardTest() { env.UseLanguage(); }
+
+    Ostrand_Wizard& Start(bool debug = false)
+    {
+        wizard = std::make_unique<Ostrand_Wizard>(env.Context(), debug);
+        wizard->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(wizard.get()));
+        return *wizard;
+    }
+
+    void Next()
+    {
+        wizard->SetNextEnabled(true); // as if the page's action had succeeded
+        QTest::mouseClick(wizard->Command_Next, Qt::LeftButton);
+    }
+    void Back() { QTest::mouseClick(wizard->Command_Back, Qt::LeftButton); }
+
+    // From the welcome page to the task's last page.
+    void GoToTaskPage(int task, int page)
+    {
+        if (wizard->CurrentPage() == 0)
+            Next();
+        Click(QStringLiteral("Option_SelectWhatToDo(%1)").arg(task));
+        Next();
+        Next();
+        ASSERT_EQ(wizard->CurrentPage(), page);
+    }
+
+    void Click(const QString& name)
+    {
+        auto* button = wizard->findChild<QAbstractButton*>(name);
+        ASSERT_NE(button, nullptr) << name.toStdString();
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+    }
+
+    QCheckBox* PollBox() { return wizard->DebugWindow()->Check_CountinousPoll; }
+
+    TestEnvironment env;
+    std::unique_ptr<Ostrand_Wizard> wizard;
+};
+
+TEST_F(DebugBesideWizardTest, OpensBesideTheWizardWithItsTopAndHeight)
+{
+    Start();
+    wizard->move(40, 30);
+    wizard->ToggleDebugWindow();
+    Ostrand_Debug* window = wizard->DebugWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(env.Context().log.DebugLogging());
+    const QRect frame = wizard->frameGeometry();
+    EXPECT_EQ(window->pos(), QPoint(frame.right() + 1, frame.top()));
+    EXPECT_EQ(window->height(), wizard->height());
+    EXPECT_EQ(window->width(), 8200 * wizard->logicalDpiX() / 1440);
+}
+
+TEST_F(DebugBesideWizardTest, DebugOnTheCommandLineOpensItAtStartAndClosingTheWizardClosesIt)
+{
+    Start(true);
+    QPointer<Ostrand_Debug> window = wizard->DebugWindow();
+    ASSERT_FALSE(window.isNull());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->pos().x(), wizard->frameGeometry().right() + 1);
+    window->Text_Interval->setText(QStringLiteral("777"));
+
+    QTest::mouseClick(wizard->Command_Cancel, Qt::LeftButton);
+    EXPECT_FALSE(env.Context().log.DebugLogging());
+    EXPECT_EQ(env.Context().ini.Read(ini::Debug_PollInterval), QStringLiteral("777"));
+    EXPECT_TRUE(QTest::qWaitFor([&window] { return window.isNull(); }));
+
+    wizard.reset();
+    Start(false);
+    EXPECT_EQ(wizard->DebugWindow(), nullptr);
+    EXPECT_FALSE(env.Context().log.DebugLogging());
+}
+
+TEST_F(DebugBesideWizardTest, DebugButtonOfEachTestPageTogglesTheWindow)
+{
+    Start();
+    struct Case {
+        int task;
+        int page;
+        const char* button;
+    };
+    const Case cases[] = {
+        {4, 60, "Command_MeterFeature_Debug"},
+        {5, 70, "Command_ModBus_MeterFeature_Debug"},
+        {6, 80, "Command_MBusAscii_MeterFeature_Debug"},
+    };
+    for (const Case& c : cases) {
+        GoToTaskPage(c.task, c.page);
+        auto* button = wizard->findChild<QPushButton*>(QLatin1String(c.button));
+        ASSERT_NE(button, nullptr) << c.button;
+        QTest::mouseClick(button, Qt::LeftButton);
+        QPointer<Ostrand_Debug> window = wizard->DebugWindow();
+        ASSERT_FALSE(window.isNull()) << c.button;
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_TRUE(env.Context().log.DebugLogging());
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_EQ(wizard->DebugWindow(), nullptr) << c.button;
+        EXPECT_FALSE(env.Context().log.DebugLogging());
+        EXPECT_TRUE(QTest::qWaitFor([&window] { return window.isNull(); }));
+        Back();
+        Back();
+    }
+}
+
+TEST_F(DebugBesideWizardTest, FeaturePageOffersThePollForInitialiseAndDiagnosticsOnly)
+{
+    Start();
+    GoToTaskPage(4, 60);
+    Click(QStringLiteral("Option_SelectMeterFeature(1)"));
+    wizard->ToggleDebugWindow();
+    EXPECT_FALSE(PollBox()->isEnabled()) << "reading the identification is not repeated";
+
+    auto* apply = wizard->findChild<QPushButton*>(QStringLiteral("Command_MeterFeature_Apply"));
+    QSignalSpy applied(apply, &QPushButton::clicked);
+    for (int option : {0, 4}) {
+        Click(QStringLiteral("Option_SelectMeterFeature(%1)").arg(option));
+        ASSERT_TRUE(PollBox()->isEnabled()) << option;
+        PollBox()->setChecked(true);
+        EXPECT_EQ(applied.count(), 1) << "the poll runs the page's Apply, option " << option;
+        applied.clear();
+
+        Click(QStringLiteral("Option_SelectMeterFeature(%1)").arg(option + 1));
+        EXPECT_FALSE(PollBox()->isEnabled());
+        EXPECT_FALSE(PollBox()->isChecked()) << "a withdrawn poll is cleared";
+    }
+
+    Click(QStringLiteral("Option_SelectMeterFeature(4)"));
+    PollBox()->setChecked(true);
+    Back();
+    EXPECT_FALSE(PollBox()->isEnabled()) << "leaving the page withdraws the poll";
+    EXPECT_FALSE(PollBox()->isChecked());
+    EXPECT_FALSE(wizard->DebugWindow()->Timer_ContinousPoll->isActive());
+}
+
+TEST_F(DebugBesideWizardTest, ModbusAndAsciiPagesOfferTheirReadWhenTheyAreShown)
+{
+    Start();
+    Next();
+    wizard->ToggleDebugWindow();
+    EXPECT_FALSE(PollBox()->isEnabled()) << "the task page has nothing to repeat";
+    Back();
+
+    const std::pair<int, const char*> pages[] = {{5, "Command_ModBus_MeterFeature_Read"},
+                                                 {6, "Command_MBusAscii_MeterFeature_Read"}};
+    for (const auto& [task, readButton] : pages) {
+        GoToTaskPage(task, task == 5 ? 70 : 80);
+        ASSERT_TRUE(PollBox()->isEnabled()) << readButton;
+        auto* read = wizard->findChild<QPushButton*>(QLatin1String(readButton));
+        QSignalSpy reads(read, &QPushButton::clicked);
+        PollBox()->setChecked(true);
+        EXPECT_EQ(reads.count(), 1) << readButton;
+        Back();
+        EXPECT_FALSE(PollBox()->isEnabled());
+        EXPECT_FALSE(PollBox()->isChecked());
+        Back();
+    }
+
+    // Opened while a test page is shown, the window offers that page's read at once.
+    wizard->ToggleDebugWindow();
+    GoToTaskPage(5, 70);
+    wizard->ToggleDebugWindow();
+    EXPECT_TRUE(PollBox()->isEnabled());
+}
+
+} // namespace
