@@ -48,7 +48,9 @@ int main(int argc, char* argv[])
         WizardState state;
         DeviceRecords records;
         TrafficLog log;
-        WizardContext context{settings, ini, language, state, records, log, appPath};
+        Connection connection(ini, log);
+        Link link(connection, log);
+        WizardContext context{settings, ini, language, state, records, log, connection, link, appPath};
         if (!LoadLanguageAtStartup(context)) {
             std::fprintf(stderr, "no language file beside the benchmark in %s\n", qPrintable(appPath));
             return 2;

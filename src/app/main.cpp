@@ -24,7 +24,9 @@ int main(int argc, char* argv[])
     WizardState state;
     DeviceRecords records;
     TrafficLog log;
-    WizardContext context{settings, ini, language, state, records, log, appPath};
+    Connection connection(ini, log);
+    Link link(connection, log);
+    WizardContext context{settings, ini, language, state, records, log, connection, link, appPath};
 
     if (!LoadLanguageAtStartup(context))
         return 0; // no language chosen: the program cannot show anything

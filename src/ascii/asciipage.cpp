@@ -1,5 +1,8 @@
 #include "asciipage.h"
 
+#include "shell/pageconnection.h"
+#include "shell/wizardcontext.h"
+
 #include "shell/infobox.h"
 #include "shell/pagecontrols.h"
 #include "shell/pageflow.h"
@@ -143,6 +146,7 @@ void AsciiPage::SetTexts()
 void AsciiPage::Prepare(bool back, bool forward)
 {
     WizardPage::Prepare(back, forward);
+    PrepareLinkTimings(Context(), ini::kAsciiTimings);
     lblMBusAsciiResultText->ShowResult(GetLanguageText(364), ResultKind::Success);
     Host().SetNextEnabled(false);
 }
@@ -150,8 +154,17 @@ void AsciiPage::Prepare(bool back, bool forward)
 void AsciiPage::Enter(bool back, bool forward)
 {
     WizardPage::Enter(back, forward);
+    if (!EnterReadPage(Context(), Host().Window(), lblMBusAsciiResultText, Command_MBusAscii_MeterFeature_Read))
+        return;
     if (Ostrand_Debug* window = Host().DebugWindow())
         OfferDebugPoll(*window);
+}
+
+void AsciiPage::Leave(bool back, bool forward)
+{
+    WizardPage::Leave(back, forward);
+    if (back)
+        Context().connection.CloseConnection();
 }
 
 void AsciiPage::OfferDebugPoll(Ostrand_Debug& window)

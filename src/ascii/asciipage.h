@@ -24,6 +24,7 @@ public:
     void Startup() override;
     void Prepare(bool back, bool forward) override;
     void Enter(bool back, bool forward) override;
+    void Leave(bool back, bool forward) override;
 
     // The log window can repeat the Read.
     void OfferDebugPoll(Ostrand_Debug& window) override;

@@ -1,11 +1,13 @@
 #include "featurepage.h"
 
+#include "shell/pageconnection.h"
+#include "shell/wizardcontext.h"
+
 #include "shell/infobox.h"
 #include "shell/pagecontrols.h"
 #include "shell/pageflow.h"
 #include "shell/settingkeys.h"
 #include "shell/standardlists.h"
-#include "shell/wizardcontext.h"
 #include "shell/wizardhost.h"
 
 #include <QAbstractItemView>
@@ -242,6 +244,7 @@ void FeaturePage::FillAppResetList()
 void FeaturePage::Prepare(bool back, bool forward)
 {
     WizardPage::Prepare(back, forward);
+    PrepareLinkTimings(Context(), ini::kFeatureTimings);
     const Settings& settings = Context().settings;
     Text_Info->SetText(GetLanguageText(364));
 
@@ -277,7 +280,17 @@ void FeaturePage::ShowFeatureCaptions()
 void FeaturePage::Enter(bool back, bool forward)
 {
     WizardPage::Enter(back, forward);
+    const bool opened = OpenPageConnection(Context(), Host().Window());
+    if (!opened)
+        Text_Info->SetText(ConnectionFailureText(Context(), QStringLiteral("\r\nError description: ")));
+    Command_MeterFeature_Apply->setEnabled(opened);
     UpdateDebugPoll();
+}
+
+void FeaturePage::Leave(bool back, bool forward)
+{
+    WizardPage::Leave(back, forward);
+    Context().connection.CloseConnection();
 }
 
 void FeaturePage::UpdateDebugPoll()

@@ -27,6 +27,7 @@ public:
     void Startup() override;
     void Prepare(bool back, bool forward) override;
     void Enter(bool back, bool forward) override;
+    void Leave(bool back, bool forward) override;
 
     // Initialising and the diagnostics read can be repeated by the log
     // window, and only while this page is shown.

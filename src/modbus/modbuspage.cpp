@@ -1,5 +1,8 @@
 #include "modbuspage.h"
 
+#include "shell/pageconnection.h"
+#include "shell/wizardcontext.h"
+
 #include "shell/pagecontrols.h"
 #include "shell/pageflow.h"
 #include "shell/resultlabel.h"
@@ -234,6 +237,7 @@ void ModbusPage::FillLists()
 void ModbusPage::Prepare(bool back, bool forward)
 {
     WizardPage::Prepare(back, forward);
+    PrepareLinkTimings(Context(), ini::kModbusTimings);
     lblModbusResultText->ShowResult(GetLanguageText(364), ResultKind::Success);
     Host().SetNextEnabled(false);
 }
@@ -241,8 +245,17 @@ void ModbusPage::Prepare(bool back, bool forward)
 void ModbusPage::Enter(bool back, bool forward)
 {
     WizardPage::Enter(back, forward);
+    if (!EnterReadPage(Context(), Host().Window(), lblModbusResultText, Command_ModBus_MeterFeature_Read))
+        return;
     if (Ostrand_Debug* window = Host().DebugWindow())
         OfferDebugPoll(*window);
+}
+
+void ModbusPage::Leave(bool back, bool forward)
+{
+    WizardPage::Leave(back, forward);
+    if (back)
+        Context().connection.CloseConnection();
 }
 
 void ModbusPage::OfferDebugPoll(Ostrand_Debug& window)

@@ -5,6 +5,8 @@
 #include "settings.h"
 #include "trafficlog.h"
 #include "wizardstate.h"
+#include "comm/connection.h"
+#include "comm/link.h"
 #include "netsetup/platform/networkadapters.h"
 #include "netsetup/record.h"
 
@@ -19,6 +21,8 @@ struct WizardContext {
     WizardState& state;
     DeviceRecords& records;
     TrafficLog& log;
+    Connection& connection; // the gateway connection of the M-Bus, Modbus and ASCII pages
+    Link& link;
     QString appPath; // the program folder, ending in a separator
     // The computer's network adapters; tests hand in their own list.
     std::function<QList<NetworkAdapter>()> listAdapters = ListNetworkAdapters;

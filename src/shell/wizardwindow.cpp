@@ -52,6 +52,10 @@ Ostrand_Wizard::Ostrand_Wizard(WizardContext& context, bool openDebugWindow, QWi
     setWindowTitle(QStringLiteral("M-Bus Alder Family Setup Wizard"));
     BuildWindow();
     CreatePages();
+    m_Context.link.sendFailed = [this](const QString& description) {
+        QMessageBox::warning(this, windowTitle(), m_Context.language.GetLanguageText(154) + QStringLiteral("\r\n\r\n'")
+                                                      + description + u'\'');
+    };
     Form_Load();
     if (openDebugWindow)
         ToggleDebugWindow();
@@ -59,6 +63,7 @@ Ostrand_Wizard::Ostrand_Wizard(WizardContext& context, bool openDebugWindow, QWi
 
 Ostrand_Wizard::~Ostrand_Wizard()
 {
+    m_Context.link.sendFailed = nullptr; // it shows its box over this window
     delete m_DebugWindow.data(); // a window of its own beside us, not our child
 }
 
@@ -282,6 +287,7 @@ int Ostrand_Wizard::FollowNext(int from, bool openWebPage)
                                                                                 : task::MeterFeatures);
         break;
     case page::WriteSettings:
+        m_Context.connection.CloseSerialPort(); // the setup mode of a task done by cable ends here
         m_TaskPage->SelectTask(task::MeterFeatures);
         break;
     default:
@@ -331,6 +337,8 @@ void Ostrand_Wizard::Command_Back_Click()
         return;
     state.JumpPage = 0;
     LeavePage(from, true, false);
+    if (from == page::SerialSetup && state.WhatToDo == task::AssignIp)
+        m_Context.connection.CloseSerialPort();
     GoTo(PredecessorPage(from, Choices()), true, false);
 }
 

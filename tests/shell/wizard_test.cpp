@@ -441,7 +441,9 @@ TEST_F(WizardTest, UnwritableStoreAndFolderFailSilently)
     WizardState state;
     DeviceRecords records;
     TrafficLog log;
-    WizardContext context{settings, ini, language, state, records, log, blocker.fileName() + u'/'};
+    Connection connection(ini, log);
+    Link link(connection, log);
+    WizardContext context{settings, ini, language, state, records, log, connection, link, blocker.fileName() + u'/'};
     context.listAdapters = [] { return QList<NetworkAdapter>{{QStringLiteral("127.0.0.2"), QStringLiteral("test")}}; };
     Ostrand_Wizard unwritable(context);
     unwritable.show();

@@ -23,13 +23,18 @@ TestEnvironment::TestEnvironment()
 WizardContext& TestEnvironment::NewContext(std::function<QList<NetworkAdapter>()> adapters)
 {
     m_Context.reset();
+    m_Link.reset();
+    m_Connection.reset();
     m_Settings = std::make_unique<Settings>(Settings::AtFile(SettingsPath()));
     m_Ini = std::make_unique<IniFile>(IniPath());
     m_Language = std::make_unique<Language>();
     m_State = std::make_unique<WizardState>();
     m_Records = std::make_unique<DeviceRecords>();
     m_Log = std::make_unique<TrafficLog>();
-    m_Context.reset(new WizardContext{*m_Settings, *m_Ini, *m_Language, *m_State, *m_Records, *m_Log, m_AppPath});
+    m_Connection = std::make_unique<Connection>(*m_Ini, *m_Log);
+    m_Link = std::make_unique<Link>(*m_Connection, *m_Log);
+    m_Context.reset(new WizardContext{*m_Settings, *m_Ini, *m_Language, *m_State, *m_Records, *m_Log, *m_Connection,
+                                      *m_Link, m_AppPath});
     if (adapters)
         m_Context->listAdapters = std::move(adapters);
     else

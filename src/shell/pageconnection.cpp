@@ -1,0 +1,41 @@
+#include "pageconnection.h"
+
+#include "busyguard.h"
+#include "resultlabel.h"
+#include "wizardcontext.h"
+#include "comm/connectionrequest.h"
+
+#include <QPushButton>
+
+void PrepareLinkTimings(WizardContext& context, const ini::LinkTimingKeys& keys)
+{
+    context.link.LoadTimings(context.ini, keys);
+    context.link.MarkReceived();
+}
+
+bool OpenPageConnection(WizardContext& context, QWidget* window)
+{
+    const BusyGuard busy(window);
+    const ConnectionRequest request = ConnectionRequestFromSettings(context.settings, context.state.WhatToDo);
+    return context.connection.OpenConnection(request, context.link.OpenTimeout);
+}
+
+QString ConnectionFailureText(const WizardContext& context, const QString& separator)
+{
+    QString text = context.language.GetLanguageText(158);
+    const QString& error = context.connection.LastSocketError();
+    if (!error.isEmpty())
+        text += separator + error;
+    return text;
+}
+
+bool EnterReadPage(WizardContext& context, QWidget* window, ResultLabel* result, QPushButton* read)
+{
+    const bool opened = OpenPageConnection(context, window);
+    if (opened)
+        result->ShowResult(QString(), ResultKind::Success);
+    else
+        result->ShowResult(ConnectionFailureText(context, QStringLiteral(" Error: ")), ResultKind::DeviceError);
+    read->setEnabled(opened);
+    return opened;
+}
