@@ -1,0 +1,56 @@
+#include "commandline.h"
+#include "simulatedgateway.h"
+#include "stopsignals.h"
+
+#include "shell/version.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+// ostrand-sim: the simulated gateway's transparent M-Bus port with meters
+// behind it. Prints one line per endpoint, then runs until SIGINT or SIGTERM.
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("ostrand-sim"));
+    QCoreApplication::setApplicationVersion(kVersionText);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Simulated M-Bus gateway: transparent port and meters."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    AddSimOptions(parser);
+    if (!parser.parse(QCoreApplication::arguments())) {
+        std::fprintf(stderr, "ostrand-sim: %s\n", qPrintable(parser.errorText()));
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+
+    const SimCommandLineResult commandLine = ReadSimOptions(parser);
+    if (!commandLine.commandLine) {
+        std::fprintf(stderr, "ostrand-sim: %s\n", qPrintable(commandLine.error));
+        return 2;
+    }
+    const BusConfigResult bus = BusFor(*commandLine.commandLine);
+    if (!bus.config) {
+        std::fprintf(stderr, "ostrand-sim: %s\n", qPrintable(bus.error));
+        return 2;
+    }
+
+    StopSignals stopSignals;
+    QObject::connect(&stopSignals, &StopSignals::Stop, &app, &QCoreApplication::quit);
+    SimulatedGateway gateway(*bus.config);
+    QString error;
+    if (!gateway.Start(commandLine.commandLine->endpoints, &error)) {
+        std::fprintf(stderr, "ostrand-sim: %s\n", qPrintable(error));
+        return 1;
+    }
+    // Whoever started us reads the ports from these lines, so they go out at once.
+    for (const QString& line : gateway.Endpoints())
+        std::printf("%s\n", qPrintable(line));
+    std::fflush(stdout);
+    return QCoreApplication::exec();
+}

@@ -1,0 +1,151 @@
+#include "ptyendpoint.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qsizetype kMaxPending = 64 * 1024;
+
+QString SystemError(const char* what)
+{
+    return QStringLiteral("pty: %1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+} // namespace
+
+PtyEndpoint::PtyEndpoint(TransparentPort& port, QObject* parent) : QObject(parent), m_Port(port) {}
+
+PtyEndpoint::~PtyEndpoint()
+{
+    Close();
+}
+
+bool PtyEndpoint::Open(const QString& linkPath, QString* error)
+{
+    m_Master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (m_Master < 0) {
+        *error = SystemError("posix_openpt");
+        return false;
+    }
+    char name[128] = {};
+    if (grantpt(m_Master) != 0 || unlockpt(m_Master) != 0 || ptsname_r(m_Master, name, sizeof name) != 0) {
+        *error = SystemError("grantpt/unlockpt");
+        Close();
+        return false;
+    }
+    m_SlavePath = QString::fromLocal8Bit(name);
+    // Holding the slave open ourselves keeps the master from seeing a hang-up
+    // whenever a client closes it, and lets us put the line in raw mode
+    // before any client comes.
+    m_Slave = ::open(name, O_RDWR | O_NOCTTY);
+    termios settings{};
+    if (m_Slave < 0 || tcgetattr(m_Slave, &settings) != 0) {
+        *error = SystemError("open slave");
+        Close();
+        return false;
+    }
+    cfmakeraw(&settings);
+    cfsetspeed(&settings, B2400);
+    tcsetattr(m_Slave, TCSANOW, &settings);
+    fcntl(m_Master, F_SETFL, fcntl(m_Master, F_GETFL) | O_NONBLOCK);
+
+    if (!linkPath.isEmpty()) {
+        const QFileInfo existing(linkPath);
+        if (existing.exists() && !existing.isSymLink()) {
+            *error = QStringLiteral("pty: %1 exists and is not a symbolic link").arg(linkPath);
+            Close();
+            return false;
+        }
+        QFile::remove(linkPath);
+        if (!QFile::link(m_SlavePath, linkPath)) {
+            *error = QStringLiteral("pty: cannot create the link %1").arg(linkPath);
+            Close();
+            return false;
+        }
+        m_LinkPath = linkPath;
+    }
+
+    auto sink = [self = QPointer<PtyEndpoint>(this)](const QByteArray& bytes) {
+        if (self)
+            self->Write(bytes);
+    };
+    m_Input = std::make_unique<FrameInput>(m_Port, QStringLiteral("pty:") + m_SlavePath, sink);
+    m_ReadNotifier = new QSocketNotifier(m_Master, QSocketNotifier::Read, this);
+    connect(m_ReadNotifier, &QSocketNotifier::activated, this, &PtyEndpoint::Read);
+    m_WriteNotifier = new QSocketNotifier(m_Master, QSocketNotifier::Write, this);
+    m_WriteNotifier->setEnabled(false);
+    connect(m_WriteNotifier, &QSocketNotifier::activated, this, &PtyEndpoint::WritePending);
+    return true;
+}
+
+void PtyEndpoint::Read()
+{
+    char buffer[512];
+    QByteArray bytes;
+    for (;;) {
+        const ssize_t count = ::read(m_Master, buffer, sizeof buffer);
+        if (count > 0) {
+            bytes.append(buffer, count);
+            continue;
+        }
+        if (count < 0 && errno == EINTR)
+            continue;
+        break; // EAGAIN: all read; EIO cannot happen while we hold the slave
+    }
+    if (!bytes.isEmpty())
+        m_Input->Feed(bytes);
+}
+
+void PtyEndpoint::Write(const QByteArray& bytes)
+{
+    // With no client reading, the terminal's queue fills; old replies are worthless then.
+    if (m_Pending.size() > kMaxPending)
+        m_Pending.clear();
+    m_Pending.append(bytes);
+    WritePending();
+}
+
+void PtyEndpoint::WritePending()
+{
+    while (!m_Pending.isEmpty()) {
+        const ssize_t count = ::write(m_Master, m_Pending.constData(), static_cast<size_t>(m_Pending.size()));
+        if (count > 0) {
+            m_Pending.remove(0, count);
+            continue;
+        }
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0 && errno != EAGAIN)
+            m_Pending.clear(); // nobody will ever read these
+        break;
+    }
+    m_WriteNotifier->setEnabled(!m_Pending.isEmpty());
+}
+
+void PtyEndpoint::Close()
+{
+    m_Input.reset();
+    delete m_ReadNotifier;
+    m_ReadNotifier = nullptr;
+    delete m_WriteNotifier;
+    m_WriteNotifier = nullptr;
+    // Only our own link goes; someone may have pointed the path elsewhere since.
+    if (!m_LinkPath.isEmpty() && QFileInfo(m_LinkPath).symLinkTarget() == m_SlavePath)
+        QFile::remove(m_LinkPath);
+    m_LinkPath.clear();
+    if (m_Slave >= 0)
+        ::close(m_Slave);
+    if (m_Master >= 0)
+        ::close(m_Master);
+    m_Slave = m_Master = -1;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "frameinput.h"
+#include "transparentport.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class QSocketNotifier;
+
+// The transparent port as a serial line: a pseudo-terminal whose slave side
+// a client opens like a serial device.
+class PtyEndpoint : public QObject {
+    Q_OBJECT
+public:
+    explicit PtyEndpoint(TransparentPort& port, QObject* parent = nullptr);
+    ~PtyEndpoint() override;
+
+    // Creates the pseudo-terminal and, when linkPath is given, a symbolic
+    // link to its slave device (an existing link there is replaced).
+    bool Open(const QString& linkPath, QString* error);
+    QString SlavePath() const { return m_SlavePath; }
+    QString LinkPath() const { return m_LinkPath; }
+
+private:
+    void Read();
+    void Write(const QByteArray& bytes);
+    void WritePending();
+    void Close();
+
+    TransparentPort& m_Port;
+    int m_Master = -1;
+    int m_Slave = -1;
+    QString m_SlavePath;
+    QString m_LinkPath;
+    QSocketNotifier* m_ReadNotifier = nullptr;
+    QSocketNotifier* m_WriteNotifier = nullptr;
+    QByteArray m_Pending;
+    std::unique_ptr<FrameInput> m_Input;
+};

@@ -1,0 +1,84 @@
+#include "simulatedgateway.h"
+
+#include "ptyendpoint.h"
+#include "tcpendpoint.h"
+#include "udpendpoint.h"
+
+SimulatedGateway::SimulatedGateway(const BusConfig& config, QObject* parent)
+    : QObject(parent), m_Bus(config.meters, config.baud, config.collision), m_Port(m_Bus)
+{
+    m_Port.SetTiming(config.timing);
+    m_Port.SetFaults(config.faults);
+    connect(&m_Port, &TransparentPort::Traffic, this, &SimulatedGateway::Traffic);
+    connect(&m_Port, &TransparentPort::Traffic, this,
+            [this](TrafficDirection direction, const QString& source, const QByteArray& bytes) {
+                m_Trace.Write(direction, source, bytes);
+            });
+}
+
+SimulatedGateway::~SimulatedGateway()
+{
+    Stop();
+}
+
+bool SimulatedGateway::Start(const EndpointOptions& options, QString* error)
+{
+    Stop();
+    QString reason;
+    bool ok = options.tracePath.isEmpty() || m_Trace.Open(options.tracePath, &reason);
+    if (ok && options.udpPort) {
+        m_Udp = std::make_unique<UdpEndpoint>(m_Port);
+        ok = m_Udp->Open(options.bind, *options.udpPort, &reason);
+    }
+    if (ok && options.tcpPort) {
+        m_Tcp = std::make_unique<TcpEndpoint>(m_Port);
+        ok = m_Tcp->Open(options.bind, *options.tcpPort, &reason);
+    }
+    if (ok && options.pty) {
+        m_Pty = std::make_unique<PtyEndpoint>(m_Port);
+        ok = m_Pty->Open(options.ptyLink, &reason);
+    }
+    if (!ok) {
+        Stop();
+        if (error)
+            *error = reason;
+    }
+    return ok;
+}
+
+void SimulatedGateway::Stop()
+{
+    m_Udp.reset();
+    m_Tcp.reset();
+    m_Pty.reset();
+}
+
+quint16 SimulatedGateway::UdpPort() const
+{
+    return m_Udp ? m_Udp->Port() : 0;
+}
+
+quint16 SimulatedGateway::TcpPort() const
+{
+    return m_Tcp ? m_Tcp->Port() : 0;
+}
+
+QString SimulatedGateway::PtyPath() const
+{
+    return m_Pty ? m_Pty->SlavePath() : QString();
+}
+
+QStringList SimulatedGateway::Endpoints() const
+{
+    QStringList lines;
+    if (m_Udp)
+        lines.append(m_Udp->Description());
+    if (m_Tcp)
+        lines.append(m_Tcp->Description());
+    if (m_Pty) {
+        lines.append(QStringLiteral("pty ") + m_Pty->SlavePath());
+        if (!m_Pty->LinkPath().isEmpty())
+            lines.append(QStringLiteral("pty-link ") + m_Pty->LinkPath());
+    }
+    return lines;
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "bus.h"
+#include "busconfig.h"
+#include "faults.h"
+#include "linetiming.h"
+#include "traffictrace.h"
+#include "transparentport.h"
+
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+class UdpEndpoint;
+class TcpEndpoint;
+class PtyEndpoint;
+
+// Where the gateway listens.
+struct EndpointOptions {
+    QHostAddress bind = QHostAddress(QHostAddress::LocalHost);
+    std::optional<quint16> udpPort = 10001; // nothing: no UDP endpoint; 0: any free port
+    std::optional<quint16> tcpPort = 10001; // likewise for TCP
+    bool pty = false;
+    QString ptyLink;   // a symbolic link to the pseudo-terminal, removed again on Stop
+    QString tracePath; // every frame received and sent, one line each
+};
+
+// The simulated gateway's M-Bus side: the transparent port over UDP, TCP and
+// a pseudo-terminal, and the meters behind it. Lives in the thread that
+// runs its event loop; a test creates it, starts it on port 0 and asks for
+// the ports.
+class SimulatedGateway : public QObject {
+    Q_OBJECT
+public:
+    explicit SimulatedGateway(const BusConfig& config, QObject* parent = nullptr);
+    ~SimulatedGateway() override;
+
+    // Opens the endpoints; on failure none stays open and error says which failed.
+    bool Start(const EndpointOptions& options, QString* error = nullptr);
+    void Stop();
+
+    quint16 UdpPort() const;
+    quint16 TcpPort() const;
+    QString PtyPath() const;
+    // One line per open endpoint: "udp 127.0.0.1:10001", "tcp ...", "pty /dev/pts/5".
+    QStringList Endpoints() const;
+
+    Bus& MBus() { return m_Bus; }
+    void SetFaults(const Faults& faults) { m_Port.SetFaults(faults); }
+    const Faults& GatewayFaults() const { return m_Port.GatewayFaults(); }
+    void SetTiming(const LineTiming& timing) { m_Port.SetTiming(timing); }
+    void SetCollisionMode(CollisionMode mode) { m_Bus.SetCollision(mode); }
+    // The gateway's M-Bus speed; meters set to another speed fall silent.
+    void SetBusBaud(int baud) { m_Bus.SetBaud(baud); }
+    // No frame is waiting or being answered.
+    bool Idle() const { return m_Port.Idle(); }
+
+signals:
+    // Every frame received, reply sent and byte dropped, as the trace file has them.
+    void Traffic(TrafficDirection direction, const QString& source, const QByteArray& bytes);
+
+private:
+    Bus m_Bus;
+    TransparentPort m_Port;
+    TrafficTrace m_Trace;
+    std::unique_ptr<UdpEndpoint> m_Udp;
+    std::unique_ptr<TcpEndpoint> m_Tcp;
+    std::unique_ptr<PtyEndpoint> m_Pty;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "frameinput.h"
+#include "transparentport.h"
+
+#include <QHostAddress>
+#include <QObject>
+#include <QTcpServer>
+#include <map>
+#include <memory>
+
+class QTcpSocket;
+
+// The transparent port over TCP: every connection is a byte stream of its
+// own; replies go back on the connection that asked.
+class TcpEndpoint : public QObject {
+    Q_OBJECT
+public:
+    explicit TcpEndpoint(TransparentPort& port, QObject* parent = nullptr);
+    ~TcpEndpoint() override;
+
+    bool Open(const QHostAddress& address, quint16 port, QString* error);
+    quint16 Port() const { return m_Server.serverPort(); }
+    QString Description() const;
+
+private:
+    void Accept();
+
+    TransparentPort& m_Port;
+    QTcpServer m_Server;
+    std::map<QTcpSocket*, std::unique_ptr<FrameInput>> m_Inputs;
+};

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "bus.h"
+#include "faults.h"
+#include "linetiming.h"
+#include "traffictrace.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <chrono>
+#include <deque>
+#include <functional>
+
+// The gateway's transparent port: frames from the clients go onto the bus
+// one at a time (the bus is half duplex) and each answer goes back to the
+// client that asked, after the line time, shaped by the faults. Never
+// answers within the call that hands it a frame.
+class TransparentPort : public QObject {
+    Q_OBJECT
+public:
+    using ReplySink = std::function<void(const QByteArray&)>;
+
+    explicit TransparentPort(Bus& bus, QObject* parent = nullptr);
+
+    void SetTiming(const LineTiming& timing) { m_Timing = timing; }
+    const LineTiming& Timing() const { return m_Timing; }
+    void SetFaults(const Faults& faults) { m_Faults = faults; }
+    const Faults& GatewayFaults() const { return m_Faults; }
+
+    void Submit(const QByteArray& frame, const QString& source, ReplySink sink);
+    // Bytes from a client that formed no frame: reported, never sent on.
+    void Drop(const QByteArray& bytes, const QString& source);
+
+    // No frame is waiting or being served.
+    bool Idle() const { return !m_Serving && m_Waiting.empty(); }
+
+signals:
+    void Traffic(TrafficDirection direction, const QString& source, const QByteArray& bytes);
+
+private:
+    struct Request {
+        QByteArray frame;
+        QString source;
+        ReplySink sink;
+    };
+
+    void ServeNext();
+    void SendPiece(const Request& request, const QList<QByteArray>& pieces, qsizetype index,
+                   std::chrono::milliseconds gap);
+    void Finish();
+
+    Bus& m_Bus;
+    LineTiming m_Timing;
+    Faults m_Faults;
+    std::deque<Request> m_Waiting;
+    bool m_Serving = false;
+};
