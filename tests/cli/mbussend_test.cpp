@@ -1,0 +1,116 @@
+// ostrand-cli mbus-send as a script uses it: a child process against the
+// simulated gateway over UDP, TCP and its pseudo-terminal.
+#include "comm/waiting.h"
+
+#include "simulatedgateway.h"
+
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+class MBusSendTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        EndpointOptions options;
+        options.udpPort = 0;
+        options.tcpPort = 0;
+        options.pty = true;
+        QString error;
+        ASSERT_TRUE(gateway.Start(options, &error)) << error.toStdString();
+    }
+
+    // Runs the tool while the simulator keeps answering in this process.
+    CliRun Cli(QStringList arguments)
+    {
+        arguments.prepend(QStringLiteral("--app-dir=") + dir.path());
+        QProcess process;
+        process.start(QStringLiteral(OSTRAND_CLI), arguments);
+        const bool finished = WaitUntil([&] { return process.state() == QProcess::NotRunning; }, 20000ms);
+        if (!finished) {
+            process.kill();
+            process.waitForFinished();
+        }
+        EXPECT_TRUE(finished) << arguments.join(u' ').toStdString();
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QString Udp() const { return QStringLiteral("127.0.0.1:%1").arg(gateway.UdpPort()); }
+    QString Tcp() const { return QStringLiteral("127.0.0.1:%1").arg(gateway.TcpPort()); }
+
+    QTemporaryDir dir; // an empty program folder: INI defaults, no language file
+    SimulatedGateway gateway{DefaultBusConfig()};
+};
+
+} // namespace
+
+TEST_F(MBusSendTest, AcknowledgementAndLongFrameOverUdpTcpAndSerial)
+{
+    const CliRun nke = Cli({QStringLiteral("mbus-send"), QStringLiteral("--udp"), Udp(), QStringLiteral("10 40 01 41 16")});
+    EXPECT_EQ(nke.status, 0) << nke.err.toStdString();
+    EXPECT_EQ(nke.out.trimmed(), QStringLiteral("reply=E5 bytes=1"));
+
+    const CliRun data = Cli({QStringLiteral("mbus-send"), QStringLiteral("--tcp"), Tcp(), QStringLiteral("--c"),
+                          QStringLiteral("5B"), QStringLiteral("--a"), QStringLiteral("1")});
+    EXPECT_EQ(data.status, 0) << data.err.toStdString();
+    EXPECT_TRUE(data.out.startsWith(QStringLiteral("reply=68"))) << data.out.toStdString();
+
+    const CliRun serial = Cli({QStringLiteral("mbus-send"), QStringLiteral("--serial"), gateway.PtyPath(),
+                            QStringLiteral("--json"), QStringLiteral("1040014116")});
+    EXPECT_EQ(serial.status, 0) << serial.err.toStdString();
+    EXPECT_EQ(serial.out.trimmed(), QStringLiteral("{\"bytes\":\"1\",\"ok\":true,\"reply\":\"E5\"}"));
+}
+
+TEST_F(MBusSendTest, TraceShowsTheLogLinesAndRepeatSumsUp)
+{
+    const CliRun run = Cli({QStringLiteral("--trace"), QStringLiteral("mbus-send"), QStringLiteral("--udp"), Udp(),
+                         QStringLiteral("--repeat"), QStringLiteral("3"), QStringLiteral("--bus-delay"),
+                         QStringLiteral("0"), QStringLiteral("10400141 16")});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.err.count(QStringLiteral(" -> 10 40 01 41 16")), 3);
+    EXPECT_EQ(run.err.count(QStringLiteral(" <- E5")), 3);
+    EXPECT_TRUE(run.out.contains(QStringLiteral("runs=3 ok=3 failed=0 per_second="))) << run.out.toStdString();
+}
+
+TEST_F(MBusSendTest, FailuresSayWhatFailedWithTheirStatus)
+{
+    // a silent address: the timeout note, status 1
+    const CliRun silent = Cli({QStringLiteral("mbus-send"), QStringLiteral("--udp"), Udp(), QStringLiteral("--bus-timeout"),
+                            QStringLiteral("300"), QStringLiteral("--c"), QStringLiteral("40"), QStringLiteral("--a"),
+                            QStringLiteral("200")});
+    EXPECT_EQ(silent.status, 1);
+    EXPECT_TRUE(silent.err.contains(QStringLiteral("no reply: BusTimeout"))) << silent.err.toStdString();
+
+    // nothing listens on that TCP port
+    QTcpServer placeholder;
+    placeholder.listen(QHostAddress::LocalHost, 0);
+    const quint16 closed = placeholder.serverPort();
+    placeholder.close();
+    const CliRun refused = Cli({QStringLiteral("mbus-send"), QStringLiteral("--tcp"),
+                             QStringLiteral("127.0.0.1:%1").arg(closed), QStringLiteral("1040014116")});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("cannot open TCP 127.0.0.1"))) << refused.err.toStdString();
+
+    // usage errors
+    EXPECT_EQ(Cli({QStringLiteral("mbus-send"), QStringLiteral("--udp"), Udp(), QStringLiteral("10 4")}).status, 2);
+    EXPECT_EQ(Cli({QStringLiteral("mbus-send"), QStringLiteral("--udp"), Udp()}).status, 2);
+    EXPECT_EQ(Cli({QStringLiteral("mbus-send"), QStringLiteral("1040014116")}).status, 2);
+    EXPECT_EQ(Cli({QStringLiteral("mbus-send"), QStringLiteral("--udp"), QStringLiteral("127.0.0.1:99999"),
+                   QStringLiteral("1040014116")}).status, 2);
+    EXPECT_EQ(Cli({QStringLiteral("no-such-command")}).status, 2);
+    const CliRun version = Cli({QStringLiteral("--version")});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.trimmed(), QStringLiteral("3.1.2"));
+}
