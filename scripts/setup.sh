@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-svg-dev
   libgl-dev libgtest-dev googletest
-  fonts-dejavu-core
+  fonts-dejavu-core iproute2
 )
 
 missing=()
