@@ -61,11 +61,14 @@ std::optional<QString> ParseCliArgs(const QStringList& arguments, const QList<Co
     parser.addHelpOption();
     parser.addVersionOption();
     QStringList knownCommands;
+    QStringList optionNames; // an option several commands share is added once, without the parser's warning
     for (const CommandOptions& command : commands) {
         knownCommands << command.name;
         for (const QCommandLineOption& option : command.options) {
-            if (!parser.addOption(option))
-                continue; // shared by several commands
+            if (optionNames.contains(option.names().front()))
+                continue;
+            optionNames << option.names();
+            parser.addOption(option);
         }
     }
     if (!parser.parse(arguments))

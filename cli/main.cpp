@@ -1,7 +1,11 @@
 #include "cliargs.h"
 #include "clioutput.h"
 #include "clisession.h"
+#include "discovercommand.h"
 #include "mbussendcommand.h"
+#include "pingcommand.h"
+#include "recordcommands.h"
+#include "setipcommand.h"
 
 #include "comm/waiting.h"
 #include "shell/version.h"
@@ -39,6 +43,11 @@ const QList<Command>& Commands()
 {
     static const QList<Command> commands = {
         {MBusSendOptions(), PrepareMBusSend},
+        {DiscoverOptions(), PrepareDiscover},
+        {PingOptions(), PreparePing},
+        {RecordReadOptions(), PrepareRecordRead},
+        {RecordWriteOptions(), PrepareRecordWrite},
+        {SetIpOptions(), PrepareSetIp},
     };
     return commands;
 }
@@ -65,7 +74,8 @@ int Run(const std::function<CliResult()>& operation, const CliArgs& args)
         ++runs;
         if (result.Ok()) {
             ++ok;
-            PrintLine(stdout, FormatResult(result, args.json));
+            if (!result.fields.isEmpty()) // a list has printed its rows itself
+                PrintLine(stdout, FormatResult(result, args.json));
         } else {
             if (args.json)
                 PrintLine(stdout, FormatResult(result, true));

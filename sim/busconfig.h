@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bus.h"
+#include "configsettings.h"
 #include "faults.h"
 #include "linetiming.h"
 #include "meter.h"
@@ -17,6 +18,7 @@ struct BusConfig {
     LineTiming timing;
     Faults faults; // for every reply of the gateway
     QList<MeterConfig> meters;
+    ConfigSettings config; // the configuration side
 };
 
 // A configuration, or the reason there is none (file, place in it, what is wrong).

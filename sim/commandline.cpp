@@ -13,6 +13,88 @@ std::optional<quint16> Port(const QCommandLineParser& parser, const QString& nam
     return static_cast<quint16>(port);
 }
 
+std::optional<int> Number(const QCommandLineParser& parser, const QString& name, int max, QString& error)
+{
+    if (!parser.isSet(name))
+        return std::nullopt;
+    bool ok = false;
+    const int number = parser.value(name).toInt(&ok);
+    if (!ok || number < 0 || number > max) {
+        error = QStringLiteral("--%1: a number 0-%2 is needed").arg(name).arg(max);
+        return std::nullopt;
+    }
+    return number;
+}
+
+std::optional<std::chrono::milliseconds> Milliseconds(const QCommandLineParser& parser, const QString& name,
+                                                      QString& error)
+{
+    const std::optional<int> number = Number(parser, name, 600000, error);
+    return number ? std::optional<std::chrono::milliseconds>(*number) : std::nullopt;
+}
+
+std::optional<QHostAddress> Address(const QCommandLineParser& parser, const QString& name, QString& error)
+{
+    if (!parser.isSet(name))
+        return std::nullopt;
+    const std::optional<QHostAddress> address = ParseIPv4(parser.value(name));
+    if (!address)
+        error = QStringLiteral("--%1: a dotted IPv4 address is needed, not %2").arg(name, parser.value(name));
+    return address;
+}
+
+QString ReadConfigOptions(const QCommandLineParser& parser, ConfigOverrides& config)
+{
+    QString error;
+    if (parser.isSet(QStringLiteral("mac"))) {
+        config.mac = ParseMac(parser.value(QStringLiteral("mac")));
+        if (!config.mac)
+            return QStringLiteral("--mac: six hexadecimal pairs joined by \"-\" are needed, not %1")
+                .arg(parser.value(QStringLiteral("mac")));
+    }
+    if (parser.isSet(QStringLiteral("config-port")))
+        config.port = Port(parser, QStringLiteral("config-port"), error);
+    config.ip = Address(parser, QStringLiteral("ip"), error);
+    config.mask = Address(parser, QStringLiteral("mask"), error);
+    config.gateway = Address(parser, QStringLiteral("gateway"), error);
+    if (parser.isSet(QStringLiteral("dhcp-pool"))) {
+        config.dhcpPool = ParseAddressPool(parser.value(QStringLiteral("dhcp-pool")));
+        if (!config.dhcpPool)
+            error = QStringLiteral("--dhcp-pool: FIRST-LAST with FIRST not above LAST is needed");
+    }
+    config.answerLength = Number(parser, QStringLiteral("answer-length"), 1024, error);
+    config.truncateRecord = Number(parser, QStringLiteral("truncate-record"), 126, error);
+    config.restartTime = Milliseconds(parser, QStringLiteral("restart-ms"), error);
+    config.promptDelay = Milliseconds(parser, QStringLiteral("prompt-delay-ms"), error);
+    config.silent = parser.isSet(QStringLiteral("config-silent"));
+    config.wrongAck = parser.isSet(QStringLiteral("config-wrong-ack"));
+    config.noPrompt = parser.isSet(QStringLiteral("no-prompt"));
+    config.onAddressChange = parser.value(QStringLiteral("on-address-change"));
+    return error;
+}
+
+void ApplyConfigOverrides(const ConfigOverrides& overrides, ConfigSettings& config)
+{
+    config.mac = overrides.mac.value_or(config.mac);
+    config.port = overrides.port.value_or(config.port);
+    if (overrides.ip)
+        config.ip = overrides.ip;
+    config.mask = overrides.mask.value_or(config.mask);
+    config.gateway = overrides.gateway.value_or(config.gateway);
+    if (overrides.dhcpPool)
+        config.dhcpPool = overrides.dhcpPool;
+    config.answerLength = overrides.answerLength.value_or(config.answerLength);
+    config.promptDelay = overrides.promptDelay.value_or(config.promptDelay);
+    if (!overrides.onAddressChange.isEmpty())
+        config.onAddressChange = overrides.onAddressChange;
+    ConfigFaults& faults = config.faults;
+    faults.restartTime = overrides.restartTime.value_or(faults.restartTime);
+    faults.truncateRecord = overrides.truncateRecord.value_or(faults.truncateRecord);
+    faults.silent = faults.silent || overrides.silent;
+    faults.wrongAck = faults.wrongAck || overrides.wrongAck;
+    faults.noPrompt = faults.noPrompt || overrides.noPrompt;
+}
+
 } // namespace
 
 void AddSimOptions(QCommandLineParser& parser)
@@ -35,7 +117,30 @@ void AddSimOptions(QCommandLineParser& parser)
          QStringLiteral("MODE")},
         {QStringLiteral("collision"), QStringLiteral("garble, or ack-merge: several E5h arrive as one (default: the bus file's, else garble)."),
          QStringLiteral("MODE")},
-        {QStringLiteral("trace"), QStringLiteral("Write every frame received and sent to FILE."), QStringLiteral("FILE")},
+        {QStringLiteral("trace"), QStringLiteral("Write every frame and configuration datagram received and sent to FILE."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("mac"), QStringLiteral("The gateway's MAC address; its prefix gives the family (default 00-20-4A-00-00-01)."),
+         QStringLiteral("MAC")},
+        {QStringLiteral("config-port"), QStringLiteral("UDP configuration port (default 30718); 0 picks a free one."),
+         QStringLiteral("N")},
+        {QStringLiteral("no-config"), QStringLiteral("Open no configuration port.")},
+        {QStringLiteral("ip"), QStringLiteral("Record 0's IP address at start (default: the --bind address; 0.0.0.0: DHCP)."),
+         QStringLiteral("ADDR")},
+        {QStringLiteral("mask"), QStringLiteral("Record 0's network mask at start (default 255.255.255.0)."), QStringLiteral("MASK")},
+        {QStringLiteral("gateway"), QStringLiteral("Record 0's default gateway at start (default 0.0.0.0)."), QStringLiteral("ADDR")},
+        {QStringLiteral("dhcp-pool"), QStringLiteral("Addresses DHCP hands out, in turn (default: the one after the current)."),
+         QStringLiteral("FIRST-LAST")},
+        {QStringLiteral("on-address-change"),
+         QStringLiteral("Run CMD NEW-ADDRESS PREFIX-LENGTH OLD-ADDRESS when a restart moved the gateway's address."),
+         QStringLiteral("CMD")},
+        {QStringLiteral("answer-length"), QStringLiteral("Length of the discovery answer (default 30)."), QStringLiteral("N")},
+        {QStringLiteral("restart-ms"), QStringLiteral("How long a restart keeps the gateway deaf (default 2000)."), QStringLiteral("MS")},
+        {QStringLiteral("prompt-delay-ms"), QStringLiteral("Delay before each answer of the setup mode (default 100)."),
+         QStringLiteral("MS")},
+        {QStringLiteral("config-silent"), QStringLiteral("The configuration port answers nothing.")},
+        {QStringLiteral("config-wrong-ack"), QStringLiteral("Acknowledge writes with the wrong record number (\"9>\" over the cable).")},
+        {QStringLiteral("truncate-record"), QStringLiteral("Cut N bytes off every record read."), QStringLiteral("N")},
+        {QStringLiteral("no-prompt"), QStringLiteral("The serial setup mode never answers.")},
     });
 }
 
@@ -68,7 +173,11 @@ SimCommandLineResult ReadSimOptions(const QCommandLineParser& parser)
             return {std::nullopt, QStringLiteral("--collision: garble or ack-merge, not %1").arg(collision)};
         commandLine.collision = collision == QLatin1String("garble") ? CollisionMode::Garble : CollisionMode::AckMerge;
     }
-    if (!endpoints.udpPort && !endpoints.tcpPort && !endpoints.pty)
+    error = ReadConfigOptions(parser, commandLine.config);
+    if (!error.isEmpty())
+        return {std::nullopt, error};
+    commandLine.noConfig = parser.isSet(QStringLiteral("no-config"));
+    if (!endpoints.udpPort && !endpoints.tcpPort && !endpoints.pty && commandLine.noConfig)
         return {std::nullopt, QStringLiteral("no endpoint left to open")};
     return {commandLine, QString()};
 }
@@ -83,5 +192,13 @@ BusConfigResult BusFor(const SimCommandLine& commandLine)
         result.config->timing.instant = *commandLine.instantTiming;
     if (commandLine.collision)
         result.config->collision = *commandLine.collision;
+    ApplyConfigOverrides(commandLine.config, result.config->config);
     return result;
+}
+
+EndpointOptions EndpointsFor(const SimCommandLine& commandLine, const BusConfig& bus)
+{
+    EndpointOptions endpoints = commandLine.endpoints;
+    endpoints.configPort = commandLine.noConfig ? std::nullopt : std::optional<quint16>(bus.config.port);
+    return endpoints;
 }

@@ -8,7 +8,8 @@
 #include <cstdio>
 
 // ostrand-sim: the simulated gateway's transparent M-Bus port with meters
-// behind it. Prints one line per endpoint, then runs until SIGINT or SIGTERM.
+// behind it and its configuration side. Prints one line per endpoint, then
+// runs until SIGINT or SIGTERM.
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
@@ -16,7 +17,7 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationVersion(kVersionText);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Simulated M-Bus gateway: transparent port and meters."));
+    parser.setApplicationDescription(QStringLiteral("Simulated M-Bus gateway: transparent port, meters and configuration side."));
     parser.addHelpOption();
     parser.addVersionOption();
     AddSimOptions(parser);
@@ -44,7 +45,7 @@ int main(int argc, char** argv)
     QObject::connect(&stopSignals, &StopSignals::Stop, &app, &QCoreApplication::quit);
     SimulatedGateway gateway(*bus.config);
     QString error;
-    if (!gateway.Start(commandLine.commandLine->endpoints, &error)) {
+    if (!gateway.Start(EndpointsFor(*commandLine.commandLine, *bus.config), &error)) {
         std::fprintf(stderr, "ostrand-sim: %s\n", qPrintable(error));
         return 1;
     }
@@ -52,5 +53,10 @@ int main(int argc, char** argv)
     for (const QString& line : gateway.Endpoints())
         std::printf("%s\n", qPrintable(line));
     std::fflush(stdout);
+    // A lab script follows the gateway to its new address by this line.
+    QObject::connect(&gateway.Configuration(), &ConfigService::AddressChanged, [](const QHostAddress& address) {
+        std::printf("address %s\n", qPrintable(address.toString()));
+        std::fflush(stdout);
+    });
     return QCoreApplication::exec();
 }

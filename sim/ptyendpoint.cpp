@@ -23,7 +23,10 @@ QString SystemError(const char* what)
 
 } // namespace
 
-PtyEndpoint::PtyEndpoint(TransparentPort& port, QObject* parent) : QObject(parent), m_Port(port) {}
+PtyEndpoint::PtyEndpoint(TransparentPort& port, ConfigService* config, QObject* parent)
+    : QObject(parent), m_Port(port), m_Config(config)
+{
+}
 
 PtyEndpoint::~PtyEndpoint()
 {
@@ -80,6 +83,8 @@ bool PtyEndpoint::Open(const QString& linkPath, QString* error)
             self->Write(bytes);
     };
     m_Input = std::make_unique<FrameInput>(m_Port, QStringLiteral("pty:") + m_SlavePath, sink);
+    if (m_Config)
+        m_Setup = std::make_unique<SetupMode>(*m_Config, QStringLiteral("setup:") + m_SlavePath, sink);
     m_ReadNotifier = new QSocketNotifier(m_Master, QSocketNotifier::Read, this);
     connect(m_ReadNotifier, &QSocketNotifier::activated, this, &PtyEndpoint::Read);
     m_WriteNotifier = new QSocketNotifier(m_Master, QSocketNotifier::Write, this);
@@ -102,8 +107,9 @@ void PtyEndpoint::Read()
             continue;
         break; // EAGAIN: all read; EIO cannot happen while we hold the slave
     }
-    if (!bytes.isEmpty())
-        m_Input->Feed(bytes);
+    const QByteArray forBus = m_Setup ? m_Setup->Feed(bytes) : bytes;
+    if (!forBus.isEmpty())
+        m_Input->Feed(forBus);
 }
 
 void PtyEndpoint::Write(const QByteArray& bytes)
@@ -134,6 +140,7 @@ void PtyEndpoint::WritePending()
 
 void PtyEndpoint::Close()
 {
+    m_Setup.reset();
     m_Input.reset();
     delete m_ReadNotifier;
     m_ReadNotifier = nullptr;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "configservice.h"
 #include "frameinput.h"
+#include "setupmode.h"
 #include "transparentport.h"
 
 #include <QByteArray>
@@ -11,11 +13,12 @@
 class QSocketNotifier;
 
 // The transparent port as a serial line: a pseudo-terminal whose slave side
-// a client opens like a serial device.
+// a client opens like a serial device. With a configuration service, the
+// line also has the serial setup mode.
 class PtyEndpoint : public QObject {
     Q_OBJECT
 public:
-    explicit PtyEndpoint(TransparentPort& port, QObject* parent = nullptr);
+    explicit PtyEndpoint(TransparentPort& port, ConfigService* config = nullptr, QObject* parent = nullptr);
     ~PtyEndpoint() override;
 
     // Creates the pseudo-terminal and, when linkPath is given, a symbolic
@@ -31,6 +34,7 @@ private:
     void Close();
 
     TransparentPort& m_Port;
+    ConfigService* m_Config;
     int m_Master = -1;
     int m_Slave = -1;
     QString m_SlavePath;
@@ -39,4 +43,5 @@ private:
     QSocketNotifier* m_WriteNotifier = nullptr;
     QByteArray m_Pending;
     std::unique_ptr<FrameInput> m_Input;
+    std::unique_ptr<SetupMode> m_Setup;
 };

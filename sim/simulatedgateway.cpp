@@ -1,16 +1,22 @@
 #include "simulatedgateway.h"
 
+#include "configendpoint.h"
 #include "ptyendpoint.h"
 #include "tcpendpoint.h"
 #include "udpendpoint.h"
 
 SimulatedGateway::SimulatedGateway(const BusConfig& config, QObject* parent)
-    : QObject(parent), m_Bus(config.meters, config.baud, config.collision), m_Port(m_Bus)
+    : QObject(parent), m_Bus(config.meters, config.baud, config.collision), m_Port(m_Bus), m_Config(config.config)
 {
     m_Port.SetTiming(config.timing);
     m_Port.SetFaults(config.faults);
     connect(&m_Port, &TransparentPort::Traffic, this, &SimulatedGateway::Traffic);
     connect(&m_Port, &TransparentPort::Traffic, this,
+            [this](TrafficDirection direction, const QString& source, const QByteArray& bytes) {
+                m_Trace.Write(direction, source, bytes);
+            });
+    connect(&m_Config, &ConfigService::Traffic, this, &SimulatedGateway::Traffic);
+    connect(&m_Config, &ConfigService::Traffic, this,
             [this](TrafficDirection direction, const QString& source, const QByteArray& bytes) {
                 m_Trace.Write(direction, source, bytes);
             });
@@ -34,10 +40,17 @@ bool SimulatedGateway::Start(const EndpointOptions& options, QString* error)
         m_Tcp = std::make_unique<TcpEndpoint>(m_Port);
         ok = m_Tcp->Open(options.bind, *options.tcpPort, &reason);
     }
+    if (ok && options.configPort) {
+        m_ConfigEndpoint = std::make_unique<ConfigEndpoint>(m_Config);
+        ok = m_ConfigEndpoint->Open(options.bind, *options.configPort, &reason);
+    }
     if (ok && options.pty) {
-        m_Pty = std::make_unique<PtyEndpoint>(m_Port);
+        m_Pty = std::make_unique<PtyEndpoint>(m_Port, &m_Config);
         ok = m_Pty->Open(options.ptyLink, &reason);
     }
+    if (ok)
+        m_Config.Begin(options.bind, m_Udp ? std::optional<quint16>(UdpPort()) : std::nullopt,
+                       m_Tcp ? std::optional<quint16>(TcpPort()) : std::nullopt);
     if (!ok) {
         Stop();
         if (error)
@@ -51,6 +64,7 @@ void SimulatedGateway::Stop()
     m_Udp.reset();
     m_Tcp.reset();
     m_Pty.reset();
+    m_ConfigEndpoint.reset();
 }
 
 quint16 SimulatedGateway::UdpPort() const
@@ -61,6 +75,11 @@ quint16 SimulatedGateway::UdpPort() const
 quint16 SimulatedGateway::TcpPort() const
 {
     return m_Tcp ? m_Tcp->Port() : 0;
+}
+
+quint16 SimulatedGateway::ConfigPort() const
+{
+    return m_ConfigEndpoint ? m_ConfigEndpoint->Port() : 0;
 }
 
 QString SimulatedGateway::PtyPath() const
@@ -75,6 +94,8 @@ QStringList SimulatedGateway::Endpoints() const
         lines.append(m_Udp->Description());
     if (m_Tcp)
         lines.append(m_Tcp->Description());
+    if (m_ConfigEndpoint)
+        lines.append(m_ConfigEndpoint->Description());
     if (m_Pty) {
         lines.append(QStringLiteral("pty ") + m_Pty->SlavePath());
         if (!m_Pty->LinkPath().isEmpty())

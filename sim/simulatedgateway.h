@@ -2,6 +2,7 @@
 
 #include "bus.h"
 #include "busconfig.h"
+#include "configservice.h"
 #include "faults.h"
 #include "linetiming.h"
 #include "traffictrace.h"
@@ -17,21 +18,24 @@
 class UdpEndpoint;
 class TcpEndpoint;
 class PtyEndpoint;
+class ConfigEndpoint;
 
 // Where the gateway listens.
 struct EndpointOptions {
     QHostAddress bind = QHostAddress(QHostAddress::LocalHost);
     std::optional<quint16> udpPort = 10001; // nothing: no UDP endpoint; 0: any free port
     std::optional<quint16> tcpPort = 10001; // likewise for TCP
+    std::optional<quint16> configPort;      // the configuration port; nothing (the default here): none
     bool pty = false;
     QString ptyLink;   // a symbolic link to the pseudo-terminal, removed again on Stop
     QString tracePath; // every frame received and sent, one line each
 };
 
-// The simulated gateway's M-Bus side: the transparent port over UDP, TCP and
-// a pseudo-terminal, and the meters behind it. Lives in the thread that
-// runs its event loop; a test creates it, starts it on port 0 and asks for
-// the ports.
+// The simulated gateway: the transparent port over UDP, TCP and a
+// pseudo-terminal with the meters behind it, and the configuration side (the
+// UDP configuration port, the serial setup mode on the pseudo-terminal).
+// Lives in the thread that runs its event loop; a test creates it, starts it
+// on port 0 and asks for the ports.
 class SimulatedGateway : public QObject {
     Q_OBJECT
 public:
@@ -44,8 +48,9 @@ public:
 
     quint16 UdpPort() const;
     quint16 TcpPort() const;
+    quint16 ConfigPort() const;
     QString PtyPath() const;
-    // One line per open endpoint: "udp 127.0.0.1:10001", "tcp ...", "pty /dev/pts/5".
+    // One line per open endpoint: "udp 127.0.0.1:10001", "tcp ...", "config ...", "pty /dev/pts/5".
     QStringList Endpoints() const;
 
     Bus& MBus() { return m_Bus; }
@@ -58,6 +63,12 @@ public:
     // No frame is waiting or being answered.
     bool Idle() const { return m_Port.Idle(); }
 
+    // The configuration side: records, address, restarts.
+    ConfigService& Configuration() { return m_Config; }
+    void SetConfigFaults(const ConfigFaults& faults) { m_Config.SetFaults(faults); }
+    const ConfigFaults& CurrentConfigFaults() const { return m_Config.Faults(); }
+    void SetMac(const QByteArray& mac) { m_Config.SetMac(mac); }
+
 signals:
     // Every frame received, reply sent and byte dropped, as the trace file has them.
     void Traffic(TrafficDirection direction, const QString& source, const QByteArray& bytes);
@@ -66,7 +77,9 @@ private:
     Bus m_Bus;
     TransparentPort m_Port;
     TrafficTrace m_Trace;
+    ConfigService m_Config;
     std::unique_ptr<UdpEndpoint> m_Udp;
     std::unique_ptr<TcpEndpoint> m_Tcp;
     std::unique_ptr<PtyEndpoint> m_Pty;
+    std::unique_ptr<ConfigEndpoint> m_ConfigEndpoint;
 };

@@ -1,5 +1,9 @@
 #include "devicelistpage.h"
 
+#include "adaptersdialog.h"
+#include "discovery.h"
+#include "recordtransfer.h" // SocketWarningText
+#include "shell/busyguard.h"
 #include "shell/infobox.h"
 #include "shell/pageflow.h"
 #include "shell/settings.h"
@@ -11,13 +15,62 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <limits>
+
+namespace {
+
+// Shows the scan's rows in the list as they come, and its failures as
+// warnings over the wizard.
+class DeviceListReport : public DiscoverySink {
+public:
+    DeviceListReport(DeviceListPage& page, const Language& language, QWidget* window)
+        : m_Page(&page)
+        , m_Language(language)
+        , m_Window(window)
+    {
+    }
+
+    void DeviceFound(int, const FoundDevice& device) override
+    {
+        if (!m_Page)
+            return;
+        const DiscoveryAnswer& answer = device.answer;
+        const QString type = answer.type == DeviceTypeUnknown ? m_Language.GetLanguageText(264) : answer.family;
+        const QString serial = answer.serialNumber ? QString::number(*answer.serialNumber) : QStringLiteral("-");
+        m_Page->AddDeviceRow(answer.ip, answer.mac, type, serial, m_Language.GetLanguageText(150), device.key);
+    }
+
+    void DeviceChecked(int row, const FoundDevice& device) override
+    {
+        if (m_Page)
+            m_Page->SetRowReachable(m_Page->ListView_Devices->topLevelItem(row), device.reachable);
+    }
+
+    void SendFailed(const QString& description) override { Warn(242, description); }
+    void SocketFailed(const QString& description) override { Warn(151, description); }
+
+private:
+    void Warn(int textId, const QString& description)
+    {
+        QMessageBox::warning(m_Window, m_Window ? m_Window->windowTitle() : QString(),
+                             SocketWarningText(m_Language, textId, description));
+    }
+
+    QPointer<DeviceListPage> m_Page;
+    const Language& m_Language;
+    QPointer<QWidget> m_Window;
+};
+
+} // namespace
 
 DeviceListPage::DeviceListPage(WizardHost& host, QWidget* parent)
     : WizardPage(page::DeviceList, host, parent)
@@ -50,6 +103,8 @@ DeviceListPage::DeviceListPage(WizardHost& host, QWidget* parent)
     buttons->addWidget(Command_ScanDevicesRefresh);
     Body()->addLayout(buttons);
 
+    connect(Command_ScanDevicesRefresh, &QPushButton::clicked, this, [this] { ScanLanDevices(); });
+    connect(Command_ScanDevicesSelectAdapter, &QPushButton::clicked, this, [this] { SelectAdapter(); });
     connect(ListView_Devices, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* row) { ListView_Devices_ItemClick(row); });
     // Moving through the list with the keys picks as a click does; a row
@@ -85,12 +140,60 @@ void DeviceListPage::Enter(bool, bool)
     const QString& adapter = Context().state.SelectedAdapterIP;
     if (adapter.isEmpty()) {
         Text_Info->SetText(GetLanguageText(224));
-        // TODO: open the adapter choice here, as Command_ScanDevicesSelectAdapter does.
+        SelectAdapter();
     } else if (adapter == kNoAdapter) {
         Text_Info->SetText(GetLanguageText(225));
     } else {
-        // TODO: run the LAN scan (ScanLanDevices) here.
+        ScanLanDevices();
     }
+}
+
+void DeviceListPage::ScanLanDevices()
+{
+    QPointer<DeviceListPage> self(this);
+    QWidget* window = Host().Window();
+    BusyGuard busy(window ? window : this);
+    HeaderLabel()->setText(GetLanguageText(184));
+    Text_Info->SetText(GetLanguageText(185));
+    ListView_Devices->clear();
+    Host().SetNextEnabled(false); // the gateway picked before is no longer in the list
+
+    WizardContext& context = Context();
+    ScanOptions options;
+    options.adapterIP = context.state.SelectedAdapterIP;
+    options.scanTime = ScanTimeFromIni(context.ini);
+    options.target = context.discoveryTarget;
+    options.isReachable = context.isReachable;
+    DeviceListReport report(*this, context.language, window);
+    const ScanResult result = ::ScanLanDevices(options, report);
+    if (!self)
+        return;
+
+    // A single gateway needs no choosing: it is picked as a click would.
+    if (ListView_Devices->topLevelItemCount() == 1) {
+        QTreeWidgetItem* only = ListView_Devices->topLevelItem(0);
+        ListView_Devices->setCurrentItem(only);
+        ListView_Devices_ItemClick(only);
+    }
+    HeaderLabel()->setText(GetLanguageText(188));
+    Text_Info->SetText(ScanSummaryText(context.language, result));
+}
+
+void DeviceListPage::SelectAdapter()
+{
+    QWidget* window = Host().Window();
+    Ostrand_Adapters dialog(Context(), [this] { ScanLanDevices(); }, window ? window : this);
+    dialog.exec();
+}
+
+void DeviceListPage::SetRowReachable(QTreeWidgetItem* row, bool reachable)
+{
+    if (!row)
+        return;
+    row->setText(ColumnStatus, GetLanguageText(reachable ? 186 : 187));
+    row->setData(ColumnIP, kIconRole, reachable ? IconReachable : IconNotReachable);
+    row->setIcon(ColumnIP, QIcon(reachable ? QStringLiteral(":/pictures/reachable.svg")
+                                           : QStringLiteral(":/pictures/unreachable.svg")));
 }
 
 QTreeWidgetItem* DeviceListPage::AddDeviceRow(const QString& ip, const QString& mac, const QString& typeText,

@@ -1,5 +1,7 @@
 #include "pingpage.h"
 
+#include "pingtest.h"
+#include "shell/busyguard.h"
 #include "shell/infobox.h"
 #include "shell/pagecontrols.h"
 #include "shell/pageflow.h"
@@ -10,12 +12,36 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
 constexpr int kDottedAddressLength = 15; // "255.255.255.255"
-}
+
+class InfoBoxReport : public PingTestSink {
+public:
+    explicit InfoBoxReport(InfoBox* box)
+        : m_Box(box)
+    {
+    }
+    void SetText(const QString& text) override
+    {
+        if (m_Box) {
+            m_Box->SetText(text);
+            m_Box->repaint(); // shown before the first ping blocks
+        }
+    }
+    void AppendText(const QString& text) override
+    {
+        if (m_Box)
+            m_Box->AppendText(text);
+    }
+
+private:
+    QPointer<InfoBox> m_Box;
+};
+} // namespace
 
 PingPage::PingPage(WizardHost& host, QWidget* parent)
     : WizardPage(page::Ping, host, parent)
@@ -40,6 +66,8 @@ PingPage::PingPage(WizardHost& host, QWidget* parent)
     Text_Info = AddInfo(30, Body());
     Body()->addLayout(address);
     Body()->addStretch(1);
+
+    connect(Command_Ping, &QPushButton::clicked, this, [this] { Command_Ping_Click(); });
 }
 
 void PingPage::Startup()
@@ -54,4 +82,21 @@ void PingPage::Prepare(bool, bool)
     Text_Info->SetText(GetLanguageText(351));
     Text_PingIPAddress->setText(Context().settings.Read(keys::IPAddress));
     Host().SetNextEnabled(false); // until the gateway has answered
+}
+
+void PingPage::Command_Ping_Click()
+{
+    WizardContext& context = Context();
+    const QString address = Text_PingIPAddress->text();
+    context.settings.Save(keys::IPAddress, address);
+
+    QPointer<PingPage> self(this);
+    QWidget* window = Host().Window();
+    BusyGuard busyWindow(window);
+    BusyGuard busyButton(Command_Ping);
+    InfoBoxReport report(Text_Info);
+    const PingTestResult result =
+        RunPingTest(address, PingTestSettingsFromIni(context.ini), context.language, context.pingOnce, report);
+    if (self && result.completed)
+        Host().SetNextEnabled(true);
 }

@@ -6,7 +6,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// Page 30: tests whether a gateway answers at an address.
+// Page 30: tests whether a gateway answers at an address. Next opens once
+// the test has come through (every ping answered but perhaps the last).
 class PingPage : public WizardPage {
     Q_OBJECT
 public:
@@ -14,6 +15,8 @@ public:
 
     void Startup() override;
     void Prepare(bool back, bool forward) override;
+
+    void Command_Ping_Click();
 
     InfoBox* Text_Info = nullptr; // element 30, where the results go
     QLabel* Label_PingIPAddress = nullptr;

@@ -1,6 +1,10 @@
 #include "serialsetuppage.h"
 
+#include "ipassignment.h"
+#include "pagesetupview.h"
+#include "recordtransfer.h"
 #include "shell/infobox.h"
+#include "shell/settings.h"
 #include "shell/pageflow.h"
 #include "shell/wizardcontext.h"
 #include "shell/wizardhost.h"
@@ -29,6 +33,10 @@ SerialSetupPage::SerialSetupPage(WizardHost& host, QWidget* parent)
     buttons->addStretch(1);
     Body()->addLayout(buttons);
     Body()->addStretch(1);
+    connect(Command_ConnectRS232AndDoSomething, &QPushButton::clicked, this,
+            [this] { Command_ConnectRS232AndDoSomething_Click(); });
+    connect(Command_ConnectRS232AndDoSomething_Cancel, &QPushButton::clicked, this,
+            [this] { Command_ConnectRS232AndDoSomething_Cancel_Click(); });
 }
 
 void SerialSetupPage::Startup()
@@ -43,4 +51,54 @@ void SerialSetupPage::Prepare(bool, bool)
     Text_Info->SetText(GetLanguageText(networkSettings ? 301 : 223));
     Command_ConnectRS232AndDoSomething->setText(GetLanguageText(networkSettings ? 302 : 230));
     Host().SetNextEnabled(false); // until the gateway is in setup mode
+}
+
+void SerialSetupPage::Command_ConnectRS232AndDoSomething_Click()
+{
+    WizardContext& context = Context();
+    const Settings& settings = context.settings;
+    const int task = context.state.WhatToDo;
+    SetupPort port;
+    port.index = settings.ReadInt(keys::SerialPort.ForTask(task));
+    if (port.index < 0 || m_Running)
+        return;
+
+    PageSetupView view(HeaderLabel(), Text_Info, Host().Window());
+    view.onWaitingForPrompt = [this](bool waiting) { ShowPromptWait(waiting); };
+    RecordTransfer transfer(context.connection, context.language);
+    UseWizardSettings(transfer, Host());
+    IpAssignment assignment(transfer, context.records.m_Record[0], context.language, view);
+    m_Running = &assignment;
+    bool done = false;
+    if (task == task::NetworkSettings) {
+        done = assignment.EnterSetupModeForSettings(port);
+    } else {
+        const QString ip = settings.ReadInt(keys::Option_DHCP) == 0 ? kDhcpAddress : settings.Read(keys::IPAddress);
+        done = assignment.SetIpBySerial(port, ip, settings.Read(keys::Gateway), settings.Read(keys::NetMask),
+                                        IpTimings::FromIni(context.ini))
+            != IpAssignment::Outcome::Failed;
+    }
+    m_Running = nullptr;
+    if (done)
+        Host().SetNextEnabled(true);
+}
+
+void SerialSetupPage::Command_ConnectRS232AndDoSomething_Cancel_Click()
+{
+    if (m_Running)
+        m_Running->Abort();
+}
+
+void SerialSetupPage::ShowPromptWait(bool waiting)
+{
+    Host().SetBackEnabled(!waiting);
+    Host().SetCancelEnabled(!waiting);
+    Command_ConnectRS232AndDoSomething->setEnabled(!waiting);
+    Command_ConnectRS232AndDoSomething_Cancel->setEnabled(waiting);
+}
+
+void SerialSetupPage::hideEvent(QHideEvent* event)
+{
+    Command_ConnectRS232AndDoSomething_Cancel_Click();
+    WizardPage::hideEvent(event);
 }

@@ -2,6 +2,7 @@
 
 #include "shell/wizardpage.h"
 
+class IpAssignment;
 class QPushButton;
 
 // Page 23: brings the gateway into its serial setup mode, to give it an
@@ -14,8 +15,22 @@ public:
     void Startup() override;
     void Prepare(bool back, bool forward) override;
 
+    // Task 1: the address over the cable; task 3: the setup mode for the
+    // settings pages. Does nothing when no serial port was chosen.
+    void Command_ConnectRS232AndDoSomething_Click();
+    void Command_ConnectRS232AndDoSomething_Cancel_Click();
+
     InfoBox* Text_Info = nullptr; // element 23
     QPushButton* Command_ConnectRS232AndDoSomething = nullptr;
     // Usable only while the wizard waits for the gateway's setup prompt.
     QPushButton* Command_ConnectRS232AndDoSomething_Cancel = nullptr;
+
+protected:
+    // A wizard that closes while the prompt is awaited ends the wait.
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void ShowPromptWait(bool waiting);
+
+    IpAssignment* m_Running = nullptr;
 };

@@ -1,7 +1,12 @@
 #include "setipbynetworkpage.h"
 
+#include "ipassignment.h"
+#include "pagesetupview.h"
+#include "recordtransfer.h"
 #include "shell/infobox.h"
 #include "shell/pageflow.h"
+#include "shell/settings.h"
+#include "shell/wizardcontext.h"
 #include "shell/wizardhost.h"
 
 #include <QHBoxLayout>
@@ -23,6 +28,7 @@ SetIpByNetworkPage::SetIpByNetworkPage(WizardHost& host, QWidget* parent)
     buttons->addStretch(1);
     Body()->addLayout(buttons);
     Body()->addStretch(1);
+    connect(Command_SetIPUsingUDP, &QPushButton::clicked, this, [this] { Command_SetIPUsingUDP_Click(); });
 }
 
 void SetIpByNetworkPage::Startup()
@@ -34,5 +40,29 @@ void SetIpByNetworkPage::Prepare(bool, bool)
 {
     HeaderLabel()->setText(GetLanguageText(208));
     Text_Info->SetText(GetLanguageText(209));
+    Command_SetIPUsingUDP->setEnabled(true);
     Host().SetNextEnabled(false); // until the gateway has its address
+}
+
+void SetIpByNetworkPage::Command_SetIPUsingUDP_Click()
+{
+    WizardContext& context = Context();
+    const Settings& settings = context.settings;
+    const bool dhcp = settings.ReadInt(keys::Option_DHCP) == 0;
+    const QString ip = dhcp ? kDhcpAddress : settings.Read(keys::IPAddress);
+
+    Command_SetIPUsingUDP->setEnabled(false);
+    PageSetupView view(HeaderLabel(), Text_Info, Host().Window());
+    RecordTransfer transfer(context.connection, context.language);
+    UseWizardSettings(transfer, Host());
+    IpAssignment assignment(transfer, context.records.m_Record[0], context.language, view);
+    assignment.Target = context.configTarget;
+    const IpAssignment::Outcome outcome = assignment.SetIpByUdp(
+        settings.Read(keys::MACAddress), ip, settings.Read(keys::Gateway), settings.Read(keys::NetMask),
+        IpTimings::FromIni(context.ini));
+
+    Host().SetNextEnabled(outcome != IpAssignment::Outcome::Failed);
+    Command_SetIPUsingUDP->setEnabled(outcome == IpAssignment::Outcome::Failed);
+    if (outcome == IpAssignment::Outcome::Dhcp)
+        context.state.JumpPage = page::DeviceList; // find the gateway under its new address
 }

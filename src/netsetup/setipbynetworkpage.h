@@ -13,6 +13,10 @@ public:
     void Startup() override;
     void Prepare(bool back, bool forward) override;
 
+    // Sends IP-SETUP with the settings of pages 20 and 21, then the mask and
+    // gateway into the gateway's record 0 (or waits out its DHCP restart).
+    void Command_SetIPUsingUDP_Click();
+
     InfoBox* Text_Info = nullptr; // element 22
     QPushButton* Command_SetIPUsingUDP = nullptr;
 };

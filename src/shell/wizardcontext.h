@@ -7,6 +7,11 @@
 #include "wizardstate.h"
 #include "comm/connection.h"
 #include "comm/link.h"
+#include "netsetup/configsocket.h"
+#include "netsetup/discovery.h"
+#include "netsetup/pingtest.h"
+#include "netsetup/platform/arp.h"
+#include "netsetup/platform/icmpecho.h"
 #include "netsetup/platform/networkadapters.h"
 #include "netsetup/record.h"
 
@@ -26,4 +31,13 @@ struct WizardContext {
     QString appPath; // the program folder, ending in a separator
     // The computer's network adapters; tests hand in their own list.
     std::function<QList<NetworkAdapter>()> listAdapters = ListNetworkAdapters;
+    // Where the device list's discovery query goes, whether a listed gateway
+    // answers ARP, and one echo request of the ping test: the real network,
+    // unless a test points them at loopback or hands in its own.
+    DiscoveryTarget discoveryTarget{};
+    std::function<bool(const QString& ip)> isReachable = ReachableByArp;
+    Pinger pingOnce = [](const QString& ip) { return PingOnce(ip); };
+    // Where configuration datagrams go: the gateways' port and the address
+    // IP-SETUP is broadcast to; tests point them at loopback.
+    ConfigTarget configTarget{};
 };

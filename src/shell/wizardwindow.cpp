@@ -16,6 +16,7 @@
 #include "modbus/modbuspage.h"
 #include "netsetup/adapterchoice.h"
 #include "netsetup/devicelistpage.h"
+#include "netsetup/devicerecordpages.h"
 #include "netsetup/ipsettingspage.h"
 #include "netsetup/pingpage.h"
 #include "netsetup/serialsetuppage.h"
@@ -25,6 +26,7 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -134,6 +136,9 @@ void Ostrand_Wizard::CreatePages()
     AddPage(m_DeviceSettingsPage);
     m_WriteSettingsPage = new WriteSettingsPage(*this, m_PageArea);
     AddPage(m_WriteSettingsPage);
+    ConnectDeviceRecordPages(
+        *this, [this] { return m_ConnectionPage->Text_EnterIPAddress->text(); }, *m_DeviceSettingsPage,
+        *m_WriteSettingsPage);
     AddPage(new FeaturePage(*this, m_PageArea));
     AddPage(new ModbusPage(*this, m_PageArea));
     AddPage(new AsciiPage(*this, m_PageArea));

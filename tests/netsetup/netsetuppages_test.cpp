@@ -374,8 +374,12 @@ TEST_F(NetSetupPages, DeviceListEntryWithoutAdapterExplainsInsteadOfScanning)
     EXPECT_TRUE(Control<QPushButton>(*page, "Command_ScanDevicesSelectAdapter")->isHidden());
     auto* info = Control<InfoBox>(*page, "Text_Info(10)");
 
+    // No adapter chosen: the page says so and offers the choice.
     State().SelectedAdapterIP.clear();
+    auto choice = AnswerNextModal();
     Arrive(*page);
+    EXPECT_TRUE(choice->seen);
+    EXPECT_EQ(choice->title, Text(30));
     EXPECT_EQ(Lines(info->Text()), Text(224));
 
     State().SelectedAdapterIP = kNoAdapter;

@@ -317,7 +317,7 @@ TEST(SimProgram, RunsAsAChildAndStopsOnSigterm)
     QProcess sim;
     sim.start(QStringLiteral(OSTRAND_SIM_PROGRAM),
               {QStringLiteral("--bus"), QStringLiteral(OSTRAND_SOURCE_DIR "/sim/buses/sample-bus.json"),
-               QStringLiteral("--udp-port"), QStringLiteral("0"), QStringLiteral("--no-tcp"),
+               QStringLiteral("--udp-port"), QStringLiteral("0"), QStringLiteral("--no-tcp"), QStringLiteral("--no-config"),
                QStringLiteral("--pty-link"), link, QStringLiteral("--timing"), QStringLiteral("instant")});
     ASSERT_TRUE(sim.waitForStarted(kHang));
     QStringList lines;

@@ -39,6 +39,13 @@ WizardContext& TestEnvironment::NewContext(std::function<QList<NetworkAdapter>()
         m_Context->listAdapters = std::move(adapters);
     else
         m_Context->listAdapters = [] { return QList<NetworkAdapter>{{QStringLiteral("127.0.0.2"), QStringLiteral("test")}}; };
+    // A test never broadcasts, resolves or pings by accident: the device
+    // list's query goes to the discard port on loopback, and a test that
+    // wants answers, ARP or echoes hands in its own.
+    m_Context->discoveryTarget = {QHostAddress(QHostAddress::LocalHost), 9};
+    m_Context->configTarget = {9, QHostAddress(QHostAddress::LocalHost)}; // and so does IP-SETUP
+    m_Context->isReachable = [](const QString&) { return false; };
+    m_Context->pingOnce = [](const QString&) { return false; };
     return *m_Context;
 }
 

@@ -1,0 +1,118 @@
+#include "discovercommand.h"
+
+#include "clisession.h"
+#include "clitable.h"
+
+#include "netsetup/adapterchoice.h"
+#include "netsetup/discovery.h"
+#include "netsetup/platform/arp.h"
+#include "netsetup/platform/networkadapters.h"
+
+#include <cstdio>
+
+namespace {
+
+CliResult Usage(const QString& message)
+{
+    return CliResult::Failure(CliResult::Outcome::UsageOrFile, message);
+}
+
+// Rows once their reachability is known; socket trouble on standard error.
+class DiscoverPrinter : public DiscoverySink {
+public:
+    DiscoverPrinter(const Language& language, bool json)
+        : m_Language(language)
+        , m_Table({QStringLiteral("ip"), QStringLiteral("mac"), QStringLiteral("family"), QStringLiteral("serial"),
+                   QStringLiteral("reachable")},
+                  json)
+    {
+    }
+
+    void DeviceFound(int, const FoundDevice&) override {}
+    void DeviceChecked(int, const FoundDevice& device) override
+    {
+        const DiscoveryAnswer& answer = device.answer;
+        m_Table.Row({answer.ip, answer.mac, answer.family.isEmpty() ? QStringLiteral("unknown") : answer.family,
+                     answer.serialNumber ? QString::number(*answer.serialNumber) : QStringLiteral("-"),
+                     device.reachable ? QStringLiteral("yes") : QStringLiteral("no")});
+    }
+    void SendFailed(const QString& description) override { Warn(242, description); }
+    void SocketFailed(const QString& description) override { Warn(151, description); }
+
+    QString failure;
+
+private:
+    void Warn(int textId, const QString& description)
+    {
+        failure = description;
+        std::fprintf(stderr, "%s\n", qPrintable(m_Language.GetLanguageText(textId) + QStringLiteral(" '") + description + u'\''));
+        std::fflush(stderr);
+    }
+
+    const Language& m_Language;
+    CliTable m_Table;
+};
+
+QCommandLineOption TargetOption()
+{
+    QCommandLineOption target(QStringLiteral("target"), QStringLiteral("Send the query here instead of broadcasting it."),
+                              QStringLiteral("HOST[:PORT]"));
+    target.setFlags(QCommandLineOption::HiddenFromHelp);
+    return target;
+}
+
+} // namespace
+
+CommandOptions DiscoverOptions()
+{
+    return {QStringLiteral("discover"),
+            {{QStringLiteral("adapter"), QStringLiteral("Local address the datagrams leave from."), QStringLiteral("IP")},
+             {QStringLiteral("scan-timeout"), QStringLiteral("Quiet time after the last answer that ends the scan, ms."),
+              QStringLiteral("MS")},
+             TargetOption()}};
+}
+
+std::variant<std::function<CliResult()>, CliResult> PrepareDiscover(CliSession& session)
+{
+    const QCommandLineParser& parser = *session.Args().parser;
+    if (!session.Args().arguments.isEmpty())
+        return Usage(QStringLiteral("discover takes no arguments"));
+
+    ScanOptions options;
+    options.scanTime = ScanTimeFromIni(session.Ini());
+    options.isReachable = ReachableByArp;
+    if (parser.isSet(QStringLiteral("scan-timeout"))) {
+        bool ok = false;
+        const int ms = parser.value(QStringLiteral("scan-timeout")).toInt(&ok);
+        if (!ok || ms < 0)
+            return Usage(QStringLiteral("--scan-timeout takes milliseconds, 0 or more"));
+        options.scanTime = std::chrono::milliseconds(ms);
+    }
+    if (parser.isSet(QStringLiteral("target"))) {
+        const auto target = HostAndPort(parser.value(QStringLiteral("target")), config::kPort);
+        const QHostAddress address(target ? target->first : QString());
+        if (address.isNull())
+            return Usage(QStringLiteral("--target takes an address and a port, for example 127.0.0.1:30718"));
+        options.target = {address, target->second};
+    }
+
+    if (parser.isSet(QStringLiteral("adapter"))) {
+        options.adapterIP = parser.value(QStringLiteral("adapter"));
+        if (QHostAddress(options.adapterIP).protocol() != QAbstractSocket::IPv4Protocol)
+            return Usage(QStringLiteral("--adapter takes an IPv4 address"));
+    } else if (!parser.isSet(QStringLiteral("target"))) {
+        // As the wizard settles it at start-up, without a saved choice.
+        QString description;
+        SettleAdapterChoice(ListNetworkAdapters(), options.adapterIP, description);
+        if (options.adapterIP == kNoAdapter)
+            return CliResult::Failure(CliResult::Outcome::DeviceFailure, QStringLiteral("this computer has no network adapter"));
+    }
+
+    return std::function<CliResult()>([&session, options] {
+        DiscoverPrinter printer(session.Texts(), session.Args().json);
+        ScanLanDevices(options, printer);
+        if (!printer.failure.isEmpty())
+            return CliResult::Failure(CliResult::Outcome::DeviceFailure, QStringLiteral("the search failed: ") + printer.failure);
+        return CliResult();
+    });
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "cliargs.h"
+#include "clioutput.h"
+
+#include <functional>
+#include <variant>
+
+class CliSession;
+
+// discover: broadcasts the discovery query and lists every gateway that
+// answers, as the device list page does. The hidden option --target
+// HOST[:PORT] sends the query there instead of broadcasting it (tests use a
+// loopback port).
+CommandOptions DiscoverOptions();
+std::variant<std::function<CliResult()>, CliResult> PrepareDiscover(CliSession& session);

@@ -1,0 +1,131 @@
+#include "setipcommand.h"
+
+#include "clisession.h"
+#include "configcli.h"
+
+#include "netsetup/adapterchoice.h"
+#include "netsetup/platform/networkadapters.h"
+#include "netsetup/recordedit.h"
+#include "shell/wizardstate.h"
+#include "netsetup/recordtransfer.h"
+
+namespace {
+
+struct SetIpRequest {
+    QString mac;
+    SetupPort serialPort;
+    bool serial = false;
+    QString ip;
+    QString mask;
+    QString gateway;
+    ConfigTarget target;
+    QString adapterIP;
+    std::chrono::milliseconds promptTimeout {0};
+};
+
+std::variant<SetIpRequest, CliResult> RequestOf(CliSession& session)
+{
+    const CliArgs& args = session.Args();
+    const QCommandLineParser& parser = *args.parser;
+    SetIpRequest request;
+    if (!args.udp.isEmpty() || !args.tcp.isEmpty() || !args.arguments.isEmpty())
+        return UsageError(QStringLiteral("give the gateway as --mac MAC or --serial DEVICE"));
+    const bool byMac = parser.isSet(QStringLiteral("mac"));
+    request.serial = !args.serial.isEmpty();
+    if (byMac == request.serial)
+        return UsageError(QStringLiteral("give the gateway as either --mac MAC or --serial DEVICE"));
+    request.mac = parser.value(QStringLiteral("mac")).toUpper();
+    request.serialPort = SetupPortOf(args.serial);
+
+    const bool dhcp = parser.isSet(QStringLiteral("dhcp"));
+    const bool fixed = parser.isSet(QStringLiteral("ip"));
+    if (dhcp == fixed)
+        return UsageError(QStringLiteral("give either --ip IP (with --mask and --gateway) or --dhcp"));
+    request.ip = dhcp ? kDhcpAddress : parser.value(QStringLiteral("ip"));
+    request.mask = parser.value(QStringLiteral("mask"));
+    request.gateway = parser.value(QStringLiteral("gateway"));
+    // Over the cable the record always gets a mask and a gateway; over the
+    // network only a fixed address needs them.
+    if ((fixed || request.serial) && (request.mask.isEmpty() || request.gateway.isEmpty()))
+        return UsageError(QStringLiteral("give --mask MASK and --gateway IP as well"));
+    if (const auto refusal = CheckAddresses(request.ip, request.gateway, request.mask))
+        return RefusedOption(*refusal);
+
+    if (parser.isSet(QStringLiteral("broadcast"))) {
+        const auto hostPort = HostAndPort(parser.value(QStringLiteral("broadcast")), config::kPort);
+        QHostAddress address;
+        if (!hostPort || !address.setAddress(hostPort->first))
+            return UsageError(QStringLiteral("--broadcast takes ADDRESS[:PORT]"));
+        request.target.broadcast = address;
+        request.target.port = hostPort->second;
+    }
+    if (parser.isSet(QStringLiteral("adapter"))) {
+        request.adapterIP = parser.value(QStringLiteral("adapter"));
+        if (QHostAddress(request.adapterIP).protocol() != QAbstractSocket::IPv4Protocol)
+            return UsageError(QStringLiteral("--adapter takes an IPv4 address"));
+    } else if (!request.serial && !parser.isSet(QStringLiteral("broadcast"))) {
+        // As the wizard settles it at start-up: a broadcast leaves from the
+        // one adapter there is, so it needs no route.
+        QString description;
+        SettleAdapterChoice(ListNetworkAdapters(), request.adapterIP, description);
+        if (request.adapterIP == kNoAdapter)
+            return DeviceError(QStringLiteral("this computer has no network adapter"));
+    }
+    const auto timeout = PromptTimeout(parser);
+    if (auto* failure = std::get_if<CliResult>(&timeout))
+        return *failure;
+    request.promptTimeout = std::get<std::chrono::milliseconds>(timeout);
+    return request;
+}
+
+} // namespace
+
+CommandOptions SetIpOptions()
+{
+    return {QStringLiteral("set-ip"),
+        {{QStringLiteral("mac"), QStringLiteral("MAC address of the gateway (over the network)."),
+             QStringLiteral("MAC")},
+            {QStringLiteral("ip"), QStringLiteral("The gateway's IP address."), QStringLiteral("IP")},
+            {QStringLiteral("mask"), QStringLiteral("Its network mask."), QStringLiteral("MASK")},
+            {QStringLiteral("gateway"), QStringLiteral("Its default gateway."), QStringLiteral("IP")},
+            {QStringLiteral("dhcp"), QStringLiteral("Let the gateway take its address from DHCP.")},
+            {QStringLiteral("broadcast"),
+                QStringLiteral(
+                    "Where IP-SETUP goes (default 255.255.255.255:30718); the port is the records' port too."),
+                QStringLiteral("ADDRESS[:PORT]")},
+            PromptTimeoutOption(), AdapterOption()}};
+}
+
+std::variant<std::function<CliResult()>, CliResult> PrepareSetIp(CliSession& session)
+{
+    auto parsed = RequestOf(session);
+    if (auto* failure = std::get_if<CliResult>(&parsed))
+        return *failure;
+    return std::function<CliResult()>([&session, request = std::get<SetIpRequest>(parsed)] {
+        DeviceRecords records;
+        CliSetupView view;
+        RecordTransfer transfer(session.Gateway(), session.Texts());
+        transfer.SetRemotePort(request.target.port);
+        UseSession(transfer, session);
+        transfer.AdapterIP = request.adapterIP;
+        IpAssignment assignment(transfer, records.m_Record[0], session.Texts(), view);
+        assignment.Target = request.target;
+        const IpTimings timings = IpTimings::FromIni(session.Ini());
+        IpAssignment::Outcome outcome = IpAssignment::Outcome::Failed;
+        if (request.serial) {
+            // The prompt wait has a limit here: nobody may be there to abort it.
+            outcome = assignment.SetIpBySerial(
+                request.serialPort, request.ip, request.gateway, request.mask, timings, request.promptTimeout);
+        } else {
+            outcome = assignment.SetIpByUdp(request.mac, request.ip, request.gateway, request.mask, timings);
+        }
+        if (outcome == IpAssignment::Outcome::Failed)
+            return DeviceError(QStringLiteral("the address was not set: ") + view.Outcome());
+        CliResult result;
+        result.Add(QStringLiteral("result"),
+            outcome == IpAssignment::Outcome::Dhcp ? QStringLiteral("dhcp") : QStringLiteral("assigned"));
+        result.Add(QStringLiteral("ip"), request.ip);
+        result.Add(QStringLiteral("message"), view.Outcome());
+        return result;
+    });
+}

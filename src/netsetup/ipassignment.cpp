@@ -1,0 +1,244 @@
+#include "ipassignment.h"
+
+#include "record.h"
+#include "recordedit.h"
+#include "recordtransfer.h"
+#include "setupview.h"
+#include "comm/connection.h"
+#include "comm/waiting.h"
+#include "shell/inifile.h"
+#include "shell/language.h"
+#include "shell/settingkeys.h"
+
+#include <QElapsedTimer>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto kFirstAnswer = 1000ms; // the gateway takes the address and restarts
+constexpr auto kDhcpStep = 1000ms;
+constexpr auto kShortestRead = 100ms; // counted per read, so a zero timeout cannot spin
+const QString kSetupLine = QStringLiteral("9600,N,8,1");
+const QString kBreak = QStringLiteral("\r\n");
+const QString kParagraph = QStringLiteral("\r\n\r\n");
+
+std::chrono::milliseconds IniMs(const IniFile& ini, const IniKey& key, qint64 most = std::numeric_limits<qint64>::max())
+{
+    return std::chrono::milliseconds(std::clamp<qint64>(ini.ReadNumber(key), 0, most));
+}
+
+// The address as four numbers, the way the record setters read it.
+QString NormalDotted(const QString& address)
+{
+    const auto octets = DottedOctets(address);
+    if (!octets)
+        return address;
+    return QStringLiteral("%1.%2.%3.%4").arg((*octets)[0]).arg((*octets)[1]).arg((*octets)[2]).arg((*octets)[3]);
+}
+
+class BusyScope {
+public:
+    explicit BusyScope(SetupView& view)
+        : m_View(view)
+    {
+        m_View.SetBusy(true);
+    }
+    ~BusyScope() { m_View.SetBusy(false); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    SetupView& m_View;
+};
+
+} // namespace
+
+IpTimings IpTimings::FromIni(const IniFile& ini)
+{
+    IpTimings timings;
+    timings.udpTimeOut = IniMs(ini, ini::IP_UDPTimeOut);
+    timings.resetTimeOut = IniMs(ini, ini::IP_ResetTimeOut);
+    timings.rebootDhcpDelay = IniMs(ini, ini::IP_RebootDHCPDelay, 32767);
+    timings.serialTimeOut = IniMs(ini, ini::IP_SerialTimeOut);
+    return timings;
+}
+
+IpAssignment::IpAssignment(RecordTransfer& transfer, cRecord& record0, const Language& language, SetupView& view)
+    : m_Transfer(transfer)
+    , m_Record0(record0)
+    , m_Language(language)
+    , m_View(view)
+{
+}
+
+QString IpAssignment::Text(int id) const
+{
+    return m_Language.GetLanguageText(id);
+}
+
+bool IpAssignment::Refused(const QString& ip, const QString& gateway, const QString& mask, int header)
+{
+    const std::optional<RecordRefusal> refusal = CheckAddresses(ip, gateway, mask);
+    if (!refusal)
+        return false;
+    // Nothing is sent: a typing error must not leave a gateway half set up.
+    m_View.SetHeader(Text(header));
+    m_View.Warn(RefusalText(m_Language, *refusal));
+    return true;
+}
+
+IpAssignment::Outcome IpAssignment::SetIpByUdp(
+    const QString& mac, const QString& ip, const QString& gateway, const QString& mask, const IpTimings& timings)
+{
+    const bool dhcp = ip.trimmed() == kDhcpAddress;
+    if (Refused(ip, dhcp ? QString() : gateway, dhcp ? QString() : mask, 249))
+        return Outcome::Failed;
+    const std::optional<QByteArray> datagram = config::IpSetupDatagram(mac, NormalDotted(ip));
+    if (!datagram) {
+        m_View.SetHeader(Text(249));
+        m_View.Warn(RefusalText(m_Language, {fieldtext::kMacAddress, mac}));
+        return Outcome::Failed;
+    }
+
+    BusyScope busy(m_View);
+    m_View.SetHeader(Text(240));
+    m_View.SetInfo(Text(241) + u' ' + mac + QStringLiteral("..."));
+    ConfigSocket& socket = m_Transfer.Socket();
+    m_Transfer.SetRemotePort(Target.port);
+    socket.SetRemoteHost(Target.broadcast);
+    socket.Bind(m_Transfer.AdapterIP);
+    const QString error = socket.Send(*datagram);
+    if (!error.isEmpty())
+        m_View.Warn(SocketWarningText(m_Language, 242, error));
+
+    m_View.AppendInfo(kBreak + Text(243));
+    QElapsedTimer clock;
+    clock.start();
+    Pause(kFirstAnswer);
+    std::chrono::milliseconds elapsed = kFirstAnswer;
+    // Time is counted per step and never less than has really passed.
+    const auto advance = [&](std::chrono::milliseconds step) {
+        elapsed = std::max(elapsed + step, std::chrono::milliseconds(clock.elapsed()));
+    };
+
+    Outcome outcome = Outcome::Failed;
+    if (dhcp) {
+        while (elapsed < timings.rebootDhcpDelay) {
+            m_View.AppendInfo(QStringLiteral("."));
+            Pause(kDhcpStep);
+            advance(kDhcpStep);
+        }
+        m_View.SetHeader(Text(244));
+        m_View.SetInfo(Text(245));
+        outcome = Outcome::Dhcp;
+    } else {
+        bool read = false;
+        while (elapsed < timings.resetTimeOut && !read) {
+            m_View.AppendInfo(QStringLiteral("."));
+            read = m_Transfer.Read_Record(m_Record0, transfer::kNetwork, ip, timings.udpTimeOut);
+            advance(std::max(timings.udpTimeOut, kShortestRead));
+        }
+        if (read) {
+            // The address itself the gateway took from IP-SETUP.
+            m_View.AppendInfo(kBreak + Text(246));
+            RecordChanges changes;
+            changes.gateway = gateway;
+            changes.mask = mask;
+            if (!ApplyNetworkChanges(m_Record0, changes)
+                && m_Transfer.Write_Record(m_Record0, transfer::kNetwork, ip, timings.resetTimeOut)) {
+                m_View.SetHeader(Text(247));
+                m_View.AppendInfo(kParagraph + Text(248));
+                outcome = Outcome::Assigned;
+            }
+        }
+        if (outcome == Outcome::Failed) {
+            m_View.SetHeader(Text(249));
+            m_View.SetInfo(Text(250));
+        }
+    }
+    socket.Close();
+    return outcome;
+}
+
+bool IpAssignment::EnterSerialSetupMode(const SetupPort& port, std::chrono::milliseconds promptTimeout)
+{
+    Connection& connection = m_Transfer.SerialConnection();
+    const QString name = port.device.isEmpty() ? QString::number(port.index + 1) : port.device;
+    m_View.SetInfo(Text(155) + name + QStringLiteral("...") + kParagraph);
+    const bool opened = port.device.isEmpty() ? connection.OpenSerialPort(port.index, kSetupLine)
+                                              : connection.OpenSerialDevice(port.device, kSetupLine);
+    if (!opened) {
+        m_View.AppendInfo(Text(156));
+        return false;
+    }
+    m_View.SetWaitingForPrompt(true);
+    m_View.SetInfo(Text(157));
+    const auto progress
+        = std::exchange(m_Transfer.promptProgress, [this](const QString& text) { m_View.SetHeader(text); });
+    const bool prompted = m_Transfer.WaitForSetupPrompt(promptTimeout);
+    m_Transfer.promptProgress = progress;
+    m_View.SetWaitingForPrompt(false);
+    if (!prompted) {
+        connection.CloseSerialPort();
+        return false;
+    }
+    return true;
+}
+
+IpAssignment::Outcome IpAssignment::SetIpBySerial(const SetupPort& port, const QString& ip, const QString& gateway,
+    const QString& mask, const IpTimings& timings, std::chrono::milliseconds promptTimeout)
+{
+    if (Refused(ip, gateway, mask, 262))
+        return Outcome::Failed;
+    if (!EnterSerialSetupMode(port, promptTimeout)) {
+        m_View.SetHeader(Text(251));
+        m_View.SetInfo(Text(252));
+        return Outcome::Failed;
+    }
+
+    BusyScope busy(m_View);
+    m_View.SetHeader(Text(253));
+    m_View.SetInfo(Text(254) + kParagraph);
+    bool written = false;
+    // Only a record just read from this gateway is written back.
+    if (m_Transfer.Read_Record(m_Record0, transfer::kSerial, ip, timings.serialTimeOut)) {
+        const auto settings = [this](int title, const QString& address, const QString& netMask, const QString& router) {
+            return Text(title) + QStringLiteral(" - ") + Text(256) + QStringLiteral(": ") + address
+                + QStringLiteral(", ") + Text(257) + QStringLiteral(": ") + netMask + QStringLiteral(", ") + Text(258)
+                + QStringLiteral(": ") + router;
+        };
+        m_View.AppendInfo(settings(255, m_Record0.Get_IPAddress(), m_Record0.Get_NetMask(), m_Record0.Get_Gateway())
+            + u'.' + kParagraph);
+        m_View.AppendInfo(settings(259, ip, mask, gateway) + QStringLiteral("...") + kParagraph);
+        RecordChanges changes;
+        changes.ip = ip;
+        changes.gateway = gateway;
+        changes.mask = mask;
+        written = !ApplyNetworkChanges(m_Record0, changes)
+            && m_Transfer.Write_Record(m_Record0, transfer::kSerial, ip, timings.resetTimeOut);
+        if (written) {
+            m_View.SetHeader(Text(260));
+            m_View.AppendInfo(kParagraph + Text(261));
+        }
+    }
+    if (!written) {
+        m_View.SetHeader(Text(262));
+        m_View.AppendInfo(Text(263));
+    }
+    m_Transfer.SerialConnection().CloseSerialPort();
+    return written ? Outcome::Assigned : Outcome::Failed;
+}
+
+bool IpAssignment::EnterSetupModeForSettings(const SetupPort& port, std::chrono::milliseconds promptTimeout)
+{
+    const bool entered = EnterSerialSetupMode(port, promptTimeout);
+    m_View.SetHeader(Text(entered ? 510 : 512));
+    m_View.SetInfo(Text(entered ? 511 : 513));
+    return entered;
+}
+
+void IpAssignment::Abort()
+{
+    m_Transfer.Abort();
+}

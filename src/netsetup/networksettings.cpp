@@ -1,0 +1,61 @@
+#include "networksettings.h"
+
+#include "record.h"
+#include "recordtransfer.h"
+
+std::optional<ChannelSettings> ReadNetworkSettings(RecordTransfer& transfer, DeviceRecords& records, int method,
+    const QString& address, std::chrono::milliseconds timeout)
+{
+    cRecord& record0 = records.m_Record[0];
+    if (!transfer.Read_Record(record0, method, address, timeout))
+        return std::nullopt;
+    record0.RestoreRecordToDefault(true);
+    ChannelSettings settings;
+    settings.udp = record0.Get_IsUsingUDP();
+    settings.lineSpeed = record0.Get_LineSpeed();
+    settings.port = record0.Get_IPPort();
+    settings.password = record0.Get_TelnetPassword();
+    return settings;
+}
+
+SettingsWriteResult WriteNetworkSettings(RecordTransfer& transfer, DeviceRecords& records, const RecordChanges& changes,
+    int method, const QString& address, std::chrono::milliseconds timeout)
+{
+    SettingsWriteResult result;
+    cRecord& record0 = records.m_Record[0];
+    cRecord& record1 = records.m_Record[1];
+    cRecord security = record1;
+    if (changes.ChangesSecurityRecord()) {
+        security.RestoreRecordToDefault(false);
+        result.refusal = ApplySecurityChanges(security, changes);
+    }
+    if (!result.refusal)
+        result.refusal = ApplyNetworkChanges(record0, changes);
+    if (result.refusal) {
+        result.status = SettingsWriteResult::Status::Refused;
+        return result;
+    }
+    if (!transfer.Write_Record(record0, method, address, timeout))
+        return result;
+    result.status = SettingsWriteResult::Status::Written;
+    if (changes.ChangesSecurityRecord()) {
+        record1 = security;
+        result.securityWritten = transfer.Write_Record(record1, method, address, timeout);
+    }
+    return result;
+}
+
+QList<int> SettingsWriteTexts(const RecordChanges& changes, const SettingsWriteResult& result)
+{
+    if (result.status != SettingsWriteResult::Status::Written)
+        return {writetext::kNotWritten};
+    QList<int> texts;
+    if (changes.ChangesSecurity())
+        texts << writetext::kSecurityAsWell;
+    // Without wizard access the gateway no longer answers the check after
+    // its restart; that is the expected end, not a failure.
+    if (changes.ChangesSecurityRecord() && !result.securityWritten && !changes.allowConfig.value_or(true))
+        texts << writetext::kWizardLockedOut;
+    texts << writetext::kWritten << writetext::kBackToTasks;
+    return texts;
+}

@@ -1,0 +1,67 @@
+#include "pagesetupview.h"
+
+#include "recordtransfer.h"
+#include "shell/infobox.h"
+#include "shell/wizardcontext.h"
+#include "shell/wizardhost.h"
+
+#include <QLabel>
+#include <QMessageBox>
+
+PageSetupView::PageSetupView(QLabel* header, InfoBox* info, QWidget* window)
+    : m_Header(header)
+    , m_Info(info)
+    , m_Window(window)
+{
+}
+
+void PageSetupView::SetHeader(const QString& text)
+{
+    if (m_Header)
+        m_Header->setText(text);
+}
+
+void PageSetupView::SetInfo(const QString& text)
+{
+    if (m_Info)
+        m_Info->SetText(text);
+}
+
+void PageSetupView::AppendInfo(const QString& text)
+{
+    if (m_Info)
+        m_Info->AppendText(text);
+}
+
+void PageSetupView::Warn(const QString& text)
+{
+    ShowSetupWarning(m_Window, text);
+}
+
+void PageSetupView::SetBusy(bool busy)
+{
+    if (busy)
+        m_Busy.emplace(m_Window);
+    else
+        m_Busy.reset();
+}
+
+void PageSetupView::SetWaitingForPrompt(bool waiting)
+{
+    if (onWaitingForPrompt)
+        onWaitingForPrompt(waiting);
+}
+
+void ShowSetupWarning(QWidget* window, const QString& text)
+{
+    QMessageBox::warning(window, window ? window->windowTitle() : QString(), text);
+}
+
+void UseWizardSettings(RecordTransfer& transfer, WizardHost& host)
+{
+    WizardContext& context = host.Context();
+    transfer.SetRemotePort(context.configTarget.port);
+    transfer.AdapterIP = context.state.SelectedAdapterIP;
+    transfer.WarnThrough(
+        [window = QPointer<QWidget>(host.Window())](const QString& text) { ShowSetupWarning(window, text); });
+}

@@ -1,0 +1,71 @@
+#include "pingtest.h"
+
+#include "comm/waiting.h"
+#include "shell/inifile.h"
+#include "shell/language.h"
+#include "shell/settingkeys.h"
+
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+const QString kLineBreak = QStringLiteral("\r\n");
+
+MillisecondClock SteadyClock()
+{
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    return [started] { return started->elapsed(); };
+}
+
+} // namespace
+
+PingTestSettings PingTestSettingsFromIni(const IniFile& ini)
+{
+    PingTestSettings settings;
+    settings.numberOfPings = static_cast<int>(std::clamp<qint64>(ini.ReadNumber(ini::IP_NumberOfPings),
+                                                                 std::numeric_limits<qint16>::min(),
+                                                                 std::numeric_limits<qint16>::max()));
+    settings.delay = std::chrono::milliseconds(
+        std::clamp<qint64>(ini.ReadNumber(ini::IP_PingDelay), 0, std::numeric_limits<qint32>::max()));
+    return settings;
+}
+
+PingTestResult RunPingTest(const QString& address, const PingTestSettings& settings, const Language& language,
+                           const Pinger& pinger, PingTestSink& sink, const MillisecondClock& clock)
+{
+    const MillisecondClock now = clock ? clock : SteadyClock();
+    const QString ms = language.GetLanguageText(162);
+    PingTestResult result;
+    sink.SetText(language.GetLanguageText(159) + kLineBreak);
+
+    for (int count = 1; count <= settings.numberOfPings; ++count) {
+        result.count = count;
+        const qint64 t0 = now();
+        sink.AppendText(kLineBreak + language.GetLanguageText(160) + u' ' + QString::number(count));
+        const bool answered = pinger && pinger(address);
+        const qint64 took = now() - t0;
+        result.totalMs += took;
+        sink.EchoDone(count, answered, took);
+        if (answered) {
+            const QString time = took == 0 ? QStringLiteral("< 1") : QString::number(took);
+            sink.AppendText(QStringLiteral(" - ") + language.GetLanguageText(164) + u' ' + time + u' ' + ms + u'.');
+            Pause(settings.delay);
+            continue;
+        }
+        sink.AppendText(QStringLiteral(" - ") + language.GetLanguageText(161) + u' ' + QString::number(took) + u' '
+                        + ms + u'.');
+        if (count != settings.numberOfPings) {
+            sink.AppendText(kLineBreak + kLineBreak + language.GetLanguageText(165));
+            return result;
+        }
+    }
+    sink.AppendText(kLineBreak + kLineBreak + language.GetLanguageText(166) + u' ' + QString::number(result.count)
+                    + u' ' + language.GetLanguageText(167) + u' ' + QString::number(result.totalMs) + u' ' + ms
+                    + u'.');
+    result.completed = true;
+    return result;
+}

@@ -1,0 +1,74 @@
+#include "recordedit.h"
+
+#include "shell/language.h"
+
+namespace {
+
+QString YesNo(bool value)
+{
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+bool IsAddress(int fieldText)
+{
+    return fieldText == fieldtext::kIPAddress || fieldText == fieldtext::kGateway || fieldText == fieldtext::kNetMask;
+}
+
+} // namespace
+
+std::optional<RecordRefusal> ApplyNetworkChanges(cRecord& record0, const RecordChanges& changes)
+{
+    cRecord changed = record0;
+    const auto refuse = [](int field, const QString& value) {
+        return std::optional<RecordRefusal>(RecordRefusal {field, value});
+    };
+    if (changes.ip && !changed.Set_IPAddress(*changes.ip))
+        return refuse(fieldtext::kIPAddress, *changes.ip);
+    if (changes.gateway && !changed.Set_Gateway(*changes.gateway))
+        return refuse(fieldtext::kGateway, *changes.gateway);
+    if (changes.mask && !changed.Set_NetMask(*changes.mask))
+        return refuse(fieldtext::kNetMask, *changes.mask);
+    if (changes.port && !changed.Set_IPPort(*changes.port))
+        return refuse(fieldtext::kPort, *changes.port);
+    if (changes.lineSpeed && !changed.Set_LineSpeed(*changes.lineSpeed))
+        return refuse(fieldtext::kLineSpeed, QString::number(*changes.lineSpeed));
+    if (changes.udp && !changed.Set_IsUsingUDP(*changes.udp))
+        return refuse(fieldtext::kUdp, YesNo(*changes.udp));
+    if (changes.password && !changed.Set_TelnetPassword(*changes.password))
+        return refuse(fieldtext::kPassword, *changes.password);
+    record0 = changed;
+    return std::nullopt;
+}
+
+std::optional<RecordRefusal> ApplySecurityChanges(cRecord& record1, const RecordChanges& changes)
+{
+    cRecord changed = record1;
+    if (changes.allowConfig && !changed.Set_Allow77FE(*changes.allowConfig))
+        return RecordRefusal {fieldtext::kAllowConfig, YesNo(*changes.allowConfig)};
+    if (changes.allowTelnet && !changed.Set_AllowTelnet(*changes.allowTelnet))
+        return RecordRefusal {fieldtext::kAllowTelnet, YesNo(*changes.allowTelnet)};
+    record1 = changed;
+    return std::nullopt;
+}
+
+std::optional<RecordRefusal> CheckAddresses(const QString& ip, const QString& gateway, const QString& mask)
+{
+    cRecord scratch(0);
+    scratch.RestoreRecordToDefault(false);
+    RecordChanges changes;
+    if (!ip.isEmpty())
+        changes.ip = ip;
+    if (!gateway.isEmpty())
+        changes.gateway = gateway;
+    if (!mask.isEmpty())
+        changes.mask = mask;
+    return ApplyNetworkChanges(scratch, changes);
+}
+
+QString RefusalText(const Language& language, const RecordRefusal& refusal)
+{
+    QString text = language.GetLanguageText(refusal.fieldText) + QStringLiteral(" '") + refusal.value + u'\'';
+    if (IsAddress(refusal.fieldText))
+        text += QStringLiteral("\r\n") + language.GetLanguageText(fieldtext::kHowToTypeAddresses);
+    return text;
+}

@@ -1,0 +1,202 @@
+#include "recordtransfer.h"
+
+#include "comm/connection.h"
+#include "comm/waiting.h"
+#include "shell/language.h"
+
+#include <QElapsedTimer>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto kPollStep = 100ms;
+constexpr auto kPromptCall = 250ms;
+constexpr auto kPromptSettle = 1000ms;
+constexpr auto kRestart = 1000ms;
+constexpr auto kRequery = 1000ms;
+constexpr auto kAfterSetCommand = 500ms;
+constexpr auto kAfterEndOfRecord = 1000ms;
+constexpr int kDotCycle = 8;
+
+// The record waits count the timeout down in 100 ms steps and sleep for
+// `slept` of each; a timeout below 1 ms waits not at all.
+std::chrono::milliseconds Steps(std::chrono::milliseconds timeout, std::chrono::milliseconds slept)
+{
+    if (timeout < 1ms)
+        return 0ms;
+    return ((timeout + kPollStep - 1ms) / kPollStep) * slept;
+}
+
+} // namespace
+
+QString SocketWarningText(const Language& language, int textId, const QString& description)
+{
+    return language.GetLanguageText(textId) + QStringLiteral("\r\n\r\n'") + description + u'\'';
+}
+
+RecordTransfer::RecordTransfer(Connection& connection, const Language& language)
+    : m_Connection(connection)
+    , m_Language(language)
+{
+    m_Socket.errorOccurred = [this](const QString& description) {
+        if (socketError)
+            socketError(description);
+    };
+}
+
+void RecordTransfer::WarnThrough(const std::function<void(const QString& text)>& warn)
+{
+    socketError = [this, warn](const QString& description) { warn(SocketWarningText(m_Language, 152, description)); };
+    sendFailed = [this, warn](const QString& description) { warn(SocketWarningText(m_Language, 154, description)); };
+}
+
+bool RecordTransfer::Read_Record(cRecord& record, int method, const QString& ip, std::chrono::milliseconds timeout)
+{
+    switch (method) {
+    case transfer::kNetwork:
+        return ReadByNetwork(record, ip, timeout);
+    case transfer::kSerial:
+        return ReadBySerial(record, timeout);
+    default:
+        return false;
+    }
+}
+
+bool RecordTransfer::Write_Record(
+    const cRecord& record, int method, const QString& ip, std::chrono::milliseconds timeout)
+{
+    if (record.Bytes().isEmpty())
+        return false;
+    switch (method) {
+    case transfer::kNetwork:
+        return WriteByNetwork(record, ip, timeout);
+    case transfer::kSerial:
+        return WriteBySerial(record, timeout);
+    default:
+        return false;
+    }
+}
+
+bool RecordTransfer::WaitForWholeRecord(const QByteArray& buffer, std::chrono::milliseconds timeout)
+{
+    return WaitUntil([&buffer] { return buffer.size() >= config::kReadReplyMinimum; }, Steps(timeout, kPollStep));
+}
+
+bool RecordTransfer::ReadByNetwork(cRecord& record, const QString& ip, std::chrono::milliseconds timeout)
+{
+    QByteArray& buffer = m_Socket.ReceiveBuffer();
+    buffer.clear();
+    m_Socket.SetRemoteHost(ip);
+    const QString error = m_Socket.Send(config::ReadQuery(record.RecordNumber()));
+    if (!error.isEmpty()) {
+        if (sendFailed)
+            sendFailed(error);
+        return false;
+    }
+    WaitForWholeRecord(buffer, timeout);
+    const std::optional<QByteArray> bytes = config::RecordFromReadReply(buffer, record.RecordNumber());
+    m_Socket.Close();
+    if (!bytes)
+        return false;
+    record.SetBytes(*bytes);
+    return true;
+}
+
+bool RecordTransfer::ReadBySerial(cRecord& record, std::chrono::milliseconds timeout)
+{
+    // The record lines are appended behind the reply's start, as if the
+    // record had come as one datagram.
+    QByteArray& buffer = m_Connection.ReceiveBuffer();
+    buffer = config::Datagram(static_cast<quint8>(config::kReadReply + record.RecordNumber()));
+    m_Connection.WriteSerialBytes(config::GetRecordCommand(record.RecordNumber()));
+    WaitForWholeRecord(buffer, timeout);
+    const std::optional<QByteArray> bytes = config::RecordFromReadReply(buffer, record.RecordNumber());
+    if (!bytes)
+        return false;
+    record.SetBytes(*bytes);
+    return true;
+}
+
+bool RecordTransfer::WriteByNetwork(const cRecord& record, const QString& ip, std::chrono::milliseconds timeout)
+{
+    QByteArray& buffer = m_Socket.ReceiveBuffer();
+    buffer.clear();
+    m_Socket.SetRemoteHost(ip);
+    m_Socket.Bind(AdapterIP);
+    const QString error = m_Socket.Send(config::WriteDatagram(record.RecordNumber(), record.Bytes()));
+    if (!error.isEmpty()) {
+        if (sendFailed)
+            sendFailed(error);
+        m_Socket.Close();
+        return false;
+    }
+
+    // The acknowledgement gets half the timeout: each 50 ms counts 100 ms
+    // against what remains for the restart.
+    QElapsedTimer clock;
+    clock.start();
+    WaitUntil([&buffer] { return !buffer.isEmpty(); }, Steps(timeout, kPollStep / 2));
+    if (buffer != config::WriteAcknowledgement(record.RecordNumber())) {
+        m_Socket.Close();
+        return false;
+    }
+    const qint64 halfSteps = std::max<qint64>(1, (clock.elapsed() + 49) / 50);
+    auto left = timeout - halfSteps * kPollStep;
+
+    // The gateway restarts with the new record; it is back once it answers
+    // a read of record 0 again.
+    Pause(kRestart);
+    left -= kRestart;
+    buffer.clear();
+    while (buffer.isEmpty() && left >= 1ms) {
+        m_Socket.SetRemoteHost(ip);
+        m_Socket.Send(config::ReadQuery(0));
+        WaitUntil([&buffer] { return !buffer.isEmpty(); }, kRequery);
+        left -= kRequery;
+    }
+    const bool back = !buffer.isEmpty();
+    m_Socket.Close();
+    return back;
+}
+
+bool RecordTransfer::WriteBySerial(const cRecord& record, std::chrono::milliseconds timeout)
+{
+    m_Connection.WriteSerialBytes(config::SetRecordCommand(record.RecordNumber()));
+    Pause(kAfterSetCommand);
+    for (const QString& line : config::RecordLines(record.Bytes()))
+        m_Connection.WriteSerialBytes(line.toLatin1() + '\r');
+    m_Connection.ClearReceiveBuffers();
+    m_Connection.WriteSerialBytes(config::kEndOfRecord);
+    Pause(kAfterEndOfRecord);
+    if (m_Connection.SerialReceiveBuffer() != config::kAcceptedPrompt)
+        return false;
+    m_Connection.WriteSerialBytes(config::kReset);
+    const bool back = WaitForSetupPrompt(timeout);
+    m_Connection.WriteSerialBytes(config::kQuit);
+    return back;
+}
+
+bool RecordTransfer::WaitForSetupPrompt(std::chrono::milliseconds timeout)
+{
+    m_SetupAbort = false;
+    m_Connection.ClearReceiveBuffers();
+    const auto prompted = [this] { return config::ContainsSetupPrompt(m_Connection.SerialReceiveBuffer()); };
+    QElapsedTimer clock;
+    clock.start();
+    int dots = 0;
+    while (!prompted() && !m_SetupAbort) {
+        const qint64 elapsed = clock.elapsed();
+        m_Connection.WriteSerialBytes(config::kWakeUp);
+        if (promptProgress)
+            promptProgress(m_Language.GetLanguageText(153) + QString(dots, u'.'));
+        WaitUntil([this, &prompted] { return m_SetupAbort || prompted(); }, kPromptCall);
+        dots = (dots + 1) % kDotCycle;
+        if (timeout >= 0ms && timeout.count() < elapsed)
+            m_SetupAbort = true;
+    }
+    if (m_SetupAbort)
+        return false;
+    Pause(kPromptSettle);
+    return true;
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "configsocket.h"
+#include "record.h"
+
+#include <QString>
+#include <chrono>
+#include <functional>
+
+class Connection;
+class Language;
+
+// How a record travels.
+namespace transfer {
+constexpr int kNetwork = 1; // UDP to the configuration port
+constexpr int kSerial = 2; // the serial port, the gateway in its setup mode
+} // namespace transfer
+
+// Reads and writes the gateway's configuration records over the network or
+// the serial setup mode, and waits for the setup mode's prompt. The network
+// side uses its own socket; the serial side the connection's serial port and
+// receive buffers.
+class RecordTransfer {
+public:
+    RecordTransfer(Connection& connection, const Language& language);
+
+    // The gateways' configuration port (tests use a loopback port).
+    void SetRemotePort(quint16 port) { m_Socket.SetRemotePort(port); }
+    // SelectedAdapterIP: writes leave from it when it is usable.
+    QString AdapterIP;
+
+    // A socket error event closed the socket (warning 152), or a send failed
+    // (warning 154); each with the socket's description.
+    std::function<void(const QString& description)> socketError;
+    std::function<void(const QString& description)> sendFailed;
+    // Shows text 153 and the growing dots while the prompt is awaited.
+    std::function<void(const QString& text)> promptProgress;
+    // Both warnings as their composed texts to one place.
+    void WarnThrough(const std::function<void(const QString& text)>& warn);
+
+    // Fetches the record; true when a whole reply for its number came. A
+    // failure leaves the record as it was.
+    bool Read_Record(cRecord& record, int method, const QString& ip, std::chrono::milliseconds timeout);
+    // Sends the record; over the network true only when the gateway
+    // acknowledged and answered again after its restart, over the serial
+    // port when it took the record and came back with its prompt.
+    bool Write_Record(const cRecord& record, int method, const QString& ip, std::chrono::milliseconds timeout);
+
+    // Calls "zzz" every 250 ms until the setup prompt comes, the timeout has
+    // passed (a negative timeout waits without limit) or Abort is called.
+    bool WaitForSetupPrompt(std::chrono::milliseconds timeout);
+    void Abort() { m_SetupAbort = true; }
+    bool SetupAbort() const { return m_SetupAbort; }
+
+    ConfigSocket& Socket() { return m_Socket; }
+    Connection& SerialConnection() { return m_Connection; }
+
+private:
+    bool ReadByNetwork(cRecord& record, const QString& ip, std::chrono::milliseconds timeout);
+    bool ReadBySerial(cRecord& record, std::chrono::milliseconds timeout);
+    bool WriteByNetwork(const cRecord& record, const QString& ip, std::chrono::milliseconds timeout);
+    bool WriteBySerial(const cRecord& record, std::chrono::milliseconds timeout);
+    bool WaitForWholeRecord(const QByteArray& buffer, std::chrono::milliseconds timeout);
+
+    Connection& m_Connection;
+    const Language& m_Language;
+    ConfigSocket m_Socket;
+    bool m_SetupAbort = false;
+};
+
+// A warning about the configuration socket: the text, two line breaks and
+// the socket's description in quotes.
+QString SocketWarningText(const Language& language, int textId, const QString& description);

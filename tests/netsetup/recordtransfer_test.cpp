@@ -1,0 +1,239 @@
+// Record reads and writes over loopback UDP against a scripted
+// configuration port, and over a pseudo-terminal against a gateway in its
+// serial setup mode.
+#include "comm/waiting.h"
+#include "netsetup/configprotocol.h"
+#include "netsetup/recordtransfer.h"
+
+#include "configresponder.h"
+#include "ptysetupgateway.h"
+#include "testenvironment.h"
+
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const QString kLoopback = QStringLiteral("127.0.0.1");
+
+class RecordTransferTest : public ::testing::Test {
+protected:
+    RecordTransferTest()
+    {
+        env.UseLanguage();
+        transfer.SetRemotePort(responder.Port());
+        transfer.sendFailed = [this](const QString& description) { sendFailures << description; };
+        transfer.socketError = [this](const QString& description) { socketErrors << description; };
+    }
+
+    Connection& SerialLine() { return env.Context().connection; }
+    void OpenPty()
+    {
+        ASSERT_TRUE(gateway.Open());
+        ASSERT_TRUE(SerialLine().OpenSerialDevice(gateway.SlavePath(), QStringLiteral("9600,N,8,1")));
+    }
+
+    TestEnvironment env;
+    ConfigResponder responder;
+    PtySetupGateway gateway;
+    RecordTransfer transfer {env.Context().connection, env.Context().language};
+    QStringList sendFailures;
+    QStringList socketErrors;
+};
+
+// ---- over the network ---------------------------------------------------------
+
+TEST_F(RecordTransferTest, ReadTakesTheRecordOfAWholeReply)
+{
+    cRecord record0(0);
+    ASSERT_TRUE(transfer.Read_Record(record0, transfer::kNetwork, kLoopback, 1000ms));
+    EXPECT_EQ(record0.Bytes(), responder.records[0]);
+    EXPECT_EQ(responder.requests, QList<QByteArray>({config::ReadQuery(0)}));
+
+    cRecord record1(1);
+    ASSERT_TRUE(transfer.Read_Record(record1, transfer::kNetwork, kLoopback, 1000ms));
+    EXPECT_EQ(record1.Bytes(), responder.records[1]);
+    EXPECT_EQ(responder.requests.back(), config::ReadQuery(1));
+    EXPECT_TRUE(sendFailures.isEmpty());
+    EXPECT_TRUE(socketErrors.isEmpty());
+}
+
+TEST_F(RecordTransferTest, ReadFailuresLeaveTheRecordAsItWas)
+{
+    const ConfigResponder::Fault faults[] = {
+        ConfigResponder::Fault::ShortReply, ConfigResponder::Fault::WrongReadCommand, ConfigResponder::Fault::Silent};
+    for (const auto fault : faults) {
+        responder.fault = fault;
+        cRecord record(0);
+        record.SetBytes("before");
+        EXPECT_FALSE(transfer.Read_Record(record, transfer::kNetwork, kLoopback, 300ms)) << int(fault);
+        EXPECT_EQ(record.Bytes(), QByteArray("before")) << int(fault);
+    }
+    EXPECT_EQ(responder.ReadQueries(0), 3);
+}
+
+TEST_F(RecordTransferTest, AnUnknownMethodFailsSoftly)
+{
+    cRecord record(0);
+    record.RestoreRecordToDefault(false);
+    EXPECT_FALSE(transfer.Read_Record(record, 3, kLoopback, 300ms));
+    EXPECT_FALSE(transfer.Write_Record(record, 0, kLoopback, 300ms));
+    EXPECT_TRUE(responder.requests.isEmpty());
+}
+
+TEST_F(RecordTransferTest, ASendFailureIsReportedAndEndsTheRead)
+{
+    cRecord record(0);
+    EXPECT_FALSE(transfer.Read_Record(record, transfer::kNetwork, QString(), 1000ms));
+    ASSERT_EQ(sendFailures.size(), 1);
+    EXPECT_FALSE(sendFailures.front().isEmpty());
+
+    QStringList warnings;
+    transfer.WarnThrough([&](const QString& text) { warnings << text; });
+    EXPECT_FALSE(transfer.Read_Record(record, transfer::kNetwork, QString(), 1000ms));
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings.front().startsWith(env.Context().language.GetLanguageText(154) + "\r\n\r\n'"));
+    EXPECT_TRUE(warnings.front().endsWith(u'\''));
+}
+
+TEST_F(RecordTransferTest, WriteIsDoneWhenTheGatewayAnswersAgainAfterItsRestart)
+{
+    cRecord record(0);
+    record.SetBytes(responder.records[0]);
+    record.RestoreRecordToDefault(true);
+    ASSERT_TRUE(record.Set_IPPort("4001"));
+    transfer.AdapterIP = kNoAdapter; // no usable adapter: the socket stays unbound
+    ASSERT_TRUE(transfer.Write_Record(record, transfer::kNetwork, kLoopback, 3000ms));
+    EXPECT_EQ(responder.records[0], record.Bytes());
+    ASSERT_EQ(responder.requests.size(), 2);
+    EXPECT_EQ(responder.requests[0], config::WriteDatagram(0, record.Bytes()));
+    EXPECT_EQ(responder.requests[1], config::ReadQuery(0)) << "the check after the restart";
+
+    // The security record is checked the same way: through record 0.
+    cRecord security(1);
+    security.RestoreRecordToDefault(false);
+    ASSERT_TRUE(transfer.Write_Record(security, transfer::kNetwork, kLoopback, 3000ms));
+    EXPECT_EQ(responder.requests.back(), config::ReadQuery(0));
+}
+
+TEST_F(RecordTransferTest, AWrongOrMissingAcknowledgementFailsWithoutTheRestartWait)
+{
+    cRecord record(0);
+    record.RestoreRecordToDefault(false);
+    // Time enough for the check after a restart, were it to come.
+    for (const auto fault : {ConfigResponder::Fault::WrongAck, ConfigResponder::Fault::NoAck}) {
+        responder.requests.clear();
+        responder.fault = fault;
+        EXPECT_FALSE(transfer.Write_Record(record, transfer::kNetwork, kLoopback, 2500ms)) << int(fault);
+        EXPECT_EQ(responder.requests, QList<QByteArray>({config::WriteDatagram(0, record.Bytes())})) << int(fault);
+    }
+}
+
+TEST_F(RecordTransferTest, AnAcknowledgedWriteWithoutAnAnswerAfterwardsFails)
+{
+    cRecord record(0);
+    record.RestoreRecordToDefault(false);
+    responder.fault = ConfigResponder::Fault::SilentAfterAck;
+    // 3000 ms: the acknowledgement costs 100, the restart 1000, what is
+    // left allows two checks of a second each.
+    EXPECT_FALSE(transfer.Write_Record(record, transfer::kNetwork, kLoopback, 3000ms));
+    EXPECT_GE(responder.ReadQueries(0), 1);
+    EXPECT_LE(responder.ReadQueries(0), 2);
+}
+
+TEST_F(RecordTransferTest, AnEmptyRecordIsNeverSent)
+{
+    cRecord record(0);
+    EXPECT_FALSE(transfer.Write_Record(record, transfer::kNetwork, kLoopback, 600ms));
+    EXPECT_TRUE(responder.requests.isEmpty());
+}
+
+// ---- over the serial setup mode ----------------------------------------------
+
+TEST_F(RecordTransferTest, SerialReadCollectsTheRecordLines)
+{
+    OpenPty();
+    gateway.records[0] = SampleNetworkRecord();
+    cRecord record(0);
+    ASSERT_TRUE(transfer.Read_Record(record, transfer::kSerial, QString(), 1000ms));
+    EXPECT_EQ(record.Bytes(), SampleNetworkRecord());
+    EXPECT_EQ(gateway.commands, QStringList({"G0"}));
+
+    cRecord security(1);
+    ASSERT_TRUE(transfer.Read_Record(security, transfer::kSerial, QString(), 1000ms));
+    EXPECT_EQ(security.Bytes(), gateway.records[1]);
+}
+
+TEST_F(RecordTransferTest, SerialReadWithoutAnAnswerFails)
+{
+    OpenPty();
+    gateway.records[0] = SampleNetworkRecord().left(60); // two lines, then nothing
+    cRecord record(0);
+    record.SetBytes("before");
+    EXPECT_FALSE(transfer.Read_Record(record, transfer::kSerial, QString(), 300ms));
+    EXPECT_EQ(record.Bytes(), QByteArray("before"));
+}
+
+TEST_F(RecordTransferTest, SerialWriteSendsTheLinesThenRestartsTheGateway)
+{
+    OpenPty();
+    cRecord record(0);
+    record.SetBytes(SampleNetworkRecord());
+    ASSERT_TRUE(record.Set_IPAddress("10.1.2.3"));
+    ASSERT_TRUE(transfer.Write_Record(record, transfer::kSerial, QString(), 2000ms));
+    WaitUntil([this] { return gateway.commands.contains("QU"); }, 1000ms); // the last command on its way
+    EXPECT_EQ(gateway.badLines, 0);
+    ASSERT_EQ(gateway.setLines.size(), 4);
+    EXPECT_EQ(gateway.records[0], record.Bytes());
+    ASSERT_GE(gateway.commands.size(), 4);
+    EXPECT_EQ(gateway.commands.front(), "S0");
+    EXPECT_EQ(gateway.commands[1], "RS");
+    EXPECT_EQ(gateway.commands[2], "zzz");
+    EXPECT_EQ(gateway.commands.back(), "QU");
+}
+
+TEST_F(RecordTransferTest, SerialWriteNotTakenStopsBeforeTheRestart)
+{
+    OpenPty();
+    gateway.endOfRecordAnswer = "1>";
+    cRecord record(0);
+    record.SetBytes(SampleNetworkRecord());
+    EXPECT_FALSE(transfer.Write_Record(record, transfer::kSerial, QString(), 2000ms));
+    EXPECT_EQ(gateway.commands, QStringList({"S0"}));
+}
+
+TEST_F(RecordTransferTest, SetupPromptIsCalledForWithGrowingDots)
+{
+    OpenPty();
+    gateway.promptAfterCalls = 3;
+    QStringList shown;
+    transfer.promptProgress = [&](const QString& text) { shown << text; };
+    ASSERT_TRUE(transfer.WaitForSetupPrompt(-1ms));
+    EXPECT_EQ(gateway.wakeUps, 4);
+    const QString waiting = env.Context().language.GetLanguageText(153);
+    EXPECT_EQ(shown, QStringList({waiting, waiting + ".", waiting + "..", waiting + "..."}));
+}
+
+TEST_F(RecordTransferTest, SetupPromptWaitEndsOnAbortOrTimeout)
+{
+    OpenPty();
+    gateway.answerPrompt = false;
+    QTimer::singleShot(600ms, [this] { transfer.Abort(); });
+    EXPECT_FALSE(transfer.WaitForSetupPrompt(-1ms));
+    EXPECT_TRUE(transfer.SetupAbort());
+    EXPECT_GE(gateway.wakeUps, 2);
+
+    // A limit of 500 ms allows the calls made up to then.
+    gateway.wakeUps = 0;
+    EXPECT_FALSE(transfer.WaitForSetupPrompt(500ms));
+    EXPECT_GE(gateway.wakeUps, 2);
+    EXPECT_LE(gateway.wakeUps, 4);
+
+    // The flag of an earlier abort does not end the next wait.
+    gateway.answerPrompt = true;
+    EXPECT_TRUE(transfer.WaitForSetupPrompt(2000ms));
+}
+
+} // namespace
