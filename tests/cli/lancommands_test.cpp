@@ -7,36 +7,18 @@
 
 #include <QProcess>
 #include <QTemporaryDir>
+#include "clirunner.h"
+
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    QStringList lines;
-    QString err;
-};
 
 class LanCommands : public ::testing::Test {
 protected:
-    // Runs the tool while the gateways keep answering in this process.
-    CliRun Cli(QStringList arguments)
-    {
-        arguments.prepend(QStringLiteral("--app-dir=") + dir.path());
-        QProcess process;
-        process.start(QStringLiteral(OSTRAND_CLI), arguments);
-        const bool finished = WaitUntil([&] { return process.state() == QProcess::NotRunning; }, 20000ms);
-        if (!finished) {
-            process.kill();
-            process.waitForFinished();
-        }
-        EXPECT_TRUE(finished) << arguments.join(u' ').toStdString();
-        const QString out = QString::fromUtf8(process.readAllStandardOutput());
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                out.split(u'\n', Qt::SkipEmptyParts), QString::fromUtf8(process.readAllStandardError())};
-    }
+    CliRun Cli(QStringList arguments) { return RunCli(std::move(arguments), dir.path(), std::chrono::milliseconds(20000)); }
 
     CliRun Discover(QStringList more = {})
     {

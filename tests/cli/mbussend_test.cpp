@@ -2,9 +2,9 @@
 // simulated gateway over UDP, TCP and its pseudo-terminal.
 #include "comm/waiting.h"
 
+#include "clirunner.h"
 #include "simulatedgateway.h"
 
-#include <QProcess>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -13,11 +13,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
 
 class MBusSendTest : public ::testing::Test {
 protected:
@@ -31,21 +26,7 @@ protected:
         ASSERT_TRUE(gateway.Start(options, &error)) << error.toStdString();
     }
 
-    // Runs the tool while the simulator keeps answering in this process.
-    CliRun Cli(QStringList arguments)
-    {
-        arguments.prepend(QStringLiteral("--app-dir=") + dir.path());
-        QProcess process;
-        process.start(QStringLiteral(OSTRAND_CLI), arguments);
-        const bool finished = WaitUntil([&] { return process.state() == QProcess::NotRunning; }, 20000ms);
-        if (!finished) {
-            process.kill();
-            process.waitForFinished();
-        }
-        EXPECT_TRUE(finished) << arguments.join(u' ').toStdString();
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
-    }
+    CliRun Cli(QStringList arguments) { return RunCli(std::move(arguments), dir.path()); }
 
     QString Udp() const { return QStringLiteral("127.0.0.1:%1").arg(gateway.UdpPort()); }
     QString Tcp() const { return QStringLiteral("127.0.0.1:%1").arg(gateway.TcpPort()); }

@@ -12,17 +12,14 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include "clirunner.h"
+
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
 
 class RecordCommandsTest : public ::testing::Test {
 protected:
@@ -36,20 +33,13 @@ protected:
             QStringLiteral(OSTRAND_LANGUAGE_DIR "/Ostrand_Language.001"), dir.filePath("Ostrand_Language.001")));
     }
 
+    // Output and errors trimmed, so results compare as whole lines.
     CliRun Cli(QStringList arguments)
     {
-        arguments.prepend(QStringLiteral("--app-dir=") + dir.path());
-        QProcess process;
-        process.start(QStringLiteral(OSTRAND_CLI), arguments);
-        const bool finished = WaitUntil([&] { return process.state() == QProcess::NotRunning; }, 30000ms);
-        if (!finished) {
-            process.kill();
-            process.waitForFinished();
-        }
-        EXPECT_TRUE(finished) << arguments.join(u' ').toStdString();
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()).trimmed(),
-            QString::fromUtf8(process.readAllStandardError()).trimmed()};
+        CliRun run = RunCli(std::move(arguments), dir.path());
+        run.out = run.out.trimmed();
+        run.err = run.err.trimmed();
+        return run;
     }
 
     QString Host() const { return QStringLiteral("127.0.0.1:%1").arg(responder.Port()); }

@@ -1,0 +1,25 @@
+#include "clirunner.h"
+
+#include "comm/waiting.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+CliRun RunCli(QStringList arguments, const QString& appDir, std::chrono::milliseconds limit)
+{
+    arguments.prepend(QStringLiteral("--app-dir=") + appDir);
+    QProcess process;
+    process.start(QStringLiteral(OSTRAND_CLI), arguments);
+    const bool finished = WaitUntil([&] { return process.state() == QProcess::NotRunning; }, limit);
+    if (!finished) {
+        process.kill();
+        process.waitForFinished();
+    }
+    EXPECT_TRUE(finished) << arguments.join(u' ').toStdString();
+    CliRun run;
+    run.status = process.exitStatus() == QProcess::NormalExit && finished ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    run.lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+    return run;
+}
