@@ -18,20 +18,7 @@
 
 namespace {
 
-class AsciiPageTest : public ::testing::Test {
-protected:
-    AsciiPageTest() { env.UseLanguage(); }
-
-    std::unique_ptr<AsciiPage> LoadedPage()
-    {
-        auto page = std::make_unique<AsciiPage>(host);
-        page->Startup();
-        return page;
-    }
-
-    TestEnvironment env;
-    FakeWizardHost host{env.Context()};
-};
+using AsciiPageTest = LoadedPageTest<AsciiPage>;
 
 TEST_F(AsciiPageTest, EveryControlIsFoundByItsNameAndHeldByTheMemberOfThatName)
 {

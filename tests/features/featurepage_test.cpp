@@ -17,30 +17,9 @@
 
 namespace {
 
-QStringList Entries(const QComboBox* list)
-{
-    QStringList entries;
-    for (int i = 0; i < list->count(); ++i)
-        entries << list->itemText(i);
-    return entries;
-}
-
-class FeaturePageTest : public ::testing::Test {
+class FeaturePageTest : public LoadedPageTest<FeaturePage> {
 protected:
-    FeaturePageTest() { env.UseLanguage(); }
-
-    // The page as the wizard has it once its window has loaded.
-    std::unique_ptr<FeaturePage> LoadedPage()
-    {
-        auto page = std::make_unique<FeaturePage>(host);
-        page->Startup();
-        return page;
-    }
-
     Settings& Store() { return env.Context().settings; }
-
-    TestEnvironment env;
-    FakeWizardHost host{env.Context()};
 };
 
 TEST_F(FeaturePageTest, EveryControlIsFoundByItsNameAndHeldByTheMemberOfThatName)

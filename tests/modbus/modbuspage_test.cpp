@@ -18,28 +18,7 @@
 
 namespace {
 
-QStringList Entries(const QComboBox* list)
-{
-    QStringList entries;
-    for (int i = 0; i < list->count(); ++i)
-        entries << list->itemText(i);
-    return entries;
-}
-
-class ModbusPageTest : public ::testing::Test {
-protected:
-    ModbusPageTest() { env.UseLanguage(); }
-
-    std::unique_ptr<ModbusPage> LoadedPage()
-    {
-        auto page = std::make_unique<ModbusPage>(host);
-        page->Startup();
-        return page;
-    }
-
-    TestEnvironment env;
-    FakeWizardHost host{env.Context()};
-};
+using ModbusPageTest = LoadedPageTest<ModbusPage>;
 
 TEST_F(ModbusPageTest, EveryControlIsFoundByItsNameAndHeldByTheMemberOfThatName)
 {

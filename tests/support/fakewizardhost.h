@@ -9,6 +9,11 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "testenvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -76,4 +81,31 @@ inline QStringList UnknownLanguageTexts(const QWidget& page)
                 texts << list->itemText(i);
     }
     return texts.filter(QStringLiteral("Invalid Text ("));
+}
+
+// A page as the wizard has it once its window has loaded, with a language,
+// a store and a fake wizard of the test's own.
+template <typename Page>
+class LoadedPageTest : public ::testing::Test {
+protected:
+    LoadedPageTest() { env.UseLanguage(); }
+
+    std::unique_ptr<Page> LoadedPage()
+    {
+        auto page = std::make_unique<Page>(host);
+        page->Startup();
+        return page;
+    }
+
+    TestEnvironment env;
+    FakeWizardHost host{env.Context()};
+};
+
+// The texts of a list's entries, in order.
+inline QStringList Entries(const QComboBox* list)
+{
+    QStringList entries;
+    for (int i = 0; i < list->count(); ++i)
+        entries << list->itemText(i);
+    return entries;
 }
