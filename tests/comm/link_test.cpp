@@ -175,6 +175,22 @@ TEST_P(LinkTest, OversizeAndRandomRepliesAreBoundedAndSurvived)
 INSTANTIATE_TEST_SUITE_P(OverSockets, LinkTest, ::testing::Values(Transport::Udp, Transport::Tcp),
                          [](const auto& info) { return info.param == Transport::Udp ? "Udp" : "Tcp"; });
 
+// A connection and its transactions over a program folder of the test's own,
+// logging, without pacing.
+struct LinkParts {
+    QTemporaryDir dir;
+    IniFile ini{dir.filePath(QStringLiteral("Ostrand.INI"))};
+    TrafficLog log;
+    Connection connection{ini, log};
+    Link link{connection, log};
+
+    LinkParts()
+    {
+        log.SetDebugLogging(true);
+        link.BusDelay = 0ms;
+    }
+};
+
 TEST(TcpConnection, RefusedConnectReportsTheSocketsWords)
 {
     QTemporaryDir dir;
@@ -200,13 +216,10 @@ TEST(TcpConnection, RefusedConnectReportsTheSocketsWords)
 
 TEST(TcpConnection, PeerResetMidReplyEndsTheWaitAndTheConnection)
 {
-    QTemporaryDir dir;
-    IniFile ini(dir.filePath(QStringLiteral("Ostrand.INI")));
-    TrafficLog log;
-    log.SetDebugLogging(true);
-    Connection connection(ini, log);
-    Link link(connection, log);
-    link.BusDelay = 0ms;
+    LinkParts parts;
+    TrafficLog& log = parts.log;
+    Connection& connection = parts.connection;
+    Link& link = parts.link;
     ScriptedPeer peer(Transport::Tcp);
     ConnectionRequest request;
     request.host = QStringLiteral("127.0.0.1");
@@ -226,13 +239,10 @@ TEST(TcpConnection, PeerResetMidReplyEndsTheWaitAndTheConnection)
 
 TEST(UdpConnection, NoGatewayOpensAndTheFirstTransactionTimesOut)
 {
-    QTemporaryDir dir;
-    IniFile ini(dir.filePath(QStringLiteral("Ostrand.INI")));
-    TrafficLog log;
-    log.SetDebugLogging(true);
-    Connection connection(ini, log);
-    Link link(connection, log);
-    link.BusDelay = 0ms;
+    LinkParts parts;
+    TrafficLog& log = parts.log;
+    Connection& connection = parts.connection;
+    Link& link = parts.link;
     quint16 silentPort = 0;
     {
         ScriptedPeer placeholder(Transport::Udp);

@@ -7,6 +7,7 @@
 #include "shell/infobox.h"
 #include "shell/wizardhost.h"
 
+#include "fakewizardhost.h"
 #include "testenvironment.h"
 
 #include <QApplication>
@@ -23,32 +24,6 @@
 #include <stdexcept>
 
 namespace {
-
-// Stands in for the wizard window: remembers what the pages asked of it.
-class FakeHost : public WizardHost {
-public:
-    explicit FakeHost(WizardContext& context)
-        : m_Context(context)
-    {
-    }
-
-    WizardContext& Context() override { return m_Context; }
-    QWidget* Window() override { return nullptr; }
-    void SetNextEnabled(bool enabled) override { nextEnabled = enabled; }
-    void SetBackEnabled(bool) override {}
-    void SetCancelEnabled(bool) override {}
-    void SetNextCaption(const QString&) override {}
-    bool IsNextEnabled() const override { return nextEnabled; }
-    void ActAsNext() override { ++actAsNext; }
-    void ToggleDebugWindow() override {}
-    Ostrand_Debug* DebugWindow() override { return nullptr; }
-
-    bool nextEnabled = true;
-    int actAsNext = 0;
-
-private:
-    WizardContext& m_Context;
-};
 
 template <typename Widget>
 Widget* Control(const QWidget& page, const QString& name)
@@ -94,7 +69,7 @@ protected:
     WizardState& State() { return env.Context().state; }
 
     TestEnvironment env;
-    FakeHost host{env.Context()};
+    FakeWizardHost host{env.Context()};
 };
 
 void ClickRow(QTreeWidget* list, QTreeWidgetItem* row)

@@ -15,7 +15,7 @@
 // Waits only catch hangs; everything normally arrives within milliseconds.
 constexpr int kConfigHang = 5000;
 
-// A configuration client on loopback that keeps every datagram it gets.
+// A client on loopback that keeps every datagram it gets.
 class ConfigClient {
 public:
     ConfigClient()
@@ -40,6 +40,7 @@ public:
         return m_Datagrams.first();
     }
     const QList<QByteArray>& Datagrams() const { return m_Datagrams; }
+    QByteArray Received() const { return m_Datagrams.join(); }
 
 private:
     QUdpSocket m_Socket;

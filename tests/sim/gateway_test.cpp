@@ -1,3 +1,4 @@
+#include "configclients.h"
 #include "simulatedgateway.h"
 
 #include "comm/mbusframe.h"
@@ -35,32 +36,13 @@ bool IsReplyFrom(const QByteArray& reply, quint8 address, const QByteArray& idBy
            && reply.mid(7, 4) == idBytes;
 }
 
-// A client on loopback that keeps every datagram it gets.
-class UdpClient {
+// The meters' answers come back as datagrams, like the configuration answers.
+class UdpClient : public ConfigClient {
 public:
-    UdpClient()
-    {
-        m_Socket.bind(QHostAddress::LocalHost, 0);
-        QObject::connect(&m_Socket, &QUdpSocket::readyRead, [this] {
-            while (m_Socket.hasPendingDatagrams())
-                m_Datagrams.append(m_Socket.receiveDatagram().data());
-        });
-    }
-    void Send(const QByteArray& bytes, quint16 port)
-    {
-        m_Datagrams.clear();
-        m_Socket.writeDatagram(bytes, QHostAddress::LocalHost, port);
-    }
     bool WaitForReply()
     {
         return QTest::qWaitFor([this] { return CheckMBusReply(Received()).complete; }, kHang);
     }
-    QByteArray Received() const { return m_Datagrams.join(); }
-    const QList<QByteArray>& Datagrams() const { return m_Datagrams; }
-
-private:
-    QUdpSocket m_Socket;
-    QList<QByteArray> m_Datagrams;
 };
 
 MeterConfig MeterAt(quint8 address, quint32 id)
