@@ -11,5 +11,12 @@ if [ "$(id -u)" -eq 0 ] && [ -n "${SUDO_USER:-}" ] && [ "$SUDO_USER" != root ]; 
   run_as_user=(sudo -u "$SUDO_USER" --preserve-env=OSTRAND_BUILD_DIR)
 fi
 
-"${run_as_user[@]}" cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# A compiler cache, where the machine has one, makes rebuilds after a
+# checkout cheap; the build does not need it.
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+
+"${run_as_user[@]}" cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
 "${run_as_user[@]}" cmake --build "$build" --parallel "$(nproc)"
