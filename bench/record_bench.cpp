@@ -3,6 +3,7 @@
 // (the configured wait is only an upper bound; the read ends when the reply
 // is whole).
 #include "comm/connection.h"
+#include "comm/deviceoperations.h"
 #include "netsetup/record.h"
 #include "netsetup/recordtransfer.h"
 #include "shell/inifile.h"
@@ -37,7 +38,8 @@ int main(int argc, char* argv[])
     IniFile ini(dir.filePath(QStringLiteral("Ostrand.INI")));
     TrafficLog log;
     Language language;
-    Connection connection(ini, log);
+    DeviceOperations operations;
+    Connection connection(ini, log, operations);
     RecordTransfer transfer(connection, language);
     transfer.SetRemotePort(gateway.ConfigPort());
 

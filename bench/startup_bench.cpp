@@ -1,10 +1,10 @@
 // Start-up to the first page on screen: loads the language, builds the
 // wizard and waits until its window is exposed; prints the figures.
 #include "shell/apppath.h"
-#include "shell/languagedialog.h"
+#include "app/languagedialog.h"
 #include "shell/settings.h"
 #include "shell/wizardcontext.h"
-#include "shell/wizardwindow.h"
+#include "app/wizardwindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -48,9 +48,10 @@ int main(int argc, char* argv[])
         WizardState state;
         DeviceRecords records;
         TrafficLog log;
-        Connection connection(ini, log);
+        DeviceOperations operations;
+        Connection connection(ini, log, operations);
         Link link(connection, log);
-        WizardContext context{settings, ini, language, state, records, log, connection, link, appPath};
+        WizardContext context{settings, ini, language, state, records, log, operations, connection, link, appPath};
         if (!LoadLanguageAtStartup(context)) {
             std::fprintf(stderr, "no language file beside the benchmark in %s\n", qPrintable(appPath));
             return 2;

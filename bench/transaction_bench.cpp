@@ -3,6 +3,7 @@
 // transactions per second and the median time from the reply's last byte
 // arriving to WaitMBusReply returning it.
 #include "comm/connection.h"
+#include "comm/deviceoperations.h"
 #include "comm/link.h"
 #include "comm/mbusframe.h"
 #include "shell/inifile.h"
@@ -79,7 +80,8 @@ int main(int argc, char* argv[])
     IniFile ini(dir.filePath(QStringLiteral("Ostrand.INI")));
     ini.WriteIniValue(QStringLiteral("SerialPorts"), QStringLiteral("COM1"), gateway.PtyPath());
     TrafficLog log; // not logging, as with the log window closed
-    Connection connection(ini, log);
+    DeviceOperations operations;
+    Connection connection(ini, log, operations);
     Link link(connection, log);
     link.BusDelay = 0ms;
 

@@ -45,7 +45,7 @@ CliSession::CliSession(const CliArgs& args)
             std::fflush(stderr);
         });
     }
-    m_Connection = std::make_unique<Connection>(*m_Ini, m_Log);
+    m_Connection = std::make_unique<Connection>(*m_Ini, m_Log, m_Operations);
     m_Link = std::make_unique<Link>(*m_Connection, m_Log);
     m_Link->sendFailed = [this](const QString& description) {
         std::fprintf(stderr, "%s\n", qPrintable(m_Language.GetLanguageText(154) + QStringLiteral(": '") + description + u'\''));

@@ -4,6 +4,7 @@
 #include "clioutput.h"
 
 #include "comm/connection.h"
+#include "comm/deviceoperations.h"
 #include "comm/link.h"
 #include "shell/inifile.h"
 #include "shell/language.h"
@@ -25,6 +26,8 @@ public:
     TrafficLog& Log() { return m_Log; }
     Connection& Gateway() { return *m_Connection; }
     Link& Transactions() { return *m_Link; }
+    // The one device operation at a time; Ctrl-C asks it to cancel.
+    DeviceOperations& Operations() { return m_Operations; }
 
     // Opens the transport the options name, with the timings of the task's
     // INI section unless the options override them; default serial speed
@@ -37,6 +40,7 @@ private:
     std::unique_ptr<IniFile> m_Ini;
     Language m_Language;
     TrafficLog m_Log;
+    DeviceOperations m_Operations;
     std::unique_ptr<Connection> m_Connection;
     std::unique_ptr<Link> m_Link;
 };

@@ -1,11 +1,11 @@
 #include "connectionpage.h"
 
-#include "infobox.h"
-#include "pageflow.h"
-#include "settings.h"
-#include "standardlists.h"
-#include "textnumber.h"
-#include "wizardcontext.h"
+#include "shell/infobox.h"
+#include "shell/pageflow.h"
+#include "shell/settings.h"
+#include "shell/standardlists.h"
+#include "shell/textnumber.h"
+#include "shell/wizardcontext.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

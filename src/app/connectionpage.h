@@ -1,6 +1,6 @@
 #pragma once
 
-#include "wizardpage.h"
+#include "shell/wizardpage.h"
 
 #include <array>
 

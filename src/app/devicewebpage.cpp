@@ -1,6 +1,6 @@
 #include "devicewebpage.h"
 
-#include "language.h"
+#include "shell/language.h"
 
 #include <QDesktopServices>
 #include <QMessageBox>

@@ -1,8 +1,8 @@
 #include "languagedialog.h"
 
-#include "language.h"
-#include "settings.h"
-#include "wizardcontext.h"
+#include "shell/language.h"
+#include "shell/settings.h"
+#include "shell/wizardcontext.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

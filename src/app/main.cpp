@@ -1,11 +1,11 @@
 #include "shell/apppath.h"
 #include "shell/inifile.h"
 #include "shell/language.h"
-#include "shell/languagedialog.h"
+#include "languagedialog.h"
 #include "shell/settings.h"
 #include "shell/trafficlog.h"
 #include "shell/wizardcontext.h"
-#include "shell/wizardwindow.h"
+#include "wizardwindow.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -24,9 +24,10 @@ int main(int argc, char* argv[])
     WizardState state;
     DeviceRecords records;
     TrafficLog log;
-    Connection connection(ini, log);
+    DeviceOperations operations;
+    Connection connection(ini, log, operations);
     Link link(connection, log);
-    WizardContext context{settings, ini, language, state, records, log, connection, link, appPath};
+    WizardContext context{settings, ini, language, state, records, log, operations, connection, link, appPath};
 
     if (!LoadLanguageAtStartup(context))
         return 0; // no language chosen: the program cannot show anything

@@ -1,9 +1,9 @@
 #include "taskpage.h"
 
-#include "infobox.h"
-#include "settings.h"
-#include "wizardcontext.h"
-#include "wizardhost.h"
+#include "shell/infobox.h"
+#include "shell/settings.h"
+#include "shell/wizardcontext.h"
+#include "shell/wizardhost.h"
 
 #include <QButtonGroup>
 #include <QEvent>

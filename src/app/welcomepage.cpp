@@ -1,9 +1,9 @@
 #include "welcomepage.h"
 
 #include "devicewebpage.h"
-#include "infobox.h"
+#include "shell/infobox.h"
 #include "svgpicture.h"
-#include "version.h"
+#include "shell/version.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "flashanimation.h"
-#include "wizardpage.h"
+#include "shell/wizardpage.h"
 
 #include <array>
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "flashanimation.h"
-#include "pageflow.h"
-#include "wizardhost.h"
+#include "shell/pageflow.h"
+#include "shell/wizardhost.h"
 
 #include <QDialog>
 #include <QPointer>

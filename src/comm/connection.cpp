@@ -1,8 +1,8 @@
 #include "connection.h"
 
+#include "deviceoperations.h"
 #include "hexrecord.h"
 #include "serialportname.h"
-#include "waiting.h"
 #include "shell/trafficlog.h"
 
 #include <QHostInfo>
@@ -45,10 +45,11 @@ QHostAddress ResolveHost(const QString& host)
 
 } // namespace
 
-Connection::Connection(const IniFile& ini, TrafficLog& log, QObject* parent)
+Connection::Connection(const IniFile& ini, TrafficLog& log, DeviceOperations& operations, QObject* parent)
     : QObject(parent)
     , m_Ini(ini)
     , m_Log(log)
+    , m_Operations(operations)
 {
 }
 
@@ -61,6 +62,9 @@ bool Connection::OpenConnection(const ConnectionRequest& request, std::chrono::m
 {
     if (m_ConnectionOpen)
         return true;
+    const DeviceOperationScope operation(m_Operations);
+    if (!operation)
+        return false;
     m_LastSocketError.clear();
     if (request.serial) {
         m_ConnectionMode = ConnectionMode::Serial;
@@ -130,7 +134,7 @@ bool Connection::OpenTcp(const ConnectionRequest& request, std::chrono::millisec
         emit bytesArrived(); // a waiting reply will not come now
     });
     socket->connectToHost(request.host.trimmed(), request.port);
-    WaitUntil(
+    m_Operations.WaitUntil(
         [this] {
             return !m_Tcp || m_Tcp->state() == QAbstractSocket::ConnectedState || !m_LastSocketError.isEmpty();
         },

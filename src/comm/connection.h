@@ -9,6 +9,7 @@
 #include <QString>
 #include <chrono>
 
+class DeviceOperations;
 class IniFile;
 class QSerialPort;
 class QTcpSocket;
@@ -27,12 +28,16 @@ public:
     // oldest out.
     static constexpr qsizetype kSocketBufferLimit = 1024;
 
-    Connection(const IniFile& ini, TrafficLog& log, QObject* parent = nullptr);
+    Connection(const IniFile& ini, TrafficLog& log, DeviceOperations& operations, QObject* parent = nullptr);
     ~Connection() override;
+
+    // The device operations every wait on this connection belongs to.
+    DeviceOperations& Operations() const { return m_Operations; }
 
     // Opens the connection the request describes; true when it is usable.
     // An open connection is kept as it is. A TCP connect waits up to
-    // openTimeout; its failure leaves the socket's words in LastSocketError.
+    // openTimeout (a device operation: it refuses while another runs); its
+    // failure leaves the socket's words in LastSocketError.
     bool OpenConnection(const ConnectionRequest& request, std::chrono::milliseconds openTimeout);
     void CloseConnection();
 
@@ -75,6 +80,7 @@ private:
 
     const IniFile& m_Ini;
     TrafficLog& m_Log;
+    DeviceOperations& m_Operations;
     ConnectionMode m_ConnectionMode = ConnectionMode::None;
     bool m_ConnectionOpen = false;
     QByteArray m_ReceiveBuffer;

@@ -1,8 +1,8 @@
 #include "link.h"
 
 #include "connection.h"
+#include "deviceoperations.h"
 #include "mbusframe.h"
-#include "waiting.h"
 #include "shell/inifile.h"
 #include "shell/trafficlog.h"
 
@@ -46,11 +46,13 @@ std::chrono::milliseconds Link::SinceLastReceive() const
 
 void Link::SendFrame(const QByteArray& frame)
 {
-    if (!m_Connection.ConnectionOpen())
+    DeviceOperations& operations = m_Connection.Operations();
+    const DeviceOperationScope operation(operations);
+    if (!operation || !m_Connection.ConnectionOpen())
         return;
     const auto quietLeft = BusDelay - SinceLastReceive();
     if (quietLeft > 0ms)
-        Pause(std::min<std::chrono::milliseconds>(quietLeft, kLongestPacing));
+        operations.Pause(std::min<std::chrono::milliseconds>(quietLeft, kLongestPacing));
     m_Log.LogTraffic(frame, TrafficKind::Sent);
     m_Connection.ClearReceiveBuffers();
     const QString error = m_Connection.Send(frame);
@@ -60,7 +62,9 @@ void Link::SendFrame(const QByteArray& frame)
 
 QByteArray Link::WaitMBusReply(std::chrono::milliseconds timeout)
 {
-    if (!m_Connection.ConnectionOpen())
+    DeviceOperations& operations = m_Connection.Operations();
+    const DeviceOperationScope operation(operations);
+    if (!operation || !m_Connection.ConnectionOpen())
         return {};
     const bool serial = m_Connection.Mode() == ConnectionMode::Serial;
     int lengthField = 0;
@@ -74,8 +78,9 @@ QByteArray Link::WaitMBusReply(std::chrono::milliseconds timeout)
         return check.complete;
     };
     bool accepted = false;
-    // a connection that closes under the wait ends it at once
-    WaitUntil([&] { return (accepted = complete()) || !m_Connection.ConnectionOpen(); }, timeout);
+    // a connection that closes under the wait ends it at once; a cancel
+    // ends it as the timeout would
+    operations.WaitUntil([&] { return (accepted = complete()) || !m_Connection.ConnectionOpen(); }, timeout);
     if (accepted) {
         MarkReceived();
         const QByteArray reply = m_Connection.ReceiveBuffer();

@@ -4,11 +4,11 @@
 #include "pagesetupview.h"
 #include "recordtransfer.h"
 #include "shell/busyguard.h"
-#include "shell/devicesettingspage.h"
+#include "devicesettingspage.h"
 #include "shell/infobox.h"
 #include "shell/wizardcontext.h"
 #include "shell/wizardhost.h"
-#include "shell/writesettingspage.h"
+#include "writesettingspage.h"
 
 #include <QCheckBox>
 #include <QComboBox>

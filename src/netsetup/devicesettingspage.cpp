@@ -1,11 +1,11 @@
 #include "devicesettingspage.h"
 
-#include "infobox.h"
-#include "pageflow.h"
-#include "settings.h"
-#include "standardlists.h"
-#include "wizardcontext.h"
-#include "wizardhost.h"
+#include "shell/infobox.h"
+#include "shell/pageflow.h"
+#include "shell/settings.h"
+#include "shell/standardlists.h"
+#include "shell/wizardcontext.h"
+#include "shell/wizardhost.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,9 +1,9 @@
 #include "writesettingspage.h"
 
-#include "infobox.h"
-#include "pageflow.h"
-#include "settings.h"
-#include "wizardcontext.h"
+#include "shell/infobox.h"
+#include "shell/pageflow.h"
+#include "shell/settings.h"
+#include "shell/wizardcontext.h"
 
 #include <QLabel>
 #include <QVBoxLayout>

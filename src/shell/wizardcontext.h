@@ -6,6 +6,7 @@
 #include "trafficlog.h"
 #include "wizardstate.h"
 #include "comm/connection.h"
+#include "comm/deviceoperations.h"
 #include "comm/link.h"
 #include "netsetup/configsocket.h"
 #include "netsetup/discovery.h"
@@ -26,6 +27,7 @@ struct WizardContext {
     WizardState& state;
     DeviceRecords& records;
     TrafficLog& log;
+    DeviceOperations& operations; // the one device operation at a time
     Connection& connection; // the gateway connection of the M-Bus, Modbus and ASCII pages
     Link& link;
     QString appPath; // the program folder, ending in a separator

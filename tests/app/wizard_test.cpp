@@ -1,11 +1,11 @@
 // The wizard window driven as a technician would: clicks on the real
 // controls, with a store, INI file and program folder of the test's own.
-#include "shell/connectionpage.h"
-#include "shell/devicesettingspage.h"
+#include "app/connectionpage.h"
+#include "netsetup/devicesettingspage.h"
 #include "shell/infobox.h"
-#include "shell/languagedialog.h"
-#include "shell/wizardwindow.h"
-#include "shell/writesettingspage.h"
+#include "app/languagedialog.h"
+#include "app/wizardwindow.h"
+#include "netsetup/writesettingspage.h"
 #include "netsetup/devicelistpage.h"
 #include "shell/trafficlog.h"
 
@@ -447,9 +447,11 @@ TEST_F(WizardTest, UnwritableStoreAndFolderFailSilently)
     WizardState state;
     DeviceRecords records;
     TrafficLog log;
-    Connection connection(ini, log);
+    DeviceOperations operations;
+    Connection connection(ini, log, operations);
     Link link(connection, log);
-    WizardContext context{settings, ini, language, state, records, log, connection, link, blocker.fileName() + u'/'};
+    WizardContext context{
+        settings, ini, language, state, records, log, operations, connection, link, blocker.fileName() + u'/'};
     context.listAdapters = [] { return QList<NetworkAdapter>{{QStringLiteral("127.0.0.2"), QStringLiteral("test")}}; };
     Ostrand_Wizard unwritable(context);
     unwritable.show();

@@ -1,4 +1,5 @@
 #include "comm/connection.h"
+#include "comm/deviceoperations.h"
 #include "comm/hexrecord.h"
 #include "shell/inifile.h"
 #include "shell/trafficlog.h"
@@ -54,7 +55,8 @@ TEST(SerialReceive, LinesReachTheRecordParserOnlyWhenComplete)
 {
     IniFile ini(QStringLiteral("/nonexistent/Ostrand.INI"));
     TrafficLog log;
-    Connection connection(ini, log);
+    DeviceOperations operations;
+    Connection connection(ini, log, operations);
     connection.ReceiveBuffer() = "HEAD";
     const QString line = Record(0, QByteArray::fromHex("11223344"));
     connection.OnSerialReceive(line.left(7).toLatin1());

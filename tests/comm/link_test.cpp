@@ -1,6 +1,7 @@
 // Transactions against a scripted peer on loopback that sends exact bytes,
 // split as the test says, over UDP, TCP and a pseudo-terminal.
 #include "comm/connection.h"
+#include "comm/deviceoperations.h"
 #include "comm/link.h"
 #include "comm/mbusframe.h"
 #include "comm/waiting.h"
@@ -39,7 +40,7 @@ class LinkTest : public ::testing::TestWithParam<Transport> {
 protected:
     LinkTest()
         : ini(dir.filePath(QStringLiteral("Ostrand.INI")))
-        , connection(ini, log)
+        , connection(ini, log, operations)
         , link(connection, log)
         , peer(GetParam())
     {
@@ -78,6 +79,7 @@ protected:
     QTemporaryDir dir;
     IniFile ini;
     TrafficLog log;
+    DeviceOperations operations;
     Connection connection;
     Link link;
     ScriptedPeer peer;
@@ -181,7 +183,8 @@ struct LinkParts {
     QTemporaryDir dir;
     IniFile ini{dir.filePath(QStringLiteral("Ostrand.INI"))};
     TrafficLog log;
-    Connection connection{ini, log};
+    DeviceOperations operations;
+    Connection connection{ini, log, operations};
     Link link{connection, log};
 
     LinkParts()
@@ -196,7 +199,8 @@ TEST(TcpConnection, RefusedConnectReportsTheSocketsWords)
     QTemporaryDir dir;
     IniFile ini(dir.filePath(QStringLiteral("Ostrand.INI")));
     TrafficLog log;
-    Connection connection(ini, log);
+    DeviceOperations operations;
+    Connection connection(ini, log, operations);
     quint16 closedPort = 0;
     {
         ScriptedPeer placeholder(Transport::Tcp); // a port that is free once it is gone
@@ -304,7 +308,8 @@ TEST(SerialConnection, TransactionOverAPseudoTerminalAndItsLoss)
     ini.WriteIniValue(QStringLiteral("SerialPorts"), QStringLiteral("COM1"), pty.slavePath);
     TrafficLog log;
     log.SetDebugLogging(true);
-    Connection connection(ini, log);
+    DeviceOperations operations;
+    Connection connection(ini, log, operations);
     Link link(connection, log);
     link.BusDelay = 0ms;
     ConnectionRequest request;

@@ -159,7 +159,8 @@ TEST_F(DiscoveryScan, EachAnswerRestartsTheQuietTime)
     ASSERT_GE(gateways.AnswerTimesMs().size(), 4);
     const qint64 lastAnswerMs = gateways.AnswerTimesMs()[3] - startMs;
     EXPECT_GE(lastAnswerMs, 600);
-    EXPECT_GE(tookMs, lastAnswerMs + 300) << "the scan waits the whole quiet time after the last answer";
+    // the two clocks are read a moment apart: a few milliseconds either way
+    EXPECT_GE(tookMs + 5, lastAnswerMs + 300) << "the scan waits the whole quiet time after the last answer";
     EXPECT_LT(tookMs, lastAnswerMs + 300 + 1000) << "and not much more";
 }
 

@@ -4,9 +4,9 @@
 #include "netsetup/configprotocol.h"
 #include "netsetup/record.h"
 #include "netsetup/recorddefaults.h"
-#include "shell/devicesettingspage.h"
+#include "netsetup/devicesettingspage.h"
 #include "shell/infobox.h"
-#include "shell/wizardwindow.h"
+#include "app/wizardwindow.h"
 
 #include "configresponder.h"
 #include "ptysetupgateway.h"

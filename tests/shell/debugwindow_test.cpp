@@ -3,7 +3,7 @@
 #include "shell/debugwindow.h"
 #include "shell/settingkeys.h"
 #include "shell/trafficlog.h"
-#include "shell/wizardwindow.h"
+#include "app/wizardwindow.h"
 
 #include "fakewizardhost.h"
 #include "testenvironment.h"

@@ -2,7 +2,7 @@
 // connection page describes, show why when they cannot, and close it again.
 #include "shell/infobox.h"
 #include "shell/resultlabel.h"
-#include "shell/wizardwindow.h"
+#include "app/wizardwindow.h"
 
 #include "scriptedpeer.h"
 #include "testenvironment.h"

@@ -1,4 +1,4 @@
-#include "shell/flashanimation.h"
+#include "app/flashanimation.h"
 #include "shell/pageflow.h"
 
 #include <gtest/gtest.h>

@@ -31,10 +31,11 @@ WizardContext& TestEnvironment::NewContext(std::function<QList<NetworkAdapter>()
     m_State = std::make_unique<WizardState>();
     m_Records = std::make_unique<DeviceRecords>();
     m_Log = std::make_unique<TrafficLog>();
-    m_Connection = std::make_unique<Connection>(*m_Ini, *m_Log);
+    m_Operations = std::make_unique<DeviceOperations>();
+    m_Connection = std::make_unique<Connection>(*m_Ini, *m_Log, *m_Operations);
     m_Link = std::make_unique<Link>(*m_Connection, *m_Log);
-    m_Context.reset(new WizardContext{*m_Settings, *m_Ini, *m_Language, *m_State, *m_Records, *m_Log, *m_Connection,
-                                      *m_Link, m_AppPath});
+    m_Context.reset(new WizardContext{*m_Settings, *m_Ini, *m_Language, *m_State, *m_Records, *m_Log, *m_Operations,
+                                      *m_Connection, *m_Link, m_AppPath});
     if (adapters)
         m_Context->listAdapters = std::move(adapters);
     else

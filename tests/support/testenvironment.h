@@ -40,7 +40,8 @@ private:
     std::unique_ptr<WizardState> m_State;
     std::unique_ptr<DeviceRecords> m_Records;
     std::unique_ptr<TrafficLog> m_Log;
-    std::unique_ptr<Connection> m_Connection; // after the log and INI file it refers to
+    std::unique_ptr<DeviceOperations> m_Operations;
+    std::unique_ptr<Connection> m_Connection; // after the log, INI file and operations it refers to
     std::unique_ptr<Link> m_Link;
     std::unique_ptr<WizardContext> m_Context;
 };
