@@ -1,10 +1,11 @@
 #include "cliargs.h"
 
-#include "shell/textnumber.h"
+#include <algorithm>
+#include <climits>
 
 namespace {
 
-QList<QCommandLineOption> CommonOptions()
+QList<QCommandLineOption> GlobalOptions()
 {
     return {
         {QStringLiteral("app-dir"), QStringLiteral("Folder of Ostrand.INI and the language files."), QStringLiteral("DIR")},
@@ -13,9 +14,31 @@ QList<QCommandLineOption> CommonOptions()
         {QStringLiteral("json"), QStringLiteral("Write results as JSON, one object per line.")},
         {QStringLiteral("repeat"), QStringLiteral("Run the operation N times (0 = until interrupted)."), QStringLiteral("N")},
         {QStringLiteral("interval"), QStringLiteral("Milliseconds between repeated runs."), QStringLiteral("MS")},
+        {{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help, or a command's own.")},
+        {QStringLiteral("version"), QStringLiteral("Show the version.")},
+    };
+}
+
+QCommandLineOption SerialOption()
+{
+    return {QStringLiteral("serial"), QStringLiteral("A serial device (COM3, /dev/ttyUSB0, a pseudo-terminal)."),
+            QStringLiteral("DEVICE")};
+}
+
+QList<QCommandLineOption> TransportOptions(CommandTransport transport)
+{
+    switch (transport) {
+    case CommandTransport::None:
+        return {};
+    case CommandTransport::SerialOnly:
+        return {SerialOption()};
+    case CommandTransport::Any:
+        break;
+    }
+    return {
         {QStringLiteral("udp"), QStringLiteral("UDP to the gateway (default port 10001)."), QStringLiteral("HOST[:PORT]")},
         {QStringLiteral("tcp"), QStringLiteral("TCP to the gateway (default port 10001)."), QStringLiteral("HOST[:PORT]")},
-        {QStringLiteral("serial"), QStringLiteral("A serial device (COM3, /dev/ttyUSB0, a pseudo-terminal)."), QStringLiteral("DEVICE")},
+        SerialOption(),
         {QStringLiteral("baud"), QStringLiteral("Serial speed."), QStringLiteral("N")},
         {QStringLiteral("parity"), QStringLiteral("Serial parity N, O, E, M or S (Modbus and ASCII)."), QStringLiteral("P")},
         {QStringLiteral("data-bits"), QStringLiteral("Serial data bits 7 or 8 (Modbus and ASCII)."), QStringLiteral("N")},
@@ -39,6 +62,56 @@ std::optional<qint64> Number(const QCommandLineParser& parser, const QString& na
     return value;
 }
 
+// The first argument that is not an option or an option's value: the
+// command's name, or nothing.
+QString CommandName(const QStringList& arguments, const QList<CommandOptions>& commands)
+{
+    QStringList takesValue;
+    QList<QCommandLineOption> every = GlobalOptions() + TransportOptions(CommandTransport::Any);
+    for (const CommandOptions& command : commands)
+        every += command.options;
+    for (const QCommandLineOption& option : every) {
+        if (!option.valueName().isEmpty())
+            takesValue += option.names();
+    }
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QLatin1String("--"))
+            return i + 1 < arguments.size() ? arguments[i + 1] : QString();
+        if (!argument.startsWith(u'-') || argument == QLatin1String("-"))
+            return argument;
+        const QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+        if (!name.contains(u'=') && takesValue.contains(name))
+            ++i; // its value
+    }
+    return QString();
+}
+
+QString OptionLines(const QList<QCommandLineOption>& options)
+{
+    QStringList heads;
+    QStringList texts;
+    for (const QCommandLineOption& option : options) {
+        if (option.flags() & QCommandLineOption::HiddenFromHelp)
+            continue;
+        QStringList names;
+        for (const QString& name : option.names())
+            names << (name == QLatin1String("h") ? QStringLiteral("-h") : QStringLiteral("--") + name);
+        QString head = names.join(QStringLiteral(", "));
+        if (!option.valueName().isEmpty())
+            head += u' ' + option.valueName();
+        heads << head;
+        texts << option.description();
+    }
+    qsizetype width = 0;
+    for (const QString& head : heads)
+        width = std::max(width, head.size());
+    QString lines;
+    for (qsizetype i = 0; i < heads.size(); ++i)
+        lines += QStringLiteral("  ") + heads[i].leftJustified(width + 2) + texts[i] + u'\n';
+    return lines;
+}
+
 } // namespace
 
 std::optional<std::pair<QString, quint16>> HostAndPort(const QString& text, quint16 defaultPort)
@@ -54,22 +127,24 @@ std::optional<std::pair<QString, quint16>> HostAndPort(const QString& text, quin
 }
 
 std::optional<QString> ParseCliArgs(const QStringList& arguments, const QList<CommandOptions>& commands,
-                                    QCommandLineParser& parser, CliArgs& args)
+                                    QCommandLineParser& parser, CliArgs& args, const CommandOptions** commandFound)
 {
-    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-    parser.addOptions(CommonOptions());
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QString name = CommandName(arguments, commands);
+    const CommandOptions* command = nullptr;
     QStringList knownCommands;
-    QStringList optionNames; // an option several commands share is added once, without the parser's warning
-    for (const CommandOptions& command : commands) {
-        knownCommands << command.name;
-        for (const QCommandLineOption& option : command.options) {
-            if (optionNames.contains(option.names().front()))
-                continue;
-            optionNames << option.names();
-            parser.addOption(option);
-        }
+    for (const CommandOptions& candidate : commands) {
+        knownCommands << candidate.name;
+        if (candidate.name == name)
+            command = &candidate;
+    }
+    if (commandFound)
+        *commandFound = command;
+
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+    parser.addOptions(GlobalOptions());
+    if (command) {
+        parser.addOptions(TransportOptions(command->transport));
+        parser.addOptions(command->options);
     }
     if (!parser.parse(arguments))
         return parser.errorText();
@@ -79,7 +154,7 @@ std::optional<QString> ParseCliArgs(const QStringList& arguments, const QList<Co
     if (positional.isEmpty())
         return QStringLiteral("no command given (one of: %1)").arg(knownCommands.join(QStringLiteral(", ")));
     args.command = positional.takeFirst();
-    if (!knownCommands.contains(args.command))
+    if (!command)
         return QStringLiteral("unknown command \"%1\"").arg(args.command);
     args.arguments = positional;
     args.parser = &parser;
@@ -94,9 +169,19 @@ std::optional<QString> ParseCliArgs(const QStringList& arguments, const QList<Co
         args.repeat = static_cast<int>(std::min<qint64>(*repeat, INT_MAX));
     if (auto interval = Number(parser, QStringLiteral("interval"), bad))
         args.intervalMs = static_cast<int>(std::min<qint64>(*interval, INT_MAX));
+    if (command->transport == CommandTransport::None) {
+        if (bad)
+            return QStringLiteral("a numeric option holds something that is not a number of 0 or more");
+        return std::nullopt;
+    }
+    args.serial = parser.value(QStringLiteral("serial"));
+    if (command->transport == CommandTransport::SerialOnly) {
+        if (bad)
+            return QStringLiteral("a numeric option holds something that is not a number of 0 or more");
+        return std::nullopt;
+    }
     args.udp = parser.value(QStringLiteral("udp"));
     args.tcp = parser.value(QStringLiteral("tcp"));
-    args.serial = parser.value(QStringLiteral("serial"));
     if (auto baud = Number(parser, QStringLiteral("baud"), bad))
         args.baud = static_cast<qint32>(std::min<qint64>(*baud, 4000000));
     args.parity = parser.value(QStringLiteral("parity")).toUpper();
@@ -123,8 +208,27 @@ std::optional<QString> ParseCliArgs(const QStringList& arguments, const QList<Co
 
 QString CliUsage(const QList<CommandOptions>& commands)
 {
-    QStringList names;
+    QString text = QStringLiteral("Usage: ostrand-cli [GLOBAL OPTIONS] COMMAND [OPTIONS] [ARGUMENTS]\n"
+                                  "       ostrand-cli COMMAND --help   shows a command's own arguments and options\n\n"
+                                  "Global options:\n");
+    text += OptionLines(GlobalOptions());
+    text += QStringLiteral("\nCommands:\n");
+    qsizetype width = 0;
     for (const CommandOptions& command : commands)
-        names << command.name;
-    return QStringLiteral("ostrand-cli [GLOBAL OPTIONS] COMMAND [OPTIONS] [ARGUMENTS]\nCommands: ") + names.join(QStringLiteral(", "));
+        width = std::max(width, command.name.size());
+    for (const CommandOptions& command : commands)
+        text += QStringLiteral("  ") + command.name.leftJustified(width + 2) + command.summary + u'\n';
+    return text.trimmed();
+}
+
+QString CommandHelp(const CommandOptions& command)
+{
+    QString text = QStringLiteral("Usage: ostrand-cli [GLOBAL OPTIONS] %1 [OPTIONS]").arg(command.name);
+    if (!command.arguments.isEmpty())
+        text += u' ' + command.arguments;
+    text += QStringLiteral("\n\n") + command.summary + u'\n';
+    const QList<QCommandLineOption> own = command.options + TransportOptions(command.transport);
+    if (!own.isEmpty())
+        text += QStringLiteral("\nOptions:\n") + OptionLines(own);
+    return text.trimmed();
 }

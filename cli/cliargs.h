@@ -34,18 +34,37 @@ struct CliArgs {
     QCommandLineParser* parser = nullptr;
 };
 
-// Options each command adds to the common ones.
+// Which of the transport options a command takes.
+enum class CommandTransport {
+    None,       // it reaches its devices by its own arguments
+    SerialOnly, // --serial: a gateway in its serial setup mode
+    Any,        // the gateway's transparent port: --udp, --tcp or --serial, with line and timing options
+};
+
+// A command: its name, its own options, the arguments it takes and one line
+// saying what it does (for the command list of --help).
 struct CommandOptions {
     QString name;
     QList<QCommandLineOption> options;
+    QString arguments; // as the usage line shows them, e.g. "HOST [--count N]"
+    QString summary;
+    CommandTransport transport = CommandTransport::None;
 };
 
-// Parses the arguments; on a usage error returns the message to print.
+// Parses the arguments: the global options, the command, and the options of
+// that command only. On a usage error returns the message to print.
+// commandFound tells which command was named (nullptr when none), also for
+// --help.
 std::optional<QString> ParseCliArgs(const QStringList& arguments, const QList<CommandOptions>& commands,
-                                    QCommandLineParser& parser, CliArgs& args);
+                                    QCommandLineParser& parser, CliArgs& args,
+                                    const CommandOptions** commandFound = nullptr);
 
 // Splits "HOST[:PORT]" with the given default port; nothing when the port is
 // not a number from 1 to 65535.
 std::optional<std::pair<QString, quint16>> HostAndPort(const QString& text, quint16 defaultPort);
 
+// The bare --help: usage, the global options and the commands, one line each.
 QString CliUsage(const QList<CommandOptions>& commands);
+// COMMAND --help: the command's usage line, what it does, and its own
+// arguments and options.
+QString CommandHelp(const CommandOptions& command);

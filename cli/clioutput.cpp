@@ -2,18 +2,29 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QJsonValue>
 
-namespace {
-// Values with blanks are quoted so a script can split the line at blanks.
-QString TextValue(const QString& value)
+QString TextValue(const QVariant& value)
 {
-    if (!value.isEmpty() && !value.contains(u' ') && !value.contains(u'"'))
-        return value;
-    QString quoted = value;
+    if (!value.isValid())
+        return QStringLiteral("-");
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool() ? QStringLiteral("yes") : QStringLiteral("no");
+    const QString text = value.toString();
+    // Values with blanks are quoted so a script can split the line at blanks.
+    if (!text.isEmpty() && !text.contains(u' ') && !text.contains(u'"'))
+        return text;
+    QString quoted = text;
     quoted.replace(u'\\', QLatin1String("\\\\")).replace(u'"', QLatin1String("\\\""));
     return u'"' + quoted + u'"';
 }
-} // namespace
+
+QJsonValue JsonValue(const QVariant& value)
+{
+    if (!value.isValid())
+        return QJsonValue(QJsonValue::Null);
+    return QJsonValue::fromVariant(value);
+}
 
 QString FormatResult(const CliResult& result, bool json)
 {
@@ -21,7 +32,7 @@ QString FormatResult(const CliResult& result, bool json)
         QJsonObject object;
         object.insert(QStringLiteral("ok"), result.Ok());
         for (const auto& [key, value] : result.fields)
-            object.insert(key, value);
+            object.insert(key, JsonValue(value));
         if (!result.Ok())
             object.insert(QStringLiteral("error"), result.error);
         return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));

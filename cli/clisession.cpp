@@ -11,18 +11,26 @@
 namespace {
 constexpr quint16 kDefaultGatewayPort = 10001;
 
+// The language file in a folder: the one asked for, or the lowest number.
+QString LanguageFileIn(const QString& folder, std::optional<int> number)
+{
+    if (number)
+        return LanguageFilePath(folder, LanguageSettingValue(*number));
+    const QList<LanguageChoice> choices = ListLanguageFiles(folder);
+    if (choices.isEmpty())
+        return QString();
+    return std::min_element(choices.begin(), choices.end(), [](const auto& a, const auto& b) {
+        return a.number < b.number;
+    })->filePath;
+}
+
+// From the program folder in use; where it has none (an --app-dir kept for
+// its INI file alone), from the files installed beside the program.
 void LoadLanguageFile(Language& language, const QString& appPath, std::optional<int> number)
 {
-    QString path;
-    if (number) {
-        path = LanguageFilePath(appPath, LanguageSettingValue(*number));
-    } else {
-        const QList<LanguageChoice> choices = ListLanguageFiles(appPath);
-        if (!choices.isEmpty())
-            path = std::min_element(choices.begin(), choices.end(), [](const auto& a, const auto& b) {
-                       return a.number < b.number;
-                   })->filePath;
-    }
+    QString path = LanguageFileIn(appPath, number);
+    if (path.isEmpty())
+        path = LanguageFileIn(WithTrailingSeparator(QCoreApplication::applicationDirPath()), number);
     QFile file(path);
     if (!path.isEmpty() && file.open(QIODevice::ReadOnly))
         language.AppendEntries(DecodeText(file.readAll()));

@@ -20,11 +20,14 @@ CliTable::CliTable(QStringList columns, bool json)
         Print(m_Columns.join(u' '));
 }
 
-void CliTable::Row(const QStringList& values)
+void CliTable::Row(const QVariantList& values)
 {
     ++m_Rows;
     if (!m_Json) {
-        Print(values.join(u' '));
+        QStringList texts;
+        for (const QVariant& value : values)
+            texts << TextValue(value);
+        Print(texts.join(u' '));
         return;
     }
     CliResult row;

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 // A list printed to standard output as it grows: in text a header line of
 // the column names, then one line of blank-separated values per row; in
@@ -10,7 +11,8 @@ class CliTable {
 public:
     CliTable(QStringList columns, bool json);
 
-    void Row(const QStringList& values);
+    // Values as CliResult fields hold them: text, numbers, yes/no, or none.
+    void Row(const QVariantList& values);
     int Rows() const { return m_Rows; }
 
 private:

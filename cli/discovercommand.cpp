@@ -33,8 +33,8 @@ public:
     {
         const DiscoveryAnswer& answer = device.answer;
         m_Table.Row({answer.ip, answer.mac, answer.family.isEmpty() ? QStringLiteral("unknown") : answer.family,
-                     answer.serialNumber ? QString::number(*answer.serialNumber) : QStringLiteral("-"),
-                     device.reachable ? QStringLiteral("yes") : QStringLiteral("no")});
+                     answer.serialNumber ? QVariant(static_cast<qulonglong>(*answer.serialNumber)) : QVariant(),
+                     device.reachable});
     }
     void SendFailed(const QString& description) override { Warn(242, description); }
     void SocketFailed(const QString& description) override { Warn(151, description); }
@@ -69,7 +69,8 @@ CommandOptions DiscoverOptions()
             {{QStringLiteral("adapter"), QStringLiteral("Local address the datagrams leave from."), QStringLiteral("IP")},
              {QStringLiteral("scan-timeout"), QStringLiteral("Quiet time after the last answer that ends the scan, ms."),
               QStringLiteral("MS")},
-             TargetOption()}};
+             TargetOption()},
+            QString(), QStringLiteral("Find the gateways on the LAN: address, MAC, family, serial number, reachability.")};
 }
 
 std::variant<std::function<CliResult()>, CliResult> PrepareDiscover(CliSession& session)

@@ -107,9 +107,11 @@ int main(int argc, char* argv[])
         options << command.options;
     QCommandLineParser parser;
     CliArgs args;
-    if (const auto usage = ParseCliArgs(app.arguments(), options, parser, args)) {
+    const CommandOptions* named = nullptr;
+    if (const auto usage = ParseCliArgs(app.arguments(), options, parser, args, &named)) {
         PrintLine(stderr, QStringLiteral("ostrand-cli: ") + *usage);
-        PrintLine(stderr, CliUsage(options));
+        PrintLine(stderr, named ? QStringLiteral("Try: ostrand-cli %1 --help").arg(named->name)
+                                : QStringLiteral("Try: ostrand-cli --help"));
         return 2;
     }
     if (parser.isSet(QStringLiteral("version"))) {
@@ -117,7 +119,7 @@ int main(int argc, char* argv[])
         return 0;
     }
     if (parser.isSet(QStringLiteral("help"))) {
-        PrintLine(stdout, CliUsage(options) + u'\n' + parser.helpText());
+        PrintLine(stdout, named ? CommandHelp(*named) : CliUsage(options));
         return 0;
     }
     CliSession session(args);

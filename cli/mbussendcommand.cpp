@@ -71,7 +71,9 @@ CommandOptions MBusSendOptions()
             {{QStringLiteral("c"), QStringLiteral("C field (hex)."), QStringLiteral("HH")},
              {QStringLiteral("a"), QStringLiteral("A field (0-255)."), QStringLiteral("N")},
              {QStringLiteral("ci"), QStringLiteral("CI field (hex): makes a long frame."), QStringLiteral("HH")},
-             {QStringLiteral("data"), QStringLiteral("Data of a long frame (hex)."), QStringLiteral("HEX")}}};
+             {QStringLiteral("data"), QStringLiteral("Data of a long frame (hex)."), QStringLiteral("HEX")}},
+            QStringLiteral("HEX... | --c HH --a N [--ci HH] [--data HEX]"),
+            QStringLiteral("Send one M-Bus frame through the gateway and print the reply."), CommandTransport::Any};
 }
 
 std::variant<std::function<CliResult()>, CliResult> PrepareMBusSend(CliSession& session)
@@ -92,7 +94,7 @@ std::variant<std::function<CliResult()>, CliResult> PrepareMBusSend(CliSession& 
             return CliResult::Failure(CliResult::Outcome::DeviceFailure, QStringLiteral("no reply: ") + link.LastTimeoutNote());
         CliResult result;
         result.Add(QStringLiteral("reply"), QString::fromLatin1(reply.toHex().toUpper()));
-        result.Add(QStringLiteral("bytes"), QString::number(reply.size()));
+        result.Add(QStringLiteral("bytes"), static_cast<int>(reply.size()));
         return result;
     });
 }

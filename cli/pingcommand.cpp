@@ -24,7 +24,7 @@ public:
     void AppendText(const QString&) override {}
     void EchoDone(int number, bool answered, qint64 milliseconds) override
     {
-        m_Table.Row({QString::number(number), answered ? QString::number(milliseconds) : QStringLiteral("failed")});
+        m_Table.Row({number, answered ? QVariant(milliseconds) : QVariant(QStringLiteral("failed"))});
     }
 
 private:
@@ -46,7 +46,8 @@ CommandOptions PingOptions()
 {
     return {QStringLiteral("ping"),
             {{QStringLiteral("count"), QStringLiteral("Pings to send (default: the INI file's NumberOfPings)."), QStringLiteral("N")},
-             {QStringLiteral("delay"), QStringLiteral("Milliseconds between pings (default: PingDelay)."), QStringLiteral("MS")}}};
+             {QStringLiteral("delay"), QStringLiteral("Milliseconds between pings (default: PingDelay)."), QStringLiteral("MS")}},
+            QStringLiteral("HOST"), QStringLiteral("Ping a gateway as the wizard's ping test does.")};
 }
 
 std::variant<std::function<CliResult()>, CliResult> PreparePing(CliSession& session)
@@ -77,8 +78,8 @@ std::variant<std::function<CliResult()>, CliResult> PreparePing(CliSession& sess
             return CliResult::Failure(CliResult::Outcome::DeviceFailure,
                                       QStringLiteral("%1 did not answer ping %2 of %3").arg(address).arg(result.count).arg(settings.numberOfPings));
         CliResult summary;
-        summary.Add(QStringLiteral("count"), QString::number(result.count));
-        summary.Add(QStringLiteral("total_ms"), QString::number(result.totalMs));
+        summary.Add(QStringLiteral("count"), result.count);
+        summary.Add(QStringLiteral("total_ms"), result.totalMs);
         return summary;
     });
 }

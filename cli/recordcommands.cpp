@@ -108,11 +108,6 @@ private:
     IpAssignment m_Assignment;
 };
 
-QString YesNo(bool value)
-{
-    return value ? QStringLiteral("yes") : QStringLiteral("no");
-}
-
 std::optional<bool> YesNoOption(const QCommandLineParser& parser, const QString& name, bool& bad)
 {
     if (!parser.isSet(name))
@@ -132,16 +127,16 @@ void AddRecordFields(CliResult& result, const cRecord& record, bool raw)
         result.Add(QStringLiteral("ip"), record.Get_IPAddress());
         result.Add(QStringLiteral("mask"), record.Get_NetMask());
         result.Add(QStringLiteral("gateway"), record.Get_Gateway());
-        result.Add(QStringLiteral("port"), record.Get_IPPort());
+        result.Add(QStringLiteral("port"), record.Get_IPPort().toInt());
         result.Add(QStringLiteral("protocol"), record.Get_IsUsingUDP() ? QStringLiteral("udp") : QStringLiteral("tcp"));
         const int speed = record.Get_LineSpeed();
-        result.Add(QStringLiteral("line_speed"), speed >= 0 ? QString::number(kLineSpeeds[speed]) : QString());
+        result.Add(QStringLiteral("line_speed"), speed >= 0 ? QVariant(kLineSpeeds[speed]) : QVariant());
         result.Add(QStringLiteral("password"), record.Get_TelnetPassword());
     } else if (record.RecordNumber() == 1) {
-        result.Add(QStringLiteral("allow_telnet"), YesNo(record.Get_AllowTelnet()));
-        result.Add(QStringLiteral("allow_config"), YesNo(record.Get_Allow77FE()));
+        result.Add(QStringLiteral("allow_telnet"), record.Get_AllowTelnet());
+        result.Add(QStringLiteral("allow_config"), record.Get_Allow77FE());
     } else {
-        result.Add(QStringLiteral("record"), QString::number(record.RecordNumber()));
+        result.Add(QStringLiteral("record"), record.RecordNumber());
     }
     if (raw || record.RecordNumber() > 1)
         result.Add(QStringLiteral("raw"), QString::fromLatin1(record.Bytes().toHex().toUpper()));
@@ -197,7 +192,9 @@ CommandOptions RecordReadOptions()
 {
     return {QStringLiteral("record-read"),
         {{QStringLiteral("record"), QStringLiteral("Record number 0-7 (default 0)."), QStringLiteral("N")},
-            {QStringLiteral("raw"), QStringLiteral("Add the record's bytes in hex.")}, PromptTimeoutOption()}};
+            {QStringLiteral("raw"), QStringLiteral("Add the record's bytes in hex.")}, PromptTimeoutOption()},
+        QStringLiteral("HOST[:PORT] | --serial DEVICE"), QStringLiteral("Read a configuration record of a gateway."),
+        CommandTransport::SerialOnly};
 }
 
 Prepared PrepareRecordRead(CliSession& session)
@@ -244,7 +241,10 @@ CommandOptions RecordWriteOptions()
             value("password", "Telnet password, up to 4 characters.", "TEXT"),
             value("allow-telnet", "Telnet access.", "yes|no"),
             value("allow-config", "Configuration over the network (this tool and the wizard).", "yes|no"),
-            PromptTimeoutOption(), AdapterOption()}};
+            PromptTimeoutOption(), AdapterOption()},
+        QStringLiteral("HOST[:PORT] | --serial DEVICE"),
+        QStringLiteral("Change a gateway's network settings: read record 0, change the fields given, write it back."),
+        CommandTransport::SerialOnly};
 }
 
 Prepared PrepareRecordWrite(CliSession& session)
@@ -283,10 +283,9 @@ Prepared PrepareRecordWrite(CliSession& session)
         if (written.status != SettingsWriteResult::Status::Written)
             return DeviceError(QStringLiteral("%1: %2").arg(records.Where(), OneLine(texts.join(u' '))));
         CliResult result;
-        result.Add(QStringLiteral("written"), QStringLiteral("yes"));
+        result.Add(QStringLiteral("written"), true);
         if (changes.ChangesSecurityRecord())
-            result.Add(
-                QStringLiteral("security"), written.securityWritten ? QStringLiteral("yes") : QStringLiteral("no"));
+            result.Add(QStringLiteral("security"), written.securityWritten);
         result.Add(QStringLiteral("message"), OneLine(texts.join(u' ')));
         return result;
     });

@@ -93,7 +93,10 @@ CommandOptions SetIpOptions()
                 QStringLiteral(
                     "Where IP-SETUP goes (default 255.255.255.255:30718); the port is the records' port too."),
                 QStringLiteral("ADDRESS[:PORT]")},
-            PromptTimeoutOption(), AdapterOption()}};
+            PromptTimeoutOption(), AdapterOption()},
+        QStringLiteral("--mac MAC | --serial DEVICE, --ip IP --mask MASK --gateway IP | --dhcp"),
+        QStringLiteral("Give a gateway its IP address over the network (IP-SETUP) or over a serial cable."),
+        CommandTransport::SerialOnly};
 }
 
 std::variant<std::function<CliResult()>, CliResult> PrepareSetIp(CliSession& session)

@@ -52,7 +52,7 @@ TEST_F(LanCommands, DiscoverListsEveryGatewayAsATable)
     EXPECT_EQ(json.status, 0);
     ASSERT_EQ(json.lines.size(), 3);
     EXPECT_EQ(json.lines[1], "{\"family\":\"Birch\",\"ip\":\"127.0.0.72\",\"mac\":\"00-04-25-00-00-03\",\"ok\":true,"
-                             "\"reachable\":\"no\",\"serial\":\"41943042\"}");
+                             "\"reachable\":false,\"serial\":41943042}");
 }
 
 TEST_F(LanCommands, DiscoverWaitsOutTheQuietTimeAndListsABurstWhole)
@@ -133,6 +133,6 @@ TEST_F(LanCommands, PingLoopback)
     const CliRun json = Cli({QStringLiteral("--json"), QStringLiteral("ping"), QStringLiteral("127.0.0.1"),
                              QStringLiteral("--count"), QStringLiteral("1")});
     ASSERT_EQ(json.lines.size(), 2);
-    EXPECT_TRUE(json.lines[0].startsWith("{\"ok\":true,\"seq\":\"1\",\"time_ms\":")) << json.lines[0].toStdString();
-    EXPECT_TRUE(json.lines[1].startsWith("{\"count\":\"1\",\"ok\":true,\"total_ms\":")) << json.lines[1].toStdString();
+    EXPECT_TRUE(json.lines[0].startsWith("{\"ok\":true,\"seq\":1,\"time_ms\":")) << json.lines[0].toStdString();
+    EXPECT_TRUE(json.lines[1].startsWith("{\"count\":1,\"ok\":true,\"total_ms\":")) << json.lines[1].toStdString();
 }

@@ -51,7 +51,7 @@ TEST_F(MBusSendTest, AcknowledgementAndLongFrameOverUdpTcpAndSerial)
     const CliRun serial = Cli({QStringLiteral("mbus-send"), QStringLiteral("--serial"), gateway.PtyPath(),
                             QStringLiteral("--json"), QStringLiteral("1040014116")});
     EXPECT_EQ(serial.status, 0) << serial.err.toStdString();
-    EXPECT_EQ(serial.out.trimmed(), QStringLiteral("{\"bytes\":\"1\",\"ok\":true,\"reply\":\"E5\"}"));
+    EXPECT_EQ(serial.out.trimmed(), QStringLiteral("{\"bytes\":1,\"ok\":true,\"reply\":\"E5\"}"));
 }
 
 TEST_F(MBusSendTest, TraceShowsTheLogLinesAndRepeatSumsUp)

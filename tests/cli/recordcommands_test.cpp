@@ -63,6 +63,10 @@ TEST_F(RecordCommandsTest, ReadShowsTheRecordsFields)
     const CliRun json = Cli({"--json", "record-read", Host()});
     EXPECT_TRUE(json.out.contains("\"ip\":\"192.168.1.20\"")) << json.out.toStdString();
     EXPECT_TRUE(json.out.contains("\"ok\":true"));
+    EXPECT_TRUE(json.out.contains("\"port\":10005,")) << "numbers are JSON numbers";
+    EXPECT_TRUE(json.out.contains("\"line_speed\":9600,"));
+    const CliRun jsonSecurity = Cli({"--json", "record-read", Host(), "--record", "1"});
+    EXPECT_TRUE(jsonSecurity.out.contains("\"allow_telnet\":false")) << "yes/no are booleans";
 }
 
 TEST_F(RecordCommandsTest, ReadFailuresAndUsage)

@@ -1,0 +1,53 @@
+// The command line itself: the help of the whole tool and of one command,
+// usage errors, and where the texts come from.
+#include "clirunner.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+CliRun Cli(const QStringList& arguments)
+{
+    static QTemporaryDir dir; // a program folder without language files
+    return RunCli(arguments, dir.path());
+}
+
+} // namespace
+
+TEST(CliUsageTest, HelpListsTheCommandsAndEachCommandItsOwnOptions)
+{
+    const CliRun all = Cli({QStringLiteral("--help")});
+    EXPECT_EQ(all.status, 0);
+    for (const char* command : {"mbus-send", "discover", "ping", "record-read", "record-write", "set-ip"})
+        EXPECT_EQ(all.out.count(QStringLiteral("\n  %1 ").arg(QLatin1String(command))), 1) << command;
+
+    const CliRun send = Cli({QStringLiteral("mbus-send"), QStringLiteral("--help")});
+    EXPECT_EQ(send.status, 0);
+    EXPECT_TRUE(send.out.contains(QLatin1String("--ci HH")));
+    EXPECT_TRUE(send.out.contains(QLatin1String("--udp HOST[:PORT]")));
+    EXPECT_FALSE(send.out.contains(QLatin1String("--record"))) << "another command's option";
+    EXPECT_FALSE(send.out.contains(QLatin1String("--scan-timeout")));
+
+    const CliRun ping = Cli({QStringLiteral("--json"), QStringLiteral("ping"), QStringLiteral("--help")});
+    EXPECT_TRUE(ping.out.contains(QLatin1String("--count N")));
+    EXPECT_FALSE(ping.out.contains(QLatin1String("--udp"))) << "ping takes no transport";
+}
+
+TEST(CliUsageTest, AnotherCommandsOptionIsAUsageError)
+{
+    const CliRun run = Cli({QStringLiteral("mbus-send"), QStringLiteral("--record"), QStringLiteral("1"),
+                            QStringLiteral("10 40 01 41 16")});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.contains(QLatin1String("record"))) << run.err.toStdString();
+    EXPECT_EQ(Cli({QStringLiteral("no-such-command")}).status, 2);
+    EXPECT_EQ(Cli({}).status, 2);
+}
+
+TEST(CliUsageTest, TextsComeFromBesideTheProgramWhenTheFolderHasNone)
+{
+    // record 0 of a gateway that does not answer: the failure names text 169
+    const CliRun run = Cli({QStringLiteral("record-read"), QStringLiteral("127.0.0.1:9")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_FALSE(run.err.contains(QLatin1String("Invalid Text"))) << run.err.toStdString();
+}
