@@ -111,6 +111,7 @@ void ModbusOrdersWindow::FitToContents()
     int height = 2 * grdModbusOrders->frameWidth() + grdModbusOrders->horizontalHeader()->height();
     for (int row = 0; row < grdModbusOrders->rowCount(); ++row)
         height += grdModbusOrders->rowHeight(row);
-    grdModbusOrders->setMinimumSize(width, height);
+    grdModbusOrders->setMinimumWidth(width);
+    grdModbusOrders->setFixedHeight(height);
     adjustSize();
 }

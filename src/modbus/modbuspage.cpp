@@ -21,6 +21,7 @@
 #include <QFileInfo>
 #include <QSignalBlocker>
 #include <QGridLayout>
+#include <QHideEvent>
 #include <QHeaderView>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -187,6 +188,27 @@ QLayout* ModbusPage::BuildButtons()
     return grid;
 }
 
+ModbusPage::~ModbusPage()
+{
+    // Windows of their own beside the wizard: a read disables the wizard and
+    // all its children, and these should not flicker with every poll.
+    delete m_OrdersWindow.data();
+    delete m_PlotWindow.data();
+}
+
+void ModbusPage::hideEvent(QHideEvent* event)
+{
+    // They belong to this page's rows: they go when the page is left or the
+    // wizard closes (not when the wizard is only minimised).
+    if (!event->spontaneous()) {
+        if (m_OrdersWindow)
+            m_OrdersWindow->close();
+        if (m_PlotWindow)
+            m_PlotWindow->close();
+    }
+    WizardPage::hideEvent(event);
+}
+
 void ModbusPage::Startup()
 {
     SetTexts();
@@ -270,11 +292,6 @@ void ModbusPage::Enter(bool back, bool forward)
 void ModbusPage::Leave(bool back, bool forward)
 {
     WizardPage::Leave(back, forward);
-    // They belong to this page's rows.
-    if (m_OrdersWindow)
-        m_OrdersWindow->close();
-    if (m_PlotWindow)
-        m_PlotWindow->close();
     if (back)
         Context().connection.CloseConnection();
 }
@@ -377,8 +394,10 @@ void ModbusPage::ShowRows(const ModbusValueRows& rows)
 {
     // Only what changed, so a field being typed in keeps its cursor while a poll reads.
     const auto show = [](QLineEdit* field, const QString& text) {
-        if (field->text() != text)
-            field->setText(text);
+        if (field->text() == text)
+            return;
+        field->setText(text);
+        field->setCursorPosition(0); // a long value shows its beginning
     };
     for (size_t i = 0; i < rows.size(); ++i) {
         const ModbusValueRow& row = rows[i];
@@ -394,6 +413,8 @@ void ModbusPage::ShowRows(const ModbusValueRows& rows)
         cboModbusFormat[i]->setCurrentIndex(row.orderCode);
         show(txtModbusByte[i], row.bytesText);
         show(txtModbusValue[i], row.valueText);
+        txtModbusByte[i]->setToolTip(row.bytesText); // whole, where the column is too narrow
+        txtModbusValue[i]->setToolTip(row.valueText);
         show(txtModbusDescription[i], row.description);
         m_OutOfRange[i] = row.outOfRange;
         QPalette colours = grdModbusValues->palette();
@@ -563,9 +584,9 @@ void ModbusPage::ShowLoaded(const ModbusConfigLoad& load)
 void ModbusPage::ShowAllOrders()
 {
     if (!m_OrdersWindow) {
-        m_OrdersWindow = new ModbusOrdersWindow(Context().language, this);
+        m_OrdersWindow = new ModbusOrdersWindow(Context().language);
         connect(m_OrdersWindow, &ModbusOrdersWindow::orderChosen, this, [this](int row, int orderCode) {
-            if (row < 0 || row >= kValueRows)
+            if (row < 0 || row >= kValueRows || Context().operations.Busy())
                 return;
             cboModbusFormat[static_cast<size_t>(row)]->setCurrentIndex(orderCode);
             UpdateModbusRows();
@@ -580,7 +601,7 @@ void ModbusPage::ShowAllOrders()
 void ModbusPage::ShowPlot()
 {
     if (!m_PlotWindow)
-        m_PlotWindow = new ModbusPlotWindow(Context().language, this);
+        m_PlotWindow = new ModbusPlotWindow(Context().language);
     m_PlotWindow->show();
     m_PlotWindow->raise();
     m_PlotWindow->activateWindow();

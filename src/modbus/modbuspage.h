@@ -32,6 +32,7 @@ public:
     using Rows = std::array<Widget*, kValueRows>;
 
     explicit ModbusPage(WizardHost& host, QWidget* parent = nullptr);
+    ~ModbusPage() override;
 
     void Startup() override;
     void Prepare(bool back, bool forward) override;
@@ -91,6 +92,9 @@ public:
     void SaveModbusConfiguration();
     void LoadModbusConfiguration();
     void UpdateModbusRows();
+
+protected:
+    void hideEvent(QHideEvent* event) override;
 
 private:
     QLayout* BuildRequest();

@@ -22,8 +22,10 @@
 namespace {
 
 // The chart starts this many characters wide and high, so it scales with the font.
-constexpr int kChartWidthInChars = 80;
-constexpr int kChartHeightInLines = 22;
+constexpr int kChartWidthInChars = 110;
+constexpr int kChartHeightInLines = 24;
+// Below this span the time axis shows milliseconds too.
+constexpr qint64 kShortSpanMs = 20000;
 
 QString WithoutMnemonic(QString text)
 {
@@ -44,12 +46,13 @@ ModbusPlotWindow::ModbusPlotWindow(const Language& language, QWidget* parent)
     };
 
     m_Chart = new QChart;
-    m_Chart->legend()->setAlignment(Qt::AlignBottom);
+    m_Chart->legend()->setAlignment(Qt::AlignRight); // a column: the labels keep their width
     m_TimeAxis = new QDateTimeAxis(m_Chart);
-    m_TimeAxis->setFormat(QStringLiteral("HH:mm:ss"));
+    m_TimeAxis->setTickCount(4);
     m_TimeAxis->setTitleText(language.GetLanguageText(1030));
     m_ValueAxis = new QValueAxis(m_Chart);
     m_ValueAxis->setTitleText(language.GetLanguageText(1010));
+    m_ValueAxis->setLabelFormat(QStringLiteral("%.6g"));
     m_Chart->addAxis(m_TimeAxis, Qt::AlignBottom);
     m_Chart->addAxis(m_ValueAxis, Qt::AlignLeft);
     chtModbusPlot = Named(new QChartView(m_Chart, this), QStringLiteral("chtModbusPlot"));
@@ -140,6 +143,7 @@ void ModbusPlotWindow::FitAxes()
     if (last - first < 1000)
         last = first + 1000;
     const double margin = high > low ? (high - low) / 20 : std::max(1.0, std::abs(high) / 20);
+    m_TimeAxis->setFormat(last - first < kShortSpanMs ? QStringLiteral("mm:ss.zzz") : QStringLiteral("HH:mm:ss"));
     m_TimeAxis->setRange(QDateTime::fromMSecsSinceEpoch(first), QDateTime::fromMSecsSinceEpoch(last));
     m_ValueAxis->setRange(low - margin, high + margin);
 }

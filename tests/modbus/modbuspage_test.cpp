@@ -333,6 +333,13 @@ TEST_F(ModbusPageWalkTest, ReadRetypeRefuseSaveClearAndLoadBack)
     page->Command_ModBus_MeterFeature_Debug->click();
     EXPECT_EQ(host.debugToggles, 1);
     host.debugWindow = nullptr;
+
+    // Leaving the page (or closing the wizard) takes its windows along.
+    page->cmdModbusPlot->click();
+    ASSERT_TRUE(plot->isVisible());
+    page->hide();
+    EXPECT_FALSE(plot->isVisible());
+    EXPECT_FALSE(orders->isVisible());
 }
 
 } // namespace

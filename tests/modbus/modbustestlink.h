@@ -70,14 +70,7 @@ public:
         return typed;
     }
 
-    bool Logged(const QString& text) const
-    {
-        for (const QString& line : log.Lines()) {
-            if (line.contains(text))
-                return true;
-        }
-        return false;
-    }
+    bool Logged(const QString& text) const { return log.Lines().join(u'\n').contains(text); }
 
     QTemporaryDir dir;
     IniFile ini;
