@@ -173,13 +173,4 @@ TEST(ModbusRowsTest, WordOrdersOfEveryRowGoBackToTheirFirstEntry)
     }
 }
 
-TEST(ModbusRowsTest, AllOrdersOfOneValue)
-{
-    // 21.5 as a float is 41 AC 00 00; received as CDAB it arrives 00 00 41 AC.
-    const QByteArray received = QByteArray::fromHex("000041AC");
-    EXPECT_EQ(ModbusValueText(received, FLOAT, 2), "21.5");
-    EXPECT_NE(ModbusValueText(received, FLOAT, 0), "21.5");
-    EXPECT_EQ(ModbusValueText(QByteArray::fromHex("FFFE"), INT16, 1), "-257");
-}
-
 } // namespace
