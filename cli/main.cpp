@@ -3,6 +3,7 @@
 #include "clisession.h"
 #include "discovercommand.h"
 #include "mbussendcommand.h"
+#include "modbusreadcommand.h"
 #include "pingcommand.h"
 #include "recordcommands.h"
 #include "setipcommand.h"
@@ -48,6 +49,7 @@ const QList<Command>& Commands()
         {RecordReadOptions(), PrepareRecordRead},
         {RecordWriteOptions(), PrepareRecordWrite},
         {SetIpOptions(), PrepareSetIp},
+        {ModbusReadOptions(), PrepareModbusRead},
     };
     return commands;
 }

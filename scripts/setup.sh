@@ -8,6 +8,10 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-svg-dev
   libgl-dev libgtest-dev googletest
   fonts-dejavu-core iproute2
+  # the Modbus page's plot (Qt Charts needs the OpenGL module's CMake files)
+  qt6-charts-dev libqt6opengl6-dev
+  # independent Modbus peers for the tests: a server and a command-line client
+  python3-pymodbus python3-serial-asyncio mbpoll
 )
 
 missing=()

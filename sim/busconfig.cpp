@@ -221,6 +221,7 @@ BusConfig ReadBus(const QJsonValue& value)
     config.timing = ReadTiming(reader.Value(QStringLiteral("timing")), QStringLiteral("timing"));
     config.faults = ReadFaults(reader.Value(QStringLiteral("faults")), QStringLiteral("faults"));
     config.config = ReadConfigSettings(reader.Value(QStringLiteral("config")), QStringLiteral("config"));
+    config.modbus = ReadModbusMap(reader.Value(QStringLiteral("modbus")), QStringLiteral("modbus"));
     const QJsonValue meters = reader.Value(QStringLiteral("meters"));
     if (!meters.isArray())
         reader.Fail(QStringLiteral("meters"), QStringLiteral("must be a list of meters"));
@@ -291,5 +292,6 @@ BusConfig DefaultBusConfig()
     BusConfig config;
     config.meters = {SmallMeter(1, 0x12345678, "SIM", 0x07), SmallMeter(2, 0x12345679, "SIM", 0x07),
                      SmallMeter(3, 0x23456789, "KVX", 0x04)};
+    config.modbus = DefaultModbusMap();
     return config;
 }

@@ -5,6 +5,7 @@
 #include "faults.h"
 #include "linetiming.h"
 #include "meter.h"
+#include "modbusmap.h"
 
 #include <QByteArray>
 #include <QList>
@@ -19,6 +20,7 @@ struct BusConfig {
     Faults faults; // for every reply of the gateway
     QList<MeterConfig> meters;
     ConfigSettings config; // the configuration side
+    ModbusMap modbus;      // the registers of the Modbus front end
 };
 
 // A configuration, or the reason there is none (file, place in it, what is wrong).

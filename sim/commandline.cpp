@@ -111,6 +111,7 @@ void AddSimOptions(QCommandLineParser& parser)
         {QStringLiteral("bind"), QStringLiteral("Address to listen on (default 127.0.0.1)."), QStringLiteral("ADDR"),
          QStringLiteral("127.0.0.1")},
         {QStringLiteral("pty"), QStringLiteral("Create a pseudo-terminal as serial line to the bus.")},
+        {QStringLiteral("modbus"), QStringLiteral("The transparent port answers Modbus RTU and TCP requests from the bus file's register map instead of M-Bus.")},
         {QStringLiteral("pty-link"), QStringLiteral("Make a symbolic link PATH to the pseudo-terminal (implies --pty)."),
          QStringLiteral("PATH")},
         {QStringLiteral("timing"), QStringLiteral("instant, or line: bus time from the baud rate (default: the bus file's, else instant)."),
@@ -161,6 +162,7 @@ SimCommandLineResult ReadSimOptions(const QCommandLineParser& parser)
     endpoints.ptyLink = parser.value(QStringLiteral("pty-link"));
     endpoints.pty = parser.isSet(QStringLiteral("pty")) || !endpoints.ptyLink.isEmpty();
     endpoints.tracePath = parser.value(QStringLiteral("trace"));
+    endpoints.modbus = parser.isSet(QStringLiteral("modbus"));
     if (parser.isSet(QStringLiteral("timing"))) {
         const QString timing = parser.value(QStringLiteral("timing"));
         if (timing != QLatin1String("instant") && timing != QLatin1String("line"))

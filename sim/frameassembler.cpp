@@ -1,7 +1,5 @@
 #include "frameassembler.h"
 
-#include "linkframe.h"
-
 namespace {
 
 void AppendDropped(QList<FrameAssembler::Piece>& pieces, char byte)
@@ -30,7 +28,7 @@ QList<FrameAssembler::Piece> FrameAssembler::Take(bool quiet)
     qsizetype start = 0;
     while (start < m_Buffer.size()) {
         const QByteArrayView rest = QByteArrayView(m_Buffer).sliced(start);
-        const FrameJudgement judgement = JudgeFrame(rest);
+        const FrameJudgement judgement = m_Judge(rest);
         if (judgement.verdict == FrameJudgement::Verdict::Complete) {
             pieces.append({rest.first(judgement.length).toByteArray(), true});
             start += judgement.length;

@@ -1,13 +1,21 @@
 #pragma once
 
+#include "linkframe.h"
+
 #include <QByteArray>
 #include <QList>
+
+// Judges the start of a buffer as a frame of the protocol the port speaks.
+using FrameJudge = FrameJudgement (*)(QByteArrayView bytes);
 
 // Turns a byte stream as it arrives (split anywhere, several frames in one
 // piece, garbage in between) into whole frames. Pure: the caller decides
 // when a partial frame has waited too long and calls Expire.
 class FrameAssembler {
 public:
+    // M-Bus link-layer frames unless another judge is given.
+    explicit FrameAssembler(FrameJudge judge = JudgeFrame) : m_Judge(judge) {}
+
     struct Piece {
         QByteArray bytes;
         bool frame = false; // false: bytes dropped while hunting for a frame start
@@ -25,5 +33,6 @@ public:
 private:
     QList<Piece> Take(bool quiet);
 
+    FrameJudge m_Judge;
     QByteArray m_Buffer;
 };

@@ -1,7 +1,7 @@
 #include "frameinput.h"
 
 FrameInput::FrameInput(TransparentPort& port, QString source, TransparentPort::ReplySink sink)
-    : m_Port(port), m_Source(std::move(source)), m_Sink(std::move(sink))
+    : m_Port(port), m_Source(std::move(source)), m_Sink(std::move(sink)), m_Assembler(port.Judge())
 {
     m_Quiet.setSingleShot(true);
     m_Quiet.setInterval(kPartialFrameLifetime);

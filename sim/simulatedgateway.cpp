@@ -6,7 +6,8 @@
 #include "udpendpoint.h"
 
 SimulatedGateway::SimulatedGateway(const BusConfig& config, QObject* parent)
-    : QObject(parent), m_Bus(config.meters, config.baud, config.collision), m_Port(m_Bus), m_Config(config.config)
+    : QObject(parent), m_Bus(config.meters, config.baud, config.collision), m_Modbus(config.modbus), m_Port(m_Bus),
+      m_Config(config.config)
 {
     m_Port.SetTiming(config.timing);
     m_Port.SetFaults(config.faults);
@@ -30,6 +31,7 @@ SimulatedGateway::~SimulatedGateway()
 bool SimulatedGateway::Start(const EndpointOptions& options, QString* error)
 {
     Stop();
+    m_Port.SetModbus(options.modbus ? &m_Modbus : nullptr);
     QString reason;
     bool ok = options.tracePath.isEmpty() || m_Trace.Open(options.tracePath, &reason);
     if (ok && options.udpPort) {

@@ -5,6 +5,7 @@
 #include "configservice.h"
 #include "faults.h"
 #include "linetiming.h"
+#include "modbusfrontend.h"
 #include "traffictrace.h"
 #include "transparentport.h"
 
@@ -29,6 +30,7 @@ struct EndpointOptions {
     bool pty = false;
     QString ptyLink;   // a symbolic link to the pseudo-terminal, removed again on Stop
     QString tracePath; // every frame received and sent, one line each
+    bool modbus = false; // the transparent port speaks Modbus (RTU and TCP framing) instead of M-Bus
 };
 
 // The simulated gateway: the transparent port over UDP, TCP and a
@@ -60,6 +62,9 @@ public:
     void SetCollisionMode(CollisionMode mode) { m_Bus.SetCollision(mode); }
     // The gateway's M-Bus speed; meters set to another speed fall silent.
     void SetBusBaud(int baud) { m_Bus.SetBaud(baud); }
+    // The Modbus front end the port answers with under EndpointOptions::modbus.
+    ModbusFrontEnd& Modbus() { return m_Modbus; }
+    void SetModbusFaults(const ModbusFaults& faults) { m_Modbus.SetFaults(faults); }
     // No frame is waiting or being answered.
     bool Idle() const { return m_Port.Idle(); }
 
@@ -75,6 +80,7 @@ signals:
 
 private:
     Bus m_Bus;
+    ModbusFrontEnd m_Modbus;
     TransparentPort m_Port;
     TrafficTrace m_Trace;
     ConfigService m_Config;

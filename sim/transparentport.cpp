@@ -1,8 +1,15 @@
 #include "transparentport.h"
 
+#include "modbusfrontend.h"
+
 #include <QTimer>
 
 TransparentPort::TransparentPort(Bus& bus, QObject* parent) : QObject(parent), m_Bus(bus) {}
+
+FrameJudge TransparentPort::Judge() const
+{
+    return m_Modbus ? JudgeModbusFrame : JudgeFrame;
+}
 
 void TransparentPort::Submit(const QByteArray& frame, const QString& source, ReplySink sink)
 {
@@ -26,7 +33,7 @@ void TransparentPort::ServeNext()
     m_Waiting.pop_front();
 
     const int baud = m_Bus.Baud();
-    const BusAnswer answer = m_Bus.Transfer(request.frame);
+    const BusAnswer answer = m_Modbus ? m_Modbus->Answer(request.frame) : m_Bus.Transfer(request.frame);
     const QByteArray reply = ApplyReplyFaults(answer.bytes, m_Faults);
     const Faults delivery = CombineFaults(m_Faults, answer.delivery);
     auto wait = ExchangeTime(static_cast<int>(request.frame.size()), static_cast<int>(reply.size()), baud, m_Timing);

@@ -2,6 +2,7 @@
 
 #include "bus.h"
 #include "faults.h"
+#include "frameassembler.h"
 #include "linetiming.h"
 #include "traffictrace.h"
 
@@ -12,6 +13,8 @@
 #include <chrono>
 #include <deque>
 #include <functional>
+
+class ModbusFrontEnd;
 
 // The gateway's transparent port: frames from the clients go onto the bus
 // one at a time (the bus is half duplex) and each answer goes back to the
@@ -28,6 +31,11 @@ public:
     const LineTiming& Timing() const { return m_Timing; }
     void SetFaults(const Faults& faults) { m_Faults = faults; }
     const Faults& GatewayFaults() const { return m_Faults; }
+    // The Modbus front end answers instead of the M-Bus behind the port
+    // (null: the M-Bus again); it must outlive the port's use of it.
+    void SetModbus(ModbusFrontEnd* modbus) { m_Modbus = modbus; }
+    // How the clients' byte streams are cut into frames.
+    FrameJudge Judge() const;
 
     void Submit(const QByteArray& frame, const QString& source, ReplySink sink);
     // Bytes from a client that formed no frame: reported, never sent on.
@@ -52,6 +60,7 @@ private:
     void Finish();
 
     Bus& m_Bus;
+    ModbusFrontEnd* m_Modbus = nullptr;
     LineTiming m_Timing;
     Faults m_Faults;
     std::deque<Request> m_Waiting;

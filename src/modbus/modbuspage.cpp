@@ -1,17 +1,27 @@
 #include "modbuspage.h"
 
+#include "modbusorderswindow.h"
+#include "modbusplotwindow.h"
+
+#include "shell/busyguard.h"
+#include "shell/fileerrordialog.h"
 #include "shell/pageconnection.h"
 #include "shell/wizardcontext.h"
 
 #include "shell/pagecontrols.h"
 #include "shell/pageflow.h"
 #include "shell/resultlabel.h"
+#include "shell/textnumber.h"
 #include "shell/wizardhost.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QSignalBlocker>
 #include <QGridLayout>
+#include <QHideEvent>
 #include <QHeaderView>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -23,17 +33,9 @@
 
 namespace {
 
-// The data types in the order of their codes: a list index is the type code.
-const QStringList kDataTypes = {
-    QStringLiteral("INT16"),  QStringLiteral("UINT16"), QStringLiteral("INT32"),  QStringLiteral("UINT32"),
-    QStringLiteral("INT64"),  QStringLiteral("UINT64"), QStringLiteral("FLOAT"),  QStringLiteral("DFLOAT"),
-    QStringLiteral("CHAR2"),  QStringLiteral("CHAR4"),  QStringLiteral("CHAR6"),  QStringLiteral("CHAR8"),
-    QStringLiteral("CHAR10"), QStringLiteral("CHAR12"), QStringLiteral("CHAR14"), QStringLiteral("CHAR16"),
-};
-// Every row starts as INT16, whose word orders these are.
-const QStringList kInt16WordOrders = {QStringLiteral("AB"), QStringLiteral("BA")};
-
 constexpr int kRegisterDigits = 5; // 0-65535
+constexpr qint64 kHighestSlaveAddress = 255;
+constexpr qint64 kHighestRegister = 65535;
 
 // Register, data type, word order, bytes, value, description.
 constexpr int kValueColumns = 6;
@@ -43,6 +45,7 @@ constexpr int kFirstSharedColumn = 3;
 
 ModbusPage::ModbusPage(WizardHost& host, QWidget* parent)
     : WizardPage(page::Modbus, host, parent)
+    , m_Client(host.Context().connection, host.Context().link, host.Context().log)
 {
     Body()->addLayout(BuildRequest());
     Body()->addWidget(BuildValueRows());
@@ -52,7 +55,16 @@ ModbusPage::ModbusPage(WizardHost& host, QWidget* parent)
     results->addLayout(BuildButtons());
     Body()->addLayout(results);
     Body()->addStretch(1);
-    connect(Command_ModBus_MeterFeature_Debug, &QPushButton::clicked, this, [this] { Host().ToggleDebugWindow(); });
+    ConnectControls();
+    chooseSaveFile = [this] {
+        return QFileDialog::getSaveFileName(Host().Window(), QStringLiteral("Save Modbus Configuration"), QString(),
+                                            QStringLiteral("Text Files(*.csv);;All Files(*.*)"));
+    };
+    chooseOpenFile = [this] {
+        return QFileDialog::getOpenFileName(Host().Window(), QStringLiteral("Get Modbus Configuration"),
+                                            Context().appPath,
+                                            QStringLiteral("Comma Separated Files(*.csv);;All Files(*.*)"));
+    };
 }
 
 QLayout* ModbusPage::BuildRequest()
@@ -158,19 +170,43 @@ void ModbusPage::AddValueRow(int row)
 QLayout* ModbusPage::BuildButtons()
 {
     QPushButton** buttons[] = {&Command_ModBus_MeterFeature_Read, &Command_ModBus_MeterFeature_Write,
-                               &Command_ModBus_MeterFeature_Clear, &Command_ModBus_MeterFeature_Save,
-                               &Command_ModBus_MeterFeature_Get,   &Command_ModBus_MeterFeature_Debug};
+                               &Command_ModBus_MeterFeature_Clear, &cmdModbusShowAllOrders,
+                               &Command_ModBus_MeterFeature_Save, &Command_ModBus_MeterFeature_Get,
+                               &Command_ModBus_MeterFeature_Debug, &cmdModbusPlot};
     const char* names[] = {"Command_ModBus_MeterFeature_Read",  "Command_ModBus_MeterFeature_Write",
-                           "Command_ModBus_MeterFeature_Clear", "Command_ModBus_MeterFeature_Save",
-                           "Command_ModBus_MeterFeature_Get",   "Command_ModBus_MeterFeature_Debug"};
-    // Reading in the first row, files and the log in the second.
+                           "Command_ModBus_MeterFeature_Clear", "cmdModbusShowAllOrders",
+                           "Command_ModBus_MeterFeature_Save",  "Command_ModBus_MeterFeature_Get",
+                           "Command_ModBus_MeterFeature_Debug", "cmdModbusPlot"};
+    // Reading and its values in the first row, files, the log and the plot in the second.
+    constexpr int kColumns = 4;
     auto* grid = new QGridLayout;
     grid->setSpacing(4);
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < static_cast<int>(std::size(names)); ++i) {
         *buttons[i] = Named(new QPushButton(this), QLatin1String(names[i]));
-        grid->addWidget(*buttons[i], i / 3, i % 3);
+        grid->addWidget(*buttons[i], i / kColumns, i % kColumns);
     }
     return grid;
+}
+
+ModbusPage::~ModbusPage()
+{
+    // Windows of their own beside the wizard: a read disables the wizard and
+    // all its children, and these should not flicker with every poll.
+    delete m_OrdersWindow.data();
+    delete m_PlotWindow.data();
+}
+
+void ModbusPage::hideEvent(QHideEvent* event)
+{
+    // They belong to this page's rows: they go when the page is left or the
+    // wizard closes (not when the wizard is only minimised).
+    if (!event->spontaneous()) {
+        if (m_OrdersWindow)
+            m_OrdersWindow->close();
+        if (m_PlotWindow)
+            m_PlotWindow->close();
+    }
+    WizardPage::hideEvent(event);
 }
 
 void ModbusPage::Startup()
@@ -205,6 +241,8 @@ void ModbusPage::SetTexts()
     Command_ModBus_MeterFeature_Save->setText(GetLanguageText(1016));
     Command_ModBus_MeterFeature_Get->setText(GetLanguageText(1017));
     Command_ModBus_MeterFeature_Debug->setText(GetLanguageText(1018));
+    cmdModbusShowAllOrders->setText(GetLanguageText(1022));
+    cmdModbusPlot->setText(GetLanguageText(1023));
 }
 
 void ModbusPage::FitValueColumns()
@@ -226,10 +264,10 @@ void ModbusPage::FillLists()
     for (int row = 0; row < kValueRows; ++row) {
         const auto at = static_cast<size_t>(row);
         cboModbusDatatype[at]->clear();
-        cboModbusDatatype[at]->addItems(kDataTypes);
+        cboModbusDatatype[at]->addItems(ModbusTypeNames());
         cboModbusDatatype[at]->setCurrentIndex(0);
         cboModbusFormat[at]->clear();
-        cboModbusFormat[at]->addItems(kInt16WordOrders);
+        cboModbusFormat[at]->addItems(ModbusWordOrders(0)); // every row starts as INT16
         cboModbusFormat[at]->setCurrentIndex(0);
     }
 }
@@ -262,4 +300,315 @@ void ModbusPage::OfferDebugPoll(Ostrand_Debug& window)
 {
     window.SetPollAction([this] { Command_ModBus_MeterFeature_Read->click(); });
     window.SetPollEnabled(true);
+}
+
+void ModbusPage::ConnectControls()
+{
+    connect(Command_ModBus_MeterFeature_Read, &QPushButton::clicked, this, [this] { Command_ModBus_MeterFeature_Read_Click(); });
+    connect(Command_ModBus_MeterFeature_Clear, &QPushButton::clicked, this, [this] { Command_ModBus_MeterFeature_Clear_Click(); });
+    connect(Command_ModBus_MeterFeature_Save, &QPushButton::clicked, this, [this] { SaveModbusConfiguration(); });
+    connect(Command_ModBus_MeterFeature_Get, &QPushButton::clicked, this, [this] { LoadModbusConfiguration(); });
+    connect(Command_ModBus_MeterFeature_Debug, &QPushButton::clicked, this, [this] { Host().ToggleDebugWindow(); });
+    connect(cmdModbusShowAllOrders, &QPushButton::clicked, this, [this] { ShowAllOrders(); });
+    connect(cmdModbusPlot, &QPushButton::clicked, this, [this] { ShowPlot(); });
+
+    connect(txtModbusSlaveAddress, &QLineEdit::textChanged, this,
+            [this] { CorrectNumberField(txtModbusSlaveAddress, kHighestSlaveAddress); });
+    connect(txtModbusFirstRegister, &QLineEdit::textChanged, this,
+            [this] { CorrectNumberField(txtModbusFirstRegister, kHighestRegister); });
+    connect(txtModbusNoOfRegisters, &QLineEdit::textChanged, this,
+            [this] { CorrectNumberField(txtModbusNoOfRegisters, std::nullopt); });
+    connect(txtModbusFirstRegister, &QLineEdit::editingFinished, this, [this] { UpdateModbusRows(); });
+    connect(txtModbusNoOfRegisters, &QLineEdit::editingFinished, this, [this] { UpdateModbusRows(); });
+    connect(ChkModbusAutoRegister, &QCheckBox::toggled, this, [this](bool checked) {
+        // Counted numbers are not typed.
+        for (QLineEdit* field : txtModbusRegister)
+            field->setEnabled(!checked);
+    });
+    for (int row = 0; row < kValueRows; ++row)
+        ConnectRow(row);
+}
+
+void ModbusPage::ConnectRow(int row)
+{
+    const auto at = static_cast<size_t>(row);
+    // A type chosen by mouse or keys refills every row's word orders.
+    connect(cboModbusDatatype[at], &QComboBox::activated, this, [this] { DataTypeChosen(); });
+    connect(cboModbusFormat[at], &QComboBox::activated, this, [this] { UpdateModbusRows(); });
+    connect(txtModbusRegister[at], &QLineEdit::textChanged, this, [this, at] {
+        if (!ChkModbusAutoRegister->isChecked())
+            CorrectNumberField(txtModbusRegister[at], kHighestRegister);
+    });
+    connect(txtModbusRegister[at], &QLineEdit::editingFinished, this, [this, row] { RegisterLeft(row); });
+}
+
+void ModbusPage::CorrectNumberField(QLineEdit* field, std::optional<qint64> maximum)
+{
+    const QString text = field->text();
+    const QString corrected = CorrectedNumberText(text, maximum);
+    if (corrected != text)
+        field->setText(corrected);
+}
+
+ModbusRequest ModbusPage::CurrentRequest() const
+{
+    ModbusRequest request;
+    request.slaveAddress = LeadingNumber(txtModbusSlaveAddress->text());
+    request.functionIndex = cboModbusFunction->currentIndex();
+    request.firstRegister = LeadingNumber(txtModbusFirstRegister->text());
+    request.registerCount = LeadingNumber(txtModbusNoOfRegisters->text());
+    return request;
+}
+
+modbus::Framing ModbusPage::CurrentFraming() const
+{
+    return optModBusRtuTcp[1]->isChecked() ? modbus::Framing::Tcp : modbus::Framing::Rtu;
+}
+
+ModbusRowSource ModbusPage::RowSource() const
+{
+    return {ChkModbusAutoRegister->isChecked(), txtModbusFirstRegister->text(), txtModbusNoOfRegisters->text(),
+            m_ModbusRegisterData};
+}
+
+ModbusValueRows ModbusPage::CurrentRows() const
+{
+    ModbusValueRows rows;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        ModbusValueRow& row = rows[i];
+        row.registerText = txtModbusRegister[i]->text();
+        row.typeCode = cboModbusDatatype[i]->currentIndex();
+        row.orderCode = cboModbusFormat[i]->currentIndex();
+        row.orders.clear();
+        for (int entry = 0; entry < cboModbusFormat[i]->count(); ++entry)
+            row.orders << cboModbusFormat[i]->itemText(entry);
+        row.bytesText = txtModbusByte[i]->text();
+        row.valueText = txtModbusValue[i]->text();
+        row.description = txtModbusDescription[i]->text();
+        row.outOfRange = m_OutOfRange[i];
+    }
+    return rows;
+}
+
+void ModbusPage::ShowRows(const ModbusValueRows& rows)
+{
+    // Only what changed, so a field being typed in keeps its cursor while a poll reads.
+    const auto show = [](QLineEdit* field, const QString& text) {
+        if (field->text() == text)
+            return;
+        field->setText(text);
+        field->setCursorPosition(0); // a long value shows its beginning
+    };
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const ModbusValueRow& row = rows[i];
+        show(txtModbusRegister[i], row.registerText);
+        cboModbusDatatype[i]->setCurrentIndex(row.typeCode);
+        QStringList shown;
+        for (int entry = 0; entry < cboModbusFormat[i]->count(); ++entry)
+            shown << cboModbusFormat[i]->itemText(entry);
+        if (shown != row.orders) {
+            cboModbusFormat[i]->clear();
+            cboModbusFormat[i]->addItems(row.orders);
+        }
+        cboModbusFormat[i]->setCurrentIndex(row.orderCode);
+        show(txtModbusByte[i], row.bytesText);
+        show(txtModbusValue[i], row.valueText);
+        txtModbusByte[i]->setToolTip(row.bytesText); // whole, where the column is too narrow
+        txtModbusValue[i]->setToolTip(row.valueText);
+        show(txtModbusDescription[i], row.description);
+        m_OutOfRange[i] = row.outOfRange;
+        QPalette colours = grdModbusValues->palette();
+        if (row.outOfRange)
+            colours.setColor(QPalette::Base, Qt::yellow);
+        txtModbusRegister[i]->setPalette(colours);
+    }
+    RowsChanged();
+}
+
+void ModbusPage::UpdateModbusRows()
+{
+    ModbusValueRows rows = CurrentRows();
+    ::UpdateModbusRows(rows, RowSource());
+    ShowRows(rows);
+}
+
+void ModbusPage::DataTypeChosen()
+{
+    ModbusValueRows rows = CurrentRows();
+    FillModbusWordOrders(rows);
+    ::UpdateModbusRows(rows, RowSource());
+    ShowRows(rows);
+}
+
+void ModbusPage::RegisterLeft(int row)
+{
+    ModbusValueRows rows = CurrentRows();
+    LeaveModbusRegister(rows, row, RowSource());
+    ShowRows(rows);
+}
+
+void ModbusPage::Command_ModBus_MeterFeature_Read_Click()
+{
+    const DeviceOperationScope operation(Context().operations);
+    if (!operation)
+        return;
+    const QPointer<ModbusPage> self(this);
+    ModbusReadResult result;
+    {
+        const BusyGuard busy(Host().Window());
+        result = m_Client.ReadModbusRegisters(CurrentRequest(), CurrentFraming());
+    }
+    if (self)
+        ShowReadResult(result);
+}
+
+void ModbusPage::ShowReadResult(const ModbusReadResult& result)
+{
+    switch (result.outcome) {
+    case ModbusReadResult::Outcome::NotSent:
+        return;
+    case ModbusReadResult::Outcome::Timeout:
+        // The rows keep what the last read showed.
+        lblModbusResultText->ShowResult(result.text, ResultKind::Failure);
+        return;
+    case ModbusReadResult::Outcome::Exception:
+        lblModbusResultText->ShowResult(result.text, ResultKind::DeviceError);
+        break;
+    case ModbusReadResult::Outcome::Reply:
+        lblModbusResultText->ShowResult(result.text, ResultKind::Success);
+        break;
+    }
+    m_ModbusRegisterData.clear();
+    ModbusValueRows rows = CurrentRows();
+    for (ModbusValueRow& row : rows) {
+        row.bytesText.clear();
+        row.valueText.clear();
+    }
+    const ModbusReplyCheck check = m_Client.CheckModbusReply(result.reply, CurrentFraming());
+    if (check.result != ModbusReplyCheck::Result::Good) {
+        lblModbusResultText->ShowResult(check.text, ResultKind::DeviceError);
+        ShowRows(rows);
+        return;
+    }
+    m_ModbusRegisterData = check.registerData;
+    ::UpdateModbusRows(rows, RowSource());
+    ShowRows(rows);
+    if (m_PlotWindow && !m_ModbusRegisterData.isEmpty())
+        m_PlotWindow->AddReading(QDateTime::currentDateTime(), rows);
+}
+
+void ModbusPage::Command_ModBus_MeterFeature_Clear_Click()
+{
+    m_ModbusRegisterData.clear();
+    ModbusValueRows rows = CurrentRows();
+    ClearModbusRows(rows);
+    ShowRows(rows);
+}
+
+ModbusConfiguration ModbusPage::CurrentConfiguration() const
+{
+    ModbusConfiguration configuration;
+    configuration.request = {ChkModbusAutoRegister->isChecked(), CurrentFraming(), cboModbusFunction->currentIndex(),
+                             txtModbusSlaveAddress->text(), txtModbusFirstRegister->text(),
+                             txtModbusNoOfRegisters->text()};
+    for (const ModbusValueRow& row : CurrentRows())
+        configuration.rows.append(
+            {row.typeCode, row.orderCode, row.registerText, row.bytesText, row.valueText, row.description});
+    return configuration;
+}
+
+void ModbusPage::SaveModbusConfiguration()
+{
+    const QString path = chooseSaveFile ? chooseSaveFile() : QString();
+    if (path.isEmpty())
+        return;
+    if (const std::optional<FileError> error = WriteWholeFile(path, FormatModbusConfiguration(CurrentConfiguration())))
+        ShowFileErrorDialog(Host().Window(), QStringLiteral("Save Error"), *error);
+}
+
+void ModbusPage::LoadModbusConfiguration()
+{
+    const QString path = chooseOpenFile ? chooseOpenFile() : QString();
+    if (path.isEmpty())
+        return;
+    const std::variant<QByteArray, FileError> content = ReadWholeFile(path);
+    if (const auto* error = std::get_if<FileError>(&content)) {
+        ShowFileErrorDialog(Host().Window(), QStringLiteral("Open Error"), *error);
+        return;
+    }
+    const ModbusConfigLoad load = ParseModbusConfiguration(std::get<QByteArray>(content));
+    if (!load.recognised) {
+        lblModbusResultText->ShowResult(GetLanguageText(1021) + u' ' + QFileInfo(path).fileName(), ResultKind::Failure);
+        return;
+    }
+    ShowLoaded(load);
+    if (load.error)
+        ShowFileErrorDialog(Host().Window(), QStringLiteral("Open Error"), *load.error);
+    else
+        lblModbusResultText->ShowResult(GetLanguageText(1020), ResultKind::Success);
+}
+
+void ModbusPage::ShowLoaded(const ModbusConfigLoad& load)
+{
+    if (load.request) {
+        const ModbusConfigRequest& request = *load.request;
+        ChkModbusAutoRegister->setChecked(request.autoRegister);
+        optModBusRtuTcp[request.framing == modbus::Framing::Tcp ? 1 : 0]->setChecked(true);
+        cboModbusFunction->setCurrentIndex(request.functionIndex);
+        txtModbusSlaveAddress->setText(request.slaveAddress);
+        txtModbusFirstRegister->setText(request.firstRegister);
+        txtModbusNoOfRegisters->setText(request.registerCount);
+    }
+    // Each row as it was saved: its type's word orders, its order, its register and results.
+    ModbusValueRows rows = CurrentRows();
+    for (qsizetype i = 0; i < load.rows.size() && i < kValueRows; ++i) {
+        const ModbusConfigRow& saved = load.rows[i];
+        ModbusValueRow& row = rows[static_cast<size_t>(i)];
+        row.typeCode = saved.typeCode;
+        row.orders = ModbusWordOrders(saved.typeCode);
+        row.orderCode = saved.orderCode;
+        row.registerText = saved.registerText;
+        row.bytesText = saved.bytesText;
+        row.valueText = saved.valueText;
+        row.description = saved.description;
+        row.outOfRange = false;
+    }
+    ShowRows(rows);
+    // Typed register numbers go through the field's own rule.
+    if (!ChkModbusAutoRegister->isChecked()) {
+        for (QLineEdit* field : txtModbusRegister)
+            CorrectNumberField(field, kHighestRegister);
+    }
+}
+
+void ModbusPage::ShowAllOrders()
+{
+    if (!m_OrdersWindow) {
+        m_OrdersWindow = new ModbusOrdersWindow(Context().language);
+        connect(m_OrdersWindow, &ModbusOrdersWindow::orderChosen, this, [this](int row, int orderCode) {
+            if (row < 0 || row >= kValueRows || Context().operations.Busy())
+                return;
+            cboModbusFormat[static_cast<size_t>(row)]->setCurrentIndex(orderCode);
+            UpdateModbusRows();
+        });
+    }
+    m_OrdersWindow->ShowRows(CurrentRows(), RowSource());
+    m_OrdersWindow->show();
+    m_OrdersWindow->raise();
+    m_OrdersWindow->activateWindow();
+}
+
+void ModbusPage::ShowPlot()
+{
+    if (!m_PlotWindow)
+        m_PlotWindow = new ModbusPlotWindow(Context().language);
+    m_PlotWindow->show();
+    m_PlotWindow->raise();
+    m_PlotWindow->activateWindow();
+}
+
+void ModbusPage::RowsChanged()
+{
+    if (m_OrdersWindow && m_OrdersWindow->isVisible())
+        m_OrdersWindow->ShowRows(CurrentRows(), RowSource());
 }

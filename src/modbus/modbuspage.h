@@ -1,9 +1,16 @@
 #pragma once
 
+#include "modbusclient.h"
+#include "modbusconfigfile.h"
+#include "modbusorderswindow.h"
+#include "modbusplotwindow.h"
+#include "modbusrows.h"
 #include "shell/debugwindow.h"
 #include "shell/wizardpage.h"
 
+#include <QPointer>
 #include <array>
+#include <functional>
 
 class QButtonGroup;
 class QCheckBox;
@@ -25,6 +32,7 @@ public:
     using Rows = std::array<Widget*, kValueRows>;
 
     explicit ModbusPage(WizardHost& host, QWidget* parent = nullptr);
+    ~ModbusPage() override;
 
     void Startup() override;
     void Prepare(bool back, bool forward) override;
@@ -65,6 +73,28 @@ public:
     QPushButton* Command_ModBus_MeterFeature_Save = nullptr;
     QPushButton* Command_ModBus_MeterFeature_Get = nullptr;
     QPushButton* Command_ModBus_MeterFeature_Debug = nullptr;
+    QPushButton* cmdModbusShowAllOrders = nullptr;
+    QPushButton* cmdModbusPlot = nullptr;
+
+    // The files the page is saved to and loaded from; empty cancels. The
+    // file dialogs, unless a test puts its own choice here.
+    std::function<QString()> chooseSaveFile;
+    std::function<QString()> chooseOpenFile;
+
+    // The register bytes of the last good reply; empty after Clear.
+    const QByteArray& ModbusRegisterData() const { return m_ModbusRegisterData; }
+    const ModbusClient& Client() const { return m_Client; }
+    ModbusOrdersWindow* OrdersWindow() const { return m_OrdersWindow; }
+    ModbusPlotWindow* PlotWindow() const { return m_PlotWindow; }
+
+    void Command_ModBus_MeterFeature_Read_Click();
+    void Command_ModBus_MeterFeature_Clear_Click();
+    void SaveModbusConfiguration();
+    void LoadModbusConfiguration();
+    void UpdateModbusRows();
+
+protected:
+    void hideEvent(QHideEvent* event) override;
 
 private:
     QLayout* BuildRequest();
@@ -74,4 +104,27 @@ private:
     void SetTexts();
     void FitValueColumns();
     void FillLists();
+    void ConnectControls();
+    void ConnectRow(int row);
+
+    ModbusRequest CurrentRequest() const;
+    modbus::Framing CurrentFraming() const;
+    ModbusRowSource RowSource() const;
+    ModbusValueRows CurrentRows() const;
+    void ShowRows(const ModbusValueRows& rows);
+    void ShowReadResult(const ModbusReadResult& result);
+    void ShowLoaded(const ModbusConfigLoad& load);
+    ModbusConfiguration CurrentConfiguration() const;
+    void DataTypeChosen();
+    void RegisterLeft(int row);
+    void CorrectNumberField(QLineEdit* field, std::optional<qint64> maximum);
+    void ShowAllOrders();
+    void ShowPlot();
+    void RowsChanged();
+
+    ModbusClient m_Client;
+    QByteArray m_ModbusRegisterData;
+    std::array<bool, kValueRows> m_OutOfRange{};
+    QPointer<ModbusOrdersWindow> m_OrdersWindow;
+    QPointer<ModbusPlotWindow> m_PlotWindow;
 };

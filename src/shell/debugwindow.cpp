@@ -1,6 +1,7 @@
 #include "debugwindow.h"
 
 #include "fileerror.h"
+#include "fileerrordialog.h"
 #include "inifile.h"
 #include "language.h"
 #include "settingkeys.h"
@@ -24,11 +25,9 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -133,28 +132,12 @@ int TwipsToPixels(int twips, int dpi)
     return twips * dpi / 1440;
 }
 
-// "Is a number" for the interval box: an optionally signed decimal number,
-// blanks around it allowed.
-bool IsNumber(const QString& text)
-{
-    static const QRegularExpression number(QStringLiteral(R"(^\s*[+-]?(\d+(\.\d*)?|\.\d+)\s*$)"));
-    return number.match(text).hasMatch();
-}
-
 // The interval box corrected as it is typed: above the maximum becomes the
 // maximum; below zero and anything but a number become 0; empty stays empty.
 QString CorrectedInterval(const QString& text)
 {
-    if (text.isEmpty())
-        return text;
-    if (!IsNumber(text))
-        return QStringLiteral("0");
-    const double value = LeadingDecimal(text);
-    if (value > Ostrand_Debug::kMaxInterval)
-        return QString::number(Ostrand_Debug::kMaxInterval);
-    if (value < 0)
-        return QStringLiteral("0");
-    return text;
+    const QString corrected = CorrectedNumberText(text, Ostrand_Debug::kMaxInterval);
+    return corrected == text && !text.isEmpty() && LeadingDecimal(text) < 0 ? QStringLiteral("0") : corrected;
 }
 
 // One saved block: header, the numbered non-empty lines, closing rule.
@@ -500,8 +483,7 @@ void Ostrand_Debug::Command_Save_Click()
     if (!written) {
         const FileError error = FileErrorOf(file, errno);
         file.close();
-        QMessageBox box(QMessageBox::Critical, QStringLiteral("Save Error"), error.Message(), QMessageBox::Ok, this);
-        box.exec();
+        ShowFileErrorDialog(this, QStringLiteral("Save Error"), error);
     }
 }
 

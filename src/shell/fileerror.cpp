@@ -1,6 +1,7 @@
 #include "fileerror.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileDevice>
 #include <QFileInfo>
 
@@ -35,6 +36,9 @@ FileError ClassicFileError(int number)
 {
     const char* description = nullptr;
     switch (number) {
+    case 6: description = "Overflow"; break;
+    case 9: description = "Subscript out of range"; break;
+    case 13: description = "Type mismatch"; break;
     case 52: description = "Bad file name or number"; break;
     case 53: description = "File not found"; break;
     case 54: description = "Bad file mode"; break;
@@ -49,6 +53,7 @@ FileError ClassicFileError(int number)
     case 71: description = "Disk not ready"; break;
     case 75: description = "Path/File access error"; break;
     case 76: description = "Path not found"; break;
+    case 380: description = "Invalid property value"; break;
     default: description = "Application-defined or object-defined error"; break;
     }
     return {number, QString::fromLatin1(description)};
@@ -103,4 +108,33 @@ FileError FileErrorOf(const QFileDevice& file, int systemError)
     default:
         return ClassicFileError(kPathFileAccessError);
     }
+}
+
+std::optional<FileError> WriteWholeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    errno = 0;
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    if (written) {
+        errno = 0;
+        written = file.write(content) == content.size() && file.flush();
+    }
+    if (written)
+        return std::nullopt;
+    const FileError error = FileErrorOf(file, errno);
+    file.close();
+    return error;
+}
+
+std::variant<QByteArray, FileError> ReadWholeFile(const QString& path)
+{
+    QFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly))
+        return FileErrorOf(file, errno);
+    errno = 0;
+    QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return FileErrorOf(file, errno);
+    return content;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <optional>
+#include <variant>
 
 class QFileDevice;
 
@@ -26,3 +29,8 @@ FileError FileErrorFromSystem(int systemError, const QString& path);
 // read right after the failed call; without it (0) the file's own error kind
 // and what is found at its path decide.
 FileError FileErrorOf(const QFileDevice& file, int systemError);
+
+// Writes the bytes to the file, replacing it; the error when that fails.
+std::optional<FileError> WriteWholeFile(const QString& path, const QByteArray& content);
+// The file's bytes, or the error of opening or reading it.
+std::variant<QByteArray, FileError> ReadWholeFile(const QString& path);

@@ -1,5 +1,6 @@
 #include "textnumber.h"
 
+#include <QRegularExpression>
 #include <QString>
 
 #include <cmath>
@@ -61,4 +62,21 @@ std::optional<qint32> LeadingRoundedInt32(QStringView text)
     if (rounded < std::numeric_limits<qint32>::min() || rounded > std::numeric_limits<qint32>::max())
         return std::nullopt;
     return static_cast<qint32>(rounded);
+}
+
+bool IsNumber(QStringView text)
+{
+    static const QRegularExpression number(QStringLiteral(R"(^\s*[+-]?(\d+(\.\d*)?|\.\d+)\s*$)"));
+    return number.match(text.toString()).hasMatch();
+}
+
+QString CorrectedNumberText(const QString& text, std::optional<qint64> maximum)
+{
+    if (text.isEmpty())
+        return text;
+    if (!IsNumber(text))
+        return QStringLiteral("0");
+    if (maximum && LeadingDecimal(text) > static_cast<double>(*maximum))
+        return QString::number(*maximum);
+    return text;
 }

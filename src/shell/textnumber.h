@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QStringView>
 #include <optional>
 
@@ -18,3 +19,11 @@ double LeadingDecimal(QStringView text);
 // The leading decimal rounded to the nearest integer, ties to even, as long
 // as it fits a signed 32-bit number; nothing otherwise.
 std::optional<qint32> LeadingRoundedInt32(QStringView text);
+
+// Whether a numeric field holds a number: an optionally signed decimal
+// number, blanks around it allowed.
+bool IsNumber(QStringView text);
+
+// A numeric field corrected as it is typed: a number above the maximum
+// becomes the maximum, anything but a number becomes "0", empty stays empty.
+QString CorrectedNumberText(const QString& text, std::optional<qint64> maximum);

@@ -1,5 +1,10 @@
+#include "modbus/modbusorderswindow.h"
 #include "modbus/modbuspage.h"
+#include "modbus/modbusplotwindow.h"
+#include "shell/debugwindow.h"
 #include "shell/resultlabel.h"
+#include "shell/settingkeys.h"
+#include "simulatedgateway.h"
 
 #include "fakewizardhost.h"
 #include "testenvironment.h"
@@ -10,7 +15,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QFile>
+#include <QLineSeries>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -132,6 +140,206 @@ TEST_F(ModbusPageTest, AllSixRowsShowWithoutScrollingOnAPageOfWizardSize)
             EXPECT_TRUE(viewport.contains(cell->geometry())) << row << "," << column;
         }
     }
+}
+
+// The page as a technician uses it, against the simulated gateway's Modbus
+// front end over TCP: slave 1 holds INT16 -2 at 100, FLOAT 21.5 at 101-102,
+// UINT32 123456 (CDAB) at 103-104 and nothing at 200.
+class ModbusPageWalkTest : public LoadedPageTest<ModbusPage> {
+protected:
+    void SetUp() override
+    {
+        EndpointOptions options;
+        options.udpPort.reset();
+        options.tcpPort = 0;
+        options.modbus = true;
+        QString error;
+        ASSERT_TRUE(gateway.Start(options, &error)) << error.toStdString();
+        Settings& settings = env.Context().settings;
+        settings.Save(keys::Option_EnterIPAddress, 0);
+        settings.Save(keys::IPAddress, QStringLiteral("127.0.0.1"));
+        settings.Save(keys::TCPPort, QString::number(gateway.TcpPort()));
+        settings.Save(keys::UDPorTCP, 0);
+        env.Context().state.WhatToDo = 5;
+        env.Context().ini.Write(ini::ModBus_BusDelay, QStringLiteral("0"));
+    }
+
+    static void Type(QLineEdit* field, const QString& text)
+    {
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, text);
+        emit field->editingFinished(); // leaving the field
+    }
+    static void Choose(QComboBox* list, int index)
+    {
+        list->setCurrentIndex(index);
+        emit list->activated(index);
+    }
+    static QColor Background(const QLineEdit* field) { return field->palette().color(QPalette::Base); }
+    QString Text(int id) { return env.Context().language.GetLanguageText(id); }
+
+    QTemporaryDir files;
+    SimulatedGateway gateway{DefaultBusConfig()};
+};
+
+TEST_F(ModbusPageWalkTest, ReadRetypeRefuseSaveClearAndLoadBack)
+{
+    auto page = LoadedPage();
+    page->show();
+    page->Prepare(false, true);
+    page->Enter(false, true);
+    ASSERT_TRUE(env.Context().connection.ConnectionOpen());
+    ASSERT_TRUE(page->Command_ModBus_MeterFeature_Read->isEnabled());
+
+    // The input rules while typing.
+    Type(page->txtModbusSlaveAddress, "300");
+    EXPECT_EQ(page->txtModbusSlaveAddress->text(), "255");
+    Type(page->txtModbusSlaveAddress, "x");
+    EXPECT_EQ(page->txtModbusSlaveAddress->text(), "0");
+    Type(page->txtModbusSlaveAddress, "1");
+    Type(page->txtModbusFirstRegister, "70000");
+    EXPECT_EQ(page->txtModbusFirstRegister->text(), "65535");
+    Type(page->txtModbusFirstRegister, "100");
+    Type(page->txtModbusNoOfRegisters, "99999");
+    EXPECT_EQ(page->txtModbusNoOfRegisters->text(), "99999"); // no upper limit here
+    Type(page->txtModbusNoOfRegisters, "6");
+
+    // Read: six INT16 rows at 100-105.
+    page->Command_ModBus_MeterFeature_Read->click();
+    EXPECT_EQ(page->lblModbusResultText->text(), "Ok");
+    EXPECT_EQ(page->lblModbusResultText->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    EXPECT_EQ(page->txtModbusRegister[5]->text(), "105");
+    EXPECT_EQ(page->txtModbusValue[0]->text(), "-2");
+    EXPECT_EQ(page->txtModbusByte[1]->text(), "41AC");
+
+    // Row 1 becomes a FLOAT: every row's word order goes back to its first
+    // entry and the rows after it move on by one register.
+    Choose(page->cboModbusFormat[0], 1);
+    Choose(page->cboModbusDatatype[1], 6);
+    EXPECT_EQ(page->cboModbusFormat[0]->currentIndex(), 0);
+    EXPECT_EQ(Entries(page->cboModbusFormat[1]), QStringList({"ABCD", "DCBA", "CDAB", "BADC"}));
+    EXPECT_EQ(page->txtModbusValue[1]->text(), "21.5");
+    EXPECT_EQ(page->txtModbusRegister[2]->text(), "103");
+    Choose(page->cboModbusFormat[1], 2); // CDAB: another value
+    EXPECT_NE(page->txtModbusValue[1]->text(), "21.5");
+
+    // Which order is it? Row 2 as UINT32 in every order; a click on the one
+    // that makes sense uses it in the row.
+    Choose(page->cboModbusDatatype[2], 3);
+    page->cmdModbusShowAllOrders->click();
+    ModbusOrdersWindow* orders = page->OrdersWindow();
+    ASSERT_NE(orders, nullptr);
+    EXPECT_TRUE(orders->isVisible());
+    const int cdab = ModbusOrdersWindow::kFirstOrderColumn + 2;
+    EXPECT_EQ(orders->grdModbusOrders->item(2, cdab)->text(), "123456");
+    EXPECT_EQ(orders->grdModbusOrders->item(0, ModbusOrdersWindow::kFirstOrderColumn + 2)->text(), ""); // INT16: AB, BA
+    const QRect cell = orders->grdModbusOrders->visualItemRect(orders->grdModbusOrders->item(2, cdab));
+    QTest::mouseClick(orders->grdModbusOrders->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(page->cboModbusFormat[2]->currentText(), "CDAB");
+    EXPECT_EQ(page->txtModbusValue[2]->text(), "123456");
+    EXPECT_EQ(page->cboModbusFormat[1]->currentText(), "ABCD"); // reset by the type chosen in row 2
+    EXPECT_EQ(page->txtModbusValue[1]->text(), "21.5");
+
+    // The log window's continuous poll repeats the Read; the plot follows.
+    page->cmdModbusPlot->click();
+    ModbusPlotWindow* plot = page->PlotWindow();
+    ASSERT_NE(plot, nullptr);
+    Ostrand_Debug log(env.Context().log, env.Context().ini, env.Context().language);
+    host.debugWindow = &log;
+    page->OfferDebugPoll(log);
+    const int answered = env.Context().log.ResponseCount();
+    log.Check_CountinousPoll->setChecked(true); // one poll at once
+    log.Check_CountinousPoll->setChecked(false);
+    page->Command_ModBus_MeterFeature_Read->click();
+    EXPECT_EQ(env.Context().log.ResponseCount(), answered + 2);
+    ASSERT_FALSE(plot->Lines().isEmpty());
+    EXPECT_EQ(plot->Lines().front()->count(), 2);
+    EXPECT_EQ(plot->Lines().front()->name(), "Row 1: 100 INT16 AB");
+    plot->chooseSaveFile = [&](const QString&) { return files.filePath("plot.png"); };
+    plot->cmdModbusPlotSavePng->click();
+    QFile png(files.filePath("plot.png"));
+    ASSERT_TRUE(png.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(png.read(8).startsWith("\x89PNG"));
+    plot->chooseSaveFile = [&](const QString&) { return files.filePath("plot.csv"); };
+    plot->cmdModbusPlotSaveCsv->click();
+    QFile csv(files.filePath("plot.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(csv.readLine().startsWith("Series,Time,Value"));
+    EXPECT_TRUE(csv.readLine().startsWith("Row 1: 100 INT16 AB,"));
+
+    // A typed register outside the request turns yellow and shows nothing.
+    page->ChkModbusAutoRegister->click();
+    EXPECT_TRUE(page->txtModbusRegister[5]->isEnabled());
+    Type(page->txtModbusRegister[5], "99");
+    EXPECT_EQ(Background(page->txtModbusRegister[5]), QColor(Qt::yellow));
+    EXPECT_EQ(page->txtModbusValue[5]->text(), "");
+    Type(page->txtModbusRegister[5], "100");
+    EXPECT_NE(Background(page->txtModbusRegister[5]), QColor(Qt::yellow));
+    EXPECT_EQ(page->txtModbusValue[5]->text(), "-2");
+    page->ChkModbusAutoRegister->click();
+
+    // Save, Clear, Get: the page comes back as it was.
+    page->txtModbusDescription[1]->setText("Flow, outlet");
+    const QString saved = files.filePath("meter.csv");
+    page->chooseSaveFile = [&] { return saved; };
+    page->Command_ModBus_MeterFeature_Save->click();
+    const QStringList before = {page->txtModbusRegister[2]->text(), page->cboModbusFormat[1]->currentText(),
+                                page->txtModbusValue[2]->text(), page->txtModbusDescription[1]->text()};
+    page->Command_ModBus_MeterFeature_Clear->click();
+    EXPECT_TRUE(page->ModbusRegisterData().isEmpty());
+    EXPECT_EQ(page->txtModbusValue[2]->text(), "");
+    EXPECT_EQ(page->cboModbusDatatype[1]->currentIndex(), 0);
+    page->chooseOpenFile = [&] { return saved; };
+    page->Command_ModBus_MeterFeature_Get->click();
+    EXPECT_EQ(page->lblModbusResultText->text(), Text(1020));
+    EXPECT_EQ(QStringList({page->txtModbusRegister[2]->text(), page->cboModbusFormat[1]->currentText(),
+                           page->txtModbusValue[2]->text(), page->txtModbusDescription[1]->text()}),
+              before);
+    EXPECT_EQ(page->cboModbusDatatype[1]->currentText(), "FLOAT");
+
+    // An unmapped register: the slave's refusal in dark red, no values.
+    Type(page->txtModbusFirstRegister, "200");
+    page->Command_ModBus_MeterFeature_Read->click();
+    EXPECT_EQ(page->lblModbusResultText->text(), "Modbuserror 02: Illegal data address");
+    EXPECT_EQ(page->lblModbusResultText->palette().color(QPalette::WindowText), QColor(177, 4, 12));
+    EXPECT_EQ(page->txtModbusValue[0]->text(), "");
+
+    // Files that are not the page's: refused in red, or the "Open Error" box
+    // once six rows are filled.
+    QFile foreign(files.filePath("foreign.csv"));
+    ASSERT_TRUE(foreign.open(QIODevice::WriteOnly));
+    foreign.write("wizardmodbus\r\n");
+    foreign.close();
+    page->chooseOpenFile = [&] { return foreign.fileName(); };
+    page->Command_ModBus_MeterFeature_Get->click();
+    EXPECT_EQ(page->lblModbusResultText->text(), Text(1021) + " foreign.csv");
+    EXPECT_EQ(page->lblModbusResultText->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+
+    QFile seven(files.filePath("seven.csv"));
+    ASSERT_TRUE(seven.open(QIODevice::WriteOnly));
+    seven.write("WizardModbus\r\n1,True,False,1,7,0,10,\r\n" + QByteArray("1,0,0,,,Seven,\r\n").repeated(7));
+    seven.close();
+    page->chooseOpenFile = [&] { return seven.fileName(); };
+    const auto box = AnswerNextModal();
+    page->Command_ModBus_MeterFeature_Get->click();
+    EXPECT_TRUE(box->seen);
+    EXPECT_EQ(box->title, "Open Error");
+    EXPECT_EQ(box->text, "The following error has occurred:\r\nErr # 9 - Subscript out of range");
+    EXPECT_EQ(page->txtModbusDescription[5]->text(), "Seven");
+    EXPECT_TRUE(page->optModBusRtuTcp[0]->isChecked());
+    EXPECT_EQ(page->txtModbusSlaveAddress->text(), "7");
+
+    page->Command_ModBus_MeterFeature_Debug->click();
+    EXPECT_EQ(host.debugToggles, 1);
+    host.debugWindow = nullptr;
+
+    // Leaving the page (or closing the wizard) takes its windows along.
+    page->cmdModbusPlot->click();
+    ASSERT_TRUE(plot->isVisible());
+    page->hide();
+    EXPECT_FALSE(plot->isVisible());
+    EXPECT_FALSE(orders->isVisible());
 }
 
 } // namespace

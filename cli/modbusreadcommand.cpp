@@ -1,0 +1,186 @@
+#include "modbusreadcommand.h"
+
+#include "clisession.h"
+
+#include "modbus/modbusclient.h"
+#include "modbus/modbusrows.h"
+
+#include <QVariantMap>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+constexpr int kHighestRegister = 65535;
+
+CliResult Usage(const QString& message)
+{
+    return CliResult::Failure(CliResult::Outcome::UsageOrFile, message);
+}
+
+struct ReadPlan {
+    ModbusRequest request;
+    modbus::Framing framing = modbus::Framing::Tcp;
+    ModbusValueRows rows;
+    int rowCount = kModbusValueRows;
+    bool allOrders = false;
+};
+
+std::optional<qint64> Number(const QCommandLineParser& parser, const QString& name, qint64 fallback, qint64 max)
+{
+    if (!parser.isSet(name))
+        return fallback;
+    bool ok = false;
+    const qint64 value = parser.value(name).toLongLong(&ok);
+    if (!ok || value < 0 || value > max)
+        return std::nullopt;
+    return value;
+}
+
+std::variant<ReadPlan, CliResult> PlanFromArguments(const CliArgs& args)
+{
+    const QCommandLineParser& parser = *args.parser;
+    if (!args.arguments.isEmpty())
+        return Usage(QStringLiteral("unexpected argument: %1").arg(args.arguments.first()));
+    ReadPlan plan;
+    const std::optional<qint64> slave = Number(parser, QStringLiteral("slave"), 1, 255);
+    const std::optional<qint64> function = Number(parser, QStringLiteral("function"), 3, 4);
+    const std::optional<qint64> first = Number(parser, QStringLiteral("first"), 0, kHighestRegister);
+    const std::optional<qint64> count = Number(parser, QStringLiteral("count"), 1, kHighestRegister);
+    if (!slave)
+        return Usage(QStringLiteral("--slave takes an address from 0 to 255"));
+    if (!function || *function < 3)
+        return Usage(QStringLiteral("--function takes 3 (holding registers) or 4 (input registers)"));
+    if (!first || !count)
+        return Usage(QStringLiteral("--first and --count take numbers from 0 to 65535"));
+    plan.request = {*slave, *function == 4 ? 1 : 0, *first, *count};
+    plan.framing = parser.isSet(QStringLiteral("rtu")) ? modbus::Framing::Rtu : modbus::Framing::Tcp;
+    plan.allOrders = parser.isSet(QStringLiteral("all-orders"));
+
+    const QStringList types = parser.values(QStringLiteral("type"));
+    const QStringList orders = parser.values(QStringLiteral("order"));
+    if (types.size() > kModbusValueRows)
+        return Usage(QStringLiteral("at most %1 --type rows").arg(kModbusValueRows));
+    if (orders.size() > types.size())
+        return Usage(QStringLiteral("each --order belongs to the --type before it"));
+    if (!types.isEmpty())
+        plan.rowCount = static_cast<int>(types.size()); // else six INT16 rows, as the page starts
+    for (qsizetype i = 0; i < types.size(); ++i) {
+        ModbusValueRow& row = plan.rows[static_cast<size_t>(i)];
+        row.typeCode = static_cast<int>(ModbusTypeNames().indexOf(types[i].toUpper()));
+        if (row.typeCode < 0)
+            return Usage(QStringLiteral("--type %1: one of %2").arg(types[i], ModbusTypeNames().join(u' ')));
+        row.orders = ModbusWordOrders(row.typeCode);
+        if (i < orders.size()) {
+            row.orderCode = static_cast<int>(row.orders.indexOf(orders[i].toUpper()));
+            if (row.orderCode < 0)
+                return Usage(QStringLiteral("--order %1: %2 has %3").arg(orders[i], types[i].toUpper(),
+                                                                         row.orders.join(u' ')));
+        }
+    }
+    return plan;
+}
+
+// One row as text fields: register, type, bytes, then the value in its
+// order or in every order.
+CliResult RowResult(const ModbusValueRow& row, const ModbusRowSource& source, bool allOrders)
+{
+    CliResult result;
+    result.Add(QStringLiteral("register"), row.registerText.toLongLong());
+    result.Add(QStringLiteral("type"), ModbusTypeNames().value(row.typeCode));
+    if (!allOrders)
+        result.Add(QStringLiteral("order"), row.orders.value(row.orderCode));
+    result.Add(QStringLiteral("bytes"), row.bytesText);
+    if (!allOrders) {
+        result.Add(QStringLiteral("value"), row.valueText);
+        return result;
+    }
+    const QByteArray bytes = ModbusRowBytes(row.registerText, row.typeCode, source).value_or(QByteArray());
+    for (qsizetype code = 0; code < row.orders.size(); ++code)
+        result.Add(row.orders[code], ModbusValueText(bytes, row.typeCode, static_cast<int>(code)));
+    return result;
+}
+
+} // namespace
+
+CommandOptions ModbusReadOptions()
+{
+    return {QStringLiteral("modbus-read"),
+            {{QStringLiteral("slave"), QStringLiteral("Slave address 0-255 (default 1)."), QStringLiteral("N")},
+             {QStringLiteral("function"), QStringLiteral("3: holding registers (default), 4: input registers."),
+              QStringLiteral("3|4")},
+             {QStringLiteral("first"), QStringLiteral("First register 0-65535 (default 0)."), QStringLiteral("N")},
+             {QStringLiteral("count"), QStringLiteral("Number of registers (default 1)."), QStringLiteral("N")},
+             {QStringLiteral("rtu"), QStringLiteral("Modbus RTU framing (Modbus TCP framing otherwise).")},
+             {QStringLiteral("type"),
+              QStringLiteral("A value row of this type, counted on from the first register (up to six; default: "
+                             "six INT16 rows)."),
+              QStringLiteral("NAME")},
+             {QStringLiteral("order"), QStringLiteral("Word order of the --type before it (default its first)."),
+              QStringLiteral("NAME")},
+             {QStringLiteral("all-orders"), QStringLiteral("Each row's value in every word order its type allows.")}},
+            QStringLiteral("[--slave N] [--function 3|4] [--first N] [--count N] [--rtu] [--type NAME [--order NAME]]... "
+                           "[--all-orders]"),
+            QStringLiteral("Read registers from a Modbus slave behind the gateway and show them as typed values."),
+            CommandTransport::Any};
+}
+
+std::variant<std::function<CliResult()>, CliResult> PrepareModbusRead(CliSession& session)
+{
+    auto planned = PlanFromArguments(session.Args());
+    if (auto* failure = std::get_if<CliResult>(&planned))
+        return *failure;
+    if (auto failure = session.OpenTransport(ini::kModbusTimings, 9600, false))
+        return *failure;
+    auto client = std::make_shared<ModbusClient>(session.Gateway(), session.Transactions(), session.Log());
+    return std::function<CliResult()>([&session, client, plan = std::get<ReadPlan>(planned)] {
+        if (!session.Gateway().ConnectionOpen())
+            return CliResult::Failure(CliResult::Outcome::DeviceFailure,
+                                      QStringLiteral("the connection is closed: ") + session.Gateway().LastSocketError());
+        const ModbusReadResult read = client->ReadModbusRegisters(plan.request, plan.framing);
+        if (read.outcome == ModbusReadResult::Outcome::NotSent)
+            return CliResult::Failure(CliResult::Outcome::DeviceFailure, QStringLiteral("nothing was sent"));
+        if (read.outcome == ModbusReadResult::Outcome::Timeout)
+            return CliResult::Failure(CliResult::Outcome::DeviceFailure, QStringLiteral("no reply: ") + read.text);
+        const ModbusReplyCheck check = client->CheckModbusReply(read.reply, plan.framing);
+        if (check.result != ModbusReplyCheck::Result::Good)
+            return CliResult::Failure(CliResult::Outcome::DeviceFailure, check.text);
+        if (read.outcome == ModbusReadResult::Outcome::Exception)
+            return CliResult::Failure(CliResult::Outcome::DeviceFailure, read.text);
+
+        const ModbusRowSource source{true, QString::number(plan.request.firstRegister),
+                                     QString::number(plan.request.registerCount), check.registerData};
+        ModbusValueRows rows = plan.rows;
+        UpdateModbusRows(rows, source);
+        const bool json = session.Args().json;
+        CliResult result;
+        result.Add(QStringLiteral("registers"), QString::fromLatin1(check.registerData.toHex().toUpper()));
+        result.Add(QStringLiteral("count"), static_cast<int>(check.registerData.size() / 2));
+        QVariantList jsonRows;
+        QStringList textRows;
+        for (int i = 0; i < plan.rowCount; ++i) {
+            const ModbusValueRow& row = rows[static_cast<size_t>(i)];
+            if (row.bytesText.isEmpty())
+                continue; // its register lies beyond the data
+            const CliResult fields = RowResult(row, source, plan.allOrders);
+            if (json) {
+                QVariantMap object;
+                for (const auto& [key, value] : fields.fields)
+                    object.insert(key, value);
+                jsonRows.append(object);
+            } else {
+                textRows.append(FormatResult(fields, false));
+            }
+        }
+        if (json) {
+            result.Add(QStringLiteral("rows"), jsonRows);
+            return result;
+        }
+        // The register data first, then one line per row.
+        std::printf("%s\n", qPrintable(FormatResult(result, false)));
+        for (const QString& line : textRows)
+            std::printf("%s\n", qPrintable(line));
+        std::fflush(stdout);
+        return CliResult();
+    });
+}

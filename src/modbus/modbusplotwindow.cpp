@@ -1,0 +1,180 @@
+#include "modbusplotwindow.h"
+
+#include "shell/fileerrordialog.h"
+#include "shell/language.h"
+#include "shell/pagecontrols.h"
+
+#include <QBuffer>
+#include <QChart>
+#include <QChartView>
+#include <QDateTimeAxis>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QValueAxis>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// The chart starts this many characters wide and high, so it scales with the font.
+constexpr int kChartWidthInChars = 110;
+constexpr int kChartHeightInLines = 24;
+// Below this span the time axis shows milliseconds too.
+constexpr qint64 kShortSpanMs = 20000;
+
+QString WithoutMnemonic(QString text)
+{
+    return text.remove(u'&');
+}
+
+} // namespace
+
+ModbusPlotWindow::ModbusPlotWindow(const Language& language, QWidget* parent)
+    : QDialog(parent)
+    , m_Language(language)
+{
+    setObjectName(QStringLiteral("Ostrand_ModbusPlot"));
+    setWindowTitle(language.GetLanguageText(1027));
+    setModal(false);
+    chooseSaveFile = [this](const QString& filter) {
+        return QFileDialog::getSaveFileName(this, WithoutMnemonic(m_Language.GetLanguageText(1032)), QString(), filter);
+    };
+
+    m_Chart = new QChart;
+    m_Chart->legend()->setAlignment(Qt::AlignRight); // a column: the labels keep their width
+    m_TimeAxis = new QDateTimeAxis(m_Chart);
+    m_TimeAxis->setTickCount(4);
+    m_TimeAxis->setTitleText(language.GetLanguageText(1030));
+    m_ValueAxis = new QValueAxis(m_Chart);
+    m_ValueAxis->setTitleText(language.GetLanguageText(1010));
+    m_ValueAxis->setLabelFormat(QStringLiteral("%.6g"));
+    m_Chart->addAxis(m_TimeAxis, Qt::AlignBottom);
+    m_Chart->addAxis(m_ValueAxis, Qt::AlignLeft);
+    chtModbusPlot = Named(new QChartView(m_Chart, this), QStringLiteral("chtModbusPlot"));
+    chtModbusPlot->setRenderHint(QPainter::Antialiasing);
+    chtModbusPlot->setMinimumSize(kChartWidthInChars * fontMetrics().averageCharWidth(),
+                                  kChartHeightInLines * fontMetrics().lineSpacing());
+
+    lblModbusPlotInfo = Named(new QLabel(language.GetLanguageText(1031), this), QStringLiteral("lblModbusPlotInfo"));
+    lblModbusPlotInfo->setWordWrap(true);
+    cmdModbusPlotSavePng = Named(new QPushButton(language.GetLanguageText(1028), this), QStringLiteral("cmdModbusPlotSavePng"));
+    cmdModbusPlotSaveCsv = Named(new QPushButton(language.GetLanguageText(1029), this), QStringLiteral("cmdModbusPlotSaveCsv"));
+    cmdModbusPlotClear = Named(new QPushButton(language.GetLanguageText(1015), this), QStringLiteral("cmdModbusPlotClear"));
+    cmdModbusPlotClose = Named(new QPushButton(language.GetLanguageText(1026), this), QStringLiteral("cmdModbusPlotClose"));
+
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* button : {cmdModbusPlotSavePng, cmdModbusPlotSaveCsv, cmdModbusPlotClear})
+        buttons->addWidget(button);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdModbusPlotClose);
+    for (QPushButton* button : {cmdModbusPlotSavePng, cmdModbusPlotSaveCsv, cmdModbusPlotClear, cmdModbusPlotClose})
+        button->setAutoDefault(false);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblModbusPlotInfo);
+    layout->addWidget(chtModbusPlot, 1);
+    layout->addLayout(buttons);
+
+    connect(cmdModbusPlotSavePng, &QPushButton::clicked, this, &ModbusPlotWindow::SavePng);
+    connect(cmdModbusPlotSaveCsv, &QPushButton::clicked, this, &ModbusPlotWindow::SaveCsv);
+    connect(cmdModbusPlotClear, &QPushButton::clicked, this, &ModbusPlotWindow::Clear);
+    connect(cmdModbusPlotClose, &QPushButton::clicked, this, &QDialog::close);
+    FitAxes();
+}
+
+void ModbusPlotWindow::AddReading(const QDateTime& time, const ModbusValueRows& rows)
+{
+    FollowHistory(m_History.Add(time, rows));
+    FitAxes();
+}
+
+void ModbusPlotWindow::FollowHistory(const QList<qsizetype>& added)
+{
+    for (; m_DroppedSeries < m_History.DroppedSeries(); ++m_DroppedSeries) {
+        if (m_Lines.isEmpty())
+            continue;
+        QLineSeries* oldest = m_Lines.takeFirst();
+        m_Chart->removeSeries(oldest);
+        delete oldest;
+    }
+    const QList<ModbusPlotHistory::Series>& all = m_History.AllSeries();
+    while (m_Lines.size() < all.size()) {
+        auto* line = new QLineSeries;
+        line->setName(all[m_Lines.size()].label);
+        m_Chart->addSeries(line);
+        line->attachAxis(m_TimeAxis);
+        line->attachAxis(m_ValueAxis);
+        m_Lines.append(line);
+    }
+    for (const qsizetype index : added) {
+        const ModbusPlotHistory::Point& point = all[index].points.back();
+        QLineSeries* line = m_Lines[index];
+        line->append(static_cast<qreal>(point.msecsSinceEpoch), point.value);
+        const qsizetype surplus = line->count() - static_cast<qsizetype>(all[index].points.size());
+        if (surplus > 0)
+            line->removePoints(0, static_cast<int>(surplus));
+    }
+}
+
+void ModbusPlotWindow::FitAxes()
+{
+    qint64 first = std::numeric_limits<qint64>::max();
+    qint64 last = std::numeric_limits<qint64>::min();
+    double low = std::numeric_limits<double>::max();
+    double high = std::numeric_limits<double>::lowest();
+    for (const ModbusPlotHistory::Series& series : m_History.AllSeries()) {
+        for (const ModbusPlotHistory::Point& point : series.points) {
+            first = std::min(first, point.msecsSinceEpoch);
+            last = std::max(last, point.msecsSinceEpoch);
+            low = std::min(low, point.value);
+            high = std::max(high, point.value);
+        }
+    }
+    if (first > last) { // nothing to show yet: the last minute
+        last = QDateTime::currentMSecsSinceEpoch();
+        first = last - 60000;
+        low = 0;
+        high = 1;
+    }
+    if (last - first < 1000)
+        last = first + 1000;
+    const double margin = high > low ? (high - low) / 20 : std::max(1.0, std::abs(high) / 20);
+    m_TimeAxis->setFormat(last - first < kShortSpanMs ? QStringLiteral("mm:ss.zzz") : QStringLiteral("HH:mm:ss"));
+    m_TimeAxis->setRange(QDateTime::fromMSecsSinceEpoch(first), QDateTime::fromMSecsSinceEpoch(last));
+    m_ValueAxis->setRange(low - margin, high + margin);
+}
+
+void ModbusPlotWindow::Clear()
+{
+    m_History.Clear();
+    FollowHistory({});
+    FitAxes();
+}
+
+void ModbusPlotWindow::SavePng()
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    chtModbusPlot->grab().save(&buffer, "PNG");
+    Save(QStringLiteral("PNG (*.png)"), png);
+}
+
+void ModbusPlotWindow::SaveCsv()
+{
+    Save(QStringLiteral("CSV (*.csv)"), m_History.Csv());
+}
+
+void ModbusPlotWindow::Save(const QString& filter, const QByteArray& content)
+{
+    const QString path = chooseSaveFile ? chooseSaveFile(filter) : QString();
+    if (path.isEmpty())
+        return;
+    if (const std::optional<FileError> error = WriteWholeFile(path, content)) {
+        ShowFileErrorDialog(this, QStringLiteral("Save Error"), *error);
+    }
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "modbusplothistory.h"
+#include "shell/fileerror.h"
+
+#include <QDialog>
+#include <QList>
+#include <functional>
+
+class Language;
+class QChart;
+class QChartView;
+class QDateTimeAxis;
+class QLabel;
+class QLineSeries;
+class QPushButton;
+class QValueAxis;
+
+// The Modbus rows' values over time: every good read adds a point to each
+// row that shows a number (the log window's continuous poll reads again
+// and again). Keeps the last points of each row; saves the picture as PNG
+// and the points as CSV.
+class ModbusPlotWindow : public QDialog {
+    Q_OBJECT
+public:
+    ModbusPlotWindow(const Language& language, QWidget* parent = nullptr);
+
+    void AddReading(const QDateTime& time, const ModbusValueRows& rows);
+    const ModbusPlotHistory& History() const { return m_History; }
+    QList<QLineSeries*> Lines() const { return m_Lines; }
+
+    // The file a picture or the points go to; empty cancels. The save
+    // dialog, unless a test puts its own choice here. Given the filter.
+    std::function<QString(const QString& filter)> chooseSaveFile;
+
+    QLabel* lblModbusPlotInfo = nullptr;
+    QChartView* chtModbusPlot = nullptr;
+    QPushButton* cmdModbusPlotSavePng = nullptr;
+    QPushButton* cmdModbusPlotSaveCsv = nullptr;
+    QPushButton* cmdModbusPlotClear = nullptr;
+    QPushButton* cmdModbusPlotClose = nullptr;
+
+    void SavePng();
+    void SaveCsv();
+    void Clear();
+
+private:
+    void FollowHistory(const QList<qsizetype>& added);
+    void FitAxes();
+    void Save(const QString& filter, const QByteArray& content);
+
+    const Language& m_Language;
+    ModbusPlotHistory m_History;
+    QChart* m_Chart = nullptr;
+    QDateTimeAxis* m_TimeAxis = nullptr;
+    QValueAxis* m_ValueAxis = nullptr;
+    QList<QLineSeries*> m_Lines; // in step with the history's series
+    qsizetype m_DroppedSeries = 0;
+};
