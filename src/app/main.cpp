@@ -4,6 +4,7 @@
 #include "languagedialog.h"
 #include "shell/settings.h"
 #include "shell/trafficlog.h"
+#include "shell/wizardarguments.h"
 #include "shell/wizardcontext.h"
 #include "wizardwindow.h"
 
@@ -32,9 +33,7 @@ int main(int argc, char* argv[])
     if (!LoadLanguageAtStartup(context))
         return 0; // no language chosen: the program cannot show anything
 
-    // "/DEBUG" anywhere on the command line, in any letter case, opens the log window.
-    const QString commandLine = app.arguments().mid(1).join(u' ');
-    Ostrand_Wizard wizard(context, commandLine.toUpper().contains(QLatin1String("/DEBUG")));
+    Ostrand_Wizard wizard(context, DebugWindowRequested(app.arguments()));
     wizard.show();
     return app.exec();
 }
