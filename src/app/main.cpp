@@ -1,6 +1,7 @@
 #include "shell/apppath.h"
 #include "shell/inifile.h"
 #include "shell/language.h"
+#include "shell/languagelocale.h"
 #include "languagedialog.h"
 #include "shell/settings.h"
 #include "shell/trafficlog.h"
@@ -32,6 +33,8 @@ int main(int argc, char* argv[])
 
     if (!LoadLanguageAtStartup(context))
         return 0; // no language chosen: the program cannot show anything
+    // Qt's own dialogs (files, message box buttons) speak the program's language.
+    InstallQtTranslations(app, settings.ReadInt(keys::Language));
 
     Ostrand_Wizard wizard(context, DebugWindowRequested(app.arguments()));
     wizard.show();

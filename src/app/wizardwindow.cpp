@@ -373,7 +373,9 @@ void Ostrand_Wizard::Timer_Flash_Timer()
 void Ostrand_Wizard::Command_ChangeLanguage_Click()
 {
     Ostrand_Language dialog(m_Context, this);
-    dialog.exec();
+    // The texts loaded at start stay until the next start; say so.
+    if (dialog.exec() == QDialog::Accepted)
+        QMessageBox::warning(this, windowTitle(), m_Context.language.GetLanguageText(105));
 }
 
 Ostrand_Debug* Ostrand_Wizard::DebugWindow()

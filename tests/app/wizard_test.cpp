@@ -27,6 +27,7 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <QStyle>
 #include <memory>
 
 namespace {
@@ -400,6 +401,39 @@ class UrlCatcher : public QObject {
     Q_OBJECT
 public:
     QList<QUrl> opened;
+TEST_F(WizardTest, StoredLanguageWhoseFileIsGoneIsAskedForAgainWithoutTheChangeMessage)
+{
+    environment.Context().settings.Save(keys::Language, QStringLiteral("007")); // no such file
+    QStringList boxes;
+    QString offered;
+    int widthNeeded = 0;
+    int dialogWidth = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            boxes << box->text();
+            box->close();
+        } else if (auto* dialog = qobject_cast<Ostrand_Language*>(modal)) {
+            offered = dialog->Combo_Language->currentText();
+            QFont title = QApplication::font();
+            title.setBold(true);
+            widthNeeded = QFontMetrics(title).horizontalAdvance(dialog->windowTitle())
+                        + 3 * dialog->style()->pixelMetric(QStyle::PM_TitleBarHeight); // its three title buttons
+            dialogWidth = dialog->frameGeometry().width();
+            QMetaObject::invokeMethod(dialog->Command_Ok, &QPushButton::click, Qt::QueuedConnection);
+        }
+    });
+    timer.start(10);
+    ASSERT_TRUE(LoadLanguageAtStartup(environment.Context()));
+    QTest::qWait(50);
+    EXPECT_FALSE(offered.isEmpty()) << "a language is offered at once";
+    EXPECT_GE(dialogWidth, widthNeeded) << "the whole title is shown";
+    EXPECT_TRUE(boxes.isEmpty()) << "nothing to say about a change: " << boxes.join(u'|').toStdString();
+    EXPECT_NE(environment.Context().settings.Read(keys::Language), QStringLiteral("007"));
+    EXPECT_NE(environment.Context().language.GetLanguageText(10), QStringLiteral("Invalid Text (10)"));
+}
+
 public slots:
     void Open(const QUrl& url) { opened << url; }
 };
