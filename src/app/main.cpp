@@ -2,6 +2,7 @@
 #include "shell/inifile.h"
 #include "shell/language.h"
 #include "shell/languagelocale.h"
+#include "buttonstyle.h"
 #include "languagedialog.h"
 #include "shell/settings.h"
 #include "shell/trafficlog.h"
@@ -16,6 +17,7 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    UseRoomyButtons(app);
     app.setWindowIcon(QIcon(QStringLiteral(":/pictures/logo-icon.svg")));
 
     const QString appPath = AppPathFrom(app.arguments(), QCoreApplication::applicationDirPath());

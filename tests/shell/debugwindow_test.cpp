@@ -25,6 +25,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -579,19 +580,41 @@ protected:
     std::unique_ptr<Ostrand_Wizard> wizard;
 };
 
-TEST_F(DebugBesideWizardTest, OpensBesideTheWizardWithItsTopAndHeight)
+// The whole log window on the wizard's screen, beside the wizard where there
+// is room, over it where there is not.
+void ExpectPlacedBeside(const Ostrand_Wizard& wizard, const Ostrand_Debug& window)
+{
+    const QRect available = wizard.screen()->availableGeometry();
+    const QRect wizardFrame = wizard.frameGeometry();
+    const QRect frame = window.frameGeometry();
+    EXPECT_TRUE(available.contains(frame)) << "the screen's free part is " << available.width() << "x"
+                                           << available.height();
+    EXPECT_EQ(frame.top(), wizardFrame.top());
+    EXPECT_EQ(window.height(), wizard.height());
+    const int wanted = std::max(8200 * wizard.logicalDpiX() / 1440, window.minimumSizeHint().width());
+    EXPECT_EQ(window.width(), std::min(wanted, available.width()));
+    if (wizardFrame.right() + frame.width() <= available.right())
+        EXPECT_EQ(frame.left(), wizardFrame.right() + 1) << "room beside the wizard";
+    else
+        EXPECT_EQ(frame.right(), available.right()) << "as far right as the screen allows";
+}
+
+TEST_F(DebugBesideWizardTest, OpensBesideTheWizardWithItsTopAndHeightAndStaysOnTheScreen)
 {
     Start();
-    wizard->move(40, 30);
-    wizard->ToggleDebugWindow();
-    Ostrand_Debug* window = wizard->DebugWindow();
-    ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_TRUE(env.Context().log.DebugLogging());
-    const QRect frame = wizard->frameGeometry();
-    EXPECT_EQ(window->pos(), QPoint(frame.right() + 1, frame.top()));
-    EXPECT_EQ(window->height(), wizard->height());
-    EXPECT_EQ(window->width(), 8200 * wizard->logicalDpiX() / 1440);
+    const QRect available = wizard->screen()->availableGeometry();
+    const int wizardWidth = wizard->frameGeometry().width();
+    // Room on the right, then none: the window ends at the screen's edge.
+    for (const int left : {available.left(), available.right() - wizardWidth - 20}) {
+        wizard->move(left, available.top() + 30);
+        wizard->ToggleDebugWindow();
+        Ostrand_Debug* window = wizard->DebugWindow();
+        ASSERT_NE(window, nullptr);
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_TRUE(env.Context().log.DebugLogging());
+        ExpectPlacedBeside(*wizard, *window);
+        wizard->ToggleDebugWindow();
+    }
 }
 
 TEST_F(DebugBesideWizardTest, DebugOnTheCommandLineOpensItAtStartAndClosingTheWizardClosesIt)
@@ -600,7 +623,7 @@ TEST_F(DebugBesideWizardTest, DebugOnTheCommandLineOpensItAtStartAndClosingTheWi
     QPointer<Ostrand_Debug> window = wizard->DebugWindow();
     ASSERT_FALSE(window.isNull());
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(window->pos().x(), wizard->frameGeometry().right() + 1);
+    ExpectPlacedBeside(*wizard, *window);
     window->Text_Interval->setText(QStringLiteral("777"));
 
     QTest::mouseClick(wizard->Command_Cancel, Qt::LeftButton);
