@@ -25,6 +25,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMetaMethod>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
@@ -363,6 +364,7 @@ void Ostrand_Debug::ConnectControls()
     connect(Menu_Tools_ResetStats, &QAction::triggered, &m_Log, &TrafficLog::ResetStats);
     connect(Menu_Tools_Timeouts, &QAction::triggered, this, &Ostrand_Debug::timeoutsRequested);
     connect(Menu_Tools_SearchTimeouts, &QAction::triggered, this, &Ostrand_Debug::searchTimeoutsRequested);
+    connect(Menu_Tools, &QMenu::aboutToShow, this, [this] { OfferAnsweredTools(); });
 
     connect(Text_Interval, &QLineEdit::textChanged, this, [this] { Text_Interval_Change(); });
     connect(Check_CountinousPoll, &QCheckBox::toggled, this, [this](bool checked) { Check_CountinousPoll_Click(checked); });
@@ -407,6 +409,14 @@ void Ostrand_Debug::PlaceBeside(const QWidget* wizard)
                                       screen ? screen->availableGeometry() : QRect());
     move(frame.topLeft());
     resize(frame.size().shrunkBy(Decoration(*wizard)));
+}
+
+void Ostrand_Debug::OfferAnsweredTools()
+{
+    // An item that would do nothing is shown as not available.
+    Menu_Tools_Timeouts->setEnabled(isSignalConnected(QMetaMethod::fromSignal(&Ostrand_Debug::timeoutsRequested)));
+    Menu_Tools_SearchTimeouts->setEnabled(
+        isSignalConnected(QMetaMethod::fromSignal(&Ostrand_Debug::searchTimeoutsRequested)));
 }
 
 void Ostrand_Debug::SetPollAction(std::function<void()> action)
@@ -540,6 +550,12 @@ bool Ostrand_Debug::eventFilter(QObject* watched, QEvent* event)
             m_Log.SetSearchTrace(!m_Log.SearchTrace());
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void Ostrand_Debug::showEvent(QShowEvent* event)
+{
+    OfferAnsweredTools();
+    QWidget::showEvent(event);
 }
 
 void Ostrand_Debug::closeEvent(QCloseEvent* event)

@@ -80,10 +80,13 @@ public:
     QTimer* Timer_ContinousPoll = nullptr;
 
 signals:
+    // Tools > Timeouts... and SearchTimeouts...; each item is greyed out
+    // while nothing answers its request.
     void timeoutsRequested();
     void searchTimeoutsRequested();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -102,6 +105,7 @@ private:
     void LinesAdded(qsizetype count);
     void DrawNewLines();
     void EndLogging();
+    void OfferAnsweredTools();
 
     TrafficLog& m_Log;
     IniFile& m_Ini;
