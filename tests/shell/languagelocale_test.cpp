@@ -11,20 +11,6 @@
 
 namespace {
 
-TEST(LanguageLocale, NumbersAreTheCountriesTelephoneCodes)
-{
-    const std::pair<int, QLocale::Language> rows[] = {
-        {1, QLocale::English}, {49, QLocale::German}, {33, QLocale::French}, {31, QLocale::Dutch},
-        {7, QLocale::AnyLanguage}, {0, QLocale::AnyLanguage}, {-49, QLocale::AnyLanguage},
-    };
-    for (const auto& [number, language] : rows)
-        EXPECT_EQ(LocaleLanguageOfNumber(number), language) << number;
-    EXPECT_EQ(LanguageNumberOfLocale(QLocale(QLocale::German, QLocale::Austria)), 49) << "German wherever spoken";
-    EXPECT_EQ(LanguageNumberOfLocale(QLocale(QLocale::English, QLocale::UnitedKingdom)), 1);
-    EXPECT_EQ(LanguageNumberOfLocale(QLocale::c()), 0);
-    EXPECT_EQ(LanguageNumberOfLocale(QLocale(QLocale::Japanese)), 0);
-}
-
 TEST(LanguageLocale, TheDialogOffersTheStoredLanguageElseTheSystemsElseEnglish)
 {
     const QLocale german(QLocale::German, QLocale::Germany);
@@ -38,6 +24,7 @@ TEST(LanguageLocale, TheDialogOffersTheStoredLanguageElseTheSystemsElseEnglish)
     };
     const Case cases[] = {
         {"first start on a German system", {1, 49}, 0, german, 49},
+        {"first start on an Austrian system", {1, 49}, 0, QLocale(QLocale::German, QLocale::Austria), 49},
         {"first start on a French system without French", {1, 49}, 0, french, 1},
         {"first start on a system without a language", {1, 49}, 0, QLocale::c(), 1},
         {"the stored language wins", {1, 49}, 1, german, 1},
