@@ -15,7 +15,8 @@
 namespace {
 
 // The width a window needs for its whole title in the title bar: the text
-// (title bars often draw it bold) beside the icon and three buttons.
+// (title bars often draw it bold) beside the icon, three buttons and a
+// margin, each about as wide as the bar is high.
 int TitleBarWidth(const QWidget& window)
 {
     QFont font = QApplication::font();
