@@ -7,8 +7,8 @@
 #   netlab.sh up NAME      build the lab; NAME prefixes every namespace
 #   netlab.sh down NAME    remove it again (also after a half-built lab)
 #   netlab.sh hosts        the host table: name ip/prefix mac
-#   netlab.sh check        exit 0 when namespaces can be made here, else
-#                          print the reason and exit 1
+#   netlab.sh check        exit 0 when namespaces can be made and entered
+#                          here, else print the reason and exit 1
 #
 # Hosts: "cl" is the client; g1-g3 are gateways on the client's subnet
 # (one per device family and one with an unknown MAC prefix); g4 sits in
@@ -68,6 +68,14 @@ check() {
   local probe="ostrand-probe-$$"
   if ! ip netns add "$probe" 2>/dev/null; then
     echo "this machine does not allow new network namespaces"
+    return 1
+  fi
+  # Adding one is not enough: entering it needs "/" to be a mount point,
+  # which it is not inside a chroot.
+  local failure
+  if ! failure=$(ip netns exec "$probe" true 2>&1); then
+    ip netns del "$probe" 2>/dev/null || true
+    echo "network namespaces cannot be entered here: $(head -n 1 <<<"${failure:-ip netns exec failed}")"
     return 1
   fi
   ip netns del "$probe"

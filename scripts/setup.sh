@@ -7,7 +7,11 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-svg-dev
   libgl-dev libgtest-dev googletest
-  fonts-dejavu-core iproute2
+  iproute2
+  # What the wizard needs to show its windows: the X11 platform plugin, a
+  # font, and Qt's own texts (file dialogs, message box buttons) in the
+  # languages the wizard speaks.
+  qt6-qpa-plugins fonts-dejavu-core qt6-translations-l10n
   # the Modbus page's plot (Qt Charts needs the OpenGL module's CMake files)
   qt6-charts-dev libqt6opengl6-dev
   # independent Modbus peers for the tests: a server and a command-line client

@@ -1,14 +1,31 @@
 #include "languagedialog.h"
 
 #include "shell/language.h"
+#include "shell/languagelocale.h"
 #include "shell/settings.h"
 #include "shell/wizardcontext.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QHBoxLayout>
-#include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
+
+namespace {
+
+// The width a window needs for its whole title in the title bar: the text
+// (title bars often draw it bold) beside the icon, three buttons and a
+// margin, each about as wide as the bar is high.
+int TitleBarWidth(const QWidget& window)
+{
+    QFont font = QApplication::font();
+    font.setBold(true);
+    const int barHeight = window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
+    return QFontMetrics(font).horizontalAdvance(window.windowTitle()) + 5 * barHeight;
+}
+
+} // namespace
 
 Ostrand_Language::Ostrand_Language(WizardContext& context, QWidget* parent)
     : QDialog(parent)
@@ -20,7 +37,6 @@ Ostrand_Language::Ostrand_Language(WizardContext& context, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     Combo_Language = new QComboBox(this);
     Combo_Language->setObjectName(QStringLiteral("Combo_Language"));
-    Combo_Language->setMinimumWidth(260);
     layout->addWidget(Combo_Language);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -31,24 +47,25 @@ Ostrand_Language::Ostrand_Language(WizardContext& context, QWidget* parent)
     layout->addLayout(buttons);
     connect(Command_Ok, &QPushButton::clicked, this, [this] { Command_Ok_Click(); });
 
-    for (const LanguageChoice& choice : ListLanguageFiles(context.appPath))
+    QList<int> offered;
+    for (const LanguageChoice& choice : ListLanguageFiles(context.appPath)) {
         Combo_Language->addItem(choice.name, choice.number);
+        offered << choice.number;
+    }
     const int stored = static_cast<int>(context.settings.Read(keys::Language).toInt()); // empty counts as 0
-    Combo_Language->setCurrentIndex(Combo_Language->findData(stored));
+    Combo_Language->setCurrentIndex(Combo_Language->findData(PreferredLanguageNumber(offered, stored, QLocale::system())));
+    setMinimumWidth(TitleBarWidth(*this));
+    Combo_Language->setFocus();
 }
 
 void Ostrand_Language::Command_Ok_Click()
 {
-    const QString previous = m_Context.settings.Read(keys::Language);
     if (Combo_Language->currentIndex() < 0) {
         reject();
         return;
     }
     m_Context.settings.Save(keys::Language, LanguageSettingValue(Combo_Language->currentData().toInt()));
     accept();
-    if (!previous.isEmpty()) {
-        QMessageBox::warning(parentWidget(), QString(), m_Context.language.GetLanguageText(105));
-    }
 }
 
 bool LoadLanguageAtStartup(WizardContext& context)

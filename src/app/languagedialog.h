@@ -9,7 +9,7 @@ struct WizardContext;
 // The language choice. It shows the names of the language files beside the
 // program and stores the chosen number; the new language is used from the
 // next start on. It has no language texts of its own, since no language may
-// be loaded yet.
+// be loaded yet. Closed without a choice it stores nothing.
 class Ostrand_Language : public QDialog {
     Q_OBJECT
 public:

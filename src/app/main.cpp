@@ -1,9 +1,12 @@
 #include "shell/apppath.h"
 #include "shell/inifile.h"
 #include "shell/language.h"
+#include "shell/languagelocale.h"
+#include "buttonstyle.h"
 #include "languagedialog.h"
 #include "shell/settings.h"
 #include "shell/trafficlog.h"
+#include "shell/wizardarguments.h"
 #include "shell/wizardcontext.h"
 #include "wizardwindow.h"
 
@@ -14,6 +17,7 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    UseRoomyButtons(app);
     app.setWindowIcon(QIcon(QStringLiteral(":/pictures/logo-icon.svg")));
 
     const QString appPath = AppPathFrom(app.arguments(), QCoreApplication::applicationDirPath());
@@ -31,10 +35,10 @@ int main(int argc, char* argv[])
 
     if (!LoadLanguageAtStartup(context))
         return 0; // no language chosen: the program cannot show anything
+    // Qt's own dialogs (files, message box buttons) speak the program's language.
+    InstallQtTranslations(app, settings.ReadInt(keys::Language));
 
-    // "/DEBUG" anywhere on the command line, in any letter case, opens the log window.
-    const QString commandLine = app.arguments().mid(1).join(u' ');
-    Ostrand_Wizard wizard(context, commandLine.toUpper().contains(QLatin1String("/DEBUG")));
+    Ostrand_Wizard wizard(context, DebugWindowRequested(app.arguments()));
     wizard.show();
     return app.exec();
 }

@@ -5,7 +5,10 @@
 #include "svgpicture.h"
 #include "shell/version.h"
 
+#include <QCoreApplication>
+#include <QFocusEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -15,6 +18,29 @@ namespace {
 // drawn here is three times that scale so the lights are visible.
 constexpr double kPixelsPerTwip = 0.2;
 constexpr int kLightSize = 10;
+
+// A link label reached by Tab takes the focus onto its link at once. On its
+// own a label stops Tab twice, first with nothing shown as focused, then on
+// the link.
+class FocusOntoLink : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* label = qobject_cast<QLabel*>(watched);
+        if (label && event->type() == QEvent::FocusIn && !label->hasSelectedText()) {
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) {
+                // The label's own Tab handling moves onto its link, the first from before, the last from after.
+                const int key = reason == Qt::TabFocusReason ? Qt::Key_Tab : Qt::Key_Backtab;
+                QCoreApplication::postEvent(label, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier));
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
 } // namespace
 
 WelcomePage::WelcomePage(WizardHost& host, QWidget* parent)
@@ -62,8 +88,10 @@ WelcomePage::WelcomePage(WizardHost& host, QWidget* parent)
     connect(Command_ChangeLanguage, &QPushButton::clicked, this, &WelcomePage::changeLanguageRequested);
     textColumn->addWidget(Command_ChangeLanguage, 0, Qt::AlignLeft);
 
+    auto* focusOntoLink = new FocusOntoLink(this);
     for (int i = 0; i < 2; ++i) {
         auto* link = new QLabel(this);
+        link->installEventFilter(focusOntoLink);
         link->setObjectName(ElementName(QStringLiteral("Label_Link"), i));
         link->setCursor(Qt::PointingHandCursor);
         link->setTextFormat(Qt::RichText);

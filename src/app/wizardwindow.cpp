@@ -6,21 +6,14 @@
 #include "svgpicture.h"
 #include "taskpage.h"
 #include "welcomepage.h"
-#include "ascii/asciipage.h"
-#include "features/featurepage.h"
-#include "modbus/modbuspage.h"
+#include "wizardpages.h"
 #include "netsetup/adapterchoice.h"
-#include "netsetup/devicelistpage.h"
 #include "netsetup/devicerecordpages.h"
 #include "netsetup/devicesettingspage.h"
-#include "netsetup/ipsettingspage.h"
-#include "netsetup/pingpage.h"
-#include "netsetup/serialsetuppage.h"
-#include "netsetup/setipbynetworkpage.h"
-#include "netsetup/setupmacpage.h"
 #include "netsetup/writesettingspage.h"
 #include "shell/debugwindow.h"
 #include "shell/etchedline.h"
+#include "shell/windowplacement.h"
 #include "shell/wizardcontext.h"
 
 #include <QCloseEvent>
@@ -30,6 +23,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -88,7 +82,6 @@ void Ostrand_Wizard::BuildWindow()
         auto* button = new QPushButton(QString::fromLatin1(caption), this);
         button->setObjectName(QString::fromLatin1(name));
         button->setAutoDefault(false);
-        button->setMinimumWidth(86);
         buttons->addWidget(button);
         return button;
     };
@@ -119,29 +112,18 @@ void Ostrand_Wizard::AddPage(WizardPage* page)
 
 void Ostrand_Wizard::CreatePages()
 {
-    m_WelcomePage = new WelcomePage(*this, m_PageArea);
+    const WizardPages pages = CreateWizardPages(*this, m_PageArea);
+    for (WizardPage* page : pages.all)
+        AddPage(page);
+    m_WelcomePage = pages.welcome;
+    m_TaskPage = pages.task;
+    m_ConnectionPage = pages.connection;
+    m_DeviceSettingsPage = pages.deviceSettings;
+    m_WriteSettingsPage = pages.writeSettings;
     connect(m_WelcomePage, &WelcomePage::changeLanguageRequested, this, [this] { Command_ChangeLanguage_Click(); });
-    AddPage(m_WelcomePage);
-    m_TaskPage = new TaskPage(*this, m_PageArea);
-    AddPage(m_TaskPage);
-    AddPage(new DeviceListPage(*this, m_PageArea));
-    AddPage(new SetupMacPage(*this, m_PageArea));
-    AddPage(new IpSettingsPage(*this, m_PageArea));
-    AddPage(new SetIpByNetworkPage(*this, m_PageArea));
-    AddPage(new SerialSetupPage(*this, m_PageArea));
-    AddPage(new PingPage(*this, m_PageArea));
-    m_ConnectionPage = new ConnectionPage(*this, m_PageArea);
-    AddPage(m_ConnectionPage);
-    m_DeviceSettingsPage = new DeviceSettingsPage(*this, m_PageArea);
-    AddPage(m_DeviceSettingsPage);
-    m_WriteSettingsPage = new WriteSettingsPage(*this, m_PageArea);
-    AddPage(m_WriteSettingsPage);
     ConnectDeviceRecordPages(
         *this, [this] { return m_ConnectionPage->Text_EnterIPAddress->text(); }, *m_DeviceSettingsPage,
         *m_WriteSettingsPage);
-    AddPage(new FeaturePage(*this, m_PageArea));
-    AddPage(new ModbusPage(*this, m_PageArea));
-    AddPage(new AsciiPage(*this, m_PageArea));
 }
 
 void Ostrand_Wizard::Form_Load()
@@ -158,15 +140,17 @@ void Ostrand_Wizard::Form_Load()
     Command_Cancel->setText(m_Context.language.GetLanguageText(232));
     Command_Back->setText(m_Context.language.GetLanguageText(233));
     Command_Next->setText(m_Context.language.GetLanguageText(234));
-    QSize largest;
+    // The window keeps one size from page to page and from language to
+    // language: what the largest page needs in any of them.
+    QSize largest = LargestPageSizeInOtherLanguages(m_Context);
     for (auto& [number, page] : m_Pages) {
         page->Startup(); // selects the stored options, sets the texts, fills the lists
         largest = largest.expandedTo(page->sizeHint());
     }
-    m_PageArea->setMinimumSize(largest); // the window keeps its size from page to page
+    m_PageArea->setMinimumSize(largest);
     const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
     resize(QSize(TwipsToPixels(kWindowWidthTwips, dpi), TwipsToPixels(kWindowHeightTwips, dpi))
-               .expandedTo(sizeHint()));
+               .expandedTo(minimumSizeHint()));
 
     m_WelcomePage->ShowLights({});
     PreparePage(page::Welcome, false, true);
@@ -373,7 +357,9 @@ void Ostrand_Wizard::Timer_Flash_Timer()
 void Ostrand_Wizard::Command_ChangeLanguage_Click()
 {
     Ostrand_Language dialog(m_Context, this);
-    dialog.exec();
+    // The texts loaded at start stay until the next start; say so.
+    if (dialog.exec() == QDialog::Accepted)
+        QMessageBox::warning(this, windowTitle(), m_Context.language.GetLanguageText(105));
 }
 
 Ostrand_Debug* Ostrand_Wizard::DebugWindow()
@@ -419,7 +405,12 @@ void Ostrand_Wizard::WithdrawDebugPoll()
 void Ostrand_Wizard::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    // Opened at start, the log window was placed before the wizard had its place.
-    if (!event->spontaneous() && DebugWindow())
+    // Opened at start, the log window was placed before the wizard had its
+    // place. The wizard moves over where that lets both be seen whole.
+    if (!event->spontaneous() && DebugWindow()) {
+        const QRect room = MakeRoomOnTheRight(frameGeometry(), DebugWindow()->FrameSizeBeside(this).width(),
+                                              screen()->availableGeometry());
+        move(room.topLeft());
         DebugWindow()->PlaceBeside(this);
+    }
 }

@@ -14,6 +14,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace {
+constexpr int kAbortText = 229; // "&Abort"
+} // namespace
+
 SerialSetupPage::SerialSetupPage(WizardHost& host, QWidget* parent)
     : WizardPage(page::SerialSetup, host, parent)
 {
@@ -23,7 +27,7 @@ SerialSetupPage::SerialSetupPage(WizardHost& host, QWidget* parent)
     Command_ConnectRS232AndDoSomething = new QPushButton(this);
     Command_ConnectRS232AndDoSomething->setObjectName(QStringLiteral("Command_ConnectRS232AndDoSomething"));
     Command_ConnectRS232AndDoSomething->setAutoDefault(false);
-    Command_ConnectRS232AndDoSomething_Cancel = new QPushButton(QStringLiteral("&Abort"), this);
+    Command_ConnectRS232AndDoSomething_Cancel = new QPushButton(this);
     Command_ConnectRS232AndDoSomething_Cancel->setObjectName(QStringLiteral("Command_ConnectRS232AndDoSomething_Cancel"));
     Command_ConnectRS232AndDoSomething_Cancel->setAutoDefault(false);
     Command_ConnectRS232AndDoSomething_Cancel->setEnabled(false);
@@ -41,6 +45,7 @@ SerialSetupPage::SerialSetupPage(WizardHost& host, QWidget* parent)
 
 void SerialSetupPage::Startup()
 {
+    Command_ConnectRS232AndDoSomething_Cancel->setText(GetLanguageText(kAbortText));
     Command_ConnectRS232AndDoSomething_Cancel->setEnabled(false);
 }
 
@@ -50,6 +55,7 @@ void SerialSetupPage::Prepare(bool, bool)
     HeaderLabel()->setText(GetLanguageText(networkSettings ? 300 : 222));
     Text_Info->SetText(GetLanguageText(networkSettings ? 301 : 223));
     Command_ConnectRS232AndDoSomething->setText(GetLanguageText(networkSettings ? 302 : 230));
+    Command_ConnectRS232AndDoSomething->setEnabled(true);
     Host().SetNextEnabled(false); // until the gateway is in setup mode
 }
 
@@ -79,6 +85,9 @@ void SerialSetupPage::Command_ConnectRS232AndDoSomething_Click()
             != IpAssignment::Outcome::Failed;
     }
     m_Running = nullptr;
+    // Done once is done: the gateway stays in its setup mode (or has its
+    // address), and only a failure is worth another try.
+    Command_ConnectRS232AndDoSomething->setEnabled(!done);
     if (done)
         Host().SetNextEnabled(true);
 }

@@ -4,10 +4,12 @@
 #include "fileerrordialog.h"
 #include "inifile.h"
 #include "language.h"
+#include "pagecontrols.h"
 #include "settingkeys.h"
 #include "textnumber.h"
 #include "trafficlog.h"
 #include "version.h"
+#include "windowplacement.h"
 
 #include <QAbstractListModel>
 #include <QAction>
@@ -17,7 +19,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,9 +26,11 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -126,6 +129,8 @@ private:
 namespace {
 
 constexpr int kDashes = 75;
+constexpr int kIntervalDigits = 5; // up to 65535 ms
+constexpr int kCounterDigits = 7;  // a long night of polling
 
 int TwipsToPixels(int twips, int dpi)
 {
@@ -273,10 +278,9 @@ QLayout* Ostrand_Debug::BuildControlStrip()
     txtResponseTot = field("txtResponseTot");
     lblErrorTot = label("lblErrorTot");
     txtErrorTot = field("txtErrorTot");
-    const int digitWidth = fontMetrics().horizontalAdvance(u'0');
-    for (QLineEdit* number : {Text_Interval, txtResponseTot, txtErrorTot})
-        number->setMaximumWidth(8 * digitWidth + 12);
+    FitWidthToDigits(Text_Interval, kIntervalDigits);
     for (QLineEdit* counter : {txtResponseTot, txtErrorTot}) {
+        FitWidthToDigits(counter, kCounterDigits);
         counter->setReadOnly(true);
         counter->setFocusPolicy(Qt::NoFocus);
     }
@@ -284,26 +288,28 @@ QLayout* Ostrand_Debug::BuildControlStrip()
     Command_Clear = button("Command_Clear");
     Command_Exit = button("Command_Exit");
 
-    auto* strip = new QGridLayout;
-    strip->addWidget(Label_Comment, 0, 0);
-    strip->addWidget(Text_Comment, 0, 1, 1, 9);
-    strip->addWidget(Check_CountinousPoll, 1, 0);
-    auto* interval = new QHBoxLayout;
-    interval->addWidget(lblInterval);
-    interval->addWidget(Text_Interval);
-    interval->addWidget(lblIntervalSort);
-    strip->addLayout(interval, 1, 1);
-    strip->setColumnStretch(2, 1);
-    strip->addWidget(lblResponseTot, 1, 3);
-    strip->addWidget(txtResponseTot, 1, 4);
-    strip->addWidget(lblErrorTot, 1, 5);
-    strip->addWidget(txtErrorTot, 1, 6);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Command_Save);
-    buttons->addWidget(Command_Clear);
-    buttons->addWidget(Command_Exit);
-    strip->addLayout(buttons, 2, 0, 1, 10);
+    // Rows short enough for the window's width in any language: the
+    // comment; the poll; the counters; the buttons.
+    const auto row = [](std::initializer_list<QWidget*> widgets, bool stretchFirst) {
+        auto* line = new QHBoxLayout;
+        if (stretchFirst)
+            line->addStretch(1);
+        for (QWidget* widget : widgets)
+            line->addWidget(widget);
+        if (!stretchFirst)
+            line->addStretch(1);
+        return line;
+    };
+    auto* strip = new QVBoxLayout;
+    auto* comment = new QHBoxLayout;
+    comment->addWidget(Label_Comment);
+    comment->addWidget(Text_Comment, 1);
+    strip->addLayout(comment);
+    auto* poll = row({Check_CountinousPoll, lblInterval, Text_Interval, lblIntervalSort}, false);
+    poll->insertSpacing(1, fontMetrics().averageCharWidth() * 2);
+    strip->addLayout(poll);
+    strip->addLayout(row({lblResponseTot, txtResponseTot, lblErrorTot, txtErrorTot}, false));
+    strip->addLayout(row({Command_Save, Command_Clear, Command_Exit}, true));
     return strip;
 }
 
@@ -341,6 +347,7 @@ void Ostrand_Debug::ConnectControls()
     connect(Menu_Tools_ResetStats, &QAction::triggered, &m_Log, &TrafficLog::ResetStats);
     connect(Menu_Tools_Timeouts, &QAction::triggered, this, &Ostrand_Debug::timeoutsRequested);
     connect(Menu_Tools_SearchTimeouts, &QAction::triggered, this, &Ostrand_Debug::searchTimeoutsRequested);
+    connect(Menu_Tools, &QMenu::aboutToShow, this, [this] { OfferAnsweredTools(); });
 
     connect(Text_Interval, &QLineEdit::textChanged, this, [this] { Text_Interval_Change(); });
     connect(Check_CountinousPoll, &QCheckBox::toggled, this, [this](bool checked) { Check_CountinousPoll_Click(checked); });
@@ -355,14 +362,44 @@ void Ostrand_Debug::ConnectControls()
     connect(m_Redraw, &QTimer::timeout, this, [this] { DrawNewLines(); });
 }
 
+namespace {
+
+// The wizard's window decoration; ours is the same, and not known before it is shown.
+QMargins Decoration(const QWidget& wizard)
+{
+    const QRect frame = wizard.frameGeometry();
+    const QRect inside = wizard.geometry();
+    return {inside.left() - frame.left(), inside.top() - frame.top(), frame.right() - inside.right(),
+            frame.bottom() - inside.bottom()};
+}
+
+} // namespace
+
+QSize Ostrand_Debug::FrameSizeBeside(const QWidget* wizard) const
+{
+    const int dpi = wizard->logicalDpiX() > 0 ? wizard->logicalDpiX() : 96;
+    // Its classic width, unless its controls need more in this language.
+    const int width = std::max(TwipsToPixels(kWidthTwips, dpi), minimumSizeHint().width());
+    return QSize(width, wizard->height()).grownBy(Decoration(*wizard));
+}
+
 void Ostrand_Debug::PlaceBeside(const QWidget* wizard)
 {
     if (!wizard)
         return;
-    const QRect frame = wizard->frameGeometry();
-    const int dpi = wizard->logicalDpiX() > 0 ? wizard->logicalDpiX() : 96;
-    move(frame.right() + 1, frame.top());
-    resize(TwipsToPixels(kWidthTwips, dpi), wizard->height());
+    const QScreen* screen = wizard->screen();
+    const QRect frame = ::PlaceBeside(wizard->frameGeometry(), FrameSizeBeside(wizard),
+                                      screen ? screen->availableGeometry() : QRect());
+    move(frame.topLeft());
+    resize(frame.size().shrunkBy(Decoration(*wizard)));
+}
+
+void Ostrand_Debug::OfferAnsweredTools()
+{
+    // An item that would do nothing is shown as not available.
+    Menu_Tools_Timeouts->setEnabled(isSignalConnected(QMetaMethod::fromSignal(&Ostrand_Debug::timeoutsRequested)));
+    Menu_Tools_SearchTimeouts->setEnabled(
+        isSignalConnected(QMetaMethod::fromSignal(&Ostrand_Debug::searchTimeoutsRequested)));
 }
 
 void Ostrand_Debug::SetPollAction(std::function<void()> action)
@@ -495,6 +532,12 @@ bool Ostrand_Debug::eventFilter(QObject* watched, QEvent* event)
             m_Log.SetSearchTrace(!m_Log.SearchTrace());
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void Ostrand_Debug::showEvent(QShowEvent* event)
+{
+    OfferAnsweredTools();
+    QWidget::showEvent(event);
 }
 
 void Ostrand_Debug::closeEvent(QCloseEvent* event)

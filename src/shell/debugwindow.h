@@ -35,8 +35,12 @@ public:
     Ostrand_Debug(TrafficLog& log, IniFile& ini, const Language& language, QWidget* parent = nullptr);
     ~Ostrand_Debug() override;
 
-    // Left edge at the wizard's right edge, same top and height.
+    // Left edge at the wizard's right edge, same top and height, but wholly
+    // on the wizard's screen: moved left, over the wizard if it must.
     void PlaceBeside(const QWidget* wizard);
+    // The size of its frame when placed beside the wizard (before the screen
+    // has its say).
+    QSize FrameSizeBeside(const QWidget* wizard) const;
 
     // What one poll runs: the current page's read; empty runs nothing.
     void SetPollAction(std::function<void()> action);
@@ -76,10 +80,13 @@ public:
     QTimer* Timer_ContinousPoll = nullptr;
 
 signals:
+    // Tools > Timeouts... and SearchTimeouts...; each item is greyed out
+    // while nothing answers its request.
     void timeoutsRequested();
     void searchTimeoutsRequested();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -98,6 +105,7 @@ private:
     void LinesAdded(qsizetype count);
     void DrawNewLines();
     void EndLogging();
+    void OfferAnsweredTools();
 
     TrafficLog& m_Log;
     IniFile& m_Ini;

@@ -25,13 +25,19 @@ qint64 LeadingNumber(QStringView text)
         negative = text[pos] == u'-';
         ++pos;
     }
-    constexpr qint64 limit = std::numeric_limits<qint64>::max() / 10 - 1;
+    constexpr qint64 highest = std::numeric_limits<qint64>::max();
     qint64 value = 0;
+    bool saturated = false;
     for (; pos < text.size() && text[pos].isDigit() && text[pos].unicode() < 128; ++pos) {
-        if (value > limit)
-            continue; // saturate: keep the value, consume the digits
-        value = value * 10 + (text[pos].unicode() - u'0');
+        const int digit = text[pos].unicode() - u'0';
+        if (saturated || value > (highest - digit) / 10) {
+            saturated = true; // the digits go on, the value stays at its limit
+            continue;
+        }
+        value = value * 10 + digit;
     }
+    if (saturated)
+        return negative ? std::numeric_limits<qint64>::min() : highest;
     return negative ? -value : value;
 }
 

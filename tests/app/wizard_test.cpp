@@ -7,8 +7,11 @@
 #include "app/wizardwindow.h"
 #include "netsetup/writesettingspage.h"
 #include "netsetup/devicelistpage.h"
+#include "shell/settingkeys.h"
 #include "shell/trafficlog.h"
 
+#include "configresponder.h"
+#include "ptysetupgateway.h"
 #include "testenvironment.h"
 
 #include <QAbstractButton>
@@ -24,6 +27,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -38,9 +42,9 @@ protected:
     Ostrand_Wizard& Open()
     {
         wizard = std::make_unique<Ostrand_Wizard>(environment.Context());
-        // The walks here are about the order of the pages. The record
-        // transfer of pages 50 and 55 has its own tests against a gateway on
-        // loopback; here nothing may go to the default address.
+        // No gateway listens here: the record transfer of pages 50 and 55
+        // must send nothing to the default address. The walk below gives
+        // them one on loopback.
         wizard->findChild<DeviceSettingsPage*>(QStringLiteral("Picture_Page(50)"))->SetRecordReader({});
         wizard->findChild<WriteSettingsPage*>(QStringLiteral("Picture_Page(55)"))->SetRecordWriter({});
         wizard->show();
@@ -73,14 +77,6 @@ protected:
         if (Page() == 0)
             Next();
         Click(QStringLiteral("Option_SelectWhatToDo(%1)").arg(task));
-    }
-
-    // Next on a page whose action a later step of the work performs; the
-    // flow itself is what is tested here.
-    void NextAsIfDone()
-    {
-        wizard->SetNextEnabled(true);
-        Next();
     }
 
     TestEnvironment environment;
@@ -116,12 +112,74 @@ TEST_F(WizardTest, FirstStartShowsTheDefaults)
     EXPECT_EQ(environment.Context().settings.Read(keys::SerialPort.ForTask(4)), QStringLiteral("0"));
 }
 
-TEST_F(WizardTest, EveryTaskWalksForwardAndBack)
+// Every task walked as a technician does it: each page's own work done on
+// the page (against loopback stand-ins for the gateway: its configuration
+// port, its serial setup mode on a pseudo-terminal, an echo that answers),
+// then Next, which the page must have enabled by itself.
+class WizardWalkTest : public WizardTest {
+protected:
+    void SetUp() override
+    {
+        WizardTest::SetUp();
+        ASSERT_TRUE(cable.Open());
+        cable.records[0] = SampleNetworkRecord();
+        WizardContext& context = environment.Context();
+        context.ini.WriteIniValue(QStringLiteral("SerialPorts"), QStringLiteral("COM1"), cable.SlavePath());
+        context.configTarget = {network.Port(), QHostAddress(QHostAddress::LocalHost)};
+        context.pingOnce = [](const QString&) { return true; };
+        context.ini.Write(ini::IP_NumberOfPings, QStringLiteral("2"));
+        context.ini.Write(ini::IP_PingDelay, QStringLiteral("10"));
+        context.ini.Write(ini::IP_UDPTimeOut, QStringLiteral("300"));
+        context.ini.Write(ini::IP_ResetTimeOut, QStringLiteral("3000"));
+        context.ini.Write(ini::IP_WriteTimeOut, QStringLiteral("3000"));
+        context.settings.Save(keys::IPAddress, QStringLiteral("127.0.0.1"));
+    }
+
+    Ostrand_Wizard& OpenWithTransfers()
+    {
+        wizard = std::make_unique<Ostrand_Wizard>(environment.Context());
+        wizard->show();
+        return *wizard;
+    }
+
+    // What the technician does on the page before pressing Next.
+    void DoThePagesWork(bool byCable)
+    {
+        switch (Page()) {
+        case 20:
+            Click(QStringLiteral("Option_ChangeIPSettings(%1)").arg(byCable ? 1 : 0));
+            break;
+        case 21:
+            Click(QStringLiteral("Option_DHCP(1)"));
+            Find<QLineEdit>(QStringLiteral("Text_IPAddress"))->setText(QStringLiteral("127.0.0.1"));
+            break;
+        case 22:
+            Click(QStringLiteral("Command_SetIPUsingUDP"));
+            break;
+        case 23:
+            Click(QStringLiteral("Command_ConnectRS232AndDoSomething"));
+            break;
+        case 30:
+            Click(QStringLiteral("Command_Ping"));
+            break;
+        case 40:
+            Click(QStringLiteral("Option_EnterIPAddress(%1)").arg(byCable ? 1 : 0));
+            break;
+        default:
+            break; // 1, 50 and 55 do their work by themselves
+        }
+    }
+
+    PtySetupGateway cable;
+    ConfigResponder network;
+};
+
+TEST_F(WizardWalkTest, EveryTaskWalksForwardAndBack)
 {
-    Open();
+    OpenWithTransfers();
     struct Walk {
         int task;
-        bool serial;
+        bool byCable;
         std::vector<int> pages; // after page 1
     };
     const Walk walks[] = {
@@ -138,15 +196,14 @@ TEST_F(WizardTest, EveryTaskWalksForwardAndBack)
         ChooseTask(walk.task);
         std::vector<int> seen;
         for (size_t i = 0; i < walk.pages.size(); ++i) {
-            if (Page() == 20)
-                Click(QStringLiteral("Option_ChangeIPSettings(%1)").arg(walk.serial ? 1 : 0));
-            if (Page() == 40)
-                Click(QStringLiteral("Option_EnterIPAddress(%1)").arg(walk.serial ? 1 : 0));
-            NextAsIfDone();
+            DoThePagesWork(walk.byCable);
+            ASSERT_TRUE(wizard->Command_Next->isEnabled())
+                << "page " << Page() << " of task " << walk.task << (walk.byCable ? " by cable" : "");
+            Next();
             seen.push_back(Page());
             EXPECT_TRUE(Find(QStringLiteral("Picture_Page(%1)").arg(Page()))->isVisible());
         }
-        EXPECT_EQ(seen, walk.pages) << "task " << walk.task << (walk.serial ? " by cable" : "");
+        EXPECT_EQ(seen, walk.pages) << "task " << walk.task << (walk.byCable ? " by cable" : "");
         // and back from the last page before the return to page 1
         if (walk.pages.back() == 1) {
             Back();
@@ -159,34 +216,22 @@ TEST_F(WizardTest, EveryTaskWalksForwardAndBack)
         }
         EXPECT_EQ(back, (std::vector<int>{40, 1})) << "task " << walk.task;
     }
-    // Next on the last page of a task stays there (it is disabled anyway)
+    EXPECT_EQ(network.ipSetups.size(), 1) << "task 1 over the network";
+    EXPECT_EQ(network.Writes(0), 2) << "task 1 and task 3 over the network";
+    EXPECT_EQ(cable.setLines.isEmpty(), false) << "task 1 and task 3 by cable";
+}
+
+TEST_F(WizardTest, NextOnTheLastPageOfATaskLeadsNowhere)
+{
+    Open();
     ChooseTask(4);
     Next();
     Next();
     ASSERT_EQ(Page(), 60);
     EXPECT_FALSE(wizard->Command_Next->isEnabled());
-    NextAsIfDone();
+    wizard->SetNextEnabled(true); // even if it were enabled
+    Next();
     EXPECT_EQ(Page(), 60);
-}
-
-TEST_F(WizardTest, TaskThreeByCableGoesThroughTheSetupModePage)
-{
-    Open();
-    ChooseTask(3);
-    Next();
-    Click(QStringLiteral("Option_EnterIPAddress(1)"));
-    Next();
-    ASSERT_EQ(Page(), 23);
-    NextAsIfDone();
-    ASSERT_EQ(Page(), 50);
-    Back();
-    EXPECT_EQ(Page(), 23);
-    NextAsIfDone();
-    NextAsIfDone();
-    EXPECT_EQ(Page(), 55);
-    NextAsIfDone();
-    EXPECT_EQ(Page(), 1);
-    EXPECT_TRUE(Find<QRadioButton>(QStringLiteral("Option_SelectWhatToDo(4)"))->isChecked());
 }
 
 TEST_F(WizardTest, BackIntoTheSettingsPageDoesNotReadAgain)
@@ -354,6 +399,39 @@ TEST_F(WizardTest, SecondStartRemembersLanguageAndTask)
     EXPECT_EQ(Find<QLabel>(QStringLiteral("Label_Header(0)"))->text(), german.GetLanguageText(100));
     Next();
     EXPECT_TRUE(Find<QRadioButton>(QStringLiteral("Option_SelectWhatToDo(6)"))->isChecked());
+}
+
+TEST_F(WizardTest, StoredLanguageWhoseFileIsGoneIsAskedForAgainWithoutTheChangeMessage)
+{
+    environment.Context().settings.Save(keys::Language, QStringLiteral("007")); // no such file
+    QStringList boxes;
+    QString offered;
+    int widthNeeded = 0;
+    int dialogWidth = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            boxes << box->text();
+            box->close();
+        } else if (auto* dialog = qobject_cast<Ostrand_Language*>(modal)) {
+            offered = dialog->Combo_Language->currentText();
+            QFont title = QApplication::font();
+            title.setBold(true);
+            widthNeeded = QFontMetrics(title).horizontalAdvance(dialog->windowTitle())
+                        + 3 * dialog->style()->pixelMetric(QStyle::PM_TitleBarHeight); // its three title buttons
+            dialogWidth = dialog->frameGeometry().width();
+            QMetaObject::invokeMethod(dialog->Command_Ok, &QPushButton::click, Qt::QueuedConnection);
+        }
+    });
+    timer.start(10);
+    ASSERT_TRUE(LoadLanguageAtStartup(environment.Context()));
+    QTest::qWait(50);
+    EXPECT_FALSE(offered.isEmpty()) << "a language is offered at once";
+    EXPECT_GE(dialogWidth, widthNeeded) << "the whole title is shown";
+    EXPECT_TRUE(boxes.isEmpty()) << "nothing to say about a change: " << boxes.join(u'|').toStdString();
+    EXPECT_NE(environment.Context().settings.Read(keys::Language), QStringLiteral("007"));
+    EXPECT_NE(environment.Context().language.GetLanguageText(10), QStringLiteral("Invalid Text (10)"));
 }
 
 TEST_F(WizardTest, NoLanguageChosenEndsTheStart)

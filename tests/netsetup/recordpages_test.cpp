@@ -205,7 +205,15 @@ TEST_F(RecordPagesTest, SettingsTaskByCableGoesThroughTheSetupMode)
     ASSERT_TRUE(wizard->Command_Next->isEnabled());
     EXPECT_TRUE(wizard->Command_Back->isEnabled());
     EXPECT_FALSE(Find("Command_ConnectRS232AndDoSomething_Cancel")->isEnabled());
+    EXPECT_FALSE(Find("Command_ConnectRS232AndDoSomething")->isEnabled()) << "the gateway is in setup mode already";
 
+    Next();
+    ASSERT_EQ(Page(), 50);
+    QTest::mouseClick(wizard->Command_Back, Qt::LeftButton);
+    ASSERT_EQ(Page(), 23) << "back from the settings to the setup mode page";
+    EXPECT_TRUE(Find("Command_ConnectRS232AndDoSomething")->isEnabled()) << "Next waits for it again";
+    EXPECT_FALSE(wizard->Command_Next->isEnabled());
+    Click("Command_ConnectRS232AndDoSomething");
     Next();
     ASSERT_EQ(Page(), 50);
     auto* page = Find<DeviceSettingsPage>("Picture_Page(50)");
@@ -374,6 +382,7 @@ TEST_F(AssignIpPagesTest, CableAssignmentOverTheSetupMode)
     EXPECT_EQ(written.Get_IPAddress(), "127.0.0.1");
     EXPECT_EQ(written.Get_Gateway(), "10.1.1.1");
     EXPECT_TRUE(wizard->Command_Next->isEnabled());
+    EXPECT_FALSE(Find("Command_ConnectRS232AndDoSomething")->isEnabled()) << "the gateway has its address";
     EXPECT_FALSE(Context().connection.SerialPortOpen());
     EXPECT_TRUE(responder.requests.isEmpty()) << "nothing went over the network";
 }

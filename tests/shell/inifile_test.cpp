@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 QString Read(const QString& content, const char* section, const char* key, const char* fallback = "dflt")
@@ -72,8 +74,14 @@ TEST(IniValues, NumbersAreTakenFromTheLeadingDigits)
     EXPECT_EQ(LeadingNumber(u""), 0);
     EXPECT_EQ(LeadingNumber(u"  42 "), 42);
     EXPECT_EQ(LeadingNumber(u"-5x"), -5);
-    EXPECT_EQ(LeadingNumber(u"99999999999999999999999999"), LeadingNumber(u"99999999999999999999999999")); // saturates, no overflow
-    EXPECT_GT(LeadingNumber(u"99999999999999999999999999"), 0);
+    // Beyond 64 bits the number stops at the limit instead of wrapping round.
+    constexpr qint64 highest = std::numeric_limits<qint64>::max();
+    constexpr qint64 lowest = std::numeric_limits<qint64>::min();
+    EXPECT_EQ(LeadingNumber(u"9223372036854775807"), highest);
+    EXPECT_EQ(LeadingNumber(u"9223372036854775808"), highest);
+    EXPECT_EQ(LeadingNumber(u"99999999999999999999999999ms"), highest);
+    EXPECT_EQ(LeadingNumber(u"-9223372036854775807"), -highest);
+    EXPECT_EQ(LeadingNumber(u"-99999999999999999999999999"), lowest);
 }
 
 TEST(IniReplace, ReplacesAnExistingKeyInPlace)

@@ -1,3 +1,5 @@
+#include "app/buttonstyle.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -15,13 +17,15 @@ void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
 } // namespace
 
 // Every test program gets an application object, so that window tests and
-// socket tests have an event loop; windows draw off screen.
+// socket tests have an event loop; windows draw off screen, in the wizard's
+// own style.
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     g_DefaultHandler = qInstallMessageHandler(QuietHandler);
     QApplication app(argc, argv);
+    UseRoomyButtons(app); // the windows look as the wizard shows them
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,108 @@
+#include "wizardpages.h"
+
+#include "connectionpage.h"
+#include "taskpage.h"
+#include "welcomepage.h"
+#include "ascii/asciipage.h"
+#include "features/featurepage.h"
+#include "modbus/modbuspage.h"
+#include "netsetup/devicelistpage.h"
+#include "netsetup/devicesettingspage.h"
+#include "netsetup/ipsettingspage.h"
+#include "netsetup/pingpage.h"
+#include "netsetup/serialsetuppage.h"
+#include "netsetup/setipbynetworkpage.h"
+#include "netsetup/setupmacpage.h"
+#include "netsetup/writesettingspage.h"
+#include "shell/textencoding.h"
+#include "shell/wizardcontext.h"
+#include "shell/wizardhost.h"
+
+#include <QFile>
+#include <QWidget>
+
+#include <memory>
+
+WizardPages CreateWizardPages(WizardHost& host, QWidget* parent)
+{
+    WizardPages pages;
+    const auto add = [&pages](auto* page) {
+        pages.all.push_back(page);
+        return page;
+    };
+    pages.welcome = add(new WelcomePage(host, parent));
+    pages.task = add(new TaskPage(host, parent));
+    add(new DeviceListPage(host, parent));
+    add(new SetupMacPage(host, parent));
+    add(new IpSettingsPage(host, parent));
+    add(new SetIpByNetworkPage(host, parent));
+    add(new SerialSetupPage(host, parent));
+    add(new PingPage(host, parent));
+    pages.connection = add(new ConnectionPage(host, parent));
+    pages.deviceSettings = add(new DeviceSettingsPage(host, parent));
+    pages.writeSettings = add(new WriteSettingsPage(host, parent));
+    add(new FeaturePage(host, parent));
+    add(new ModbusPage(host, parent));
+    add(new AsciiPage(host, parent));
+    return pages;
+}
+
+namespace {
+
+// Stands in for the wizard while pages are made only to be measured: the
+// wizard's objects, but the texts of another language and a state of its own.
+class MeasuringHost : public WizardHost {
+public:
+    MeasuringHost(const WizardContext& context, Language& language)
+        : m_State(context.state)
+        , m_Context{context.settings, context.ini,        language,           m_State,
+                    context.records,  context.log,        context.operations, context.connection,
+                    context.link,     context.appPath}
+    {
+        m_Context.listAdapters = context.listAdapters;
+    }
+
+    WizardContext& Context() override { return m_Context; }
+    QWidget* Window() override { return nullptr; }
+    void SetNextEnabled(bool) override {}
+    void SetBackEnabled(bool) override {}
+    void SetCancelEnabled(bool) override {}
+    void SetNextCaption(const QString&) override {}
+    bool IsNextEnabled() const override { return false; }
+    void ActAsNext() override {}
+    void ToggleDebugWindow() override {}
+    Ostrand_Debug* DebugWindow() override { return nullptr; }
+
+private:
+    WizardState m_State;
+    WizardContext m_Context;
+};
+
+QSize LargestPageSize(const WizardContext& context, Language& language)
+{
+    MeasuringHost host(context, language);
+    QWidget parent;
+    QSize largest;
+    for (WizardPage* page : CreateWizardPages(host, &parent).all) {
+        page->Startup();
+        largest = largest.expandedTo(page->sizeHint());
+    }
+    return largest;
+}
+
+} // namespace
+
+QSize LargestPageSizeInOtherLanguages(const WizardContext& context)
+{
+    const int loaded = context.settings.ReadInt(keys::Language);
+    QSize largest;
+    for (const LanguageChoice& choice : ListLanguageFiles(context.appPath)) {
+        QFile file(choice.filePath);
+        if (choice.number == loaded || !file.open(QIODevice::ReadOnly))
+            continue;
+        Language language;
+        language.AppendEntries(DecodeText(file.readAll()));
+        largest = largest.expandedTo(LargestPageSize(context, language));
+    }
+    return largest;
+}
