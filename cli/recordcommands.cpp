@@ -280,12 +280,12 @@ Prepared PrepareRecordWrite(CliSession& session)
             if (text != writetext::kBackToTasks) // the wizard's way on
                 texts << records.Texts().GetLanguageText(text);
         }
-        if (written.status != SettingsWriteResult::Status::Written)
+        if (!written.Complete())
             return DeviceError(QStringLiteral("%1: %2").arg(records.Where(), OneLine(texts.join(u' '))));
         CliResult result;
         result.Add(QStringLiteral("written"), true);
         if (changes.ChangesSecurityRecord())
-            result.Add(QStringLiteral("security"), written.securityWritten);
+            result.Add(QStringLiteral("security"), written.security == SettingsWriteResult::Security::Written);
         result.Add(QStringLiteral("message"), OneLine(texts.join(u' ')));
         return result;
     });

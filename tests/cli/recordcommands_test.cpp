@@ -152,11 +152,25 @@ TEST_F(RecordCommandsTest, OverTheSerialSetupMode)
     EXPECT_EQ(gateway.commands.mid(gateway.commands.size() - 2), QStringList({"G0", "QU"}))
         << "the gateway is let go after reading";
 
-    const CliRun write = Cli({"record-write", "--serial", gateway.SlavePath(), "--port", "4003"});
+    const CliRun write
+        = Cli({"record-write", "--serial", gateway.SlavePath(), "--port", "4003", "--allow-telnet", "yes"});
     EXPECT_EQ(write.status, 0) << write.err.toStdString();
+    EXPECT_TRUE(write.out.startsWith("written=yes security=yes ")) << write.out.toStdString();
     cRecord written(0);
     written.SetBytes(gateway.records[0]);
     EXPECT_EQ(written.Get_IPPort(), "4003");
+    cRecord security(1);
+    security.SetBytes(gateway.records[1]);
+    EXPECT_TRUE(security.Get_AllowTelnet()) << "the security record goes in the same setup-mode session";
+
+    // A security record the gateway refuses is a failure, though record 0 was taken.
+    gateway.refusedRecord = 1;
+    const CliRun refused = Cli({"record-write", "--serial", gateway.SlavePath(), "--allow-telnet", "no"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.contains("did not confirm the security settings")) << refused.err.toStdString();
+    security.SetBytes(gateway.records[1]);
+    EXPECT_TRUE(security.Get_AllowTelnet());
+    gateway.refusedRecord = -1;
 
     gateway.answerPrompt = false;
     const CliRun noPrompt = Cli({"record-read", "--serial", gateway.SlavePath(), "--prompt-timeout", "500"});

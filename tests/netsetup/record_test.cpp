@@ -415,19 +415,23 @@ TEST_F(RecordChangesTest, TheWriteIsReportedAsTheSettingsPageShowsIt)
     lockOut.allowConfig = false;
 
     using S = SettingsWriteResult::Status;
-    const auto result = [](S status, bool securityWritten) {
+    using Security = SettingsWriteResult::Security;
+    const auto result = [](S status, Security security = Security::NotAsked) {
         SettingsWriteResult r;
         r.status = status;
-        r.securityWritten = securityWritten;
+        r.security = security;
         return r;
     };
-    EXPECT_EQ(SettingsWriteTexts(plain, result(S::Failed, false)), QList<int>({199}));
-    EXPECT_EQ(SettingsWriteTexts(plain, result(S::Refused, false)), QList<int>({199}));
-    EXPECT_EQ(SettingsWriteTexts(plain, result(S::Written, false)), QList<int>({197, 198}));
-    EXPECT_EQ(SettingsWriteTexts(security, result(S::Written, true)), QList<int>({195, 197, 198}));
-    EXPECT_EQ(SettingsWriteTexts(security, result(S::Written, false)), QList<int>({195, 197, 198}));
-    EXPECT_EQ(SettingsWriteTexts(lockOut, result(S::Written, true)), QList<int>({195, 197, 198}));
-    EXPECT_EQ(SettingsWriteTexts(lockOut, result(S::Written, false)), QList<int>({195, 196, 197, 198}));
+    EXPECT_EQ(SettingsWriteTexts(plain, result(S::Failed)), QList<int>({199}));
+    EXPECT_EQ(SettingsWriteTexts(plain, result(S::Refused)), QList<int>({199}));
+    EXPECT_EQ(SettingsWriteTexts(plain, result(S::Written)), QList<int>({197, 198}));
+    EXPECT_EQ(SettingsWriteTexts(security, result(S::Written, Security::Written)), QList<int>({195, 197, 198}));
+    EXPECT_EQ(SettingsWriteTexts(lockOut, result(S::Written, Security::Written)), QList<int>({195, 197, 198}));
+    EXPECT_EQ(SettingsWriteTexts(lockOut, result(S::Written, Security::LockedOut)), QList<int>({195, 196, 197, 198}));
+    // A security record the gateway did not confirm is not reported as written.
+    EXPECT_EQ(SettingsWriteTexts(security, result(S::Written, Security::NotConfirmed)), QList<int>({193}));
+    EXPECT_FALSE(result(S::Written, Security::NotConfirmed).Complete());
+    EXPECT_TRUE(result(S::Written, Security::LockedOut).Complete());
 }
 
 TEST_F(RecordChangesTest, IpTimingsComeFromTheIniWithTheDhcpDelayInSixteenBits)

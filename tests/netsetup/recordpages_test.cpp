@@ -212,12 +212,17 @@ TEST_F(RecordPagesTest, SettingsTaskByCableGoesThroughTheSetupMode)
     EXPECT_EQ(page->Text_SetupDevice_Port->text(), "10005");
     EXPECT_TRUE(gateway.commands.contains("G0"));
     page->Text_SetupDevice_Port->setText("4002");
+    Click("Check_SetupDevice_Security");
+    Click("Check_SetupDevice_Telnet");
     Next();
     ASSERT_EQ(Page(), 55);
-    EXPECT_EQ(Info(55), Text(194) + "\n\n" + Text(197) + "\n\n" + Text(198));
+    EXPECT_EQ(Info(55), Text(194) + "\n\n" + Text(195) + "\n\n" + Text(197) + "\n\n" + Text(198));
     cRecord written(0);
     written.SetBytes(gateway.records[0]);
     EXPECT_EQ(written.Get_IPPort(), "4002");
+    cRecord security(1);
+    security.SetBytes(gateway.records[1]);
+    EXPECT_TRUE(security.Get_AllowTelnet());
     WaitUntil([&] { return gateway.commands.contains("QU"); }, 1000ms); // the last command on its way
     EXPECT_EQ(gateway.commands.back(), "QU");
     EXPECT_TRUE(Context().connection.SerialPortOpen());
