@@ -396,11 +396,51 @@ TEST_F(RecordChangesTest, ARefusedFieldLeavesTheRecordAsItWas)
     ASSERT_TRUE(shortRecord);
     EXPECT_TRUE(empty.Bytes().isEmpty());
 
-    EXPECT_FALSE(CheckAddresses("192.168.1.20", "", "255.255.0.0"));
-    const auto badIp = CheckAddresses("192.168.1.420", "192.168.1.1", "255.255.0.0");
-    ASSERT_TRUE(badIp);
-    EXPECT_EQ(badIp->fieldText, fieldtext::kIPAddress);
-    EXPECT_EQ(badIp->value, "192.168.1.420");
+}
+
+TEST(TypedAddresses, FourDecimalNumbersFromZeroTo255AndNothingElse)
+{
+    const struct {
+        const char* typed;
+        const char* taken; // nullptr: refused
+    } rows[] = {
+        {"192.168.1.20", "192.168.1.20"},
+        {"0.0.0.0", "0.0.0.0"},
+        {"255.255.255.255", "255.255.255.255"},
+        {" 127.0.0.1\t", "127.0.0.1"}, // blanks around the whole are dropped
+        {"127.000.0.001", "127.0.0.1"}, // leading zeros read as decimal
+        {"010.0.0.8", "10.0.0.8"},      // not octal
+        // what the record setters would take, but a user must not type (fuzzing and typos)
+        {"127.0.0.x", nullptr},
+        {"127.1", nullptr},
+        {"127.0.0", nullptr},
+        {"1.2.3.4.5", nullptr},
+        {"127.0.0.256", nullptr},
+        {"127.0.0.1a", nullptr},
+        {"127.0.0.-1", nullptr},
+        {"127.0.0.+1", nullptr},
+        {"127..0.1", nullptr},
+        {"127.0.0.1.", nullptr},
+        {"127. 0.0.1", nullptr},
+        {"127.0.0.0001", nullptr},
+        {"127.0.0.\u0661", nullptr}, // an Arabic-Indic digit one
+        {"localhost", nullptr},
+        {"", nullptr},
+    };
+    for (const auto& row : rows) {
+        const std::optional<QString> taken = TypedAddress(QString::fromUtf8(row.typed));
+        if (row.taken)
+            EXPECT_EQ(taken, QString::fromLatin1(row.taken)) << row.typed;
+        else
+            EXPECT_FALSE(taken) << row.typed << " gave " << taken->toStdString();
+    }
+
+    EXPECT_FALSE(CheckAddresses({{fieldtext::kIPAddress, "192.168.1.20"}, {fieldtext::kNetMask, "255.255.0.0"}}));
+    const auto refused = CheckAddresses(
+        {{fieldtext::kIPAddress, "192.168.1.20"}, {fieldtext::kGateway, "127.1"}, {fieldtext::kNetMask, "x"}});
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->fieldText, fieldtext::kGateway) << "the first refused field";
+    EXPECT_EQ(refused->value, "127.1");
 }
 
 TEST_F(RecordChangesTest, TheWriteIsReportedAsTheSettingsPageShowsIt)

@@ -363,6 +363,31 @@ TEST_F(AssignIpPagesTest, ATypingErrorIsShownAndNothingIsSent)
     EXPECT_FALSE(wizard->Command_Next->isEnabled());
 }
 
+TEST_F(AssignIpPagesTest, AFixedAddressMustBeTypedAsOneToLeaveItsPage)
+{
+    Open();
+    Next();
+    Click("Option_SelectWhatToDo(1)");
+    Next();
+    Find<QLineEdit>("Text_SetupIP_MacAddress")->setText("00-20-4A-12-34-56");
+    Next();
+    ASSERT_EQ(Page(), 21);
+    Click("Option_DHCP(1)");
+    Find<QLineEdit>("Text_IPAddress")->setText("127.0.0.1");
+    auto* gateway = Find<QLineEdit>("Text_Gateway");
+    gateway->setText("127.0.0.x");
+    Find<QLineEdit>("Text_NetMask")->setText("255.255.255.0");
+    auto watch = AnswerNextModal();
+    Next();
+    EXPECT_TRUE(watch->seen);
+    EXPECT_EQ(Lines(watch->text), Text(211) + " '127.0.0.x'\n" + Text(213));
+    EXPECT_EQ(Page(), 21);
+    gateway->setText("127.0.0.254");
+    Next();
+    EXPECT_EQ(Page(), 22);
+    EXPECT_TRUE(responder.requests.isEmpty());
+}
+
 TEST_F(AssignIpPagesTest, CableAssignmentOverTheSetupMode)
 {
     PtySetupGateway gateway;
