@@ -132,8 +132,8 @@ TEST_F(RecordCommandsTest, WriteRefusesBadValuesBeforeSendingAnything)
     }
     // An address is refused as the wizard refuses it: the field, the value and how to type one.
     const CliRun address = Cli({"record-write", Host(), "--gateway", "127.0.0.x"});
-    EXPECT_EQ(address.err, "--gateway: Default gateway: '127.0.0.x' Enter each address as four numbers separated by "
-                           "dots, for example 192.168.0.10.");
+    EXPECT_EQ(address.err, "ostrand-cli record-write: --gateway: Default gateway: '127.0.0.x' Enter each address as "
+                           "four numbers separated by dots, for example 192.168.0.10.");
     EXPECT_TRUE(responder.requests.isEmpty());
 }
 
@@ -221,7 +221,8 @@ TEST_F(RecordCommandsTest, SetIpOverLoopbackAndOverTheCable)
         const CliRun refused = Cli({"set-ip", "--mac", "00-20-4A-12-34-56", "--ip", ip, "--mask", "255.0.0.0",
             "--gateway", "127.0.0.1", "--broadcast", QStringLiteral("127.0.0.1:%1").arg(responder.Port())});
         EXPECT_EQ(refused.status, 2) << ip;
-        EXPECT_TRUE(refused.err.startsWith(QStringLiteral("--ip: IP address: '%1'").arg(ip))) << refused.err.toStdString();
+        EXPECT_TRUE(refused.err.startsWith(QStringLiteral("ostrand-cli set-ip: --ip: IP address: '%1'").arg(ip)))
+            << refused.err.toStdString();
     }
     EXPECT_EQ(responder.ipSetups.size(), sent) << "nothing is sent for a refused address";
 }
