@@ -75,7 +75,7 @@ void UseSession(RecordTransfer& transfer, CliSession& session)
         transfer.AdapterIP = session.Args().parser->value(QStringLiteral("adapter"));
 }
 
-CliResult RefusedOption(const RecordRefusal& refusal)
+CliResult RefusedOption(const RecordRefusal& refusal, const Language& language)
 {
     QString option;
     switch (refusal.fieldText) {
@@ -91,8 +91,8 @@ CliResult RefusedOption(const RecordRefusal& refusal)
     default:
         return UsageError(QStringLiteral("the record does not take \"%1\"").arg(refusal.value));
     }
-    return UsageError(
-        QStringLiteral("%1 takes four numbers from 0 to 255 joined by dots, not \"%2\"").arg(option, refusal.value));
+    // As the wizard refuses it: the field, the value and how to type one.
+    return UsageError(option + QStringLiteral(": ") + OneLine(RefusalText(language, refusal)));
 }
 
 CliResult UsageError(const QString& message)

@@ -13,6 +13,7 @@
 #include <variant>
 
 class CliSession;
+class Language;
 class QCommandLineParser;
 class RecordTransfer;
 struct RecordRefusal;
@@ -54,8 +55,8 @@ QCommandLineOption AdapterOption();
 // A transfer with the session's warnings on standard error.
 void UseSession(RecordTransfer& transfer, CliSession& session);
 
-// A value the record would not take, as the option that gave it.
-CliResult RefusedOption(const RecordRefusal& refusal);
+// A value refused, as the option that gave it.
+CliResult RefusedOption(const RecordRefusal& refusal, const Language& language);
 
 CliResult UsageError(const QString& message);
 CliResult DeviceError(const QString& message);

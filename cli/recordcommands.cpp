@@ -173,8 +173,6 @@ std::variant<RecordChanges, CliResult> ChangesOf(const QCommandLineParser& parse
             return UsageError(QStringLiteral("--line-speed takes 300, 600, 1200, 2400, 4800 or 9600"));
         changes.lineSpeed = static_cast<int>(index);
     }
-    if (changes.password && changes.password->size() > 4)
-        return UsageError(QStringLiteral("--password takes at most 4 characters"));
     bool bad = false;
     changes.allowTelnet = YesNoOption(parser, QStringLiteral("allow-telnet"), bad);
     changes.allowConfig = YesNoOption(parser, QStringLiteral("allow-config"), bad);
@@ -238,7 +236,7 @@ CommandOptions RecordWriteOptions()
             value("gateway", "Its default gateway.", "IP"), value("port", "TCP/UDP port of the M-Bus channel.", "PORT"),
             value("protocol", "udp or tcp for the M-Bus channel.", "udp|tcp"),
             value("line-speed", "M-Bus line speed, baud.", "BAUD"),
-            value("password", "Telnet password, up to 4 characters.", "TEXT"),
+            value("password", "Telnet password; the gateway keeps its first 4 characters.", "TEXT"),
             value("allow-telnet", "Telnet access.", "yes|no"),
             value("allow-config", "Configuration over the network (this tool and the wizard).", "yes|no"),
             PromptTimeoutOption(), AdapterOption()},
@@ -256,10 +254,20 @@ Prepared PrepareRecordWrite(CliSession& session)
     auto parsed = ChangesOf(*args.parser);
     if (auto* failure = std::get_if<CliResult>(&parsed))
         return *failure;
-    const RecordChanges changes = std::get<RecordChanges>(parsed);
-    if (const auto refusal = CheckAddresses(
-            changes.ip.value_or(QString()), changes.gateway.value_or(QString()), changes.mask.value_or(QString())))
-        return RefusedOption(*refusal);
+    RecordChanges changes = std::get<RecordChanges>(parsed);
+    QList<AddressField> typed;
+    if (changes.ip)
+        typed.append({fieldtext::kIPAddress, *changes.ip});
+    if (changes.gateway)
+        typed.append({fieldtext::kGateway, *changes.gateway});
+    if (changes.mask)
+        typed.append({fieldtext::kNetMask, *changes.mask});
+    if (const auto refusal = CheckAddresses(typed))
+        return RefusedOption(*refusal, session.Texts());
+    for (std::optional<QString>* address : {&changes.ip, &changes.gateway, &changes.mask}) {
+        if (*address)
+            *address = TypedAddress(**address);
+    }
 
     return std::function<CliResult()>([&session, peer = std::get<RecordPeer>(peer), changes] {
         RecordSession records(session, peer);
@@ -280,12 +288,12 @@ Prepared PrepareRecordWrite(CliSession& session)
             if (text != writetext::kBackToTasks) // the wizard's way on
                 texts << records.Texts().GetLanguageText(text);
         }
-        if (written.status != SettingsWriteResult::Status::Written)
+        if (!written.Complete())
             return DeviceError(QStringLiteral("%1: %2").arg(records.Where(), OneLine(texts.join(u' '))));
         CliResult result;
         result.Add(QStringLiteral("written"), true);
         if (changes.ChangesSecurityRecord())
-            result.Add(QStringLiteral("security"), written.securityWritten);
+            result.Add(QStringLiteral("security"), written.security == SettingsWriteResult::Security::Written);
         result.Add(QStringLiteral("message"), OneLine(texts.join(u' ')));
         return result;
     });

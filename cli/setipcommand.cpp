@@ -44,12 +44,20 @@ std::variant<SetIpRequest, CliResult> RequestOf(CliSession& session)
     request.ip = dhcp ? kDhcpAddress : parser.value(QStringLiteral("ip"));
     request.mask = parser.value(QStringLiteral("mask"));
     request.gateway = parser.value(QStringLiteral("gateway"));
-    // Over the cable the record always gets a mask and a gateway; over the
-    // network only a fixed address needs them.
-    if ((fixed || request.serial) && (request.mask.isEmpty() || request.gateway.isEmpty()))
-        return UsageError(QStringLiteral("give --mask MASK and --gateway IP as well"));
-    if (const auto refusal = CheckAddresses(request.ip, request.gateway, request.mask))
-        return RefusedOption(*refusal);
+    // A fixed address needs its mask and gateway; with DHCP, over the cable,
+    // those not given stay as the gateway has them.
+    if (fixed && (!parser.isSet(QStringLiteral("mask")) || !parser.isSet(QStringLiteral("gateway"))))
+        return UsageError(QStringLiteral("give --mask MASK and --gateway IP with --ip"));
+    QList<AddressField> typed {{fieldtext::kIPAddress, request.ip}};
+    if (parser.isSet(QStringLiteral("gateway")))
+        typed.append({fieldtext::kGateway, request.gateway});
+    if (parser.isSet(QStringLiteral("mask")))
+        typed.append({fieldtext::kNetMask, request.mask});
+    if (const auto refusal = CheckAddresses(typed))
+        return RefusedOption(*refusal, session.Texts());
+    request.ip = *TypedAddress(request.ip);
+    request.mask = TypedAddress(request.mask).value_or(QString());
+    request.gateway = TypedAddress(request.gateway).value_or(QString());
 
     if (parser.isSet(QStringLiteral("broadcast"))) {
         const auto hostPort = HostAndPort(parser.value(QStringLiteral("broadcast")), config::kPort);

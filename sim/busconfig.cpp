@@ -136,6 +136,8 @@ quint32 ReadIdentification(ObjectReader& reader)
     return digits.toUInt(nullptr, 16);
 }
 
+constexpr double kMostCounter = 99999999; // eight BCD digits
+
 quint32 Bcd(ObjectReader& reader, const QString& key, qint64 value)
 {
     const std::optional<QByteArray> bcd = EncodeBcd(value, 4);
@@ -163,8 +165,11 @@ void ReadFixedStructure(ObjectReader& reader, MeterConfig& meter)
         reader.Fail(key, QStringLiteral("must be a list of two numbers"));
     for (int i = 0; i < 2; ++i) {
         const double number = counters.toArray().at(i).toDouble(-1);
-        if (number < 0 || std::floor(number) != number)
+        if (!(number >= 0) || std::floor(number) != number)
             reader.Fail(key, QStringLiteral("must be a list of two numbers"));
+        // The range before the conversion: a double beyond 64 bits has no integer value.
+        if (number > kMostCounter)
+            reader.Fail(key, QStringLiteral("must be 0 to 99999999"));
         meter.fixedCounters[i] = Bcd(reader, key, static_cast<qint64>(number));
     }
 }

@@ -36,7 +36,9 @@ public:
         const double number = value.toDouble(std::nan(""));
         if (!value.isDouble() || std::floor(number) != number)
             Fail(key, QStringLiteral("must be a whole number"));
-        if (number < static_cast<double>(min) || number > static_cast<double>(max))
+        // A limit near 2^63 rounds up as a double; 2^63 itself is out of range.
+        constexpr double kBeyond64Bits = 9223372036854775808.0;
+        if (number < static_cast<double>(min) || number > static_cast<double>(max) || number >= kBeyond64Bits)
             Fail(key, QStringLiteral("must be between %1 and %2").arg(min).arg(max));
         out = static_cast<T>(number);
     }

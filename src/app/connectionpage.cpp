@@ -1,5 +1,7 @@
 #include "connectionpage.h"
 
+#include "netsetup/pagesetupview.h"
+#include "netsetup/recordedit.h"
 #include "shell/infobox.h"
 #include "shell/pageflow.h"
 #include "shell/settings.h"
@@ -207,6 +209,19 @@ void ConnectionPage::Leave(bool, bool forward)
     settings.Save(keys::SerialDatabits.ForTask(task), Combo_EnterIPAddress_Databits->currentIndex());
     settings.Save(keys::SerialStopbits.ForTask(task), Combo_EnterIPAddress_Stopbits->currentIndex());
     settings.Save(keys::SerialParity.ForTask(task), Combo_EnterIPAddress_Parity->currentIndex());
+}
+
+bool ConnectionPage::AcceptNext()
+{
+    if (!Option_EnterIPAddress[0]->isChecked())
+        return true;
+    if (RefuseTypedAddresses(Host(), {{fieldtext::kConnectionAddress, Text_EnterIPAddress->text()}})) {
+        Text_EnterIPAddress->setFocus();
+        return false;
+    }
+    // Stored and used as it is read, without blanks or leading zeros.
+    Text_EnterIPAddress->setText(*TypedAddress(Text_EnterIPAddress->text()));
+    return true;
 }
 
 void ConnectionPage::Option_EnterIPAddress_Click(int index)

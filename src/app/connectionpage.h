@@ -22,6 +22,8 @@ public:
     void Startup() override;
     void Prepare(bool back, bool forward) override;
     void Leave(bool back, bool forward) override;
+    // Over the network only a well-typed address goes on (no host names).
+    bool AcceptNext() override;
 
     void Option_EnterIPAddress_Click(int index);
 

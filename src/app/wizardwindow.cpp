@@ -291,6 +291,8 @@ void Ostrand_Wizard::Command_Next_Click()
     const int from = state.CurrentPage;
     if (Page(from) && SuccessorPage(from, Choices()) == from && state.JumpPage == 0)
         return; // the last page of a task: Next leads nowhere
+    if (WizardPage* page = Page(from); page && !page->AcceptNext())
+        return;
 
     bool openWebPage = false;
     if (state.SelectedDeviceType == DeviceTypeBirch && from == page::DeviceList) {

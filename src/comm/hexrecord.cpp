@@ -4,6 +4,10 @@
 
 namespace {
 
+// Count, address (two pairs) and type before the data, the checksum after it.
+constexpr qsizetype kFramePairs = 5;
+constexpr quint8 kDataRecord = 0x00;
+
 std::optional<quint8> HexPair(const QString& line, qsizetype at)
 {
     if (at + 1 >= line.size())
@@ -37,10 +41,13 @@ bool ParseHexRecordLine(const QString& line, QByteArray& receiveBuffer)
         sum = static_cast<quint8>(sum + static_cast<quint8>(byte));
     if (sum != 0)
         return false;
+    // The plain sum does not notice a lost or added 00 pair: the count does.
+    if (static_cast<quint8>(pairs[0]) != pairs.size() - kFramePairs || static_cast<quint8>(pairs[3]) != kDataRecord)
+        return false;
     const int address = (static_cast<quint8>(pairs[1]) << 8) | static_cast<quint8>(pairs[2]);
     if (receiveBuffer.size() != address + 4)
         return false;
     // data from the fifth pair on, without the checksum pair
-    receiveBuffer.append(pairs.mid(4, pairs.size() - 5));
+    receiveBuffer.append(pairs.mid(4, pairs.size() - kFramePairs));
     return true;
 }

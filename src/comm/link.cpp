@@ -92,7 +92,8 @@ QByteArray Link::WaitMBusReply(std::chrono::milliseconds timeout)
     m_Log.CountError();
     if (!m_Connection.ConnectionOpen())
         m_Log.LogText(QStringLiteral("Connection closed: ") + m_Connection.LastSocketError());
-    m_LastTimeoutNote = MBusTimeoutNote(static_cast<int>(received.size()), lengthField);
+    m_LastTimeoutNote = MBusTimeoutNote(
+        static_cast<int>(received.size()), lengthField, CheckMBusReply(received).wrongFrame);
     m_Log.LogText(m_LastTimeoutNote);
     m_Log.LogTraffic(received, TrafficKind::Received);
     return {};

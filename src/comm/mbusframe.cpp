@@ -40,31 +40,59 @@ std::optional<QByteArray> LongFrame(quint8 control, quint8 address, quint8 contr
     return frame;
 }
 
+namespace {
+
+// C, A and CI: a long frame carries at least these.
+constexpr int kLeastLongFrameLength = 3;
+constexpr int kShortFrameSize = 5;
+
+quint8 At(const QByteArray& bytes, qsizetype index)
+{
+    return static_cast<quint8>(bytes[index]);
+}
+
+bool IsShortFrame(const QByteArray& received)
+{
+    return received.size() == kShortFrameSize && At(received, 0) == mbus::kShortStart
+        && At(received, kShortFrameSize - 1) == mbus::kStop;
+}
+
+} // namespace
+
 MBusReplyCheck CheckMBusReply(const QByteArray& received)
 {
     MBusReplyCheck check;
-    if (received.size() == 1 && static_cast<quint8>(received[0]) == mbus::kAck) {
+    if (received.size() == 1 && At(received, 0) == mbus::kAck) {
         check.complete = true;
         return check;
     }
-    if (received.size() < 4 || static_cast<quint8>(received[0]) != mbus::kLongStart
-        || static_cast<quint8>(received[3]) != mbus::kLongStart)
+    // A short frame is whole as it stands, but no device answers with one.
+    if (IsShortFrame(received)) {
+        check.wrongFrame = true;
         return check;
-    const int length = static_cast<quint8>(received[1]);
+    }
+    if (received.size() < 4 || At(received, 0) != mbus::kLongStart || At(received, 3) != mbus::kLongStart)
+        return check;
+    const int length = At(received, 1);
     check.lengthField = length;
-    if (static_cast<quint8>(received[2]) != length || received.size() != length + 6)
+    if (received.size() != length + 6)
         return check;
-    check.complete = static_cast<quint8>(received[length + 4]) == MBusChecksum(received.mid(4, length));
+    check.complete = At(received, 2) == length && length >= kLeastLongFrameLength
+        && At(received, length + 4) == MBusChecksum(received.mid(4, length)) && At(received, length + 5) == mbus::kStop;
+    check.wrongFrame = !check.complete;
     return check;
 }
 
-QString MBusTimeoutNote(int receivedLength, int lengthField)
+QString MBusTimeoutNote(int receivedLength, int lengthField, bool wrongFrame)
 {
     const int expected = lengthField + 6;
     if (receivedLength == 0)
         return QStringLiteral("BusTimeout");
     if (receivedLength <= 3)
         return QStringLiteral("BusTimeout (Received %1 byte)").arg(receivedLength);
+    // Nothing was missing: what came was wrong.
+    if (wrongFrame)
+        return QStringLiteral("BusTimeout (Received %1 bytes, bad frame)").arg(receivedLength);
     if (receivedLength > expected && lengthField == 0)
         return QStringLiteral("BusTimeout (Received %1 bytes)").arg(receivedLength);
     if (receivedLength > expected)

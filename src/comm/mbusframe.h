@@ -49,13 +49,17 @@ std::optional<QByteArray> LongFrame(quint8 control, quint8 address, quint8 contr
 struct MBusReplyCheck {
     bool complete = false;               // a single E5h, or a whole long frame with a good checksum
     std::optional<int> lengthField;      // L of a 68h L L 68h header, when one was seen
+    // As many bytes as a whole frame has, but not a good reply: a long frame
+    // with a wrong checksum, stop byte or length field, or a short frame.
+    bool wrongFrame = false;
 };
 
-// Judges the receive buffer after each arrival. The stop byte is not
-// examined, but the length rule counts it; a long frame whose two length
-// bytes differ is never complete.
+// Judges the receive buffer after each arrival. A long frame is complete
+// only with both length bytes equal, L at least 3 (C, A and CI), its L + 6
+// bytes, a good checksum and the stop byte 16h.
 MBusReplyCheck CheckMBusReply(const QByteArray& received);
 
 // The log note for a reply that did not complete in time; received is what
-// arrived, lengthField the last L seen (0 when no header was seen).
-QString MBusTimeoutNote(int receivedLength, int lengthField);
+// arrived, lengthField the last L seen (0 when no header was seen),
+// wrongFrame what the judge said of the bytes.
+QString MBusTimeoutNote(int receivedLength, int lengthField, bool wrongFrame = false);

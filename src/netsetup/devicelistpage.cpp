@@ -7,8 +7,6 @@
 #include "shell/infobox.h"
 #include "shell/pageflow.h"
 #include "shell/settings.h"
-#include "shell/textfields.h"
-#include "shell/textnumber.h"
 #include "shell/wizardcontext.h"
 #include "shell/wizardhost.h"
 
@@ -23,8 +21,6 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include <algorithm>
-#include <limits>
 
 namespace {
 
@@ -214,9 +210,7 @@ void DeviceListPage::ListView_Devices_ItemClick(QTreeWidgetItem* row)
     WizardState& state = Context().state;
     state.SelectedDeviceIP = row->text(ColumnIP);
     state.SelectedDeviceMAC = row->text(ColumnMAC);
-    const qint64 type = LeadingNumber(GetField(RowKey(row), 1, QStringLiteral("/")));
-    state.SelectedDeviceType = static_cast<qint16>(
-        std::clamp<qint64>(type, std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max()));
+    state.SelectedDeviceType = RowDeviceType(RowKey(row));
     Settings& settings = Context().settings;
     settings.Save(keys::MACAddress, state.SelectedDeviceMAC);
     settings.Save(keys::IPAddress, state.SelectedDeviceIP);

@@ -89,11 +89,12 @@ void WriteDeviceRecordFromPage(
     UseWizardSettings(transfer, host);
     const SettingsWriteResult result = WriteNetworkSettings(
         transfer, context.records, changes, mode, address, IniMs(context.ini, ini::IP_WriteTimeOut));
-    if (result.status != SettingsWriteResult::Status::Written) {
-        page.Text_Info->SetText(language.GetLanguageText(writetext::kNotWritten));
+    const QList<int> texts = SettingsWriteTexts(changes, result);
+    if (!result.Complete()) {
+        page.Text_Info->SetText(language.GetLanguageText(texts.front()));
         return;
     }
-    for (const int text : SettingsWriteTexts(changes, result))
+    for (const int text : texts)
         page.Text_Info->AppendText(
             language.GetLanguageText(text) + (text == writetext::kBackToTasks ? QString() : kParagraph));
     host.SetNextEnabled(true);

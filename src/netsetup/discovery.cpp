@@ -100,12 +100,13 @@ ScanResult ScanLanDevices(const ScanOptions& options, DiscoverySink& sink)
     QObject::disconnect(&Winsock_Search, nullptr, nullptr, nullptr);
     Winsock_Search.close();
 
-    // One ARP request per address, however often it answered; an unknown
-    // device type never counts as reachable.
+    // One ARP request per address, however often it answered; a row of an
+    // unknown type (by its key, as a click on it reads it) never counts as
+    // reachable.
     QHash<QString, bool> reachableByIp;
     for (qsizetype row = 0; row < result.devices.size(); ++row) {
         FoundDevice& device = result.devices[row];
-        if (device.answer.type != DeviceTypeUnknown && options.isReachable) {
+        if (RowDeviceType(device.key) != DeviceTypeUnknown && options.isReachable) {
             const QString& ip = device.answer.ip;
             if (!reachableByIp.contains(ip))
                 reachableByIp.insert(ip, options.isReachable(ip));

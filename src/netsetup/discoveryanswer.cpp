@@ -2,6 +2,12 @@
 
 #include "configprotocol.h"
 
+#include "shell/textfields.h"
+#include "shell/textnumber.h"
+
+#include <algorithm>
+#include <limits>
+
 namespace {
 
 constexpr int kSerialOffset = 26;
@@ -55,6 +61,13 @@ quint32 BirchSerialNumber(const QByteArray& datagram)
 QString DeviceRowKey(const QString& mac, DeviceType type)
 {
     return mac + u'/' + QString::number(static_cast<int>(type));
+}
+
+qint16 RowDeviceType(const QString& key)
+{
+    const qint64 type = LeadingNumber(GetField(key, 1, QStringLiteral("/")));
+    return static_cast<qint16>(
+        std::clamp<qint64>(type, std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max()));
 }
 
 QString FormatMac(const QByteArray& bytes, const QString& separator)

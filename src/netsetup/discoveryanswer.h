@@ -30,6 +30,11 @@ quint32 BirchSerialNumber(const QByteArray& datagram);
 
 // The device list's row key, "MAC/type code".
 QString DeviceRowKey(const QString& mac, DeviceType type);
+// The type code a row stands for: the number after the "/" of its key. A
+// row without a key (a MAC that answered before) has type 0, whatever its
+// answer said, so its reachability and the device picked by a click on it
+// agree.
+qint16 RowDeviceType(const QString& key);
 
 // Exactly six bytes as upper-case hex pairs joined by the separator; any
 // other length gives an empty text.

@@ -28,15 +28,6 @@ std::chrono::milliseconds IniMs(const IniFile& ini, const IniKey& key, qint64 mo
     return std::chrono::milliseconds(std::clamp<qint64>(ini.ReadNumber(key), 0, most));
 }
 
-// The address as four numbers, the way the record setters read it.
-QString NormalDotted(const QString& address)
-{
-    const auto octets = DottedOctets(address);
-    if (!octets)
-        return address;
-    return QStringLiteral("%1.%2.%3.%4").arg((*octets)[0]).arg((*octets)[1]).arg((*octets)[2]).arg((*octets)[3]);
-}
-
 class BusyScope {
 public:
     explicit BusyScope(SetupView& view)
@@ -77,9 +68,9 @@ QString IpAssignment::Text(int id) const
     return m_Language.GetLanguageText(id);
 }
 
-bool IpAssignment::Refused(const QString& ip, const QString& gateway, const QString& mask, int header)
+bool IpAssignment::Refused(const QList<AddressField>& typed, int header)
 {
-    const std::optional<RecordRefusal> refusal = CheckAddresses(ip, gateway, mask);
+    const std::optional<RecordRefusal> refusal = CheckAddresses(typed);
     if (!refusal)
         return false;
     // Nothing is sent: a typing error must not leave a gateway half set up.
@@ -91,10 +82,13 @@ bool IpAssignment::Refused(const QString& ip, const QString& gateway, const QStr
 IpAssignment::Outcome IpAssignment::SetIpByUdp(
     const QString& mac, const QString& ip, const QString& gateway, const QString& mask, const IpTimings& timings)
 {
-    const bool dhcp = ip.trimmed() == kDhcpAddress;
-    if (Refused(ip, dhcp ? QString() : gateway, dhcp ? QString() : mask, 249))
+    // What is sent is what the gateway is looked for at afterwards.
+    const QString address = TypedAddress(ip).value_or(ip);
+    const bool dhcp = address == kDhcpAddress;
+    if (!dhcp
+        && Refused({{fieldtext::kIPAddress, ip}, {fieldtext::kGateway, gateway}, {fieldtext::kNetMask, mask}}, 249))
         return Outcome::Failed;
-    const std::optional<QByteArray> datagram = config::IpSetupDatagram(mac, NormalDotted(ip));
+    const std::optional<QByteArray> datagram = config::IpSetupDatagram(mac, address);
     if (!datagram) {
         m_View.SetHeader(Text(249));
         m_View.Warn(RefusalText(m_Language, {fieldtext::kMacAddress, mac}));
@@ -136,17 +130,17 @@ IpAssignment::Outcome IpAssignment::SetIpByUdp(
         bool read = false;
         while (elapsed < timings.resetTimeOut && !read) {
             m_View.AppendInfo(QStringLiteral("."));
-            read = m_Transfer.Read_Record(m_Record0, transfer::kNetwork, ip, timings.udpTimeOut);
+            read = m_Transfer.Read_Record(m_Record0, transfer::kNetwork, address, timings.udpTimeOut);
             advance(std::max(timings.udpTimeOut, kShortestRead));
         }
         if (read) {
             // The address itself the gateway took from IP-SETUP.
             m_View.AppendInfo(kBreak + Text(246));
             RecordChanges changes;
-            changes.gateway = gateway;
-            changes.mask = mask;
+            changes.gateway = TypedAddress(gateway);
+            changes.mask = TypedAddress(mask);
             if (!ApplyNetworkChanges(m_Record0, changes)
-                && m_Transfer.Write_Record(m_Record0, transfer::kNetwork, ip, timings.resetTimeOut)) {
+                && m_Transfer.Write_Record(m_Record0, transfer::kNetwork, address, timings.resetTimeOut)) {
                 m_View.SetHeader(Text(247));
                 m_View.AppendInfo(kParagraph + Text(248));
                 outcome = Outcome::Assigned;
@@ -189,7 +183,14 @@ bool IpAssignment::EnterSerialSetupMode(const SetupPort& port, std::chrono::mill
 IpAssignment::Outcome IpAssignment::SetIpBySerial(const SetupPort& port, const QString& ip, const QString& gateway,
     const QString& mask, const IpTimings& timings, std::chrono::milliseconds promptTimeout)
 {
-    if (Refused(ip, gateway, mask, 262))
+    // With DHCP a mask or gateway not given keeps what the gateway has.
+    const bool dhcp = TypedAddress(ip) == kDhcpAddress;
+    QList<AddressField> typed {{fieldtext::kIPAddress, ip}};
+    if (!dhcp || !gateway.isEmpty())
+        typed.append({fieldtext::kGateway, gateway});
+    if (!dhcp || !mask.isEmpty())
+        typed.append({fieldtext::kNetMask, mask});
+    if (Refused(typed, 262))
         return Outcome::Failed;
     if (!EnterSerialSetupMode(port, promptTimeout)) {
         m_View.SetHeader(Text(251));
@@ -201,7 +202,7 @@ IpAssignment::Outcome IpAssignment::SetIpBySerial(const SetupPort& port, const Q
     m_View.SetHeader(Text(253));
     m_View.SetInfo(Text(254) + kParagraph);
     bool written = false;
-    // Only a record just read from this gateway is written back.
+    // Only a record just read whole from this gateway is written back.
     if (m_Transfer.Read_Record(m_Record0, transfer::kSerial, ip, timings.serialTimeOut)) {
         const auto settings = [this](int title, const QString& address, const QString& netMask, const QString& router) {
             return Text(title) + QStringLiteral(" - ") + Text(256) + QStringLiteral(": ") + address
@@ -210,13 +211,15 @@ IpAssignment::Outcome IpAssignment::SetIpBySerial(const SetupPort& port, const Q
         };
         m_View.AppendInfo(settings(255, m_Record0.Get_IPAddress(), m_Record0.Get_NetMask(), m_Record0.Get_Gateway())
             + u'.' + kParagraph);
-        m_View.AppendInfo(settings(259, ip, mask, gateway) + QStringLiteral("...") + kParagraph);
         RecordChanges changes;
-        changes.ip = ip;
-        changes.gateway = gateway;
-        changes.mask = mask;
+        changes.ip = TypedAddress(ip);
+        changes.gateway = TypedAddress(gateway);
+        changes.mask = TypedAddress(mask);
+        m_View.AppendInfo(settings(259, *changes.ip, changes.mask.value_or(m_Record0.Get_NetMask()),
+                              changes.gateway.value_or(m_Record0.Get_Gateway()))
+            + QStringLiteral("...") + kParagraph);
         written = !ApplyNetworkChanges(m_Record0, changes)
-            && m_Transfer.Write_Record(m_Record0, transfer::kSerial, ip, timings.resetTimeOut);
+            && m_Transfer.Write_Record(m_Record0, transfer::kSerial, *changes.ip, timings.resetTimeOut);
         if (written) {
             m_View.SetHeader(Text(260));
             m_View.AppendInfo(kParagraph + Text(261));

@@ -2,9 +2,11 @@
 
 #include "configsocket.h"
 
+#include <QList>
 #include <QString>
 #include <chrono>
 
+struct AddressField;
 class IniFile;
 class Language;
 class RecordTransfer;
@@ -57,7 +59,8 @@ public:
     void Abort();
 
 private:
-    bool Refused(const QString& ip, const QString& gateway, const QString& mask, int header);
+    // Shows the first field that is not an address; nothing is sent then.
+    bool Refused(const QList<AddressField>& typed, int header);
     QString Text(int id) const;
 
     RecordTransfer& m_Transfer;

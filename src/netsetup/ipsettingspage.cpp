@@ -1,5 +1,8 @@
 #include "ipsettingspage.h"
 
+#include "pagesetupview.h"
+#include "recordedit.h"
+
 #include "shell/infobox.h"
 #include "shell/pagecontrols.h"
 #include "shell/pageflow.h"
@@ -105,6 +108,29 @@ void IpSettingsPage::Leave(bool, bool forward)
     settings.Save(keys::IPAddress, Text_IPAddress->text());
     settings.Save(keys::Gateway, Text_Gateway->text());
     settings.Save(keys::NetMask, Text_NetMask->text());
+}
+
+bool IpSettingsPage::AcceptNext()
+{
+    if (!Option_DHCP[kFixedAddress]->isChecked())
+        return true;
+    const std::pair<int, QLineEdit*> boxes[] = {
+        {fieldtext::kIPAddress, Text_IPAddress}, {fieldtext::kGateway, Text_Gateway}, {fieldtext::kNetMask, Text_NetMask}};
+    QList<AddressField> typed;
+    for (const auto& [label, box] : boxes)
+        typed.append({label, box->text()});
+    const std::optional<RecordRefusal> refused = RefuseTypedAddresses(Host(), typed);
+    if (!refused) {
+        // Stored as they are sent.
+        for (const auto& [label, box] : boxes)
+            box->setText(*TypedAddress(box->text()));
+        return true;
+    }
+    for (const auto& [label, box] : boxes) {
+        if (label == refused->fieldText)
+            box->setFocus();
+    }
+    return false;
 }
 
 void IpSettingsPage::Option_DHCP_Click(int index)

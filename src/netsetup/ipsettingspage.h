@@ -18,6 +18,8 @@ public:
     void Startup() override;
     void Prepare(bool back, bool forward) override;
     void Leave(bool back, bool forward) override;
+    // A fixed address goes on only with three well-typed addresses.
+    bool AcceptNext() override;
 
     void Option_DHCP_Click(int index);
 

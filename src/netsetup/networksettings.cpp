@@ -25,7 +25,8 @@ SettingsWriteResult WriteNetworkSettings(RecordTransfer& transfer, DeviceRecords
     cRecord& record0 = records.m_Record[0];
     cRecord& record1 = records.m_Record[1];
     cRecord security = record1;
-    if (changes.ChangesSecurityRecord()) {
+    const bool securityAsked = changes.ChangesSecurityRecord();
+    if (securityAsked) {
         security.RestoreRecordToDefault(false);
         result.refusal = ApplySecurityChanges(security, changes);
     }
@@ -35,13 +36,24 @@ SettingsWriteResult WriteNetworkSettings(RecordTransfer& transfer, DeviceRecords
         result.status = SettingsWriteResult::Status::Refused;
         return result;
     }
-    if (!transfer.Write_Record(record0, method, address, timeout))
+    QList<const cRecord*> toWrite {&record0};
+    if (securityAsked) {
+        record1 = security;
+        toWrite << &record1;
+    }
+    const QList<bool> written = transfer.Write_Records(toWrite, method, address, timeout);
+    if (!written.front())
         return result;
     result.status = SettingsWriteResult::Status::Written;
-    if (changes.ChangesSecurityRecord()) {
-        record1 = security;
-        result.securityWritten = transfer.Write_Record(record1, method, address, timeout);
-    }
+    if (!securityAsked)
+        return result;
+    using Security = SettingsWriteResult::Security;
+    if (written[1])
+        result.security = Security::Written;
+    else if (method == transfer::kNetwork && !changes.allowConfig.value_or(true))
+        result.security = Security::LockedOut;
+    else
+        result.security = Security::NotConfirmed;
     return result;
 }
 
@@ -49,12 +61,14 @@ QList<int> SettingsWriteTexts(const RecordChanges& changes, const SettingsWriteR
 {
     if (result.status != SettingsWriteResult::Status::Written)
         return {writetext::kNotWritten};
+    if (result.security == SettingsWriteResult::Security::NotConfirmed)
+        return {writetext::kSecurityNotWritten};
     QList<int> texts;
     if (changes.ChangesSecurity())
         texts << writetext::kSecurityAsWell;
     // Without wizard access the gateway no longer answers the check after
     // its restart; that is the expected end, not a failure.
-    if (changes.ChangesSecurityRecord() && !result.securityWritten && !changes.allowConfig.value_or(true))
+    if (result.security == SettingsWriteResult::Security::LockedOut)
         texts << writetext::kWizardLockedOut;
     texts << writetext::kWritten << writetext::kBackToTasks;
     return texts;

@@ -26,14 +26,25 @@ std::optional<ChannelSettings> ReadNetworkSettings(RecordTransfer& transfer, Dev
 
 struct SettingsWriteResult {
     enum class Status { Written, Failed, Refused };
-    Status status = Status::Failed;
+    // Record 1, when the changes name a security switch.
+    enum class Security {
+        NotAsked,
+        Written,
+        LockedOut, // wizard access switched off over the network: the gateway no longer answers the check
+        NotConfirmed,
+    };
+    Status status = Status::Failed; // record 0
     std::optional<RecordRefusal> refusal; // for Refused: the field the record would not take
-    bool securityWritten = false; // record 1, when the changes asked for it
+    Security security = Security::NotAsked;
+
+    // Every record asked for is on the gateway, as far as it can tell.
+    bool Complete() const { return status == Status::Written && security != Security::NotConfirmed; }
 };
 
-// Changes record 0 and writes it; after that, when the changes name a
-// security switch, writes the factory security record with the switches
-// set. A refused change writes nothing.
+// Changes record 0 and writes it, and with it, when the changes name a
+// security switch, the factory security record with the switches set. A
+// refused change writes nothing; record 1 goes only after record 0 was
+// taken.
 SettingsWriteResult WriteNetworkSettings(RecordTransfer& transfer, DeviceRecords& records, const RecordChanges& changes,
     int method, const QString& address, std::chrono::milliseconds timeout);
 
@@ -45,4 +56,5 @@ constexpr int kWizardLockedOut = 196;
 constexpr int kWritten = 197;
 constexpr int kBackToTasks = 198;
 constexpr int kNotWritten = 199;
+constexpr int kSecurityNotWritten = 193;
 } // namespace writetext

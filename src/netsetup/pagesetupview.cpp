@@ -57,6 +57,14 @@ void ShowSetupWarning(QWidget* window, const QString& text)
     QMessageBox::warning(window, window ? window->windowTitle() : QString(), text);
 }
 
+std::optional<RecordRefusal> RefuseTypedAddresses(WizardHost& host, const QList<AddressField>& fields)
+{
+    const std::optional<RecordRefusal> refusal = CheckAddresses(fields);
+    if (refusal)
+        ShowSetupWarning(host.Window(), RefusalText(host.Context().language, *refusal));
+    return refusal;
+}
+
 void UseWizardSettings(RecordTransfer& transfer, WizardHost& host)
 {
     WizardContext& context = host.Context();

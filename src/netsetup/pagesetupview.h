@@ -1,5 +1,6 @@
 #pragma once
 
+#include "recordedit.h"
 #include "setupview.h"
 #include "shell/busyguard.h"
 
@@ -39,6 +40,11 @@ private:
 
 // A warning box over the wizard, titled as the wizard is.
 void ShowSetupWarning(QWidget* window, const QString& text);
+
+// Warns over the wizard about the first field that is not an address (its
+// label, the value and how to type one) and gives it; nothing when all are
+// addresses. Pages refuse Next with it before anything is stored or sent.
+std::optional<RecordRefusal> RefuseTypedAddresses(WizardHost& host, const QList<AddressField>& fields);
 
 // The wizard's configuration port, adapter and warning boxes for a transfer.
 void UseWizardSettings(RecordTransfer& transfer, WizardHost& host);

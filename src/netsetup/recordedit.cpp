@@ -11,8 +11,11 @@ QString YesNo(bool value)
 
 bool IsAddress(int fieldText)
 {
-    return fieldText == fieldtext::kIPAddress || fieldText == fieldtext::kGateway || fieldText == fieldtext::kNetMask;
+    return fieldText == fieldtext::kIPAddress || fieldText == fieldtext::kGateway || fieldText == fieldtext::kNetMask
+        || fieldText == fieldtext::kConnectionAddress;
 }
+
+constexpr int kMostDigits = 3;
 
 } // namespace
 
@@ -51,18 +54,35 @@ std::optional<RecordRefusal> ApplySecurityChanges(cRecord& record1, const Record
     return std::nullopt;
 }
 
-std::optional<RecordRefusal> CheckAddresses(const QString& ip, const QString& gateway, const QString& mask)
+std::optional<QString> TypedAddress(const QString& text)
 {
-    cRecord scratch(0);
-    scratch.RestoreRecordToDefault(false);
-    RecordChanges changes;
-    if (!ip.isEmpty())
-        changes.ip = ip;
-    if (!gateway.isEmpty())
-        changes.gateway = gateway;
-    if (!mask.isEmpty())
-        changes.mask = mask;
-    return ApplyNetworkChanges(scratch, changes);
+    const QStringList fields = text.trimmed().split(u'.');
+    if (fields.size() != 4)
+        return std::nullopt;
+    QStringList octets;
+    for (const QString& field : fields) {
+        if (field.isEmpty() || field.size() > kMostDigits)
+            return std::nullopt;
+        int value = 0;
+        for (const QChar c : field) {
+            if (c < u'0' || c > u'9')
+                return std::nullopt;
+            value = value * 10 + (c.unicode() - u'0');
+        }
+        if (value > 255)
+            return std::nullopt;
+        octets << QString::number(value);
+    }
+    return octets.join(u'.');
+}
+
+std::optional<RecordRefusal> CheckAddresses(const QList<AddressField>& fields)
+{
+    for (const AddressField& field : fields) {
+        if (!TypedAddress(field.value))
+            return RecordRefusal {field.fieldText, field.value};
+    }
+    return std::nullopt;
 }
 
 QString RefusalText(const Language& language, const RecordRefusal& refusal)

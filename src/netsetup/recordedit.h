@@ -2,6 +2,7 @@
 
 #include "record.h"
 
+#include <QList>
 #include <QString>
 #include <optional>
 
@@ -37,9 +38,23 @@ std::optional<RecordRefusal> ApplyNetworkChanges(cRecord& record0, const RecordC
 // Applies the security switches to record 1.
 std::optional<RecordRefusal> ApplySecurityChanges(cRecord& record1, const RecordChanges& changes);
 
-// Whether the three addresses would be taken by a record; the first one
-// that would not. An empty text is not checked.
-std::optional<RecordRefusal> CheckAddresses(const QString& ip, const QString& gateway, const QString& mask);
+// An address, mask or gateway as a user must type it: four decimal numbers
+// 0-255 joined by dots and nothing else; blanks around it are dropped and a
+// leading zero is read as decimal ("010" is ten). The address as the
+// program sends and stores it ("10.0.0.1" for " 010.0.0.1"), or nothing.
+// The record setters read more tolerantly, for what devices and stored
+// settings already hold; what a user types passes this check first.
+std::optional<QString> TypedAddress(const QString& text);
+
+// An address box or option: the language text of its label and its text.
+struct AddressField {
+    int fieldText = 0;
+    QString value;
+};
+
+// The first field that TypedAddress does not take; nothing when all are
+// addresses. An empty text is refused like any other.
+std::optional<RecordRefusal> CheckAddresses(const QList<AddressField>& fields);
 
 // "<label> '<value>'", and for an address how to type one.
 QString RefusalText(const Language& language, const RecordRefusal& refusal);
@@ -57,4 +72,5 @@ constexpr int kAllowTelnet = 506;
 constexpr int kUdp = 507;
 constexpr int kHowToTypeAddresses = 213;
 constexpr int kMacAddress = 203;
+constexpr int kConnectionAddress = 400; // the address box of the connection page
 } // namespace fieldtext

@@ -1,5 +1,7 @@
 #include "recordtransfer.h"
 
+#include "recorddefaults.h"
+
 #include "comm/connection.h"
 #include "comm/waiting.h"
 #include "shell/language.h"
@@ -72,10 +74,24 @@ bool RecordTransfer::Write_Record(
     case transfer::kNetwork:
         return WriteByNetwork(record, ip, timeout);
     case transfer::kSerial:
-        return WriteBySerial(record, timeout);
+        return WriteBySerial({&record}, timeout).front();
     default:
         return false;
     }
+}
+
+QList<bool> RecordTransfer::Write_Records(
+    const QList<const cRecord*>& records, int method, const QString& ip, std::chrono::milliseconds timeout)
+{
+    if (method == transfer::kSerial)
+        return WriteBySerial(records, timeout);
+    QList<bool> written(records.size(), false);
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        written[i] = Write_Record(*records[i], method, ip, timeout);
+        if (!written[i])
+            break;
+    }
+    return written;
 }
 
 bool RecordTransfer::WaitForWholeRecord(const QByteArray& buffer, std::chrono::milliseconds timeout)
@@ -112,7 +128,9 @@ bool RecordTransfer::ReadBySerial(cRecord& record, std::chrono::milliseconds tim
     m_Connection.WriteSerialBytes(config::GetRecordCommand(record.RecordNumber()));
     WaitForWholeRecord(buffer, timeout);
     const std::optional<QByteArray> bytes = config::RecordFromReadReply(buffer, record.RecordNumber());
-    if (!bytes)
+    // Line by line a record can come back short or long; only a whole one
+    // may be changed and written back.
+    if (!bytes || bytes->size() != DefaultRecordBytes(record.RecordNumber()).size())
         return false;
     record.SetBytes(*bytes);
     return true;
@@ -160,8 +178,10 @@ bool RecordTransfer::WriteByNetwork(const cRecord& record, const QString& ip, st
     return back;
 }
 
-bool RecordTransfer::WriteBySerial(const cRecord& record, std::chrono::milliseconds timeout)
+bool RecordTransfer::StoreBySerial(const cRecord& record)
 {
+    if (record.Bytes().isEmpty())
+        return false;
     m_Connection.WriteSerialBytes(config::SetRecordCommand(record.RecordNumber()));
     Pause(kAfterSetCommand);
     for (const QString& line : config::RecordLines(record.Bytes()))
@@ -169,12 +189,25 @@ bool RecordTransfer::WriteBySerial(const cRecord& record, std::chrono::milliseco
     m_Connection.ClearReceiveBuffers();
     m_Connection.WriteSerialBytes(config::kEndOfRecord);
     Pause(kAfterEndOfRecord);
-    if (m_Connection.SerialReceiveBuffer() != config::kAcceptedPrompt)
-        return false;
+    return m_Connection.SerialReceiveBuffer() == config::kAcceptedPrompt;
+}
+
+QList<bool> RecordTransfer::WriteBySerial(const QList<const cRecord*>& records, std::chrono::milliseconds timeout)
+{
+    QList<bool> written(records.size(), false);
+    qsizetype taken = 0;
+    while (taken < records.size() && StoreBySerial(*records[taken]))
+        ++taken;
+    if (taken == 0)
+        return written; // nothing new: the gateway stays in setup mode without a restart
+    // The restart puts what was taken to use, and the prompt after it
+    // confirms it.
     m_Connection.WriteSerialBytes(config::kReset);
     const bool back = WaitForSetupPrompt(timeout);
     m_Connection.WriteSerialBytes(config::kQuit);
-    return back;
+    for (qsizetype i = 0; i < taken; ++i)
+        written[i] = back;
+    return written;
 }
 
 bool RecordTransfer::WaitForSetupPrompt(std::chrono::milliseconds timeout)

@@ -3,6 +3,7 @@
 #include "configsocket.h"
 #include "record.h"
 
+#include <QList>
 #include <QString>
 #include <chrono>
 #include <functional>
@@ -45,6 +46,13 @@ public:
     // acknowledged and answered again after its restart, over the serial
     // port when it took the record and came back with its prompt.
     bool Write_Record(const cRecord& record, int method, const QString& ip, std::chrono::milliseconds timeout);
+    // Sends the records in order, each only once the one before was taken,
+    // and says for each whether it was confirmed. Over the network each is a
+    // Write_Record of its own. Over the serial port the gateway takes them
+    // all in one setup-mode session and then restarts once: it leaves the
+    // setup mode with the restart, so a record sent after it would be lost.
+    QList<bool> Write_Records(const QList<const cRecord*>& records, int method, const QString& ip,
+        std::chrono::milliseconds timeout);
 
     // Calls "zzz" every 250 ms until the setup prompt comes, the timeout has
     // passed (a negative timeout waits without limit) or Abort is called.
@@ -59,7 +67,8 @@ private:
     bool ReadByNetwork(cRecord& record, const QString& ip, std::chrono::milliseconds timeout);
     bool ReadBySerial(cRecord& record, std::chrono::milliseconds timeout);
     bool WriteByNetwork(const cRecord& record, const QString& ip, std::chrono::milliseconds timeout);
-    bool WriteBySerial(const cRecord& record, std::chrono::milliseconds timeout);
+    QList<bool> WriteBySerial(const QList<const cRecord*>& records, std::chrono::milliseconds timeout);
+    bool StoreBySerial(const cRecord& record);
     bool WaitForWholeRecord(const QByteArray& buffer, std::chrono::milliseconds timeout);
 
     Connection& m_Connection;

@@ -58,13 +58,18 @@ QStringList TrafficLines(const QString& timeOfDay, qint64 tick, const QByteArray
     QStringList lines;
     if (data.isEmpty())
         return lines;
+    if (kind == TrafficKind::Text)
+        return TrafficTextLines(timeOfDay, tick, QString::fromLatin1(data));
     const QString head = timeOfDay + TrafficStamp(tick, kind);
-    if (kind == TrafficKind::Text) {
-        lines << head + QString::fromLatin1(data);
-        return lines;
-    }
     const QString indent(head.size(), u' ');
     for (qsizetype from = 0; from < data.size(); from += kTrafficBytesPerLine)
         lines << (from == 0 ? head : indent) + HexField(data, from);
     return lines;
+}
+
+QStringList TrafficTextLines(const QString& timeOfDay, qint64 tick, const QString& text)
+{
+    if (text.isEmpty())
+        return {};
+    return {timeOfDay + TrafficStamp(tick, TrafficKind::Text) + text};
 }

@@ -21,6 +21,10 @@ QString TrafficStamp(qint64 tick, TrafficKind kind);
 
 // The lines one call adds: the first starts with the time of day and the
 // stamp, the others are indented to the same column. Bytes give one line per
-// 16, space-filled to 66 characters; text gives one line as it is. Empty data
-// gives no line.
+// 16, space-filled to 66 characters; bytes of the Text kind give one line,
+// a character a byte. Empty data gives no line.
 QStringList TrafficLines(const QString& timeOfDay, qint64 tick, const QByteArray& data, TrafficKind kind);
+
+// A note as one Text line, its characters as they are; empty text gives no
+// line.
+QStringList TrafficTextLines(const QString& timeOfDay, qint64 tick, const QString& text);

@@ -38,12 +38,22 @@ TrafficLog::TrafficLog(QObject* parent)
 
 void TrafficLog::LogTraffic(const QByteArray& data, TrafficKind kind)
 {
-    if (!m_DebugLogging)
-        return;
+    if (m_DebugLogging)
+        Add(TrafficLines(timeOfDayClock(), TrafficTick(tickClock()), data, kind), kind == TrafficKind::Sent);
+}
+
+void TrafficLog::LogText(const QString& text)
+{
+    if (m_DebugLogging)
+        Add(TrafficTextLines(timeOfDayClock(), TrafficTick(tickClock()), text), false);
+}
+
+void TrafficLog::Add(const QStringList& lines, bool newBlock)
+{
     QStringList added;
-    if (kind == TrafficKind::Sent && !m_Lines.isEmpty())
+    if (newBlock && !m_Lines.isEmpty())
         added << QString();
-    added += TrafficLines(timeOfDayClock(), TrafficTick(tickClock()), data, kind);
+    added += lines;
     if (added.isEmpty())
         return;
     m_Lines += added;

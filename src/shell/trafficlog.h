@@ -20,7 +20,8 @@ public:
     std::function<QString()> timeOfDayClock; // the time of day as a clock shows it
 
     void LogTraffic(const QByteArray& data, TrafficKind kind);
-    void LogText(const QString& text) { LogTraffic(text.toLatin1(), TrafficKind::Text); }
+    // A note (a timeout, a port or socket error), kept as it is written.
+    void LogText(const QString& text);
 
     bool DebugLogging() const { return m_DebugLogging; }
     void SetDebugLogging(bool on);
@@ -48,6 +49,8 @@ signals:
     void countersChanged(int responses, int errors);
 
 private:
+    void Add(const QStringList& lines, bool newBlock);
+
     bool m_DebugLogging = false;
     int m_MaxDebugLines = 500;
     QStringList m_Lines;

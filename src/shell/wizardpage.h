@@ -20,7 +20,8 @@ struct WizardContext;
 // The wizard calls, in this order: Startup once when the window loads (select
 // the stored options, set the language texts, fill fixed lists); Prepare when
 // the page is about to be shown (fill controls from the settings); Enter once
-// it is visible (the page's entry action); Leave when it is left (save).
+// it is visible (the page's entry action); AcceptNext when Next is pressed;
+// Leave when it is left (save).
 class WizardPage : public QWidget {
     Q_OBJECT
 public:
@@ -32,6 +33,9 @@ public:
     virtual void Prepare(bool back, bool forward);
     virtual void Enter(bool back, bool forward);
     virtual void Leave(bool back, bool forward);
+    // Asked when Next is pressed, before the page is left: false keeps the
+    // wizard on the page, which has told the user why.
+    virtual bool AcceptNext() { return true; }
 
     QLabel* HeaderLabel() const { return m_HeaderLabel; }
     // Moves the wizard's logo into this page's place for it.

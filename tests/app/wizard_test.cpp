@@ -343,6 +343,31 @@ TEST_F(WizardTest, PortAboveTheLimitIsStoredAs65535)
     EXPECT_EQ(environment.Context().settings.Read(keys::TCPPort), QStringLiteral("65535"));
 }
 
+TEST_F(WizardTest, OverTheNetworkTheConnectionPageTakesOnlyAnAddress)
+{
+    Open();
+    ChooseTask(4);
+    Next();
+    ASSERT_EQ(Page(), 40);
+    auto* address = Find<QLineEdit>(QStringLiteral("Text_EnterIPAddress"));
+    const QString stored = environment.Context().settings.Read(keys::IPAddress);
+    // Malformed inside the loopback range, and a host name: none is an address here.
+    for (const QString typed : {QStringLiteral("127.0.0.x"), QStringLiteral("127.1"), QStringLiteral("localhost")}) {
+        address->setText(typed);
+        auto watch = AnswerNextModal();
+        Next();
+        EXPECT_TRUE(watch->seen) << typed.toStdString();
+        EXPECT_EQ(watch->text, Text(400) + QStringLiteral(" '") + typed + QStringLiteral("'\r\n") + Text(213));
+        EXPECT_EQ(Page(), 40);
+        EXPECT_EQ(environment.Context().settings.Read(keys::IPAddress), stored) << "nothing is stored";
+    }
+    // Blanks and leading zeros are read, and the address goes on as it is used.
+    address->setText(QStringLiteral(" 127.000.0.001 "));
+    Next();
+    EXPECT_EQ(Page(), 60);
+    EXPECT_EQ(environment.Context().settings.Read(keys::IPAddress), QStringLiteral("127.0.0.1"));
+}
+
 TEST_F(WizardTest, DoubleClickOnATaskActsAsNext)
 {
     Open();

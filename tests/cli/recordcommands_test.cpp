@@ -86,7 +86,7 @@ TEST_F(RecordCommandsTest, ReadFailuresAndUsage)
 TEST_F(RecordCommandsTest, WriteChangesTheGivenFieldsAndConfirms)
 {
     const CliRun run = Cli({"record-write", Host(), "--port", "4001", "--protocol", "udp", "--line-speed", "2400",
-        "--password", "abcd", "--allow-telnet", "yes"});
+        "--password", "abcdef", "--allow-telnet", "yes"});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.startsWith("written=yes security=yes message=")) << run.out.toStdString();
     cRecord written(0);
@@ -94,7 +94,7 @@ TEST_F(RecordCommandsTest, WriteChangesTheGivenFieldsAndConfirms)
     EXPECT_EQ(written.Get_IPPort(), "4001");
     EXPECT_TRUE(written.Get_IsUsingUDP());
     EXPECT_EQ(written.Get_LineSpeed(), 3);
-    EXPECT_EQ(written.Get_TelnetPassword(), "abcd");
+    EXPECT_EQ(written.Get_TelnetPassword(), "abcd") << "the record keeps the first four characters";
     EXPECT_EQ(written.Get_IPAddress(), "192.168.1.20") << "fields not given keep what was read";
     cRecord security(1);
     security.SetBytes(responder.records[1]);
@@ -119,7 +119,9 @@ TEST_F(RecordCommandsTest, WriteRefusesBadValuesBeforeSendingAnything)
         {"--port", "70000"},
         {"--protocol", "ftp"},
         {"--line-speed", "19200"},
-        {"--password", "toolong"},
+        {"--ip", "127.1"},
+        {"--gateway", "127.0.0.x"},
+        {"--ip", "1.2.3.4.5"},
         {"--allow-telnet", "maybe"},
         {},
     };
@@ -128,6 +130,10 @@ TEST_F(RecordCommandsTest, WriteRefusesBadValuesBeforeSendingAnything)
         EXPECT_EQ(run.status, 2) << options.join(u' ').toStdString();
         EXPECT_FALSE(run.err.isEmpty());
     }
+    // An address is refused as the wizard refuses it: the field, the value and how to type one.
+    const CliRun address = Cli({"record-write", Host(), "--gateway", "127.0.0.x"});
+    EXPECT_EQ(address.err, "ostrand-cli record-write: --gateway: Default gateway: '127.0.0.x' Enter each address as "
+                           "four numbers separated by dots, for example 192.168.0.10.");
     EXPECT_TRUE(responder.requests.isEmpty());
 }
 
@@ -152,11 +158,25 @@ TEST_F(RecordCommandsTest, OverTheSerialSetupMode)
     EXPECT_EQ(gateway.commands.mid(gateway.commands.size() - 2), QStringList({"G0", "QU"}))
         << "the gateway is let go after reading";
 
-    const CliRun write = Cli({"record-write", "--serial", gateway.SlavePath(), "--port", "4003"});
+    const CliRun write
+        = Cli({"record-write", "--serial", gateway.SlavePath(), "--port", "4003", "--allow-telnet", "yes"});
     EXPECT_EQ(write.status, 0) << write.err.toStdString();
+    EXPECT_TRUE(write.out.startsWith("written=yes security=yes ")) << write.out.toStdString();
     cRecord written(0);
     written.SetBytes(gateway.records[0]);
     EXPECT_EQ(written.Get_IPPort(), "4003");
+    cRecord security(1);
+    security.SetBytes(gateway.records[1]);
+    EXPECT_TRUE(security.Get_AllowTelnet()) << "the security record goes in the same setup-mode session";
+
+    // A security record the gateway refuses is a failure, though record 0 was taken.
+    gateway.refusedRecord = 1;
+    const CliRun refused = Cli({"record-write", "--serial", gateway.SlavePath(), "--allow-telnet", "no"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.contains("did not confirm the security settings")) << refused.err.toStdString();
+    security.SetBytes(gateway.records[1]);
+    EXPECT_TRUE(security.Get_AllowTelnet());
+    gateway.refusedRecord = -1;
 
     gateway.answerPrompt = false;
     const CliRun noPrompt = Cli({"record-read", "--serial", gateway.SlavePath(), "--prompt-timeout", "500"});
@@ -176,18 +196,35 @@ TEST_F(RecordCommandsTest, SetIpOverLoopbackAndOverTheCable)
     written.SetBytes(responder.records[0]);
     EXPECT_EQ(written.Get_Gateway(), "10.0.0.1");
 
+    // The read-back after IP-SETUP goes to the address sent, as typed with blanks and leading zeros.
+    const CliRun typed = Cli({"set-ip", "--mac", "00-20-4a-12-34-56", "--ip", " 127.000.0.001", "--mask", "255.255.0.0",
+        "--gateway", "10.0.0.1", "--broadcast", QStringLiteral("127.0.0.1:%1").arg(responder.Port())});
+    EXPECT_EQ(typed.status, 0) << typed.err.toStdString();
+    EXPECT_TRUE(typed.out.startsWith("result=assigned ip=127.0.0.1 ")) << typed.out.toStdString();
+    EXPECT_EQ(responder.ipSetups.back(), *config::IpSetupDatagram("00-20-4A-12-34-56", "127.0.0.1"));
+
+    // DHCP over the cable needs no mask or gateway: the record keeps its own.
     PtySetupGateway gateway;
     ASSERT_TRUE(gateway.Open());
     gateway.records[0] = SampleNetworkRecord();
-    const CliRun cable
-        = Cli({"set-ip", "--serial", gateway.SlavePath(), "--dhcp", "--mask", "255.255.0.0", "--gateway", "10.0.0.1"});
+    const CliRun cable = Cli({"set-ip", "--serial", gateway.SlavePath(), "--dhcp"});
     EXPECT_EQ(cable.status, 0) << cable.err.toStdString();
     written.SetBytes(gateway.records[0]);
     EXPECT_EQ(written.Get_IPAddress(), "0.0.0.0");
+    EXPECT_EQ(written.Get_Gateway(), "192.168.1.1");
+    EXPECT_EQ(written.Get_NetMask(), "255.255.0.0");
 
+    const qsizetype sent = responder.ipSetups.size();
     EXPECT_EQ(Cli({"set-ip", "--mac", "00-20-4A-12-34-56", "--ip", "127.0.0.1"}).status, 2) << "mask and gateway";
     EXPECT_EQ(Cli({"set-ip", "--ip", "127.0.0.1", "--mask", "255.0.0.0", "--gateway", "1.1.1.1"}).status, 2);
-    EXPECT_EQ(responder.ipSetups.size(), 1);
+    for (const char* ip : {"127.0.0.x", "127.1", "1.2.3.4.5"}) {
+        const CliRun refused = Cli({"set-ip", "--mac", "00-20-4A-12-34-56", "--ip", ip, "--mask", "255.0.0.0",
+            "--gateway", "127.0.0.1", "--broadcast", QStringLiteral("127.0.0.1:%1").arg(responder.Port())});
+        EXPECT_EQ(refused.status, 2) << ip;
+        EXPECT_TRUE(refused.err.startsWith(QStringLiteral("ostrand-cli set-ip: --ip: IP address: '%1'").arg(ip)))
+            << refused.err.toStdString();
+    }
+    EXPECT_EQ(responder.ipSetups.size(), sent) << "nothing is sent for a refused address";
 }
 
 } // namespace

@@ -39,16 +39,33 @@ TEST(HexRecordLine, TakesGoodRecordsInOrderOnly)
 
 TEST(HexRecordLine, RejectsDamagedLines)
 {
+    QString badChecksum = Record(0, QByteArray::fromHex("0102"));
+    badChecksum[badChecksum.size() - 1] = badChecksum.back() == u'0' ? u'1' : u'0';
+    // Record(0, 01 00 02 03) is ":0400000001000203F6"; each row's checksum makes the pairs sum to 0.
+    const struct {
+        const char* why;
+        QString line;
+    } rows[] = {
+        {"checksum", badChecksum},
+        {"the end record: too short to be a record", QStringLiteral(":00000001FF")},
+        {"a prompt", QStringLiteral("0>")},
+        {"not hex", QStringLiteral(":0200000001ZZFD")},
+        {"odd digit count", Record(0, QByteArray::fromHex("0102")) + u'0'},
+        {"a blank inside", QStringLiteral(": 2000000010200FB")},
+        // the sum stays 0 in these (fuzzing found them)
+        {"count 0 with one data byte", QStringLiteral(":0000000010F0")},
+        {"type 01", QStringLiteral(":0100000110EE")},
+        {"a 00 data pair lost: count 4, three bytes", QStringLiteral(":04000000010203F6")},
+        {"a 00 pair added: count 4, five bytes", QStringLiteral(":0400000001000002" "03F6")},
+    };
+    for (const auto& row : rows) {
+        QByteArray buffer("HEAD");
+        EXPECT_FALSE(ParseHexRecordLine(row.line, buffer)) << row.why;
+        EXPECT_EQ(buffer, QByteArray("HEAD")) << row.why;
+    }
     QByteArray buffer("HEAD");
-    QString bad = Record(0, QByteArray::fromHex("0102"));
-    bad[bad.size() - 1] = bad.back() == u'0' ? u'1' : u'0';
-    EXPECT_FALSE(ParseHexRecordLine(bad, buffer));                          // checksum
-    EXPECT_FALSE(ParseHexRecordLine(QStringLiteral(":00000001FF"), buffer)); // too short to be a record
-    EXPECT_FALSE(ParseHexRecordLine(QStringLiteral("0>"), buffer));
-    EXPECT_FALSE(ParseHexRecordLine(QStringLiteral(":0200000001ZZFD"), buffer)); // not hex
-    EXPECT_FALSE(ParseHexRecordLine(Record(0, QByteArray::fromHex("0102")) + u'0', buffer)); // odd digit count
-    EXPECT_FALSE(ParseHexRecordLine(QStringLiteral(": 2000000010200FB"), buffer));
-    EXPECT_EQ(buffer, QByteArray("HEAD"));
+    EXPECT_TRUE(ParseHexRecordLine(QStringLiteral(":0400000001000203F6"), buffer)) << "the whole line";
+    EXPECT_EQ(buffer, QByteArray("HEAD") + QByteArray::fromHex("01000203"));
 }
 
 TEST(SerialReceive, LinesReachTheRecordParserOnlyWhenComplete)

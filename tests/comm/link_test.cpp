@@ -123,7 +123,9 @@ TEST_P(LinkTest, EveryTimeoutGetsItsNote)
         {{{Hex("E5E5")}}, QStringLiteral("BusTimeout (Received 2 byte)")},
         {{{Hex("E5") + reply}}, QStringLiteral("BusTimeout (Received %1 bytes)").arg(expected + 1)},
         {{{reply.left(10)}}, QStringLiteral("BusTimeout (Received only 10 of %1 bytes)").arg(expected)},
-        {{{badChecksum}}, QStringLiteral("BusTimeout (Received only %1 of %1 bytes)").arg(expected)},
+        {{{badChecksum}}, QStringLiteral("BusTimeout (Received %1 bytes, bad frame)").arg(expected)},
+        // L below 3: never a reply, though its checksum and stop byte fit
+        {{{Hex("68010168050516")}}, QStringLiteral("BusTimeout (Received 7 bytes, bad frame)")},
         {{{reply + Hex("00")}}, QStringLiteral("BusTimeout (Received to many bytes %1 of %2)").arg(expected + 1).arg(expected)},
     };
     int errors = 0;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 QByteArray Hex(const char* text)
@@ -56,46 +58,86 @@ TEST(MBusReplyJudge, AcceptsWholeRepliesOnly)
     EXPECT_FALSE(CheckMBusReply(Hex("E5") + reply).complete);
 }
 
-TEST(MBusReplyJudge, RejectsDamagedFrames)
+namespace {
+
+// One buffer as the judge sees it after an arrival, and what it must say.
+struct JudgeRow {
+    const char* where; // where the bytes come from
+    QByteArray bytes;
+    bool complete;
+    std::optional<int> lengthField;
+    bool wrongFrame;
+};
+
+QByteArray Changed(QByteArray bytes, qsizetype at, char value)
 {
-    QByteArray badChecksum = MeterReply();
-    badChecksum[badChecksum.size() - 2] = static_cast<char>(badChecksum[badChecksum.size() - 2] + 1);
-    EXPECT_FALSE(CheckMBusReply(badChecksum).complete);
+    bytes[at < 0 ? bytes.size() + at : at] = value;
+    return bytes;
+}
 
-    QByteArray badStart = MeterReply();
-    badStart[0] = 0x69;
-    EXPECT_FALSE(CheckMBusReply(badStart).complete);
-    EXPECT_FALSE(CheckMBusReply(badStart).lengthField.has_value());
+// How a timeout is noted, by what arrived.
+struct NoteRow {
+    int received;
+    int lengthField;
+    bool wrongFrame;
+    const char* note;
+};
 
-    QByteArray differingLengths = MeterReply();
-    differingLengths[2] = static_cast<char>(differingLengths[1] + 1);
-    const MBusReplyCheck differing = CheckMBusReply(differingLengths);
-    EXPECT_FALSE(differing.complete);
-    EXPECT_EQ(differing.lengthField, static_cast<int>(differingLengths[1])); // the first L counts
+} // namespace
 
-    // the stop byte is not examined, only counted
-    QByteArray otherStop = MeterReply();
-    otherStop[otherStop.size() - 1] = 0x00;
-    EXPECT_TRUE(CheckMBusReply(otherStop).complete);
-
-    // length field 0: six bytes with a checksum over nothing
-    EXPECT_TRUE(CheckMBusReply(Hex("680000680016")).complete);
-    // length field 255 with only a few bytes present, and a maximal frame
-    EXPECT_FALSE(CheckMBusReply(Hex("68FFFF68")).complete);
-    EXPECT_TRUE(CheckMBusReply(*LongFrame(0x08, 1, 0x72, QByteArray(252, '\x11'))).complete);
-
-    // and a good frame is still accepted after all that
-    EXPECT_TRUE(CheckMBusReply(MeterReply()).complete);
+TEST(MBusReplyJudge, DamagedAndMalformedFramesAreNeverReplies)
+{
+    const QByteArray good = MeterReply();
+    const int l = good[1];
+    const JudgeRow rows[] = {
+        {"checksum one too high", Changed(good, -2, static_cast<char>(good[good.size() - 2] + 1)), false, l, true},
+        {"stop byte 00h instead of 16h", Changed(good, -1, '\x00'), false, l, true},
+        {"start byte 69h: no header", Changed(good, 0, '\x69'), false, std::nullopt, false},
+        {"second L one higher: the first L counts", Changed(good, 2, static_cast<char>(l + 1)), false, l, true},
+        // L counts C, A and CI: below 3 the frame cannot be whole (fuzzing found these)
+        {"L = 0, checksum over nothing", Hex("680000680016"), false, 0, true},
+        {"L = 0, no stop byte", Hex("680000680000"), false, 0, true},
+        {"L = 1, C only", Hex("68010168050516"), false, 1, true},
+        {"L = 2, C and A", Hex("6802026808010916"), false, 2, true},
+        {"L = 3 with its checksum", Hex("680303680801727B16"), true, 3, false},
+        {"L = 255 with only the header", Hex("68FFFF68"), false, 255, false},
+        {"largest frame", *LongFrame(0x08, 1, 0x72, QByteArray(252, '\x11')), true, 255, false},
+        {"fuzzing: checksum wrong, full length", Hex("6805056808017201020016"), false, 5, true},
+        {"SND_NKE to 5, a short frame", Hex("1040054516"), false, std::nullopt, true},
+        {"REQ_UD2 with a wrong checksum, still a short frame", Hex("105B050016"), false, std::nullopt, true},
+        {"five bytes that are no frame", Hex("0102030405"), false, std::nullopt, false},
+        {"a good frame still taken after all that", good, true, l, false},
+    };
+    for (const JudgeRow& row : rows) {
+        const MBusReplyCheck check = CheckMBusReply(row.bytes);
+        EXPECT_EQ(check.complete, row.complete) << row.where;
+        EXPECT_EQ(check.lengthField, row.lengthField) << row.where;
+        EXPECT_EQ(check.wrongFrame, row.wrongFrame) << row.where;
+    }
 }
 
 TEST(MBusTimeoutNotes, OneNoteForEachWayAReplyCanFail)
 {
-    EXPECT_EQ(MBusTimeoutNote(0, 0), QStringLiteral("BusTimeout"));
-    EXPECT_EQ(MBusTimeoutNote(1, 0), QStringLiteral("BusTimeout (Received 1 byte)"));
-    EXPECT_EQ(MBusTimeoutNote(3, 0), QStringLiteral("BusTimeout (Received 3 byte)"));
-    EXPECT_EQ(MBusTimeoutNote(4, 0), QStringLiteral("BusTimeout (Received only 4 of 6 bytes)"));
-    EXPECT_EQ(MBusTimeoutNote(7, 0), QStringLiteral("BusTimeout (Received 7 bytes)"));
-    EXPECT_EQ(MBusTimeoutNote(40, 21), QStringLiteral("BusTimeout (Received to many bytes 40 of 27)"));
-    EXPECT_EQ(MBusTimeoutNote(27, 21), QStringLiteral("BusTimeout (Received only 27 of 27 bytes)"));
-    EXPECT_EQ(MBusTimeoutNote(10, 21), QStringLiteral("BusTimeout (Received only 10 of 27 bytes)"));
+    const NoteRow rows[] = {
+        {0, 0, false, "BusTimeout"},
+        {1, 0, false, "BusTimeout (Received 1 byte)"},
+        {3, 0, false, "BusTimeout (Received 3 byte)"},
+        {4, 0, false, "BusTimeout (Received only 4 of 6 bytes)"}, // four bytes without a header
+        {7, 0, false, "BusTimeout (Received 7 bytes)"},
+        {40, 21, false, "BusTimeout (Received to many bytes 40 of 27)"},
+        {10, 21, false, "BusTimeout (Received only 10 of 27 bytes)"},
+        // everything expected came, but the frame is wrong
+        {27, 21, true, "BusTimeout (Received 27 bytes, bad frame)"},
+        {11, 5, true, "BusTimeout (Received 11 bytes, bad frame)"},
+        {5, 0, true, "BusTimeout (Received 5 bytes, bad frame)"}, // a short frame
+        {6, 0, true, "BusTimeout (Received 6 bytes, bad frame)"}, // 68 00 00 68 00 00
+    };
+    for (const NoteRow& row : rows)
+        EXPECT_EQ(MBusTimeoutNote(row.received, row.lengthField, row.wrongFrame), QString::fromLatin1(row.note))
+            << row.note;
+    // What the judge says of the fuzzed frame is what the note says.
+    const QByteArray fuzzed = Hex("6805056808017201020016");
+    const MBusReplyCheck check = CheckMBusReply(fuzzed);
+    EXPECT_EQ(MBusTimeoutNote(static_cast<int>(fuzzed.size()), *check.lengthField, check.wrongFrame),
+        QStringLiteral("BusTimeout (Received 11 bytes, bad frame)"));
 }

@@ -102,22 +102,29 @@ TEST_F(DiscoveryScan, ListsEveryAnswerWithItsSenderAndChecksReachabilityAfterwar
     EXPECT_TRUE(sink.socketFailures.isEmpty());
 }
 
-TEST_F(DiscoveryScan, ARepeatedMacIsListedAgainWithoutAKeyAndArpIsAskedOncePerAddress)
+TEST_F(DiscoveryScan, ARepeatedMacIsListedAgainWithoutAKeyAndCountsAsUnknown)
 {
     const QByteArray aspen = LoopbackGateways::Answer(LoopbackGateways::Mac("00-20-4A-01-02-03"));
+    const QByteArray other = LoopbackGateways::Answer(LoopbackGateways::Mac("00-20-4A-01-02-04"));
     gateways.Add(QStringLiteral("127.0.0.21"), {aspen, aspen}, 10ms);
     gateways.Add(QStringLiteral("127.0.0.22"), {aspen}, 40ms);
-    reachable = {QStringLiteral("127.0.0.21"), QStringLiteral("127.0.0.22")};
+    gateways.Add(QStringLiteral("127.0.0.23"), {other}, 60ms);
+    reachable = {QStringLiteral("127.0.0.21"), QStringLiteral("127.0.0.22"), QStringLiteral("127.0.0.23")};
 
     const ScanResult result = ScanLanDevices(Options(), sink);
 
-    ASSERT_EQ(result.devices.size(), 3);
+    ASSERT_EQ(result.devices.size(), 4);
     EXPECT_EQ(result.devices[0].key, "00-20-4A-01-02-03/1");
+    EXPECT_TRUE(result.devices[0].reachable);
+    // Without a key a row is of type 0, as a click on it reads it: never reachable.
     EXPECT_EQ(result.devices[1].key, "");
+    EXPECT_FALSE(result.devices[1].reachable);
     EXPECT_EQ(result.devices[2].key, "");
     EXPECT_EQ(result.devices[2].answer.ip, "127.0.0.22");
-    EXPECT_EQ(arpAsked, QStringList({"127.0.0.21", "127.0.0.22"}));
-    EXPECT_FALSE(result.unreachableSeen);
+    EXPECT_FALSE(result.devices[2].reachable);
+    EXPECT_TRUE(result.unreachableSeen);
+    // One ARP request per address, and none for a row of unknown type.
+    EXPECT_EQ(arpAsked, QStringList({"127.0.0.21", "127.0.0.23"}));
 }
 
 TEST_F(DiscoveryScan, ShortEmptyAndHugeAnswersAreRowsLikeAnyOther)

@@ -103,3 +103,10 @@ TEST(DiscoveryAnswer, PrefixTable)
     EXPECT_EQ(DeviceTypeOfPrefix(QString()), DeviceTypeUnknown);
     EXPECT_EQ(FamilyName(DeviceTypeUnknown), "");
 }
+
+TEST(DiscoveryAnswer, RowTypeComesFromTheKeyAlone)
+{
+    EXPECT_EQ(RowDeviceType(QStringLiteral("00-20-4A-01-02-03/1")), DeviceTypeAspen);
+    EXPECT_EQ(RowDeviceType(QStringLiteral("00-04-25-00-00-03/2")), DeviceTypeBirch);
+    EXPECT_EQ(RowDeviceType(QString()), DeviceTypeUnknown) << "a MAC listed before has no key";
+}

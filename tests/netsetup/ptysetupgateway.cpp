@@ -114,8 +114,12 @@ void PtySetupGateway::OnLine(const QString& line)
     commands << line;
     if (line == QLatin1String("zzz")) {
         ++wakeUps;
-        if (answerPrompt && wakeUps > promptAfterCalls)
+        if (answerPrompt && wakeUps > promptAfterCalls) {
+            inSetupMode = true;
             Write("0>");
+        }
+    } else if (!inSetupMode) {
+        return; // M-Bus traffic to the gateway, not a command
     } else if (line.startsWith(u'G')) {
         const int n = line.mid(1).toInt();
         for (const QString& reply : config::ReadReplyLines(records[static_cast<size_t>(n & 7)]))
@@ -124,15 +128,16 @@ void PtySetupGateway::OnLine(const QString& line)
         m_Receiving = line.mid(1).toInt() & 7;
         m_Received.clear();
         setLines.clear();
-    } else if (line == QLatin1String("RS")) {
-        Write("\r\n0>"); // back after the restart
+    } else if (line == QLatin1String("RS") || line == QLatin1String("QU")) {
+        inSetupMode = false; // a restart, or back to work
     }
 }
 
 void PtySetupGateway::EndOfRecord()
 {
-    if (badLines == 0)
+    const bool refused = m_Receiving == refusedRecord;
+    if (badLines == 0 && !refused)
         records[static_cast<size_t>(m_Receiving)] = m_Received;
     m_Receiving = -1;
-    Write(endOfRecordAnswer);
+    Write(refused ? QByteArrayLiteral("9>") : endOfRecordAnswer);
 }

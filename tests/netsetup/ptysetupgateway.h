@@ -11,8 +11,9 @@ class QSocketNotifier;
 
 // A gateway's serial setup mode on a pseudo-terminal: answers "zzz" with its
 // prompt, "G n" with the record as ':' lines, takes "S n" and the client's
-// ':' lines up to the end record, and notes "RS" and "QU". A test opens
-// SlavePath() like a serial device.
+// ':' lines up to the end record. "RS" and "QU" end the setup mode: every
+// command after them is noted but goes unanswered until the next "zzz". A
+// test opens SlavePath() like a serial device.
 class PtySetupGateway : public QObject {
     Q_OBJECT
 public:
@@ -28,6 +29,11 @@ public:
     bool answerPrompt = true;
     // What the gateway answers to the end record.
     QByteArray endOfRecordAnswer = QByteArrayLiteral("0>");
+    // Whether it takes commands: from the start, as a gateway a test finds
+    // already in setup mode, and again after the next "zzz".
+    bool inSetupMode = true;
+    // A record number whose lines are refused with "9>" (-1: none).
+    int refusedRecord = -1;
 
     int wakeUps = 0;
     QStringList commands; // every line but the record lines, in order

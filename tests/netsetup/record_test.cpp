@@ -396,11 +396,51 @@ TEST_F(RecordChangesTest, ARefusedFieldLeavesTheRecordAsItWas)
     ASSERT_TRUE(shortRecord);
     EXPECT_TRUE(empty.Bytes().isEmpty());
 
-    EXPECT_FALSE(CheckAddresses("192.168.1.20", "", "255.255.0.0"));
-    const auto badIp = CheckAddresses("192.168.1.420", "192.168.1.1", "255.255.0.0");
-    ASSERT_TRUE(badIp);
-    EXPECT_EQ(badIp->fieldText, fieldtext::kIPAddress);
-    EXPECT_EQ(badIp->value, "192.168.1.420");
+}
+
+TEST(TypedAddresses, FourDecimalNumbersFromZeroTo255AndNothingElse)
+{
+    const struct {
+        const char* typed;
+        const char* taken; // nullptr: refused
+    } rows[] = {
+        {"192.168.1.20", "192.168.1.20"},
+        {"0.0.0.0", "0.0.0.0"},
+        {"255.255.255.255", "255.255.255.255"},
+        {" 127.0.0.1\t", "127.0.0.1"}, // blanks around the whole are dropped
+        {"127.000.0.001", "127.0.0.1"}, // leading zeros read as decimal
+        {"010.0.0.8", "10.0.0.8"},      // not octal
+        // what the record setters would take, but a user must not type (fuzzing and typos)
+        {"127.0.0.x", nullptr},
+        {"127.1", nullptr},
+        {"127.0.0", nullptr},
+        {"1.2.3.4.5", nullptr},
+        {"127.0.0.256", nullptr},
+        {"127.0.0.1a", nullptr},
+        {"127.0.0.-1", nullptr},
+        {"127.0.0.+1", nullptr},
+        {"127..0.1", nullptr},
+        {"127.0.0.1.", nullptr},
+        {"127. 0.0.1", nullptr},
+        {"127.0.0.0001", nullptr},
+        {"127.0.0.\u0661", nullptr}, // an Arabic-Indic digit one
+        {"localhost", nullptr},
+        {"", nullptr},
+    };
+    for (const auto& row : rows) {
+        const std::optional<QString> taken = TypedAddress(QString::fromUtf8(row.typed));
+        if (row.taken)
+            EXPECT_EQ(taken, QString::fromLatin1(row.taken)) << row.typed;
+        else
+            EXPECT_FALSE(taken) << row.typed << " gave " << taken->toStdString();
+    }
+
+    EXPECT_FALSE(CheckAddresses({{fieldtext::kIPAddress, "192.168.1.20"}, {fieldtext::kNetMask, "255.255.0.0"}}));
+    const auto refused = CheckAddresses(
+        {{fieldtext::kIPAddress, "192.168.1.20"}, {fieldtext::kGateway, "127.1"}, {fieldtext::kNetMask, "x"}});
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->fieldText, fieldtext::kGateway) << "the first refused field";
+    EXPECT_EQ(refused->value, "127.1");
 }
 
 TEST_F(RecordChangesTest, TheWriteIsReportedAsTheSettingsPageShowsIt)
@@ -415,19 +455,23 @@ TEST_F(RecordChangesTest, TheWriteIsReportedAsTheSettingsPageShowsIt)
     lockOut.allowConfig = false;
 
     using S = SettingsWriteResult::Status;
-    const auto result = [](S status, bool securityWritten) {
+    using Security = SettingsWriteResult::Security;
+    const auto result = [](S status, Security security = Security::NotAsked) {
         SettingsWriteResult r;
         r.status = status;
-        r.securityWritten = securityWritten;
+        r.security = security;
         return r;
     };
-    EXPECT_EQ(SettingsWriteTexts(plain, result(S::Failed, false)), QList<int>({199}));
-    EXPECT_EQ(SettingsWriteTexts(plain, result(S::Refused, false)), QList<int>({199}));
-    EXPECT_EQ(SettingsWriteTexts(plain, result(S::Written, false)), QList<int>({197, 198}));
-    EXPECT_EQ(SettingsWriteTexts(security, result(S::Written, true)), QList<int>({195, 197, 198}));
-    EXPECT_EQ(SettingsWriteTexts(security, result(S::Written, false)), QList<int>({195, 197, 198}));
-    EXPECT_EQ(SettingsWriteTexts(lockOut, result(S::Written, true)), QList<int>({195, 197, 198}));
-    EXPECT_EQ(SettingsWriteTexts(lockOut, result(S::Written, false)), QList<int>({195, 196, 197, 198}));
+    EXPECT_EQ(SettingsWriteTexts(plain, result(S::Failed)), QList<int>({199}));
+    EXPECT_EQ(SettingsWriteTexts(plain, result(S::Refused)), QList<int>({199}));
+    EXPECT_EQ(SettingsWriteTexts(plain, result(S::Written)), QList<int>({197, 198}));
+    EXPECT_EQ(SettingsWriteTexts(security, result(S::Written, Security::Written)), QList<int>({195, 197, 198}));
+    EXPECT_EQ(SettingsWriteTexts(lockOut, result(S::Written, Security::Written)), QList<int>({195, 197, 198}));
+    EXPECT_EQ(SettingsWriteTexts(lockOut, result(S::Written, Security::LockedOut)), QList<int>({195, 196, 197, 198}));
+    // A security record the gateway did not confirm is not reported as written.
+    EXPECT_EQ(SettingsWriteTexts(security, result(S::Written, Security::NotConfirmed)), QList<int>({193}));
+    EXPECT_FALSE(result(S::Written, Security::NotConfirmed).Complete());
+    EXPECT_TRUE(result(S::Written, Security::LockedOut).Complete());
 }
 
 TEST_F(RecordChangesTest, IpTimingsComeFromTheIniWithTheDhcpDelayInSixteenBits)

@@ -220,12 +220,17 @@ TEST_F(RecordPagesTest, SettingsTaskByCableGoesThroughTheSetupMode)
     EXPECT_EQ(page->Text_SetupDevice_Port->text(), "10005");
     EXPECT_TRUE(gateway.commands.contains("G0"));
     page->Text_SetupDevice_Port->setText("4002");
+    Click("Check_SetupDevice_Security");
+    Click("Check_SetupDevice_Telnet");
     Next();
     ASSERT_EQ(Page(), 55);
-    EXPECT_EQ(Info(55), Text(194) + "\n\n" + Text(197) + "\n\n" + Text(198));
+    EXPECT_EQ(Info(55), Text(194) + "\n\n" + Text(195) + "\n\n" + Text(197) + "\n\n" + Text(198));
     cRecord written(0);
     written.SetBytes(gateway.records[0]);
     EXPECT_EQ(written.Get_IPPort(), "4002");
+    cRecord security(1);
+    security.SetBytes(gateway.records[1]);
+    EXPECT_TRUE(security.Get_AllowTelnet());
     WaitUntil([&] { return gateway.commands.contains("QU"); }, 1000ms); // the last command on its way
     EXPECT_EQ(gateway.commands.back(), "QU");
     EXPECT_TRUE(Context().connection.SerialPortOpen());
@@ -364,6 +369,31 @@ TEST_F(AssignIpPagesTest, ATypingErrorIsShownAndNothingIsSent)
     EXPECT_EQ(Find<QLabel>("Label_Header(22)")->text(), Text(249));
     EXPECT_TRUE(Find("Command_SetIPUsingUDP")->isEnabled());
     EXPECT_FALSE(wizard->Command_Next->isEnabled());
+}
+
+TEST_F(AssignIpPagesTest, AFixedAddressMustBeTypedAsOneToLeaveItsPage)
+{
+    Open();
+    Next();
+    Click("Option_SelectWhatToDo(1)");
+    Next();
+    Find<QLineEdit>("Text_SetupIP_MacAddress")->setText("00-20-4A-12-34-56");
+    Next();
+    ASSERT_EQ(Page(), 21);
+    Click("Option_DHCP(1)");
+    Find<QLineEdit>("Text_IPAddress")->setText("127.0.0.1");
+    auto* gateway = Find<QLineEdit>("Text_Gateway");
+    gateway->setText("127.0.0.x");
+    Find<QLineEdit>("Text_NetMask")->setText("255.255.255.0");
+    auto watch = AnswerNextModal();
+    Next();
+    EXPECT_TRUE(watch->seen);
+    EXPECT_EQ(Lines(watch->text), Text(211) + " '127.0.0.x'\n" + Text(213));
+    EXPECT_EQ(Page(), 21);
+    gateway->setText("127.0.0.254");
+    Next();
+    EXPECT_EQ(Page(), 22);
+    EXPECT_TRUE(responder.requests.isEmpty());
 }
 
 TEST_F(AssignIpPagesTest, CableAssignmentOverTheSetupMode)

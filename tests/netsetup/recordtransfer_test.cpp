@@ -1,12 +1,15 @@
 // Record reads and writes over loopback UDP against a scripted
 // configuration port, and over a pseudo-terminal against a gateway in its
-// serial setup mode.
+// serial setup mode: a scripted one, and the simulated gateway.
 #include "comm/waiting.h"
 #include "netsetup/configprotocol.h"
+#include "netsetup/recorddefaults.h"
+#include "netsetup/networksettings.h"
 #include "netsetup/recordtransfer.h"
 
 #include "configresponder.h"
 #include "ptysetupgateway.h"
+#include "simulatedgateway.h"
 #include "testenvironment.h"
 
 #include <QTimer>
@@ -166,14 +169,26 @@ TEST_F(RecordTransferTest, SerialReadCollectsTheRecordLines)
     EXPECT_EQ(security.Bytes(), gateway.records[1]);
 }
 
-TEST_F(RecordTransferTest, SerialReadWithoutAnAnswerFails)
+TEST_F(RecordTransferTest, SerialReadOfAnIncompleteRecordFails)
 {
     OpenPty();
-    gateway.records[0] = SampleNetworkRecord().left(60); // two lines, then nothing
-    cRecord record(0);
-    record.SetBytes("before");
-    EXPECT_FALSE(transfer.Read_Record(record, transfer::kSerial, QString(), 300ms));
-    EXPECT_EQ(record.Bytes(), QByteArray("before"));
+    const struct {
+        const char* what;
+        int number;
+        QByteArray record;
+    } rows[] = {
+        {"two lines, then nothing", 0, SampleNetworkRecord().left(60)},
+        {"record 0 a byte short", 0, SampleNetworkRecord().left(119)},
+        {"record 0 a byte long", 0, SampleNetworkRecord() + '\x01'},
+        {"record 1 a byte short: long enough to end the wait", 1, DefaultRecordBytes(1).left(125)},
+    };
+    for (const auto& row : rows) {
+        gateway.records[static_cast<size_t>(row.number)] = row.record;
+        cRecord record(row.number);
+        record.SetBytes("before");
+        EXPECT_FALSE(transfer.Read_Record(record, transfer::kSerial, QString(), 300ms)) << row.what;
+        EXPECT_EQ(record.Bytes(), QByteArray("before")) << row.what;
+    }
 }
 
 TEST_F(RecordTransferTest, SerialWriteSendsTheLinesThenRestartsTheGateway)
@@ -194,6 +209,22 @@ TEST_F(RecordTransferTest, SerialWriteSendsTheLinesThenRestartsTheGateway)
     EXPECT_EQ(gateway.commands.back(), "QU");
 }
 
+TEST_F(RecordTransferTest, SerialWriteOfTwoRecordsRestartsOnceAfterBoth)
+{
+    OpenPty();
+    gateway.refusedRecord = 1;
+    cRecord network(0);
+    network.SetBytes(SampleNetworkRecord());
+    cRecord security(1);
+    security.SetBytes(DefaultRecordBytes(1));
+    // Record 1 refused: record 0 is still put to use by the one restart after both.
+    EXPECT_EQ(transfer.Write_Records({&network, &security}, transfer::kSerial, QString(), 2000ms),
+        QList<bool>({true, false}));
+    WaitUntil([this] { return gateway.commands.contains("QU"); }, 1000ms);
+    EXPECT_EQ(gateway.commands, QStringList({"S0", "S1", "RS", "zzz", "QU"}));
+    EXPECT_EQ(gateway.records[0], network.Bytes());
+}
+
 TEST_F(RecordTransferTest, SerialWriteNotTakenStopsBeforeTheRestart)
 {
     OpenPty();
@@ -202,6 +233,43 @@ TEST_F(RecordTransferTest, SerialWriteNotTakenStopsBeforeTheRestart)
     record.SetBytes(SampleNetworkRecord());
     EXPECT_FALSE(transfer.Write_Record(record, transfer::kSerial, QString(), 2000ms));
     EXPECT_EQ(gateway.commands, QStringList({"S0"}));
+}
+
+TEST_F(RecordTransferTest, SettingsWithSecurityReachTheSimulatedGatewayOverItsCable)
+{
+    BusConfig bus = DefaultBusConfig();
+    bus.config.promptDelay = 10ms;
+    bus.config.faults.restartTime = 300ms;
+    SimulatedGateway simulator(bus);
+    EndpointOptions options;
+    options.udpPort.reset();
+    options.tcpPort.reset();
+    options.pty = true;
+    QString error;
+    ASSERT_TRUE(simulator.Start(options, &error)) << error.toStdString();
+    ASSERT_TRUE(SerialLine().OpenSerialDevice(simulator.PtyPath(), QStringLiteral("9600,N,8,1")));
+    ASSERT_TRUE(transfer.WaitForSetupPrompt(3000ms));
+
+    DeviceRecords records;
+    ASSERT_TRUE(ReadNetworkSettings(transfer, records, transfer::kSerial, QString(), 1000ms));
+    RecordChanges changes;
+    changes.port = QStringLiteral("4005");
+    changes.allowTelnet = true;
+    changes.allowConfig = false;
+    const SettingsWriteResult result
+        = WriteNetworkSettings(transfer, records, changes, transfer::kSerial, QString(), 3000ms);
+    EXPECT_EQ(result.status, SettingsWriteResult::Status::Written);
+    EXPECT_EQ(result.security, SettingsWriteResult::Security::Written);
+
+    // Read back over the cable, in a setup mode entered afresh.
+    ASSERT_TRUE(transfer.WaitForSetupPrompt(3000ms));
+    cRecord security(1);
+    ASSERT_TRUE(transfer.Read_Record(security, transfer::kSerial, QString(), 1000ms));
+    EXPECT_TRUE(security.Get_AllowTelnet());
+    EXPECT_FALSE(security.Get_Allow77FE());
+    cRecord network(0);
+    ASSERT_TRUE(transfer.Read_Record(network, transfer::kSerial, QString(), 1000ms));
+    EXPECT_EQ(network.Get_IPPort(), "4005");
 }
 
 TEST_F(RecordTransferTest, SetupPromptIsCalledForWithGrowingDots)

@@ -320,11 +320,14 @@ TEST_F(DebugWindowTest, SavingAppendsOneNumberedBlockPerSave)
     window->chooseSaveFile = [path] { return path; };
     Log().timeOfDayClock = [] { return QStringLiteral("14:05:09"); };
 
-    Log().LogText(QStringLiteral("BusTimeout"));
+    // A note with characters beyond Latin-1 (a device path) is saved as it shows, in UTF-8.
+    const QString note = QStringLiteral("Serial port lost: /dev/serial/by-id/usb-Z\u00e4hler_\u03a9\u2116-port0");
+    Log().LogText(note);
     Log().LogTraffic(QByteArray::fromHex("105b01 5c16"), TrafficKind::Sent); // a separator, then the frame
     Log().LogTraffic(QByteArray::fromHex("e5"), TrafficKind::Received);
     const QStringList lines = Log().Lines();
     ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("    ") + note)) << qPrintable(lines[0]);
     ASSERT_TRUE(lines[1].isEmpty());
     window->Text_Comment->setText(QStringLiteral("meter 17 at the north riser"));
 

@@ -59,9 +59,14 @@ TEST_F(TrafficLogTest, ReceivedAndTextLinesHaveTheirMarkersAndNoSeparator)
     ASSERT_GT(longText.size(), 66);
     log.LogTraffic(longText.toLatin1(), TrafficKind::Text);
 
-    ASSERT_EQ(log.Lines().size(), 2);
+    // A note beyond Latin-1: a socket error in another language, a device path.
+    const QString note = QStringLiteral("\u63a5\u7d9a\u304c\u62d2\u5426\u3055\u308c\u307e\u3057\u305f /dev/tty\u00dcSB0");
+    log.LogText(note);
+
+    ASSERT_EQ(log.Lines().size(), 3);
     EXPECT_EQ(log.Lines()[0], kTimeOfDay + QStringLiteral(" 5:02:03.045 <- ") + QStringLiteral("E5").leftJustified(66));
     EXPECT_EQ(log.Lines()[1], kTimeOfDay + QStringLiteral(" 5:02:03.045    ") + longText) << "text is kept whole";
+    EXPECT_EQ(log.Lines()[2], kTimeOfDay + QStringLiteral(" 5:02:03.045    ") + note) << "and as it is written";
 }
 
 TEST_F(TrafficLogTest, EmptyDataAddsNoLineButASentBlockStillGetsItsSeparator)

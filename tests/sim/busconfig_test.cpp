@@ -118,6 +118,9 @@ TEST(SimBusConfig, BadFilesGiveClearErrors)
          "meters[0].records[0]: needs"},
         {R"({"meters": [{"address": 1, "id": "1", "records": [{"hex": "0G"}]}]})", "meters[0].records[0].hex: must be hexadecimal"},
         {R"({"meters": [{"address": 1, "id": "1", "counters": [1]}]})", "meters[0].counters: must be a list of two numbers"},
+        // beyond 64 bits: refused before any conversion (fuzzing found it)
+        {R"({"meters": [{"address": 1, "id": "1", "counters": [1e19, 0]}]})", "meters[0].counters: must be 0 to 99999999"},
+        {R"({"meters": [{"address": 1e19, "id": "1"}]})", "meters[0].address: must be between 0 and 250"},
     };
     for (const auto& row : rows) {
         const BusConfigResult result = ParseBusConfig(row.json, QStringLiteral("test.json"));
