@@ -1,5 +1,6 @@
 #pragma once
 
+#include "asciisettings.h"
 #include "bus.h"
 #include "configsettings.h"
 #include "faults.h"
@@ -19,6 +20,7 @@ struct BusConfig {
     Faults faults; // for every reply of the gateway
     QList<MeterConfig> meters;
     ConfigSettings config; // the configuration side
+    AsciiSettings ascii = DefaultAsciiSettings(); // the ASCII front end
 };
 
 // A configuration, or the reason there is none (file, place in it, what is wrong).
