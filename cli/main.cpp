@@ -1,3 +1,4 @@
+#include "asciireadcommand.h"
 #include "cliargs.h"
 #include "clioutput.h"
 #include "clisession.h"
@@ -48,6 +49,7 @@ const QList<Command>& Commands()
         {RecordReadOptions(), PrepareRecordRead},
         {RecordWriteOptions(), PrepareRecordWrite},
         {SetIpOptions(), PrepareSetIp},
+        {AsciiReadOptions(), PrepareAsciiRead},
     };
     return commands;
 }
