@@ -1,5 +1,6 @@
 #include "textnumber.h"
 
+#include <QRegularExpression>
 #include <QString>
 
 #include <cmath>
@@ -61,4 +62,17 @@ std::optional<qint32> LeadingRoundedInt32(QStringView text)
     if (rounded < std::numeric_limits<qint32>::min() || rounded > std::numeric_limits<qint32>::max())
         return std::nullopt;
     return static_cast<qint32>(rounded);
+}
+
+QString CorrectedNumericText(const QString& text, qint64 maximum)
+{
+    if (text.isEmpty())
+        return text;
+    // optionally signed, with or without a fraction, blanks around it
+    static const QRegularExpression number(QStringLiteral(R"(^\s*[+-]?(\d+(\.\d*)?|\.\d+)\s*$)"));
+    if (!number.match(text).hasMatch())
+        return QStringLiteral("0");
+    if (LeadingDecimal(text) > static_cast<double>(maximum))
+        return QString::number(maximum);
+    return text;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QStringView>
 #include <optional>
 
@@ -18,3 +19,8 @@ double LeadingDecimal(QStringView text);
 // The leading decimal rounded to the nearest integer, ties to even, as long
 // as it fits a signed 32-bit number; nothing otherwise.
 std::optional<qint32> LeadingRoundedInt32(QStringView text);
+
+// A numeric text field corrected as it is typed: a number above the maximum
+// becomes the maximum, text that is not a number becomes "0"; an empty field
+// and any other number stay as they are.
+QString CorrectedNumericText(const QString& text, qint64 maximum);

@@ -1,0 +1,9 @@
+#include "fileerrordialog.h"
+
+#include <QMessageBox>
+
+void ShowFileErrorDialog(QWidget* parent, const QString& title, const FileError& error)
+{
+    QMessageBox box(QMessageBox::Critical, title, error.Message(), QMessageBox::Ok, parent);
+    box.exec();
+}
