@@ -55,6 +55,9 @@ AsciiSettings DefaultAsciiSettings()
     settings.tags = {
         ValueTag("TANK.LEVEL", "12.5"),   ValueTag("TANK.TEMP", "21.4"), ValueTag("PUMP.STATE", "ON"),
         ValueTag("METER.VOLUME", "1234.567"), ValueTag("SLOW.ITEM", "42", 5000),
+        // names as a Modbus item file holds them (sim/buses/sample-items.csv)
+        ValueTag("PLANT.TANK.LEVEL", "12.5"), ValueTag("PLANT.TANK.TEMP", "21.4"),
+        ValueTag("PLANT.PUMP.STATE", "ON"), ValueTag("PLANT.SLOW.ITEM", "42", 5000),
         ErrorTag("ERROR.D", 'D'),         ErrorTag("ERROR.M", 'M'),      ErrorTag("ERROR.T", 'T'),
         ErrorTag("ERROR.V", 'V'),         ErrorTag("ERROR.Q", 'Q'),
     };

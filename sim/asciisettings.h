@@ -23,8 +23,9 @@ struct AsciiSettings {
     QList<AsciiTag> tags;
 };
 
-// A few process values, a slow item, and one item for each error letter
-// that only a device can give (and Q, which no client knows).
+// A few process values (also under names with two dots, as a Modbus item
+// file has them), slow items, and one item for each error letter that only
+// a device can give (and Q, which no client knows).
 AsciiSettings DefaultAsciiSettings();
 
 // The bus file's "ascii" object; the built-in table when it is absent.

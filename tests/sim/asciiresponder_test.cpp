@@ -4,6 +4,9 @@
 #include "asciiresponder.h"
 #include "busconfig.h"
 
+#include "ascii/asciiitemfile.h"
+#include "ascii/asciiprotocol.h"
+
 #include <QJsonDocument>
 #include <QSignalSpy>
 #include <QTcpSocket>
@@ -123,6 +126,20 @@ TEST(AsciiResponder, TheBusFileDescribesTheTable)
         EXPECT_FALSE(result.config) << json;
         EXPECT_TRUE(result.error.contains(QLatin1String(where))) << result.error.toStdString();
     }
+}
+
+TEST(AsciiResponder, TheSampleItemFileNamesTheBuiltInItems)
+{
+    const AsciiItemFileRead sample =
+        ReadAsciiItemFile(QStringLiteral(OSTRAND_SOURCE_DIR "/sim/buses/sample-items.csv"), AsciiItemFileFormat::Modbus);
+    ASSERT_TRUE(sample.complete);
+    QStringList unknown;
+    for (const QString& name : sample.tags) {
+        const AsciiAnswer answer = AnswerAsciiRequest(DefaultAsciiSettings(), Request("010000" + name.toLatin1()));
+        if (JudgeAsciiReply(answer.reply) != AsciiReplyKind::Value)
+            unknown << name;
+    }
+    EXPECT_EQ(unknown, QStringList({"PLANT.VALVE.POSITION"})); // the one for "Error I"
 }
 
 TEST(AsciiEndpoint, ATcpStreamIsCutAtEachEtxAndARestWithoutOneIsIncomplete)
