@@ -118,7 +118,6 @@ TEST(AsciiResponder, TheBusFileDescribesTheTable)
         {R"({"meters": [], "ascii": {"tags": [{"value": "1"}]}})", "ascii.tags[0].name"},
         {R"({"meters": [], "ascii": {"tags": [{"name": "A", "error": "DD"}]}})", "ascii.tags[0].error"},
         {R"({"meters": [], "ascii": {"tags": [{"name": "A", "value": "\u0003"}]}})", "ascii.tags[0].value"},
-        {R"({"meters": [], "ascii": {"station": 100}})", "ascii.station"},
         {R"({"meters": [], "ascii": {"port": 1}})", "ascii.port: unknown key"},
     };
     for (const auto& [json, where] : bad) {
