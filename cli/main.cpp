@@ -1,3 +1,4 @@
+#include "asciireadcommand.h"
 #include "cliargs.h"
 #include "clioutput.h"
 #include "clisession.h"
@@ -50,6 +51,7 @@ const QList<Command>& Commands()
         {RecordWriteOptions(), PrepareRecordWrite},
         {SetIpOptions(), PrepareSetIp},
         {ModbusReadOptions(), PrepareModbusRead},
+        {AsciiReadOptions(), PrepareAsciiRead},
     };
     return commands;
 }

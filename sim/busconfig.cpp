@@ -227,6 +227,7 @@ BusConfig ReadBus(const QJsonValue& value)
     config.faults = ReadFaults(reader.Value(QStringLiteral("faults")), QStringLiteral("faults"));
     config.config = ReadConfigSettings(reader.Value(QStringLiteral("config")), QStringLiteral("config"));
     config.modbus = ReadModbusMap(reader.Value(QStringLiteral("modbus")), QStringLiteral("modbus"));
+    config.ascii = ReadAsciiSettings(reader.Value(QStringLiteral("ascii")), QStringLiteral("ascii"));
     const QJsonValue meters = reader.Value(QStringLiteral("meters"));
     if (!meters.isArray())
         reader.Fail(QStringLiteral("meters"), QStringLiteral("must be a list of meters"));

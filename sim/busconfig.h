@@ -1,5 +1,6 @@
 #pragma once
 
+#include "asciisettings.h"
 #include "bus.h"
 #include "configsettings.h"
 #include "faults.h"
@@ -21,6 +22,7 @@ struct BusConfig {
     QList<MeterConfig> meters;
     ConfigSettings config; // the configuration side
     ModbusMap modbus;      // the registers of the Modbus front end
+    AsciiSettings ascii = DefaultAsciiSettings(); // the ASCII front end
 };
 
 // A configuration, or the reason there is none (file, place in it, what is wrong).

@@ -142,6 +142,10 @@ void AddSimOptions(QCommandLineParser& parser)
         {QStringLiteral("config-wrong-ack"), QStringLiteral("Acknowledge writes with the wrong record number (\"9>\" over the cable).")},
         {QStringLiteral("truncate-record"), QStringLiteral("Cut N bytes off every record read."), QStringLiteral("N")},
         {QStringLiteral("no-prompt"), QStringLiteral("The serial setup mode never answers.")},
+        {QStringLiteral("ascii-udp-port"), QStringLiteral("Open the ASCII protocol front end on UDP port N (0 picks a free one)."),
+         QStringLiteral("N")},
+        {QStringLiteral("ascii-tcp-port"), QStringLiteral("Open the ASCII protocol front end on TCP port N (0 picks a free one)."),
+         QStringLiteral("N")},
     });
 }
 
@@ -157,6 +161,10 @@ SimCommandLineResult ReadSimOptions(const QCommandLineParser& parser)
         return {std::nullopt, QStringLiteral("--bind: not an IP address: %1").arg(parser.value(QStringLiteral("bind")))};
     endpoints.udpPort = parser.isSet(QStringLiteral("no-udp")) ? std::nullopt : Port(parser, QStringLiteral("udp-port"), error);
     endpoints.tcpPort = parser.isSet(QStringLiteral("no-tcp")) ? std::nullopt : Port(parser, QStringLiteral("tcp-port"), error);
+    if (parser.isSet(QStringLiteral("ascii-udp-port")))
+        endpoints.asciiUdpPort = Port(parser, QStringLiteral("ascii-udp-port"), error);
+    if (parser.isSet(QStringLiteral("ascii-tcp-port")))
+        endpoints.asciiTcpPort = Port(parser, QStringLiteral("ascii-tcp-port"), error);
     if (!error.isEmpty())
         return {std::nullopt, error};
     endpoints.ptyLink = parser.value(QStringLiteral("pty-link"));
@@ -179,7 +187,8 @@ SimCommandLineResult ReadSimOptions(const QCommandLineParser& parser)
     if (!error.isEmpty())
         return {std::nullopt, error};
     commandLine.noConfig = parser.isSet(QStringLiteral("no-config"));
-    if (!endpoints.udpPort && !endpoints.tcpPort && !endpoints.pty && commandLine.noConfig)
+    if (!endpoints.udpPort && !endpoints.tcpPort && !endpoints.pty && commandLine.noConfig && !endpoints.asciiUdpPort
+        && !endpoints.asciiTcpPort)
         return {std::nullopt, QStringLiteral("no endpoint left to open")};
     return {commandLine, QString()};
 }

@@ -1,5 +1,6 @@
 #include "simulatedgateway.h"
 
+#include "asciiendpoint.h"
 #include "configendpoint.h"
 #include "ptyendpoint.h"
 #include "tcpendpoint.h"
@@ -7,7 +8,7 @@
 
 SimulatedGateway::SimulatedGateway(const BusConfig& config, QObject* parent)
     : QObject(parent), m_Bus(config.meters, config.baud, config.collision), m_Modbus(config.modbus), m_Port(m_Bus),
-      m_Config(config.config)
+      m_Config(config.config), m_AsciiSettings(config.ascii)
 {
     m_Port.SetTiming(config.timing);
     m_Port.SetFaults(config.faults);
@@ -46,6 +47,15 @@ bool SimulatedGateway::Start(const EndpointOptions& options, QString* error)
         m_ConfigEndpoint = std::make_unique<ConfigEndpoint>(m_Config);
         ok = m_ConfigEndpoint->Open(options.bind, *options.configPort, &reason);
     }
+    if (ok && (options.asciiUdpPort || options.asciiTcpPort)) {
+        m_Ascii = std::make_unique<AsciiEndpoint>(m_AsciiSettings);
+        connect(m_Ascii.get(), &AsciiEndpoint::Traffic, this, &SimulatedGateway::Traffic);
+        connect(m_Ascii.get(), &AsciiEndpoint::Traffic, this,
+                [this](TrafficDirection direction, const QString& source, const QByteArray& bytes) {
+                    m_Trace.Write(direction, source, bytes);
+                });
+        ok = m_Ascii->Open(options.bind, options.asciiUdpPort, options.asciiTcpPort, &reason);
+    }
     if (ok && options.pty) {
         m_Pty = std::make_unique<PtyEndpoint>(m_Port, &m_Config);
         ok = m_Pty->Open(options.ptyLink, &reason);
@@ -67,6 +77,7 @@ void SimulatedGateway::Stop()
     m_Tcp.reset();
     m_Pty.reset();
     m_ConfigEndpoint.reset();
+    m_Ascii.reset();
 }
 
 quint16 SimulatedGateway::UdpPort() const
@@ -84,6 +95,16 @@ quint16 SimulatedGateway::ConfigPort() const
     return m_ConfigEndpoint ? m_ConfigEndpoint->Port() : 0;
 }
 
+quint16 SimulatedGateway::AsciiUdpPort() const
+{
+    return m_Ascii ? m_Ascii->UdpPort() : 0;
+}
+
+quint16 SimulatedGateway::AsciiTcpPort() const
+{
+    return m_Ascii ? m_Ascii->TcpPort() : 0;
+}
+
 QString SimulatedGateway::PtyPath() const
 {
     return m_Pty ? m_Pty->SlavePath() : QString();
@@ -98,6 +119,8 @@ QStringList SimulatedGateway::Endpoints() const
         lines.append(m_Tcp->Description());
     if (m_ConfigEndpoint)
         lines.append(m_ConfigEndpoint->Description());
+    if (m_Ascii)
+        lines.append(m_Ascii->Descriptions());
     if (m_Pty) {
         lines.append(QStringLiteral("pty ") + m_Pty->SlavePath());
         if (!m_Pty->LinkPath().isEmpty())

@@ -20,6 +20,7 @@ class UdpEndpoint;
 class TcpEndpoint;
 class PtyEndpoint;
 class ConfigEndpoint;
+class AsciiEndpoint;
 
 // Where the gateway listens.
 struct EndpointOptions {
@@ -27,6 +28,8 @@ struct EndpointOptions {
     std::optional<quint16> udpPort = 10001; // nothing: no UDP endpoint; 0: any free port
     std::optional<quint16> tcpPort = 10001; // likewise for TCP
     std::optional<quint16> configPort;      // the configuration port; nothing (the default here): none
+    std::optional<quint16> asciiUdpPort;    // the ASCII front end over UDP; nothing (the default): none
+    std::optional<quint16> asciiTcpPort;    // likewise over TCP
     bool pty = false;
     QString ptyLink;   // a symbolic link to the pseudo-terminal, removed again on Stop
     QString tracePath; // every frame received and sent, one line each
@@ -51,6 +54,8 @@ public:
     quint16 UdpPort() const;
     quint16 TcpPort() const;
     quint16 ConfigPort() const;
+    quint16 AsciiUdpPort() const;
+    quint16 AsciiTcpPort() const;
     QString PtyPath() const;
     // One line per open endpoint: "udp 127.0.0.1:10001", "tcp ...", "config ...", "pty /dev/pts/5".
     QStringList Endpoints() const;
@@ -88,4 +93,6 @@ private:
     std::unique_ptr<TcpEndpoint> m_Tcp;
     std::unique_ptr<PtyEndpoint> m_Pty;
     std::unique_ptr<ConfigEndpoint> m_ConfigEndpoint;
+    AsciiSettings m_AsciiSettings;
+    std::unique_ptr<AsciiEndpoint> m_Ascii;
 };

@@ -7,6 +7,8 @@
 #include "taskpage.h"
 #include "welcomepage.h"
 #include "wizardpages.h"
+#include "comm/tasktimings.h"
+#include "comm/timeoutsdialog.h"
 #include "netsetup/adapterchoice.h"
 #include "netsetup/devicerecordpages.h"
 #include "netsetup/devicesettingspage.h"
@@ -379,6 +381,7 @@ void Ostrand_Wizard::ToggleDebugWindow()
     }
     m_DebugWindow = new Ostrand_Debug(m_Context.log, m_Context.ini, m_Context.language);
     m_DebugWindow->PlaceBeside(this);
+    connect(m_DebugWindow, &Ostrand_Debug::timeoutsRequested, this, [this] { ShowTimeoutsDialog(); });
     OfferPollToDebugWindow();
     m_DebugWindow->show();
 }
@@ -387,6 +390,20 @@ void Ostrand_Wizard::CloseDebugWindow()
 {
     if (m_DebugWindow)
         m_DebugWindow->close();
+}
+
+void Ostrand_Wizard::ShowTimeoutsDialog()
+{
+    if (!m_TimeoutsDialog) {
+        // the timings in use are those of the task chosen on the first page
+        m_TimeoutsDialog = new Ostrand_Timeouts(m_Context.ini, m_Context.language, [this] {
+            ReloadActiveTimings(m_Context.link, m_Context.ini, m_Context.state.WhatToDo);
+        }, this);
+        m_TimeoutsDialog->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_TimeoutsDialog->show();
+    m_TimeoutsDialog->raise();
+    m_TimeoutsDialog->activateWindow();
 }
 
 void Ostrand_Wizard::OfferPollToDebugWindow()

@@ -11,6 +11,7 @@
 class ConnectionPage;
 class DeviceSettingsPage;
 class Ostrand_Debug;
+class Ostrand_Timeouts;
 class QPushButton;
 class QTimer;
 class SvgPicture;
@@ -74,6 +75,7 @@ private:
     void OfferPollToDebugWindow();
     void WithdrawDebugPoll();
     void CloseDebugWindow();
+    void ShowTimeoutsDialog();
 
     WizardContext& m_Context;
     std::map<int, WizardPage*> m_Pages;
@@ -87,4 +89,5 @@ private:
     QTimer* Timer_Flash = nullptr;
     FlashAnimation m_Flash;
     QPointer<Ostrand_Debug> m_DebugWindow;
+    QPointer<Ostrand_Timeouts> m_TimeoutsDialog;
 };

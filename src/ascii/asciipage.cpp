@@ -1,6 +1,10 @@
 #include "asciipage.h"
 
+#include "asciiclient.h"
+#include "asciiitemfile.h"
+#include "shell/fileerrordialog.h"
 #include "shell/pageconnection.h"
+#include "shell/textnumber.h"
 #include "shell/wizardcontext.h"
 
 #include "shell/infobox.h"
@@ -11,18 +15,48 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+namespace {
+
+// The load texts follow each other per format: failure, then success.
+constexpr int kFirstLoadText = 1117;
+
+int LoadFailureText(AsciiItemFileFormat format)
+{
+    return kFirstLoadText + 2 * static_cast<int>(format);
+}
+
+int LoadSuccessText(AsciiItemFileFormat format)
+{
+    return LoadFailureText(format) + 1;
+}
+
+} // namespace
+
 AsciiPage::AsciiPage(WizardHost& host, QWidget* parent)
     : WizardPage(page::MBusAscii, host, parent)
+    , m_Client(std::make_shared<AsciiClient>(Context().connection, Context().link, Context().log))
 {
+    chooseItemFile = [this] {
+        return QFileDialog::getOpenFileName(Host().Window(), QStringLiteral("Get Modbus Configuration"),
+                                            Context().appPath,
+                                            QStringLiteral("Comma Separated Files(*.csv);;All Files(*.*)"));
+    };
+    chooseSaveFile = [this] {
+        return QFileDialog::getSaveFileName(Host().Window(), QStringLiteral("Save Ascii File"), QString(),
+                                            QStringLiteral("Text Files(*.csv);;All Files(*.*)"));
+    };
     Text_Info = AddInfo(page::MBusAscii, Body());
     Text_Info->SetMaximumAutoHeight(3 * fontMetrics().lineSpacing() + 6);
     Body()->addLayout(BuildItem());
@@ -30,7 +64,15 @@ AsciiPage::AsciiPage(WizardHost& host, QWidget* parent)
     Body()->addStretch(1);
     Body()->addLayout(BuildResultRow());
     connect(Command_MBusAscii_MeterFeature_Debug, &QPushButton::clicked, this, [this] { Host().ToggleDebugWindow(); });
+    connect(Command_MBusAscii_MeterFeature_Read, &QPushButton::clicked, this,
+            [this] { Command_MBusAscii_MeterFeature_Read_Click(); });
+    // Only reading is offered: the Write button has no action.
+    connect(cmdMBusAsciiGetFile, &QPushButton::clicked, this, [this] { LoadAsciiItemFile(); });
+    connect(cmdMBusAsciiSaveFile, &QPushButton::clicked, this, [this] { SaveAsciiItemFile(); });
+    connect(txtMBusAsciiStationID, &QLineEdit::textChanged, this, [this] { txtMBusAsciiStationID_Change(); });
 }
+
+AsciiPage::~AsciiPage() = default;
 
 QLayout* AsciiPage::BuildItem()
 {
@@ -171,4 +213,84 @@ void AsciiPage::OfferDebugPoll(Ostrand_Debug& window)
 {
     window.SetPollAction([this] { Command_MBusAscii_MeterFeature_Read->click(); });
     window.SetPollEnabled(true);
+}
+
+void AsciiPage::Command_MBusAscii_MeterFeature_Read_Click()
+{
+    const DeviceOperationScope operation(Context().operations);
+    if (!operation)
+        return;
+    const int station = AsciiStationFromText(txtMBusAsciiStationID->text());
+    txtMBusAsciiStationID->setText(QString::number(station));
+    const int protocol = cboMBusAsciiProtocol->currentIndex();
+    // The page may be gone when the wait returns; the client stays for the read.
+    const QPointer<AsciiPage> self(this);
+    const std::shared_ptr<AsciiClient> client = m_Client;
+    const AsciiReadResult read = client->ReadAsciiItem(protocol, station, cboMBusAsciiTagName->currentText().toLatin1());
+    if (self)
+        ShowAsciiResult(read, protocol);
+}
+
+void AsciiPage::ShowAsciiResult(const AsciiReadResult& read, int protocol)
+{
+    switch (read.outcome) {
+    case AsciiReadResult::Outcome::Value:
+        lblMBusAsciiResultText->ShowResult(read.text, ResultKind::Success);
+        break;
+    case AsciiReadResult::Outcome::DeviceError:
+        lblMBusAsciiResultText->ShowResult(read.text, ResultKind::DeviceError);
+        break;
+    case AsciiReadResult::Outcome::Timeout:
+        lblMBusAsciiResultText->ShowResult(read.text, ResultKind::Failure);
+        break;
+    case AsciiReadResult::Outcome::NotRun:
+        return;
+    }
+    if (read.Answered())
+        txtMBusAsciiValue->setText(QString::fromLatin1(AsciiReplyValue(read.received, protocol)));
+}
+
+void AsciiPage::txtMBusAsciiStationID_Change()
+{
+    const QString text = txtMBusAsciiStationID->text();
+    const QString corrected = CorrectedNumberText(text, ascii::kHighestStation);
+    if (corrected != text)
+        txtMBusAsciiStationID->setText(corrected);
+}
+
+void AsciiPage::LoadAsciiItemFile()
+{
+    const QString path = chooseItemFile ? chooseItemFile() : QString();
+    if (path.isEmpty())
+        return;
+    const auto format = static_cast<AsciiItemFileFormat>(m_FileFormats->checkedId());
+    const AsciiItemFileRead read = ReadAsciiItemFile(path, format);
+    if (read.error) {
+        // the list stays as it was: nothing of it is lost to a file that cannot be read
+        ShowFileErrorDialog(Host().Window(), QStringLiteral("Open Error"), *read.error);
+        return;
+    }
+    cboMBusAsciiTagName->clear();
+    cboMBusAsciiTagName->addItems(read.tags);
+    if (read.complete)
+        lblMBusAsciiResultText->ShowResult(GetLanguageText(LoadSuccessText(format)), ResultKind::Success);
+    else
+        lblMBusAsciiResultText->ShowResult(GetLanguageText(LoadFailureText(format)) + u' ' + QFileInfo(path).fileName(),
+                                           ResultKind::Failure);
+    if (cboMBusAsciiTagName->count() > 0)
+        cboMBusAsciiTagName->setCurrentIndex(0);
+}
+
+void AsciiPage::SaveAsciiItemFile()
+{
+    const QString path = chooseSaveFile ? chooseSaveFile() : QString();
+    if (path.isEmpty())
+        return;
+    QStringList names;
+    for (int i = 0; i < cboMBusAsciiTagName->count(); ++i)
+        names << cboMBusAsciiTagName->itemText(i);
+    if (names.isEmpty() && !cboMBusAsciiTagName->currentText().isEmpty())
+        names << cboMBusAsciiTagName->currentText();
+    if (const std::optional<FileError> error = WriteAsciiItemFile(path, names))
+        ShowFileErrorDialog(Host().Window(), QStringLiteral("Save Error"), *error);
 }

@@ -4,6 +4,8 @@
 #include "shell/wizardpage.h"
 
 #include <array>
+#include <functional>
+#include <memory>
 
 class QButtonGroup;
 class QComboBox;
@@ -13,6 +15,8 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class ResultLabel;
+class AsciiClient;
+struct AsciiReadResult;
 
 // Page 80: reads one item through the gateway's ASCII protocol; the item
 // names can be loaded from and saved to item files.
@@ -20,6 +24,7 @@ class AsciiPage : public WizardPage, public DebugPollSource {
     Q_OBJECT
 public:
     explicit AsciiPage(WizardHost& host, QWidget* parent = nullptr);
+    ~AsciiPage() override;
 
     void Startup() override;
     void Prepare(bool back, bool forward) override;
@@ -28,6 +33,16 @@ public:
 
     // The log window can repeat the Read.
     void OfferDebugPoll(Ostrand_Debug& window) override;
+
+    // Reads the item named in the list through the gateway and shows the
+    // outcome and the value.
+    void Command_MBusAscii_MeterFeature_Read_Click();
+    // The file the item names are loaded from, or saved to; empty cancels.
+    // The file dialogs, unless a test puts its own choice here.
+    std::function<QString()> chooseItemFile;
+    std::function<QString()> chooseSaveFile;
+    void LoadAsciiItemFile();
+    void SaveAsciiItemFile();
 
     InfoBox* Text_Info = nullptr; // element 80
 
@@ -59,4 +74,9 @@ private:
     QLayout* BuildStationAndFiles();
     QLayout* BuildResultRow();
     void SetTexts();
+    void ShowAsciiResult(const AsciiReadResult& read, int protocol);
+    void txtMBusAsciiStationID_Change();
+
+    // Shared with a read that is still waiting when the page goes.
+    std::shared_ptr<AsciiClient> m_Client;
 };

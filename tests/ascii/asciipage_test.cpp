@@ -1,9 +1,17 @@
 #include "ascii/asciipage.h"
+#include "shell/debugwindow.h"
 #include "shell/infobox.h"
 #include "shell/resultlabel.h"
+#include "shell/settingkeys.h"
 
 #include "fakewizardhost.h"
+#include "asciigateway.h"
 #include "testenvironment.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QMessageBox>
+#include <QTemporaryDir>
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -94,6 +102,15 @@ TEST_F(AsciiPageTest, ATypedItemNameIsReadNotAddedToTheList)
     EXPECT_EQ(names->currentText(), "TANK.LEVEL");
 }
 
+QColor Colour(const QLabel* label)
+{
+    return label->palette().color(QPalette::WindowText);
+}
+
+const QColor kBlue(0, 0, 255);
+const QColor kRed(255, 0, 0);
+const QColor kDarkRed(177, 4, 12);
+
 TEST_F(AsciiPageTest, PrepareShowsTheOpeningTextInBlueAndKeepsNextDisabled)
 {
     auto page = LoadedPage();
@@ -103,6 +120,167 @@ TEST_F(AsciiPageTest, PrepareShowsTheOpeningTextInBlueAndKeepsNextDisabled)
     EXPECT_EQ(page->lblMBusAsciiResultText->text(), "Opening the connection to the gateway...");
     EXPECT_EQ(page->lblMBusAsciiResultText->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     EXPECT_FALSE(host.nextEnabled);
+}
+
+// The page as a technician uses it, against the simulated gateway's ASCII
+// front end over UDP.
+class AsciiPageWalk : public AsciiPageTest {
+protected:
+    void SetUp() override
+    {
+        StartAsciiFrontEnd(gateway);
+        if (HasFatalFailure())
+            return;
+        WizardContext& context = env.Context();
+        context.state.WhatToDo = 6;
+        context.settings.Save(keys::Option_EnterIPAddress, 0);
+        context.settings.Save(keys::IPAddress, QStringLiteral("127.0.0.1"));
+        context.settings.Save(keys::TCPPort, QString::number(gateway.AsciiUdpPort()));
+        context.settings.Save(keys::UDPorTCP, 1);
+        context.ini.Write(ini::MBusASCII_BusDelay, QStringLiteral("0"));
+    }
+
+    QString WriteFile(const QByteArray& content)
+    {
+        const QString path = files.filePath(QStringLiteral("items.csv"));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content);
+        return path;
+    }
+
+    void Read(AsciiPage& page) { QTest::mouseClick(page.Command_MBusAscii_MeterFeature_Read, Qt::LeftButton); }
+
+    SimulatedGateway gateway{DefaultBusConfig()};
+    QTemporaryDir files;
+};
+
+TEST_F(AsciiPageWalk, LoadPickReadAndTheErrorsAsTheyCome)
+{
+    auto page = LoadedPage();
+    page->show();
+    page->Prepare(false, true);
+    page->Enter(false, true);
+    ASSERT_TRUE(page->Command_MBusAscii_MeterFeature_Read->isEnabled()) << page->lblMBusAsciiResultText->text().toStdString();
+    QComboBox* names = page->cboMBusAsciiTagName;
+    ResultLabel* result = page->lblMBusAsciiResultText;
+
+    // load a Modbus item file and pick a name
+    const QString items = WriteFile("TANK.LEVEL.PV\r\nPUMP.STATE.PV\r\n");
+    page->chooseItemFile = [&] { return items; };
+    page->cmdMBusAsciiGetFile->click();
+    EXPECT_EQ(Entries(names), QStringList({"TANK.LEVEL.PV", "PUMP.STATE.PV"}));
+    EXPECT_EQ(result->text(), "The Modbus item file has been loaded.");
+    EXPECT_EQ(Colour(result), kBlue);
+    EXPECT_EQ(names->currentIndex(), 0);
+    names->setEditText(QStringLiteral("TANK.LEVEL"));
+
+    Read(*page);
+    EXPECT_EQ(page->txtMBusAsciiValue->text(), "12.5");
+    EXPECT_EQ(result->text(), "Ok");
+    EXPECT_EQ(Colour(result), kBlue);
+
+    // an unknown item: the gateway's letter in dark red; the value field shows the letter
+    names->setEditText(QStringLiteral("NO.SUCH.ITEM"));
+    Read(*page);
+    EXPECT_EQ(result->text(), "Error I: Can't find Item ID");
+    EXPECT_EQ(Colour(result), kDarkRed);
+    EXPECT_EQ(page->txtMBusAsciiValue->text(), "I");
+
+    // protocol 1, and a station typed too high, written back as read
+    page->cboMBusAsciiProtocol->setCurrentIndex(1);
+    names->setEditText(QStringLiteral("PUMP.STATE"));
+    page->txtMBusAsciiStationID->clear();
+    QTest::keyClicks(page->txtMBusAsciiStationID, QStringLiteral("150"));
+    EXPECT_EQ(page->txtMBusAsciiStationID->text(), "99");
+    page->txtMBusAsciiStationID->setText(QStringLiteral("abc"));
+    EXPECT_EQ(page->txtMBusAsciiStationID->text(), "0");
+    Read(*page);
+    EXPECT_EQ(result->text(), "Ok");
+    EXPECT_EQ(page->txtMBusAsciiValue->text(), "ON");
+
+    // the slow item outlasts the timeout: red, and the value stays
+    env.Context().link.BusTimeout = std::chrono::milliseconds(300);
+    names->setEditText(QStringLiteral("SLOW.ITEM"));
+    Read(*page);
+    EXPECT_EQ(result->text(), "BusTimeout (Received 0 bytes)");
+    EXPECT_EQ(Colour(result), kRed);
+    EXPECT_EQ(page->txtMBusAsciiValue->text(), "ON");
+
+    // Write has no action
+    const int errors = env.Context().log.ErrorCount();
+    page->Command_MBusAscii_MeterFeature_Write->click();
+    EXPECT_EQ(result->text(), "BusTimeout (Received 0 bytes)");
+    EXPECT_EQ(env.Context().log.ErrorCount(), errors);
+    EXPECT_EQ(env.Context().log.ResponseCount(), 2);
+}
+
+TEST_F(AsciiPageWalk, FileButtonsReportWhatWentWrong)
+{
+    auto page = LoadedPage();
+    QComboBox* names = page->cboMBusAsciiTagName;
+    ResultLabel* result = page->lblMBusAsciiResultText;
+
+    // the third line of a Modbus file has one dot: two names and the failure text in red
+    const QString bad = WriteFile("A.B.C\r\nD.E.F\r\nG.H\r\nI.J.K\r\n");
+    page->chooseItemFile = [&] { return bad; };
+    page->cmdMBusAsciiGetFile->click();
+    EXPECT_EQ(Entries(names), QStringList({"A.B.C", "D.E.F"}));
+    EXPECT_EQ(result->text(), "Could not read the Modbus item file: items.csv");
+    EXPECT_EQ(Colour(result), kRed);
+
+    // the same file as an OPC item file fails on its first line and leaves the list empty
+    page->optMBusAsciiFileFormat[2]->click();
+    page->cmdMBusAsciiGetFile->click();
+    EXPECT_EQ(names->count(), 0);
+    EXPECT_EQ(result->text(), "Could not read the OPC item file: items.csv");
+
+    // a file that cannot be opened: the box, and the list as it was
+    names->addItem(QStringLiteral("KEEP.ME.PV"));
+    page->chooseItemFile = [&] { return files.filePath(QStringLiteral("gone.csv")); };
+    auto open = AnswerNextModal(QMessageBox::Ok);
+    page->cmdMBusAsciiGetFile->click();
+    EXPECT_TRUE(open->seen);
+    EXPECT_EQ(open->title, "Open Error");
+    EXPECT_EQ(open->text, "The following error has occurred:\r\nErr # 53 - File not found");
+    EXPECT_EQ(Entries(names), QStringList({"KEEP.ME.PV"}));
+
+    // save: the list, one name a line; a typed name alone when the list is empty
+    const QString saved = files.filePath(QStringLiteral("saved.csv"));
+    page->chooseSaveFile = [&] { return saved; };
+    names->addItem(QStringLiteral("TWO.NAMES.PV"));
+    names->setCurrentIndex(0);
+    page->cmdMBusAsciiSaveFile->click();
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("KEEP.ME.PV\r\nTWO.NAMES.PV\r\n"));
+    file.close();
+    EXPECT_EQ(names->currentText(), "KEEP.ME.PV");
+    names->clear();
+    names->setEditText(QStringLiteral("TYPED.NAME"));
+    page->cmdMBusAsciiSaveFile->click();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("TYPED.NAME\r\n"));
+
+    page->chooseSaveFile = [&] { return files.filePath(QStringLiteral("no/folder/saved.csv")); };
+    auto save = AnswerNextModal(QMessageBox::Ok);
+    page->cmdMBusAsciiSaveFile->click();
+    EXPECT_EQ(save->title, "Save Error");
+    EXPECT_EQ(save->text, "The following error has occurred:\r\nErr # 76 - Path not found");
+}
+
+TEST_F(AsciiPageWalk, TheLogWindowRepeatsTheRead)
+{
+    auto page = LoadedPage();
+    page->Prepare(false, true);
+    page->Enter(false, true);
+    page->cboMBusAsciiTagName->setEditText(QStringLiteral("TANK.TEMP"));
+    WizardContext& context = env.Context();
+    Ostrand_Debug window(context.log, context.ini, context.language);
+    page->OfferDebugPoll(window);
+    window.Check_CountinousPoll->setChecked(true); // one poll at once
+    EXPECT_EQ(page->txtMBusAsciiValue->text(), "21.4");
+    EXPECT_EQ(context.log.ResponseCount(), 1);
 }
 
 } // namespace

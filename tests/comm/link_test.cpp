@@ -8,6 +8,7 @@
 #include "shell/inifile.h"
 #include "shell/trafficlog.h"
 
+#include "linkparts.h"
 #include "scriptedpeer.h"
 #include "testenvironment.h"
 
@@ -178,23 +179,6 @@ TEST_P(LinkTest, OversizeAndRandomRepliesAreBoundedAndSurvived)
 
 INSTANTIATE_TEST_SUITE_P(OverSockets, LinkTest, ::testing::Values(Transport::Udp, Transport::Tcp),
                          [](const auto& info) { return info.param == Transport::Udp ? "Udp" : "Tcp"; });
-
-// A connection and its transactions over a program folder of the test's own,
-// logging, without pacing.
-struct LinkParts {
-    QTemporaryDir dir;
-    IniFile ini{dir.filePath(QStringLiteral("Ostrand.INI"))};
-    TrafficLog log;
-    DeviceOperations operations;
-    Connection connection{ini, log, operations};
-    Link link{connection, log};
-
-    LinkParts()
-    {
-        log.SetDebugLogging(true);
-        link.BusDelay = 0ms;
-    }
-};
 
 TEST(TcpConnection, RefusedConnectReportsTheSocketsWords)
 {

@@ -1,0 +1,71 @@
+#include "asciiclient.h"
+
+#include "comm/connection.h"
+#include "comm/deviceoperations.h"
+#include "comm/link.h"
+#include "shell/trafficlog.h"
+
+AsciiClient::AsciiClient(Connection& connection, Link& link, TrafficLog& log)
+    : m_Connection(connection)
+    , m_Link(link)
+    , m_Log(log)
+{
+}
+
+AsciiReadResult AsciiClient::ReadAsciiItem(int protocol, int station, const QByteArray& tag)
+{
+    AsciiReadResult result;
+    DeviceOperations& operations = m_Connection.Operations();
+    const DeviceOperationScope operation(operations);
+    if (!operation)
+        return result;
+
+    m_AsciiSequenceCounter = NextAsciiSequence(m_AsciiSequenceCounter);
+    result.sequence = m_AsciiSequenceCounter;
+    // Without an open connection nothing goes out and the wait below ends
+    // as a timeout.
+    const bool wasOpen = m_Connection.ConnectionOpen();
+    m_Link.SendFrame(AsciiRequestFrame({m_AsciiSequenceCounter, protocol, station, tag}));
+
+    const bool serial = m_Connection.Mode() == ConnectionMode::Serial;
+    AsciiReplyKind kind = AsciiReplyKind::Incomplete;
+    const auto answered = [&] {
+        QByteArray& buffer = m_Connection.ReceiveBuffer();
+        if (serial)
+            buffer = m_Connection.SerialReceiveBuffer();
+        kind = JudgeAsciiReply(buffer);
+        return kind != AsciiReplyKind::Incomplete;
+    };
+    // A connection that is closed, or closes meanwhile, will bring nothing:
+    // the wait ends at once; a cancel ends it as the timeout would.
+    operations.WaitUntil([&] { return answered() || !m_Connection.ConnectionOpen(); }, m_Link.BusTimeout);
+
+    result.received = m_Connection.ReceiveBuffer();
+    switch (kind) {
+    case AsciiReplyKind::Value:
+        m_Link.MarkReceived();
+        m_Log.LogTraffic(result.received, TrafficKind::Received);
+        result.outcome = AsciiReadResult::Outcome::Value;
+        result.text = QStringLiteral("Ok");
+        m_Log.CountResponse();
+        break;
+    case AsciiReplyKind::Error:
+        m_Link.MarkReceived();
+        m_Log.LogTraffic(result.received, TrafficKind::Received);
+        result.outcome = AsciiReadResult::Outcome::DeviceError;
+        result.text = AsciiErrorText(AsciiErrorLetter(result.received));
+        m_Log.LogText(result.text);
+        m_Log.CountError();
+        break;
+    case AsciiReplyKind::Incomplete:
+        result.outcome = AsciiReadResult::Outcome::Timeout;
+        result.text = AsciiTimeoutNote(result.received.size());
+        if (wasOpen && !m_Connection.ConnectionOpen())
+            m_Log.LogText(QStringLiteral("Connection closed: ") + m_Connection.LastSocketError());
+        m_Log.LogText(result.text);
+        m_Log.LogTraffic(result.received, TrafficKind::Received);
+        m_Log.CountError();
+        break;
+    }
+    return result;
+}

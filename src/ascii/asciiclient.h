@@ -1,0 +1,48 @@
+#pragma once
+
+#include "asciiprotocol.h"
+
+#include <QByteArray>
+#include <QString>
+
+class Connection;
+class Link;
+class TrafficLog;
+
+// How one read ended; the page and the command-line tool each show it in
+// their own way.
+struct AsciiReadResult {
+    enum class Outcome {
+        NotRun,      // another device operation was running
+        Value,       // the gateway answered with ACK
+        DeviceError, // the gateway answered with NAK and an error letter
+        Timeout,     // no whole reply within BusTimeout
+    };
+    Outcome outcome = Outcome::NotRun;
+    int sequence = 0;    // the sequence number the request carried
+    QByteArray received; // the reply, or what was held at the timeout
+    QString text;        // "Ok", the error letter's text or the timeout note
+
+    // An ACK or NAK reply ended the wait before the timeout.
+    bool Answered() const { return outcome == Outcome::Value || outcome == Outcome::DeviceError; }
+};
+
+// Reads items through the gateway's ASCII protocol over the open
+// connection, numbering the requests.
+class AsciiClient {
+public:
+    AsciiClient(Connection& connection, Link& link, TrafficLog& log);
+
+    int AsciiSequenceCounter() const { return m_AsciiSequenceCounter; }
+
+    // Sends the request (sequence from the counter) and waits up to the
+    // link's BusTimeout for an ACK or NAK reply; logs and counts it. A
+    // device operation of its own: nothing happens while another runs.
+    AsciiReadResult ReadAsciiItem(int protocol, int station, const QByteArray& tag);
+
+private:
+    Connection& m_Connection;
+    Link& m_Link;
+    TrafficLog& m_Log;
+    int m_AsciiSequenceCounter = 0;
+};

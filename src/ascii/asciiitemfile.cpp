@@ -1,0 +1,173 @@
+#include "asciiitemfile.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <utility>
+
+namespace {
+
+// No item name is this long; a longer line is not an item file's.
+constexpr qsizetype kLongestLine = 64 * 1024 * 1024;
+constexpr qint64 kChunk = 64 * 1024;
+
+const QString kExplorerTag = QStringLiteral("[TAG]");
+const QString kOpcItem = QStringLiteral("[item]");
+
+QStringList Fields(const QString& line)
+{
+    QStringList fields = line.split(u',');
+    for (QString& field : fields)
+        field.remove(u'"');
+    return fields;
+}
+
+bool IsFirstField(const QStringList& fields, const QString& marker)
+{
+    return fields.front().compare(marker, Qt::CaseInsensitive) == 0;
+}
+
+std::optional<QStringList> ModbusLineTags(const QString& line)
+{
+    if (line.count(u'.') < 2)
+        return std::nullopt;
+    return QStringList{line};
+}
+
+// [TAG],a,b,c,d, gives "a.b_c.d" ("a.c.d" when b is empty); the name counts
+// only once the comma after d is there.
+std::optional<QStringList> ExplorerLineTags(const QString& line)
+{
+    if (!line.startsWith(u'['))
+        return std::nullopt;
+    const QStringList fields = Fields(line);
+    if (!IsFirstField(fields, kExplorerTag) || fields.size() < 6)
+        return QStringList();
+    QString name = fields[1] + u'.';
+    if (!fields[2].isEmpty())
+        name += fields[2] + u'_';
+    name += fields[3] + u'.' + fields[4];
+    return QStringList{name};
+}
+
+// [item],a,b,NAME, gives NAME and the line ends there; otherwise the field
+// at the end of the line is a name.
+std::optional<QStringList> OpcLineTags(const QString& line)
+{
+    if (!line.startsWith(kOpcItem))
+        return std::nullopt;
+    const QStringList fields = Fields(line);
+    const QString name = IsFirstField(fields, kOpcItem) && fields.size() >= 5 ? fields[3] : fields.back();
+    // A line ending in a comma leaves an empty field, which names nothing.
+    if (name.isEmpty())
+        return QStringList();
+    return QStringList{name};
+}
+
+// Cuts the bytes into lines as they are read; CR LF, LF and CR each end one.
+class LineCutter {
+public:
+    // The lines the bytes complete.
+    QList<QByteArray> Feed(const QByteArray& bytes)
+    {
+        QList<QByteArray> lines;
+        for (const char byte : bytes) {
+            const bool lineFeedAfterCr = m_AfterCr && byte == '\n';
+            m_AfterCr = byte == '\r';
+            if (lineFeedAfterCr)
+                continue;
+            if (byte == '\r' || byte == '\n')
+                lines.append(std::exchange(m_Line, QByteArray()));
+            else
+                m_Line.append(byte);
+        }
+        return lines;
+    }
+
+    // The last line, when the bytes did not end with a line end.
+    std::optional<QByteArray> Rest() const
+    {
+        return m_Line.isEmpty() ? std::nullopt : std::optional<QByteArray>(m_Line);
+    }
+
+    qsizetype Unfinished() const { return m_Line.size(); }
+
+private:
+    QByteArray m_Line;
+    bool m_AfterCr = false;
+};
+
+} // namespace
+
+std::optional<QStringList> AsciiItemLineTags(const QString& line, AsciiItemFileFormat format)
+{
+    switch (format) {
+    case AsciiItemFileFormat::Modbus:
+        return ModbusLineTags(line);
+    case AsciiItemFileFormat::Explorer:
+        return ExplorerLineTags(line);
+    case AsciiItemFileFormat::OpcItem:
+        return OpcLineTags(line);
+    }
+    return std::nullopt;
+}
+
+AsciiItemFileRead ReadAsciiItemFile(const QString& path, AsciiItemFileFormat format)
+{
+    AsciiItemFileRead read;
+    QFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly)) {
+        read.error = FileErrorOf(file, errno);
+        return read;
+    }
+    LineCutter cutter;
+    // Every byte is one character: a name goes back onto the wire as it stood.
+    const auto take = [&](const QByteArray& line) {
+        const std::optional<QStringList> tags = AsciiItemLineTags(QString::fromLatin1(line), format);
+        if (tags)
+            read.tags += *tags;
+        return tags.has_value();
+    };
+    while (!file.atEnd()) {
+        errno = 0;
+        const QByteArray chunk = file.read(kChunk);
+        if (file.error() != QFileDevice::NoError) {
+            read.error = FileErrorOf(file, errno);
+            return read;
+        }
+        for (const QByteArray& line : cutter.Feed(chunk)) {
+            if (!take(line))
+                return read;
+        }
+        if (cutter.Unfinished() > kLongestLine)
+            return read; // not a line of an item file
+    }
+    if (const std::optional<QByteArray> rest = cutter.Rest(); rest && !take(*rest))
+        return read;
+    read.complete = true;
+    return read;
+}
+
+QByteArray AsciiItemFileContent(const QStringList& tags)
+{
+    QByteArray content;
+    for (const QString& tag : tags)
+        content += tag.toLatin1() + "\r\n";
+    return content;
+}
+
+std::optional<FileError> WriteAsciiItemFile(const QString& path, const QStringList& tags)
+{
+    const QByteArray content = AsciiItemFileContent(tags);
+    QFile file(path);
+    errno = 0;
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    if (written) {
+        errno = 0;
+        written = file.write(content) == content.size() && file.flush();
+    }
+    if (written)
+        return std::nullopt;
+    return FileErrorOf(file, errno);
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "shell/fileerror.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The item files the ASCII page loads its list of item names from, in the
+// order of the page's format options.
+enum class AsciiItemFileFormat {
+    Modbus = 0,   // one item name a line, with at least two dots
+    Explorer = 1, // "[TAG]" lines whose fields make up the name
+    OpcItem = 2,  // "[item]" lines whose fourth field is the name
+};
+
+// The item names one line gives, or nothing when the line does not belong
+// in a file of that format (which ends the reading). A field is the text
+// between commas with every double quote removed.
+std::optional<QStringList> AsciiItemLineTags(const QString& line, AsciiItemFileFormat format);
+
+// What reading a file gave: the names up to the first line that did not
+// fit (complete is false then), or a file error.
+struct AsciiItemFileRead {
+    QStringList tags;
+    bool complete = false;
+    std::optional<FileError> error;
+};
+
+// Reads the file line by line (lines end in CR LF, LF or CR); every byte is
+// one character, so the names go back onto the wire as they stood.
+AsciiItemFileRead ReadAsciiItemFile(const QString& path, AsciiItemFileFormat format);
+
+// One line per name, each ending in CR LF, a byte per character.
+QByteArray AsciiItemFileContent(const QStringList& tags);
+
+// Creates the file (replacing an existing one) with the names; the error
+// when it cannot be written.
+std::optional<FileError> WriteAsciiItemFile(const QString& path, const QStringList& tags);
