@@ -3,6 +3,7 @@
 #include "connectionpage.h"
 #include "devicewebpage.h"
 #include "languagedialog.h"
+#include "searchwindows.h"
 #include "svgpicture.h"
 #include "taskpage.h"
 #include "welcomepage.h"
@@ -139,7 +140,10 @@ void Ostrand_Wizard::CreatePages()
     ConnectDeviceRecordPages(
         *this, [this] { return m_ConnectionPage->Text_EnterIPAddress->text(); }, *m_DeviceSettingsPage,
         *m_WriteSettingsPage);
-    AddPage(new FeaturePage(*this, m_PageArea));
+    auto* featurePage = new FeaturePage(*this, m_PageArea);
+    AddPage(featurePage);
+    m_SearchWindows = new SearchWindows(
+        m_Context, this, [this] { return m_ConnectionPage->Text_EnterIPAddress->text(); }, *featurePage, this);
     AddPage(new ModbusPage(*this, m_PageArea));
     AddPage(new AsciiPage(*this, m_PageArea));
 }
@@ -359,6 +363,7 @@ void Ostrand_Wizard::reject()
 
 void Ostrand_Wizard::closeEvent(QCloseEvent* event)
 {
+    m_SearchWindows->CloseAll();
     CloseDebugWindow();
     Timer_Flash->stop();
     event->accept();
@@ -390,6 +395,7 @@ void Ostrand_Wizard::ToggleDebugWindow()
         return;
     }
     m_DebugWindow = new Ostrand_Debug(m_Context.log, m_Context.ini, m_Context.language);
+    connect(m_DebugWindow, &Ostrand_Debug::searchTimeoutsRequested, m_SearchWindows, &SearchWindows::ShowSearchTimeouts);
     m_DebugWindow->PlaceBeside(this);
     OfferPollToDebugWindow();
     m_DebugWindow->show();

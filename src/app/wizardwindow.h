@@ -13,6 +13,7 @@ class DeviceSettingsPage;
 class Ostrand_Debug;
 class QPushButton;
 class QTimer;
+class SearchWindows;
 class SvgPicture;
 class TaskPage;
 class WelcomePage;
@@ -87,4 +88,5 @@ private:
     QTimer* Timer_Flash = nullptr;
     FlashAnimation m_Flash;
     QPointer<Ostrand_Debug> m_DebugWindow;
+    SearchWindows* m_SearchWindows = nullptr;
 };
