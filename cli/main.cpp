@@ -5,6 +5,7 @@
 #include "mbussendcommand.h"
 #include "pingcommand.h"
 #include "recordcommands.h"
+#include "scancommands.h"
 #include "setipcommand.h"
 
 #include "comm/waiting.h"
@@ -48,6 +49,8 @@ const QList<Command>& Commands()
         {RecordReadOptions(), PrepareRecordRead},
         {RecordWriteOptions(), PrepareRecordWrite},
         {SetIpOptions(), PrepareSetIp},
+        {ScanPrimaryOptions(), PrepareScanPrimary},
+        {ScanSecondaryOptions(), PrepareScanSecondary},
     };
     return commands;
 }
