@@ -7,6 +7,7 @@
 #include "modbusreadcommand.h"
 #include "pingcommand.h"
 #include "recordcommands.h"
+#include "scancommands.h"
 #include "setipcommand.h"
 
 #include "comm/waiting.h"
@@ -52,6 +53,8 @@ const QList<Command>& Commands()
         {SetIpOptions(), PrepareSetIp},
         {ModbusReadOptions(), PrepareModbusRead},
         {AsciiReadOptions(), PrepareAsciiRead},
+        {ScanPrimaryOptions(), PrepareScanPrimary},
+        {ScanSecondaryOptions(), PrepareScanSecondary},
     };
     return commands;
 }

@@ -3,6 +3,8 @@
 #include "netsetup/record.h"
 #include "netsetup/recorddefaults.h"
 
+#include <QList>
+
 #include <bit>
 #include <functional>
 
@@ -77,4 +79,14 @@ void RecordStore::SetChannel(quint16 port, bool udp)
     Change(m_Records[0], [&](cRecord& record) {
         return record.Set_IPPort(QString::number(port)) && record.Set_IsUsingUDP(udp);
     });
+}
+
+bool RecordStore::SetLineSpeed(int baud)
+{
+    static const QList<int> kSpeeds = {300, 600, 1200, 2400, 4800, 9600}; // by list index
+    const qsizetype index = kSpeeds.indexOf(baud);
+    if (index < 0)
+        return false;
+    Change(m_Records[0], [&](cRecord& record) { return record.Set_LineSpeed(static_cast<int>(index)); });
+    return true;
 }

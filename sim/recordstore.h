@@ -27,6 +27,8 @@ public:
     void SetMask(const QHostAddress& mask);
     void SetGateway(const QHostAddress& gateway);
     void SetChannel(quint16 port, bool udp);
+    // The first channel's M-Bus speed (300 to 9600 baud); false for another speed.
+    bool SetLineSpeed(int baud);
 
 private:
     std::array<QByteArray, kCount> m_Records;

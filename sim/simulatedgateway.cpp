@@ -60,9 +60,12 @@ bool SimulatedGateway::Start(const EndpointOptions& options, QString* error)
         m_Pty = std::make_unique<PtyEndpoint>(m_Port, &m_Config);
         ok = m_Pty->Open(options.ptyLink, &reason);
     }
-    if (ok)
+    if (ok) {
+        // record 0 tells the bus speed, as a gateway's own record does
+        m_Config.Records().SetLineSpeed(m_Bus.Baud());
         m_Config.Begin(options.bind, m_Udp ? std::optional<quint16>(UdpPort()) : std::nullopt,
                        m_Tcp ? std::optional<quint16>(TcpPort()) : std::nullopt);
+    }
     if (!ok) {
         Stop();
         if (error)

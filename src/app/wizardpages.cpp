@@ -41,7 +41,7 @@ WizardPages CreateWizardPages(WizardHost& host, QWidget* parent)
     pages.connection = add(new ConnectionPage(host, parent));
     pages.deviceSettings = add(new DeviceSettingsPage(host, parent));
     pages.writeSettings = add(new WriteSettingsPage(host, parent));
-    add(new FeaturePage(host, parent));
+    pages.feature = add(new FeaturePage(host, parent));
     add(new ModbusPage(host, parent));
     add(new AsciiPage(host, parent));
     return pages;

@@ -5,6 +5,7 @@
 
 class ConnectionPage;
 class DeviceSettingsPage;
+class FeaturePage;
 class QWidget;
 class TaskPage;
 class WelcomePage;
@@ -21,6 +22,7 @@ struct WizardPages {
     ConnectionPage* connection = nullptr;
     DeviceSettingsPage* deviceSettings = nullptr;
     WriteSettingsPage* writeSettings = nullptr;
+    FeaturePage* feature = nullptr;
 };
 
 // Creates the pages of every task, children of parent, working for host.

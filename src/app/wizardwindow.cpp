@@ -3,6 +3,7 @@
 #include "connectionpage.h"
 #include "devicewebpage.h"
 #include "languagedialog.h"
+#include "searchwindows.h"
 #include "svgpicture.h"
 #include "taskpage.h"
 #include "welcomepage.h"
@@ -126,6 +127,8 @@ void Ostrand_Wizard::CreatePages()
     ConnectDeviceRecordPages(
         *this, [this] { return m_ConnectionPage->Text_EnterIPAddress->text(); }, *m_DeviceSettingsPage,
         *m_WriteSettingsPage);
+    m_SearchWindows = new SearchWindows(
+        m_Context, this, [this] { return m_ConnectionPage->Text_EnterIPAddress->text(); }, *pages.feature, this);
 }
 
 void Ostrand_Wizard::Form_Load()
@@ -347,6 +350,7 @@ void Ostrand_Wizard::reject()
 
 void Ostrand_Wizard::closeEvent(QCloseEvent* event)
 {
+    m_SearchWindows->CloseAll();
     CloseDebugWindow();
     Timer_Flash->stop();
     event->accept();
@@ -380,6 +384,7 @@ void Ostrand_Wizard::ToggleDebugWindow()
         return;
     }
     m_DebugWindow = new Ostrand_Debug(m_Context.log, m_Context.ini, m_Context.language);
+    connect(m_DebugWindow, &Ostrand_Debug::searchTimeoutsRequested, m_SearchWindows, &SearchWindows::ShowSearchTimeouts);
     m_DebugWindow->PlaceBeside(this);
     connect(m_DebugWindow, &Ostrand_Debug::timeoutsRequested, this, [this] { ShowTimeoutsDialog(); });
     OfferPollToDebugWindow();

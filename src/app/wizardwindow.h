@@ -14,6 +14,7 @@ class Ostrand_Debug;
 class Ostrand_Timeouts;
 class QPushButton;
 class QTimer;
+class SearchWindows;
 class SvgPicture;
 class TaskPage;
 class WelcomePage;
@@ -90,4 +91,5 @@ private:
     FlashAnimation m_Flash;
     QPointer<Ostrand_Debug> m_DebugWindow;
     QPointer<Ostrand_Timeouts> m_TimeoutsDialog;
+    SearchWindows* m_SearchWindows = nullptr;
 };

@@ -66,6 +66,7 @@ bool Connection::OpenConnection(const ConnectionRequest& request, std::chrono::m
     if (!operation)
         return false;
     m_LastSocketError.clear();
+    m_Request = request;
     if (request.serial) {
         m_ConnectionMode = ConnectionMode::Serial;
         m_ConnectionOpen = request.serialDevice.isEmpty() ? OpenSerialPort(request.portIndex, request.lineSettings)

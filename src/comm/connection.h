@@ -50,6 +50,9 @@ public:
 
     bool ConnectionOpen() const { return m_ConnectionOpen; }
     ConnectionMode Mode() const { return m_ConnectionMode; }
+    // What the last OpenConnection was asked to open: the host and port as
+    // given, or the serial port and its line settings.
+    const ConnectionRequest& Request() const { return m_Request; }
     const QString& LastSocketError() const { return m_LastSocketError; }
 
     // Sends through the socket or writes to the serial port by mode; the
@@ -82,6 +85,7 @@ private:
     TrafficLog& m_Log;
     DeviceOperations& m_Operations;
     ConnectionMode m_ConnectionMode = ConnectionMode::None;
+    ConnectionRequest m_Request;
     bool m_ConnectionOpen = false;
     QByteArray m_ReceiveBuffer;
     QByteArray m_SerialReceiveBuffer;

@@ -3,6 +3,7 @@
 #include "connection.h"
 #include "deviceoperations.h"
 #include "mbusframe.h"
+#include "replywait.h"
 #include "shell/inifile.h"
 #include "shell/trafficlog.h"
 
@@ -66,22 +67,8 @@ QByteArray Link::WaitMBusReply(std::chrono::milliseconds timeout)
     const DeviceOperationScope operation(operations);
     if (!operation || !m_Connection.ConnectionOpen())
         return {};
-    const bool serial = m_Connection.Mode() == ConnectionMode::Serial;
-    int lengthField = 0;
-    const auto complete = [&] {
-        QByteArray& buffer = m_Connection.ReceiveBuffer();
-        if (serial)
-            buffer = m_Connection.SerialReceiveBuffer();
-        const MBusReplyCheck check = CheckMBusReply(buffer);
-        if (check.lengthField)
-            lengthField = *check.lengthField;
-        return check.complete;
-    };
-    bool accepted = false;
-    // a connection that closes under the wait ends it at once; a cancel
-    // ends it as the timeout would
-    operations.WaitUntil([&] { return (accepted = complete()) || !m_Connection.ConnectionOpen(); }, timeout);
-    if (accepted) {
+    const MBusReplyWait wait = AwaitMBusReply(m_Connection, timeout, ReplyAcceptance::AcknowledgementOrFrame);
+    if (wait.accepted) {
         MarkReceived();
         const QByteArray reply = m_Connection.ReceiveBuffer();
         m_Log.LogTraffic(reply, TrafficKind::Received);
@@ -92,8 +79,7 @@ QByteArray Link::WaitMBusReply(std::chrono::milliseconds timeout)
     m_Log.CountError();
     if (!m_Connection.ConnectionOpen())
         m_Log.LogText(QStringLiteral("Connection closed: ") + m_Connection.LastSocketError());
-    m_LastTimeoutNote = MBusTimeoutNote(
-        static_cast<int>(received.size()), lengthField, CheckMBusReply(received).wrongFrame);
+    m_LastTimeoutNote = MBusTimeoutNote(static_cast<int>(received.size()), wait.lengthField, wait.wrongFrame);
     m_Log.LogText(m_LastTimeoutNote);
     m_Log.LogTraffic(received, TrafficKind::Received);
     return {};

@@ -1,0 +1,114 @@
+// A primary scan of addresses 0-250 and a secondary scan from FFFFFFFF over
+// the sample bus (sim/buses/sample-bus.json, real line timing) through the
+// simulated gateway over UDP, with short timeouts. Prints, for each, the
+// time the scan took against the waiting its frames had to do (every wait
+// that ran to its timeout, the time until each reply, the quiet time before
+// each frame) and the difference in percent: the scan's own cost.
+//
+//   search_bench [SND_NKE-MS [REQ_UD2-MS [SELECTION-MS]]]   (defaults 100, 600, 160)
+#include "search/meterscan.h"
+#include "search/searchlink.h"
+
+#include "comm/connection.h"
+#include "comm/deviceoperations.h"
+#include "comm/link.h"
+#include "shell/inifile.h"
+#include "shell/language.h"
+#include "shell/trafficlog.h"
+
+#include "busconfig.h"
+#include "simulatedgateway.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <functional>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Counts rows; a search window would show them.
+class CountingSink : public SearchRowSink {
+public:
+    int AddRow(const SearchResultRow&) override { return rows++; }
+    void ChangeRow(int, const SearchResultRow&) override {}
+    void RowFinished(int, const SearchResultRow& row) override { answered += row.icon == SearchIcon::Answered; }
+    void RemoveRow(int) override {}
+    void SetProgressRange(int, int) override {}
+    void SetProgress(int) override {}
+    void SetStatus(int, const QString&) override {}
+    int rows = 0;
+    int answered = 0;
+};
+
+void Report(const char* name, const CountingSink& sink, qint64 measuredNs, std::chrono::nanoseconds required)
+{
+    const double measured = static_cast<double>(measuredNs) / 1e9;
+    const double waits = static_cast<double>(required.count()) / 1e9;
+    std::printf("%-10s %4d probes %3d answered  measured %8.3f s  waits %8.3f s  over %+6.2f %%\n", name, sink.rows,
+                sink.answered, measured, waits, waits > 0 ? (measured - waits) / waits * 100.0 : 0.0);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const auto option = [&](int index, int fallback) {
+        return std::chrono::milliseconds(args.size() > index ? args[index].toInt() : fallback);
+    };
+
+    const BusConfigResult bus = LoadBusConfig(QStringLiteral(OSTRAND_SOURCE_DIR "/sim/buses/sample-bus.json"));
+    if (!bus.config) {
+        std::printf("%s\n", qPrintable(bus.error));
+        return 2;
+    }
+    SimulatedGateway gateway(*bus.config);
+    EndpointOptions endpoints;
+    endpoints.udpPort = 0;
+    endpoints.tcpPort = std::nullopt;
+    if (!gateway.Start(endpoints))
+        return 1;
+
+    QTemporaryDir dir;
+    IniFile ini(dir.filePath(QStringLiteral("Ostrand.INI")));
+    TrafficLog log;
+    DeviceOperations operations;
+    Connection connection(ini, log, operations);
+    Link link(connection, log);
+    Language language;
+    ConnectionRequest request;
+    request.host = QStringLiteral("127.0.0.1");
+    request.port = gateway.UdpPort();
+    if (!connection.OpenConnection(request, 5000ms))
+        return 1;
+
+    SearchTiming timing;
+    timing.sndNkeTimeout = option(1, 100);
+    timing.rspUd2Timeout = option(2, 600);
+    timing.busDelay = 50ms;
+    timing.collisionPrimDelay = 200ms;
+    timing.collisionSecDelay = 200ms;
+    std::printf("bus %d baud, line timing; SND_NKE %lld ms, REQ_UD2 %lld ms, bus delay %lld ms, collision delay %lld ms\n",
+                bus.config->baud, static_cast<long long>(timing.sndNkeTimeout.count()),
+                static_cast<long long>(timing.rspUd2Timeout.count()), static_cast<long long>(timing.busDelay.count()),
+                static_cast<long long>(timing.collisionPrimDelay.count()));
+
+    const auto measure = [&](const char* name, const std::function<void(MeterScan&)>& run) {
+        const DeviceOperationScope operation(operations);
+        CountingSink sink;
+        SearchLink searchLink(connection, link, log);
+        MeterScan scan(searchLink, operations, language, sink, timing);
+        QElapsedTimer clock;
+        clock.start();
+        run(scan);
+        Report(name, sink, clock.nsecsElapsed(), searchLink.RequiredWaiting());
+    };
+    measure("primary", [](MeterScan& scan) { scan.RunPrimary({0, 250, true, true, false}); });
+    timing.sndNkeTimeout = option(3, 160); // a selection frame is longer on the line
+    measure("secondary", [](MeterScan& scan) { scan.RunSecondary({}); });
+    return 0;
+}

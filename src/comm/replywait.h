@@ -1,0 +1,24 @@
+#pragma once
+
+#include <chrono>
+
+class Connection;
+
+// What a wait for an M-Bus reply saw.
+struct MBusReplyWait {
+    bool accepted = false;
+    int lengthField = 0; // L of the last 68h L L 68h header seen, 0 when none
+    bool wrongFrame = false; // the bytes held a whole frame's worth, but not a good frame
+};
+
+// Which replies end the wait.
+enum class ReplyAcceptance {
+    AcknowledgementOrFrame, // a lone E5h, or a whole long frame
+    FrameOnly,              // a whole long frame only: a lone E5h keeps the wait listening
+};
+
+// Waits until the connection's receive buffer (in serial mode a copy of
+// the serial bytes) holds a reply the rule accepts, the timeout passes, a
+// cancel comes, or the connection closes. A device wait: the caller runs
+// inside a device operation.
+MBusReplyWait AwaitMBusReply(Connection& connection, std::chrono::milliseconds timeout, ReplyAcceptance acceptance);

@@ -1,0 +1,310 @@
+#include "meterscan.h"
+
+#include "meterdecoding.h"
+#include "searchlink.h"
+
+#include "comm/deviceoperations.h"
+#include "comm/mbusframe.h"
+#include "shell/language.h"
+
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace {
+
+namespace text {
+constexpr int kProbing = 819;
+constexpr int kSelected = 820;
+constexpr int kAcknowledged = 821;
+constexpr int kRead = 822;
+constexpr int kProbesIn = 823;
+constexpr int kSeconds = 824;
+constexpr int kCollision = 825;
+constexpr int kConnectionLost = 846;
+} // namespace text
+
+const QString kOk = QStringLiteral("Ok");
+const QString kNoAnswer = QStringLiteral("--");
+const QString kBadData = QStringLiteral("Bad data");
+
+// A reply this long at least is decoded (and counted even when its header
+// turns out to be short).
+constexpr qsizetype kShortestMeterReply = 11;
+// Eight digit positions, eleven progress steps each.
+constexpr int kMaskDigits = 8;
+constexpr int kStepsPerDigit = 11;
+
+bool IsLoneAcknowledgement(const QByteArray& bytes)
+{
+    return bytes.size() == 1 && static_cast<quint8>(bytes[0]) == mbus::kAck;
+}
+
+quint8 HexByte(const QString& twoDigits)
+{
+    return static_cast<quint8>(twoDigits.toUInt(nullptr, 16));
+}
+
+} // namespace
+
+bool KeptWhenFoundOnly(SearchMethod method, SearchIcon icon)
+{
+    return method == SearchMethod::Primary ? icon != SearchIcon::Neutral : icon == SearchIcon::Answered;
+}
+
+std::optional<QString> NormaliseSearchMask(const QString& text, int digits)
+{
+    static const QRegularExpression hexDigits(QStringLiteral("^[0-9A-F]*$"));
+    const QString mask = text.trimmed().toUpper();
+    if (mask.size() > digits || !hexDigits.match(mask).hasMatch())
+        return std::nullopt;
+    if (mask.isEmpty())
+        return QString(digits, u'F');
+    return QString(digits - mask.size(), u'0') + mask; // fewer digits are the smaller number
+}
+
+std::optional<QByteArray> SelectionFrame(const QString& idMask, const QString& manufacturerMask,
+                                         const QString& versionMask, const QString& mediumMask)
+{
+    const QString masks[] = {idMask, manufacturerMask, versionMask, mediumMask};
+    const int digits[] = {8, 4, 2, 2};
+    for (int i = 0; i < 4; ++i) {
+        if (masks[i].size() != digits[i] || NormaliseSearchMask(masks[i], digits[i]) != masks[i].toUpper())
+            return std::nullopt;
+    }
+    QByteArray data;
+    for (int pair = 3; pair >= 0; --pair)
+        data.append(static_cast<char>(HexByte(idMask.mid(pair * 2, 2))));
+    data.append(static_cast<char>(HexByte(manufacturerMask.mid(2, 2))));
+    data.append(static_cast<char>(HexByte(manufacturerMask.left(2))));
+    data.append(static_cast<char>(HexByte(versionMask)));
+    data.append(static_cast<char>(HexByte(mediumMask)));
+    return LongFrame(mbus::kSndUd, mbus::kSelectedSlave, mbus::kCiSelectSlave, data);
+}
+
+QString SearchSummary(const Language& language, int probes, double seconds)
+{
+    return QString::number(probes) + u' ' + language.GetLanguageText(text::kProbesIn) + u' '
+        + QString::number(std::llround(seconds)) + u' ' + language.GetLanguageText(text::kSeconds);
+}
+
+MeterScan::MeterScan(SearchLink& link, DeviceOperations& operations, const Language& language, SearchRowSink& sink,
+                     const SearchTiming& timing)
+    : m_Link(link)
+    , m_Operations(operations)
+    , m_Language(language)
+    , m_Sink(sink)
+    , m_Timing(timing)
+{
+}
+
+QString MeterScan::Text(int id) const
+{
+    return m_Language.GetLanguageText(id);
+}
+
+void MeterScan::Abort()
+{
+    m_BreakFlag = true;
+    // ends the wait that runs now, so the abort needs no timeout to pass
+    m_Operations.RequestCancel();
+}
+
+bool MeterScan::Stopped()
+{
+    if (m_Operations.CancelRequested())
+        m_BreakFlag = true; // a cancel from outside (Ctrl-C, the wizard closing) ends the search as Abort does
+    return m_BreakFlag || m_ConnectionLost;
+}
+
+void MeterScan::NoteFound(int panel, int textId, int count)
+{
+    m_Sink.SetStatus(panel, Text(textId) + u' ' + QString::number(count));
+}
+
+bool MeterScan::NoteLostConnection(SearchResultRow& row, int resultText, int handle)
+{
+    if (m_Link.ConnectionOpen())
+        return false;
+    m_ConnectionLost = true;
+    row.Text(resultText) = Text(text::kConnectionLost);
+    row.icon = SearchIcon::Fault;
+    m_Sink.ChangeRow(handle, row);
+    return true;
+}
+
+void MeterScan::RunPrimary(const PrimaryScanSettings& settings)
+{
+    m_Counters = {};
+    m_Sink.SetProgressRange(settings.first, settings.last + 1);
+    m_Sink.SetProgress(settings.first);
+    for (int address = settings.first; address <= settings.last && !Stopped(); ++address) {
+        m_Sink.SetStatus(2, Text(text::kProbing) + u' ' + QString::number(address));
+        SearchResultRow row;
+        row.Text(rowtext::kProbed) = QString::number(address);
+        const int handle = m_Sink.AddRow(row);
+        ProbePrimary(address, settings, row, handle);
+        m_Sink.RowFinished(handle, row);
+        if (settings.viewFoundOnly && !KeptWhenFoundOnly(SearchMethod::Primary, row.icon))
+            m_Sink.RemoveRow(handle);
+        ++m_Counters.numberOfScans;
+    }
+    if (m_BreakFlag)
+        m_Sink.SetProgress(settings.first);
+}
+
+void MeterScan::ProbePrimary(int address, const PrimaryScanSettings& settings, SearchResultRow& row, int handle)
+{
+    const auto target = static_cast<quint8>(address);
+    bool go = true;
+    if (settings.sndNke) {
+        m_Link.SendSearchFrame(ShortFrame(mbus::kSndNke, target));
+        m_Link.WaitSearchReply(m_Timing.ReplyWait(SearchProbe::SndNke));
+        m_Link.SearchFrameDelay = m_Timing.QuietTime(SearchProbe::SndNke, false);
+        if (NoteLostConnection(row, rowtext::kSelection, handle))
+            return;
+        const QByteArray& received = m_Link.Received();
+        if (received.isEmpty()) {
+            row.Text(rowtext::kSelection) = kNoAnswer;
+            go = false;
+        } else if (IsLoneAcknowledgement(received)) {
+            row.Text(rowtext::kSelection) = kOk;
+            row.icon = SearchIcon::Answered;
+            ++m_Counters.sndNkeFound;
+        } else {
+            // several meters at once, or garbled: the next frame waits for the line to calm down
+            row.Text(rowtext::kSelection) = Text(text::kCollision);
+            row.icon = SearchIcon::Fault;
+            go = false;
+            m_Link.SearchFrameDelay = m_Timing.QuietTime(SearchProbe::SndNke, true);
+        }
+        NoteFound(3, text::kAcknowledged, m_Counters.sndNkeFound);
+        m_Sink.ChangeRow(handle, row);
+    }
+    m_Sink.SetProgress(address + 1);
+    if (!settings.reqUd2 || !go || Stopped())
+        return;
+    m_Link.SendSearchFrame(ShortFrame(mbus::kReqUd2, target));
+    const QByteArray reply = m_Link.WaitSearchReply(m_Timing.ReplyWait(SearchProbe::ReqUd2));
+    if (NoteLostConnection(row, rowtext::kReadout, handle))
+        return;
+    if (reply.size() >= kShortestMeterReply) {
+        ExtractMeterData(reply, row); // a header cut short leaves the decoded columns empty
+        ++m_Counters.rspUd2Found;
+        NoteFound(4, text::kRead, m_Counters.rspUd2Found);
+        row.Text(rowtext::kReadout) = kOk;
+        row.icon = SearchIcon::Answered;
+    } else if (m_Link.Received().isEmpty() && !settings.sndNke) {
+        row.Text(rowtext::kReadout) = kNoAnswer;
+        row.icon = SearchIcon::Neutral;
+    } else {
+        // bytes that made no frame, or a meter that took SND_NKE but will not answer
+        row.Text(rowtext::kReadout) = Text(text::kCollision);
+        row.icon = SearchIcon::Fault;
+    }
+    m_Sink.ChangeRow(handle, row);
+}
+
+void MeterScan::RunSecondary(const SecondaryScanSettings& settings)
+{
+    m_Counters = {};
+    const QString mask = settings.idMask.toUpper();
+    if (!SelectionFrame(mask, settings.manufacturerMask, settings.versionMask, settings.mediumMask))
+        return; // the caller refuses such masks before the search starts
+    const qsizetype firstWildcard = mask.indexOf(u'F');
+    const int start = firstWildcard < 0 ? kMaskDigits : static_cast<int>(firstWildcard);
+    const int minimum = start * kStepsPerDigit;
+    const int maximum = kMaskDigits * kStepsPerDigit;
+    m_Sink.SetProgressRange(minimum, maximum);
+    m_Sink.SetProgress(minimum);
+    if (start < kMaskDigits) {
+        ScanTree(mask, start, settings);
+    } else if (!Stopped()) {
+        // a complete address: one probe, one row
+        bool descend = false;
+        int handle = -1;
+        SearchResultRow row;
+        ProbeMask(mask, settings, descend, handle, row);
+        if (settings.viewFoundOnly && !KeptWhenFoundOnly(SearchMethod::Secondary, row.icon))
+            m_Sink.RemoveRow(handle);
+        ++m_Counters.numberOfScans;
+    }
+    m_Sink.SetProgress(m_BreakFlag ? minimum : maximum);
+}
+
+void MeterScan::ScanTree(QString mask, int maskPointer, const SecondaryScanSettings& settings)
+{
+    for (int digit = 0; digit <= 9 && !Stopped(); ++digit) {
+        m_Sink.SetProgress(maskPointer * kStepsPerDigit + digit + 1);
+        mask[maskPointer] = QChar(u'0' + digit);
+        bool descend = false;
+        int handle = -1;
+        SearchResultRow row;
+        ProbeMask(mask, settings, descend, handle, row);
+        if (descend) {
+            m_Link.SearchFrameDelay = m_Timing.QuietTime(SearchProbe::Selection, true);
+            if (maskPointer + 1 < kMaskDigits)
+                ScanTree(mask, maskPointer + 1, settings); // the deeper level digs in its own copy
+        }
+        m_Link.SearchFrameDelay = m_Timing.QuietTime(SearchProbe::Selection, false);
+        if (settings.viewFoundOnly && !KeptWhenFoundOnly(SearchMethod::Secondary, row.icon))
+            m_Sink.RemoveRow(handle);
+        ++m_Counters.numberOfScans;
+    }
+}
+
+void MeterScan::ProbeMask(const QString& mask, const SecondaryScanSettings& settings, bool& descend, int& handle,
+                          SearchResultRow& row)
+{
+    m_Sink.SetStatus(2, Text(text::kProbing) + u' ' + mask);
+    row.Text(rowtext::kProbed) = mask;
+    handle = m_Sink.AddRow(row);
+    m_Link.SendSearchFrame(*SelectionFrame(mask, settings.manufacturerMask, settings.versionMask, settings.mediumMask));
+    m_Link.WaitSearchReply(m_Timing.ReplyWait(SearchProbe::Selection));
+    if (NoteLostConnection(row, rowtext::kSelection, handle)) {
+        m_Sink.RowFinished(handle, row);
+        return;
+    }
+    const QByteArray received = m_Link.Received();
+    const bool wildcard = mask.contains(u'F');
+    descend = false;
+    if (received.isEmpty()) {
+        row.Text(rowtext::kSelection) = kNoAnswer;
+    } else if (IsLoneAcknowledgement(received) && !wildcard) {
+        row.Text(rowtext::kSelection) = kOk;
+        row.icon = SearchIcon::Answered;
+        ++m_Counters.sndNkeFound;
+        NoteFound(3, text::kSelected, m_Counters.sndNkeFound);
+        m_Sink.ChangeRow(handle, row);
+        if (settings.readMeters && !Stopped())
+            ReadSelectedMeter(row, handle);
+    } else if (wildcard) {
+        // one clean acknowledgement may still hide further meters behind the wildcard
+        descend = true;
+        const bool lone = IsLoneAcknowledgement(received);
+        row.Text(rowtext::kSelection) = Text(text::kCollision) + (lone ? QStringLiteral("?") : QString());
+        row.icon = lone ? SearchIcon::Uncertain : SearchIcon::Fault;
+    } else {
+        row.Text(rowtext::kSelection) = kBadData;
+    }
+    m_Sink.ChangeRow(handle, row);
+    m_Sink.RowFinished(handle, row);
+}
+
+void MeterScan::ReadSelectedMeter(SearchResultRow& row, int handle)
+{
+    m_Link.SendSearchFrame(ShortFrame(mbus::kReqUd2, mbus::kSelectedSlave));
+    const QByteArray reply = m_Link.WaitSearchReply(m_Timing.ReplyWait(SearchProbe::ReqUd2));
+    if (NoteLostConnection(row, rowtext::kReadout, handle))
+        return;
+    if (reply.size() >= kShortestMeterReply) {
+        ExtractMeterData(reply, row);
+        ++m_Counters.rspUd2Found;
+        NoteFound(4, text::kRead, m_Counters.rspUd2Found);
+        row.Text(rowtext::kReadout) = kOk;
+        row.icon = SearchIcon::Answered;
+    } else {
+        row.Text(rowtext::kReadout) = kBadData;
+        row.icon = SearchIcon::Fault;
+    }
+}

@@ -1,0 +1,90 @@
+#include "searchexport.h"
+
+#include "meterdecoding.h"
+
+#include "shell/version.h"
+
+#include <QFile>
+
+#include <cerrno>
+
+namespace {
+
+const QString kSavedFrom = QStringLiteral("Saved from Kalvix D-Ura Zuzod Ededev version ");
+constexpr int kReportRuleWidth = 130;
+
+QString SavedFromLine(const SearchExportHeader& header)
+{
+    return kSavedFrom + kVersionText + QStringLiteral("      ") + header.savedAt;
+}
+
+} // namespace
+
+QString PadLeftToWidth(const QString& text, int width)
+{
+    return text.rightJustified(width, u' ', false);
+}
+
+QStringList SearchCsvLines(const QList<SearchResultRow>& rows, const SearchExportHeader& header,
+                           bool identificationFromReply, const QString& exclude)
+{
+    QStringList lines;
+    lines << u'#' + SavedFromLine(header);
+    lines << QStringLiteral("#Portsettings: ") + header.portsettings;
+    lines << QStringLiteral("#IdNumber,Manufacturer,Version,Medium");
+    for (const SearchResultRow& row : rows) {
+        const QString manufacturer = ParseListX(row.Text(rowtext::kManufacturer), rowtext::kManufacturer);
+        if (manufacturer == exclude)
+            continue;
+        const QString identification =
+            identificationFromReply ? row.Text(rowtext::kIdentification) : row.Text(rowtext::kProbed);
+        lines << identification + u',' + manufacturer + u','
+                + ParseListX(row.Text(rowtext::kVersion), rowtext::kVersion) + u','
+                + ParseListX(row.Text(rowtext::kMedium), rowtext::kMedium);
+    }
+    return lines;
+}
+
+QStringList SearchReportLines(const QList<SearchResultRow>& rows, const QStringList& captions,
+                              const SearchExportHeader& header)
+{
+    const QString rule(kReportRuleWidth, u'-');
+    const auto columns = [](const auto& texts) {
+        QString line;
+        for (const QString& text : texts)
+            line += PadLeftToWidth(text, kReportColumnWidth) + u' ';
+        return line;
+    };
+    QStringList lines;
+    lines << QStringLiteral("ADDRESS INFO");
+    lines << SavedFromLine(header);
+    lines << QStringLiteral("Portsettings: ") + header.portsettings;
+    lines << rule;
+    lines << columns(captions);
+    for (const SearchResultRow& row : rows)
+        lines << columns(row.texts);
+    lines << rule;
+    lines << QString();
+    return lines;
+}
+
+std::optional<FileError> SaveSearchExport(const QString& path, const QStringList& lines, ExportWrite mode)
+{
+    QByteArray bytes;
+    for (const QString& line : lines)
+        bytes += line.toUtf8() + "\r\n";
+    QFile file(path);
+    errno = 0;
+    const QIODevice::OpenMode openMode =
+        QIODevice::WriteOnly | (mode == ExportWrite::Append ? QIODevice::Append : QIODevice::Truncate);
+    bool written = file.open(openMode);
+    if (written) {
+        errno = 0;
+        written = file.write(bytes) == bytes.size() && file.flush();
+    }
+    if (written)
+        return std::nullopt;
+    const FileError error = FileErrorOf(file, errno);
+    file.close();
+    return error;
+}

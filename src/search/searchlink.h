@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <chrono>
+
+class Connection;
+class Link;
+class TrafficLog;
+
+// The search's own send and wait over the open connection. Unlike a
+// transaction, the wait accepts only a whole long frame (a lone E5h never
+// ends it, so a second meter answering later is still heard), it leaves the
+// answered and failed counters alone, and it logs only while the search
+// trace is on.
+class SearchLink {
+public:
+    SearchLink(Connection& connection, Link& link, TrafficLog& log);
+
+    // Quiet time the next frame waits after the last reply: the bus delay,
+    // or longer right after a collision.
+    std::chrono::milliseconds SearchFrameDelay{50};
+
+    // Waits out SearchFrameDelay since the last reply (at most about ten
+    // seconds), empties the receive buffers and sends the frame. Nothing
+    // without an open connection.
+    void SendSearchFrame(const QByteArray& frame);
+
+    // A whole long frame with a good checksum, or nothing when none came
+    // within the timeout. Either way the time of the last reply is now.
+    QByteArray WaitSearchReply(std::chrono::milliseconds timeout);
+
+    bool ConnectionOpen() const;
+
+    // Everything that arrived since the last send, for the scans to judge.
+    const QByteArray& Received() const;
+
+    // The waiting the frames made so far had to do: each wait that ran to
+    // its timeout, the time until each accepted reply, and the quiet time
+    // before each frame. What a search takes beyond this is its own cost.
+    std::chrono::nanoseconds RequiredWaiting() const { return m_RequiredWaiting; }
+
+private:
+    Connection& m_Connection;
+    Link& m_Link;
+    TrafficLog& m_Log;
+    std::chrono::nanoseconds m_RequiredWaiting{0};
+};

@@ -1,0 +1,880 @@
+#include "searchwindow.h"
+
+#include "meterdecoding.h"
+#include "searchexport.h"
+#include "searchlink.h"
+#include "searchtimeouts.h"
+
+#include "comm/connection.h"
+#include "comm/connectionrequest.h"
+#include "comm/deviceoperations.h"
+#include "netsetup/recordtransfer.h"
+#include "shell/pagecontrols.h"
+#include "shell/textnumber.h"
+#include "shell/wizardcontext.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDate>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QFont>
+#include <QFontMetrics>
+#include <QIcon>
+#include <QPainter>
+#include <QPen>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+namespace text {
+constexpr int kCaption = 50;
+constexpr int kMethod = 801;
+constexpr int kPrimaryOption = 802;
+constexpr int kSecondaryOption = 803;
+constexpr int kViewFoundOnly = 804;
+constexpr int kPrimaryFrame = 805;
+constexpr int kFirst = 806;
+constexpr int kLast = 807;
+constexpr int kSecondaryFrame = 808;
+constexpr int kExclude = 809;
+constexpr int kFirstColumn = 810; // 810-817 name columns 2-9
+constexpr int kSelectionColumn = 818;
+constexpr int kDeviceColumn = 827;
+constexpr int kIdentity = 640;
+constexpr int kMnfct = 670;
+constexpr int kVers = 671;
+constexpr int kMedia = 672;
+constexpr int kStart = 800;
+constexpr int kAbort = 231;
+constexpr int kExit = 232;
+constexpr int kSaveTxt = 841;
+constexpr int kSaveCsv = 842;
+constexpr int kFastSearch = 844;
+constexpr int kPrimaryTimeout = 840;
+constexpr int kSecondaryTimeout = 843;
+constexpr int kCopyIdentification = 845;
+constexpr int kBadMask = 847;
+} // namespace text
+
+// The selection column (4) says "SND_NKE" or "Selection" by method.
+constexpr int kSelectionColumnIndex = 3;
+constexpr int kMaxPrimaryAddress = 251;
+
+// The small pictures of the four row states, drawn rather than loaded.
+QIcon RowIcon(SearchIcon icon, int size)
+{
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF disc(1.5, 1.5, size - 3.0, size - 3.0);
+    const auto mark = [&](const QColor& fill, const QString& sign) {
+        painter.setPen(QPen(fill.darker(140), 1));
+        painter.setBrush(fill);
+        painter.drawEllipse(disc);
+        painter.setPen(Qt::white);
+        QFont font = painter.font();
+        font.setBold(true);
+        font.setPixelSize(std::max(6, size * 2 / 3));
+        painter.setFont(font);
+        painter.drawText(disc, Qt::AlignCenter, sign);
+    };
+    switch (icon) {
+    case SearchIcon::Neutral:
+        painter.setPen(QPen(QColor(140, 140, 140), 1.2));
+        painter.drawEllipse(disc);
+        break;
+    case SearchIcon::Answered:
+        mark(QColor(0, 150, 60), QStringLiteral("\u2713"));
+        break;
+    case SearchIcon::Fault:
+        mark(QColor(200, 30, 30), QStringLiteral("\u00D7"));
+        break;
+    case SearchIcon::Uncertain:
+        mark(QColor(230, 140, 0), QStringLiteral("?"));
+        break;
+    }
+    return QIcon(pixmap);
+}
+
+// "Name(index)", the object name of an element of a control array.
+QString ElementName(const QString& name, int index)
+{
+    return name + u'(' + QString::number(index) + u')';
+}
+
+// An option group of a frame, one below the other: "Name(0)", "Name(1)", ...
+template <size_t Count>
+void AddOptions(QGroupBox* frame, QVBoxLayout* column, const QString& name, std::array<QRadioButton*, Count>& options)
+{
+    auto* group = new QButtonGroup(frame);
+    for (size_t i = 0; i < Count; ++i) {
+        auto* option = Named(new QRadioButton(frame), ElementName(name, static_cast<int>(i)));
+        group->addButton(option, static_cast<int>(i));
+        column->addWidget(option);
+        options[i] = option;
+    }
+}
+
+bool IsChecked(const Settings& settings, const SettingKey& key)
+{
+    return settings.ReadInt(key) != 0;
+}
+
+QString CheckValue(const QCheckBox* box)
+{
+    return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+} // namespace
+
+Ostrand_Search::Ostrand_Search(WizardContext& context, SearchWindowLinks links, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_Context(context)
+    , m_Links(std::move(links))
+{
+    setObjectName(QStringLiteral("Ostrand_Search"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("M-Bus Alder Family Setup Wizard - Search Meters"));
+    chooseSaveFile = [this](bool csv) {
+        return csv ? QFileDialog::getSaveFileName(this, QStringLiteral("Save Search Csv Configuration"), QString(),
+                                                  QStringLiteral("Text Files(*.csv);;All Files(*.*)"))
+                   : QFileDialog::getSaveFileName(this, QStringLiteral("Save Search txt Configuration"), QString(),
+                                                  QStringLiteral("Text Files(*.txt);;All Files(*.*)"));
+    };
+
+    BuildList();
+    auto* frames = new QHBoxLayout;
+    frames->addWidget(BuildMethodFrame());
+    frames->addWidget(BuildPrimaryFrame());
+    frames->addWidget(BuildSecondaryFrame());
+    frames->addWidget(BuildFastSearchFrame());
+    frames->addWidget(BuildTimeoutFrame());
+    frames->addStretch(1);
+    frames->addLayout(BuildButtons());
+    ProgressBar_Search = Named(new QProgressBar(this), QStringLiteral("ProgressBar_Search"));
+    ProgressBar_Search->setTextVisible(false);
+    BuildStatusBar();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 0);
+    layout->addWidget(ListView_Search, 1);
+    layout->addLayout(frames);
+    layout->addWidget(ProgressBar_Search);
+    layout->addWidget(StatusBar);
+
+    SetTexts();
+    ConnectControls();
+    Form_Load();
+}
+
+Ostrand_Search::~Ostrand_Search() = default;
+
+QString Ostrand_Search::GetLanguageText(int id) const
+{
+    return m_Context.language.GetLanguageText(id);
+}
+
+int Ostrand_Search::TwipsToPixels(int twips) const
+{
+    return twips * std::max(logicalDpiX(), 1) / 1440;
+}
+
+int Ostrand_Search::PixelsToTwips(int pixels) const
+{
+    return pixels * 1440 / std::max(logicalDpiX(), 1);
+}
+
+void Ostrand_Search::BuildList()
+{
+    ListView_Search = Named(new QTreeWidget(this), QStringLiteral("ListView_Search"));
+    ListView_Search->setColumnCount(kColumns);
+    ListView_Search->setRootIsDecorated(false);
+    ListView_Search->setUniformRowHeights(true);
+    ListView_Search->setAllColumnsShowFocus(true);
+    ListView_Search->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView_Search->setContextMenuPolicy(Qt::CustomContextMenu);
+    const int iconSize = fontMetrics().height() - 2;
+    ListView_Search->setIconSize(QSize(iconSize, iconSize));
+    ListView_Search->header()->setStretchLastSection(false);
+    ListView_Search->header()->setSectionsMovable(false);
+    ListView_Search->viewport()->installEventFilter(this);
+    ListView_Search->setMinimumHeight(fontMetrics().lineSpacing() * 8);
+
+    Menu_Popup = new QMenu(QStringLiteral("..."), this);
+    Menu_Popup->setObjectName(QStringLiteral("Menu_Popup"));
+    Menu_Popup_CopyToClipBoard = Menu_Popup->addAction(QString());
+    Menu_Popup_CopyToClipBoard->setObjectName(QStringLiteral("Menu_Popup_CopyToClipBoard"));
+}
+
+QWidget* Ostrand_Search::BuildMethodFrame()
+{
+    Frame_Method = Named(new QGroupBox(this), QStringLiteral("Frame_Method"));
+    auto* column = new QVBoxLayout(Frame_Method);
+    AddOptions(Frame_Method, column, QStringLiteral("Option_SearchMethod"), Option_SearchMethod);
+    Check_ViewFoundOnly = Named(new QCheckBox(Frame_Method), QStringLiteral("Check_ViewFoundOnly"));
+    column->addWidget(Check_ViewFoundOnly);
+    column->addStretch(1);
+    return Frame_Method;
+}
+
+QWidget* Ostrand_Search::BuildPrimaryFrame()
+{
+    Frame_Primary = Named(new QGroupBox(this), QStringLiteral("Frame_Primary"));
+    Label_FirstPrimaryAddress = Named(new QLabel(Frame_Primary), QStringLiteral("Label_FirstPrimaryAddress"));
+    Text_LowPrimaryAddress = Named(new QLineEdit(Frame_Primary), QStringLiteral("Text_LowPrimaryAddress"));
+    Label_LastPrimaryAddress = Named(new QLabel(Frame_Primary), QStringLiteral("Label_LastPrimaryAddress"));
+    Text_HighPrimaryAddress = Named(new QLineEdit(Frame_Primary), QStringLiteral("Text_HighPrimaryAddress"));
+    Check_SND_NKE = Named(new QCheckBox(QStringLiteral("SND_NKE"), Frame_Primary), QStringLiteral("Check_SND_NKE"));
+    Check_REQ_UD2 = Named(new QCheckBox(QStringLiteral("REQ_UD2"), Frame_Primary), QStringLiteral("Check_REQ_UD2"));
+    for (QLineEdit* field : {Text_LowPrimaryAddress, Text_HighPrimaryAddress})
+        FitWidthToDigits(field, 3);
+    Label_FirstPrimaryAddress->setBuddy(Text_LowPrimaryAddress);
+    Label_LastPrimaryAddress->setBuddy(Text_HighPrimaryAddress);
+    auto* grid = new QGridLayout(Frame_Primary);
+    grid->addWidget(Label_FirstPrimaryAddress, 0, 0);
+    grid->addWidget(Text_LowPrimaryAddress, 0, 1);
+    grid->addWidget(Check_SND_NKE, 0, 2);
+    grid->addWidget(Label_LastPrimaryAddress, 1, 0);
+    grid->addWidget(Text_HighPrimaryAddress, 1, 1);
+    grid->addWidget(Check_REQ_UD2, 1, 2);
+    grid->setRowStretch(2, 1);
+    return Frame_Primary;
+}
+
+QWidget* Ostrand_Search::BuildSecondaryFrame()
+{
+    Frame_Secondary = Named(new QGroupBox(this), QStringLiteral("Frame_Secondary"));
+    lblMaskId = Named(new QLabel(Frame_Secondary), QStringLiteral("lblMaskId"));
+    Text_SearchMaskId = Named(new QLineEdit(QStringLiteral("FFFFFFFF"), Frame_Secondary), QStringLiteral("Text_SearchMaskId"));
+    lblMaskMnfct = Named(new QLabel(Frame_Secondary), QStringLiteral("lblMaskMnfct"));
+    Text_SearchMaskMnfct = Named(new QLineEdit(QStringLiteral("FFFF"), Frame_Secondary), QStringLiteral("Text_SearchMaskMnfct"));
+    lblMaskVersion = Named(new QLabel(Frame_Secondary), QStringLiteral("lblMaskVersion"));
+    Text_SearchMaskVersion = Named(new QLineEdit(QStringLiteral("FF"), Frame_Secondary), QStringLiteral("Text_SearchMaskVersion"));
+    lblMaskMedia = Named(new QLabel(Frame_Secondary), QStringLiteral("lblMaskMedia"));
+    Text_SearchMaskMedia = Named(new QLineEdit(QStringLiteral("FF"), Frame_Secondary), QStringLiteral("Text_SearchMaskMedia"));
+    chkSec_REQ_UD2 = Named(new QCheckBox(QStringLiteral("REQ_UD2"), Frame_Secondary), QStringLiteral("chkSec_REQ_UD2"));
+    chkSec_SND_UD = Named(new QCheckBox(QStringLiteral("SND_UD"), Frame_Secondary), QStringLiteral("chkSec_SND_UD"));
+    const std::pair<QLabel*, QLineEdit*> fields[] = {
+        {lblMaskId, Text_SearchMaskId}, {lblMaskMnfct, Text_SearchMaskMnfct},
+        {lblMaskVersion, Text_SearchMaskVersion}, {lblMaskMedia, Text_SearchMaskMedia}};
+    const int digits[] = {8, 4, 2, 2};
+    auto* grid = new QGridLayout(Frame_Secondary);
+    for (int i = 0; i < 4; ++i) {
+        grid->addWidget(fields[i].first, 0, i);
+        grid->addWidget(fields[i].second, 1, i);
+        FitWidthToDigits(fields[i].second, digits[i]);
+        fields[i].first->setBuddy(fields[i].second);
+    }
+    grid->addWidget(chkSec_REQ_UD2, 2, 0);
+    grid->addWidget(chkSec_SND_UD, 2, 1, 1, 3);
+    grid->setRowStretch(3, 1);
+    return Frame_Secondary;
+}
+
+QWidget* Ostrand_Search::BuildFastSearchFrame()
+{
+    Frame_FastSearch = Named(new QGroupBox(this), QStringLiteral("Frame_FastSearch"));
+    lblMaskExcludeMnfct = Named(new QLabel(Frame_FastSearch), QStringLiteral("lblMaskExcludeMnfct"));
+    lblMaskExclude = Named(new QLabel(Frame_FastSearch), QStringLiteral("lblMaskExclude"));
+    Text_SearchMaskExclude =
+        Named(new QLineEdit(QStringLiteral("FFFF"), Frame_FastSearch), QStringLiteral("Text_SearchMaskExclude"));
+    FitWidthToDigits(Text_SearchMaskExclude, 4);
+    lblMaskExclude->setBuddy(Text_SearchMaskExclude);
+    auto* grid = new QGridLayout(Frame_FastSearch);
+    grid->addWidget(lblMaskExcludeMnfct, 0, 1);
+    grid->addWidget(lblMaskExclude, 1, 0);
+    grid->addWidget(Text_SearchMaskExclude, 1, 1);
+    grid->setRowStretch(2, 1);
+    return Frame_FastSearch;
+}
+
+QWidget* Ostrand_Search::BuildTimeoutFrame()
+{
+    Frame_Timeout = Named(new QGroupBox(this), QStringLiteral("Frame_Timeout"));
+    auto* column = new QVBoxLayout(Frame_Timeout);
+    AddOptions(Frame_Timeout, column, QStringLiteral("Option_Timeout"), Option_Timeout);
+    column->addStretch(1);
+    Frame_Timeout->hide(); // shown while a search runs with timeouts the user chooses
+    return Frame_Timeout;
+}
+
+QLayout* Ostrand_Search::BuildButtons()
+{
+    const auto button = [this](const char* name) {
+        auto* created = Named(new QPushButton(this), QString::fromLatin1(name));
+        created->setAutoDefault(false);
+        return created;
+    };
+    Command_Search = button("Command_Search");
+    Command_AbortSearch = button("Command_AbortSearch");
+    Command_Save = button("Command_Save");
+    CmdSaveCsv = button("CmdSaveCsv");
+    Command_Exit = button("Command_Exit");
+    Command_AbortSearch->hide();
+    auto* column = new QVBoxLayout;
+    column->addWidget(Command_Search);
+    column->addWidget(Command_AbortSearch);
+    column->addWidget(Command_Save);
+    column->addWidget(CmdSaveCsv);
+    column->addWidget(Command_Exit);
+    column->addStretch(1);
+    return column;
+}
+
+void Ostrand_Search::BuildStatusBar()
+{
+    StatusBar = Named(new QStatusBar(this), QStringLiteral("StatusBar"));
+    StatusBar->setSizeGripEnabled(true);
+    const int stretches[] = {0, 3, 1, 1};
+    for (int i = 0; i < 4; ++i) {
+        auto* panel = Named(new QLabel(StatusBar), QStringLiteral("StatusBar_Panel%1").arg(i + 1));
+        panel->setMinimumWidth(fontMetrics().averageCharWidth() * (i == 0 ? 2 : 12));
+        StatusBar->addWidget(panel, stretches[i]);
+        m_StatusPanels[static_cast<size_t>(i)] = panel;
+    }
+}
+
+void Ostrand_Search::SetTexts()
+{
+    setWindowTitle(GetLanguageText(text::kCaption));
+    Frame_Method->setTitle(GetLanguageText(text::kMethod));
+    Option_SearchMethod[0]->setText(GetLanguageText(text::kPrimaryOption));
+    Option_SearchMethod[1]->setText(GetLanguageText(text::kSecondaryOption));
+    Check_ViewFoundOnly->setText(GetLanguageText(text::kViewFoundOnly));
+    Frame_Primary->setTitle(GetLanguageText(text::kPrimaryFrame));
+    Label_FirstPrimaryAddress->setText(GetLanguageText(text::kFirst));
+    Label_LastPrimaryAddress->setText(GetLanguageText(text::kLast));
+    Frame_Secondary->setTitle(GetLanguageText(text::kSecondaryFrame));
+    lblMaskId->setText(GetLanguageText(text::kIdentity));
+    lblMaskMnfct->setText(GetLanguageText(text::kMnfct));
+    lblMaskVersion->setText(GetLanguageText(text::kVers));
+    lblMaskMedia->setText(GetLanguageText(text::kMedia));
+    Frame_FastSearch->setTitle(GetLanguageText(text::kFastSearch));
+    lblMaskExcludeMnfct->setText(GetLanguageText(text::kMnfct));
+    lblMaskExclude->setText(GetLanguageText(text::kExclude));
+    Frame_Timeout->setTitle(GetLanguageText(text::kPrimaryTimeout));
+    Command_Search->setText(GetLanguageText(text::kStart));
+    Command_AbortSearch->setText(GetLanguageText(text::kAbort));
+    Command_Save->setText(GetLanguageText(text::kSaveTxt));
+    CmdSaveCsv->setText(GetLanguageText(text::kSaveCsv));
+    Command_Exit->setText(GetLanguageText(text::kExit));
+    Menu_Popup_CopyToClipBoard->setText(GetLanguageText(text::kCopyIdentification));
+
+    QStringList headers{QString()};
+    for (int id = text::kFirstColumn; id < text::kFirstColumn + 8; ++id)
+        headers << GetLanguageText(id);
+    headers << GetLanguageText(text::kDeviceColumn);
+    ListView_Search->setHeaderLabels(headers);
+}
+
+void Ostrand_Search::ConnectControls()
+{
+    connect(Command_Search, &QPushButton::clicked, this, [this] { Command_Search_Click(); });
+    connect(Command_AbortSearch, &QPushButton::clicked, this, [this] { Command_AbortSearch_Click(); });
+    connect(Command_Exit, &QPushButton::clicked, this, [this] { Command_Exit_Click(); });
+    connect(Command_Save, &QPushButton::clicked, this, [this] { Command_Save_Click(); });
+    connect(CmdSaveCsv, &QPushButton::clicked, this, [this] { CmdSaveCsv_Click(); });
+    connect(Menu_Popup_CopyToClipBoard, &QAction::triggered, this, [this] { Menu_Popup_CopyToClipBoard_Click(); });
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (Searching())
+            Command_AbortSearch_Click();
+    });
+    for (int i = 0; i < 2; ++i) {
+        connect(Option_SearchMethod[static_cast<size_t>(i)], &QRadioButton::toggled, this, [this, i](bool checked) {
+            if (checked)
+                Option_SearchMethod_Click(i);
+        });
+    }
+    for (int i = 0; i < kTimeoutOptions; ++i)
+        connect(Option_Timeout[static_cast<size_t>(i)], &QRadioButton::clicked, this, [this, i] { Option_Timeout_Click(i); });
+    // Every entry the start button depends on re-evaluates it, but the
+    // method does not: its state changes only with the next such entry.
+    for (QCheckBox* box : {Check_SND_NKE, Check_REQ_UD2})
+        connect(box, &QCheckBox::toggled, this, [this] { ValidateSettings(); });
+    for (QLineEdit* field : {Text_LowPrimaryAddress, Text_HighPrimaryAddress, Text_SearchMaskId})
+        connect(field, &QLineEdit::textChanged, this, [this] { ValidateSettings(); });
+    connect(ListView_Search, &QTreeWidget::itemActivated, this, [this] { ListView_Search_DblClick(); });
+    connect(ListView_Search, &QTreeWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { Menu_Popup->popup(ListView_Search->viewport()->mapToGlobal(at)); });
+}
+
+void Ostrand_Search::Form_Load()
+{
+    const Settings& settings = m_Context.settings;
+    // Typical texts of columns 2-10, so that a first start shows them whole
+    // in whatever font the system uses.
+    static const char* const kTypical[kColumns] = {"", "1FFFFFFF", "250", "Collision?", "Collision", "12345678",
+                                                  "ABB (0442h)", "255 (FFh)", "Electricity (02h)", "PadPuls M4"};
+    const QFontMetrics metrics = ListView_Search->fontMetrics();
+    for (int column = 1; column < kColumns; ++column) {
+        const SettingKey key = keys::ListView_SearchColumn.ForTask(column + 1);
+        const qint64 twips = LeadingNumber(settings.Read(key));
+        m_ColumnTwips[static_cast<size_t>(column)] = static_cast<int>(std::clamp<qint64>(twips, 0, 30000));
+        int width = TwipsToPixels(m_ColumnTwips[static_cast<size_t>(column)]);
+        if (settings.ReadSetting(keys::kWizardSection, key.key, QString()).isEmpty()) {
+            const int text = std::max(metrics.horizontalAdvance(QString::fromLatin1(kTypical[column])),
+                                      metrics.horizontalAdvance(ListView_Search->headerItem()->text(column)));
+            width = std::max(width, text + 2 * metrics.averageCharWidth());
+        }
+        ListView_Search->setColumnWidth(column, width);
+    }
+    ListView_Search->setColumnWidth(0, ListView_Search->iconSize().width() + 2 * fontMetrics().averageCharWidth());
+    // wide enough for every column, as far as the screen allows
+    int columns = 2 * ListView_Search->frameWidth() + ListView_Search->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < kColumns; ++column)
+        columns += ListView_Search->columnWidth(column);
+    const int room = screen() ? screen()->availableGeometry().width() : columns;
+    resize(std::min(std::max(sizeHint().width(), columns + 2 * layout()->contentsMargins().left()), room), sizeHint().height());
+    Check_SND_NKE->setChecked(IsChecked(settings, keys::Check_SND_NKE));
+    Check_REQ_UD2->setChecked(IsChecked(settings, keys::Check_REQ_UD2));
+    Check_ViewFoundOnly->setChecked(IsChecked(settings, keys::Check_ViewFoundOnly));
+    Text_LowPrimaryAddress->setText(settings.Read(keys::Text_LowPrimaryAddress));
+    Text_HighPrimaryAddress->setText(settings.Read(keys::Text_HighPrimaryAddress));
+    const int method = settings.ReadInt(keys::Option_SearchMethod) == 1 ? 1 : 0;
+    Option_SearchMethod[static_cast<size_t>(method)]->setChecked(true);
+    Option_SearchMethod_Click(method); // also when it was selected already
+}
+
+void Ostrand_Search::Form_Unload()
+{
+    Settings& settings = m_Context.settings;
+    for (int column = 1; column < kColumns; ++column) {
+        const int width = ListView_Search->columnWidth(column);
+        const int stored = m_ColumnTwips[static_cast<size_t>(column)];
+        settings.Save(keys::ListView_SearchColumn.ForTask(column + 1),
+                      TwipsToPixels(stored) == width ? stored : PixelsToTwips(width));
+    }
+    settings.Save(keys::Check_SND_NKE, CheckValue(Check_SND_NKE));
+    settings.Save(keys::Check_REQ_UD2, CheckValue(Check_REQ_UD2));
+    settings.Save(keys::Check_ViewFoundOnly, CheckValue(Check_ViewFoundOnly));
+    settings.Save(keys::Text_LowPrimaryAddress, Text_LowPrimaryAddress->text());
+    settings.Save(keys::Text_HighPrimaryAddress, Text_HighPrimaryAddress->text());
+    settings.Save(keys::Option_SearchMethod, Option_SearchMethod[1]->isChecked() ? 1 : 0);
+}
+
+void Ostrand_Search::PlaceBelow(const QWidget* wizard)
+{
+    if (!wizard)
+        return;
+    const QRect frame = wizard->frameGeometry();
+    QPoint place(frame.left(), frame.bottom() + 1);
+    if (const QScreen* screen = wizard->screen()) {
+        // below the wizard when there is room, otherwise as low as the screen allows
+        const QRect room = screen->availableGeometry();
+        const QSize size = frameGeometry().size().expandedTo(sizeHint());
+        place.setY(std::max(room.top(), std::min(place.y(), room.bottom() - size.height())));
+        place.setX(std::max(room.left(), std::min(place.x(), room.right() - size.width())));
+    }
+    move(place);
+}
+
+void Ostrand_Search::Option_SearchMethod_Click(int index)
+{
+    Frame_Primary->setVisible(index == 0);
+    Frame_Secondary->setVisible(index == 1);
+    ListView_Search->headerItem()->setText(kSelectionColumnIndex,
+                                           GetLanguageText(index == 0 ? text::kFirstColumn + 2 : text::kSelectionColumn));
+    Frame_Timeout->setTitle(GetLanguageText(index == 0 ? text::kPrimaryTimeout : text::kSecondaryTimeout));
+}
+
+void Ostrand_Search::ValidateSettings()
+{
+    if (Option_SearchMethod[1]->isChecked()) {
+        Command_Search->setEnabled(Text_SearchMaskId->text().trimmed().size() == 8);
+        return;
+    }
+    const qint64 first = LeadingNumber(Text_LowPrimaryAddress->text());
+    const qint64 last = LeadingNumber(Text_HighPrimaryAddress->text());
+    Command_Search->setEnabled(first >= 0 && last >= first && last <= kMaxPrimaryAddress
+                               && (Check_SND_NKE->isChecked() || Check_REQ_UD2->isChecked()));
+}
+
+void Ostrand_Search::RefreshTimeoutCaptions()
+{
+    const ini::SearchGateway type = m_Links.activeGatewayType ? m_Links.activeGatewayType()
+                                                              : StoredActiveSetting(m_Context.settings);
+    for (int i = 0; i < kTimeoutOptions; ++i)
+        Option_Timeout[static_cast<size_t>(i)]->setText(TimeoutOptionCaption(m_Context.ini, i, type));
+}
+
+void Ostrand_Search::Option_Timeout_Click(int index)
+{
+    const ini::SearchGateway type = m_Links.activeGatewayType ? m_Links.activeGatewayType()
+                                                              : StoredActiveSetting(m_Context.settings);
+    const SearchTimeoutPair pair = SearchTimeoutsAt(m_Context.ini, TimeoutOptionSpeed(index), type);
+    m_Timing.sndNkeTimeout = pair.sndNke;
+    m_Timing.rspUd2Timeout = pair.rspUd2;
+    m_Context.settings.Save(keys::Option_Search_Timeout, index);
+}
+
+QString Ostrand_Search::StatusPanel(int panel) const
+{
+    return panel >= 1 && panel <= 4 ? m_StatusPanels[static_cast<size_t>(panel - 1)]->text() : QString();
+}
+
+void Ostrand_Search::ShowSearching(bool searching)
+{
+    Command_Search->setVisible(!searching);
+    Command_AbortSearch->setVisible(searching);
+    for (QWidget* control : std::initializer_list<QWidget*>{Frame_Method, Frame_Primary, Frame_Secondary, Command_Save, CmdSaveCsv})
+        control->setEnabled(!searching);
+    if (searching)
+        Command_AbortSearch->setFocus();
+    else
+        Command_Search->setFocus();
+}
+
+bool Ostrand_Search::RefuseBadMasks(SecondaryScanSettings& settings)
+{
+    const struct {
+        QLineEdit* field;
+        QLabel* label;
+        int digits;
+        QString* mask;
+    } masks[] = {{Text_SearchMaskId, lblMaskId, 8, &settings.idMask},
+                 {Text_SearchMaskMnfct, lblMaskMnfct, 4, &settings.manufacturerMask},
+                 {Text_SearchMaskVersion, lblMaskVersion, 2, &settings.versionMask},
+                 {Text_SearchMaskMedia, lblMaskMedia, 2, &settings.mediumMask}};
+    for (const auto& mask : masks) {
+        const std::optional<QString> normal = NormaliseSearchMask(mask.field->text(), mask.digits);
+        if (!normal) {
+            QMessageBox::warning(this, windowTitle(),
+                                 GetLanguageText(text::kBadMask) + QStringLiteral("\r\n\r\n") + mask.label->text()
+                                     + QStringLiteral(": ") + mask.field->text());
+            mask.field->setFocus();
+            return false;
+        }
+        *mask.mask = *normal;
+    }
+    for (const auto& mask : masks)
+        mask.field->setText(*mask.mask); // the masks as the scan sends them
+    return true;
+}
+
+void Ostrand_Search::Command_Search_Click()
+{
+    if (Searching())
+        return;
+    DeviceOperations& operations = m_Context.operations;
+    const DeviceOperationScope operation(operations);
+    if (!operation)
+        return;
+    const bool secondaryMethod = Option_SearchMethod[1]->isChecked();
+    SecondaryScanSettings secondary;
+    if (secondaryMethod && !RefuseBadMasks(secondary))
+        return; // nothing is sent for masks that are no hex digits
+    m_Running = true; // from here the window must stay until the search has ended
+    secondary.readMeters = chkSec_REQ_UD2->isChecked();
+    secondary.viewFoundOnly = Check_ViewFoundOnly->isChecked();
+    PrimaryScanSettings primary;
+    primary.first = static_cast<int>(std::clamp<qint64>(LeadingNumber(Text_LowPrimaryAddress->text()), 0, 255));
+    primary.last = static_cast<int>(std::clamp<qint64>(LeadingNumber(Text_HighPrimaryAddress->text()), 0, 255));
+    primary.sndNke = Check_SND_NKE->isChecked();
+    primary.reqUd2 = Check_REQ_UD2->isChecked();
+    primary.viewFoundOnly = Check_ViewFoundOnly->isChecked();
+
+    m_BreakFlag = false;
+    m_RowsMethod = secondaryMethod ? SearchMethod::Secondary : SearchMethod::Primary;
+    ShowSearching(true);
+    if (secondaryMethod)
+        SetProgressRange(0, 88);
+    else
+        SetProgressRange(primary.first, primary.last + 1);
+    SetProgress(ProgressBar_Search->minimum());
+
+    Connection& connection = m_Context.connection;
+    connection.CloseConnection();
+    connection.OpenConnection(ConnectionRequestFromSettings(m_Context.settings, m_Context.state.WhatToDo),
+                              m_Context.link.OpenTimeout);
+    const SearchLine line = StartSearchLine();
+    QElapsedTimer started;
+    started.start();
+    Frame_Timeout->setVisible(line.manualTimeouts);
+    m_Portsettings = line.portsettings;
+    SetStatus(2, m_Portsettings);
+
+    const ini::SearchGateway type = m_Links.activeGatewayType ? m_Links.activeGatewayType()
+                                                              : StoredActiveSetting(m_Context.settings);
+    const SearchTimeoutPair pair = SearchTimeoutsAt(m_Context.ini, line.speed, type);
+    m_Timing.sndNkeTimeout = pair.sndNke;
+    m_Timing.rspUd2Timeout = pair.rspUd2;
+    if (line.manualTimeouts) {
+        const int option = std::clamp(m_Context.settings.ReadInt(keys::Option_Search_Timeout), 0, kTimeoutOptions - 1);
+        Option_Timeout[static_cast<size_t>(option)]->setChecked(true);
+        Option_Timeout_Click(option);
+    }
+    m_Timing.busDelay = m_Context.link.BusDelay;
+    m_Timing.collisionPrimDelay = ReadSearchDelay(m_Context.ini, ini::Search_CollisionPrimDelay);
+    m_Timing.collisionSecDelay = ReadSearchDelay(m_Context.ini, ini::Search_CollisionSecDelay);
+    ListView_Search->clear();
+    SetStatus(3, QString());
+    SetStatus(4, QString());
+
+    SearchLink link(connection, m_Context.link, m_Context.log);
+    link.SearchFrameDelay = m_Timing.busDelay;
+    MeterScan scan(link, operations, m_Context.language, *this, m_Timing);
+    if (!line.refused && !m_BreakFlag && !operations.CancelRequested()) {
+        if (secondaryMethod)
+            scan.RunSecondary(secondary);
+        else
+            scan.RunPrimary(primary);
+    }
+    m_Items.clear();
+    ShowSearching(false);
+    if (m_BreakFlag || scan.BreakFlag())
+        SetProgress(ProgressBar_Search->minimum());
+    SetStatus(2, SearchSummary(m_Context.language, scan.Counters().numberOfScans,
+                               static_cast<double>(started.elapsed()) / 1000.0));
+    m_Running = false;
+    if (m_CloseWhenStopped)
+        QTimer::singleShot(0, this, [this] { close(); });
+}
+
+SearchLine Ostrand_Search::StartSearchLine()
+{
+    Connection& connection = m_Context.connection;
+    if (connection.Mode() == ConnectionMode::Udp || connection.Mode() == ConnectionMode::Tcp) {
+        RefreshTimeoutCaptions();
+        // none of the three is chosen until the search knows it needs one
+        auto* group = Option_Timeout[0]->group();
+        group->setExclusive(false);
+        for (QRadioButton* option : Option_Timeout)
+            option->setChecked(false);
+        group->setExclusive(true);
+    }
+    const QString typedAddress = m_Links.typedAddress ? m_Links.typedAddress() : QString();
+    SearchLineSource source{connection, m_Context.state.SelectedDeviceIP, m_Context.state.SelectedDeviceType, typedAddress, {}};
+    source.readRecord = [this, &connection, typedAddress]() -> std::optional<ChannelSettings> {
+        if (m_BreakFlag)
+            return std::nullopt;
+        RecordTransfer transfer(connection, m_Context.language);
+        transfer.SetRemotePort(m_Context.configTarget.port);
+        transfer.AdapterIP = m_Context.state.SelectedAdapterIP;
+        transfer.WarnThrough([this](const QString& warning) { QMessageBox::warning(this, windowTitle(), warning); });
+        const auto timeout = std::chrono::milliseconds(m_Context.ini.ReadNumber(ini::IP_UDPTimeOut));
+        return ReadNetworkSettings(transfer, m_Context.records, transfer::kNetwork, typedAddress, timeout);
+    };
+    RememberedHost fallback;
+    return DetermineSearchLine(source, m_Links.rememberedHost ? *m_Links.rememberedHost : fallback, *this,
+                               m_Context.language);
+}
+
+bool Ostrand_Search::AskYesNo(const QString& question)
+{
+    if (m_BreakFlag)
+        return false; // aborted while the start was still waiting
+    return QMessageBox::question(this, windowTitle(), question, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool Ostrand_Search::AskBirchGateway()
+{
+    return AskYesNo(BirchGatewayQuestionText(m_Context.language));
+}
+
+bool Ostrand_Search::AskUnreadableRecord()
+{
+    const QString typedAddress = m_Links.typedAddress ? m_Links.typedAddress() : QString();
+    return AskYesNo(UnreadableRecordQuestionText(m_Context.language, typedAddress));
+}
+
+void Ostrand_Search::Command_AbortSearch_Click()
+{
+    m_BreakFlag = true;
+    // the wait that runs now ends at once, so no timeout has to pass first
+    if (m_Running)
+        m_Context.operations.RequestCancel();
+}
+
+void Ostrand_Search::Command_Exit_Click()
+{
+    Command_AbortSearch_Click();
+    close();
+}
+
+void Ostrand_Search::showEvent(QShowEvent* event)
+{
+    m_CloseWhenStopped = false; // shown again while a stopping search still ran
+    QWidget::showEvent(event);
+}
+
+void Ostrand_Search::closeEvent(QCloseEvent* event)
+{
+    if (Searching()) {
+        // the search still uses this window: stop it, and close once it has ended
+        m_CloseWhenStopped = true;
+        Command_AbortSearch_Click();
+        hide();
+        event->ignore();
+        return;
+    }
+    Form_Unload();
+    event->accept();
+}
+
+bool Ostrand_Search::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ListView_Search->viewport()
+        && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease))
+        LastMouseButton = static_cast<int>(static_cast<QMouseEvent*>(event)->button());
+    return QWidget::eventFilter(watched, event);
+}
+
+int Ostrand_Search::AddRow(const SearchResultRow& row)
+{
+    auto* item = new QTreeWidgetItem(ListView_Search);
+    ShowRow(item, row);
+    const int handle = m_NextHandle++;
+    m_Items.insert(handle, item);
+    ListView_Search->scrollToItem(item);
+    return handle;
+}
+
+void Ostrand_Search::ChangeRow(int handle, const SearchResultRow& row)
+{
+    if (QTreeWidgetItem* item = m_Items.value(handle))
+        ShowRow(item, row);
+}
+
+void Ostrand_Search::RowFinished(int handle, const SearchResultRow& row)
+{
+    ChangeRow(handle, row);
+}
+
+void Ostrand_Search::RemoveRow(int handle)
+{
+    delete m_Items.take(handle);
+}
+
+void Ostrand_Search::SetProgressRange(int minimum, int maximum)
+{
+    ProgressBar_Search->setRange(minimum, maximum);
+}
+
+void Ostrand_Search::SetProgress(int value)
+{
+    ProgressBar_Search->setValue(std::clamp(value, ProgressBar_Search->minimum(), ProgressBar_Search->maximum()));
+}
+
+void Ostrand_Search::SetStatus(int panel, const QString& text)
+{
+    if (panel < 1 || panel > 4)
+        return;
+    QLabel* label = m_StatusPanels[static_cast<size_t>(panel - 1)];
+    label->setText(text);
+    // a counter panel grows to its text and keeps that width, so it does not jump
+    if (panel > 2)
+        label->setMinimumWidth(std::max(label->minimumWidth(), label->fontMetrics().horizontalAdvance(text + u' ')));
+}
+
+void Ostrand_Search::ShowRow(QTreeWidgetItem* item, const SearchResultRow& row)
+{
+    item->setIcon(0, RowIcon(row.icon, ListView_Search->iconSize().width()));
+    item->setData(0, Qt::UserRole, static_cast<int>(row.icon));
+    for (int text = 1; text <= SearchResultRow::kTextCount; ++text)
+        item->setText(text, row.Text(text));
+}
+
+SearchResultRow Ostrand_Search::RowOf(const QTreeWidgetItem* item) const
+{
+    SearchResultRow row;
+    row.icon = static_cast<SearchIcon>(item->data(0, Qt::UserRole).toInt());
+    for (int text = 1; text <= SearchResultRow::kTextCount; ++text)
+        row.Text(text) = item->text(text);
+    return row;
+}
+
+QList<SearchResultRow> Ostrand_Search::Rows() const
+{
+    QList<SearchResultRow> rows;
+    for (int i = 0; i < ListView_Search->topLevelItemCount(); ++i)
+        rows << RowOf(ListView_Search->topLevelItem(i));
+    return rows;
+}
+
+void Ostrand_Search::ListView_Search_DblClick()
+{
+    const QTreeWidgetItem* item = ListView_Search->currentItem();
+    if (!item)
+        return;
+    const SearchResultRow row = RowOf(item);
+    const MeterAddressTarget& target = m_Links.meterTarget;
+    if (target.useSecondaryAddress && target.useSecondaryAddress->isChecked()) {
+        const int texts[] = {rowtext::kIdentification, rowtext::kManufacturer, rowtext::kVersion, rowtext::kMedium};
+        for (int i = 0; i < 4; ++i) {
+            if (QLineEdit* field = target.secondaryAddress[static_cast<size_t>(i)])
+                field->setText(ParseListX(row.Text(texts[i]), texts[i]));
+        }
+    } else if (target.primaryAddress) {
+        target.primaryAddress->setText(row.Text(rowtext::kAddress));
+    }
+}
+
+void Ostrand_Search::Menu_Popup_CopyToClipBoard_Click()
+{
+    if (const QTreeWidgetItem* item = ListView_Search->currentItem())
+        QGuiApplication::clipboard()->setText(item->text(rowtext::kIdentification));
+}
+
+void Ostrand_Search::CmdSaveCsv_Click()
+{
+    SaveRows(true);
+}
+
+void Ostrand_Search::Command_Save_Click()
+{
+    SaveRows(false);
+}
+
+void Ostrand_Search::SaveRows(bool csv)
+{
+    const QString path = chooseSaveFile ? chooseSaveFile(csv) : QString();
+    if (path.isEmpty())
+        return;
+    const SearchExportHeader header{
+        QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat) + u' ' + m_Context.log.timeOfDayClock(),
+        m_Portsettings};
+    QStringList lines;
+    if (csv) {
+        // a primary scan's probed text is an address, never an identification
+        const bool fromReply = m_RowsMethod == SearchMethod::Primary || chkSec_REQ_UD2->isChecked();
+        lines = SearchCsvLines(Rows(), header, fromReply, Text_SearchMaskExclude->text());
+    } else {
+        QStringList captions;
+        for (int column = 1; column < kColumns; ++column)
+            captions << ListView_Search->headerItem()->text(column);
+        lines = SearchReportLines(Rows(), captions, header);
+    }
+    if (const std::optional<FileError> error =
+            SaveSearchExport(path, lines, csv ? ExportWrite::Replace : ExportWrite::Append)) {
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("Save Error"), error->Message(), QMessageBox::Ok, this);
+        box.exec();
+    }
+}

@@ -1,0 +1,99 @@
+// The search window and the search timeouts dialog as the wizard has them:
+// opened from the feature page and the log window, a meter handed back to
+// the feature page, the active timeout set shared between them.
+#include "app/searchwindows.h"
+#include "app/wizardwindow.h"
+#include "features/featurepage.h"
+#include "search/searchtimeoutsdialog.h"
+#include "search/searchwindow.h"
+#include "shell/debugwindow.h"
+
+#include "testenvironment.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class SearchWindowsTest : public ::testing::Test {
+protected:
+    SearchWindowsTest()
+    {
+        env.UseLanguage();
+        wizard = std::make_unique<Ostrand_Wizard>(env.Context());
+        wizard->show();
+        feature = wizard->findChild<FeaturePage*>(QStringLiteral("Picture_Page(60)"));
+        windows = wizard->findChild<SearchWindows*>();
+    }
+
+    TestEnvironment env;
+    std::unique_ptr<Ostrand_Wizard> wizard;
+    FeaturePage* feature = nullptr;
+    SearchWindows* windows = nullptr;
+};
+
+TEST_F(SearchWindowsTest, FeaturePageOpensTheSearchWhichHandsAMeterBack)
+{
+    ASSERT_NE(feature, nullptr);
+    ASSERT_NE(windows, nullptr);
+    feature->Command_MeterFeature_Search->click();
+    Ostrand_Search* search = windows->SearchWindow();
+    ASSERT_NE(search, nullptr);
+    EXPECT_TRUE(search->isVisible());
+    EXPECT_GE(search->frameGeometry().top(), 0);
+    feature->Command_MeterFeature_Search->click(); // a second click shows the same window
+    EXPECT_EQ(windows->SearchWindow(), search);
+
+    auto* item = new QTreeWidgetItem(search->ListView_Search);
+    const QStringList texts = {"", "1FFFFFFF", "7", "Ok", "Ok", "12345678", "ABB (0442h)", "2 (02h)", "Water (07h)", "Delta"};
+    for (int column = 0; column < texts.size(); ++column)
+        item->setText(column, texts[column]);
+    search->ListView_Search->setCurrentItem(item);
+    emit search->ListView_Search->itemActivated(item, 1);
+    EXPECT_EQ(feature->Text_MeterFeature_Address[0]->text(), "7");
+    feature->Check_MeterFeature_UseSecondaryAddress->setChecked(true);
+    emit search->ListView_Search->itemActivated(item, 1);
+    EXPECT_EQ(feature->Text_MeterFeature_Sec_Address[0]->text(), "12345678");
+    EXPECT_EQ(feature->Text_MeterFeature_Sec_Address[1]->text(), "0442");
+    EXPECT_EQ(feature->Text_MeterFeature_Sec_Address[2]->text(), "02");
+    EXPECT_EQ(feature->Text_MeterFeature_Sec_Address[3]->text(), "07");
+}
+
+TEST_F(SearchWindowsTest, LogWindowOpensTheTimeoutsWhoseApplyRetitlesTheSearchOptions)
+{
+    wizard->ToggleDebugWindow();
+    ASSERT_NE(wizard->DebugWindow(), nullptr);
+    wizard->DebugWindow()->Menu_Tools_SearchTimeouts->trigger();
+    Ostrand_SearchTimeouts* dialog = windows->SearchTimeouts();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+
+    windows->ShowSearchWindow();
+    QPointer<Ostrand_Search> search = windows->SearchWindow();
+    search->RefreshTimeoutCaptions();
+    EXPECT_EQ(search->Option_Timeout[1]->text(), "1000 ms/10000 ms (2400 bps)");
+    dialog->optActiveSetting[1]->click();
+    EXPECT_EQ(windows->ActiveGatewayType(), ini::SearchGateway::Birch); // before it is stored
+    dialog->Command_Apply->click();
+    EXPECT_EQ(search->Option_Timeout[1]->text(), "4000 ms/5000 ms (2400 bps)");
+
+    dialog->optActiveSetting[0]->click();
+    dialog->Command_Cancel->click();
+    QApplication::processEvents();
+    EXPECT_EQ(windows->ActiveGatewayType(), ini::SearchGateway::Birch); // the stored choice again
+
+    wizard->close();
+    QApplication::processEvents();
+    EXPECT_TRUE(!search || !search->isVisible());
+}
+
+} // namespace

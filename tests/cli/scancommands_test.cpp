@@ -1,0 +1,132 @@
+// ostrand-cli scan-primary and scan-secondary as a script uses them: a
+// child process against the simulated gateway, one run per way in.
+#include "clirunner.h"
+#include "busconfig.h"
+#include "simulatedgateway.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// At 9600 baud: a meter to read, two sharing address 3, and 12345675 for the tree.
+const char* kBus = R"({"baud": 9600, "meters": [
+    {"address": 1, "id": "12345675", "manufacturer": "ABB", "version": 5, "medium": 12, "baud": 9600},
+    {"address": 3, "id": "12340001", "baud": 9600}, {"address": 3, "id": "12340002", "baud": 9600}]})";
+
+class ScanCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const BusConfigResult bus = ParseBusConfig(QByteArray(kBus), QStringLiteral("test.json"));
+        ASSERT_TRUE(bus.config) << bus.error.toStdString();
+        gateway = std::make_unique<SimulatedGateway>(*bus.config);
+        EndpointOptions options;
+        options.udpPort = 0;
+        options.tcpPort = std::nullopt;
+        options.configPort = 0;
+        options.pty = true;
+        ASSERT_TRUE(gateway->Start(options));
+        // no collision delays, short record wait; the sim runs in this process and
+    // the tool in its own, so the waits leave room for a busy machine
+        QFile ini(dir.filePath(QStringLiteral("Ostrand.INI")));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[IP]\r\nBusDelay=0\r\nUDPTimeOut=1000\r\n[Search]\r\nCollisionPrimDelay=0\r\nCollisionSecDelay=0\r\n"
+                  "SND_NKE_Timeout_9600_Aspen=300\r\nRSP_UD2_Timeout_9600_Aspen=2000\r\n");
+    }
+
+    CliRun Cli(QStringList arguments) { return RunCli(std::move(arguments), dir.path()); }
+    QString Udp() const { return QStringLiteral("127.0.0.1:%1").arg(gateway->UdpPort()); }
+    QString ReadFile(const QString& name) const
+    {
+        QFile file(dir.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<SimulatedGateway> gateway;
+};
+
+TEST_F(ScanCommandsTest, PrimaryScanPrintsTheRowsAndWritesBothFiles)
+{
+    const CliRun run = Cli({"scan-primary", "--udp", Udp(), "--first", "0", "--last", "3", "--line-speed", "2400",
+                            "--snd-nke-timeout", "300", "--req-ud2-timeout", "2000", "--csv", dir.filePath("m.csv"),
+                            "--txt", dir.filePath("m.txt")});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    ASSERT_EQ(run.lines.size(), 6) << run.out.toStdString();
+    EXPECT_EQ(run.lines[0], "probed address snd_nke req_ud2 id manufacturer version medium device state");
+    EXPECT_EQ(run.lines[1], "0 - -- - - - - - - none");
+    EXPECT_EQ(run.lines[2], "1 1 Ok Ok 12345675 \"ABB (0442h)\" \"5 (05h)\" \"Heat (inlet) (0Ch)\" \"Delta Plus\" answered");
+    EXPECT_EQ(run.lines[4], "3 - Collision - - - - - - fault");
+    EXPECT_TRUE(run.lines[5].startsWith("probes=4 acknowledged=1 read=1 seconds=")) << run.lines[5].toStdString();
+    EXPECT_TRUE(run.lines[5].contains(" line_speed=2400 snd_nke_timeout_ms=300 req_ud2_timeout_ms=2000 aborted=no "));
+    EXPECT_TRUE(run.lines[5].contains(" summary=\"4 probes in "));
+
+    const QStringList csv = ReadFile("m.csv").split("\r\n");
+    ASSERT_EQ(csv.size(), 3 + 4 + 1);
+    EXPECT_EQ(csv[1], "#Portsettings: UDP: " + Udp());
+    EXPECT_EQ(csv[4], "12345675,0442,05,0C"); // the identification read, not the address probed
+    EXPECT_EQ(csv[6], ",,,");
+    const QString report = ReadFile("m.txt");
+    EXPECT_TRUE(report.startsWith("ADDRESS INFO\r\n"));
+    EXPECT_TRUE(report.contains("       SND_NKE        REQ_UD2 "));
+}
+
+TEST_F(ScanCommandsTest, NetworkScanLearnsTheSpeedFromTheGatewaysRecord)
+{
+    const CliRun run = Cli({"--json", "scan-primary", "--udp", Udp(), "--first", "1", "--last", "1", "--config-port",
+                            QString::number(gateway->ConfigPort())});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    ASSERT_EQ(run.lines.size(), 2);
+    const QJsonObject row = QJsonDocument::fromJson(run.lines[0].toUtf8()).object();
+    EXPECT_EQ(row.value("probed").toString(), "1");
+    EXPECT_EQ(row.value("manufacturer").toString(), "ABB (0442h)");
+    EXPECT_TRUE(row.value("device").isString());
+    const QJsonObject summary = QJsonDocument::fromJson(run.lines[1].toUtf8()).object();
+    EXPECT_EQ(summary.value("line_speed").toInt(), 9600); // and so the 9600 bps timeouts of the INI file
+    EXPECT_EQ(summary.value("snd_nke_timeout_ms").toInt(), 300);
+    EXPECT_EQ(summary.value("probes").toInt(), 1);
+}
+
+TEST_F(ScanCommandsTest, WhereTheWindowWouldAskTheScanStopsAndNamesTheOptions)
+{
+    const CliRun run = Cli({"scan-primary", "--udp", Udp(), "--config-port", "9"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("could not be read")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("--line-speed"));
+    const CliRun birch = Cli({"scan-secondary", "--udp", Udp(), "--gateway-type", "birch"});
+    EXPECT_EQ(birch.status, 1);
+    EXPECT_TRUE(birch.err.contains("Birch")) << birch.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+}
+
+TEST_F(ScanCommandsTest, SecondaryScanOverTheSerialLineListsTheFoundMeterOnly)
+{
+    const CliRun run = Cli({"scan-secondary", "--serial", gateway->PtyPath(), "--baud", "9600", "--mask", "1234567f",
+                            "--read", "--found-only"});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    ASSERT_EQ(run.lines.size(), 3) << run.out.toStdString();
+    EXPECT_EQ(run.lines[0], "probed address selection req_ud2 id manufacturer version medium device state");
+    EXPECT_TRUE(run.lines[1].startsWith("12345675 1 Ok Ok 12345675 ")) << run.lines[1].toStdString();
+    EXPECT_TRUE(run.lines[2].startsWith("probes=10 selected=1 read=1 ")) << run.lines[2].toStdString();
+    EXPECT_TRUE(run.lines[2].contains(" line_speed=9600 ")); // the serial line's own speed
+}
+
+TEST_F(ScanCommandsTest, MasksAndRangesThatCannotBeSentAreUsageErrors)
+{
+    for (const QStringList& arguments : {QStringList{"scan-secondary", "--udp", Udp(), "--mask", "1234567G"},
+                                         QStringList{"scan-secondary", "--udp", Udp(), "--manufacturer", "12345"},
+                                         QStringList{"scan-primary", "--udp", Udp(), "--first", "9", "--last", "8"},
+                                         QStringList{"scan-primary", "--udp", Udp(), "--no-snd-nke", "--no-req-ud2"}}) {
+        const CliRun run = Cli(arguments);
+        EXPECT_EQ(run.status, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+}
+
+} // namespace
