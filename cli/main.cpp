@@ -3,6 +3,8 @@
 #include "clisession.h"
 #include "discovercommand.h"
 #include "mbussendcommand.h"
+#include "metercommands.h"
+#include "meterreadcommands.h"
 #include "pingcommand.h"
 #include "recordcommands.h"
 #include "setipcommand.h"
@@ -43,6 +45,12 @@ const QList<Command>& Commands()
 {
     static const QList<Command> commands = {
         {MBusSendOptions(), PrepareMBusSend},
+        {MBusInitOptions(), PrepareMBusInit},
+        {MBusIdentifyOptions(), PrepareMBusIdentify},
+        {MBusReadOptions(), PrepareMBusRead},
+        {MBusSetAddressOptions(), PrepareMBusSetAddress},
+        {MBusSetSpeedOptions(), PrepareMBusSetSpeed},
+        {MBusAppResetOptions(), PrepareMBusAppReset},
         {DiscoverOptions(), PrepareDiscover},
         {PingOptions(), PreparePing},
         {RecordReadOptions(), PrepareRecordRead},
