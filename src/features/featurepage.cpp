@@ -541,6 +541,7 @@ void FeaturePage::SetBusy(bool busy)
     Command_MeterFeature_Apply->setEnabled(!busy);
     Host().SetBackEnabled(!busy);
     if (busy) {
+        setCursor(Qt::BusyCursor);
         Text_Info->repaint(); // "working" is seen before the wait
         return;
     }
