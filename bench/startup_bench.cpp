@@ -51,7 +51,8 @@ int main(int argc, char* argv[])
         DeviceOperations operations;
         Connection connection(ini, log, operations);
         Link link(connection, log);
-        WizardContext context{settings, ini, language, state, records, log, operations, connection, link, appPath};
+        FcbState fcb;
+        WizardContext context{settings, ini, language, state, records, log, operations, connection, link, fcb, appPath};
         if (!LoadLanguageAtStartup(context)) {
             std::fprintf(stderr, "no language file beside the benchmark in %s\n", qPrintable(appPath));
             return 2;

@@ -6,6 +6,7 @@
 #include "comm/connection.h"
 #include "comm/deviceoperations.h"
 #include "comm/link.h"
+#include "features/fcbstate.h"
 #include "shell/inifile.h"
 #include "shell/language.h"
 #include "shell/settingkeys.h"
@@ -28,6 +29,8 @@ public:
     Link& Transactions() { return *m_Link; }
     // The one device operation at a time; Ctrl-C asks it to cancel.
     DeviceOperations& Operations() { return m_Operations; }
+    // The meters' frame count bits, kept across --repeat runs.
+    FcbState& Fcb() { return m_Fcb; }
 
     // Opens the transport the options name, with the timings of the task's
     // INI section unless the options override them; default serial speed
@@ -41,6 +44,7 @@ private:
     Language m_Language;
     TrafficLog m_Log;
     DeviceOperations m_Operations;
+    FcbState m_Fcb;
     std::unique_ptr<Connection> m_Connection;
     std::unique_ptr<Link> m_Link;
 };

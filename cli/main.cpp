@@ -5,6 +5,8 @@
 #include "discovercommand.h"
 #include "mbussendcommand.h"
 #include "modbusreadcommand.h"
+#include "metercommands.h"
+#include "meterreadcommands.h"
 #include "pingcommand.h"
 #include "recordcommands.h"
 #include "scancommands.h"
@@ -46,6 +48,12 @@ const QList<Command>& Commands()
 {
     static const QList<Command> commands = {
         {MBusSendOptions(), PrepareMBusSend},
+        {MBusInitOptions(), PrepareMBusInit},
+        {MBusIdentifyOptions(), PrepareMBusIdentify},
+        {MBusReadOptions(), PrepareMBusRead},
+        {MBusSetAddressOptions(), PrepareMBusSetAddress},
+        {MBusSetSpeedOptions(), PrepareMBusSetSpeed},
+        {MBusAppResetOptions(), PrepareMBusAppReset},
         {DiscoverOptions(), PrepareDiscover},
         {PingOptions(), PreparePing},
         {RecordReadOptions(), PrepareRecordRead},

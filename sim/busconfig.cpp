@@ -1,6 +1,7 @@
 #include "busconfig.h"
 
 #include "datarecord.h"
+#include "gatewayslave.h"
 #include "jsonreader.h"
 
 #include "comm/mbusframe.h"
@@ -213,6 +214,33 @@ MeterConfig ReadMeter(const QJsonValue& value, const QString& path, int busBaud)
     return meter;
 }
 
+// A decimal number with one decimal, as tenths that fit 16 signed bits.
+int Tenths(ObjectReader& reader, const QString& key, int fallback)
+{
+    const QJsonValue value = reader.Value(key);
+    if (value.isUndefined())
+        return fallback;
+    const double tenths = value.toDouble(std::nan("")) * 10;
+    if (!value.isDouble() || std::abs(tenths - std::round(tenths)) > 1e-6 || tenths < -32768 || tenths > 32767)
+        reader.Fail(key, QStringLiteral("must be a number from -3276.8 to 3276.7 with at most one decimal"));
+    return static_cast<int>(std::lround(tenths));
+}
+
+// The gateway's own slave; it draws nothing itself, the meters one unit load (1.5 mA) each.
+MeterConfig ReadGatewaySlave(const QJsonValue& value, const QString& path, const BusConfig& bus)
+{
+    ObjectReader reader(value, path);
+    GatewaySlaveConfig slave;
+    slave.baud = bus.baud;
+    reader.Integer(QStringLiteral("address"), 0, 250, slave.address);
+    if (reader.Has(QStringLiteral("id")))
+        slave.fabricationNumber = ReadIdentification(reader);
+    slave.voltageTenths = Tenths(reader, QStringLiteral("busVoltage"), slave.voltageTenths);
+    slave.currentTenths = Tenths(reader, QStringLiteral("busCurrent"), static_cast<int>(bus.meters.size()) * 15);
+    reader.RejectUnknownKeys();
+    return GatewaySlave(slave);
+}
+
 BusConfig ReadBus(const QJsonValue& value)
 {
     ObjectReader reader(value, QString());
@@ -234,6 +262,9 @@ BusConfig ReadBus(const QJsonValue& value)
     const QJsonArray meterList = meters.toArray();
     for (qsizetype i = 0; i < meterList.size(); ++i)
         config.meters.append(ReadMeter(meterList.at(i), QStringLiteral("meters[%1]").arg(i), config.baud));
+    const QJsonValue slave = reader.Value(QStringLiteral("gatewaySlave"));
+    if (!slave.isUndefined())
+        config.meters.append(ReadGatewaySlave(slave, QStringLiteral("gatewaySlave"), config));
     reader.RejectUnknownKeys();
     return config;
 }

@@ -31,7 +31,8 @@ int main(int argc, char* argv[])
     DeviceOperations operations;
     Connection connection(ini, log, operations);
     Link link(connection, log);
-    WizardContext context{settings, ini, language, state, records, log, operations, connection, link, appPath};
+    FcbState fcb;
+    WizardContext context{settings, ini, language, state, records, log, operations, connection, link, fcb, appPath};
 
     if (!LoadLanguageAtStartup(context))
         return 0; // no language chosen: the program cannot show anything

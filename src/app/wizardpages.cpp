@@ -55,9 +55,9 @@ class MeasuringHost : public WizardHost {
 public:
     MeasuringHost(const WizardContext& context, Language& language)
         : m_State(context.state)
-        , m_Context{context.settings, context.ini,        language,           m_State,
-                    context.records,  context.log,        context.operations, context.connection,
-                    context.link,     context.appPath}
+        , m_Context{context.settings, context.ini,  language,           m_State,
+                    context.records,  context.log,  context.operations, context.connection,
+                    context.link,     context.fcb,  context.appPath}
     {
         m_Context.listAdapters = context.listAdapters;
     }

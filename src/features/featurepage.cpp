@@ -1,5 +1,6 @@
 #include "featurepage.h"
 
+#include "comm/mbusframe.h"
 #include "shell/pageconnection.h"
 #include "shell/wizardcontext.h"
 
@@ -8,9 +9,11 @@
 #include "shell/pageflow.h"
 #include "shell/settingkeys.h"
 #include "shell/standardlists.h"
+#include "shell/textnumber.h"
 #include "shell/wizardhost.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,27 +24,62 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
 // The two lists are at least this many characters wide.
 constexpr int kListWidthInChars = 10;
 
+// The target address is clamped to this above 255, the new address above 251.
+constexpr int kClampedAddress = 250;
+constexpr int kHighestTarget = 255;
+constexpr int kHighestNewAddress = 251;
+
+// The operations by option index.
+enum Feature { kInitialise = 0, kIdentify = 1, kChangeAddress = 2, kChangeSpeed = 3, kDiagnostics = 4, kAppReset = 5 };
+
 bool IsChecked(const Settings& settings, const SettingKey& key)
 {
     return settings.ReadInt(key) != 0;
+}
+
+bool IsOneOf(int feature, std::initializer_list<int> features)
+{
+    return std::find(features.begin(), features.end(), feature) != features.end();
+}
+
+// An operation forces the box off: it keeps what it showed in the memory
+// (unless it holds one already) and shows unchecked.
+void ForceOff(QCheckBox* box, std::optional<bool>& memory)
+{
+    if (!memory)
+        memory = box->isChecked();
+    box->setChecked(false);
+}
+
+// An operation allows the box again: it shows what it showed before it was forced off.
+void Restore(QCheckBox* box, std::optional<bool>& memory)
+{
+    if (memory)
+        box->setChecked(*memory);
+    memory.reset();
 }
 
 } // namespace
 
 FeaturePage::FeaturePage(WizardHost& host, QWidget* parent)
     : WizardPage(page::MeterFeature, host, parent)
+    , m_Protocol(host.Context().link, host.Context().operations, host.Context().language, host.Context().fcb, *this)
 {
     Text_Info = AddInfo(page::MeterFeature, Body());
     Text_Info->SetMaximumAutoHeight(4 * fontMetrics().lineSpacing() + 6);
+    Text_Info->SetCopyable(true); // identification numbers and readings are copied from here
 
     auto* columns = new QHBoxLayout;
     columns->addLayout(BuildFunctionColumn());
@@ -49,11 +87,49 @@ FeaturePage::FeaturePage(WizardHost& host, QWidget* parent)
     Body()->addLayout(columns, 1);
     Body()->addLayout(BuildButtonRow());
 
+    ConnectControls();
+}
+
+void FeaturePage::ConnectControls()
+{
     connect(Command_MeterFeature_Debug, &QPushButton::clicked, this, [this] { Host().ToggleDebugWindow(); });
-    connect(m_FeatureOptions, &QButtonGroup::idToggled, this, [this](int, bool checked) {
-        if (checked)
-            UpdateDebugPoll();
+    connect(Command_MeterFeature_Search, &QPushButton::clicked, this, &FeaturePage::searchRequested);
+    connect(Command_MeterFeature_Apply, &QPushButton::clicked, this, [this] { Command_MeterFeature_Apply_Click(); });
+    connect(m_FeatureOptions, &QButtonGroup::idClicked, this, [this](int feature) { Option_SelectMeterFeature_Click(feature); });
+
+    Settings& settings = Context().settings;
+    connect(Check_MeterFeature_TestAndDiagnostics, &QCheckBox::toggled, this, [this, &settings](bool checked) {
+        settings.Save(keys::MeterFeature_TestAndDiagnostics, checked ? 1 : 0);
+        UpdateAddressControls();
     });
+    connect(Check_MeterFeature_UseSecondaryAddress, &QCheckBox::toggled, this, [this, &settings](bool checked) {
+        settings.Save(keys::MeterFeature_UseSecondaryAddress, checked ? 1 : 0);
+        Check_MeterFeature_UseSecondaryAddress_Click();
+    });
+    connect(Check_MeterFeature_AlwaysInit, &QCheckBox::toggled, this, [this, &settings](bool checked) {
+        settings.Save(keys::MeterFeature_AlwaysInit, checked ? 1 : 0);
+        ShowFeatureCaptions();
+    });
+    connect(Check_MeterFeature_AlwaysApp, &QCheckBox::toggled, this, [this, &settings](bool checked) {
+        settings.Save(keys::MeterFeature_AlwaysApp, checked ? 1 : 0);
+        UpdateAddressControls();
+    });
+    // What the user checks himself is his state now, not a remembered one.
+    connect(Check_MeterFeature_AlwaysApp, &QCheckBox::clicked, this, [this] { m_AlwaysAppMemory.reset(); });
+    connect(Check_MeterFeature_AlwaysInit, &QCheckBox::clicked, this, [this] { m_AlwaysInitMemory.reset(); });
+
+    connect(Text_MeterFeature_Address[0], &QLineEdit::textChanged, this, [this] { StoreAddressEdit(); });
+    connect(Text_MeterFeature_Address[1], &QLineEdit::textChanged, this, [&settings](const QString& text) {
+        settings.Save(keys::MeterFeature_Address_1, text);
+    });
+    for (int i = 0; i < static_cast<int>(Text_MeterFeature_Sec_Address.size()); ++i)
+        connect(Text_MeterFeature_Sec_Address[static_cast<size_t>(i)], &QLineEdit::textChanged, this,
+                [&settings, i](const QString& text) { settings.Save(keys::MeterFeature_Sec_Address.ForTask(i), text); });
+    // The user's choices only: filling the lists at start must not store over them.
+    connect(Combo_MeterFeature_LineSpeed, &QComboBox::activated, this,
+            [&settings](int index) { settings.Save(keys::MeterFeature_LineSpeed, index); });
+    connect(Combo_MeterFeature_AppReset, &QComboBox::activated, this,
+            [&settings](int index) { settings.Save(keys::MeterFeature_AppReset, index); });
 }
 
 QLayout* FeaturePage::BuildFunctionColumn()
@@ -105,6 +181,11 @@ QGroupBox* FeaturePage::BuildMeterFrame()
     for (int i = 0; i < static_cast<int>(Text_MeterFeature_Sec_Address.size()); ++i) {
         auto* field = Named(new QLineEdit(this), ElementName(QStringLiteral("Text_MeterFeature_Sec_Address"), i));
         FitWidthToDigits(field, kSecondaryDigits[i]);
+        // Manufacturer, version and medium are hex codes; the identification
+        // number is cleaned up on Apply (digits, F and * kept).
+        if (i > 0)
+            field->setValidator(new QRegularExpressionValidator(
+                QRegularExpression(QStringLiteral("[0-9A-Fa-f]{0,%1}").arg(kSecondaryDigits[i])), field));
         Text_MeterFeature_Sec_Address[static_cast<size_t>(i)] = field;
     }
     Check_MeterFeature_UseSecondaryAddress =
@@ -248,6 +329,18 @@ void FeaturePage::Prepare(bool back, bool forward)
     const Settings& settings = Context().settings;
     Text_Info->SetText(GetLanguageText(364));
 
+    // The controls are filled from the store, not changed by the user:
+    // nothing is stored back and no handler runs until an option is chosen.
+    std::vector<QSignalBlocker> silent;
+    std::vector<QObject*> controls{Combo_MeterFeature_LineSpeed, Combo_MeterFeature_AppReset,
+                                   Check_MeterFeature_TestAndDiagnostics, Check_MeterFeature_UseSecondaryAddress,
+                                   Check_MeterFeature_AlwaysInit, Check_MeterFeature_AlwaysApp};
+    controls.insert(controls.end(), Text_MeterFeature_Address.begin(), Text_MeterFeature_Address.end());
+    controls.insert(controls.end(), Text_MeterFeature_Sec_Address.begin(), Text_MeterFeature_Sec_Address.end());
+    silent.reserve(controls.size());
+    for (QObject* control : controls)
+        silent.emplace_back(control);
+
     SelectStoredIndex(Combo_MeterFeature_LineSpeed, settings.ReadInt(keys::MeterFeature_LineSpeed));
     SelectStoredIndex(Combo_MeterFeature_AppReset, settings.ReadInt(keys::MeterFeature_AppReset));
     Check_MeterFeature_TestAndDiagnostics->setChecked(IsChecked(settings, keys::MeterFeature_TestAndDiagnostics));
@@ -269,6 +362,198 @@ int FeaturePage::SelectedFeature() const
     return std::max(m_FeatureOptions->checkedId(), 0);
 }
 
+void FeaturePage::Option_SelectMeterFeature_Click(int feature)
+{
+    if (feature < 0 || feature >= kFeatureCount)
+        return;
+    Option_SelectMeterFeature[static_cast<size_t>(feature)]->setChecked(true);
+    Context().settings.Save(keys::Option_SelectMeterFeature, feature);
+
+    if (IsOneOf(feature, {kInitialise, kAppReset}))
+        ForceOff(Check_MeterFeature_AlwaysInit, m_AlwaysInitMemory);
+    else
+        Restore(Check_MeterFeature_AlwaysInit, m_AlwaysInitMemory);
+    if (feature == kDiagnostics)
+        Restore(Check_MeterFeature_AlwaysApp, m_AlwaysAppMemory);
+    else
+        ForceOff(Check_MeterFeature_AlwaysApp, m_AlwaysAppMemory);
+    const bool resetChoice = IsOneOf(feature, {kDiagnostics, kAppReset});
+    Label_MeterFeature_AppReset->setEnabled(resetChoice);
+    Combo_MeterFeature_AppReset->setEnabled(resetChoice);
+    Label_MeterFeature[1]->setVisible(feature == kChangeAddress);
+    Text_MeterFeature_Address[1]->setVisible(feature == kChangeAddress);
+    Label_MeterFeature[2]->setVisible(feature == kChangeSpeed);
+    Combo_MeterFeature_LineSpeed->setVisible(feature == kChangeSpeed);
+    // The address fields follow (the broadcast box and secondary addressing).
+    Check_MeterFeature_UseSecondaryAddress_Click();
+
+    ShowFeatureCaptions();
+    Text_Info->SetText(GetLanguageText(630 + feature));
+    UpdateDebugPoll();
+}
+
+void FeaturePage::Check_MeterFeature_UseSecondaryAddress_Click()
+{
+    const int feature = SelectedFeature();
+    const bool secondary = Check_MeterFeature_UseSecondaryAddress->isChecked();
+    if (secondary) {
+        // No SND_NKE goes to a slave selected by secondary address, and no broadcast.
+        ForceOff(Check_MeterFeature_AlwaysInit, m_AlwaysInitMemory);
+        if (IsOneOf(feature, {kInitialise, kIdentify, kDiagnostics}))
+            Check_MeterFeature_TestAndDiagnostics->setChecked(false);
+    } else if (!IsOneOf(feature, {kInitialise, kAppReset})) {
+        Restore(Check_MeterFeature_AlwaysInit, m_AlwaysInitMemory);
+    }
+    Check_MeterFeature_AlwaysInit->setEnabled(!secondary && !IsOneOf(feature, {kInitialise, kAppReset}));
+    UpdateAddressControls();
+}
+
+bool FeaturePage::BroadcastInUse() const
+{
+    const int feature = SelectedFeature();
+    // An application reset before a read never goes to every slave at once.
+    return Check_MeterFeature_TestAndDiagnostics->isChecked() && IsOneOf(feature, {kInitialise, kIdentify, kDiagnostics}) &&
+           !Check_MeterFeature_UseSecondaryAddress->isChecked() &&
+           !(Check_MeterFeature_AlwaysApp->isChecked() && IsOneOf(feature, {kIdentify, kDiagnostics}));
+}
+
+void FeaturePage::UpdateAddressControls()
+{
+    const int feature = SelectedFeature();
+    const bool secondary = Check_MeterFeature_UseSecondaryAddress->isChecked();
+    Text_MeterFeature_Address[0]->setVisible(!secondary);
+    Label_MeterFeature[0]->setText(GetLanguageText(secondary ? 640 : 641));
+    Label_MeterFeature[0]->setBuddy(secondary ? Text_MeterFeature_Sec_Address[0] : Text_MeterFeature_Address[0]);
+    for (int i = 3; i < 6; ++i)
+        Label_MeterFeature[static_cast<size_t>(i)]->setVisible(secondary);
+    for (QLineEdit* field : Text_MeterFeature_Sec_Address)
+        field->setVisible(secondary);
+
+    QCheckBox* broadcastBox = Check_MeterFeature_TestAndDiagnostics;
+    broadcastBox->setVisible(IsOneOf(feature, {kInitialise, kIdentify, kDiagnostics, kAppReset}));
+    broadcastBox->setEnabled(!secondary && feature != kAppReset &&
+                             !(Check_MeterFeature_AlwaysApp->isChecked() && IsOneOf(feature, {kIdentify, kDiagnostics})));
+    // The field shows the address the operation goes to: 254 for a
+    // broadcast, otherwise the meter's own, which stays stored meanwhile.
+    const bool broadcast = BroadcastInUse();
+    Text_MeterFeature_Address[0]->setText(broadcast ? QString::number(kBroadcastAddress)
+                                                    : Context().settings.Read(keys::MeterFeature_Address_0));
+    Text_MeterFeature_Address[0]->setEnabled(!broadcast);
+}
+
+void FeaturePage::StoreAddressEdit()
+{
+    if (!BroadcastInUse())
+        Context().settings.Save(keys::MeterFeature_Address_0, Text_MeterFeature_Address[0]->text());
+}
+
+std::pair<quint8, int> FeaturePage::ClampedAddresses()
+{
+    qint64 target = LeadingNumber(Text_MeterFeature_Address[0]->text());
+    if (target < 0)
+        target = 0;
+    else if (target > kHighestTarget)
+        target = kClampedAddress;
+    qint64 newAddress = LeadingNumber(Text_MeterFeature_Address[1]->text());
+    if (newAddress < 0)
+        newAddress = 0;
+    else if (newAddress > kHighestNewAddress)
+        newAddress = kClampedAddress;
+    Text_MeterFeature_Address[0]->setText(QString::number(target));
+    Text_MeterFeature_Address[1]->setText(QString::number(newAddress));
+    return {static_cast<quint8>(target), static_cast<int>(newAddress)};
+}
+
+void FeaturePage::NormaliseSecondaryFields()
+{
+    static constexpr int kWidths[] = {8, 4, 2, 2};
+    QLineEdit* id = Text_MeterFeature_Sec_Address[0];
+    id->setText(NormaliseSecondaryId(id->text(), kWidths[0]));
+    for (int i = 1; i < 4; ++i) {
+        QLineEdit* field = Text_MeterFeature_Sec_Address[static_cast<size_t>(i)];
+        field->setText(PadLeft(field->text(), kWidths[i], u'F'));
+    }
+}
+
+void FeaturePage::Command_MeterFeature_Apply_Click()
+{
+    const DeviceOperationScope operation(Context().operations);
+    if (!operation)
+        return;
+    const FeatureProtocol::Busy busy(m_Protocol);
+    Context().log.SetSearchTrace(false);
+    const auto [target, newAddress] = ClampedAddresses();
+    const Settings& settings = Context().settings;
+    const bool alwaysInit = IsChecked(settings, keys::MeterFeature_AlwaysInit);
+    const bool alwaysApp = IsChecked(settings, keys::MeterFeature_AlwaysApp);
+    NormaliseSecondaryFields();
+
+    const int feature = SelectedFeature();
+    quint8 address = target;
+    if (BroadcastInUse()) {
+        address = kBroadcastAddress;
+    } else if (Check_MeterFeature_UseSecondaryAddress->isChecked()) {
+        if (!m_Protocol.SelectSlaveBySecondaryAddress(
+                Text_MeterFeature_Sec_Address[0]->text(), Text_MeterFeature_Sec_Address[1]->text(),
+                Text_MeterFeature_Sec_Address[2]->text(), Text_MeterFeature_Sec_Address[3]->text()))
+            return;
+        address = mbus::kSelectedSlave;
+    }
+    m_Protocol.SetAppResetChoice(Combo_MeterFeature_AppReset->currentIndex());
+    switch (feature) {
+    case kInitialise:
+        m_Protocol.InitialiseSlave(address);
+        break;
+    case kIdentify:
+    case kDiagnostics:
+        m_Protocol.ReadSlaveIdentification(feature == kIdentify ? FeatureProtocol::kIdentify : FeatureProtocol::kDiagnostics,
+                                           address, alwaysInit, alwaysApp);
+        break;
+    case kChangeAddress:
+    case kChangeSpeed:
+        m_Protocol.ChangeSlaveSetting(feature == kChangeAddress ? FeatureProtocol::kChangeAddress : FeatureProtocol::kChangeSpeed,
+                                      address, newAddress, Combo_MeterFeature_LineSpeed->currentIndex(), alwaysInit);
+        break;
+    case kAppReset:
+        m_Protocol.ResetSlaveApplication(address, alwaysInit);
+        break;
+    default:
+        break;
+    }
+}
+
+void FeaturePage::SetInfo(const QString& text)
+{
+    Text_Info->SetText(text);
+}
+
+void FeaturePage::AppendInfo(const QString& text)
+{
+    Text_Info->AppendText(text);
+}
+
+void FeaturePage::SetBusy(bool busy)
+{
+    if (busy)
+        m_FocusBeforeBusy = QApplication::focusWidget();
+    if (QWidget* window = Host().Window())
+        window->setEnabled(!busy);
+    Command_MeterFeature_Apply->setEnabled(!busy);
+    Host().SetBackEnabled(!busy);
+    if (busy) {
+        setCursor(Qt::BusyCursor);
+        Text_Info->repaint(); // "working" is seen before the wait
+        return;
+    }
+    // A result longer than the box is read from its start: the identification
+    // or the bus values first, the records or the frame below.
+    Text_Info->ScrollToStart();
+    // Back where the user was, so the keyboard can run the operation again.
+    if (m_FocusBeforeBusy)
+        m_FocusBeforeBusy->setFocus();
+    unsetCursor();
+}
+
 void FeaturePage::ShowFeatureCaptions()
 {
     const int feature = SelectedFeature();
@@ -281,9 +566,12 @@ void FeaturePage::Enter(bool back, bool forward)
 {
     WizardPage::Enter(back, forward);
     const bool opened = OpenPageConnection(Context(), Host().Window());
-    if (!opened)
-        Text_Info->SetText(ConnectionFailureText(Context(), QStringLiteral("\r\nError description: ")));
     Command_MeterFeature_Apply->setEnabled(opened);
+    if (opened) {
+        Option_SelectMeterFeature_Click(SelectedFeature());
+        return;
+    }
+    Text_Info->SetText(ConnectionFailureText(Context(), QStringLiteral("\r\nError description: ")));
     UpdateDebugPoll();
 }
 

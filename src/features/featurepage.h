@@ -1,9 +1,12 @@
 #pragma once
 
+#include "featureprotocol.h"
 #include "shell/debugwindow.h"
 #include "shell/wizardpage.h"
 
+#include <QPointer>
 #include <array>
+#include <optional>
 
 class QButtonGroup;
 class QCheckBox;
@@ -17,10 +20,12 @@ class QRadioButton;
 // Page 60: one M-Bus operation on one meter behind the gateway. The user
 // picks the operation, the meter (by primary or secondary address) and the
 // operation's options, and runs it with Apply.
-class FeaturePage : public WizardPage, public DebugPollSource {
+class FeaturePage : public WizardPage, public DebugPollSource, private FeatureView {
     Q_OBJECT
 public:
     static constexpr int kFeatureCount = 6;
+    // The address every slave answers, chosen by the broadcast box.
+    static constexpr int kBroadcastAddress = 254;
 
     explicit FeaturePage(WizardHost& host, QWidget* parent = nullptr);
 
@@ -35,6 +40,11 @@ public:
 
     // The checked operation, 0 to 5.
     int SelectedFeature() const;
+
+    // A click on an option: the controls follow the operation it runs.
+    void Option_SelectMeterFeature_Click(int feature);
+    // Runs the checked operation on the meter the fields name.
+    void Command_MeterFeature_Apply_Click();
 
     InfoBox* Text_Info = nullptr; // element 60
 
@@ -64,7 +74,33 @@ public:
     QPushButton* Command_MeterFeature_Search = nullptr;
     QPushButton* Command_MeterFeature_Debug = nullptr;
 
+signals:
+    // "Search meters..." was pressed: the search window opens beside the wizard.
+    void searchRequested();
+
 private:
+    // FeatureView: the operations report into the information box and keep
+    // the window, Apply and Back unusable while they run.
+    void SetInfo(const QString& text) override;
+    void AppendInfo(const QString& text) override;
+    void SetBusy(bool busy) override;
+
+    void ConnectControls();
+    // Secondary addressing switched: the address fields and SND_NKE follow.
+    void Check_MeterFeature_UseSecondaryAddress_Click();
+    // The broadcast address applies: the box is checked and usable with an
+    // operation that can send to every slave.
+    bool BroadcastInUse() const;
+    // The address fields, the broadcast box and the secondary fields as the
+    // operation, the broadcast box, secondary addressing and the application
+    // reset box together ask.
+    void UpdateAddressControls();
+    void StoreAddressEdit();
+    // Apply step 1: the two address fields read as numbers, clamped and written back.
+    std::pair<quint8, int> ClampedAddresses();
+    // Apply step 3: the secondary fields normalised and written back.
+    void NormaliseSecondaryFields();
+
     QLayout* BuildFunctionColumn();
     QLayout* BuildMeterColumn();
     QGroupBox* BuildMeterFrame();
@@ -75,4 +111,11 @@ private:
     // The header and the Apply caption name the checked operation.
     void ShowFeatureCaptions();
     void UpdateDebugPoll();
+
+    FeatureProtocol m_Protocol;
+    // A box an operation forces off keeps the state it had here, and gets it
+    // back when an operation that allows it is chosen.
+    std::optional<bool> m_AlwaysInitMemory;
+    std::optional<bool> m_AlwaysAppMemory;
+    QPointer<QWidget> m_FocusBeforeBusy;
 };

@@ -50,10 +50,24 @@ QString InfoBox::Text() const
     return toPlainText();
 }
 
+void InfoBox::ScrollToStart()
+{
+    verticalScrollBar()->setValue(verticalScrollBar()->minimum());
+}
+
 void InfoBox::SetMaximumAutoHeight(int pixels)
 {
     m_MaximumAutoHeight = pixels;
     FitHeight();
+}
+
+void InfoBox::SetCopyable(bool copyable)
+{
+    setTextInteractionFlags(copyable ? Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard : Qt::NoTextInteraction);
+    setFocusPolicy(copyable ? Qt::StrongFocus : Qt::NoFocus);
+    setTabChangesFocus(true);
+    // Qt's own menu would show captions that are not language texts.
+    setContextMenuPolicy(Qt::NoContextMenu);
 }
 
 QSize InfoBox::sizeHint() const

@@ -14,9 +14,15 @@ public:
     void SetText(const QString& text);
     void AppendText(const QString& text);
     QString Text() const; // lines joined with LF
+    // Shows the first lines (a long result read from its start).
+    void ScrollToStart();
 
     // The height up to which the box grows before it scrolls.
     void SetMaximumAutoHeight(int pixels);
+
+    // Lets the text be selected with the mouse or the keyboard (the box then
+    // takes the focus) and copied with Ctrl+C.
+    void SetCopyable(bool copyable);
 
     // As high as the text needs, up to the limit, so a layout gives spare
     // room to the page rather than to an empty box (a text edit's own hints

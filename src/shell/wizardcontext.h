@@ -8,6 +8,7 @@
 #include "comm/connection.h"
 #include "comm/deviceoperations.h"
 #include "comm/link.h"
+#include "features/fcbstate.h"
 #include "netsetup/configsocket.h"
 #include "netsetup/discovery.h"
 #include "netsetup/pingtest.h"
@@ -30,6 +31,7 @@ struct WizardContext {
     DeviceOperations& operations; // the one device operation at a time
     Connection& connection; // the gateway connection of the M-Bus, Modbus and ASCII pages
     Link& link;
+    FcbState& fcb; // the meters' frame count bits, for the whole run
     QString appPath; // the program folder, ending in a separator
     // The computer's network adapters; tests hand in their own list.
     std::function<QList<NetworkAdapter>()> listAdapters = ListNetworkAdapters;

@@ -553,8 +553,9 @@ TEST_F(WizardTest, UnwritableStoreAndFolderFailSilently)
     DeviceOperations operations;
     Connection connection(ini, log, operations);
     Link link(connection, log);
+    FcbState fcb;
     WizardContext context{
-        settings, ini, language, state, records, log, operations, connection, link, blocker.fileName() + u'/'};
+        settings, ini, language, state, records, log, operations, connection, link, fcb, blocker.fileName() + u'/'};
     context.listAdapters = [] { return QList<NetworkAdapter>{{QStringLiteral("127.0.0.2"), QStringLiteral("test")}}; };
     Ostrand_Wizard unwritable(context);
     unwritable.show();

@@ -19,7 +19,8 @@ TEST(CliUsageTest, HelpListsTheCommandsAndEachCommandItsOwnOptions)
 {
     const CliRun all = Cli({QStringLiteral("--help")});
     EXPECT_EQ(all.status, 0);
-    for (const char* command : {"mbus-send", "discover", "ping", "record-read", "record-write", "set-ip"})
+    for (const char* command : {"mbus-send", "mbus-init", "mbus-identify", "mbus-read", "mbus-set-address",
+                                "mbus-set-speed", "mbus-app-reset", "discover", "ping", "record-read", "record-write", "set-ip"})
         EXPECT_EQ(all.out.count(QStringLiteral("\n  %1 ").arg(QLatin1String(command))), 1) << command;
 
     const CliRun send = Cli({QStringLiteral("mbus-send"), QStringLiteral("--help")});

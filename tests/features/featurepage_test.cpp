@@ -1,8 +1,11 @@
 #include "features/featurepage.h"
 #include "shell/infobox.h"
 #include "shell/settingkeys.h"
+#include "shell/wizardstate.h"
 
 #include "fakewizardhost.h"
+#include "gatewayslave.h"
+#include "simulatedgateway.h"
 #include "testenvironment.h"
 
 #include <QCheckBox>
@@ -11,6 +14,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -158,7 +163,10 @@ TEST_F(FeaturePageTest, PrepareFillsTheFieldsFromTheStoreAndKeepsNextDisabled)
         Store().Save(keys::MeterFeature_Sec_Address.ForTask(i), secondary[i]);
 
     auto page = LoadedPage();
-    page->Text_MeterFeature_Address[0]->setText(QStringLiteral("typed before"));
+    {
+        const QSignalBlocker shownOnly(page->Text_MeterFeature_Address[0]); // not a user's edit: not stored
+        page->Text_MeterFeature_Address[0]->setText(QStringLiteral("shown before"));
+    }
     page->Text_Info->SetText(QStringLiteral("left from before"));
     page->Prepare(false, true);
 
@@ -189,10 +197,15 @@ TEST_F(FeaturePageTest, PrepareFillsTheFieldsFromTheStoreAndKeepsNextDisabled)
 TEST_F(FeaturePageTest, PrepareOnFirstUseShowsEntryZeroEmptyFieldsAndClearBoxes)
 {
     auto page = LoadedPage();
-    page->Combo_MeterFeature_LineSpeed->setCurrentIndex(5);
-    page->Combo_MeterFeature_AppReset->setCurrentIndex(3);
-    page->Check_MeterFeature_AlwaysApp->setChecked(true);
-    page->Text_MeterFeature_Sec_Address[1]->setText(QStringLiteral("FFFF"));
+    {
+        // what the controls showed before, not stored
+        const QSignalBlocker box(page->Check_MeterFeature_AlwaysApp);
+        const QSignalBlocker field(page->Text_MeterFeature_Sec_Address[1]);
+        page->Combo_MeterFeature_LineSpeed->setCurrentIndex(5);
+        page->Combo_MeterFeature_AppReset->setCurrentIndex(3);
+        page->Check_MeterFeature_AlwaysApp->setChecked(true);
+        page->Text_MeterFeature_Sec_Address[1]->setText(QStringLiteral("FFFF"));
+    }
     page->Prepare(false, true);
 
     EXPECT_EQ(page->Combo_MeterFeature_LineSpeed->currentIndex(), 0);
@@ -208,3 +221,237 @@ TEST_F(FeaturePageTest, PrepareOnFirstUseShowsEntryZeroEmptyFieldsAndClearBoxes)
 }
 
 } // namespace
+
+namespace {
+
+// A text as the information box shows it: lines joined with LF.
+QString Shown(QString text)
+{
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+void Choose(FeaturePage& page, int option)
+{
+    QRadioButton* button = page.Option_SelectMeterFeature.at(static_cast<size_t>(option));
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
+void Toggle(QCheckBox* box)
+{
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+}
+
+} // namespace
+
+TEST_F(FeaturePageTest, EachOptionShowsTheControlsItUses)
+{
+    auto page = LoadedPage();
+    page->Prepare(false, true);
+    const struct {
+        int option;
+        bool newAddress, speed, subcode, broadcastShown, alwaysInitUsable;
+        const char *header, *apply;
+    } rows[] = {
+        {0, false, false, false, true, false, "Initialise meter", "&Initialise"},
+        {1, false, false, false, true, true, "Read identification", "&Read"},
+        {2, true, false, false, false, true, "Change primary address", "&Change address"},
+        {3, false, true, false, false, true, "Change bus speed", "&Change speed"},
+        {4, false, false, true, true, true, "Test and diagnostics", "&Read"},
+        {5, false, false, true, true, false, "Reset application", "&Reset"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.option);
+        Choose(*page, row.option);
+        EXPECT_EQ(Store().ReadInt(keys::Option_SelectMeterFeature), row.option);
+        EXPECT_EQ(page->Text_MeterFeature_Address[1]->isHidden(), !row.newAddress);
+        EXPECT_EQ(page->Label_MeterFeature[1]->isHidden(), !row.newAddress);
+        EXPECT_EQ(page->Combo_MeterFeature_LineSpeed->isHidden(), !row.speed);
+        EXPECT_EQ(page->Combo_MeterFeature_AppReset->isEnabled(), row.subcode);
+        EXPECT_EQ(page->Check_MeterFeature_TestAndDiagnostics->isHidden(), !row.broadcastShown);
+        EXPECT_EQ(page->Check_MeterFeature_AlwaysInit->isEnabled(), row.alwaysInitUsable);
+        EXPECT_EQ(page->HeaderLabel()->text(), row.header);
+        EXPECT_EQ(page->Command_MeterFeature_Apply->text(), row.apply);
+        EXPECT_EQ(page->Text_Info->Text(), Shown(env.Context().language.GetLanguageText(630 + row.option)));
+    }
+}
+
+TEST_F(FeaturePageTest, OptionsThatForceTheBoxesOffGiveBackWhatTheyShowed)
+{
+    auto page = LoadedPage();
+    page->Prepare(false, true);
+    Choose(*page, 1);
+    Toggle(page->Check_MeterFeature_AlwaysInit);
+    EXPECT_TRUE(page->Check_MeterFeature_AlwaysInit->isChecked());
+    EXPECT_EQ(page->HeaderLabel()->text(), "Initialise and read identification");
+    EXPECT_EQ(Store().ReadInt(keys::MeterFeature_AlwaysInit), 1);
+
+    Choose(*page, 0); // initialise: SND_NKE first makes no sense
+    EXPECT_FALSE(page->Check_MeterFeature_AlwaysInit->isChecked());
+    EXPECT_EQ(Store().ReadInt(keys::MeterFeature_AlwaysInit), 0);
+    Choose(*page, 5);
+    Choose(*page, 1);
+    EXPECT_TRUE(page->Check_MeterFeature_AlwaysInit->isChecked());
+
+    Choose(*page, 4);
+    Toggle(page->Check_MeterFeature_AlwaysApp);
+    Choose(*page, 2);
+    EXPECT_FALSE(page->Check_MeterFeature_AlwaysApp->isChecked());
+    Choose(*page, 4);
+    EXPECT_TRUE(page->Check_MeterFeature_AlwaysApp->isChecked());
+
+    // secondary addressing: no SND_NKE; back to primary, the box returns
+    Toggle(page->Check_MeterFeature_UseSecondaryAddress);
+    EXPECT_FALSE(page->Check_MeterFeature_AlwaysInit->isChecked());
+    EXPECT_FALSE(page->Check_MeterFeature_AlwaysInit->isEnabled());
+    EXPECT_FALSE(page->Check_MeterFeature_TestAndDiagnostics->isEnabled());
+    EXPECT_TRUE(page->Text_MeterFeature_Address[0]->isHidden());
+    EXPECT_FALSE(page->Text_MeterFeature_Sec_Address[0]->isHidden());
+    EXPECT_EQ(page->Label_MeterFeature[0]->text(), "Identity");
+    Toggle(page->Check_MeterFeature_UseSecondaryAddress);
+    EXPECT_TRUE(page->Check_MeterFeature_AlwaysInit->isChecked());
+    EXPECT_EQ(page->Label_MeterFeature[0]->text(), "Primary address");
+}
+
+namespace {
+
+// The page on a simulated gateway with meters 1-3, a Birch V2 gateway's own
+// slave at 250, and the log window beside it.
+class FeaturePageWalk : public FeaturePageTest {
+protected:
+    void SetUp() override
+    {
+        BusConfig bus = DefaultBusConfig(); // 1: 12345678, 2: 12345679 (SIM), 3: 23456789 (KVX)
+        bus.meters.append(GatewaySlave({250, 0x20240001, 365, 180, 2400}));
+        gateway = std::make_unique<SimulatedGateway>(bus);
+        EndpointOptions options;
+        options.udpPort = 0;
+        options.tcpPort = std::nullopt;
+        ASSERT_TRUE(gateway->Start(options));
+        QObject::connect(gateway.get(), &SimulatedGateway::Traffic,
+                         [this](TrafficDirection direction, const QString&, const QByteArray& bytes) {
+                             if (direction == TrafficDirection::Received)
+                                 heard << bytes;
+                         });
+        env.Context().state.WhatToDo = 4;
+        env.Context().state.CurrentPage = 60;
+        Store().Save(keys::IPAddress, QStringLiteral("127.0.0.1"));
+        Store().Save(keys::TCPPort, QString::number(gateway->UdpPort()));
+        Store().Save(keys::UDPorTCP, 1);
+        env.Context().ini.Write(ini::IP_BusDelay, QStringLiteral("0"));
+        env.Context().ini.Write(ini::IP_BusTimeOut, QStringLiteral("500"));
+    }
+
+    QString Info() const { return page->Text_Info->Text(); }
+    void Type(QLineEdit* field, const QString& text)
+    {
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Backspace);
+        QTest::keyClicks(field, text);
+    }
+    void Apply()
+    {
+        heard.clear();
+        QTest::mouseClick(page->Command_MeterFeature_Apply, Qt::LeftButton);
+    }
+    QString T(int id) { return Shown(env.Context().language.GetLanguageText(id)); }
+
+    std::unique_ptr<SimulatedGateway> gateway;
+    QList<QByteArray> heard; // the frames the gateway received
+    std::unique_ptr<FeaturePage> page;
+};
+
+QByteArray Hex(const char* text)
+{
+    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
+}
+
+} // namespace
+
+TEST_F(FeaturePageWalk, TheOperationsThroughTheWindow)
+{
+    Store().Save(keys::Option_SelectMeterFeature, 1);
+    Store().Save(keys::MeterFeature_Address_0, QStringLiteral("1"));
+    page = LoadedPage();
+    Ostrand_Debug log(env.Context().log, env.Context().ini, env.Context().language);
+    host.debugWindow = &log;
+    page->Prepare(false, true);
+    page->Enter(false, true);
+    ASSERT_TRUE(page->Command_MeterFeature_Apply->isEnabled()) << Info().toStdString();
+    EXPECT_EQ(Info(), T(631)); // the stored option ran once the connection was open
+    EXPECT_FALSE(log.Check_CountinousPoll->isEnabled()); // reading the identification is not polled
+
+    // Read identification of meter 1: the documented texts, then the records
+    Apply();
+    EXPECT_EQ(heard, QList<QByteArray>({Hex("10 5B 01 5C 16")}));
+    EXPECT_TRUE(Info().contains(QStringLiteral(" 12345678 (SIM).\n"))) << Info().toStdString();
+    EXPECT_TRUE(Info().contains(QStringLiteral("0 | 0 | Instantaneous | Volume | 12.346 m³")));
+    EXPECT_TRUE(page->Command_MeterFeature_Apply->isEnabled());
+    EXPECT_TRUE(host.backEnabled);
+
+    // The broadcast box sends the read to 254 and shows it in the field
+    Toggle(page->Check_MeterFeature_TestAndDiagnostics);
+    EXPECT_EQ(page->Text_MeterFeature_Address[0]->text(), "254");
+    EXPECT_FALSE(page->Text_MeterFeature_Address[0]->isEnabled());
+    Apply();
+    EXPECT_EQ(heard.value(0), Hex("10 5B FE 59 16"));
+    EXPECT_EQ(Store().Read(keys::MeterFeature_Address_0), "1"); // the meter's own address is kept
+
+    // Change of primary address: the broadcast box does not apply; the
+    // target above 255 becomes 250, a new address of 252 becomes 250
+    Choose(*page, 2);
+    EXPECT_EQ(page->Text_MeterFeature_Address[0]->text(), "1");
+    Type(page->Text_MeterFeature_Address[0], QStringLiteral("300"));
+    Type(page->Text_MeterFeature_Address[1], QStringLiteral("252"));
+    Apply();
+    EXPECT_EQ(page->Text_MeterFeature_Address[0]->text(), "250");
+    EXPECT_EQ(page->Text_MeterFeature_Address[1]->text(), "250");
+    EXPECT_EQ(heard.value(0), Hex("68 06 06 68 53 FA 51 01 7A FA 13 16"));
+    Type(page->Text_MeterFeature_Address[0], QStringLiteral("3"));
+    Type(page->Text_MeterFeature_Address[1], QStringLiteral("251"));
+    Apply();
+    EXPECT_EQ(page->Text_MeterFeature_Address[1]->text(), "251");
+    EXPECT_EQ(heard.value(0), Hex("68 06 06 68 53 03 51 01 7A FB 1D 16"));
+    Type(page->Text_MeterFeature_Address[0], QStringLiteral("2"));
+    Type(page->Text_MeterFeature_Address[1], QStringLiteral("9"));
+    Apply();
+    EXPECT_EQ(heard.value(0), Hex("68 06 06 68 53 02 51 01 7A 09 2A 16"));
+    EXPECT_TRUE(Info().endsWith(T(180) + QStringLiteral("\n\n"))) << Info().toStdString();
+
+    // ... and the meter answers under its new one
+    Choose(*page, 1);
+    Toggle(page->Check_MeterFeature_TestAndDiagnostics);
+    Type(page->Text_MeterFeature_Address[0], QStringLiteral("9"));
+    Apply();
+    EXPECT_TRUE(Info().contains(QStringLiteral(" 12345679 (SIM)."))) << Info().toStdString();
+
+    // Secondary addressing: the fields normalised and written back, the meter selected, then read at 253
+    Toggle(page->Check_MeterFeature_UseSecondaryAddress);
+    Type(page->Text_MeterFeature_Sec_Address[0], QStringLiteral("2345678*"));
+    Type(page->Text_MeterFeature_Sec_Address[1], QStringLiteral("2ED8"));
+    Type(page->Text_MeterFeature_Sec_Address[2], QStringLiteral("01"));
+    Type(page->Text_MeterFeature_Sec_Address[3], QString());
+    Apply();
+    EXPECT_EQ(page->Text_MeterFeature_Sec_Address[0]->text(), "2345678F");
+    EXPECT_EQ(page->Text_MeterFeature_Sec_Address[3]->text(), "FF");
+    EXPECT_EQ(heard.value(0), Hex("68 0B 0B 68 53 FD 52 8F 67 45 23 D8 2E 01 FF 06 16"));
+    EXPECT_EQ(heard.value(1), Hex("10 5B FD 58 16"));
+    EXPECT_TRUE(Info().contains(QStringLiteral(" 23456789 (KVX)."))) << Info().toStdString();
+    Toggle(page->Check_MeterFeature_UseSecondaryAddress);
+
+    // Diagnostics of the Birch V2 gateway, which the log window may repeat
+    Choose(*page, 4);
+    EXPECT_TRUE(log.Check_CountinousPoll->isEnabled());
+    Type(page->Text_MeterFeature_Address[0], QStringLiteral("250"));
+    Apply();
+    EXPECT_TRUE(Info().contains(QStringLiteral("Kalvix Birch V2: U = 36.5 V  I = 18 mA"))) << Info().toStdString();
+    Choose(*page, 5);
+    EXPECT_FALSE(log.Check_CountinousPoll->isEnabled());
+
+    // Debug and Search leave the page to the wizard
+    QSignalSpy search(page.get(), &FeaturePage::searchRequested);
+    QTest::mouseClick(page->Command_MeterFeature_Search, Qt::LeftButton);
+    QTest::mouseClick(page->Command_MeterFeature_Debug, Qt::LeftButton);
+    EXPECT_EQ(search.count(), 1);
+    EXPECT_EQ(host.debugToggles, 1);
+    host.debugWindow = nullptr;
+}

@@ -158,3 +158,37 @@ TEST(SimBusConfig, UnreadableFilesAreNamed)
 
     EXPECT_FALSE(LoadBusConfig(dir.path()).config); // a folder
 }
+
+TEST(SimBusConfig, GatewaySlaveAnswersWithBusVoltageAndCurrentAtTheirPositions)
+{
+    // two meters: one unit load (1.5 mA) each unless the file says otherwise
+    const BusConfigResult result = ParseBusConfig(
+        R"({"meters": [{"address": 1, "id": "1"}, {"address": 2, "id": "2"}],
+            "gatewaySlave": {"address": 240, "id": "20240001", "busVoltage": 24.3}})",
+        QStringLiteral("g.json"));
+    ASSERT_TRUE(result.config) << result.error.toStdString();
+    ASSERT_EQ(result.config->meters.size(), 3);
+    Meter slave(result.config->meters.back());
+    const std::optional<QByteArray> reply = slave.Receive(Hex("10 5B F0 4B 16")); // REQ_UD2 to 240
+    ASSERT_TRUE(reply);
+    ASSERT_EQ(reply->size(), 37);
+    const auto at = [&](int position) { return static_cast<quint8>((*reply)[position - 1]); };
+    EXPECT_EQ(at(6), 240);
+    EXPECT_EQ(at(7), 0x72);
+    // identification 20240001, "KVX" (2ED8h), version 02, medium 0Eh (bus/system component)
+    EXPECT_EQ(reply->mid(7, 8), Hex("01002420 D82E 02 0E"));
+    // 24.3 V as 243 tenths (00F3h) at 29-30, 3.0 mA as 30 tenths at 34-35, least significant byte first
+    EXPECT_EQ(at(29), 0xF3);
+    EXPECT_EQ(at(30), 0x00);
+    EXPECT_EQ(at(34), 30);
+    EXPECT_EQ(at(35), 0);
+
+    for (const char* bad : {R"({"meters": [], "gatewaySlave": {"busVoltage": 3276.8}})",
+                            R"({"meters": [], "gatewaySlave": {"busCurrent": 1.25}})",
+                            R"({"meters": [], "gatewaySlave": {"address": 251}})",
+                            R"({"meters": [], "gatewaySlave": {"voltage": 30}})"}) {
+        const BusConfigResult refused = ParseBusConfig(bad, QStringLiteral("g.json"));
+        EXPECT_FALSE(refused.config) << bad;
+        EXPECT_TRUE(refused.error.contains(QLatin1String("gatewaySlave."))) << refused.error.toStdString();
+    }
+}

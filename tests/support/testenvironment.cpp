@@ -34,8 +34,9 @@ WizardContext& TestEnvironment::NewContext(std::function<QList<NetworkAdapter>()
     m_Operations = std::make_unique<DeviceOperations>();
     m_Connection = std::make_unique<Connection>(*m_Ini, *m_Log, *m_Operations);
     m_Link = std::make_unique<Link>(*m_Connection, *m_Log);
+    m_Fcb = std::make_unique<FcbState>();
     m_Context.reset(new WizardContext{*m_Settings, *m_Ini, *m_Language, *m_State, *m_Records, *m_Log, *m_Operations,
-                                      *m_Connection, *m_Link, m_AppPath});
+                                      *m_Connection, *m_Link, *m_Fcb, m_AppPath});
     if (adapters)
         m_Context->listAdapters = std::move(adapters);
     else

@@ -43,6 +43,7 @@ private:
     std::unique_ptr<DeviceOperations> m_Operations;
     std::unique_ptr<Connection> m_Connection; // after the log, INI file and operations it refers to
     std::unique_ptr<Link> m_Link;
+    std::unique_ptr<FcbState> m_Fcb;
     std::unique_ptr<WizardContext> m_Context;
 };
 

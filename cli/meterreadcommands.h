@@ -1,0 +1,20 @@
+#pragma once
+
+#include "cliargs.h"
+#include "clioutput.h"
+
+#include <functional>
+#include <variant>
+
+class CliSession;
+
+// mbus-identify: a meter's identification as the identify read (or, with
+// --diagnostics, the diagnostics read) shows it, with a Birch V2 gateway's
+// bus voltage and current.
+CommandOptions MBusIdentifyOptions();
+std::variant<std::function<CliResult()>, CliResult> PrepareMBusIdentify(CliSession& session);
+
+// mbus-read: the identification, then the meter's data records as a table
+// (or one JSON object with the records in a list).
+CommandOptions MBusReadOptions();
+std::variant<std::function<CliResult()>, CliResult> PrepareMBusRead(CliSession& session);

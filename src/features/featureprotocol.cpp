@@ -1,0 +1,325 @@
+#include "featureprotocol.h"
+
+#include "fcbstate.h"
+
+#include "comm/deviceoperations.h"
+#include "comm/link.h"
+#include "comm/mbusframe.h"
+#include "shell/language.h"
+
+#include <algorithm>
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+constexpr quint8 kCiFirstSpeed = 0xB8; // 300 baud; + the speed index
+constexpr int kSpeedCount = 6;         // 300 to 9600 baud
+constexpr int kAppResetChoices = 17;   // none, then subcodes 0 to 15
+constexpr quint8 kDifOneByte = 0x01;
+constexpr quint8 kVifBusAddress = 0x7A;
+constexpr int kHexDumpWidth = 16;
+
+// New texts: beyond what the identification and diagnostics reads show by
+// their documented texts, the data records and a reply cut short.
+constexpr int kTextHeaderTooShort = 684;
+constexpr int kTextBusValuesMissing = 685;
+constexpr int kTextDataRecords = 686;
+constexpr int kTextRecordError = 687;
+constexpr int kTextNoRecords = 688;
+
+bool IsHexText(const QString& text)
+{
+    for (const QChar c : text) {
+        if (!(c >= u'0' && c <= u'9') && !(c.toUpper() >= u'A' && c.toUpper() <= u'F'))
+            return false;
+    }
+    return true;
+}
+
+// Hex text of an even number of digits as bytes, the last pair first.
+QByteArray BytesLastFirst(const QString& hex)
+{
+    QByteArray bytes = QByteArray::fromHex(hex.toLatin1());
+    std::reverse(bytes.begin(), bytes.end());
+    return bytes;
+}
+
+} // namespace
+
+// The window is busy from the start of the outermost operation to its end,
+// also when it calls the others (a read that initialises first).
+FeatureProtocol::Busy::Busy(FeatureProtocol& protocol)
+    : m_Protocol(protocol)
+{
+    if (m_Protocol.m_BusyDepth++ == 0)
+        m_Protocol.m_View.SetBusy(true);
+}
+
+FeatureProtocol::Busy::~Busy()
+{
+    if (--m_Protocol.m_BusyDepth == 0)
+        m_Protocol.m_View.SetBusy(false);
+}
+
+FeatureProtocol::FeatureProtocol(Link& link, DeviceOperations& operations, const Language& language, FcbState& fcb,
+                                 FeatureView& view)
+    : m_Link(link)
+    , m_Operations(operations)
+    , m_Language(language)
+    , m_Fcb(fcb)
+    , m_View(view)
+{
+}
+
+QString FeatureProtocol::Text(int id) const
+{
+    return m_Language.GetLanguageText(id);
+}
+
+QByteArray FeatureProtocol::Transact(const QByteArray& frame)
+{
+    m_Link.SendFrame(frame);
+    return m_Link.WaitMBusReply(m_Link.BusTimeout);
+}
+
+bool FeatureProtocol::InitialiseSlave(quint8 address)
+{
+    const DeviceOperationScope operation(m_Operations);
+    if (!operation)
+        return false;
+    const Busy busy(*this);
+    m_View.SetInfo(Text(174) + kCrLf);
+    if (Transact(ShortFrame(mbus::kSndNke, address)).isEmpty()) {
+        m_View.AppendInfo(Text(176));
+        return false;
+    }
+    m_Fcb.Set(address, true);
+    m_View.AppendInfo(Text(175) + kCrLf);
+    return true;
+}
+
+bool FeatureProtocol::ResetSlaveApplication(quint8 address, bool initialisedBefore)
+{
+    const DeviceOperationScope operation(m_Operations);
+    if (!operation)
+        return false;
+    const Busy busy(*this);
+    if (initialisedBefore)
+        m_View.AppendInfo(Text(780) + kCrLf);
+    else
+        m_View.SetInfo(Text(780) + kCrLf);
+    QByteArray subcode;
+    if (m_AppResetChoice >= 1 && m_AppResetChoice < kAppResetChoices)
+        subcode.append(static_cast<char>((m_AppResetChoice - 1) * 16));
+    if (Transact(*LongFrame(mbus::kSndUd, address, mbus::kCiApplicationReset, subcode)).isEmpty()) {
+        m_View.AppendInfo(Text(176));
+        return false;
+    }
+    m_Fcb.Set(address, true);
+    m_View.AppendInfo(Text(175) + kCrLf);
+    return true;
+}
+
+bool FeatureProtocol::SelectSlaveBySecondaryAddress(const QString& id, const QString& manufacturer,
+                                                    const QString& version, const QString& medium)
+{
+    const DeviceOperationScope operation(m_Operations);
+    if (!operation)
+        return false;
+    const Busy busy(*this);
+    m_View.SetInfo(QStringLiteral("Selecting slave...") + kCrLf);
+    // Anything but hex digits selects nobody: nothing is sent for it.
+    const std::optional<QByteArray> data = SecondaryAddressBytes(id, manufacturer, version, medium);
+    if (!data || Transact(*LongFrame(mbus::kSndUd, mbus::kSelectedSlave, mbus::kCiSelectSlave, *data)).isEmpty()) {
+        m_View.AppendInfo(Text(178));
+        return false;
+    }
+    m_View.AppendInfo(Text(177) + kCrLf);
+    return true;
+}
+
+IdentificationRead FeatureProtocol::ReadSlaveIdentification(int mode, quint8 address, bool alwaysInit, bool alwaysApp)
+{
+    IdentificationRead read;
+    const DeviceOperationScope operation(m_Operations);
+    if (!operation)
+        return read;
+    const Busy busy(*this);
+    bool ok = true;
+    if (alwaysInit) {
+        ok = InitialiseSlave(address);
+        if (alwaysApp && ok)
+            ok = ResetSlaveApplication(address, true);
+    } else if (alwaysApp) {
+        ok = ResetSlaveApplication(address, false);
+    } else {
+        m_View.SetInfo(QString());
+    }
+    read.prepared = ok;
+    if (!ok)
+        return read;
+
+    m_View.AppendInfo((alwaysInit || alwaysApp ? kCrLf : QString()) + Text(171));
+    const quint8 control = m_Fcb.Get(address) ? mbus::kReqUd2Fcb : mbus::kReqUd2;
+    const QByteArray reply = Transact(ShortFrame(control, address));
+    if (reply.size() < 2) {
+        m_View.AppendInfo(Text(173));
+        return read;
+    }
+    read.reply = reply;
+    m_Fcb.Toggle(address); // the meter counted this exchange
+    read.identification = DecodeSlaveIdentification(reply);
+    m_View.AppendInfo(kCrLf + Text(172));
+    if (mode == kDiagnostics) {
+        if (!read.identification.fixedStructure && IsBirchV2(read.identification))
+            read.busValues = BirchV2BusValues(reply);
+        ShowDiagnostics(read);
+        return read;
+    }
+    ShowIdentification(read);
+    if (!read.identification.fixedStructure && read.identification.ci) {
+        DataRecords records = DecodeDataRecords(reply);
+        if (records.error.isEmpty()) {
+            ShowRecords(records);
+            read.records = std::move(records);
+        }
+    }
+    return read;
+}
+
+void FeatureProtocol::ShowIdentification(const IdentificationRead& read)
+{
+    const SlaveIdentification& id = read.identification;
+    m_View.AppendInfo(u' ' + Text(642) + u' ' + id.address + QStringLiteral(", ") + Text(643) + u' ' + id.id +
+                      QStringLiteral(" (") + id.letters + QStringLiteral(").") + kCrLf + kCrLf + Text(644) + u' ' +
+                      id.address + u'.' + kCrLf + Text(645) + u' ' + id.id + u'.' + id.manufacturer + u'.' +
+                      id.version + u'.' + id.medium + kCrLf + Text(646));
+    if (id.fixedStructure)
+        m_View.AppendInfo(kCrLf + Text(647));
+    if (id.truncated)
+        m_View.AppendInfo(kCrLf + Text(kTextHeaderTooShort));
+}
+
+void FeatureProtocol::ShowRecords(const DataRecords& records)
+{
+    if (records.records.isEmpty()) {
+        m_View.AppendInfo(kCrLf + kCrLf + Text(kTextNoRecords));
+        return;
+    }
+    QString table = kCrLf + kCrLf + Text(kTextDataRecords);
+    for (const DataRecord& record : records.records) {
+        table += kCrLf;
+        if (!record.error.isEmpty()) {
+            table += Text(kTextRecordError) + QStringLiteral(" %1: ").arg(record.position) + record.error;
+            continue;
+        }
+        QString description = record.description;
+        if (record.subunit != 0)
+            description += QStringLiteral(" (subunit %1)").arg(record.subunit);
+        QString value = record.value;
+        if (!record.unit.isEmpty())
+            value += u' ' + record.unit;
+        table += QStringList{QString::number(record.storage), QString::number(record.tariff), record.function,
+                             description, value}
+                     .join(QStringLiteral(" | "));
+    }
+    m_View.AppendInfo(table);
+}
+
+void FeatureProtocol::ShowDiagnostics(const IdentificationRead& read)
+{
+    if (read.identification.fixedStructure) {
+        m_View.AppendInfo(kCrLf + Text(648));
+        return;
+    }
+    if (IsBirchV2(read.identification)) {
+        if (read.busValues)
+            m_View.AppendInfo(kCrLf + kCrLf + QStringLiteral("Kalvix Birch V2: U = ") + read.busValues->voltage +
+                              QStringLiteral(" V  I = ") + read.busValues->current + QStringLiteral(" mA") + kCrLf);
+        else
+            m_View.AppendInfo(kCrLf + kCrLf + Text(kTextBusValuesMissing) + kCrLf);
+    }
+    m_View.AppendInfo(kCrLf + Text(649) + kCrLf);
+    AppendHexDump(read.reply);
+}
+
+bool FeatureProtocol::ChangeSlaveSetting(int mode, quint8 address, int newAddress, int speedIndex, bool alwaysInit)
+{
+    // No speed chosen (or none this program knows): nothing to send.
+    if (mode == kChangeSpeed && (speedIndex < 0 || speedIndex >= kSpeedCount))
+        return false;
+    const DeviceOperationScope operation(m_Operations);
+    if (!operation)
+        return false;
+    const Busy busy(*this);
+    bool ok = true;
+    if (alwaysInit)
+        ok = InitialiseSlave(address);
+    else
+        m_View.SetInfo(QString());
+    // A meter that did not take the initialise is not sent the change either.
+    if (!ok)
+        return false;
+    const quint8 control = m_Fcb.Get(address) ? mbus::kSndUdFcb : mbus::kSndUd;
+    m_View.AppendInfo(Text(179) + kCrLf);
+    std::optional<QByteArray> frame;
+    if (mode == kChangeAddress) {
+        QByteArray data;
+        data.append(static_cast<char>(kDifOneByte));
+        data.append(static_cast<char>(kVifBusAddress));
+        data.append(static_cast<char>(newAddress));
+        frame = LongFrame(control, address, mbus::kCiDataSend, data);
+    } else {
+        frame = LongFrame(control, address, static_cast<quint8>(kCiFirstSpeed + speedIndex));
+    }
+    const QByteArray reply = Transact(*frame);
+    if (reply.size() != 1 || static_cast<quint8>(reply[0]) != mbus::kAck) {
+        m_View.AppendInfo(Text(181));
+        return false;
+    }
+    m_View.AppendInfo(Text(180) + kCrLf + kCrLf);
+    m_Fcb.Toggle(address);
+    return true;
+}
+
+void FeatureProtocol::AppendHexDump(const QByteArray& bytes)
+{
+    for (qsizetype start = 0; start < bytes.size(); start += kHexDumpWidth) {
+        QString line(3 * kHexDumpWidth, u' ');
+        const qsizetype count = std::min<qsizetype>(kHexDumpWidth, bytes.size() - start);
+        for (qsizetype i = 0; i < count; ++i)
+            line.replace(3 * i, 2, QStringLiteral("%1").arg(static_cast<quint8>(bytes[start + i]), 2, 16, QLatin1Char('0')).toUpper());
+        m_View.AppendInfo(kCrLf + line);
+    }
+}
+
+QString PadLeft(const QString& text, int width, QChar fill)
+{
+    return (QString(width, fill) + text).right(width);
+}
+
+QString NormaliseSecondaryId(const QString& text, int width)
+{
+    QString kept;
+    for (const QChar c : text) {
+        if (c >= u'0' && c <= u'9')
+            kept += c;
+        else if (c == u'F' || c == u'f' || c == u'*')
+            kept += u'F';
+    }
+    return PadLeft(kept, width, u'F');
+}
+
+std::optional<QByteArray> SecondaryAddressBytes(const QString& id, const QString& manufacturer, const QString& version,
+                                                const QString& medium)
+{
+    const QString parts[] = {PadLeft(id, 8, u'F'), PadLeft(manufacturer, 4, u'F'), PadLeft(version, 2, u'F'),
+                             PadLeft(medium, 2, u'F')};
+    for (const QString& part : parts) {
+        if (!IsHexText(part))
+            return std::nullopt;
+    }
+    return BytesLastFirst(parts[0]) + BytesLastFirst(parts[1]) + QByteArray::fromHex(parts[2].toLatin1()) +
+           QByteArray::fromHex(parts[3].toLatin1());
+}

@@ -1,0 +1,113 @@
+#pragma once
+
+#include "datarecords.h"
+#include "slaveidentification.h"
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+class DeviceOperations;
+class FcbState;
+class Language;
+class Link;
+
+// Where the feature operations report: the feature page's information box
+// and its busy state in the wizard, standard output in the command-line tool.
+class FeatureView {
+public:
+    virtual ~FeatureView() = default;
+    virtual void SetInfo(const QString& text) = 0;
+    virtual void AppendInfo(const QString& text) = 0;
+    // The window, Apply and Back are unusable while an operation runs.
+    virtual void SetBusy(bool busy) = 0;
+};
+
+// What an identification read brought.
+struct IdentificationRead {
+    bool prepared = false; // the initialise or reset asked for first was acknowledged
+    QByteArray reply;      // empty when the meter did not answer (or only acknowledged)
+    SlaveIdentification identification;
+    std::optional<BusValues> busValues; // a Birch V2 gateway's, in the diagnostics read
+    std::optional<DataRecords> records;  // a variable-structure reply's, in the identify read
+
+    bool Answered() const { return reply.size() >= 2; }
+};
+
+// The M-Bus operations on one slave behind the gateway. Each builds one
+// frame, sends it, waits for the reply and reports the outcome as lines of
+// the information box; each runs as one device operation and keeps the
+// window busy while it does. Nothing is thrown: a missing reply ends the
+// operation with its failure text.
+class FeatureProtocol {
+public:
+    // ReadSlaveIdentification's modes and ChangeSlaveSetting's.
+    static constexpr int kIdentify = 1;
+    static constexpr int kChangeAddress = 2;
+    static constexpr int kChangeSpeed = 3;
+    static constexpr int kDiagnostics = 4;
+    static constexpr int kNoSpeed = -1;
+
+    FeatureProtocol(Link& link, DeviceOperations& operations, const Language& language, FcbState& fcb,
+                    FeatureView& view);
+
+    // The application reset's subcode as the list index offers it: 0 sends
+    // none, i from 1 to 16 sends (i - 1) * 16.
+    void SetAppResetChoice(int listIndex) { m_AppResetChoice = listIndex; }
+
+    bool InitialiseSlave(quint8 address);
+    bool ResetSlaveApplication(quint8 address, bool initialisedBefore);
+    // The four parts as hex text; short ones are padded with F (any digit).
+    bool SelectSlaveBySecondaryAddress(const QString& id, const QString& manufacturer, const QString& version,
+                                       const QString& medium);
+    IdentificationRead ReadSlaveIdentification(int mode, quint8 address, bool alwaysInit, bool alwaysApp);
+    // True when the meter acknowledged the change.
+    bool ChangeSlaveSetting(int mode, quint8 address, int newAddress, int speedIndex, bool alwaysInit);
+
+    // Appends the bytes, 16 to a line, each as two hex digits and a blank.
+    void AppendHexDump(const QByteArray& bytes);
+
+    // Keeps the view busy from its construction to its end, across every
+    // operation run meanwhile (a selection and the operation after it).
+    class Busy {
+    public:
+        explicit Busy(FeatureProtocol& protocol);
+        ~Busy();
+        Busy(const Busy&) = delete;
+        Busy& operator=(const Busy&) = delete;
+
+    private:
+        FeatureProtocol& m_Protocol;
+    };
+
+private:
+
+    QString Text(int id) const;
+    QByteArray Transact(const QByteArray& frame);
+    void ShowIdentification(const IdentificationRead& read);
+    void ShowRecords(const DataRecords& records);
+    void ShowDiagnostics(const IdentificationRead& read);
+
+    Link& m_Link;
+    DeviceOperations& m_Operations;
+    const Language& m_Language;
+    FcbState& m_Fcb;
+    FeatureView& m_View;
+    int m_AppResetChoice = 0;
+    int m_BusyDepth = 0;
+};
+
+// Keeps the digits 0-9, turns F, f and * into F (any digit), drops the
+// rest, and pads with F on the left to the width (keeping the last `width`
+// characters).
+QString NormaliseSecondaryId(const QString& text, int width);
+
+// The 8 data bytes of a selection by secondary address: the parts padded
+// with F on the left (identification 8 digits, manufacturer 4, version and
+// medium 2), identification and manufacturer least significant byte first.
+// Nothing when a part holds something other than hex digits.
+std::optional<QByteArray> SecondaryAddressBytes(const QString& id, const QString& manufacturer,
+                                                const QString& version, const QString& medium);
+
+// The last `width` characters of `width` times `fill` followed by the text.
+QString PadLeft(const QString& text, int width, QChar fill);

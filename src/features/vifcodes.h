@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <optional>
+
+// The quantity a value information block (VIF and VIFE, EN 13757-3) gives
+// a record's data: what it measures, its unit and its decimal scaling, and
+// how its data are read.
+
+enum class ValueKind {
+    Number,       // signed binary, BCD or real, scaled by the exponent
+    Identifier,   // unsigned binary or BCD digits, never scaled (numbers, addresses, versions)
+    Date,         // type G date, or a date and time by the data field's size
+    DateTime,     // type F (4 bytes), I (6 bytes) or J (3 bytes, time only)
+    Flags,        // bits: shown in hex
+    Manufacturer, // a 2-byte manufacturer code: its three letters
+    Hex,          // manufacturer specific: the bytes as received
+};
+
+struct Quantity {
+    QString description;
+    QString unit;
+    int exponent = 0;            // the value is the data times 10^exponent
+    std::optional<int> offsetExponent; // plus 10^offsetExponent, an additive correction
+    ValueKind kind = ValueKind::Number;
+    // An unknown or reserved code: the record shows its data in hex and says so.
+    QString error;
+    // What the meter itself reports about the record (an error code VIFE).
+    QString meterError;
+    bool manufacturerVifes = false; // after VIFE 7Fh the further VIFE are the maker's own
+};
+
+// The primary VIF (bit 7 removed); 7Bh, 7Ch, 7Dh and 7Fh are handled by the
+// caller (extension tables, plain text, manufacturer specific).
+Quantity PrimaryVif(quint8 code);
+
+// The VIFE after VIF FBh, and after FDh (bit 7 removed).
+Quantity ExtensionFb(quint8 code);
+Quantity ExtensionFd(quint8 code);
+
+// A further, combinable VIFE (bit 7 removed) applied to the quantity.
+void ApplyCombinableVife(quint8 code, Quantity& quantity);
+
+// Two upper-case hex digits and "h" ("7Ch"), as codes are named in texts.
+QString CodeName(quint8 code);

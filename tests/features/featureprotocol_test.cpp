@@ -1,0 +1,283 @@
+// The feature operations against the simulated gateway (what meters do) and
+// against a scripted peer (the exact frames sent, and replies no meter of
+// the simulator gives).
+#include "features/featureprotocol.h"
+
+#include "comm/waiting.h"
+#include "features/fcbstate.h"
+
+#include "gatewayslave.h"
+#include "scriptedpeer.h"
+#include "simulatedgateway.h"
+#include "testenvironment.h"
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+QByteArray Hex(const char* text)
+{
+    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
+}
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+class RecordingView : public FeatureView {
+public:
+    void SetInfo(const QString& text) override { info = text; }
+    void AppendInfo(const QString& text) override { info += text; }
+    void SetBusy(bool busy) override { busyChanges << busy; }
+
+    QString info;
+    QList<bool> busyChanges;
+};
+
+BusConfig SimulatedBus()
+{
+    BusConfig bus = DefaultBusConfig(); // meters 1-3: 12345678 and 12345679 (SIM), 23456789 (KVX)
+    bus.meters.append(GatewaySlave({250, 0x20240001, 365, 180, 2400}));
+    MeterConfig fixed;
+    fixed.address = 9;
+    fixed.id = 0x55500002;
+    fixed.fixedStructure = true;
+    bus.meters.append(fixed);
+    return bus;
+}
+
+class FeatureProtocolTest : public ::testing::Test {
+protected:
+    FeatureProtocolTest()
+    {
+        env.UseLanguage();
+        Context().link.BusDelay = 0ms;
+        Context().link.BusTimeout = 400ms;
+    }
+
+    WizardContext& Context() { return env.Context(); }
+    QString T(int id) { return Context().language.GetLanguageText(id); }
+
+    void OpenTo(quint16 port)
+    {
+        ConnectionRequest request;
+        request.host = QStringLiteral("127.0.0.1");
+        request.port = port;
+        request.udp = true;
+        ASSERT_TRUE(Context().connection.OpenConnection(request, 5000ms));
+    }
+    void UseSimulator()
+    {
+        EndpointOptions options;
+        options.udpPort = 0;
+        options.tcpPort = std::nullopt;
+        ASSERT_TRUE(gateway.Start(options));
+        OpenTo(gateway.UdpPort());
+    }
+    void UsePeer() { OpenTo(peer.Port()); }
+    // The peer's next answer: exactly these bytes.
+    void PeerAnswers(const QByteArray& bytes) { peer.AnswerNext({{bytes, 0ms}}); }
+    QByteArray LastSent() const { return peer.Requests().value(peer.Requests().size() - 1); }
+
+    bool Fcb(quint8 address) { return Context().fcb.Get(address); }
+
+    TestEnvironment env;
+    RecordingView view;
+    FeatureProtocol protocol{Context().link, Context().operations, Context().language, Context().fcb, view};
+    SimulatedGateway gateway{SimulatedBus()};
+    ScriptedPeer peer{ScriptedPeer::Transport::Udp};
+};
+
+} // namespace
+
+TEST_F(FeatureProtocolTest, InitialiseThenIdentifyWithTheFrameCountBitAndTheRecords)
+{
+    UseSimulator();
+    EXPECT_TRUE(protocol.InitialiseSlave(1));
+    EXPECT_EQ(view.info, T(174) + kCrLf + T(175) + kCrLf);
+    EXPECT_TRUE(Fcb(1)); // the next request carries FCB = 1
+
+    const IdentificationRead read = protocol.ReadSlaveIdentification(FeatureProtocol::kIdentify, 1, false, false);
+    ASSERT_TRUE(read.Answered());
+    EXPECT_EQ(static_cast<quint8>(read.reply[4]), 0x08);
+    // SIM: S = 19, I = 9, M = 13 in five bits each: 4D2Dh
+    EXPECT_EQ(view.info, T(171) + kCrLf + T(172) + u' ' + T(642) + QStringLiteral(" 1, ") + T(643) +
+                             QStringLiteral(" 12345678 (SIM).") + kCrLf + kCrLf + T(644) + QStringLiteral(" 1.") + kCrLf +
+                             T(645) + QStringLiteral(" 12345678.4D2D.01.07") + kCrLf + T(646) + kCrLf + kCrLf + T(686) +
+                             kCrLf + QStringLiteral("0 | 0 | Instantaneous | Volume | 12.346 m³") + kCrLf +
+                             QStringLiteral("1 | 0 | Instantaneous | Date | 2024-12-31"));
+    EXPECT_FALSE(Fcb(1)); // toggled by the answered read
+    EXPECT_EQ(view.busyChanges, QList<bool>({true, false, true, false}));
+
+    // SND_NKE and an application reset first: one busy span for the whole read
+    view.busyChanges.clear();
+    const IdentificationRead again = protocol.ReadSlaveIdentification(FeatureProtocol::kIdentify, 1, true, true);
+    EXPECT_TRUE(again.Answered());
+    EXPECT_TRUE(view.info.startsWith(T(174) + kCrLf + T(175) + kCrLf + T(780) + kCrLf + T(175) + kCrLf + kCrLf + T(171) + kCrLf + T(172)));
+    EXPECT_EQ(view.busyChanges, QList<bool>({true, false}));
+    EXPECT_FALSE(Fcb(1));
+}
+
+TEST_F(FeatureProtocolTest, FrameCountBitsGoIntoTheFramesSent)
+{
+    UsePeer();
+    PeerAnswers(Hex("E5"));
+    EXPECT_TRUE(protocol.InitialiseSlave(5));
+    EXPECT_EQ(LastSent(), Hex("10 40 05 45 16")); // SND_NKE to 5
+
+    // A read answered only by the acknowledgement: text 173, the bit stays.
+    PeerAnswers(Hex("E5"));
+    const IdentificationRead ackOnly = protocol.ReadSlaveIdentification(FeatureProtocol::kIdentify, 5, false, false);
+    EXPECT_EQ(LastSent(), Hex("10 7B 05 80 16")); // REQ_UD2 with FCB
+    EXPECT_FALSE(ackOnly.Answered());
+    EXPECT_EQ(view.info, T(171) + T(173));
+    EXPECT_TRUE(Fcb(5));
+
+    // A long frame answer toggles it; the next read goes without.
+    PeerAnswers(Hex("68 0B 0B 68 08 05 72 78563412 4204 02 02 DD 16"));
+    protocol.ReadSlaveIdentification(FeatureProtocol::kIdentify, 5, false, false);
+    EXPECT_FALSE(Fcb(5));
+    protocol.ReadSlaveIdentification(FeatureProtocol::kIdentify, 5, false, false);
+    EXPECT_EQ(LastSent(), Hex("10 5B 05 60 16"));
+}
+
+TEST_F(FeatureProtocolTest, RepliesTooShortForTheirFieldsShowWhatTheyHold)
+{
+    UsePeer();
+    // CI 72h with 5 user data bytes: the identification alone, then text 684
+    PeerAnswers(Hex("68 08 08 68 08 05 72 78563412 42 D5 16"));
+    IdentificationRead read = protocol.ReadSlaveIdentification(FeatureProtocol::kIdentify, 5, false, false);
+    EXPECT_TRUE(read.identification.truncated);
+    EXPECT_TRUE(view.info.contains(T(645) + QStringLiteral(" 12345678...") + kCrLf));
+    EXPECT_TRUE(view.info.endsWith(T(684)));
+    EXPECT_FALSE(read.records);
+
+    // 68h 00h 00h 68h 00h 16h passes the length and checksum rules with neither A nor CI
+    PeerAnswers(Hex("68 00 00 68 00 16"));
+    read = protocol.ReadSlaveIdentification(FeatureProtocol::kDiagnostics, 5, false, false);
+    EXPECT_TRUE(read.Answered());
+    EXPECT_TRUE(view.info.endsWith(kCrLf + QStringLiteral("68 00 00 68 00 16 ") + QString(30, u' ')));
+
+    // A Birch V2 header whose frame ends before position 35
+    PeerAnswers(Hex("68 0F 0F 68 08 FA 72 01002420 D82E 02 0E 00 00 0000 CF 16"));
+    read = protocol.ReadSlaveIdentification(FeatureProtocol::kDiagnostics, 5, false, false);
+    EXPECT_FALSE(read.busValues);
+    EXPECT_TRUE(view.info.contains(kCrLf + kCrLf + T(685) + kCrLf + kCrLf + T(649) + kCrLf + kCrLf + QStringLiteral("68 0F")));
+}
+
+TEST_F(FeatureProtocolTest, DiagnosticsOfABirchV2GatewayAndOfAFixedStructure)
+{
+    UseSimulator();
+    IdentificationRead read = protocol.ReadSlaveIdentification(FeatureProtocol::kDiagnostics, 250, false, false);
+    ASSERT_TRUE(read.busValues);
+    // 365 tenths of a volt, 180 tenths of a milliampere
+    EXPECT_EQ(view.info, T(171) + kCrLf + T(172) + kCrLf + kCrLf + QStringLiteral("Kalvix Birch V2: U = 36.5 V  I = 18 mA") +
+                             kCrLf + kCrLf + T(649) + kCrLf + kCrLf +
+                             QStringLiteral("68 1F 1F 68 08 FA 72 01 00 24 20 D8 2E 02 0E 00 ") + kCrLf +
+                             QStringLiteral("00 00 00 0C 78 01 00 24 20 02 FD 48 6D 01 02 FD ") + kCrLf +
+                             QStringLiteral("58 B4 00 58 16 ") + QString(33, u' '));
+
+    // fixed structure: text 648 and no dump; identified: FFFF, FF, FF and text 647
+    read = protocol.ReadSlaveIdentification(FeatureProtocol::kDiagnostics, 9, false, false);
+    EXPECT_TRUE(view.info.endsWith(T(172) + kCrLf + T(648)));
+    read = protocol.ReadSlaveIdentification(FeatureProtocol::kIdentify, 9, false, false);
+    EXPECT_TRUE(view.info.contains(QStringLiteral(" 55500002.FFFF.FF.FF") + kCrLf));
+    EXPECT_TRUE(view.info.endsWith(T(646) + kCrLf + T(647)));
+}
+
+TEST_F(FeatureProtocolTest, ChangesCountOnlyTheSingleCharacterAsAcknowledged)
+{
+    UseSimulator();
+    EXPECT_TRUE(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeAddress, 2, 7, 0, false));
+    EXPECT_EQ(view.info, T(179) + kCrLf + T(180) + kCrLf + kCrLf);
+    EXPECT_TRUE(Fcb(2));
+    const IdentificationRead moved = protocol.ReadSlaveIdentification(FeatureProtocol::kIdentify, 7, false, false);
+    EXPECT_EQ(moved.identification.id, "12345679");
+    EXPECT_EQ(moved.identification.address, "7");
+}
+
+TEST_F(FeatureProtocolTest, ChangeFramesAndWhatAnswersThem)
+{
+    UsePeer();
+    // a long frame in answer to the new address: text 181, the bit stays
+    PeerAnswers(Hex("68 0B 0B 68 08 02 72 79563412 2D4D 01 07 13 16"));
+    EXPECT_FALSE(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeAddress, 2, 7, 0, false));
+    EXPECT_EQ(LastSent(), Hex("68 06 06 68 53 02 51 01 7A 07 28 16")); // SND_UD, CI 51h, DIF 01, VIF 7Ah, 7
+    EXPECT_EQ(view.info, T(179) + kCrLf + T(181));
+    EXPECT_FALSE(Fcb(2));
+
+    // bus speed index 3 (2400 baud): CI BBh
+    PeerAnswers(Hex("E5"));
+    EXPECT_TRUE(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeSpeed, 5, 0, 3, false));
+    EXPECT_EQ(LastSent(), Hex("68 03 03 68 53 05 BB 13 16"));
+
+    // SND_NKE first, unanswered: the change is not sent at all
+    qsizetype sent = peer.Requests().size();
+    EXPECT_FALSE(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeAddress, 5, 7, 0, true));
+    EXPECT_EQ(peer.Requests().size(), sent + 1);
+    EXPECT_EQ(view.info, T(174) + kCrLf + T(176));
+
+    // no speed chosen: nothing happens
+    view.info = QStringLiteral("before");
+    sent = peer.Requests().size();
+    EXPECT_FALSE(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeSpeed, 5, 0, FeatureProtocol::kNoSpeed, false));
+    EXPECT_EQ(peer.Requests().size(), sent);
+    EXPECT_EQ(view.info, "before");
+}
+
+TEST_F(FeatureProtocolTest, ApplicationResetSubcodes)
+{
+    UsePeer();
+    const struct {
+        int choice;
+        const char* frame;
+    } rows[] = {
+        {0, "68 03 03 68 53 05 50 A8 16"},    // no subcode
+        {1, "68 04 04 68 53 05 50 00 A8 16"}, // subcode 0
+        {16, "68 04 04 68 53 05 50 F0 98 16"}, // subcode 15
+    };
+    for (const auto& row : rows) {
+        PeerAnswers(Hex("E5"));
+        protocol.SetAppResetChoice(row.choice);
+        EXPECT_TRUE(protocol.ResetSlaveApplication(5, false));
+        EXPECT_EQ(LastSent(), Hex(row.frame)) << row.choice;
+    }
+    EXPECT_EQ(view.info, T(780) + kCrLf + T(175) + kCrLf);
+    EXPECT_TRUE(Fcb(5));
+    // after an initialise the text goes on; without a reply, text 176
+    EXPECT_FALSE(protocol.ResetSlaveApplication(6, true));
+    EXPECT_EQ(view.info, T(780) + kCrLf + T(175) + kCrLf + T(780) + kCrLf + T(176));
+}
+
+TEST_F(FeatureProtocolTest, SelectionBySecondaryAddressWithWildcards)
+{
+    UseSimulator();
+    EXPECT_TRUE(protocol.SelectSlaveBySecondaryAddress(QStringLiteral("2345678F"), QString(), QString(), QString()));
+    EXPECT_EQ(view.info, QStringLiteral("Selecting slave...") + kCrLf + T(177) + kCrLf);
+    EXPECT_FALSE(Fcb(253)); // a selection leaves the bit alone
+    const IdentificationRead read = protocol.ReadSlaveIdentification(FeatureProtocol::kIdentify, 253, false, false);
+    EXPECT_EQ(read.identification.id, "23456789");
+    EXPECT_EQ(read.identification.letters, "KVX");
+
+    EXPECT_FALSE(protocol.SelectSlaveBySecondaryAddress(QStringLiteral("99999998"), QString(), QString(), QString()));
+    EXPECT_EQ(view.info, QStringLiteral("Selecting slave...") + kCrLf + T(178));
+}
+
+TEST_F(FeatureProtocolTest, SelectionFrameAndAPartThatIsNoHex)
+{
+    UsePeer();
+    PeerAnswers(Hex("E5"));
+    EXPECT_TRUE(protocol.SelectSlaveBySecondaryAddress(QStringLiteral("2345678F"), QString(), QString(), QString()));
+    EXPECT_EQ(LastSent(), Hex("68 0B 0B 68 53 FD 52 8F 67 45 23 FF FF FF FF FC 16"));
+    const qsizetype sent = peer.Requests().size();
+    EXPECT_FALSE(protocol.SelectSlaveBySecondaryAddress(QStringLiteral("1234"), QStringLiteral("XY"), QString(), QString()));
+    EXPECT_EQ(peer.Requests().size(), sent);
+    EXPECT_EQ(view.info, QStringLiteral("Selecting slave...") + kCrLf + T(178));
+}
+
+TEST_F(FeatureProtocolTest, HexDumpSixteenBytesALine)
+{
+    protocol.AppendHexDump(Hex("00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10"));
+    EXPECT_EQ(view.info, kCrLf + QStringLiteral("00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F ") + kCrLf +
+                             QStringLiteral("10 ") + QString(45, u' '));
+}
