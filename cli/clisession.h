@@ -6,7 +6,7 @@
 #include "comm/connection.h"
 #include "comm/deviceoperations.h"
 #include "comm/link.h"
-#include "features/fcbstate.h"
+#include "comm/fcbstate.h"
 #include "shell/inifile.h"
 #include "shell/language.h"
 #include "shell/settingkeys.h"

@@ -20,7 +20,7 @@ SearchWindows::SearchWindows(WizardContext& context, QWidget* wizard, std::funct
     m_MeterTarget.primaryAddress = featurePage.Text_MeterFeature_Address[0];
     for (size_t i = 0; i < m_MeterTarget.secondaryAddress.size(); ++i)
         m_MeterTarget.secondaryAddress[i] = featurePage.Text_MeterFeature_Sec_Address[i];
-    connect(featurePage.Command_MeterFeature_Search, &QPushButton::clicked, this, &SearchWindows::ShowSearchWindow);
+    connect(&featurePage, &FeaturePage::searchRequested, this, &SearchWindows::ShowSearchWindow);
 }
 
 SearchWindows::~SearchWindows()

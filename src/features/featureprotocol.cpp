@@ -1,6 +1,6 @@
 #include "featureprotocol.h"
 
-#include "fcbstate.h"
+#include "comm/fcbstate.h"
 
 #include "comm/deviceoperations.h"
 #include "comm/link.h"

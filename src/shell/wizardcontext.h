@@ -8,7 +8,7 @@
 #include "comm/connection.h"
 #include "comm/deviceoperations.h"
 #include "comm/link.h"
-#include "features/fcbstate.h"
+#include "comm/fcbstate.h"
 #include "netsetup/configsocket.h"
 #include "netsetup/discovery.h"
 #include "netsetup/pingtest.h"

@@ -4,7 +4,7 @@
 #include "features/featureprotocol.h"
 
 #include "comm/waiting.h"
-#include "features/fcbstate.h"
+#include "comm/fcbstate.h"
 
 #include "gatewayslave.h"
 #include "scriptedpeer.h"
@@ -152,11 +152,11 @@ TEST_F(FeatureProtocolTest, RepliesTooShortForTheirFieldsShowWhatTheyHold)
     EXPECT_TRUE(view.info.endsWith(T(684)));
     EXPECT_FALSE(read.records);
 
-    // 68h 00h 00h 68h 00h 16h passes the length and checksum rules with neither A nor CI
-    PeerAnswers(Hex("68 00 00 68 00 16"));
+    // the shortest long frame the link takes: C, A and CI, no user data at all
+    PeerAnswers(Hex("68 03 03 68 08 05 72 7F 16"));
     read = protocol.ReadSlaveIdentification(FeatureProtocol::kDiagnostics, 5, false, false);
     EXPECT_TRUE(read.Answered());
-    EXPECT_TRUE(view.info.endsWith(kCrLf + QStringLiteral("68 00 00 68 00 16 ") + QString(30, u' ')));
+    EXPECT_TRUE(view.info.endsWith(kCrLf + QStringLiteral("68 03 03 68 08 05 72 7F 16 ") + QString(21, u' ')));
 
     // A Birch V2 header whose frame ends before position 35
     PeerAnswers(Hex("68 0F 0F 68 08 FA 72 01002420 D82E 02 0E 00 00 0000 CF 16"));

@@ -165,7 +165,7 @@ TEST_F(SearchWindowTest, EveryControlHasItsNameAndALanguageCaption)
     EXPECT_EQ(search.windowTitle(), "M-Bus Alder Family Setup Wizard - Search Meters");
     EXPECT_EQ(search.Check_SND_NKE->text(), "SND_NKE");
     EXPECT_EQ(search.chkSec_SND_UD->text(), "SND_UD");
-    EXPECT_EQ(search.Command_AbortSearch->text(), "Cancel");
+    EXPECT_EQ(search.Command_AbortSearch->text(), "&Cancel");
     EXPECT_EQ(search.Text_SearchMaskId->text(), "FFFFFFFF");
     EXPECT_EQ(search.Text_SearchMaskExclude->text(), "FFFF");
 
