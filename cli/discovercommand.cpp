@@ -81,7 +81,8 @@ std::variant<std::function<CliResult()>, CliResult> PrepareDiscover(CliSession& 
 
     ScanOptions options;
     options.scanTime = ScanTimeFromIni(session.Ini());
-    options.isReachable = ReachableByArp;
+    options.operations = &session.Operations();
+    options.isReachable = [&session](const QString& ip) { return ReachableByArp(ip, &session.Operations()); };
     if (parser.isSet(QStringLiteral("scan-timeout"))) {
         bool ok = false;
         const int ms = parser.value(QStringLiteral("scan-timeout")).toInt(&ok);

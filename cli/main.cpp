@@ -13,23 +13,20 @@
 #include "setipcommand.h"
 
 #include "comm/waiting.h"
+#include "shell/stopsignals.h"
 #include "shell/version.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <variant>
 
 namespace {
 
-volatile std::sig_atomic_t g_Interrupted = 0;
-
-void OnInterrupt(int)
-{
-    g_Interrupted = 1;
-}
+// Ctrl-C or SIGTERM: the running operation is cancelled and ends with its
+// own failure; no further run starts.
+bool g_Interrupted = false;
 
 void PrintLine(FILE* stream, const QString& text)
 {
@@ -79,7 +76,7 @@ int Run(const std::function<CliResult()>& operation, const CliArgs& args)
     total.start();
     while (!g_Interrupted && (args.repeat == 0 || runs < args.repeat)) {
         if (runs > 0 && args.intervalMs > 0)
-            Pause(std::chrono::milliseconds(args.intervalMs));
+            WaitUntil([] { return g_Interrupted; }, std::chrono::milliseconds(args.intervalMs));
         if (g_Interrupted)
             break;
         QElapsedTimer one;
@@ -114,8 +111,7 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("ostrand-cli"));
     QCoreApplication::setApplicationVersion(kVersionText);
-    std::signal(SIGINT, OnInterrupt);
-    std::signal(SIGTERM, OnInterrupt);
+    StopSignals stopSignals;
 
     QList<CommandOptions> options;
     for (const Command& command : Commands())
@@ -138,6 +134,10 @@ int main(int argc, char* argv[])
         return 0;
     }
     CliSession session(args);
+    QObject::connect(&stopSignals, &StopSignals::Stop, [&session] {
+        g_Interrupted = true;
+        session.Operations().RequestCancel();
+    });
     for (const Command& command : Commands()) {
         if (command.options.name != args.command)
             continue;

@@ -72,8 +72,11 @@ std::variant<std::function<CliResult()>, CliResult> PreparePing(CliSession& sess
 
     return std::function<CliResult()>([&session, settings, address = args.arguments.front()] {
         PingPrinter printer(session.Args().json);
-        const PingTestResult result = RunPingTest(address, settings, session.Texts(),
-                                                  [](const QString& ip) { return PingOnce(ip); }, printer);
+        DeviceOperations& operations = session.Operations();
+        const PingTestResult result = RunPingTest(
+            address, settings, session.Texts(),
+            [&operations](const QString& ip) { return PingOnce(ip, std::chrono::milliseconds(1000), &operations); },
+            printer, operations);
         if (!result.completed)
             return CliResult::Failure(CliResult::Outcome::DeviceFailure,
                                       QStringLiteral("%1 did not answer ping %2 of %3").arg(address).arg(result.count).arg(settings.numberOfPings));

@@ -1,6 +1,6 @@
 #include "commandline.h"
 #include "simulatedgateway.h"
-#include "stopsignals.h"
+#include "shell/stopsignals.h"
 
 #include "shell/version.h"
 

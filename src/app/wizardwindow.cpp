@@ -35,6 +35,7 @@ namespace {
 // The window's classic size, 7530 by 6500 twips.
 constexpr int kWindowWidthTwips = 7530;
 constexpr int kWindowHeightTwips = 6500;
+constexpr int kClosingWhenIdleText = 11;
 
 int TwipsToPixels(int twips, int dpi)
 {
@@ -56,6 +57,11 @@ Ostrand_Wizard::Ostrand_Wizard(WizardContext& context, bool openDebugWindow, QWi
                                                       + description + u'\'');
     };
     Form_Load();
+    // A close asked for during an operation comes once it has ended.
+    connect(&m_Context.operations, &DeviceOperations::busyChanged, this, [this](bool busy) {
+        if (!busy && m_CloseWhenIdle)
+            QTimer::singleShot(0, this, [this] { close(); });
+    });
     if (openDebugWindow)
         ToggleDebugWindow();
 }
@@ -292,6 +298,8 @@ int Ostrand_Wizard::FollowNext(int from, bool openWebPage)
 
 void Ostrand_Wizard::Command_Next_Click()
 {
+    if (m_Context.operations.Busy())
+        return; // the page that runs an operation stays until it has ended
     WizardState& state = m_Context.state;
     const int from = state.CurrentPage;
     if (Page(from) && SuccessorPage(from, Choices()) == from && state.JumpPage == 0)
@@ -327,6 +335,8 @@ void Ostrand_Wizard::Command_Next_Click()
 
 void Ostrand_Wizard::Command_Back_Click()
 {
+    if (m_Context.operations.Busy())
+        return;
     WizardState& state = m_Context.state;
     const int from = state.CurrentPage;
     if (from == page::Welcome)
@@ -350,6 +360,17 @@ void Ostrand_Wizard::reject()
 
 void Ostrand_Wizard::closeEvent(QCloseEvent* event)
 {
+    // The running operation is asked to end, with its own failure text, and
+    // the wizard closes after it: nothing is left half written or unsaid.
+    if (m_Context.operations.Busy()) {
+        event->ignore();
+        if (!m_CloseWhenIdle) {
+            m_CloseWhenIdle = true;
+            setWindowTitle(m_Context.language.GetLanguageText(kClosingWhenIdleText));
+        }
+        m_Context.operations.RequestCancel();
+        return;
+    }
     m_SearchWindows->CloseAll();
     CloseDebugWindow();
     Timer_Flash->stop();
@@ -383,7 +404,7 @@ void Ostrand_Wizard::ToggleDebugWindow()
         CloseDebugWindow();
         return;
     }
-    m_DebugWindow = new Ostrand_Debug(m_Context.log, m_Context.ini, m_Context.language);
+    m_DebugWindow = new Ostrand_Debug(m_Context.log, m_Context.ini, m_Context.language, m_Context.operations);
     connect(m_DebugWindow, &Ostrand_Debug::searchTimeoutsRequested, m_SearchWindows, &SearchWindows::ShowSearchTimeouts);
     m_DebugWindow->PlaceBeside(this);
     connect(m_DebugWindow, &Ostrand_Debug::timeoutsRequested, this, [this] { ShowTimeoutsDialog(); });

@@ -92,4 +92,5 @@ private:
     QPointer<Ostrand_Debug> m_DebugWindow;
     QPointer<Ostrand_Timeouts> m_TimeoutsDialog;
     SearchWindows* m_SearchWindows = nullptr;
+    bool m_CloseWhenIdle = false; // closed while an operation ran
 };

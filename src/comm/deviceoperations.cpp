@@ -35,6 +35,14 @@ void DeviceOperations::Pause(std::chrono::milliseconds duration)
     WaitUntil({}, duration);
 }
 
+bool WaitWithin(DeviceOperations* operations, const DeviceOperations::Condition& condition,
+                std::chrono::milliseconds timeout)
+{
+    if (operations)
+        return operations->WaitUntil(condition, timeout);
+    return ::WaitUntil([&] { return condition && condition(); }, timeout);
+}
+
 DeviceOperationScope::DeviceOperationScope(DeviceOperations& operations)
     : m_Operations(operations)
 {

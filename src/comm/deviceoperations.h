@@ -60,6 +60,11 @@ private:
     bool m_CancelRequested = false;
 };
 
+// A wait of the given operations when there are any (the platform helpers
+// an operation calls), else a plain wait.
+bool WaitWithin(DeviceOperations* operations, const DeviceOperations::Condition& condition,
+                std::chrono::milliseconds timeout);
+
 // Holds the program busy for one device operation (RAII). A scope that
 // cannot be entered because another operation is waiting is not entered:
 // the caller then does nothing.

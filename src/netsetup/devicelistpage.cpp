@@ -146,6 +146,10 @@ void DeviceListPage::Enter(bool, bool)
 
 void DeviceListPage::ScanLanDevices()
 {
+    WizardContext& context = Context();
+    const DeviceOperationScope operation(context.operations);
+    if (!operation)
+        return;
     QPointer<DeviceListPage> self(this);
     QWidget* window = Host().Window();
     BusyGuard busy(window ? window : this);
@@ -154,12 +158,12 @@ void DeviceListPage::ScanLanDevices()
     ListView_Devices->clear();
     Host().SetNextEnabled(false); // the gateway picked before is no longer in the list
 
-    WizardContext& context = Context();
     ScanOptions options;
     options.adapterIP = context.state.SelectedAdapterIP;
     options.scanTime = ScanTimeFromIni(context.ini);
     options.target = context.discoveryTarget;
     options.isReachable = context.isReachable;
+    options.operations = &context.operations;
     DeviceListReport report(*this, context.language, window);
     const ScanResult result = ::ScanLanDevices(options, report);
     if (!self)

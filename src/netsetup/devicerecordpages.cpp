@@ -39,6 +39,9 @@ void ConnectDeviceRecordPages(
 void ReadDeviceRecordForPage(WizardHost& host, const QString& address, DeviceSettingsPage& page, int mode)
 {
     WizardContext& context = host.Context();
+    const DeviceOperationScope operation(context.operations);
+    if (!operation)
+        return;
     const auto timeout = IniMs(context.ini, mode == transfer::kNetwork ? ini::IP_UDPTimeOut : ini::IP_SerialTimeOut);
     BusyGuard busy(host.Window());
     page.Text_Info_52->SetText(context.language.GetLanguageText(168) + kBreak);
@@ -68,6 +71,9 @@ void WriteDeviceRecordFromPage(
     WizardHost& host, const QString& address, const DeviceSettingsPage& settingsPage, WriteSettingsPage& page, int mode)
 {
     WizardContext& context = host.Context();
+    const DeviceOperationScope operation(context.operations);
+    if (!operation)
+        return;
     const Language& language = context.language;
     BusyGuard busy(host.Window());
     host.SetNextEnabled(false); // until the gateway has its settings

@@ -1,6 +1,6 @@
 #include "discovery.h"
 
-#include "comm/waiting.h"
+#include "comm/deviceoperations.h"
 #include "shell/inifile.h"
 #include "shell/language.h"
 #include "shell/settingkeys.h"
@@ -41,6 +41,11 @@ void BindSearchSocket(QUdpSocket& socket, const QString& adapterIP)
 ScanResult ScanLanDevices(const ScanOptions& options, DiscoverySink& sink)
 {
     ScanResult result;
+    DeviceOperations ownOperations;
+    DeviceOperations& operations = options.operations ? *options.operations : ownOperations;
+    const DeviceOperationScope operation(operations);
+    if (!operation)
+        return result;
     QSet<QString> listedMacs;
     QElapsedTimer clock;
     clock.start();
@@ -92,10 +97,10 @@ ScanResult ScanLanDevices(const ScanOptions& options, DiscoverySink& sink)
     lastAnswerMs = clock.elapsed();
     for (;;) {
         const qint64 left = options.scanTime.count() - (clock.elapsed() - lastAnswerMs);
-        if (left <= 0)
+        if (left <= 0 || operations.CancelRequested())
             break;
         const qsizetype seen = result.devices.size();
-        WaitUntil([&] { return result.devices.size() != seen; }, std::chrono::milliseconds(left));
+        operations.WaitUntil([&] { return result.devices.size() != seen; }, std::chrono::milliseconds(left));
     }
     QObject::disconnect(&Winsock_Search, nullptr, nullptr, nullptr);
     Winsock_Search.close();

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <functional>
 
+class DeviceOperations;
 class IniFile;
 class Language;
 
@@ -26,6 +27,8 @@ struct ScanOptions {
     // Whether a listed gateway can be reached from here (an ARP request);
     // unset means none can.
     std::function<bool(const QString& ip)> isReachable;
+    // The device operation the scan is; its own when none is given.
+    DeviceOperations* operations = nullptr;
 };
 
 // One row of the device list: one answer.
@@ -55,7 +58,8 @@ struct ScanResult {
 // Broadcasts the discovery query from its own UDP socket and lists every
 // answer until none has come for the scan time, then checks each row's
 // reachability (never for an unknown device type). Events keep running
-// while it waits; the caller keeps a second scan from starting meanwhile.
+// while it waits; a scan asked for while another operation waits finds
+// nothing and reports nothing.
 ScanResult ScanLanDevices(const ScanOptions& options, DiscoverySink& sink);
 
 // The scan time from the INI file (section "IP", key "ScanTimeOut").

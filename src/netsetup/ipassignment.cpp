@@ -5,7 +5,7 @@
 #include "recordtransfer.h"
 #include "setupview.h"
 #include "comm/connection.h"
-#include "comm/waiting.h"
+#include "comm/deviceoperations.h"
 #include "shell/inifile.h"
 #include "shell/language.h"
 #include "shell/settingkeys.h"
@@ -82,6 +82,9 @@ bool IpAssignment::Refused(const QList<AddressField>& typed, int header)
 IpAssignment::Outcome IpAssignment::SetIpByUdp(
     const QString& mac, const QString& ip, const QString& gateway, const QString& mask, const IpTimings& timings)
 {
+    const DeviceOperationScope operation(m_Transfer.Operations());
+    if (!operation)
+        return Outcome::Failed;
     // What is sent is what the gateway is looked for at afterwards.
     const QString address = TypedAddress(ip).value_or(ip);
     const bool dhcp = address == kDhcpAddress;
@@ -109,7 +112,8 @@ IpAssignment::Outcome IpAssignment::SetIpByUdp(
     m_View.AppendInfo(kBreak + Text(243));
     QElapsedTimer clock;
     clock.start();
-    Pause(kFirstAnswer);
+    DeviceOperations& operations = m_Transfer.Operations();
+    operations.Pause(kFirstAnswer);
     std::chrono::milliseconds elapsed = kFirstAnswer;
     // Time is counted per step and never less than has really passed.
     const auto advance = [&](std::chrono::milliseconds step) {
@@ -118,9 +122,9 @@ IpAssignment::Outcome IpAssignment::SetIpByUdp(
 
     Outcome outcome = Outcome::Failed;
     if (dhcp) {
-        while (elapsed < timings.rebootDhcpDelay) {
+        while (elapsed < timings.rebootDhcpDelay && !operations.CancelRequested()) {
             m_View.AppendInfo(QStringLiteral("."));
-            Pause(kDhcpStep);
+            operations.Pause(kDhcpStep);
             advance(kDhcpStep);
         }
         m_View.SetHeader(Text(244));
@@ -128,7 +132,7 @@ IpAssignment::Outcome IpAssignment::SetIpByUdp(
         outcome = Outcome::Dhcp;
     } else {
         bool read = false;
-        while (elapsed < timings.resetTimeOut && !read) {
+        while (elapsed < timings.resetTimeOut && !read && !operations.CancelRequested()) {
             m_View.AppendInfo(QStringLiteral("."));
             read = m_Transfer.Read_Record(m_Record0, transfer::kNetwork, address, timings.udpTimeOut);
             advance(std::max(timings.udpTimeOut, kShortestRead));
@@ -157,6 +161,9 @@ IpAssignment::Outcome IpAssignment::SetIpByUdp(
 
 bool IpAssignment::EnterSerialSetupMode(const SetupPort& port, std::chrono::milliseconds promptTimeout)
 {
+    const DeviceOperationScope operation(m_Transfer.Operations());
+    if (!operation)
+        return false;
     Connection& connection = m_Transfer.SerialConnection();
     const QString name = port.device.isEmpty() ? QString::number(port.index + 1) : port.device;
     m_View.SetInfo(Text(155) + name + QStringLiteral("...") + kParagraph);
@@ -183,6 +190,9 @@ bool IpAssignment::EnterSerialSetupMode(const SetupPort& port, std::chrono::mill
 IpAssignment::Outcome IpAssignment::SetIpBySerial(const SetupPort& port, const QString& ip, const QString& gateway,
     const QString& mask, const IpTimings& timings, std::chrono::milliseconds promptTimeout)
 {
+    const DeviceOperationScope operation(m_Transfer.Operations());
+    if (!operation)
+        return Outcome::Failed;
     // With DHCP a mask or gateway not given keeps what the gateway has.
     const bool dhcp = TypedAddress(ip) == kDhcpAddress;
     QList<AddressField> typed {{fieldtext::kIPAddress, ip}};
@@ -235,6 +245,9 @@ IpAssignment::Outcome IpAssignment::SetIpBySerial(const SetupPort& port, const Q
 
 bool IpAssignment::EnterSetupModeForSettings(const SetupPort& port, std::chrono::milliseconds promptTimeout)
 {
+    const DeviceOperationScope operation(m_Transfer.Operations());
+    if (!operation)
+        return false;
     const bool entered = EnterSerialSetupMode(port, promptTimeout);
     m_View.SetHeader(Text(entered ? 510 : 512));
     m_View.SetInfo(Text(entered ? 511 : 513));

@@ -87,6 +87,9 @@ void PingPage::Prepare(bool, bool)
 void PingPage::Command_Ping_Click()
 {
     WizardContext& context = Context();
+    const DeviceOperationScope operation(context.operations);
+    if (!operation)
+        return;
     const QString address = Text_PingIPAddress->text();
     context.settings.Save(keys::IPAddress, address);
 
@@ -96,7 +99,8 @@ void PingPage::Command_Ping_Click()
     BusyGuard busyButton(Command_Ping);
     InfoBoxReport report(Text_Info);
     const PingTestResult result =
-        RunPingTest(address, PingTestSettingsFromIni(context.ini), context.language, context.pingOnce, report);
+        RunPingTest(address, PingTestSettingsFromIni(context.ini), context.language, context.pingOnce, report,
+                    context.operations);
     if (self && result.completed)
         Host().SetNextEnabled(true);
 }

@@ -1,6 +1,6 @@
 #include "pingtest.h"
 
-#include "comm/waiting.h"
+#include "comm/deviceoperations.h"
 #include "shell/inifile.h"
 #include "shell/language.h"
 #include "shell/settingkeys.h"
@@ -35,11 +35,15 @@ PingTestSettings PingTestSettingsFromIni(const IniFile& ini)
 }
 
 PingTestResult RunPingTest(const QString& address, const PingTestSettings& settings, const Language& language,
-                           const Pinger& pinger, PingTestSink& sink, const MillisecondClock& clock)
+                           const Pinger& pinger, PingTestSink& sink, DeviceOperations& operations,
+                           const MillisecondClock& clock)
 {
     const MillisecondClock now = clock ? clock : SteadyClock();
     const QString ms = language.GetLanguageText(162);
     PingTestResult result;
+    const DeviceOperationScope operation(operations);
+    if (!operation)
+        return result;
     sink.SetText(language.GetLanguageText(159) + kLineBreak);
 
     for (int count = 1; count <= settings.numberOfPings; ++count) {
@@ -53,7 +57,9 @@ PingTestResult RunPingTest(const QString& address, const PingTestSettings& setti
         if (answered) {
             const QString time = took == 0 ? QStringLiteral("< 1") : QString::number(took);
             sink.AppendText(QStringLiteral(" - ") + language.GetLanguageText(164) + u' ' + time + u' ' + ms + u'.');
-            Pause(settings.delay);
+            operations.Pause(settings.delay);
+            if (operations.CancelRequested())
+                return result;
             continue;
         }
         sink.AppendText(QStringLiteral(" - ") + language.GetLanguageText(161) + u' ' + QString::number(took) + u' '

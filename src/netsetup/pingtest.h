@@ -4,6 +4,7 @@
 #include <chrono>
 #include <functional>
 
+class DeviceOperations;
 class IniFile;
 class Language;
 
@@ -43,6 +44,8 @@ struct PingTestResult {
 
 // Pings the address the set number of times, the delay apart, timing each
 // ping with what it takes to show it; stops at the first unanswered ping
-// unless it was the last. The delay runs with events going on.
+// unless it was the last. The test is one device operation: nothing is sent
+// while another one waits, and a cancel ends it after the ping under way.
 PingTestResult RunPingTest(const QString& address, const PingTestSettings& settings, const Language& language,
-                           const Pinger& pinger, PingTestSink& sink, const MillisecondClock& clock = {});
+                           const Pinger& pinger, PingTestSink& sink, DeviceOperations& operations,
+                           const MillisecondClock& clock = {});

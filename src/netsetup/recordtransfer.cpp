@@ -3,7 +3,7 @@
 #include "recorddefaults.h"
 
 #include "comm/connection.h"
-#include "comm/waiting.h"
+#include "comm/deviceoperations.h"
 #include "shell/language.h"
 
 #include <QElapsedTimer>
@@ -47,6 +47,16 @@ RecordTransfer::RecordTransfer(Connection& connection, const Language& language)
     };
 }
 
+DeviceOperations& RecordTransfer::Operations() const
+{
+    return m_Connection.Operations();
+}
+
+void RecordTransfer::Abort()
+{
+    Operations().RequestCancel();
+}
+
 void RecordTransfer::WarnThrough(const std::function<void(const QString& text)>& warn)
 {
     socketError = [this, warn](const QString& description) { warn(SocketWarningText(m_Language, 152, description)); };
@@ -55,6 +65,9 @@ void RecordTransfer::WarnThrough(const std::function<void(const QString& text)>&
 
 bool RecordTransfer::Read_Record(cRecord& record, int method, const QString& ip, std::chrono::milliseconds timeout)
 {
+    const DeviceOperationScope operation(Operations());
+    if (!operation)
+        return false;
     switch (method) {
     case transfer::kNetwork:
         return ReadByNetwork(record, ip, timeout);
@@ -70,6 +83,9 @@ bool RecordTransfer::Write_Record(
 {
     if (record.Bytes().isEmpty())
         return false;
+    const DeviceOperationScope operation(Operations());
+    if (!operation)
+        return false;
     switch (method) {
     case transfer::kNetwork:
         return WriteByNetwork(record, ip, timeout);
@@ -83,6 +99,9 @@ bool RecordTransfer::Write_Record(
 QList<bool> RecordTransfer::Write_Records(
     const QList<const cRecord*>& records, int method, const QString& ip, std::chrono::milliseconds timeout)
 {
+    const DeviceOperationScope operation(Operations());
+    if (!operation)
+        return QList<bool>(records.size(), false);
     if (method == transfer::kSerial)
         return WriteBySerial(records, timeout);
     QList<bool> written(records.size(), false);
@@ -96,7 +115,7 @@ QList<bool> RecordTransfer::Write_Records(
 
 bool RecordTransfer::WaitForWholeRecord(const QByteArray& buffer, std::chrono::milliseconds timeout)
 {
-    return WaitUntil([&buffer] { return buffer.size() >= config::kReadReplyMinimum; }, Steps(timeout, kPollStep));
+    return Operations().WaitUntil([&buffer] { return buffer.size() >= config::kReadReplyMinimum; }, Steps(timeout, kPollStep));
 }
 
 bool RecordTransfer::ReadByNetwork(cRecord& record, const QString& ip, std::chrono::milliseconds timeout)
@@ -154,7 +173,7 @@ bool RecordTransfer::WriteByNetwork(const cRecord& record, const QString& ip, st
     // against what remains for the restart.
     QElapsedTimer clock;
     clock.start();
-    WaitUntil([&buffer] { return !buffer.isEmpty(); }, Steps(timeout, kPollStep / 2));
+    Operations().WaitUntil([&buffer] { return !buffer.isEmpty(); }, Steps(timeout, kPollStep / 2));
     if (buffer != config::WriteAcknowledgement(record.RecordNumber())) {
         m_Socket.Close();
         return false;
@@ -164,13 +183,13 @@ bool RecordTransfer::WriteByNetwork(const cRecord& record, const QString& ip, st
 
     // The gateway restarts with the new record; it is back once it answers
     // a read of record 0 again.
-    Pause(kRestart);
+    Operations().Pause(kRestart);
     left -= kRestart;
     buffer.clear();
-    while (buffer.isEmpty() && left >= 1ms) {
+    while (buffer.isEmpty() && left >= 1ms && !Operations().CancelRequested()) {
         m_Socket.SetRemoteHost(ip);
         m_Socket.Send(config::ReadQuery(0));
-        WaitUntil([&buffer] { return !buffer.isEmpty(); }, kRequery);
+        Operations().WaitUntil([&buffer] { return !buffer.isEmpty(); }, kRequery);
         left -= kRequery;
     }
     const bool back = !buffer.isEmpty();
@@ -183,12 +202,12 @@ bool RecordTransfer::StoreBySerial(const cRecord& record)
     if (record.Bytes().isEmpty())
         return false;
     m_Connection.WriteSerialBytes(config::SetRecordCommand(record.RecordNumber()));
-    Pause(kAfterSetCommand);
+    Operations().Pause(kAfterSetCommand);
     for (const QString& line : config::RecordLines(record.Bytes()))
         m_Connection.WriteSerialBytes(line.toLatin1() + '\r');
     m_Connection.ClearReceiveBuffers();
     m_Connection.WriteSerialBytes(config::kEndOfRecord);
-    Pause(kAfterEndOfRecord);
+    Operations().Pause(kAfterEndOfRecord);
     return m_Connection.SerialReceiveBuffer() == config::kAcceptedPrompt;
 }
 
@@ -213,23 +232,33 @@ QList<bool> RecordTransfer::WriteBySerial(const QList<const cRecord*>& records, 
 bool RecordTransfer::WaitForSetupPrompt(std::chrono::milliseconds timeout)
 {
     m_SetupAbort = false;
+    DeviceOperations& operations = Operations();
+    const DeviceOperationScope operation(operations);
+    if (!operation)
+        return false;
     m_Connection.ClearReceiveBuffers();
     const auto prompted = [this] { return config::ContainsSetupPrompt(m_Connection.SerialReceiveBuffer()); };
     QElapsedTimer clock;
     clock.start();
     int dots = 0;
     while (!prompted() && !m_SetupAbort) {
+        if (operations.CancelRequested()) {
+            m_SetupAbort = true;
+            break;
+        }
         const qint64 elapsed = clock.elapsed();
         m_Connection.WriteSerialBytes(config::kWakeUp);
         if (promptProgress)
             promptProgress(m_Language.GetLanguageText(153) + QString(dots, u'.'));
-        WaitUntil([this, &prompted] { return m_SetupAbort || prompted(); }, kPromptCall);
+        operations.WaitUntil(prompted, kPromptCall);
         dots = (dots + 1) % kDotCycle;
         if (timeout >= 0ms && timeout.count() < elapsed)
             m_SetupAbort = true;
     }
-    if (m_SetupAbort)
+    if (m_SetupAbort || operations.CancelRequested()) {
+        m_SetupAbort = true;
         return false;
-    Pause(kPromptSettle);
+    }
+    operations.Pause(kPromptSettle);
     return true;
 }

@@ -9,6 +9,7 @@
 #include <functional>
 
 class Connection;
+class DeviceOperations;
 class Language;
 
 // How a record travels.
@@ -55,10 +56,17 @@ public:
         std::chrono::milliseconds timeout);
 
     // Calls "zzz" every 250 ms until the setup prompt comes, the timeout has
-    // passed (a negative timeout waits without limit) or Abort is called.
+    // passed (a negative timeout waits without limit) or the running
+    // operation is cancelled.
     bool WaitForSetupPrompt(std::chrono::milliseconds timeout);
-    void Abort() { m_SetupAbort = true; }
+    // Cancels the running device operation (the prompt wait, a record
+    // transfer): its waits end as their timeouts would.
+    void Abort();
+    // The last prompt wait ended without the prompt.
     bool SetupAbort() const { return m_SetupAbort; }
+    // Every transfer is one device operation of the connection's; each
+    // public call enters it and does nothing while another one waits.
+    DeviceOperations& Operations() const;
 
     ConfigSocket& Socket() { return m_Socket; }
     Connection& SerialConnection() { return m_Connection; }

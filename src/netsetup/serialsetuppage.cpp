@@ -66,7 +66,10 @@ void SerialSetupPage::Command_ConnectRS232AndDoSomething_Click()
     const int task = context.state.WhatToDo;
     SetupPort port;
     port.index = settings.ReadInt(keys::SerialPort.ForTask(task));
-    if (port.index < 0 || m_Running)
+    if (port.index < 0)
+        return;
+    const DeviceOperationScope operation(context.operations);
+    if (!operation)
         return;
 
     PageSetupView view(HeaderLabel(), Text_Info, Host().Window());
@@ -74,7 +77,6 @@ void SerialSetupPage::Command_ConnectRS232AndDoSomething_Click()
     RecordTransfer transfer(context.connection, context.language);
     UseWizardSettings(transfer, Host());
     IpAssignment assignment(transfer, context.records.m_Record[0], context.language, view);
-    m_Running = &assignment;
     bool done = false;
     if (task == task::NetworkSettings) {
         done = assignment.EnterSetupModeForSettings(port);
@@ -84,7 +86,6 @@ void SerialSetupPage::Command_ConnectRS232AndDoSomething_Click()
                                         IpTimings::FromIni(context.ini))
             != IpAssignment::Outcome::Failed;
     }
-    m_Running = nullptr;
     // Done once is done: the gateway stays in its setup mode (or has its
     // address), and only a failure is worth another try.
     Command_ConnectRS232AndDoSomething->setEnabled(!done);
@@ -94,8 +95,7 @@ void SerialSetupPage::Command_ConnectRS232AndDoSomething_Click()
 
 void SerialSetupPage::Command_ConnectRS232AndDoSomething_Cancel_Click()
 {
-    if (m_Running)
-        m_Running->Abort();
+    Context().operations.RequestCancel();
 }
 
 void SerialSetupPage::ShowPromptWait(bool waiting)
@@ -104,10 +104,4 @@ void SerialSetupPage::ShowPromptWait(bool waiting)
     Host().SetCancelEnabled(!waiting);
     Command_ConnectRS232AndDoSomething->setEnabled(!waiting);
     Command_ConnectRS232AndDoSomething_Cancel->setEnabled(waiting);
-}
-
-void SerialSetupPage::hideEvent(QHideEvent* event)
-{
-    Command_ConnectRS232AndDoSomething_Cancel_Click();
-    WizardPage::hideEvent(event);
 }

@@ -2,7 +2,6 @@
 
 #include "shell/wizardpage.h"
 
-class IpAssignment;
 class QPushButton;
 
 // Page 23: brings the gateway into its serial setup mode, to give it an
@@ -22,15 +21,10 @@ public:
 
     InfoBox* Text_Info = nullptr; // element 23
     QPushButton* Command_ConnectRS232AndDoSomething = nullptr;
-    // Usable only while the wizard waits for the gateway's setup prompt.
+    // Usable only while the wizard waits for the gateway's setup prompt:
+    // cancels that wait (closing the wizard cancels it as well).
     QPushButton* Command_ConnectRS232AndDoSomething_Cancel = nullptr;
-
-protected:
-    // A wizard that closes while the prompt is awaited ends the wait.
-    void hideEvent(QHideEvent* event) override;
 
 private:
     void ShowPromptWait(bool waiting);
-
-    IpAssignment* m_Running = nullptr;
 };

@@ -47,6 +47,9 @@ void SetIpByNetworkPage::Prepare(bool, bool)
 void SetIpByNetworkPage::Command_SetIPUsingUDP_Click()
 {
     WizardContext& context = Context();
+    const DeviceOperationScope operation(context.operations);
+    if (!operation)
+        return;
     const Settings& settings = context.settings;
     const bool dhcp = settings.ReadInt(keys::Option_DHCP) == 0;
     const QString ip = dhcp ? kDhcpAddress : settings.Read(keys::IPAddress);

@@ -10,6 +10,7 @@
 #include "trafficlog.h"
 #include "version.h"
 #include "windowplacement.h"
+#include "comm/deviceoperations.h"
 
 #include <QAbstractListModel>
 #include <QAction>
@@ -169,11 +170,13 @@ QByteArray DebugInfoBlock(const QStringList& lines, const QString& comment, cons
 
 } // namespace
 
-Ostrand_Debug::Ostrand_Debug(TrafficLog& log, IniFile& ini, const Language& language, QWidget* parent)
+Ostrand_Debug::Ostrand_Debug(
+    TrafficLog& log, IniFile& ini, const Language& language, DeviceOperations& operations, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_Log(log)
     , m_Ini(ini)
     , m_Language(language)
+    , m_Operations(operations)
 {
     setObjectName(QStringLiteral("Ostrand_Debug"));
     chooseSaveFile = [this] {
@@ -209,6 +212,8 @@ Ostrand_Debug::Ostrand_Debug(TrafficLog& log, IniFile& ini, const Language& lang
     m_Log.SetMaxDebugLines(m_Ini.ReadNumber(ini::Debug_MaxDebugLines)); // text reads as 0, which becomes 1
     ShowCounters(m_Log.ResponseCount(), m_Log.ErrorCount());
     SetPollEnabled(false); // until a page offers a read to repeat
+    connect(&m_Operations, &DeviceOperations::busyChanged, this, [this](bool busy) { ShowOperationBusy(busy); });
+    ShowOperationBusy(m_Operations.Busy());
     m_Log.SetDebugLogging(true);
 }
 
@@ -446,27 +451,31 @@ void Ostrand_Debug::ApplyPollTimer()
 
 void Ostrand_Debug::Timer_ContinousPoll_Timer()
 {
-    if (m_PollBusy)
-        return; // the last poll still waits for its reply
     if (Check_CountinousPoll->isChecked())
         RunPoll();
 }
 
 void Ostrand_Debug::RunPoll()
 {
-    if (m_PollBusy || !m_PollAction)
+    // A tick during any device operation (the last poll still waiting for
+    // its reply, a record write of the wizard's) is skipped.
+    if (m_Operations.Busy() || !m_PollAction)
         return;
-    // The read waits for replies with the event loop running; the window may
-    // be closed meanwhile, and then goes once the read is over.
-    QPointer<Ostrand_Debug> alive(this);
+    // A copy: the page may withdraw its read while this one runs.
     const std::function<void()> action = m_PollAction;
-    m_PollBusy = true;
     action();
-    if (!alive)
-        return;
-    m_PollBusy = false;
-    if (m_DeleteAfterPoll)
-        deleteLater();
+}
+
+void Ostrand_Debug::ShowOperationBusy(bool busy)
+{
+    // Not now: a save dialog held open would hold the operation's wait, and
+    // an exit would take the window from under the poll that runs.
+    Command_Save->setEnabled(!busy);
+    Menu_File_SaveToDebugTXT->setEnabled(!busy);
+    Command_Exit->setEnabled(!busy);
+    Menu_File_Exit->setEnabled(!busy);
+    if (!busy && m_CloseWhenIdle)
+        QTimer::singleShot(0, this, [this] { close(); });
 }
 
 void Ostrand_Debug::ShowCounters(int responses, int errors)
@@ -505,6 +514,8 @@ void Ostrand_Debug::DrawNewLines()
 
 void Ostrand_Debug::Command_Save_Click()
 {
+    if (m_Operations.Busy())
+        return;
     const QString path = chooseSaveFile ? chooseSaveFile() : QString();
     if (path.isEmpty())
         return;
@@ -542,14 +553,14 @@ void Ostrand_Debug::showEvent(QShowEvent* event)
 
 void Ostrand_Debug::closeEvent(QCloseEvent* event)
 {
+    if (m_Operations.Busy()) {
+        event->ignore();
+        m_CloseWhenIdle = true;
+        return;
+    }
     EndLogging();
     event->accept();
-    // Not while a poll waits: the check box or the timer that started it is
-    // still on the call stack.
-    if (m_PollBusy)
-        m_DeleteAfterPoll = true;
-    else
-        deleteLater();
+    deleteLater();
 }
 
 void Ostrand_Debug::EndLogging()

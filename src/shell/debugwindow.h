@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 
+class DeviceOperations;
 class IniFile;
 class Language;
 class QAction;
@@ -22,7 +23,9 @@ class TrafficLinesModel;
 // the answered and failed counters, saves the log to a text file and can
 // repeat the current page's read at a fixed interval. Opening it starts the
 // logging, closing it ends the logging and forgets the lines; the window
-// deletes itself when closed (after a poll that is still running).
+// deletes itself when closed. While a device operation runs (a poll of its
+// own or any of the wizard's) it neither saves nor closes: its Save and Exit
+// wait, a close comes when the operation has ended, and no poll starts.
 class Ostrand_Debug : public QWidget {
     Q_OBJECT
 public:
@@ -32,7 +35,8 @@ public:
     // thousands of lines a second.
     static constexpr std::chrono::milliseconds kRedrawDelay{50};
 
-    Ostrand_Debug(TrafficLog& log, IniFile& ini, const Language& language, QWidget* parent = nullptr);
+    Ostrand_Debug(TrafficLog& log, IniFile& ini, const Language& language, DeviceOperations& operations,
+                  QWidget* parent = nullptr);
     ~Ostrand_Debug() override;
 
     // Left edge at the wizard's right edge, same top and height, but wholly
@@ -106,18 +110,19 @@ private:
     void DrawNewLines();
     void EndLogging();
     void OfferAnsweredTools();
+    void ShowOperationBusy(bool busy);
 
     TrafficLog& m_Log;
     IniFile& m_Ini;
     const Language& m_Language;
+    DeviceOperations& m_Operations;
     TrafficLinesModel* m_Lines = nullptr;
     QTimer* m_Redraw = nullptr;
     qsizetype m_UndrawnLines = 0;
     std::function<void()> m_PollAction;
     bool m_PollTimerOn = false;
     int m_IntervalMs = 0;
-    bool m_PollBusy = false;
-    bool m_DeleteAfterPoll = false;
+    bool m_CloseWhenIdle = false; // closed while an operation ran
     bool m_Ended = false;
 };
 

@@ -39,8 +39,11 @@ struct WizardContext {
     // answers ARP, and one echo request of the ping test: the real network,
     // unless a test points them at loopback or hands in its own.
     DiscoveryTarget discoveryTarget{};
-    std::function<bool(const QString& ip)> isReachable = ReachableByArp;
-    Pinger pingOnce = [](const QString& ip) { return PingOnce(ip); };
+    // Their waits belong to the operation that asks (the scan, the test).
+    std::function<bool(const QString& ip)> isReachable = [this](const QString& ip) {
+        return ReachableByArp(ip, &operations);
+    };
+    Pinger pingOnce = [this](const QString& ip) { return PingOnce(ip, std::chrono::milliseconds(1000), &operations); };
     // Where configuration datagrams go: the gateways' port and the address
     // IP-SETUP is broadcast to; tests point them at loopback.
     ConfigTarget configTarget{};

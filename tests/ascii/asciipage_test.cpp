@@ -276,7 +276,7 @@ TEST_F(AsciiPageWalk, TheLogWindowRepeatsTheRead)
     page->Enter(false, true);
     page->cboMBusAsciiTagName->setEditText(QStringLiteral("TANK.TEMP"));
     WizardContext& context = env.Context();
-    Ostrand_Debug window(context.log, context.ini, context.language);
+    Ostrand_Debug window(context.log, context.ini, context.language, context.operations);
     page->OfferDebugPoll(window);
     window.Check_CountinousPoll->setChecked(true); // one poll at once
     EXPECT_EQ(page->txtMBusAsciiValue->text(), "21.4");

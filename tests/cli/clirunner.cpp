@@ -3,13 +3,23 @@
 #include "comm/waiting.h"
 
 #include <QProcess>
+#include <QTimer>
 #include <gtest/gtest.h>
 
-CliRun RunCli(QStringList arguments, const QString& appDir, std::chrono::milliseconds limit)
+#include <csignal>
+
+CliRun RunCli(QStringList arguments, const QString& appDir, std::chrono::milliseconds limit,
+              std::chrono::milliseconds interruptAfter)
 {
     arguments.prepend(QStringLiteral("--app-dir=") + appDir);
     QProcess process;
     process.start(QStringLiteral(OSTRAND_CLI), arguments);
+    if (interruptAfter.count() > 0) {
+        QTimer::singleShot(interruptAfter, &process, [&process] {
+            if (process.processId() > 0)
+                ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+        });
+    }
     const bool finished = WaitUntil([&] { return process.state() == QProcess::NotRunning; }, limit);
     if (!finished) {
         process.kill();

@@ -13,5 +13,7 @@ struct CliRun {
     QStringList lines; // standard output's non-empty lines
 };
 
+// interruptAfter: sends it SIGINT (Ctrl-C) this long after the start.
 CliRun RunCli(QStringList arguments, const QString& appDir,
-              std::chrono::milliseconds limit = std::chrono::milliseconds(30000));
+              std::chrono::milliseconds limit = std::chrono::milliseconds(30000),
+              std::chrono::milliseconds interruptAfter = std::chrono::milliseconds(0));

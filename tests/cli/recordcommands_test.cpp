@@ -9,6 +9,7 @@
 #include "configresponder.h"
 #include "ptysetupgateway.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -142,6 +143,21 @@ TEST_F(RecordCommandsTest, AWriteWithoutAcknowledgementFails)
     responder.fault = ConfigResponder::Fault::WrongAck;
     const CliRun run = Cli({"record-write", Host(), "--port", "4001"});
     EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("127.0.0.1")) << run.err.toStdString();
+}
+
+TEST_F(RecordCommandsTest, CtrlCCancelsAWriteThatWaitsForTheRestart)
+{
+    QFile ini(dir.filePath("Ostrand.INI"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[IP]\r\nUDPTimeOut=300\r\nWriteTimeOut=30000\r\n");
+    ini.close();
+    responder.fault = ConfigResponder::Fault::SilentAfterAck;
+    QElapsedTimer clock;
+    clock.start();
+    const CliRun run = RunCli({"record-write", Host(), "--port", "4001"}, dir.path(), 20000ms, 1500ms);
+    EXPECT_LT(clock.elapsed(), 15000) << "cancelled, not waited out";
+    EXPECT_EQ(run.status, 1) << "the write ends with its own failure";
     EXPECT_TRUE(run.err.contains("127.0.0.1")) << run.err.toStdString();
 }
 

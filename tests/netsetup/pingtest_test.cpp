@@ -41,7 +41,7 @@ protected:
             now += n < times.size() ? times[n] : 0;
             return n < answers.size() && answers[n];
         };
-        return RunPingTest(QStringLiteral("192.0.2.44"), settings, Texts(), pinger, sink, [this] { return now; });
+        return RunPingTest(QStringLiteral("192.0.2.44"), settings, Texts(), pinger, sink, env.Context().operations, [this] { return now; });
     }
 
     const ::Language& Texts() { return env.Context().language; }

@@ -15,6 +15,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -270,6 +271,68 @@ TEST_F(RecordPagesTest, AbortEndsTheWaitForTheSetupPrompt)
     EXPECT_TRUE(Find("Command_ConnectRS232AndDoSomething")->isEnabled());
     EXPECT_FALSE(Find("Command_ConnectRS232AndDoSomething_Cancel")->isEnabled());
     EXPECT_FALSE(Context().connection.SerialPortOpen());
+}
+
+TEST_F(RecordPagesTest, DuringThePromptWaitThePageStaysWhateverTheWindowDoes)
+{
+    PtySetupGateway gateway;
+    ASSERT_TRUE(gateway.Open());
+    gateway.promptAfterCalls = 8; // two seconds of calling
+    PointCom1At(gateway);
+    Open();
+    ReachSettingsTask(true);
+    ASSERT_EQ(Page(), 23);
+    bool tried = false;
+    QTimer::singleShot(400ms, [&] {
+        // Next and Back as a forced button, a double click or a key would
+        // give them: the port the wait uses must not be taken by page 50.
+        wizard->Command_Next->setEnabled(true);
+        Next();
+        wizard->ActAsNext();
+        wizard->Command_Back->setEnabled(true);
+        QTest::mouseClick(wizard->Command_Back, Qt::LeftButton);
+        EXPECT_EQ(Page(), 23);
+        // Minimised and restored, or hidden by the window system: the wait goes on.
+        wizard->showMinimized();
+        wizard->hide();
+        wizard->showNormal();
+        tried = true;
+    });
+    Click("Command_ConnectRS232AndDoSomething");
+    EXPECT_TRUE(tried);
+    EXPECT_EQ(Page(), 23);
+    EXPECT_EQ(Find<QLabel>("Label_Header(23)")->text(), Text(510)) << "the prompt came";
+    EXPECT_TRUE(Context().connection.SerialPortOpen());
+    EXPECT_FALSE(gateway.commands.contains("G0")) << "nothing read the record meanwhile";
+    Next();
+    ASSERT_EQ(Page(), 50);
+    EXPECT_TRUE(Find<DeviceSettingsPage>("Picture_Page(50)")->Text_SetupDevice_Port->isVisible());
+}
+
+TEST_F(RecordPagesTest, ClosingDuringAWriteCancelsItAndClosesOnceItHasEnded)
+{
+    Context().ini.Write(ini::IP_WriteTimeOut, "20000");
+    Open();
+    ReachSettingsTask(false);
+    ASSERT_EQ(Page(), 50);
+    responder.fault = ConfigResponder::Fault::SilentAfterAck; // the restart never ends
+    QElapsedTimer clock;
+    bool stayed = false;
+    QTimer::singleShot(300ms, [&] {
+        clock.start();
+        wizard->close();
+        stayed = wizard->isVisible();
+        EXPECT_EQ(wizard->windowTitle(), Context().language.GetLanguageText(11));
+        wizard->close(); // asked again: still one cancel, still open
+        EXPECT_TRUE(wizard->isVisible());
+    });
+    Next();
+    EXPECT_TRUE(stayed) << "the wizard stays while the write ends";
+    EXPECT_LT(clock.elapsed(), 10000) << "cancelled, not waited out";
+    EXPECT_EQ(Page(), 55);
+    EXPECT_EQ(Info(55), Text(199)) << "the write says it was not confirmed";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !wizard->isVisible(); }, 5000)) << "and closes after it";
+    EXPECT_FALSE(Context().operations.Busy());
 }
 
 TEST_F(RecordPagesTest, NoSerialPortChosenMakesExecuteDoNothing)

@@ -1,5 +1,6 @@
 // The communication log window, on its own and beside the wizard: what the
 // technician sees, types and saves, and what stays in the INI file.
+#include "comm/deviceoperations.h"
 #include "shell/debugwindow.h"
 #include "shell/settingkeys.h"
 #include "shell/trafficlog.h"
@@ -34,6 +35,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -85,7 +88,7 @@ protected:
 
     Ostrand_Debug& Open()
     {
-        window = new Ostrand_Debug(Log(), Ini(), env.Context().language);
+        window = new Ostrand_Debug(Log(), Ini(), env.Context().language, env.Context().operations);
         window->resize(600, 400);
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.data()));
@@ -264,9 +267,10 @@ TEST_F(DebugWindowTest, CheckingThePollBoxPollsAtOnceAndThenAtEveryTick)
     EXPECT_EQ(polls, stopped);
 }
 
-TEST_F(DebugWindowTest, TickWhileAPollStillWaitsForItsReplyIsIgnored)
+TEST_F(DebugWindowTest, TickDuringADeviceOperationIsIgnored)
 {
     Open();
+    DeviceOperations& operations = env.Context().operations;
     window->Text_Interval->setText(QStringLiteral("10"));
     QSignalSpy ticks(window->Timer_ContinousPoll, &QTimer::timeout);
     int polls = 0;
@@ -274,12 +278,14 @@ TEST_F(DebugWindowTest, TickWhileAPollStillWaitsForItsReplyIsIgnored)
     int deepest = 0;
     int ticksDuringFirstPoll = 0;
     window->SetPollAction([&] {
+        // A read as the pages' reads are: one device operation that waits
+        // for its reply with events running.
+        const DeviceOperationScope operation(operations);
         ++polls;
         deepest = std::max(deepest, ++depth);
         if (polls == 1) {
-            // Waits for a reply as the transactions do: events run meanwhile.
             const qsizetype before = ticks.count();
-            QTest::qWait(150);
+            operations.Pause(150ms);
             ticksDuringFirstPoll = static_cast<int>(ticks.count() - before);
         }
         --depth;
@@ -293,19 +299,33 @@ TEST_F(DebugWindowTest, TickWhileAPollStillWaitsForItsReplyIsIgnored)
     EXPECT_TRUE(QTest::qWaitFor([&] { return polls >= 3; }, 5000)) << "polling goes on once the first has ended";
 }
 
-TEST_F(DebugWindowTest, ClosingTheWindowDuringAPollEndsThePollSafely)
+TEST_F(DebugWindowTest, SaveAndExitWaitForTheRunningOperationAndACloseComesAfterIt)
 {
     Open();
-    bool keptDuringPoll = false;
-    window->SetPollAction([this, &keptDuringPoll] {
-        window->Command_Exit->click();
-        QTest::qWait(50); // events run while the poll waits for its reply
-        keptDuringPoll = !window.isNull();
-    });
-    window->SetPollEnabled(true);
-    window->Check_CountinousPoll->setChecked(true);
-    EXPECT_TRUE(keptDuringPoll) << "the check box that started the poll is still at work";
-    EXPECT_TRUE(QTest::qWaitFor([this] { return window.isNull(); })) << "and goes once the poll is over";
+    DeviceOperations& operations = env.Context().operations;
+    int dialogs = 0;
+    window->chooseSaveFile = [&dialogs] {
+        ++dialogs;
+        return QString();
+    };
+    bool keptDuringOperation = false;
+    {
+        // Any operation counts, the wizard's as well as a poll of the window's.
+        const DeviceOperationScope operation(operations);
+        QTimer::singleShot(0, window, [this] {
+            EXPECT_FALSE(window->Command_Save->isEnabled());
+            EXPECT_FALSE(window->Menu_File_SaveToDebugTXT->isEnabled());
+            EXPECT_FALSE(window->Command_Exit->isEnabled());
+            EXPECT_FALSE(window->Menu_File_Exit->isEnabled());
+            window->Menu_File_SaveToDebugTXT->trigger();
+            window->close(); // the close box stays usable
+        });
+        operations.Pause(100ms);
+        keptDuringOperation = !window.isNull() && window->isVisible();
+    }
+    EXPECT_EQ(dialogs, 0) << "no save dialog inside the operation's wait";
+    EXPECT_TRUE(keptDuringOperation);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return window.isNull(); })) << "the close comes once the operation is over";
     EXPECT_FALSE(Log().DebugLogging());
 }
 

@@ -1,6 +1,6 @@
 #include "arp.h"
 
-#include "comm/waiting.h"
+#include "comm/deviceoperations.h"
 #include "netsetup/discoveryanswer.h"
 
 #include <QElapsedTimer>
@@ -151,7 +151,8 @@ std::optional<ArpEntry> FindArpEntry(const QByteArray& table, const QString& ipT
     return found;
 }
 
-bool GetMacByArp(const QString& ipText, QString& mac, const QString& separator, std::chrono::milliseconds wait)
+bool GetMacByArp(const QString& ipText, QString& mac, const QString& separator, std::chrono::milliseconds wait,
+                 DeviceOperations* operations)
 {
     const in_addr_t address = ::inet_addr(ipText.toLatin1().constData());
     if (!MayHaveNeighbour(address) || !OnLink(address))
@@ -170,9 +171,10 @@ bool GetMacByArp(const QString& ipText, QString& mac, const QString& separator, 
             entry = ReadArpEntry(dotted);
             // No entry right after the send: the kernel is not asking for it
             // (the address lies behind a router).
-            if (!entry || Resolved(entry) || clock.elapsed() >= wait.count())
+            if (!entry || Resolved(entry) || clock.elapsed() >= wait.count()
+                || (operations && operations->CancelRequested()))
                 break;
-            Pause(kPollStep);
+            WaitWithin(operations, {}, kPollStep);
         }
     }
     if (!Resolved(entry))
@@ -181,8 +183,8 @@ bool GetMacByArp(const QString& ipText, QString& mac, const QString& separator, 
     return true;
 }
 
-bool ReachableByArp(const QString& ipText)
+bool ReachableByArp(const QString& ipText, DeviceOperations* operations)
 {
     QString mac;
-    return GetMacByArp(ipText, mac);
+    return GetMacByArp(ipText, mac, QStringLiteral("-"), std::chrono::milliseconds(1000), operations);
 }

@@ -1,6 +1,6 @@
 #include "icmpecho.h"
 
-#include "comm/waiting.h"
+#include "comm/deviceoperations.h"
 
 #include <QRandomGenerator>
 #include <QSocketNotifier>
@@ -112,7 +112,7 @@ bool CanSendEchoRequests(QString* reason)
     return false;
 }
 
-bool PingOnce(const QString& ipText, std::chrono::milliseconds wait)
+bool PingOnce(const QString& ipText, std::chrono::milliseconds wait, DeviceOperations* operations)
 {
     const in_addr_t address = ::inet_addr(ipText.toLatin1().constData());
     if (address == INADDR_NONE)
@@ -153,6 +153,6 @@ bool PingOnce(const QString& ipText, std::chrono::milliseconds wait)
                 answered = true;
         }
     });
-    WaitUntil([&] { return answered; }, wait);
+    WaitWithin(operations, [&] { return answered; }, wait);
     return answered;
 }

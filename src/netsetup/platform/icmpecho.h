@@ -4,6 +4,8 @@
 #include <QString>
 #include <chrono>
 
+class DeviceOperations;
+
 // One ICMP echo request to a dotted IPv4 address, hop limit 4; true when
 // the matching echo reply arrives within the wait. The text is read as the
 // classic address parser reads it: what it cannot read (and
@@ -12,8 +14,9 @@
 // Uses an ICMP datagram socket where the system allows this user one
 // (net.ipv4.ping_group_range), else a raw socket, which needs root or
 // CAP_NET_RAW; without either every ping fails. Events keep running while
-// it waits for the reply.
-bool PingOnce(const QString& ipText, std::chrono::milliseconds wait = std::chrono::milliseconds(1000));
+// it waits for the reply, as a wait of the operations when they are given.
+bool PingOnce(const QString& ipText, std::chrono::milliseconds wait = std::chrono::milliseconds(1000),
+              DeviceOperations* operations = nullptr);
 
 // Whether this process can open either kind of ICMP socket; the reason
 // when it cannot.

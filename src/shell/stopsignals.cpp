@@ -10,9 +10,13 @@ namespace {
 
 // The handler may only write to a descriptor; the notifier reads it in the event loop.
 int g_SignalPipe[2] = {-1, -1};
+volatile std::sig_atomic_t g_SignalsSeen = 0;
 
-void OnSignal(int)
+void OnSignal(int signal)
 {
+    if (g_SignalsSeen != 0)
+        ::_exit(128 + signal);
+    g_SignalsSeen = 1;
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(g_SignalPipe[0], &byte, 1);
 }
@@ -29,6 +33,7 @@ StopSignals::StopSignals(QObject* parent) : QObject(parent)
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    g_SignalsSeen = 0;
     m_Notifier = new QSocketNotifier(g_SignalPipe[1], QSocketNotifier::Read, this);
     connect(m_Notifier, &QSocketNotifier::activated, this, [this] {
         char byte = 0;
