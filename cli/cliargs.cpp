@@ -1,9 +1,18 @@
 #include "cliargs.h"
+#include "climanpage.h"
 
 #include <algorithm>
 #include <climits>
 
 namespace {
+
+// The manual page, made from the texts --help shows (the package's build asks for it).
+QCommandLineOption ManOption()
+{
+    QCommandLineOption man(QStringLiteral("man"), QStringLiteral("Write the manual page (troff)."));
+    man.setFlags(QCommandLineOption::HiddenFromHelp);
+    return man;
+}
 
 QList<QCommandLineOption> GlobalOptions()
 {
@@ -16,6 +25,7 @@ QList<QCommandLineOption> GlobalOptions()
         {QStringLiteral("interval"), QStringLiteral("Milliseconds between repeated runs."), QStringLiteral("MS")},
         {{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help, or a command's own.")},
         {QStringLiteral("version"), QStringLiteral("Show the version.")},
+        ManOption(),
     };
 }
 
@@ -87,10 +97,11 @@ QString CommandName(const QStringList& arguments, const QList<CommandOptions>& c
     return QString();
 }
 
-QString OptionLines(const QList<QCommandLineOption>& options)
+// Each shown option as its names with the value it takes ("--count N"), and
+// its description.
+QList<std::pair<QString, QString>> ShownOptions(const QList<QCommandLineOption>& options)
 {
-    QStringList heads;
-    QStringList texts;
+    QList<std::pair<QString, QString>> shown;
     for (const QCommandLineOption& option : options) {
         if (option.flags() & QCommandLineOption::HiddenFromHelp)
             continue;
@@ -100,16 +111,42 @@ QString OptionLines(const QList<QCommandLineOption>& options)
         QString head = names.join(QStringLiteral(", "));
         if (!option.valueName().isEmpty())
             head += u' ' + option.valueName();
-        heads << head;
-        texts << option.description();
+        shown.append({head, option.description()});
     }
+    return shown;
+}
+
+QString OptionLines(const QList<QCommandLineOption>& options)
+{
+    const QList<std::pair<QString, QString>> shown = ShownOptions(options);
     qsizetype width = 0;
-    for (const QString& head : heads)
+    for (const auto& [head, text] : shown)
         width = std::max(width, head.size());
     QString lines;
-    for (qsizetype i = 0; i < heads.size(); ++i)
-        lines += QStringLiteral("  ") + heads[i].leftJustified(width + 2) + texts[i] + u'\n';
+    for (const auto& [head, text] : shown)
+        lines += QStringLiteral("  ") + head.leftJustified(width + 2) + text + u'\n';
     return lines;
+}
+
+// Text for troff: a dot or quote starting a line would be a request, a
+// backslash an escape; "\-" keeps option dashes plain hyphens.
+QString Troff(QString text)
+{
+    text.replace(u'\\', QLatin1String("\\e")).replace(u'-', QLatin1String("\\-"));
+    QStringList lines = text.split(u'\n');
+    for (QString& line : lines) {
+        if (line.startsWith(u'.') || line.startsWith(u'\''))
+            line.prepend(QLatin1String("\\&"));
+    }
+    return lines.join(u'\n');
+}
+
+QString TroffOptions(const QList<QCommandLineOption>& options)
+{
+    QString page;
+    for (const auto& [head, text] : ShownOptions(options))
+        page += QStringLiteral(".TP\n.B ") + Troff(head) + u'\n' + Troff(text) + u'\n';
+    return page;
 }
 
 } // namespace
@@ -148,7 +185,8 @@ std::optional<QString> ParseCliArgs(const QStringList& arguments, const QList<Co
     }
     if (!parser.parse(arguments))
         return parser.errorText();
-    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("version")))
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("version"))
+        || parser.isSet(QStringLiteral("man")))
         return std::nullopt;
     QStringList positional = parser.positionalArguments();
     if (positional.isEmpty())
@@ -231,4 +269,30 @@ QString CommandHelp(const CommandOptions& command)
     if (!own.isEmpty())
         text += QStringLiteral("\nOptions:\n") + OptionLines(own);
     return text.trimmed();
+}
+
+QString CliManPage(const QList<CommandOptions>& commands, const QString& version)
+{
+    QString page = QStringLiteral(".TH OSTRAND\\-CLI 1 \"\" \"ostrand %1\" \"User Commands\"\n").arg(version);
+    page += QStringLiteral(".SH NAME\nostrand\\-cli \\- the setup wizard's device operations from the command line\n");
+    page += QStringLiteral(".SH SYNOPSIS\n.B ostrand\\-cli\n[\\fIGLOBAL OPTIONS\\fR] \\fICOMMAND\\fR "
+                           "[\\fIOPTIONS\\fR] [\\fIARGUMENTS\\fR]\n");
+    page += QStringLiteral(".SH DESCRIPTION\nRuns the operations of the setup wizard without a window, for "
+                           "scripts and bulk commissioning: one result per line as key=value pairs, or JSON with "
+                           "\\-\\-json.\n");
+    page += QStringLiteral(".SH GLOBAL OPTIONS\n") + TroffOptions(GlobalOptions());
+    page += QStringLiteral(".SH COMMANDS\n");
+    for (const CommandOptions& command : commands) {
+        page += QStringLiteral(".SS ") + Troff(command.name) + u'\n';
+        page += QStringLiteral(".B ostrand\\-cli ") + Troff(command.name) + u' ' + Troff(command.arguments) + u'\n';
+        page += QStringLiteral(".PP\n") + Troff(command.summary) + u'\n';
+        page += TroffOptions(command.options + TransportOptions(command.transport));
+    }
+    page += QStringLiteral(".SH EXIT STATUS\n0 the operation succeeded; 1 the device did not answer, answered with an "
+                           "error, or refused; 2 a usage error or a file that cannot be read or written.\n");
+    page += QStringLiteral(".SH FILES\nOstrand.INI and the language files beside the program, in the folder of "
+                           "\\-\\-app\\-dir, or in /usr/share/ostrand; a user's Ostrand.INI in "
+                           "~/.config/Ostrand.\n");
+    page += QStringLiteral(".SH SEE ALSO\n.BR ostrand (1),\n.BR ostrand\\-sim (1)\n");
+    return page;
 }

@@ -1,6 +1,7 @@
 #include "clisession.h"
 
 #include "shell/apppath.h"
+#include "shell/inifilelocation.h"
 #include "shell/textencoding.h"
 
 #include <QCoreApplication>
@@ -41,7 +42,7 @@ CliSession::CliSession(const CliArgs& args)
     : m_Args(args)
     , m_AppPath(args.appDir.isEmpty() ? WithTrailingSeparator(QCoreApplication::applicationDirPath())
                                       : WithTrailingSeparator(args.appDir))
-    , m_Ini(std::make_unique<IniFile>(m_AppPath + QStringLiteral("Ostrand.INI")))
+    , m_Ini(std::make_unique<IniFile>(IniFileFor(m_AppPath)))
 {
     LoadLanguageFile(m_Language, m_AppPath, args.language);
     if (args.trace) {

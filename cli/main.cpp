@@ -1,5 +1,6 @@
 #include "asciireadcommand.h"
 #include "cliargs.h"
+#include "climanpage.h"
 #include "clioutput.h"
 #include "clisession.h"
 #include "discovercommand.h"
@@ -127,6 +128,10 @@ int main(int argc, char* argv[])
     }
     if (parser.isSet(QStringLiteral("version"))) {
         PrintLine(stdout, kVersionText);
+        return 0;
+    }
+    if (parser.isSet(QStringLiteral("man"))) {
+        std::fputs(qPrintable(CliManPage(options, kVersionText)), stdout);
         return 0;
     }
     if (parser.isSet(QStringLiteral("help"))) {

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Configures and builds the project into build/ beside the sources.
+# Configures and builds the project into build/ beside the sources; any
+# arguments go to the build step (--target NAME... builds only those).
 # When started through sudo, the build itself runs as the calling user so
 # that build/ stays theirs.
 set -euo pipefail
@@ -19,4 +20,4 @@ if command -v ccache >/dev/null 2>&1; then
 fi
 
 "${run_as_user[@]}" cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
-"${run_as_user[@]}" cmake --build "$build" --parallel "$(nproc)"
+"${run_as_user[@]}" cmake --build "$build" --parallel "$(nproc)" "$@"

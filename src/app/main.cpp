@@ -1,5 +1,5 @@
 #include "shell/apppath.h"
-#include "shell/inifile.h"
+#include "shell/inifilelocation.h"
 #include "shell/language.h"
 #include "shell/languagelocale.h"
 #include "buttonstyle.h"
@@ -23,7 +23,7 @@ int main(int argc, char* argv[])
     const QString appPath = AppPathFrom(app.arguments(), QCoreApplication::applicationDirPath());
     // The per-user store is named after the executable.
     Settings settings(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
-    IniFile ini(appPath + QStringLiteral("Ostrand.INI"));
+    IniFile ini = IniFileFor(appPath);
     Language language;
     WizardState state;
     DeviceRecords records;

@@ -51,6 +51,20 @@ bool IsLanguageNumber(const QString& extension)
     return true;
 }
 
+// Where the language files are: the program folder when it holds any, else
+// the shared data folder of an installed package.
+QString LanguageFolder(const QString& appPath)
+{
+    const QStringList pattern{kFilePrefix + QStringLiteral("*")};
+    if (!QDir(appPath).entryList(pattern, QDir::Files).isEmpty())
+        return appPath;
+    // Installed as a package: the programs in .../bin, their files in .../share/ostrand.
+    const QString shared = QDir::cleanPath(appPath + QStringLiteral("../share/ostrand")) + u'/';
+    if (!QDir(shared).entryList(pattern, QDir::Files).isEmpty())
+        return shared;
+    return appPath;
+}
+
 } // namespace
 
 bool ParseLanguageLine(const QString& line, LanguageEntry& entry)
@@ -120,7 +134,7 @@ QString LanguageNameOf(const QString& fileText)
 QList<LanguageChoice> ListLanguageFiles(const QString& appPath)
 {
     QList<LanguageChoice> choices;
-    const QDir folder(appPath);
+    const QDir folder(LanguageFolder(appPath));
     const QStringList names = folder.entryList({kFilePrefix + QStringLiteral("*")}, QDir::Files | QDir::Readable,
                                                QDir::Name | QDir::IgnoreCase);
     for (const QString& fileName : names) {
@@ -145,7 +159,7 @@ QString LanguageFilePath(const QString& appPath, const QString& settingValue)
 {
     if (settingValue.contains(u'/') || settingValue.contains(u'\\'))
         return QString();
-    const QString exact = appPath + kFilePrefix + settingValue;
+    const QString exact = LanguageFolder(appPath) + kFilePrefix + settingValue;
     if (QFileInfo(exact).isFile())
         return exact;
     // A file named with fewer digits ("Ostrand_Language.7") is stored as

@@ -1,5 +1,7 @@
 // The command line itself: the help of the whole tool and of one command,
 // usage errors, and where the texts come from.
+#include "cliargs.h"
+#include "climanpage.h"
 #include "clirunner.h"
 
 #include <QTemporaryDir>
@@ -51,4 +53,26 @@ TEST(CliUsageTest, TextsComeFromBesideTheProgramWhenTheFolderHasNone)
     const CliRun run = Cli({QStringLiteral("record-read"), QStringLiteral("127.0.0.1:9")});
     EXPECT_EQ(run.status, 1);
     EXPECT_FALSE(run.err.contains(QLatin1String("Invalid Text"))) << run.err.toStdString();
+}
+
+TEST(CliUsageTest, TheManualPageIsMadeFromTheHelpTextsWithTroffKeptOut)
+{
+    // A command whose texts would be troff requests and escapes if copied as they are.
+    const CommandOptions command{QStringLiteral("meter-poke"),
+                                 {{QStringLiteral("level"), QStringLiteral("A path like C:\\bus."), QStringLiteral("N")}},
+                                 QStringLiteral("HOST"),
+                                 QStringLiteral(".dots start\n'quotes too"),
+                                 CommandTransport::SerialOnly};
+    const QString page = CliManPage({command}, QStringLiteral("9.8.7"));
+    const QStringList expected = {
+        QStringLiteral(".TH OSTRAND\\-CLI 1 \"\" \"ostrand 9.8.7\""),
+        QStringLiteral("\n.SS meter\\-poke\n.B ostrand\\-cli meter\\-poke HOST\n.PP\n\\&.dots start\n\\&'quotes too\n"),
+        QStringLiteral("\n.TP\n.B \\-\\-level N\nA path like C:\\ebus.\n"),
+        QStringLiteral("\n.TP\n.B \\-\\-serial"), // the transport options the command takes
+        QStringLiteral("\n.TP\n.B \\-\\-json\n"), // a global option
+    };
+    for (const QString& part : expected)
+        EXPECT_TRUE(page.contains(part)) << part.toStdString() << "\nin\n" << page.toStdString();
+    EXPECT_FALSE(page.contains(QLatin1String("\\-\\-man"))) << "hidden from --help, so from the page too";
+    EXPECT_FALSE(page.contains(QLatin1String("\\-\\-udp"))) << "not a transport of this command";
 }

@@ -1,9 +1,11 @@
 #include "shell/inifile.h"
+#include "shell/inifilelocation.h"
 #include "shell/settingkeys.h"
 #include "shell/textnumber.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -132,4 +134,43 @@ TEST(IniFile, AFailingWriteIsSilent)
     ini.Write(ini::IP_BusDelay, QStringLiteral("5"));
     EXPECT_EQ(ini.ReadNumber(ini::IP_BusDelay), 50);
     EXPECT_FALSE(QFile::exists(ini.Path()));
+}
+
+TEST(IniFile, AnInstalledProgramKeepsItsFileInTheUsersFolderStartedFromTheShippedOne)
+{
+    QTemporaryDir root;
+    const QString bin = root.filePath(QStringLiteral("usr/bin/"));
+    const QString shipped = root.filePath(QStringLiteral("usr/share/ostrand/Ostrand.INI"));
+    const QString user = root.filePath(QStringLiteral("home/.config/Ostrand"));
+    ASSERT_TRUE(QDir().mkpath(bin) && QDir().mkpath(QFileInfo(shipped).path()));
+    WriteBytes(shipped, "[IP]\r\nBusTimeOut=4321\r\nBusDelay=7\r\n");
+    ASSERT_TRUE(QFile::setPermissions(shipped, QFileDevice::ReadOwner | QFileDevice::ReadOther));
+
+    IniFile installed = IniFileFor(bin, user);
+    EXPECT_EQ(installed.Path(), QDir(user).filePath(QStringLiteral("Ostrand.INI")));
+    EXPECT_EQ(installed.ReadNumber(ini::IP_BusTimeOut), 4321) << "the shipped values until the user changes one";
+    installed.Write(ini::IP_BusDelay, QStringLiteral("9"));
+    EXPECT_EQ(FileBytes(installed.Path()), "[IP]\r\nBusTimeOut=4321\r\nBusDelay=9\r\n");
+    EXPECT_FALSE(QFile::exists(bin + QStringLiteral("Ostrand.INI"))) << "nothing among the programs";
+    EXPECT_EQ(FileBytes(shipped), "[IP]\r\nBusTimeOut=4321\r\nBusDelay=7\r\n");
+    EXPECT_EQ(IniFileFor(bin, user).ReadNumber(ini::IP_BusDelay), 9) << "the next start keeps the change";
+
+    // a folder of its own (a build, a portable copy) keeps the file beside the program
+    QTemporaryDir portable;
+    EXPECT_EQ(IniFileFor(portable.path() + u'/', user).Path(), portable.filePath(QStringLiteral("Ostrand.INI")));
+}
+
+TEST(IniFile, TheShippedDefaultsAreTheProgramsOwn)
+{
+    const IniFile shipped(QStringLiteral(OSTRAND_SOURCE_DIR "/resources/Ostrand.INI"));
+    const IniKey keys[] = {ini::IP_ScanTimeOut, ini::IP_UDPTimeOut, ini::IP_ResetTimeOut, ini::IP_WriteTimeOut,
+        ini::IP_OpenTimeOut, ini::IP_SerialTimeOut, ini::IP_BusDelay, ini::IP_BusTimeOut, ini::IP_NumberOfPings,
+        ini::IP_PingDelay, ini::IP_RebootDHCPDelay, ini::ModBus_BusDelay, ini::ModBus_BusTimeout,
+        ini::ModBus_OpenTimeout, ini::MBusASCII_BusDelay, ini::MBusASCII_BusTimeout, ini::MBusASCII_OpenTimeout,
+        ini::Debug_PollInterval, ini::Debug_MaxDebugLines, ini::Search_CollisionPrimDelay,
+        ini::Search_CollisionSecDelay};
+    for (const IniKey& key : keys) {
+        const QString value = shipped.ReadIniValue(key.section, key.key, QStringLiteral("missing"));
+        EXPECT_EQ(value, key.defaultValue) << key.section.toStdString() << '/' << key.key.toStdString();
+    }
 }

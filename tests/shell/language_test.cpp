@@ -5,6 +5,7 @@
 
 #include "testenvironment.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -138,4 +139,21 @@ TEST(LanguageFiles, LoadsTheStoredLanguage)
     Language seven;
     ASSERT_TRUE(seven.LoadLanguage(settings, app));
     EXPECT_EQ(seven.GetLanguageText(10), QStringLiteral("Title seven"));
+}
+
+TEST(LanguageFiles, AnInstalledProgramFindsThemInItsSharedFolder)
+{
+    QTemporaryDir root;
+    const QString bin = root.filePath(QStringLiteral("usr/bin/"));
+    const QString share = root.filePath(QStringLiteral("usr/share/ostrand/"));
+    ASSERT_TRUE(QDir().mkpath(bin) && QDir().mkpath(share));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(OSTRAND_LANGUAGE_DIR "/Ostrand_Language.049"),
+                            share + QStringLiteral("Ostrand_Language.049")));
+    ASSERT_EQ(ListLanguageFiles(bin).size(), 1);
+    EXPECT_EQ(LanguageFilePath(bin, QStringLiteral("049")), share + QStringLiteral("Ostrand_Language.049"));
+    // files beside the program win
+    ASSERT_TRUE(QFile::copy(QStringLiteral(OSTRAND_LANGUAGE_DIR "/Ostrand_Language.001"),
+                            bin + QStringLiteral("Ostrand_Language.001")));
+    EXPECT_EQ(LanguageFilePath(bin, QStringLiteral("001")), bin + QStringLiteral("Ostrand_Language.001"));
+    EXPECT_EQ(LanguageFilePath(bin, QStringLiteral("049")), QString());
 }
