@@ -71,8 +71,11 @@ void UseSession(RecordTransfer& transfer, CliSession& session)
         std::fprintf(stderr, "%s\n", qPrintable(OneLine(text)));
         std::fflush(stderr);
     });
-    if (session.Args().parser && session.Args().parser->isSet(QStringLiteral("adapter")))
-        transfer.AdapterIP = session.Args().parser->value(QStringLiteral("adapter"));
+    // Only set-ip offers --adapter; asking the parser for an option it does
+    // not know prints a warning.
+    const QCommandLineParser* parser = session.Args().parser;
+    if (parser && parser->optionNames().contains(QStringLiteral("adapter")))
+        transfer.AdapterIP = parser->value(QStringLiteral("adapter"));
 }
 
 CliResult RefusedOption(const RecordRefusal& refusal, const Language& language)
