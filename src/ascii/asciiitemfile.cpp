@@ -90,7 +90,7 @@ bool AsciiItemFileParser::Take(const QByteArray& line)
 }
 
 // CR LF, LF and CR each end a line.
-bool AsciiItemFileParser::Feed(const QByteArray& bytes)
+bool AsciiItemFileParser::Feed(QByteArrayView bytes)
 {
     for (const char byte : bytes) {
         if (m_Stopped)

@@ -3,6 +3,7 @@
 #include "shell/fileerror.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -36,7 +37,7 @@ public:
 
     // False once a line did not fit (or ran longer than any item file's
     // line): the reading ends there and further bytes are not looked at.
-    bool Feed(const QByteArray& bytes);
+    bool Feed(QByteArrayView bytes);
 
     // The file ended: a last line without a line end counts too.
     AsciiItemFileRead Finish();

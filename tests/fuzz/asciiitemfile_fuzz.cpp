@@ -4,13 +4,16 @@
 
 #include "ascii/asciiitemfile.h"
 
+#include <algorithm>
+
 namespace {
 
 AsciiItemFileRead Read(const QByteArray& content, AsciiItemFileFormat format, qsizetype piece)
 {
     AsciiItemFileParser parser(format);
-    for (qsizetype at = 0; at < content.size(); at += piece) {
-        if (!parser.Feed(content.mid(at, piece)))
+    const QByteArrayView bytes(content);
+    for (qsizetype at = 0; at < bytes.size(); at += piece) {
+        if (!parser.Feed(bytes.sliced(at, std::min(piece, bytes.size() - at))))
             break;
     }
     return parser.Finish();

@@ -66,7 +66,8 @@ void CheckReply(const QByteArray& reply, Framing framing, int counter)
     FUZZ_CHECK(reply.size() >= 2);
     const quint16 crc = SerialLineCrc(reply.chopped(2));
     FUZZ_CHECK(At(reply, reply.size() - 2) == (crc & 0xFF) && At(reply, reply.size() - 1) == crc >> 8);
-    FUZZ_CHECK(check.registerData == reply.mid(3, reply.size() - 5));
+    const qsizetype dataSize = reply.size() - modbus::kRtuReplyHeader - modbus::kCrcBytes;
+    FUZZ_CHECK(check.registerData == (dataSize > 0 ? reply.mid(modbus::kRtuReplyHeader, dataSize) : QByteArray()));
 }
 
 } // namespace
