@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, skipping those already
 # installed. Runs apt-get as root, or through sudo for a normal user.
+#   scripts/setup.sh           what building, running and testing need
+#   scripts/setup.sh --fuzz    and clang with its sanitizer and fuzzer runtimes
 set -euo pipefail
 
 packages=(
@@ -17,6 +19,9 @@ packages=(
   # independent Modbus peers for the tests: a server and a command-line client
   python3-pymodbus python3-serial-asyncio mbpoll
 )
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -64,39 +64,6 @@ std::optional<QStringList> OpcLineTags(const QString& line)
     return QStringList{name};
 }
 
-// Cuts the bytes into lines as they are read; CR LF, LF and CR each end one.
-class LineCutter {
-public:
-    // The lines the bytes complete.
-    QList<QByteArray> Feed(const QByteArray& bytes)
-    {
-        QList<QByteArray> lines;
-        for (const char byte : bytes) {
-            const bool lineFeedAfterCr = m_AfterCr && byte == '\n';
-            m_AfterCr = byte == '\r';
-            if (lineFeedAfterCr)
-                continue;
-            if (byte == '\r' || byte == '\n')
-                lines.append(std::exchange(m_Line, QByteArray()));
-            else
-                m_Line.append(byte);
-        }
-        return lines;
-    }
-
-    // The last line, when the bytes did not end with a line end.
-    std::optional<QByteArray> Rest() const
-    {
-        return m_Line.isEmpty() ? std::nullopt : std::optional<QByteArray>(m_Line);
-    }
-
-    qsizetype Unfinished() const { return m_Line.size(); }
-
-private:
-    QByteArray m_Line;
-    bool m_AfterCr = false;
-};
-
 } // namespace
 
 std::optional<QStringList> AsciiItemLineTags(const QString& line, AsciiItemFileFormat format)
@@ -112,6 +79,44 @@ std::optional<QStringList> AsciiItemLineTags(const QString& line, AsciiItemFileF
     return std::nullopt;
 }
 
+// Every byte is one character: a name goes back onto the wire as it stood.
+bool AsciiItemFileParser::Take(const QByteArray& line)
+{
+    const std::optional<QStringList> tags = AsciiItemLineTags(QString::fromLatin1(line), m_Format);
+    if (tags)
+        m_Read.tags += *tags;
+    m_Stopped = !tags;
+    return tags.has_value();
+}
+
+// CR LF, LF and CR each end a line.
+bool AsciiItemFileParser::Feed(QByteArrayView bytes)
+{
+    for (const char byte : bytes) {
+        if (m_Stopped)
+            return false;
+        const bool lineFeedAfterCr = m_AfterCr && byte == '\n';
+        m_AfterCr = byte == '\r';
+        if (lineFeedAfterCr)
+            continue;
+        if (byte == '\r' || byte == '\n')
+            Take(std::exchange(m_Line, QByteArray()));
+        else
+            m_Line.append(byte);
+    }
+    if (m_Line.size() > kLongestLine)
+        m_Stopped = true; // not a line of an item file
+    return !m_Stopped;
+}
+
+AsciiItemFileRead AsciiItemFileParser::Finish()
+{
+    if (!m_Stopped && !m_Line.isEmpty())
+        Take(m_Line);
+    m_Read.complete = !m_Stopped;
+    return m_Read;
+}
+
 AsciiItemFileRead ReadAsciiItemFile(const QString& path, AsciiItemFileFormat format)
 {
     AsciiItemFileRead read;
@@ -121,14 +126,7 @@ AsciiItemFileRead ReadAsciiItemFile(const QString& path, AsciiItemFileFormat for
         read.error = FileErrorOf(file, errno);
         return read;
     }
-    LineCutter cutter;
-    // Every byte is one character: a name goes back onto the wire as it stood.
-    const auto take = [&](const QByteArray& line) {
-        const std::optional<QStringList> tags = AsciiItemLineTags(QString::fromLatin1(line), format);
-        if (tags)
-            read.tags += *tags;
-        return tags.has_value();
-    };
+    AsciiItemFileParser parser(format);
     while (!file.atEnd()) {
         errno = 0;
         const QByteArray chunk = file.read(kChunk);
@@ -136,17 +134,10 @@ AsciiItemFileRead ReadAsciiItemFile(const QString& path, AsciiItemFileFormat for
             read.error = FileErrorOf(file, errno);
             return read;
         }
-        for (const QByteArray& line : cutter.Feed(chunk)) {
-            if (!take(line))
-                return read;
-        }
-        if (cutter.Unfinished() > kLongestLine)
-            return read; // not a line of an item file
+        if (!parser.Feed(chunk))
+            break;
     }
-    if (const std::optional<QByteArray> rest = cutter.Rest(); rest && !take(*rest))
-        return read;
-    read.complete = true;
-    return read;
+    return parser.Finish();
 }
 
 QByteArray AsciiItemFileContent(const QStringList& tags)

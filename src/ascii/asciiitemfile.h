@@ -3,6 +3,7 @@
 #include "shell/fileerror.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -26,6 +27,29 @@ struct AsciiItemFileRead {
     QStringList tags;
     bool complete = false;
     std::optional<FileError> error;
+};
+
+// Takes an item file's bytes in pieces of any size, as they are read, so
+// that a file of any length is judged line by line without holding it.
+class AsciiItemFileParser {
+public:
+    explicit AsciiItemFileParser(AsciiItemFileFormat format) : m_Format(format) {}
+
+    // False once a line did not fit (or ran longer than any item file's
+    // line): the reading ends there and further bytes are not looked at.
+    bool Feed(QByteArrayView bytes);
+
+    // The file ended: a last line without a line end counts too.
+    AsciiItemFileRead Finish();
+
+private:
+    bool Take(const QByteArray& line);
+
+    AsciiItemFileFormat m_Format;
+    AsciiItemFileRead m_Read;
+    QByteArray m_Line;
+    bool m_AfterCr = false;
+    bool m_Stopped = false;
 };
 
 // Reads the file line by line (lines end in CR LF, LF or CR); every byte is
