@@ -245,7 +245,7 @@ TEST_F(ModbusPageWalkTest, ReadRetypeRefuseSaveClearAndLoadBack)
     page->cmdModbusPlot->click();
     ModbusPlotWindow* plot = page->PlotWindow();
     ASSERT_NE(plot, nullptr);
-    Ostrand_Debug log(env.Context().log, env.Context().ini, env.Context().language);
+    Ostrand_Debug log(env.Context().log, env.Context().ini, env.Context().language, env.Context().operations);
     host.debugWindow = &log;
     page->OfferDebugPoll(log);
     const int answered = env.Context().log.ResponseCount();
