@@ -4,6 +4,7 @@
 #include "shell/infobox.h"
 #include "svgpicture.h"
 #include "shell/version.h"
+#include "shell/wizardcontext.h"
 
 #include <QCoreApplication>
 #include <QFocusEvent>
@@ -88,6 +89,15 @@ WelcomePage::WelcomePage(WizardHost& host, QWidget* parent)
     connect(Command_ChangeLanguage, &QPushButton::clicked, this, &WelcomePage::changeLanguageRequested);
     textColumn->addWidget(Command_ChangeLanguage, 0, Qt::AlignLeft);
 
+    Command_Demo = new QPushButton(this);
+    Command_Demo->setObjectName(QStringLiteral("Command_Demo"));
+    connect(Command_Demo, &QPushButton::clicked, this, &WelcomePage::demoRequested);
+    textColumn->addWidget(Command_Demo, 0, Qt::AlignLeft);
+    Label_Demo = new QLabel(this);
+    Label_Demo->setObjectName(QStringLiteral("Label_Demo"));
+    Label_Demo->setWordWrap(true);
+    textColumn->addWidget(Label_Demo);
+
     auto* focusOntoLink = new FocusOntoLink(this);
     for (int i = 0; i < 2; ++i) {
         auto* link = new QLabel(this);
@@ -108,6 +118,11 @@ void WelcomePage::Startup()
     Label_Header->setText(GetLanguageText(100));
     Text_Info->SetText(GetLanguageText(101));
     Command_ChangeLanguage->setText(GetLanguageText(104));
+    Command_Demo->setText(GetLanguageText(1310));
+    Command_Demo->setToolTip(GetLanguageText(1312));
+    Command_Demo->setVisible(Context().startDemo && Context().demoSite.isEmpty());
+    Label_Demo->setText(Context().demoSite);
+    Label_Demo->setVisible(!Context().demoSite.isEmpty());
     Label_Version->setText(Label_Version->text() + kVersionText);
     for (int i = 0; i < 2; ++i) {
         const QString address = LinkAddress(i);

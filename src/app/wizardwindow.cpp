@@ -124,6 +124,11 @@ void Ostrand_Wizard::CreatePages()
     m_DeviceSettingsPage = pages.deviceSettings;
     m_WriteSettingsPage = pages.writeSettings;
     connect(m_WelcomePage, &WelcomePage::changeLanguageRequested, this, [this] { Command_ChangeLanguage_Click(); });
+    connect(m_WelcomePage, &WelcomePage::demoRequested, this, [this] {
+        // The demo runs as a program of its own, with a store of its own.
+        if (m_Context.startDemo && m_Context.startDemo())
+            close();
+    });
     ConnectDeviceRecordPages(
         *this, [this] { return m_ConnectionPage->Text_EnterIPAddress->text(); }, *m_DeviceSettingsPage,
         *m_WriteSettingsPage);
@@ -134,7 +139,9 @@ void Ostrand_Wizard::CreatePages()
 void Ostrand_Wizard::Form_Load()
 {
     WizardState& state = m_Context.state;
-    setWindowTitle(m_Context.language.GetLanguageText(10));
+    setWindowTitle(!m_Context.demoSite.isEmpty() ? m_Context.language.GetLanguageText(10) + QStringLiteral(" - ")
+                                         + m_Context.language.GetLanguageText(1311)
+                                   : m_Context.language.GetLanguageText(10));
 
     state.SelectedAdapterDescription = m_Context.settings.Read(keys::SelectedAdapterDescription);
     state.SelectedAdapterIP = m_Context.settings.Read(keys::SelectedAdapterIP);
