@@ -198,10 +198,9 @@ BusConfigResult DemoBusConfig()
     return ParseBusConfig(file.readAll(), QStringLiteral("sample-bus.json"));
 }
 
-void UseDemoSite(WizardContext& context, const DemoSite& site)
+QString UseDemoSite(WizardContext& context, const DemoSite& site)
 {
     const QString loopback = QHostAddress(QHostAddress::LocalHost).toString();
-    context.demoSite = DemoSiteText(context.language, site);
     context.listAdapters = [loopback] { return QList<NetworkAdapter>{{loopback, QStringLiteral("lo")}}; };
     context.discoveryTarget = {DemoSite::BroadcastAddress(), site.Ports().config};
     context.configTarget = {site.Ports().config, DemoSite::BroadcastAddress()};
@@ -213,4 +212,5 @@ void UseDemoSite(WizardContext& context, const DemoSite& site)
         context.settings.Save(keys::IPAddress, site.AspenAddress().toString());
     // The site may have moved to other ports since the last demo.
     context.settings.Save(keys::TCPPort, QString::number(site.Ports().transparent));
+    return DemoSiteText(context.language, site);
 }

@@ -72,5 +72,6 @@ BusConfigResult DemoBusConfig();
 // and ping for loopback addresses only (ping through the real echo code),
 // and the guard that keeps every other exchange on this machine. Stores the
 // site's M-Bus port for the connection page, and its first gateway unless a
-// loopback address is stored already.
-void UseDemoSite(WizardContext& context, const DemoSite& site);
+// loopback address is stored already. Returns the site as the welcome page
+// lists it.
+QString UseDemoSite(WizardContext& context, const DemoSite& site);

@@ -50,6 +50,7 @@ int main(int argc, char* argv[])
     InstallQtTranslations(app, settings.ReadInt(keys::Language));
 
     std::unique_ptr<DemoSite> site;
+    Ostrand_Wizard::Demo offer;
     if (demo) {
         const BusConfigResult bus = DemoBusConfig();
         QString error = bus.error;
@@ -60,15 +61,15 @@ int main(int argc, char* argv[])
                                   language.GetLanguageText(1313) + QStringLiteral("\n\n") + error);
             return 1;
         }
-        UseDemoSite(context, *site);
+        offer.site = UseDemoSite(context, *site);
     } else {
-        context.startDemo = [appPath] {
+        offer.start = [appPath] {
             return QProcess::startDetached(QCoreApplication::applicationFilePath(),
                                            {QStringLiteral("--demo"), QStringLiteral("--app-dir"), appPath});
         };
     }
 
-    Ostrand_Wizard wizard(context, DebugWindowRequested(app.arguments()));
+    Ostrand_Wizard wizard(context, DebugWindowRequested(app.arguments()), nullptr, offer);
     wizard.show();
     return app.exec();
 }

@@ -4,7 +4,6 @@
 #include "shell/infobox.h"
 #include "svgpicture.h"
 #include "shell/version.h"
-#include "shell/wizardcontext.h"
 
 #include <QCoreApplication>
 #include <QFocusEvent>
@@ -93,9 +92,11 @@ WelcomePage::WelcomePage(WizardHost& host, QWidget* parent)
     Command_Demo->setObjectName(QStringLiteral("Command_Demo"));
     connect(Command_Demo, &QPushButton::clicked, this, &WelcomePage::demoRequested);
     textColumn->addWidget(Command_Demo, 0, Qt::AlignLeft);
+    Command_Demo->hide(); // until the wizard offers the demo
     Label_Demo = new QLabel(this);
     Label_Demo->setObjectName(QStringLiteral("Label_Demo"));
     Label_Demo->setWordWrap(true);
+    Label_Demo->hide();
     textColumn->addWidget(Label_Demo);
 
     auto* focusOntoLink = new FocusOntoLink(this);
@@ -120,9 +121,6 @@ void WelcomePage::Startup()
     Command_ChangeLanguage->setText(GetLanguageText(104));
     Command_Demo->setText(GetLanguageText(1310));
     Command_Demo->setToolTip(GetLanguageText(1312));
-    Command_Demo->setVisible(Context().startDemo && Context().demoSite.isEmpty());
-    Label_Demo->setText(Context().demoSite);
-    Label_Demo->setVisible(!Context().demoSite.isEmpty());
     Label_Version->setText(Label_Version->text() + kVersionText);
     for (int i = 0; i < 2; ++i) {
         const QString address = LinkAddress(i);
@@ -132,6 +130,13 @@ void WelcomePage::Startup()
             shown.chop(1);
         Label_Link[static_cast<size_t>(i)]->setText(QStringLiteral("<a href=\"%1\">%2</a>").arg(address, shown));
     }
+}
+
+void WelcomePage::ShowDemo(const QString& site, bool offered)
+{
+    Command_Demo->setVisible(offered && site.isEmpty());
+    Label_Demo->setText(site);
+    Label_Demo->setVisible(!site.isEmpty());
 }
 
 void WelcomePage::PlaceLogo(QWidget* logo)

@@ -20,6 +20,9 @@ public:
 
     void Startup() override;
     void PlaceLogo(QWidget* logo) override;
+    // In demo mode the site is listed; otherwise the demo button is shown
+    // where the wizard can start the demo.
+    void ShowDemo(const QString& site, bool offered);
 
     // Moves the three lights (Picture_Info(1) to (3)) where the animation says.
     void ShowLights(const std::array<FlashAnimation::Light, 3>& lights);
@@ -28,7 +31,7 @@ public:
     InfoBox* Text_Info = nullptr;
     QLabel* Label_Version = nullptr;
     QPushButton* Command_ChangeLanguage = nullptr;
-    QPushButton* Command_Demo = nullptr; // shown where the wizard can start its demo
+    QPushButton* Command_Demo = nullptr;
     QLabel* Label_Demo = nullptr;        // in demo mode: the simulated site
     std::array<QLabel*, 2> Label_Link{};
     std::array<SvgPicture*, 3> Picture_Info{};

@@ -44,10 +44,4 @@ struct WizardContext {
     // Where configuration datagrams go: the gateways' port and the address
     // IP-SETUP is broadcast to; tests point them at loopback.
     ConfigTarget configTarget{};
-    // Demo mode: the gateways are simulated inside the program, on loopback;
-    // this says where, for the welcome page. Empty otherwise.
-    QString demoSite{};
-    // Starts the program again in demo mode; false when it could not. Unset
-    // (in demo mode, in tests) the welcome page offers no demo.
-    std::function<bool()> startDemo{};
 };

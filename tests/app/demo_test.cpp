@@ -42,14 +42,14 @@ TEST(DemoWalk, TheSimulatedSiteIsFoundPingedAndItsMetersRead)
     DemoSite site(*bus.config);
     QString error;
     ASSERT_TRUE(site.Start(&error)) << error.toStdString();
-    UseDemoSite(context, site);
+    const QString listed = UseDemoSite(context, site);
     context.ini.Write(ini::IP_ScanTimeOut, QStringLiteral("300"));
     context.ini.Write(ini::IP_NumberOfPings, QStringLiteral("2"));
     context.ini.Write(ini::IP_PingDelay, QStringLiteral("10"));
     context.settings.Save(keys::Option_SelectMeterFeature, 1); // read identification
     context.settings.Save(keys::MeterFeature_Address_0, QStringLiteral("1"));
 
-    Ostrand_Wizard wizard(context);
+    Ostrand_Wizard wizard(context, false, nullptr, {listed, {}});
     wizard.show();
     EXPECT_TRUE(wizard.windowTitle().endsWith(QStringLiteral(" - Demo"))) << wizard.windowTitle().toStdString();
     const auto next = [&] { QTest::mouseClick(wizard.Command_Next, Qt::LeftButton); };
