@@ -3,6 +3,7 @@
 #include "shell/language.h"
 #include "shell/languagelocale.h"
 #include "buttonstyle.h"
+#include "demosite.h"
 #include "languagedialog.h"
 #include "shell/settings.h"
 #include "shell/trafficlog.h"
@@ -13,6 +14,9 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QIcon>
+#include <QMessageBox>
+#include <QProcess>
+#include <memory>
 
 int main(int argc, char* argv[])
 {
@@ -21,8 +25,14 @@ int main(int argc, char* argv[])
     app.setWindowIcon(QIcon(QStringLiteral(":/pictures/logo-icon.svg")));
 
     const QString appPath = AppPathFrom(app.arguments(), QCoreApplication::applicationDirPath());
-    // The per-user store is named after the executable.
-    Settings settings(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
+    // The per-user store is named after the executable. The demo keeps one of
+    // its own, so its loopback addresses never replace those of a real site;
+    // it speaks the language chosen there.
+    const bool demo = DemoRequested(app.arguments());
+    const QString storeName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    Settings settings(demo ? storeName + QStringLiteral("-demo") : storeName);
+    if (demo && settings.Read(keys::Language).isEmpty())
+        settings.Save(keys::Language, Settings(storeName).Read(keys::Language));
     IniFile ini = IniFileFor(appPath);
     Language language;
     WizardState state;
@@ -39,7 +49,27 @@ int main(int argc, char* argv[])
     // Qt's own dialogs (files, message box buttons) speak the program's language.
     InstallQtTranslations(app, settings.ReadInt(keys::Language));
 
-    Ostrand_Wizard wizard(context, DebugWindowRequested(app.arguments()));
+    std::unique_ptr<DemoSite> site;
+    Ostrand_Wizard::Demo offer;
+    if (demo) {
+        const BusConfigResult bus = DemoBusConfig();
+        QString error = bus.error;
+        if (bus.config)
+            site = std::make_unique<DemoSite>(*bus.config);
+        if (!site || !site->Start(&error)) {
+            QMessageBox::critical(nullptr, language.GetLanguageText(10),
+                                  language.GetLanguageText(1313) + QStringLiteral("\n\n") + error);
+            return 1;
+        }
+        offer.site = UseDemoSite(context, *site);
+    } else {
+        offer.start = [appPath] {
+            return QProcess::startDetached(QCoreApplication::applicationFilePath(),
+                                           {QStringLiteral("--demo"), QStringLiteral("--app-dir"), appPath});
+        };
+    }
+
+    Ostrand_Wizard wizard(context, DebugWindowRequested(app.arguments()), nullptr, offer);
     wizard.show();
     return app.exec();
 }

@@ -88,6 +88,17 @@ WelcomePage::WelcomePage(WizardHost& host, QWidget* parent)
     connect(Command_ChangeLanguage, &QPushButton::clicked, this, &WelcomePage::changeLanguageRequested);
     textColumn->addWidget(Command_ChangeLanguage, 0, Qt::AlignLeft);
 
+    Command_Demo = new QPushButton(this);
+    Command_Demo->setObjectName(QStringLiteral("Command_Demo"));
+    connect(Command_Demo, &QPushButton::clicked, this, &WelcomePage::demoRequested);
+    textColumn->addWidget(Command_Demo, 0, Qt::AlignLeft);
+    Command_Demo->hide(); // until the wizard offers the demo
+    Label_Demo = new QLabel(this);
+    Label_Demo->setObjectName(QStringLiteral("Label_Demo"));
+    Label_Demo->setWordWrap(true);
+    Label_Demo->hide();
+    textColumn->addWidget(Label_Demo);
+
     auto* focusOntoLink = new FocusOntoLink(this);
     for (int i = 0; i < 2; ++i) {
         auto* link = new QLabel(this);
@@ -108,6 +119,8 @@ void WelcomePage::Startup()
     Label_Header->setText(GetLanguageText(100));
     Text_Info->SetText(GetLanguageText(101));
     Command_ChangeLanguage->setText(GetLanguageText(104));
+    Command_Demo->setText(GetLanguageText(1310));
+    Command_Demo->setToolTip(GetLanguageText(1312));
     Label_Version->setText(Label_Version->text() + kVersionText);
     for (int i = 0; i < 2; ++i) {
         const QString address = LinkAddress(i);
@@ -117,6 +130,13 @@ void WelcomePage::Startup()
             shown.chop(1);
         Label_Link[static_cast<size_t>(i)]->setText(QStringLiteral("<a href=\"%1\">%2</a>").arg(address, shown));
     }
+}
+
+void WelcomePage::ShowDemo(const QString& site, bool offered)
+{
+    Command_Demo->setVisible(offered && site.isEmpty());
+    Label_Demo->setText(site);
+    Label_Demo->setVisible(!site.isEmpty());
 }
 
 void WelcomePage::PlaceLogo(QWidget* logo)

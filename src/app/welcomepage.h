@@ -11,8 +11,8 @@ class QPushButton;
 class QVBoxLayout;
 class SvgPicture;
 
-// Page 0: the greeting, the version, the language button and two web links,
-// with the logo and its three flickering lights on the left.
+// Page 0: the greeting, the version, the language and demo buttons and two
+// web links, with the logo and its three flickering lights on the left.
 class WelcomePage : public WizardPage {
     Q_OBJECT
 public:
@@ -20,6 +20,9 @@ public:
 
     void Startup() override;
     void PlaceLogo(QWidget* logo) override;
+    // In demo mode the site is listed; otherwise the demo button is shown
+    // where the wizard can start the demo.
+    void ShowDemo(const QString& site, bool offered);
 
     // Moves the three lights (Picture_Info(1) to (3)) where the animation says.
     void ShowLights(const std::array<FlashAnimation::Light, 3>& lights);
@@ -28,11 +31,14 @@ public:
     InfoBox* Text_Info = nullptr;
     QLabel* Label_Version = nullptr;
     QPushButton* Command_ChangeLanguage = nullptr;
+    QPushButton* Command_Demo = nullptr;
+    QLabel* Label_Demo = nullptr;        // in demo mode: the simulated site
     std::array<QLabel*, 2> Label_Link{};
     std::array<SvgPicture*, 3> Picture_Info{};
 
 signals:
     void changeLanguageRequested();
+    void demoRequested();
 
 private:
     QVBoxLayout* m_LogoSlot = nullptr;

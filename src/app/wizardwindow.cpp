@@ -43,9 +43,10 @@ int TwipsToPixels(int twips, int dpi)
 }
 } // namespace
 
-Ostrand_Wizard::Ostrand_Wizard(WizardContext& context, bool openDebugWindow, QWidget* parent)
+Ostrand_Wizard::Ostrand_Wizard(WizardContext& context, bool openDebugWindow, QWidget* parent, Demo demo)
     : QDialog(parent)
     , m_Context(context)
+    , m_Demo(std::move(demo))
     , m_Flash([] { return QRandomGenerator::global()->generateDouble(); })
 {
     setObjectName(QStringLiteral("Ostrand_Wizard"));
@@ -130,6 +131,11 @@ void Ostrand_Wizard::CreatePages()
     m_DeviceSettingsPage = pages.deviceSettings;
     m_WriteSettingsPage = pages.writeSettings;
     connect(m_WelcomePage, &WelcomePage::changeLanguageRequested, this, [this] { Command_ChangeLanguage_Click(); });
+    connect(m_WelcomePage, &WelcomePage::demoRequested, this, [this] {
+        // The demo runs as a program of its own, with a store of its own.
+        if (m_Demo.start && m_Demo.start())
+            close();
+    });
     ConnectDeviceRecordPages(
         *this, [this] { return m_ConnectionPage->Text_EnterIPAddress->text(); }, *m_DeviceSettingsPage,
         *m_WriteSettingsPage);
@@ -140,7 +146,10 @@ void Ostrand_Wizard::CreatePages()
 void Ostrand_Wizard::Form_Load()
 {
     WizardState& state = m_Context.state;
-    setWindowTitle(m_Context.language.GetLanguageText(10));
+    QString title = m_Context.language.GetLanguageText(10);
+    if (!m_Demo.site.isEmpty())
+        title += QStringLiteral(" - ") + m_Context.language.GetLanguageText(1311);
+    setWindowTitle(title);
 
     state.SelectedAdapterDescription = m_Context.settings.Read(keys::SelectedAdapterDescription);
     state.SelectedAdapterIP = m_Context.settings.Read(keys::SelectedAdapterIP);
@@ -158,6 +167,7 @@ void Ostrand_Wizard::Form_Load()
         page->Startup(); // selects the stored options, sets the texts, fills the lists
         largest = largest.expandedTo(page->sizeHint());
     }
+    m_WelcomePage->ShowDemo(m_Demo.site, static_cast<bool>(m_Demo.start));
     m_PageArea->setMinimumSize(largest);
     const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
     resize(QSize(TwipsToPixels(kWindowWidthTwips, dpi), TwipsToPixels(kWindowHeightTwips, dpi))

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QPointer>
+#include <functional>
 #include <map>
 
 class ConnectionPage;
@@ -27,8 +28,15 @@ struct WizardContext;
 class Ostrand_Wizard : public QDialog, public WizardHost {
     Q_OBJECT
 public:
+    // The demo, as the welcome page shows it.
+    struct Demo {
+        QString site;                // demo mode: what the simulated site offers; empty otherwise
+        std::function<bool()> start; // starts the program again in demo mode; unset: no demo offered
+    };
+
     // openDebugWindow: open the communication log window at start ("/DEBUG").
-    explicit Ostrand_Wizard(WizardContext& context, bool openDebugWindow = false, QWidget* parent = nullptr);
+    explicit Ostrand_Wizard(WizardContext& context, bool openDebugWindow = false, QWidget* parent = nullptr,
+                            Demo demo = {});
     ~Ostrand_Wizard() override;
 
     // WizardHost
@@ -79,6 +87,7 @@ private:
     void ShowTimeoutsDialog();
 
     WizardContext& m_Context;
+    Demo m_Demo;
     std::map<int, WizardPage*> m_Pages;
     QWidget* m_PageArea = nullptr;
     WelcomePage* m_WelcomePage = nullptr;

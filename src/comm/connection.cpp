@@ -2,6 +2,7 @@
 
 #include "deviceoperations.h"
 #include "hexrecord.h"
+#include "loopbackguard.h"
 #include "serialportname.h"
 #include "shell/trafficlog.h"
 
@@ -74,6 +75,10 @@ bool Connection::OpenConnection(const ConnectionRequest& request, std::chrono::m
         return m_ConnectionOpen;
     }
     DropSocket();
+    if (const QString refusal = RefusedDestination(request.host); !refusal.isEmpty()) {
+        m_LastSocketError = refusal;
+        return false;
+    }
     if (request.udp) {
         m_ConnectionMode = ConnectionMode::Udp;
         m_ConnectionOpen = OpenUdp(request);

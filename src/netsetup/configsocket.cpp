@@ -1,5 +1,7 @@
 #include "configsocket.h"
 
+#include "comm/loopbackguard.h"
+
 #include <QHostInfo>
 #include <QUdpSocket>
 
@@ -58,6 +60,8 @@ QString ConfigSocket::Send(const QByteArray& datagram)
 {
     if (m_RemoteHost.isNull())
         return tr("Host not found");
+    if (const QString refusal = RefusedDestination(m_RemoteHost); !refusal.isEmpty())
+        return refusal;
     QUdpSocket* socket = Socket();
     m_Quiet = true;
     if (socket->state() == QAbstractSocket::UnconnectedState)

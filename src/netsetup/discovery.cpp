@@ -1,6 +1,7 @@
 #include "discovery.h"
 
 #include "comm/deviceoperations.h"
+#include "comm/loopbackguard.h"
 #include "shell/inifile.h"
 #include "shell/language.h"
 #include "shell/settingkeys.h"
@@ -87,11 +88,16 @@ ScanResult ScanLanDevices(const ScanOptions& options, DiscoverySink& sink)
         sink.SocketFailed(description);
     });
 
-    sending = true;
-    const qint64 sent = Winsock_Search.writeDatagram(config::DiscoveryQuery(), options.target.address, options.target.port);
-    sending = false;
-    if (sent < 0)
-        sink.SendFailed(Winsock_Search.errorString());
+    if (const QString refusal = RefusedDestination(options.target.address); !refusal.isEmpty()) {
+        sink.SendFailed(refusal);
+    } else {
+        sending = true;
+        const qint64 sent
+            = Winsock_Search.writeDatagram(config::DiscoveryQuery(), options.target.address, options.target.port);
+        sending = false;
+        if (sent < 0)
+            sink.SendFailed(Winsock_Search.errorString());
+    }
 
     // Each answer restarts the quiet time; the scan ends when it runs out.
     lastAnswerMs = clock.elapsed();

@@ -1,4 +1,5 @@
-// Which command lines open the communication log window at start.
+// Which command lines open the communication log window at start, and
+// which start the demo.
 #include "shell/wizardarguments.h"
 
 #include <gtest/gtest.h>
@@ -32,6 +33,15 @@ TEST(WizardArguments, OnlyADebugArgumentOfItsOwnOpensTheLogWindow)
         EXPECT_EQ(DebugWindowRequested(arguments), c.opens) << arguments.join(u' ').toStdString();
     }
     EXPECT_FALSE(DebugWindowRequested({QStringLiteral("/DEBUG")})) << "the program's own name is no argument";
+}
+
+TEST(WizardArguments, DemoModeTakesTheSwitchOnlyAsAnArgumentOfItsOwn)
+{
+    EXPECT_TRUE(DemoRequested({"ostrand", "--demo"}));
+    EXPECT_TRUE(DemoRequested({"ostrand", "--app-dir", "/tmp/x", "--demo", "/DEBUG"}));
+    EXPECT_FALSE(DemoRequested({"ostrand", "--app-dir", "--demo"})); // a folder of that name
+    EXPECT_FALSE(DemoRequested({"ostrand", "--DEMO"}));
+    EXPECT_FALSE(DemoRequested({"ostrand", "/DEBUG"}));
 }
 
 } // namespace
