@@ -206,7 +206,9 @@ QString UseDemoSite(WizardContext& context, const DemoSite& site)
     context.configTarget = {site.Ports().config, DemoSite::BroadcastAddress()};
     // ARP has nothing to ask on loopback; everything there is at hand.
     context.isReachable = [](const QString& ip) { return RefusedDestination(ip).isEmpty(); };
-    context.pingOnce = [](const QString& ip) { return RefusedDestination(ip).isEmpty() && PingOnce(ip); };
+    context.pingOnce = [&context](const QString& ip) {
+        return RefusedDestination(ip).isEmpty() && PingOnce(ip, std::chrono::milliseconds(1000), &context.operations);
+    };
     KeepTrafficOnLoopback(context.language.GetLanguageText(1314));
     if (!QHostAddress(context.settings.Read(keys::IPAddress)).isLoopback())
         context.settings.Save(keys::IPAddress, site.AspenAddress().toString());
