@@ -135,6 +135,19 @@ std::optional<FileError> AppendToFile(const QString& path, const QByteArray& con
     const QFileInfo info(path);
     if (!info.exists() || info.isDir())
         return WriteWholeFile(path, content); // a folder gives its error there
+    if (!info.isFile()) {
+        // A device or a pipe is neither read back nor replaced: written to as it is.
+        QFile file(path);
+        errno = 0;
+        bool written = file.open(QIODevice::WriteOnly | QIODevice::Append);
+        if (written) {
+            errno = 0;
+            written = file.write(content) == content.size() && file.flush();
+        }
+        if (written)
+            return std::nullopt;
+        return FileErrorOf(file, errno);
+    }
     std::variant<QByteArray, FileError> old = ReadWholeFile(path);
     if (const FileError* error = std::get_if<FileError>(&old))
         return *error; // what cannot be read cannot be kept
