@@ -33,7 +33,7 @@ void KillWriterOnce(const QString& kind, const QString& path, QRandomGenerator& 
     writer.start(QStringLiteral(SAVEWRITER), {kind, path});
     ASSERT_TRUE(writer.waitForStarted(10000));
     ASSERT_TRUE(writer.waitForReadyRead(10000)) << "the writer never began";
-    QThread::usleep(random.bounded(30000));
+    QThread::usleep(random.bounded(60000));
     writer.kill(); // SIGKILL: no chance to finish a write
     writer.waitForFinished(10000);
 }

@@ -58,7 +58,8 @@ void SaveVariant(SaveKind kind, const QString& path, int variant)
         IniFile(path).Write({QStringLiteral("Kill"), QStringLiteral("Value"), QString()}, Filler(variant));
         break;
     case SaveKind::Settings:
-        Settings::AtFile(path).SaveSetting(keys::kWizardSection, QStringLiteral("Kill"), Filler(variant));
+        // The store reads and escapes the whole file on each save: a smaller value keeps saves frequent.
+        Settings::AtFile(path).SaveSetting(keys::kWizardSection, QStringLiteral("Kill"), Filler(variant).left(15000 - 6000 * variant));
         break;
     case SaveKind::Log:
         AppendToFile(path, AppendedBlock(kind));
