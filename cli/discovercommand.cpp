@@ -5,6 +5,7 @@
 
 #include "netsetup/adapterchoice.h"
 #include "netsetup/discovery.h"
+#include "netsetup/discoveryfigures.h"
 #include "netsetup/platform/arp.h"
 #include "netsetup/platform/networkadapters.h"
 
@@ -69,6 +70,8 @@ CommandOptions DiscoverOptions()
             {{QStringLiteral("adapter"), QStringLiteral("Local address the datagrams leave from."), QStringLiteral("IP")},
              {QStringLiteral("scan-timeout"), QStringLiteral("Quiet time after the last answer that ends the scan, ms."),
               QStringLiteral("MS")},
+             {QStringLiteral("stats"), QStringLiteral("After the rows, one line: answers=N receive_buffer=BYTES "
+                                                      "last_answer_ms=MS quiet_ended_ms=MS.")},
              TargetOption()},
             QString(), QStringLiteral("Find the gateways on the LAN: address, MAC, family, serial number, reachability.")};
 }
@@ -110,11 +113,20 @@ std::variant<std::function<CliResult()>, CliResult> PrepareDiscover(CliSession& 
             return CliResult::Failure(CliResult::Outcome::DeviceFailure, QStringLiteral("this computer has no network adapter"));
     }
 
-    return std::function<CliResult()>([&session, options] {
+    const bool stats = parser.isSet(QStringLiteral("stats"));
+    return std::function<CliResult()>([&session, options, stats] {
         DiscoverPrinter printer(session.Texts(), session.Args().json);
-        ScanLanDevices(options, printer);
+        ScanFigures figures;
+        const ScanResult scan = ScanLanDevices(options, printer, figures);
         if (!printer.failure.isEmpty())
             return CliResult::Failure(CliResult::Outcome::DeviceFailure, QStringLiteral("the search failed: ") + printer.failure);
-        return CliResult();
+        CliResult result;
+        if (stats) {
+            result.Add(QStringLiteral("answers"), static_cast<int>(scan.devices.size()));
+            result.Add(QStringLiteral("receive_buffer"), figures.receiveBufferBytes);
+            result.Add(QStringLiteral("last_answer_ms"), static_cast<qlonglong>(figures.lastAnswer.count()));
+            result.Add(QStringLiteral("quiet_ended_ms"), static_cast<qlonglong>(figures.quietEnded.count()));
+        }
+        return result;
     });
 }

@@ -190,7 +190,7 @@ CommandOptions RecordReadOptions()
 {
     return {QStringLiteral("record-read"),
         {{QStringLiteral("record"), QStringLiteral("Record number 0-7 (default 0)."), QStringLiteral("N")},
-            {QStringLiteral("raw"), QStringLiteral("Add the record's bytes in hex.")}, PromptTimeoutOption()},
+            {QStringLiteral("raw"), QStringLiteral("Add the record's bytes in hex.")}, PromptTimeoutOption(), AdapterOption()},
         QStringLiteral("HOST[:PORT] | --serial DEVICE"), QStringLiteral("Read a configuration record of a gateway."),
         CommandTransport::SerialOnly};
 }

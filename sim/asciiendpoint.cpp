@@ -79,11 +79,22 @@ void AsciiEndpoint::ReadDatagrams()
         const QHostAddress address = datagram.senderAddress();
         const auto port = static_cast<quint16>(datagram.senderPort());
         Answer(datagram.data(), QStringLiteral("ascii-udp:") + HostAndPort(address, port),
-               [socket = QPointer<QUdpSocket>(m_Udp.get()), address, port](const QByteArray& reply) {
-                   if (socket)
-                       socket->writeDatagram(reply, address, port);
+               [this, socket = QPointer<QUdpSocket>(m_Udp.get()), address, port](const QByteArray& reply) {
+                   const auto send = [socket, address, port](const QByteArray& bytes) {
+                       if (socket)
+                           socket->writeDatagram(bytes, address, port);
+                   };
+                   if (m_Shaper)
+                       m_Shaper->SendDatagram(reply, send);
+                   else
+                       send(reply);
                });
     }
+}
+
+void AsciiEndpoint::SetNetFaults(const NetFaults& faults, quint32 salt)
+{
+    m_Shaper = std::make_unique<NetFaultShaper>(faults, salt);
 }
 
 void AsciiEndpoint::Accept()

@@ -7,6 +7,7 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QTcpServer>
+#include "netfaults.h"
 #include <QUdpSocket>
 #include <functional>
 #include <map>
@@ -37,6 +38,8 @@ public:
     quint16 TcpPort() const;
     // "ascii-udp 127.0.0.1:10003", "ascii-tcp ..." for the ports open.
     QStringList Descriptions() const;
+    // Answers over UDP go out through these network faults from now on.
+    void SetNetFaults(const NetFaults& faults, quint32 salt);
 
 signals:
     void Traffic(TrafficDirection direction, const QString& source, const QByteArray& bytes);
@@ -60,4 +63,5 @@ private:
     std::unique_ptr<QUdpSocket> m_Udp;
     std::unique_ptr<QTcpServer> m_Tcp;
     std::map<QTcpSocket*, Stream> m_Streams;
+    std::unique_ptr<NetFaultShaper> m_Shaper;
 };

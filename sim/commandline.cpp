@@ -147,6 +147,7 @@ void AddSimOptions(QCommandLineParser& parser)
         {QStringLiteral("ascii-tcp-port"), QStringLiteral("Open the ASCII protocol front end on TCP port N (0 picks a free one)."),
          QStringLiteral("N")},
     });
+    AddNetFaultOptions(parser);
 }
 
 SimCommandLineResult ReadSimOptions(const QCommandLineParser& parser)
@@ -183,6 +184,9 @@ SimCommandLineResult ReadSimOptions(const QCommandLineParser& parser)
             return {std::nullopt, QStringLiteral("--collision: garble or ack-merge, not %1").arg(collision)};
         commandLine.collision = collision == QLatin1String("garble") ? CollisionMode::Garble : CollisionMode::AckMerge;
     }
+    error = ReadNetFaultOptions(parser, commandLine.netFaults);
+    if (!error.isEmpty())
+        return {std::nullopt, error};
     error = ReadConfigOptions(parser, commandLine.config);
     if (!error.isEmpty())
         return {std::nullopt, error};

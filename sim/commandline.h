@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bus.h"
+#include "netfaults.h"
 #include "simulatedgateway.h"
 
 #include <QCommandLineParser>
@@ -33,6 +34,7 @@ struct SimCommandLine {
     std::optional<CollisionMode> collision; // overrides the bus file
     ConfigOverrides config;
     bool noConfig = false; // no configuration port
+    NetFaults netFaults;   // for every gateway of the process (ProcessNetFaults)
 };
 
 struct SimCommandLineResult {

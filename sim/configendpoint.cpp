@@ -2,7 +2,10 @@
 
 #include "udpendpoint.h"
 
+#include "netsetup/configprotocol.h"
+
 #include <QNetworkDatagram>
+#include <QPointer>
 
 namespace {
 
@@ -10,6 +13,15 @@ bool NeedsBroadcastSocket(const QHostAddress& address)
 {
     return address.protocol() == QAbstractSocket::IPv4Protocol && address != QHostAddress(QHostAddress::AnyIPv4)
            && !address.isLoopback() && address != QHostAddress(QHostAddress::Broadcast);
+}
+
+// "00 00 00 C0+n" and a record: a write of record n (0-7).
+bool IsRecordWrite(const QByteArray& datagram)
+{
+    if (datagram.size() <= 4 || !datagram.startsWith(QByteArray(3, '\0')))
+        return false;
+    const auto command = static_cast<quint8>(datagram[3]);
+    return command >= config::kWriteRecord && command < config::kWriteRecord + 8;
 }
 
 } // namespace
@@ -40,6 +52,12 @@ bool ConfigEndpoint::Open(const QHostAddress& address, quint16 port, QString* er
     return true;
 }
 
+void ConfigEndpoint::SetNetFaults(const NetFaults& faults, quint32 salt)
+{
+    m_NetFaults = faults;
+    m_Shaper = std::make_unique<NetFaultShaper>(faults, salt);
+}
+
 QString ConfigEndpoint::Description() const
 {
     return QStringLiteral("config ") + HostAndPort(m_Socket.localAddress(), m_Socket.localPort());
@@ -53,9 +71,23 @@ void ConfigEndpoint::ReadDatagrams(QUdpSocket& socket)
             continue;
         const QHostAddress sender = datagram.senderAddress();
         const auto port = static_cast<quint16>(datagram.senderPort());
-        const std::optional<QByteArray> answer
-            = m_Service.Answer(datagram.data(), QStringLiteral("config:") + HostAndPort(sender, port));
-        if (answer)
-            m_Socket.writeDatagram(*answer, sender, port);
+        const QString source = QStringLiteral("config:") + HostAndPort(sender, port);
+        if (IsRecordWrite(datagram.data()) && !m_Service.Restarting() && ++m_Writes == m_NetFaults.restartMidWrite) {
+            // The gateway goes down with the record half taken: nothing stored, nothing answered.
+            m_Service.Report(TrafficDirection::Dropped, source, datagram.data());
+            m_Service.Restart();
+            continue;
+        }
+        const std::optional<QByteArray> answer = m_Service.Answer(datagram.data(), source);
+        if (!answer)
+            continue;
+        const auto send = [socket = QPointer<QUdpSocket>(&m_Socket), sender, port](const QByteArray& bytes) {
+            if (socket)
+                socket->writeDatagram(bytes, sender, port);
+        };
+        if (m_Shaper)
+            m_Shaper->SendDatagram(*answer, send);
+        else
+            send(*answer);
     }
 }

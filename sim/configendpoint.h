@@ -1,6 +1,7 @@
 #pragma once
 
 #include "configservice.h"
+#include "netfaults.h"
 
 #include <QHostAddress>
 #include <QObject>
@@ -21,6 +22,8 @@ public:
     quint16 Port() const { return m_Socket.localPort(); }
     // "config 127.0.0.1:30718"
     QString Description() const;
+    // Answers go out through these network faults from now on.
+    void SetNetFaults(const NetFaults& faults, quint32 salt);
 
 private:
     void ReadDatagrams(QUdpSocket& socket);
@@ -28,4 +31,7 @@ private:
     ConfigService& m_Service;
     QUdpSocket m_Socket;
     std::unique_ptr<QUdpSocket> m_Broadcast;
+    NetFaults m_NetFaults;
+    std::unique_ptr<NetFaultShaper> m_Shaper;
+    int m_Writes = 0;
 };

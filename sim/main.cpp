@@ -1,4 +1,5 @@
 #include "commandline.h"
+#include "gatewayfarm.h"
 #include "simulatedgateway.h"
 #include "shell/stopsignals.h"
 
@@ -21,6 +22,7 @@ int main(int argc, char** argv)
     parser.addHelpOption();
     parser.addVersionOption();
     AddSimOptions(parser);
+    AddGatewayFarmOption(parser);
     if (!parser.parse(QCoreApplication::arguments())) {
         std::fprintf(stderr, "ostrand-sim: %s\n", qPrintable(parser.errorText()));
         return 2;
@@ -41,8 +43,26 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    ProcessNetFaults() = commandLine.commandLine->netFaults;
     StopSignals stopSignals;
     QObject::connect(&stopSignals, &StopSignals::Stop, &app, &QCoreApplication::quit);
+    QString farmError;
+    const int farmSize = GatewayFarmSize(parser, &farmError);
+    if (farmSize == 0) {
+        std::fprintf(stderr, "ostrand-sim: %s\n", qPrintable(farmError));
+        return 2;
+    }
+    if (farmSize > 1) {
+        GatewayFarm farm;
+        if (!farm.Start(*bus.config, EndpointsFor(*commandLine.commandLine, *bus.config), farmSize, &farmError)) {
+            std::fprintf(stderr, "ostrand-sim: %s\n", qPrintable(farmError));
+            return 1;
+        }
+        for (const QString& line : farm.Endpoints())
+            std::printf("%s\n", qPrintable(line));
+        std::fflush(stdout);
+        return QCoreApplication::exec();
+    }
     SimulatedGateway gateway(*bus.config);
     QString error;
     if (!gateway.Start(EndpointsFor(*commandLine.commandLine, *bus.config), &error)) {

@@ -1,4 +1,5 @@
 #include "simulatedgateway.h"
+#include "netfaults.h"
 
 #include "asciiendpoint.h"
 #include "configendpoint.h"
@@ -59,6 +60,18 @@ bool SimulatedGateway::Start(const EndpointOptions& options, QString* error)
     if (ok && options.pty) {
         m_Pty = std::make_unique<PtyEndpoint>(m_Port, &m_Config);
         ok = m_Pty->Open(options.ptyLink, &reason);
+    }
+    if (ok && ProcessNetFaults() != NetFaults{}) {
+        // Each endpoint draws from its own sequence, so traffic on one leaves the others' faults as they were.
+        const NetFaults& faults = ProcessNetFaults();
+        if (m_Udp)
+            m_Udp->SetNetFaults(faults, 1);
+        if (m_Tcp)
+            m_Tcp->SetNetFaults(faults, 2);
+        if (m_ConfigEndpoint)
+            m_ConfigEndpoint->SetNetFaults(faults, 3);
+        if (m_Ascii)
+            m_Ascii->SetNetFaults(faults, 4);
     }
     if (ok) {
         // record 0 tells the bus speed, as a gateway's own record does

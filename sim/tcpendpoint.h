@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frameinput.h"
+#include "netfaults.h"
 #include "transparentport.h"
 
 #include <QHostAddress>
@@ -22,6 +23,8 @@ public:
     bool Open(const QHostAddress& address, quint16 port, QString* error);
     quint16 Port() const { return m_Server.serverPort(); }
     QString Description() const;
+    // Replies go out through these network faults from now on.
+    void SetNetFaults(const NetFaults& faults, quint32 salt);
 
 private:
     void Accept();
@@ -29,4 +32,7 @@ private:
     TransparentPort& m_Port;
     QTcpServer m_Server;
     std::map<QTcpSocket*, std::unique_ptr<FrameInput>> m_Inputs;
+    NetFaults m_NetFaults;
+    int m_Replies = 0; // on every connection, for the reset fault
+    std::unique_ptr<NetFaultShaper> m_Shaper;
 };

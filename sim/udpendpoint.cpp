@@ -32,6 +32,11 @@ bool UdpEndpoint::Open(const QHostAddress& address, quint16 port, QString* error
     return false;
 }
 
+void UdpEndpoint::SetNetFaults(const NetFaults& faults, quint32 salt)
+{
+    m_Shaper = std::make_unique<NetFaultShaper>(faults, salt);
+}
+
 QString UdpEndpoint::Description() const
 {
     return QStringLiteral("udp ") + HostAndPort(m_Socket.localAddress(), m_Socket.localPort());
@@ -55,9 +60,15 @@ FrameInput& UdpEndpoint::InputOf(const QHostAddress& address, quint16 port)
         return *found->second;
     if (m_Inputs.size() >= kMaxPeers)
         m_Inputs.clear();
-    auto sink = [socket = QPointer<QUdpSocket>(&m_Socket), address, port](const QByteArray& bytes) {
-        if (socket)
-            socket->writeDatagram(bytes, address, port);
+    auto sink = [this, socket = QPointer<QUdpSocket>(&m_Socket), address, port](const QByteArray& bytes) {
+        const auto send = [socket, address, port](const QByteArray& datagram) {
+            if (socket)
+                socket->writeDatagram(datagram, address, port);
+        };
+        if (m_Shaper)
+            m_Shaper->SendDatagram(bytes, send);
+        else
+            send(bytes);
     };
     auto input = std::make_unique<FrameInput>(m_Port, QStringLiteral("udp:") + peer, sink);
     return *m_Inputs.emplace(peer, std::move(input)).first->second;

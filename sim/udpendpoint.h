@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frameinput.h"
+#include "netfaults.h"
 #include "transparentport.h"
 
 #include <QHostAddress>
@@ -19,6 +20,8 @@ public:
     bool Open(const QHostAddress& address, quint16 port, QString* error);
     quint16 Port() const { return m_Socket.localPort(); }
     QString Description() const;
+    // Replies go out through these network faults from now on.
+    void SetNetFaults(const NetFaults& faults, quint32 salt);
 
 private:
     void ReadDatagrams();
@@ -27,6 +30,7 @@ private:
     TransparentPort& m_Port;
     QUdpSocket m_Socket;
     std::map<QString, std::unique_ptr<FrameInput>> m_Inputs;
+    std::unique_ptr<NetFaultShaper> m_Shaper;
 };
 
 // "127.0.0.1:10001", with brackets around IPv6 addresses.

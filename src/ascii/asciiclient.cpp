@@ -5,6 +5,17 @@
 #include "comm/link.h"
 #include "shell/trafficlog.h"
 
+namespace {
+
+// The reply ends at its first ETX: a doubled datagram behind it is no part of it.
+QByteArray FirstReply(const QByteArray& buffer)
+{
+    const qsizetype end = buffer.indexOf(ascii::kEtx);
+    return end < 0 ? buffer : buffer.left(end + 1);
+}
+
+} // namespace
+
 AsciiClient::AsciiClient(Connection& connection, Link& link, TrafficLog& log)
     : m_Connection(connection)
     , m_Link(link)
@@ -33,14 +44,14 @@ AsciiReadResult AsciiClient::ReadAsciiItem(int protocol, int station, const QByt
         QByteArray& buffer = m_Connection.ReceiveBuffer();
         if (serial)
             buffer = m_Connection.SerialReceiveBuffer();
-        kind = JudgeAsciiReply(buffer);
+        kind = JudgeAsciiReply(FirstReply(buffer));
         return kind != AsciiReplyKind::Incomplete;
     };
     // A connection that is closed, or closes meanwhile, will bring nothing:
     // the wait ends at once; a cancel ends it as the timeout would.
     operations.WaitUntil([&] { return answered() || !m_Connection.ConnectionOpen(); }, m_Link.BusTimeout);
 
-    result.received = m_Connection.ReceiveBuffer();
+    result.received = FirstReply(m_Connection.ReceiveBuffer());
     switch (kind) {
     case AsciiReplyKind::Value:
         m_Link.MarkReceived();

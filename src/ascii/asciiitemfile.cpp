@@ -150,15 +150,5 @@ QByteArray AsciiItemFileContent(const QStringList& tags)
 
 std::optional<FileError> WriteAsciiItemFile(const QString& path, const QStringList& tags)
 {
-    const QByteArray content = AsciiItemFileContent(tags);
-    QFile file(path);
-    errno = 0;
-    bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    if (written) {
-        errno = 0;
-        written = file.write(content) == content.size() && file.flush();
-    }
-    if (written)
-        return std::nullopt;
-    return FileErrorOf(file, errno);
+    return WriteWholeFile(path, AsciiItemFileContent(tags));
 }

@@ -1,7 +1,9 @@
 #include "discovery.h"
+#include "discoveryfigures.h"
 
 #include "comm/deviceoperations.h"
 #include "comm/loopbackguard.h"
+#include "netsetup/platform/receivebuffer.h"
 #include "shell/inifile.h"
 #include "shell/language.h"
 #include "shell/settingkeys.h"
@@ -17,7 +19,9 @@
 
 namespace {
 
-// Room for a whole LAN answering at once while the window draws.
+// Room for a whole LAN answering at once while the window draws: a
+// thousand answers take about 1 MB of kernel memory (each small datagram
+// costs the kernel about a kilobyte).
 constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
 
 QString AddressText(const QHostAddress& address)
@@ -41,6 +45,12 @@ void BindSearchSocket(QUdpSocket& socket, const QString& adapterIP)
 
 ScanResult ScanLanDevices(const ScanOptions& options, DiscoverySink& sink)
 {
+    ScanFigures figures;
+    return ScanLanDevices(options, sink, figures);
+}
+
+ScanResult ScanLanDevices(const ScanOptions& options, DiscoverySink& sink, ScanFigures& figures)
+{
     ScanResult result;
     DeviceOperations ownOperations;
     DeviceOperations& operations = options.operations ? *options.operations : ownOperations;
@@ -55,7 +65,7 @@ ScanResult ScanLanDevices(const ScanOptions& options, DiscoverySink& sink)
 
     QUdpSocket Winsock_Search;
     BindSearchSocket(Winsock_Search, options.adapterIP);
-    Winsock_Search.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, kReceiveBufferBytes);
+    figures.receiveBufferBytes = EnlargeReceiveBuffer(Winsock_Search.socketDescriptor(), kReceiveBufferBytes);
 
     // Every datagram waiting is taken at each wake-up, so a burst of answers
     // is listed completely, one row each.
@@ -101,6 +111,7 @@ ScanResult ScanLanDevices(const ScanOptions& options, DiscoverySink& sink)
 
     // Each answer restarts the quiet time; the scan ends when it runs out.
     lastAnswerMs = clock.elapsed();
+    const qint64 sentAtMs = lastAnswerMs;
     for (;;) {
         const qint64 left = options.scanTime.count() - (clock.elapsed() - lastAnswerMs);
         if (left <= 0 || operations.CancelRequested())
@@ -108,6 +119,8 @@ ScanResult ScanLanDevices(const ScanOptions& options, DiscoverySink& sink)
         const qsizetype seen = result.devices.size();
         operations.WaitUntil([&] { return result.devices.size() != seen; }, std::chrono::milliseconds(left));
     }
+    figures.lastAnswer = std::chrono::milliseconds(result.devices.isEmpty() ? 0 : lastAnswerMs - sentAtMs);
+    figures.quietEnded = std::chrono::milliseconds(clock.elapsed() - sentAtMs);
     QObject::disconnect(&Winsock_Search, nullptr, nullptr, nullptr);
     Winsock_Search.close();
 

@@ -1,12 +1,11 @@
 #include "searchexport.h"
+#include "shell/fileappend.h"
 
 #include "meterdecoding.h"
 
 #include "shell/version.h"
 
-#include <QFile>
 
-#include <cerrno>
 
 namespace {
 
@@ -73,18 +72,5 @@ std::optional<FileError> SaveSearchExport(const QString& path, const QStringList
     QByteArray bytes;
     for (const QString& line : lines)
         bytes += line.toUtf8() + "\r\n";
-    QFile file(path);
-    errno = 0;
-    const QIODevice::OpenMode openMode =
-        QIODevice::WriteOnly | (mode == ExportWrite::Append ? QIODevice::Append : QIODevice::Truncate);
-    bool written = file.open(openMode);
-    if (written) {
-        errno = 0;
-        written = file.write(bytes) == bytes.size() && file.flush();
-    }
-    if (written)
-        return std::nullopt;
-    const FileError error = FileErrorOf(file, errno);
-    file.close();
-    return error;
+    return mode == ExportWrite::Append ? AppendToFile(path, bytes) : WriteWholeFile(path, bytes);
 }

@@ -1,4 +1,5 @@
 #include "debugwindow.h"
+#include "fileappend.h"
 
 #include "fileerror.h"
 #include "fileerrordialog.h"
@@ -17,7 +18,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDate>
-#include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -37,7 +37,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 
 // The lines the list shows: a copy of the log's lines as of the last redraw,
@@ -521,18 +520,8 @@ void Ostrand_Debug::Command_Save_Click()
         return;
     // The log's clock gives the time of day in the system's long format, as the header wants it.
     const QByteArray block = DebugInfoBlock(m_Log.Lines(), Text_Comment->text(), m_Log.timeOfDayClock());
-    QFile file(path);
-    errno = 0;
-    bool written = file.open(QIODevice::WriteOnly | QIODevice::Append); // never truncates
-    if (written) {
-        errno = 0;
-        written = file.write(block) == block.size() && file.flush();
-    }
-    if (!written) {
-        const FileError error = FileErrorOf(file, errno);
-        file.close();
-        ShowFileErrorDialog(this, QStringLiteral("Save Error"), error);
-    }
+    if (const std::optional<FileError> error = AppendToFile(path, block)) // never truncates
+        ShowFileErrorDialog(this, QStringLiteral("Save Error"), *error);
 }
 
 bool Ostrand_Debug::eventFilter(QObject* watched, QEvent* event)

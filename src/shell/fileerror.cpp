@@ -1,9 +1,11 @@
 #include "fileerror.h"
+#include "fileappend.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileDevice>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <cerrno>
 
@@ -112,18 +114,44 @@ FileError FileErrorOf(const QFileDevice& file, int systemError)
 
 std::optional<FileError> WriteWholeFile(const QString& path, const QByteArray& content)
 {
-    QFile file(path);
+    QSaveFile file(path);
+    // Only where the folder takes no new file is the file written in place.
+    file.setDirectWriteFallback(true);
     errno = 0;
-    bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    bool written = file.open(QIODevice::WriteOnly);
     if (written) {
         errno = 0;
-        written = file.write(content) == content.size() && file.flush();
+        written = file.write(content) == content.size() && file.commit();
     }
     if (written)
         return std::nullopt;
     const FileError error = FileErrorOf(file, errno);
-    file.close();
+    file.cancelWriting();
     return error;
+}
+
+std::optional<FileError> AppendToFile(const QString& path, const QByteArray& content)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || info.isDir())
+        return WriteWholeFile(path, content); // a folder gives its error there
+    if (!info.isFile()) {
+        // A device or a pipe is neither read back nor replaced: written to as it is.
+        QFile file(path);
+        errno = 0;
+        bool written = file.open(QIODevice::WriteOnly | QIODevice::Append);
+        if (written) {
+            errno = 0;
+            written = file.write(content) == content.size() && file.flush();
+        }
+        if (written)
+            return std::nullopt;
+        return FileErrorOf(file, errno);
+    }
+    std::variant<QByteArray, FileError> old = ReadWholeFile(path);
+    if (const FileError* error = std::get_if<FileError>(&old))
+        return *error; // what cannot be read cannot be kept
+    return WriteWholeFile(path, std::get<QByteArray>(old) + content);
 }
 
 std::variant<QByteArray, FileError> ReadWholeFile(const QString& path)

@@ -30,7 +30,9 @@ FileError FileErrorFromSystem(int systemError, const QString& path);
 // and what is found at its path decide.
 FileError FileErrorOf(const QFileDevice& file, int systemError);
 
-// Writes the bytes to the file, replacing it; the error when that fails.
+// Writes the bytes to the file, replacing it; the error when that fails. The
+// new content goes to a file beside it that then takes its name, so a crash
+// or a kill in the middle leaves the old file or the new one, never a part.
 std::optional<FileError> WriteWholeFile(const QString& path, const QByteArray& content);
 // The file's bytes, or the error of opening or reading it.
 std::variant<QByteArray, FileError> ReadWholeFile(const QString& path);

@@ -2,6 +2,7 @@
 // written out from the Modbus application protocol (function 3/4 PDU), the
 // MBAP header of Modbus TCP and the CRC of the serial line guide.
 #include "modbus/modbuscodec.h"
+#include "modbus/latereply.h"
 
 #include "testenvironment.h"
 
@@ -181,6 +182,32 @@ TEST(ModbusReplyCheckTest, RegisterDataOrTheRefusal)
         EXPECT_EQ(check.result, row.result);
         EXPECT_EQ(check.registerData.toHex(), row.data.toHex());
         EXPECT_EQ(check.text, QString::fromLatin1(row.text));
+    }
+}
+
+TEST(ModbusReplyCheckTest, ALateReplyToAnEarlierRequestIsFoundWhole)
+{
+    // MBAP: identifier, protocol 0000, length (unit, function, byte count, data).
+    struct Row {
+        const char* source;
+        QByteArray received;
+        int counter;
+        qsizetype length;
+    } rows[] = {
+        {"the request before: 6 + 7 bytes", Hex("000600000007010304000A0102"), 7, 13},
+        {"ten requests back, with the current reply behind it", Hex("0000000000070103040001000200080000000701"), 10, 13},
+        {"across the wrap: 100 before 0", Hex("006400000007010304000A0102"), 0, 13},
+        {"an exception reply to the request before", Hex("000600000003018302"), 7, 9},
+        {"the current request's reply stays", Hex("000700000007010304000A0102"), 7, 0},
+        {"an identifier not yet sent stays for the check", Hex("000800000007010304000A0102"), 7, 0},
+        {"eleven requests back is unknown", Hex("000000000007010304000A0102"), 11, 0},
+        {"not whole yet", Hex("00060000000701030400"), 7, 0},
+        {"a protocol other than 0", Hex("000600010007010304000A0102"), 7, 0},
+        {"too short for a header", Hex("0006000000"), 7, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.source);
+        EXPECT_EQ(LeadingLateTcpReplyLength(row.received, row.counter), row.length);
     }
 }
 

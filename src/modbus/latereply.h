@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QByteArray>
+
+// A reply that came too late for its own request: a whole Modbus TCP frame
+// (as long as its MBAP header says) at the start of the bytes, whose
+// identifier is one of the few sent before the current one. Its length, so
+// the wait can drop it and go on for the current reply; 0 when the bytes do
+// not start with one. Any other identifier is left for the reply check.
+qsizetype LeadingLateTcpReplyLength(const QByteArray& received, int transactionCounter);
