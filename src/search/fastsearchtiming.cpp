@@ -19,9 +19,15 @@ std::chrono::microseconds ResponseWindow(int baud)
     return BitTimes(kWindowBits, baud) + kWindowExtra;
 }
 
+std::chrono::microseconds ListenTime(int requestCharacters, int answerCharacters, int baud)
+{
+    const long long characters = static_cast<long long>(requestCharacters) + answerCharacters;
+    return BitTimes(characters * kLineBitsPerCharacter + kWindowBits, baud) + kWindowExtra;
+}
+
 std::chrono::microseconds ProbeLineTime(int requestCharacters, int baud)
 {
-    return BitTimes(static_cast<long long>(requestCharacters) * kLineBitsPerCharacter, baud) + ResponseWindow(baud);
+    return ListenTime(requestCharacters, 0, baud);
 }
 
 std::chrono::milliseconds CeilMilliseconds(std::chrono::microseconds time)

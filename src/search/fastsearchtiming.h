@@ -17,6 +17,11 @@ std::chrono::microseconds BitTimes(long long bits, int baud);
 // 330 bit times + 50 ms.
 std::chrono::microseconds ResponseWindow(int baud);
 
+// From the request's first bit until the last of answerCharacters has
+// arrived when the answer starts as late as the slave may: the request, the
+// response window, the answer.
+std::chrono::microseconds ListenTime(int requestCharacters, int answerCharacters, int baud);
+
 // The least a probe of this length costs the bus when nobody answers: the
 // request on the line and the whole response window after it.
 std::chrono::microseconds ProbeLineTime(int requestCharacters, int baud);

@@ -21,8 +21,8 @@ std::chrono::milliseconds SearchTiming::ReplyWait(SearchProbe probe) const
 {
     if (!fast)
         return probe == SearchProbe::ReqUd2 ? rspUd2Timeout : sndNkeTimeout;
-    const auto answer = BitTimes(static_cast<long long>(AnswerCharacters(probe)) * kLineBitsPerCharacter, fast->baud);
-    return CeilMilliseconds(ProbeLineTime(RequestCharacters(probe), fast->baud) + answer) + fast->gatewayAllowance;
+    return CeilMilliseconds(ListenTime(RequestCharacters(probe), AnswerCharacters(probe), fast->baud))
+        + fast->gatewayAllowance;
 }
 
 std::chrono::milliseconds SearchTiming::GuardTime() const
