@@ -64,3 +64,12 @@ std::chrono::milliseconds ReadSearchDelay(const IniFile& ini, const IniKey& key)
 {
     return std::chrono::milliseconds(std::max<qint64>(ini.ReadNumber(key), 0));
 }
+
+std::optional<FastSearchLine> FastSearchLineAt(const IniFile& ini, const QString& speed)
+{
+    bool ok = false;
+    const int baud = speed.toInt(&ok);
+    if (!ok || baud <= 0)
+        return std::nullopt;
+    return FastSearchLine{baud, ReadSearchDelay(ini, ini::Search_GatewayAllowance)};
+}
