@@ -11,6 +11,7 @@
 //     (selection + response window); with --full the documented one too.
 //
 //   fastsearch_bench [--full] [--doc-addresses DOC] [--allowance MS]   (defaults: 20 addresses, 20 ms)
+#include "countingsink.h"
 #include "search/meterscan.h"
 #include "search/searchlink.h"
 
@@ -42,24 +43,6 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr int kBaud = 2400;
-
-class CountingSink : public SearchRowSink {
-public:
-    int AddRow(const SearchResultRow&) override { return rows++; }
-    void ChangeRow(int, const SearchResultRow&) override {}
-    void RowFinished(int, const SearchResultRow& row) override
-    {
-        answered += row.icon == SearchIcon::Answered;
-        faults += row.icon == SearchIcon::Fault || row.icon == SearchIcon::Uncertain;
-    }
-    void RemoveRow(int) override {}
-    void SetProgressRange(int, int) override {}
-    void SetProgress(int) override {}
-    void SetStatus(int, const QString&) override {}
-    int rows = 0;
-    int answered = 0;
-    int faults = 0;
-};
 
 double Seconds(std::chrono::microseconds time)
 {

@@ -1,5 +1,6 @@
 #include "searchtimeouts.h"
 
+#include "fastsearchkeys.h"
 #include "shell/inifile.h"
 #include "shell/settings.h"
 #include "shell/textnumber.h"

@@ -1,5 +1,6 @@
 #include "searchwindow.h"
 
+#include "fastsearchkeys.h"
 #include "meterdecoding.h"
 #include "searchexport.h"
 #include "searchlink.h"

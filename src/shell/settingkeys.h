@@ -71,7 +71,6 @@ inline const TaskSettingKey ListView_SearchColumn{QStringLiteral("ListView_Searc
 inline const SettingKey Check_SND_NKE{QStringLiteral("Check_SND_NKE"), QStringLiteral("1")};
 inline const SettingKey Check_REQ_UD2{QStringLiteral("Check_REQ_UD2"), QStringLiteral("1")};
 inline const SettingKey Check_ViewFoundOnly{QStringLiteral("Check_ViewFoundOnly"), QStringLiteral("0")};
-inline const SettingKey Check_FastSearch{QStringLiteral("Check_FastSearch"), QStringLiteral("0")};
 inline const SettingKey Text_LowPrimaryAddress{QStringLiteral("Text_LowPrimaryAddress"), QStringLiteral("0")};
 inline const SettingKey Text_HighPrimaryAddress{QStringLiteral("Text_HighPrimaryAddress"), QStringLiteral("250")};
 inline const SettingKey Option_SearchMethod{QStringLiteral("Option_SearchMethod"), QStringLiteral("0")};
@@ -107,8 +106,6 @@ inline const IniKey Debug_MaxDebugLines{QStringLiteral("Debug"), QStringLiteral(
 
 inline const IniKey Search_CollisionPrimDelay{QStringLiteral("Search"), QStringLiteral("CollisionPrimDelay"), QStringLiteral("3000")};
 inline const IniKey Search_CollisionSecDelay{QStringLiteral("Search"), QStringLiteral("CollisionSecDelay"), QStringLiteral("3000")};
-// What the fast search allows the gateway and the network on top of the bus's own timing, in ms.
-inline const IniKey Search_GatewayAllowance{QStringLiteral("Search"), QStringLiteral("GatewayAllowance"), QStringLiteral("20")};
 
 // Search timeouts per line speed ("300", "2400", "9600") and gateway type
 // ("Aspen", "Birch"). The timeouts dialog shows its own defaults; the search

@@ -3,6 +3,7 @@
 // whole searches by primary and by secondary address (one aborted in the
 // middle), the questions at the start, the exports and the double click.
 #include "search/searchwindow.h"
+#include "search/fastsearchkeys.h"
 
 #include "search/searchresultrow.h"
 
