@@ -458,13 +458,14 @@ TEST_F(ScanTest, FastSearchFindsWhatTheDocumentedSearchFinds)
         ASSERT_TRUE(Context().connection.OpenConnection(request, 5000ms));
         QStringList found[2][2]; // [fast][primary, secondary]
         for (const bool fast : {false, true}) {
-            timing.sndNkeTimeout = 100ms;
-            timing.rspUd2Timeout = 250ms;
+            // generous waits: a loaded machine must not turn a late answer into a miss
+            timing.sndNkeTimeout = 300ms;
+            timing.rspUd2Timeout = 600ms;
             timing.busDelay = 10ms;
             timing.collisionPrimDelay = timing.collisionSecDelay = 50ms;
             timing.fast.reset();
             if (fast)
-                timing.fast = FastSearchLine{9600, 20ms};
+                timing.fast = FastSearchLine{9600, 100ms};
             sink = ListSink();
             RunPrimary({0, 5, true, true, false});
             found[fast][0] = RowLines(sink.rows);
