@@ -6,6 +6,7 @@
 // each frame) and the difference in percent: the scan's own cost.
 //
 //   search_bench [SND_NKE-MS [REQ_UD2-MS [SELECTION-MS]]]   (defaults 100, 600, 160)
+#include "countingsink.h"
 #include "search/meterscan.h"
 #include "search/searchlink.h"
 
@@ -28,20 +29,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-// Counts rows; a search window would show them.
-class CountingSink : public SearchRowSink {
-public:
-    int AddRow(const SearchResultRow&) override { return rows++; }
-    void ChangeRow(int, const SearchResultRow&) override {}
-    void RowFinished(int, const SearchResultRow& row) override { answered += row.icon == SearchIcon::Answered; }
-    void RemoveRow(int) override {}
-    void SetProgressRange(int, int) override {}
-    void SetProgress(int) override {}
-    void SetStatus(int, const QString&) override {}
-    int rows = 0;
-    int answered = 0;
-};
 
 void Report(const char* name, const CountingSink& sink, qint64 measuredNs, std::chrono::nanoseconds required)
 {

@@ -43,6 +43,7 @@ QList<QCommandLineOption> SharedOptions()
         {QStringLiteral("req-ud2-timeout"), QStringLiteral("Wait after REQ_UD2, instead of the INI file's."), QStringLiteral("MS")},
         {QStringLiteral("gateway-type"), QStringLiteral("aspen (default) or birch: the timeout set; a Birch gateway's record is not read."), QStringLiteral("TYPE")},
         {QStringLiteral("config-port"), QStringLiteral("The gateway's configuration port the line speed is read from (default 30718)."), QStringLiteral("N")},
+        {QStringLiteral("fast"), QStringLiteral("Fast search: wait the bus's response window at the line speed plus the INI file's gateway allowance, instead of the timeouts.")},
     };
 }
 
@@ -151,6 +152,7 @@ struct ScanRun {
     QString csvPath;
     QString txtPath;
     QString exclude;
+    bool fast = false;
 };
 
 std::optional<qint64> NumberOption(const QCommandLineParser& parser, const QString& name, qint64 maximum, bool& bad)
@@ -189,6 +191,7 @@ std::optional<CliResult> ReadSharedOptions(const CliArgs& args, ScanRun& run)
     run.txtPath = parser.value(QStringLiteral("txt"));
     run.exclude = parser.value(QStringLiteral("exclude"));
     run.primary.viewFoundOnly = run.secondary.viewFoundOnly = parser.isSet(QStringLiteral("found-only"));
+    run.fast = parser.isSet(QStringLiteral("fast"));
     return std::nullopt;
 }
 
@@ -204,7 +207,7 @@ std::variant<SearchLine, CliResult> LearnLine(CliSession& session, const ScanRun
         return line;
     }
     const bool bothTimeouts = run.sndNkeTimeout && run.reqUd2Timeout;
-    if (bothTimeouts && connection.Mode() != ConnectionMode::Serial)
+    if (bothTimeouts && !run.fast && connection.Mode() != ConnectionMode::Serial)
         return line; // the speed would only choose timeouts that are given
     const QString host = connection.Request().host;
     SearchLineSource source{connection, host, run.type == ini::SearchGateway::Birch ? qint16(2) : qint16(0), host, {}};
@@ -274,6 +277,12 @@ CliResult RunScan(CliSession& session, const ScanRun& run)
     timing.busDelay = session.Transactions().BusDelay;
     timing.collisionPrimDelay = ReadSearchDelay(session.Ini(), ini::Search_CollisionPrimDelay);
     timing.collisionSecDelay = ReadSearchDelay(session.Ini(), ini::Search_CollisionSecDelay);
+    if (run.fast) {
+        timing.fast = FastSearchLineAt(session.Ini(), line.speed);
+        if (!timing.fast)
+            return CliResult::Failure(CliResult::Outcome::DeviceFailure,
+                                      QStringLiteral("the fast search needs the line speed: give --line-speed"));
+    }
 
     CliRowSink sink(run.method, run.primary.viewFoundOnly, session.Args().json);
     SearchLink link(connection, session.Transactions(), session.Log());
@@ -296,9 +305,13 @@ CliResult RunScan(CliSession& session, const ScanRun& run)
     result.Add(QStringLiteral("read"), scan.Counters().rspUd2Found);
     result.Add(QStringLiteral("seconds"), static_cast<qint64>(std::llround(seconds)));
     result.Add(QStringLiteral("line_speed"), line.speed.isEmpty() ? QVariant() : QVariant(line.speed.toInt()));
-    result.Add(QStringLiteral("snd_nke_timeout_ms"), static_cast<qint64>(timing.sndNkeTimeout.count()));
-    result.Add(QStringLiteral("req_ud2_timeout_ms"), static_cast<qint64>(timing.rspUd2Timeout.count()));
+    const SearchProbe probe = run.method == SearchMethod::Primary ? SearchProbe::SndNke : SearchProbe::Selection;
+    result.Add(QStringLiteral("snd_nke_timeout_ms"), static_cast<qint64>(timing.ReplyWait(probe).count()));
+    result.Add(QStringLiteral("req_ud2_timeout_ms"), static_cast<qint64>(timing.ReplyWait(SearchProbe::ReqUd2).count()));
     result.Add(QStringLiteral("aborted"), scan.BreakFlag());
+    result.Add(QStringLiteral("fast"), run.fast);
+    if (run.fast)
+        result.Add(QStringLiteral("gateway_allowance_ms"), static_cast<qint64>(timing.fast->gatewayAllowance.count()));
     result.Add(QStringLiteral("summary"), SearchSummary(session.Texts(), scan.Counters().numberOfScans, seconds));
     if (scan.ConnectionLost()) {
         result.outcome = CliResult::Outcome::DeviceFailure;
@@ -325,7 +338,7 @@ CommandOptions ScanPrimaryOptions()
         {QStringLiteral("no-req-ud2"), QStringLiteral("Send no REQ_UD2.")},
     };
     return {QStringLiteral("scan-primary"), options + SharedOptions(),
-            QStringLiteral("[--first N] [--last N] [--no-snd-nke] [--no-req-ud2] [--found-only] [--csv FILE] [--txt FILE]"),
+            QStringLiteral("[--first N] [--last N] [--no-snd-nke] [--no-req-ud2] [--fast] [--found-only] [--csv FILE] [--txt FILE]"),
             QStringLiteral("Search the bus by primary address, one row per address."), CommandTransport::Any};
 }
 
@@ -339,7 +352,7 @@ CommandOptions ScanSecondaryOptions()
         {QStringLiteral("read"), QStringLiteral("Read every meter selected with REQ_UD2.")},
     };
     return {QStringLiteral("scan-secondary"), options + SharedOptions(),
-            QStringLiteral("[--mask ID] [--manufacturer HHHH] [--version HH] [--medium HH] [--read] [--found-only] [--csv FILE] [--txt FILE]"),
+            QStringLiteral("[--mask ID] [--manufacturer HHHH] [--version HH] [--medium HH] [--read] [--fast] [--found-only] [--csv FILE] [--txt FILE]"),
             QStringLiteral("Search the bus by secondary address, descending the tree on collisions."), CommandTransport::Any};
 }
 

@@ -32,15 +32,16 @@ Bus::Bus(const QList<MeterConfig>& meters, int baud, CollisionMode collision)
 {
 }
 
-BusAnswer Bus::Transfer(const QByteArray& frame)
+BusAnswer Bus::Transfer(const QByteArray& frame, int lineBaud)
 {
+    const int baud = lineBaud != 0 ? lineBaud : m_Baud;
     BusAnswer answer;
     const std::optional<LinkFrame> parsed = ParseFrame(frame);
     if (!parsed)
         return answer;
     QList<QByteArray> answers;
     for (Meter& meter : m_Meters) {
-        if (meter.Baud() != m_Baud)
+        if (meter.Baud() != baud)
             continue;
         if (std::optional<QByteArray> reply = meter.Receive(*parsed)) {
             answers.append(*reply);

@@ -30,7 +30,9 @@ public:
     explicit Bus(const QList<MeterConfig>& meters = {}, int baud = 2400,
                  CollisionMode collision = CollisionMode::Garble);
 
-    BusAnswer Transfer(const QByteArray& frame);
+    // The frame on the line at the bus speed, or at the speed the client's
+    // own serial line runs (lineBaud not 0): only meters at that speed hear it.
+    BusAnswer Transfer(const QByteArray& frame, int lineBaud = 0);
 
     int Baud() const { return m_Baud; }
     void SetBaud(int baud) { m_Baud = baud; }

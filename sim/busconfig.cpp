@@ -150,14 +150,36 @@ quint32 Bcd(ObjectReader& reader, const QString& key, qint64 value)
     return packed;
 }
 
+// The fixed structure's medium/unit field carries the medium's four bits in
+// bits 6-7 of its two bytes (bits 0-1 in the first, 2-3 in the second), the
+// two units in bits 0-5. A master that selects by the medium it read must
+// find the meter's own, so the bits come from "medium"; a field that gives
+// other medium bits contradicts the file and is refused.
+quint16 FixedMediumUnit(ObjectReader& reader, const QByteArray& bytes, quint8 medium)
+{
+    const auto first = static_cast<quint8>(bytes[0]);
+    const auto second = static_cast<quint8>(bytes[1]);
+    const int given = (first >> 6) | (second >> 6) << 2;
+    if (medium > 0x0F)
+        reader.Fail(QStringLiteral("medium"), QStringLiteral("must be 0 to 15 with the fixed structure"));
+    if (given != 0 && given != medium)
+        reader.Fail(QStringLiteral("mediumUnit"),
+                    QStringLiteral("holds medium %1 in its bits 6-7, but medium is %2").arg(given).arg(medium));
+    const auto low = static_cast<quint8>((first & 0x3F) | (medium & 0x03) << 6);
+    const auto high = static_cast<quint8>((second & 0x3F) | (medium >> 2 & 0x03) << 6);
+    return static_cast<quint16>(low | high << 8);
+}
+
 void ReadFixedStructure(ObjectReader& reader, MeterConfig& meter)
 {
+    QByteArray bytes(2, '\0');
     if (reader.Has(QStringLiteral("mediumUnit"))) {
-        const QByteArray bytes = reader.Hex(QStringLiteral("mediumUnit"));
+        bytes = reader.Hex(QStringLiteral("mediumUnit"));
         if (bytes.size() != 2)
             reader.Fail(QStringLiteral("mediumUnit"), QStringLiteral("must be 2 bytes (4 hexadecimal digits)"));
-        meter.fixedMediumUnit = static_cast<quint16>(static_cast<quint8>(bytes[0]) | static_cast<quint8>(bytes[1]) << 8);
     }
+    if (meter.fixedStructure)
+        meter.fixedMediumUnit = FixedMediumUnit(reader, bytes, meter.medium);
     const QJsonValue counters = reader.Value(QStringLiteral("counters"));
     if (counters.isUndefined())
         return;

@@ -1,7 +1,7 @@
 #include "frameinput.h"
 
-FrameInput::FrameInput(TransparentPort& port, QString source, TransparentPort::ReplySink sink)
-    : m_Port(port), m_Source(std::move(source)), m_Sink(std::move(sink)), m_Assembler(port.Judge())
+FrameInput::FrameInput(TransparentPort& port, QString source, TransparentPort::ReplySink sink, LineOf line)
+    : m_Port(port), m_Source(std::move(source)), m_Sink(std::move(sink)), m_Line(std::move(line)), m_Assembler(port.Judge())
 {
     m_Quiet.setSingleShot(true);
     m_Quiet.setInterval(kPartialFrameLifetime);
@@ -21,7 +21,7 @@ void FrameInput::Pass(const QList<FrameAssembler::Piece>& pieces)
 {
     for (const FrameAssembler::Piece& piece : pieces) {
         if (piece.frame)
-            m_Port.Submit(piece.bytes, m_Source, m_Sink);
+            m_Port.Submit(piece.bytes, m_Source, m_Sink, m_Line ? m_Line() : ClientLine{});
         else
             m_Port.Drop(piece.bytes, m_Source);
     }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QTimer>
 #include <chrono>
+#include <functional>
 
 // A partial frame older than this will not be completed: the client has
 // given up on it (a gateway's UART drops it after a quiet line as well).
@@ -16,7 +17,9 @@ constexpr std::chrono::milliseconds kPartialFrameLifetime{200};
 // made into frames for the port; replies go back through the sink.
 class FrameInput {
 public:
-    FrameInput(TransparentPort& port, QString source, TransparentPort::ReplySink sink);
+    using LineOf = std::function<ClientLine()>;
+    // line: asked for each frame, as the client may change its line at any time.
+    FrameInput(TransparentPort& port, QString source, TransparentPort::ReplySink sink, LineOf line = {});
     FrameInput(const FrameInput&) = delete;
     FrameInput& operator=(const FrameInput&) = delete;
 
@@ -29,6 +32,7 @@ private:
     TransparentPort& m_Port;
     QString m_Source;
     TransparentPort::ReplySink m_Sink;
+    LineOf m_Line;
     FrameAssembler m_Assembler;
     QTimer m_Quiet;
 };

@@ -16,3 +16,10 @@ constexpr int kBitsPerCharacter = 11;
 // Time from the first byte of the request until the last byte of the reply
 // has arrived (or, with no reply, until the turnaround has passed).
 std::chrono::milliseconds ExchangeTime(int requestBytes, int replyBytes, int baud, const LineTiming& timing);
+
+// One character on the line (zero when timing is instant).
+std::chrono::microseconds CharacterTime(int baud, const LineTiming& timing);
+
+// Time from the first byte of the request until the first byte of the
+// reply has arrived whole: the request, the turnaround and one character.
+std::chrono::microseconds FirstByteTime(int requestBytes, int baud, const LineTiming& timing);

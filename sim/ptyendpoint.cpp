@@ -16,6 +16,22 @@ namespace {
 
 constexpr qsizetype kMaxPending = 64 * 1024;
 
+struct Speed {
+    speed_t code;
+    int baud;
+};
+constexpr Speed kSpeeds[] = {{B300, 300},     {B600, 600},     {B1200, 1200},   {B2400, 2400},    {B4800, 4800},
+                             {B9600, 9600},   {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200}};
+
+speed_t SpeedCode(int baud)
+{
+    for (const Speed& speed : kSpeeds) {
+        if (speed.baud == baud)
+            return speed.code;
+    }
+    return B2400;
+}
+
 QString SystemError(const char* what)
 {
     return QStringLiteral("pty: %1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno)));
@@ -58,7 +74,8 @@ bool PtyEndpoint::Open(const QString& linkPath, QString* error)
         return false;
     }
     cfmakeraw(&settings);
-    cfsetspeed(&settings, B2400);
+    // a client that never sets a speed talks at the bus speed
+    cfsetspeed(&settings, SpeedCode(m_Port.BusBaud()));
     tcsetattr(m_Slave, TCSANOW, &settings);
     fcntl(m_Master, F_SETFL, fcntl(m_Master, F_GETFL) | O_NONBLOCK);
 
@@ -82,7 +99,8 @@ bool PtyEndpoint::Open(const QString& linkPath, QString* error)
         if (self)
             self->Write(bytes);
     };
-    m_Input = std::make_unique<FrameInput>(m_Port, QStringLiteral("pty:") + m_SlavePath, sink);
+    m_Input = std::make_unique<FrameInput>(m_Port, QStringLiteral("pty:") + m_SlavePath, sink,
+                                           [this] { return ClientLine{true, ClientBaud()}; });
     if (m_Config)
         m_Setup = std::make_unique<SetupMode>(*m_Config, QStringLiteral("setup:") + m_SlavePath, sink);
     m_ReadNotifier = new QSocketNotifier(m_Master, QSocketNotifier::Read, this);
@@ -91,6 +109,22 @@ bool PtyEndpoint::Open(const QString& linkPath, QString* error)
     m_WriteNotifier->setEnabled(false);
     connect(m_WriteNotifier, &QSocketNotifier::activated, this, &PtyEndpoint::WritePending);
     return true;
+}
+
+int PtyEndpoint::ClientBaud() const
+{
+    // The terminal keeps the speed the client set; parity and stop bits it
+    // also keeps, but a pseudo-terminal transfers bytes, not characters, so
+    // nothing can hear whether they match.
+    termios settings{};
+    if (m_Slave < 0 || tcgetattr(m_Slave, &settings) != 0)
+        return 0;
+    const speed_t code = cfgetospeed(&settings);
+    for (const Speed& speed : kSpeeds) {
+        if (speed.code == code)
+            return speed.baud;
+    }
+    return -1; // a speed no meter runs at: every meter stays silent
 }
 
 void PtyEndpoint::Read()

@@ -26,6 +26,9 @@ public:
     bool Open(const QString& linkPath, QString* error);
     QString SlavePath() const { return m_SlavePath; }
     QString LinkPath() const { return m_LinkPath; }
+    // The speed the client set on its side of the terminal (0 when it
+    // cannot be read: the bus speed then).
+    int ClientBaud() const;
 
 private:
     void Read();

@@ -7,6 +7,7 @@
 #include "traffictrace.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -15,6 +16,17 @@
 #include <functional>
 
 class ModbusFrontEnd;
+
+// How a client's side of the port carries bytes.
+struct ClientLine {
+    // Bytes as they come off the bus, one every character time (a serial
+    // line); otherwise a reply goes out whole once its last byte is in, as a
+    // network gateway forwards it when the line falls silent.
+    bool paced = false;
+    // The speed the client's serial line runs at; 0: the bus speed, below 0
+    // a speed no meter runs at.
+    int baud = 0;
+};
 
 // The gateway's transparent port: frames from the clients go onto the bus
 // one at a time (the bus is half duplex) and each answer goes back to the
@@ -28,6 +40,7 @@ public:
     explicit TransparentPort(Bus& bus, QObject* parent = nullptr);
 
     void SetTiming(const LineTiming& timing) { m_Timing = timing; }
+    int BusBaud() const { return m_Bus.Baud(); }
     const LineTiming& Timing() const { return m_Timing; }
     void SetFaults(const Faults& faults) { m_Faults = faults; }
     const Faults& GatewayFaults() const { return m_Faults; }
@@ -37,7 +50,7 @@ public:
     // How the clients' byte streams are cut into frames.
     FrameJudge Judge() const;
 
-    void Submit(const QByteArray& frame, const QString& source, ReplySink sink);
+    void Submit(const QByteArray& frame, const QString& source, ReplySink sink, ClientLine line = {});
     // Bytes from a client that formed no frame: reported, never sent on.
     void Drop(const QByteArray& bytes, const QString& source);
 
@@ -52,11 +65,14 @@ private:
         QByteArray frame;
         QString source;
         ReplySink sink;
+        ClientLine line;
     };
 
     void ServeNext();
     void SendPiece(const Request& request, const QList<QByteArray>& pieces, qsizetype index,
                    std::chrono::milliseconds gap);
+    void SendPaced(const Request& request, const QByteArray& reply, qsizetype sent, std::chrono::microseconds first,
+                   std::chrono::microseconds perByte, const QElapsedTimer& clock);
     void Finish();
 
     Bus& m_Bus;

@@ -9,6 +9,7 @@ struct MBusReplyWait {
     bool accepted = false;
     int lengthField = 0; // L of the last 68h L L 68h header seen, 0 when none
     bool wrongFrame = false; // the bytes held a whole frame's worth, but not a good frame
+    std::chrono::milliseconds quietSince{0}; // how long before the end of the wait the last byte came
 };
 
 // Which replies end the wait.
@@ -22,3 +23,10 @@ enum class ReplyAcceptance {
 // cancel comes, or the connection closes. A device wait: the caller runs
 // inside a device operation.
 MBusReplyWait AwaitMBusReply(Connection& connection, std::chrono::milliseconds timeout, ReplyAcceptance acceptance);
+
+// Listens on until no byte has arrived for the quiet time, or at most for
+// longest; the receive buffer (in serial mode a copy of the serial bytes)
+// then holds everything that came. alreadyQuiet: how long the line has been
+// silent when the call starts. A device wait, like AwaitMBusReply.
+void AwaitQuietLine(Connection& connection, std::chrono::milliseconds quiet, std::chrono::milliseconds longest,
+                    std::chrono::milliseconds alreadyQuiet = std::chrono::milliseconds(0));

@@ -136,6 +136,7 @@ bool MeterScan::NoteLostConnection(SearchResultRow& row, int resultText, int han
 void MeterScan::RunPrimary(const PrimaryScanSettings& settings)
 {
     m_Counters = {};
+    m_Link.SearchFrameDelay = m_Timing.QuietTime(SearchProbe::SndNke, false);
     m_Sink.SetProgressRange(settings.first, settings.last + 1);
     m_Sink.SetProgress(settings.first);
     for (int address = settings.first; address <= settings.last && !Stopped(); ++address) {
@@ -159,7 +160,7 @@ void MeterScan::ProbePrimary(int address, const PrimaryScanSettings& settings, S
     bool go = true;
     if (settings.sndNke) {
         m_Link.SendSearchFrame(ShortFrame(mbus::kSndNke, target));
-        m_Link.WaitSearchReply(m_Timing.ReplyWait(SearchProbe::SndNke));
+        m_Link.WaitSearchReply(m_Timing.ReplyWait(SearchProbe::SndNke), m_Timing.GuardTime());
         m_Link.SearchFrameDelay = m_Timing.QuietTime(SearchProbe::SndNke, false);
         if (NoteLostConnection(row, rowtext::kSelection, handle))
             return;
@@ -185,7 +186,7 @@ void MeterScan::ProbePrimary(int address, const PrimaryScanSettings& settings, S
     if (!settings.reqUd2 || !go || Stopped())
         return;
     m_Link.SendSearchFrame(ShortFrame(mbus::kReqUd2, target));
-    const QByteArray reply = m_Link.WaitSearchReply(m_Timing.ReplyWait(SearchProbe::ReqUd2));
+    const QByteArray reply = m_Link.WaitSearchReply(m_Timing.ReplyWait(SearchProbe::ReqUd2), m_Timing.GuardTime());
     if (NoteLostConnection(row, rowtext::kReadout, handle))
         return;
     if (reply.size() >= kShortestMeterReply) {
@@ -208,6 +209,7 @@ void MeterScan::ProbePrimary(int address, const PrimaryScanSettings& settings, S
 void MeterScan::RunSecondary(const SecondaryScanSettings& settings)
 {
     m_Counters = {};
+    m_Link.SearchFrameDelay = m_Timing.QuietTime(SearchProbe::Selection, false);
     const QString mask = settings.idMask.toUpper();
     if (!SelectionFrame(mask, settings.manufacturerMask, settings.versionMask, settings.mediumMask))
         return; // the caller refuses such masks before the search starts
@@ -260,7 +262,7 @@ void MeterScan::ProbeMask(const QString& mask, const SecondaryScanSettings& sett
     row.Text(rowtext::kProbed) = mask;
     handle = m_Sink.AddRow(row);
     m_Link.SendSearchFrame(*SelectionFrame(mask, settings.manufacturerMask, settings.versionMask, settings.mediumMask));
-    m_Link.WaitSearchReply(m_Timing.ReplyWait(SearchProbe::Selection));
+    m_Link.WaitSearchReply(m_Timing.ReplyWait(SearchProbe::Selection), m_Timing.GuardTime());
     if (NoteLostConnection(row, rowtext::kSelection, handle)) {
         m_Sink.RowFinished(handle, row);
         return;
@@ -294,7 +296,7 @@ void MeterScan::ProbeMask(const QString& mask, const SecondaryScanSettings& sett
 void MeterScan::ReadSelectedMeter(SearchResultRow& row, int handle)
 {
     m_Link.SendSearchFrame(ShortFrame(mbus::kReqUd2, mbus::kSelectedSlave));
-    const QByteArray reply = m_Link.WaitSearchReply(m_Timing.ReplyWait(SearchProbe::ReqUd2));
+    const QByteArray reply = m_Link.WaitSearchReply(m_Timing.ReplyWait(SearchProbe::ReqUd2), m_Timing.GuardTime());
     if (NoteLostConnection(row, rowtext::kReadout, handle))
         return;
     if (reply.size() >= kShortestMeterReply) {

@@ -54,7 +54,7 @@ void SearchLink::SendSearchFrame(const QByteArray& frame)
         m_Link.sendFailed(error);
 }
 
-QByteArray SearchLink::WaitSearchReply(std::chrono::milliseconds timeout)
+QByteArray SearchLink::WaitSearchReply(std::chrono::milliseconds timeout, std::chrono::milliseconds guard)
 {
     DeviceOperations& operations = m_Connection.Operations();
     const DeviceOperationScope operation(operations);
@@ -63,14 +63,23 @@ QByteArray SearchLink::WaitSearchReply(std::chrono::milliseconds timeout)
     QElapsedTimer waited;
     waited.start();
     const MBusReplyWait wait = AwaitMBusReply(m_Connection, timeout, ReplyAcceptance::FrameOnly);
-    const bool accepted = wait.accepted;
-    m_Link.MarkReceived();
+    bool accepted = wait.accepted;
     const QByteArray& received = m_Connection.ReceiveBuffer();
     if (accepted) {
         m_RequiredWaiting += std::chrono::nanoseconds(waited.nsecsElapsed());
     } else if (!operations.CancelRequested() && m_Connection.ConnectionOpen()) {
         m_RequiredWaiting += timeout;
     }
+    if (guard > 0ms && !received.isEmpty() && !operations.CancelRequested()) {
+        const qsizetype judged = received.size();
+        QElapsedTimer guarded;
+        guarded.start();
+        // the longest frame could not outlast this, so a babbling line cannot hold the search
+        AwaitQuietLine(m_Connection, guard, timeout + guard, wait.quietSince);
+        m_RequiredWaiting += std::chrono::nanoseconds(guarded.nsecsElapsed());
+        accepted = accepted && received.size() == judged;
+    }
+    m_Link.MarkReceived();
     if (m_Log.SearchTrace()) {
         if (accepted || IsLoneAcknowledgement(received.left(1)))
             m_Log.LogText(ReceivedNote(received.size()));

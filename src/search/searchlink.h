@@ -27,7 +27,10 @@ public:
 
     // A whole long frame with a good checksum, or nothing when none came
     // within the timeout. Either way the time of the last reply is now.
-    QByteArray WaitSearchReply(std::chrono::milliseconds timeout);
+    // With a guard time, whatever arrived is listened to until the line has
+    // been silent that long; a frame followed by more bytes is no answer.
+    QByteArray WaitSearchReply(std::chrono::milliseconds timeout,
+                               std::chrono::milliseconds guard = std::chrono::milliseconds(0));
 
     bool ConnectionOpen() const;
 

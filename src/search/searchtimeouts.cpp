@@ -1,5 +1,6 @@
 #include "searchtimeouts.h"
 
+#include "fastsearchkeys.h"
 #include "shell/inifile.h"
 #include "shell/settings.h"
 #include "shell/textnumber.h"
@@ -63,4 +64,13 @@ bool IsWholeMilliseconds(const QString& text)
 std::chrono::milliseconds ReadSearchDelay(const IniFile& ini, const IniKey& key)
 {
     return std::chrono::milliseconds(std::max<qint64>(ini.ReadNumber(key), 0));
+}
+
+std::optional<FastSearchLine> FastSearchLineAt(const IniFile& ini, const QString& speed)
+{
+    bool ok = false;
+    const int baud = speed.toInt(&ok);
+    if (!ok || baud <= 0)
+        return std::nullopt;
+    return FastSearchLine{baud, ReadSearchDelay(ini, ini::Search_GatewayAllowance)};
 }

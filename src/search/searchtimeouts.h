@@ -1,10 +1,13 @@
 #pragma once
 
+#include "fastsearchtiming.h"
+
 #include "shell/settingkeys.h"
 
 #include <QList>
 #include <QString>
 #include <chrono>
+#include <optional>
 
 class Settings;
 
@@ -42,3 +45,7 @@ bool IsWholeMilliseconds(const QString& text);
 
 // The collision delays of section "Search".
 std::chrono::milliseconds ReadSearchDelay(const IniFile& ini, const IniKey& key);
+
+// The fast search's line at this speed ("2400") with the INI file's gateway
+// allowance; nothing when the speed is not a number of baud.
+std::optional<FastSearchLine> FastSearchLineAt(const IniFile& ini, const QString& speed);

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "fastsearchtiming.h"
+
 #include <chrono>
+#include <optional>
 
 // Every wait of a search is decided here: how long it listens after each
 // kind of frame and how long the line stays quiet before the next one. The
@@ -18,20 +21,20 @@ struct SearchTiming {
     std::chrono::milliseconds busDelay{50};         // quiet time before a frame
     std::chrono::milliseconds collisionPrimDelay{3000}; // before the frame after a primary collision
     std::chrono::milliseconds collisionSecDelay{3000};  // before the frame after a secondary collision
+    // Set: the fast search, whose waits follow the bus's own timing at this
+    // speed instead of the timeouts and delays above.
+    std::optional<FastSearchLine> fast;
 
     // How long to listen after the probe. An acknowledgement never ends the
     // wait early: a second meter may still be answering.
-    std::chrono::milliseconds ReplyWait(SearchProbe probe) const
-    {
-        return probe == SearchProbe::ReqUd2 ? rspUd2Timeout : sndNkeTimeout;
-    }
+    std::chrono::milliseconds ReplyWait(SearchProbe probe) const;
+
+    // How long the line must stay silent after the last byte of an answer
+    // before it is judged: a second meter's answer or a collision's garbage
+    // still on its way is heard. None in the documented search.
+    std::chrono::milliseconds GuardTime() const;
 
     // Quiet time before the next frame: the collision delay right after a
     // collision of that scan, the bus delay otherwise.
-    std::chrono::milliseconds QuietTime(SearchProbe collidedProbe, bool afterCollision) const
-    {
-        if (!afterCollision)
-            return busDelay;
-        return collidedProbe == SearchProbe::Selection ? collisionSecDelay : collisionPrimDelay;
-    }
+    std::chrono::milliseconds QuietTime(SearchProbe collidedProbe, bool afterCollision) const;
 };

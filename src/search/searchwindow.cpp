@@ -1,5 +1,6 @@
 #include "searchwindow.h"
 
+#include "fastsearchkeys.h"
 #include "meterdecoding.h"
 #include "searchexport.h"
 #include "searchlink.h"
@@ -80,6 +81,8 @@ constexpr int kPrimaryTimeout = 840;
 constexpr int kSecondaryTimeout = 843;
 constexpr int kCopyIdentification = 845;
 constexpr int kBadMask = 847;
+constexpr int kFastSearchCheck = 1300;
+constexpr int kGatewayAllowance = 1301;
 } // namespace text
 
 // The selection column (4) says "SND_NKE" or "Selection" by method.
@@ -307,11 +310,15 @@ QWidget* Ostrand_Search::BuildFastSearchFrame()
         Named(new QLineEdit(QStringLiteral("FFFF"), Frame_FastSearch), QStringLiteral("Text_SearchMaskExclude"));
     FitWidthToDigits(Text_SearchMaskExclude, 4);
     lblMaskExclude->setBuddy(Text_SearchMaskExclude);
+    Check_FastSearch = Named(new QCheckBox(Frame_FastSearch), QStringLiteral("Check_FastSearch"));
+    lblGatewayAllowance = Named(new QLabel(Frame_FastSearch), QStringLiteral("lblGatewayAllowance"));
     auto* grid = new QGridLayout(Frame_FastSearch);
     grid->addWidget(lblMaskExcludeMnfct, 0, 1);
     grid->addWidget(lblMaskExclude, 1, 0);
     grid->addWidget(Text_SearchMaskExclude, 1, 1);
-    grid->setRowStretch(2, 1);
+    grid->addWidget(Check_FastSearch, 2, 0, 1, 2);
+    grid->addWidget(lblGatewayAllowance, 3, 0, 1, 2);
+    grid->setRowStretch(4, 1);
     return Frame_FastSearch;
 }
 
@@ -379,6 +386,11 @@ void Ostrand_Search::SetTexts()
     Frame_FastSearch->setTitle(GetLanguageText(text::kFastSearch));
     lblMaskExcludeMnfct->setText(GetLanguageText(text::kMnfct));
     lblMaskExclude->setText(GetLanguageText(text::kExclude));
+    Check_FastSearch->setText(GetLanguageText(text::kFastSearchCheck));
+    // the allowance the fast search adds to the bus's own timing, from the INI file
+    lblGatewayAllowance->setText(GetLanguageText(text::kGatewayAllowance) + u' '
+                                 + QString::number(ReadSearchDelay(m_Context.ini, ini::Search_GatewayAllowance).count())
+                                 + QStringLiteral(" ms"));
     Frame_Timeout->setTitle(GetLanguageText(text::kPrimaryTimeout));
     Command_Search->setText(GetLanguageText(text::kStart));
     Command_AbortSearch->setText(GetLanguageText(text::kAbort));
@@ -456,6 +468,7 @@ void Ostrand_Search::Form_Load()
     Check_SND_NKE->setChecked(IsChecked(settings, keys::Check_SND_NKE));
     Check_REQ_UD2->setChecked(IsChecked(settings, keys::Check_REQ_UD2));
     Check_ViewFoundOnly->setChecked(IsChecked(settings, keys::Check_ViewFoundOnly));
+    Check_FastSearch->setChecked(IsChecked(settings, keys::Check_FastSearch));
     Text_LowPrimaryAddress->setText(settings.Read(keys::Text_LowPrimaryAddress));
     Text_HighPrimaryAddress->setText(settings.Read(keys::Text_HighPrimaryAddress));
     const int method = settings.ReadInt(keys::Option_SearchMethod) == 1 ? 1 : 0;
@@ -475,6 +488,7 @@ void Ostrand_Search::Form_Unload()
     settings.Save(keys::Check_SND_NKE, CheckValue(Check_SND_NKE));
     settings.Save(keys::Check_REQ_UD2, CheckValue(Check_REQ_UD2));
     settings.Save(keys::Check_ViewFoundOnly, CheckValue(Check_ViewFoundOnly));
+    settings.Save(keys::Check_FastSearch, CheckValue(Check_FastSearch));
     settings.Save(keys::Text_LowPrimaryAddress, Text_LowPrimaryAddress->text());
     settings.Save(keys::Text_HighPrimaryAddress, Text_HighPrimaryAddress->text());
     settings.Save(keys::Option_SearchMethod, Option_SearchMethod[1]->isChecked() ? 1 : 0);
@@ -532,6 +546,8 @@ void Ostrand_Search::Option_Timeout_Click(int index)
     const SearchTimeoutPair pair = SearchTimeoutsAt(m_Context.ini, TimeoutOptionSpeed(index), type);
     m_Timing.sndNkeTimeout = pair.sndNke;
     m_Timing.rspUd2Timeout = pair.rspUd2;
+    if (m_Timing.fast)
+        m_Timing.fast = FastSearchLineAt(m_Context.ini, TimeoutOptionSpeed(index)); // the speed the user chose
     m_Context.settings.Save(keys::Option_Search_Timeout, index);
 }
 
@@ -544,7 +560,7 @@ void Ostrand_Search::ShowSearching(bool searching)
 {
     Command_Search->setVisible(!searching);
     Command_AbortSearch->setVisible(searching);
-    for (QWidget* control : std::initializer_list<QWidget*>{Frame_Method, Frame_Primary, Frame_Secondary, Command_Save, CmdSaveCsv})
+    for (QWidget* control : std::initializer_list<QWidget*>{Frame_Method, Frame_Primary, Frame_Secondary, Check_FastSearch, Command_Save, CmdSaveCsv})
         control->setEnabled(!searching);
     if (searching)
         Command_AbortSearch->setFocus();
@@ -626,6 +642,9 @@ void Ostrand_Search::Command_Search_Click()
     const SearchTimeoutPair pair = SearchTimeoutsAt(m_Context.ini, line.speed, type);
     m_Timing.sndNkeTimeout = pair.sndNke;
     m_Timing.rspUd2Timeout = pair.rspUd2;
+    m_Timing.fast.reset();
+    if (Check_FastSearch->isChecked())
+        m_Timing.fast = FastSearchLineAt(m_Context.ini, line.speed.isEmpty() ? TimeoutOptionSpeed(0) : line.speed);
     if (line.manualTimeouts) {
         const int option = std::clamp(m_Context.settings.ReadInt(keys::Option_Search_Timeout), 0, kTimeoutOptions - 1);
         Option_Timeout[static_cast<size_t>(option)]->setChecked(true);

@@ -100,6 +100,8 @@ public:
     QLabel* lblMaskExcludeMnfct = nullptr;
     QLabel* lblMaskExclude = nullptr;
     QLineEdit* Text_SearchMaskExclude = nullptr;
+    QCheckBox* Check_FastSearch = nullptr;
+    QLabel* lblGatewayAllowance = nullptr;
     QGroupBox* Frame_Timeout = nullptr;
     std::array<QRadioButton*, 3> Option_Timeout{};
     QPushButton* Command_Search = nullptr;

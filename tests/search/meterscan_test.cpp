@@ -413,4 +413,74 @@ TEST(SearchMasks, NormalisedOrRefused)
               Hex("680B0B6853FD52" "21436587" "2D2C" "01" "07" "5316"));
 }
 
+// Every text of every row and its icon, one line a row.
+QStringList RowLines(const QList<SearchResultRow>& rows)
+{
+    QStringList lines;
+    for (const SearchResultRow& row : rows)
+        lines << QStringList(row.texts.begin(), row.texts.end()).join(u'|') + u'|' + QString::number(static_cast<int>(row.icon));
+    return lines;
+}
+
+// The sample bus with line timing, at 9600 baud to keep the run short: the
+// fast search finds the same meters and collisions as the documented one,
+// over UDP (replies forwarded whole) and over the pseudo-terminal (a byte
+// at a time).
+TEST_F(ScanTest, FastSearchFindsWhatTheDocumentedSearchFinds)
+{
+    BusConfigResult bus = LoadBusConfig(QStringLiteral(OSTRAND_SOURCE_DIR "/sim/buses/sample-bus.json"));
+    ASSERT_TRUE(bus.config) << bus.error.toStdString();
+    ASSERT_FALSE(bus.config->timing.instant);
+    bus.config->baud = 9600;
+    for (MeterConfig& meter : bus.config->meters) {
+        if (meter.baud == 2400)
+            meter.baud = 9600;
+    }
+    gateway = std::make_unique<SimulatedGateway>(*bus.config);
+    EndpointOptions options;
+    options.udpPort = 0;
+    options.tcpPort = std::nullopt;
+    options.pty = true;
+    ASSERT_TRUE(gateway->Start(options));
+
+    ConnectionRequest serial;
+    serial.serial = true;
+    serial.serialDevice = gateway->PtyPath();
+    serial.lineSettings = QStringLiteral("9600,E,8,1");
+    ConnectionRequest udp;
+    udp.host = QStringLiteral("127.0.0.1");
+    udp.port = gateway->UdpPort();
+    SecondaryScanSettings secondary;
+    secondary.idMask = QStringLiteral("123456FF"); // 12345678 and 12345679 collide at 1234567F
+    for (const ConnectionRequest& request : {udp, serial}) {
+        SCOPED_TRACE(request.serial ? "pseudo-terminal" : "UDP");
+        Context().connection.CloseConnection();
+        ASSERT_TRUE(Context().connection.OpenConnection(request, 5000ms));
+        QStringList found[2][2]; // [fast][primary, secondary]
+        for (const bool fast : {false, true}) {
+            // generous waits: a loaded machine must not turn a late answer into a miss
+            timing.sndNkeTimeout = 300ms;
+            timing.rspUd2Timeout = 600ms;
+            timing.busDelay = 10ms;
+            timing.collisionPrimDelay = timing.collisionSecDelay = 50ms;
+            timing.fast.reset();
+            if (fast)
+                timing.fast = FastSearchLine{9600, 100ms};
+            sink = ListSink();
+            RunPrimary({0, 5, true, true, false});
+            found[fast][0] = RowLines(sink.rows);
+            sink = ListSink();
+            RunSecondary(secondary);
+            found[fast][1] = RowLines(sink.rows);
+        }
+        EXPECT_EQ(found[1][0], found[0][0]);
+        EXPECT_EQ(found[1][1], found[0][1]);
+        // what both must have found: meter 1 read, the collision at 3, the secondary collision
+        ASSERT_EQ(found[0][0].size(), 6);
+        EXPECT_TRUE(found[0][0][1].startsWith(QLatin1String("1|1|Ok|Ok|12345678|"))) << found[0][0][1].toStdString();
+        EXPECT_TRUE(found[0][0][3].startsWith(QLatin1String("3||Collision|"))) << found[0][0][3].toStdString();
+        EXPECT_TRUE(found[0][1].join(u'\n').contains(QLatin1String("1234567F||Collision|"))) << found[0][1].join(u'\n').toStdString();
+    }
+}
+
 } // namespace

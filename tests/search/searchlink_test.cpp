@@ -42,12 +42,13 @@ protected:
 
     WizardContext& Context() { return env.Context(); }
 
-    QByteArray Exchange(QList<Chunk> answer, std::chrono::milliseconds timeout = 400ms)
+    QByteArray Exchange(QList<Chunk> answer, std::chrono::milliseconds timeout = 400ms,
+                        std::chrono::milliseconds guard = 0ms)
     {
         peer.AnswerNext(std::move(answer));
         const DeviceOperationScope operation(Context().operations);
         link.SendSearchFrame(ShortFrame(mbus::kSndNke, 5));
-        return link.WaitSearchReply(timeout);
+        return link.WaitSearchReply(timeout, guard);
     }
 
     QString Logged() { return Context().log.Lines().join(u'\n'); }
@@ -66,6 +67,21 @@ TEST_F(SearchLinkTest, LoneAcknowledgementNeverEndsTheWait)
     EXPECT_TRUE(Logged().contains(QStringLiteral("Received 2 byte")));
     EXPECT_EQ(Context().log.ResponseCount(), 0);
     EXPECT_EQ(Context().log.ErrorCount(), 0);
+}
+
+// The guard listens on after the last byte, past the wait's own end: an
+// acknowledgement late in the window is followed by whatever else comes,
+// and a frame with bytes after it is no answer. The gaps are far from the
+// guard's edge, so a loaded machine cannot change the outcome.
+TEST_F(SearchLinkTest, GuardTimeHearsWhatFollowsTheFirstAnswer)
+{
+    EXPECT_TRUE(Exchange({{Hex("E5"), 80ms}, {Hex("E5"), 60ms}}, 100ms, 250ms).isEmpty());
+    EXPECT_EQ(link.Received(), Hex("E5E5"));
+
+    EXPECT_TRUE(Exchange({{kMeterReply}, {Hex("FF00"), 60ms}}, 400ms, 250ms).isEmpty());
+    EXPECT_EQ(link.Received(), kMeterReply + Hex("FF00"));
+
+    EXPECT_EQ(Exchange({{kMeterReply}}, 400ms, 50ms), kMeterReply);
 }
 
 TEST_F(SearchLinkTest, WholeFrameInPiecesIsTakenAndLogged)

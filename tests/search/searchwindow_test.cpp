@@ -3,6 +3,7 @@
 // whole searches by primary and by secondary address (one aborted in the
 // middle), the questions at the start, the exports and the double click.
 #include "search/searchwindow.h"
+#include "search/fastsearchkeys.h"
 
 #include "search/searchresultrow.h"
 
@@ -152,6 +153,7 @@ TEST_F(SearchWindowTest, EveryControlHasItsNameAndALanguageCaption)
         {"chkSec_REQ_UD2", search.chkSec_REQ_UD2}, {"chkSec_SND_UD", search.chkSec_SND_UD},
         {"Frame_FastSearch", search.Frame_FastSearch}, {"lblMaskExcludeMnfct", search.lblMaskExcludeMnfct},
         {"lblMaskExclude", search.lblMaskExclude}, {"Text_SearchMaskExclude", search.Text_SearchMaskExclude},
+        {"Check_FastSearch", search.Check_FastSearch}, {"lblGatewayAllowance", search.lblGatewayAllowance},
         {"Frame_Timeout", search.Frame_Timeout}, {"Option_Timeout(0)", search.Option_Timeout[0]},
         {"Option_Timeout(2)", search.Option_Timeout[2]}, {"Command_Search", search.Command_Search},
         {"Command_AbortSearch", search.Command_AbortSearch}, {"Command_Save", search.Command_Save},
@@ -168,6 +170,7 @@ TEST_F(SearchWindowTest, EveryControlHasItsNameAndALanguageCaption)
     EXPECT_EQ(search.Command_AbortSearch->text(), "&Cancel");
     EXPECT_EQ(search.Text_SearchMaskId->text(), "FFFFFFFF");
     EXPECT_EQ(search.Text_SearchMaskExclude->text(), "FFFF");
+    EXPECT_EQ(search.lblGatewayAllowance->text(), "Gateway allowance: 20 ms"); // the INI file's default
 
     QTreeWidgetItem* header = search.ListView_Search->headerItem();
     QStringList columns;
@@ -190,6 +193,7 @@ TEST_F(SearchWindowTest, SettingsAreLoadedAndSavedOnClose)
     Settings& settings = Context().settings;
     settings.Save(keys::Check_SND_NKE, QStringLiteral("0"));
     settings.Save(keys::Check_ViewFoundOnly, QStringLiteral("7")); // anything but 0 checks it
+    settings.Save(keys::Check_FastSearch, QStringLiteral("1"));
     settings.Save(keys::Text_LowPrimaryAddress, QStringLiteral("5"));
     settings.Save(keys::Text_HighPrimaryAddress, QStringLiteral("20"));
     settings.Save(keys::Option_SearchMethod, QStringLiteral("1"));
@@ -198,6 +202,7 @@ TEST_F(SearchWindowTest, SettingsAreLoadedAndSavedOnClose)
     EXPECT_FALSE(search.Check_SND_NKE->isChecked());
     EXPECT_TRUE(search.Check_REQ_UD2->isChecked());
     EXPECT_TRUE(search.Check_ViewFoundOnly->isChecked());
+    EXPECT_TRUE(search.Check_FastSearch->isChecked());
     EXPECT_EQ(search.Text_LowPrimaryAddress->text(), "5");
     EXPECT_EQ(search.Text_HighPrimaryAddress->text(), "20");
     EXPECT_TRUE(search.Option_SearchMethod[1]->isChecked());
@@ -205,6 +210,7 @@ TEST_F(SearchWindowTest, SettingsAreLoadedAndSavedOnClose)
     EXPECT_EQ(search.ListView_Search->columnWidth(2), 2 * search.logicalDpiX());
 
     search.Check_REQ_UD2->click();
+    search.Check_FastSearch->click();
     search.Text_HighPrimaryAddress->setText(QStringLiteral("30"));
     search.Option_SearchMethod[0]->click();
     search.Text_SearchMaskId->setText(QStringLiteral("12345678")); // masks are not kept
@@ -212,6 +218,7 @@ TEST_F(SearchWindowTest, SettingsAreLoadedAndSavedOnClose)
     EXPECT_EQ(settings.Read(keys::Check_SND_NKE), "0");
     EXPECT_EQ(settings.Read(keys::Check_REQ_UD2), "0");
     EXPECT_EQ(settings.Read(keys::Check_ViewFoundOnly), "1");
+    EXPECT_EQ(settings.Read(keys::Check_FastSearch), "0");
     EXPECT_EQ(settings.Read(keys::Text_HighPrimaryAddress), "30");
     EXPECT_EQ(settings.Read(keys::Option_SearchMethod), "0");
     EXPECT_EQ(settings.Read(keys::ListView_SearchColumn.ForTask(3)), "2880");
@@ -275,6 +282,21 @@ TEST_F(SearchWindowTest, PrimarySearchLearnsTheSpeedFromTheRecordAndHandsAMeterT
     EXPECT_FALSE(search.Frame_Timeout->isVisible());
     EXPECT_TRUE(search.Command_Search->isVisible());
     EXPECT_FALSE(search.Command_AbortSearch->isVisible());
+    EXPECT_FALSE(search.Timing().fast);
+
+    // the fast search on the same line: the bus's window at the record's 9600 baud, the same rows
+    const QList<SearchResultRow> documented = search.Rows();
+    search.Check_FastSearch->click();
+    search.Command_Search->click();
+    ASSERT_TRUE(search.Timing().fast);
+    EXPECT_EQ(search.Timing().fast->baud, 9600);
+    EXPECT_EQ(search.Timing().ReplyWait(SearchProbe::SndNke), 112ms); // (55 + 11 + 330) bits + 50 ms, + 20 ms
+    ASSERT_EQ(search.Rows().size(), documented.size());
+    for (qsizetype i = 0; i < documented.size(); ++i) {
+        EXPECT_EQ(search.Rows()[i].icon, documented[i].icon) << i;
+        EXPECT_EQ(search.Rows()[i].Text(rowtext::kSelection), documented[i].Text(rowtext::kSelection)) << i;
+        EXPECT_EQ(search.Rows()[i].Text(rowtext::kReadout), documented[i].Text(rowtext::kReadout)) << i;
+    }
 
     Activate(QStringLiteral("1"));
     EXPECT_EQ(primary.text(), "1");

@@ -3,6 +3,7 @@
 #include "testenvironment.h"
 
 #include <QFile>
+#include <algorithm>
 #include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -60,6 +61,11 @@ TEST(SimBusConfig, SampleBusHasTheCasesTheScansNeed)
     EXPECT_EQ(bus.meters[1].id, 0x12345679u);
     // first meter: volume 1234567 as 8 BCD digits, then the date 2024-12-31 (type G)
     EXPECT_EQ(bus.meters[0].records, Hex("0C13 67452301 426C 1F3C"));
+    // the fixed-structure meter (address 9, medium 7 = 0111b): units 13h and 00h as the file gives
+    // them, medium bits 1-0 (11b) in bits 7-6 of the first byte, bits 3-2 (01b) in the second: D3h 40h
+    const auto fixedMeter = std::find_if(bus.meters.begin(), bus.meters.end(), [](const MeterConfig& m) { return m.fixedStructure; });
+    ASSERT_NE(fixedMeter, bus.meters.end());
+    EXPECT_EQ(fixedMeter->fixedMediumUnit, 0x40D3);
 }
 
 TEST(SimBusConfig, BuiltInBusHasThreeMeters)
@@ -121,6 +127,10 @@ TEST(SimBusConfig, BadFilesGiveClearErrors)
         // beyond 64 bits: refused before any conversion (fuzzing found it)
         {R"({"meters": [{"address": 1, "id": "1", "counters": [1e19, 0]}]})", "meters[0].counters: must be 0 to 99999999"},
         {R"({"meters": [{"address": 1e19, "id": "1"}]})", "meters[0].address: must be between 0 and 250"},
+        // medium/unit D300h holds medium 3 (11b in the first byte's bits 7-6), the meter says 7
+        {R"({"meters": [{"address": 1, "id": "1", "fixedStructure": true, "medium": 7, "mediumUnit": "D300"}]})",
+         "meters[0].mediumUnit: holds medium 3"},
+        {R"({"meters": [{"address": 1, "id": "1", "fixedStructure": true, "medium": 16}]})", "meters[0].medium: must be 0 to 15"},
     };
     for (const auto& row : rows) {
         const BusConfigResult result = ParseBusConfig(row.json, QStringLiteral("test.json"));

@@ -148,6 +148,42 @@ TEST_F(SimGateway, AnswersOverThePseudoTerminal)
     EXPECT_TRUE(IsReplyFrom(received, 3, Hex("89674523")));
 }
 
+// A serial client hears the bus at the speed it set; with line timing the
+// reply comes a byte at a time, as off a real line.
+TEST_F(SimGateway, PseudoTerminalHearsOnlyMetersAtItsSpeedAndPacesReplies)
+{
+    BusConfig config = DefaultBusConfig();
+    config.timing.instant = false;
+    config.baud = 9600;
+    for (MeterConfig& meter : config.meters)
+        meter.baud = meter.address == 3 ? 2400 : 9600;
+    Start(config, true);
+    QSerialPort port(m_Gateway->PtyPath());
+    ASSERT_TRUE(port.open(QIODevice::ReadWrite)) << port.errorString().toStdString();
+    port.setParity(QSerialPort::EvenParity);
+    QByteArray received;
+    int chunks = 0;
+    QObject::connect(&port, &QSerialPort::readyRead, [&] {
+        received += port.readAll();
+        ++chunks;
+    });
+    const auto ask = [&](const QByteArray& frame, int baud) {
+        port.setBaudRate(baud);
+        received.clear();
+        chunks = 0;
+        port.write(frame);
+        static_cast<void>(QTest::qWaitFor([&] { return CheckMBusReply(received).complete; }, 1000));
+        return received;
+    };
+
+    EXPECT_EQ(ask(ShortFrame(mbus::kSndNke, 1), 2400), QByteArray()); // meter 1 runs at 9600
+    EXPECT_EQ(ask(ShortFrame(mbus::kSndNke, 3), 2400), kAck);
+    EXPECT_EQ(ask(ShortFrame(mbus::kSndNke, 3), 9600), QByteArray());
+    const QByteArray reply = ask(ShortFrame(mbus::kReqUd2Fcb, 3), 2400);
+    EXPECT_TRUE(IsReplyFrom(reply, 3, Hex("89674523")));
+    EXPECT_GE(chunks, 4) << "a reply of " << reply.size() << " bytes came whole";
+}
+
 TEST_F(SimGateway, PseudoTerminalLinkLivesAsLongAsTheGateway)
 {
     const QString link = m_Dir.filePath(QStringLiteral("ttyMBUS"));

@@ -45,6 +45,10 @@ protected:
     void Start(ConfigFaults faults = {})
     {
         BusConfig bus = DefaultBusConfig();
+        // the meters run at the line's 9600 baud: a serial client hears only meters at its own speed
+        bus.baud = 9600;
+        for (MeterConfig& meter : bus.meters)
+            meter.baud = 9600;
         bus.config.promptDelay = 10ms;
         faults.restartTime = kRestart;
         bus.config.faults = faults;

@@ -1,0 +1,219 @@
+// The fast search against the bus's physical limit, through the simulated
+// gateway with line timing over UDP, side by side with the documented
+// search:
+//  1. what the simulator adds to the bus's own timing over UDP and TCP (the
+//     gateway allowance's default is chosen from it);
+//  2. an empty primary scan of 0-250 at 2400 baud: fast, the physical limit
+//     (251 x (SND_NKE + response window)), and the documented search with
+//     the Aspen timeouts at 2400 baud (1500 ms, bus delay 50 ms), measured
+//     over the first DOC addresses and scaled to 251 unless --full;
+//  3. the secondary search of the sample bus: fast, against 1.2 x probes x
+//     (selection + response window); with --full the documented one too.
+//
+//   fastsearch_bench [--full] [--doc-addresses DOC] [--allowance MS]   (defaults: 20 addresses, 20 ms)
+#include "countingsink.h"
+#include "search/meterscan.h"
+#include "search/searchlink.h"
+
+#include "comm/connection.h"
+#include "comm/deviceoperations.h"
+#include "comm/link.h"
+#include "comm/mbusframe.h"
+#include "shell/inifile.h"
+#include "shell/language.h"
+#include "shell/trafficlog.h"
+
+#include "busconfig.h"
+#include "simulatedgateway.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUdpSocket>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int kBaud = 2400;
+
+double Seconds(std::chrono::microseconds time)
+{
+    return static_cast<double>(time.count()) / 1e6;
+}
+
+// A simulated gateway on loopback UDP (and TCP) and a client connection to it.
+struct Site {
+    explicit Site(const BusConfig& bus) : gateway(bus)
+    {
+        EndpointOptions endpoints;
+        endpoints.udpPort = 0;
+        endpoints.tcpPort = 0;
+        started = gateway.Start(endpoints);
+        ConnectionRequest request;
+        request.host = QStringLiteral("127.0.0.1");
+        request.port = gateway.UdpPort();
+        started = started && connection.OpenConnection(request, 5000ms);
+    }
+
+    struct Run {
+        int probes = 0;
+        int answered = 0;
+        int faults = 0;
+        double seconds = 0;
+    };
+    Run Measure(const SearchTiming& timing, const std::function<void(MeterScan&)>& run)
+    {
+        const DeviceOperationScope operation(operations);
+        CountingSink sink;
+        SearchLink searchLink(connection, link, log);
+        MeterScan scan(searchLink, operations, language, sink, timing);
+        QElapsedTimer clock;
+        clock.start();
+        run(scan);
+        return {sink.rows, sink.answered, sink.faults, static_cast<double>(clock.nsecsElapsed()) / 1e9};
+    }
+
+    SimulatedGateway gateway;
+    QTemporaryDir dir;
+    IniFile ini{dir.filePath(QStringLiteral("Ostrand.INI"))};
+    TrafficLog log;
+    DeviceOperations operations;
+    Connection connection{ini, log, operations};
+    Link link{connection, log};
+    Language language;
+    bool started = false;
+};
+
+// The time from sending SND_NKE to a meter until its E5h is in, less what
+// the line itself takes: request, turnaround and one character.
+void MeasureLatency(const BusConfig& bus, quint16 udpPort, quint16 tcpPort)
+{
+    const double line = (6.0 * 11 + bus.timing.turnaroundBits) / bus.baud * 1000.0;
+    const QByteArray probe = ShortFrame(mbus::kSndNke, 1);
+    constexpr int kExchanges = 40;
+    for (const bool tcp : {false, true}) {
+        QUdpSocket udp;
+        QTcpSocket stream;
+        if (tcp) {
+            stream.connectToHost(QHostAddress::LocalHost, tcpPort);
+            if (!stream.waitForConnected(5000))
+                return;
+        }
+        double sum = 0;
+        double most = 0;
+        int heard = 0;
+        for (int i = 0; i < kExchanges; ++i) {
+            QElapsedTimer clock;
+            clock.start();
+            QByteArray received;
+            if (tcp) {
+                stream.write(probe);
+                QTest::qWaitFor([&] { return !(received += stream.readAll()).isEmpty(); }, 2000);
+            } else {
+                udp.writeDatagram(probe, QHostAddress::LocalHost, udpPort);
+                QTest::qWaitFor([&] {
+                    while (udp.hasPendingDatagrams()) {
+                        QByteArray datagram(static_cast<int>(udp.pendingDatagramSize()), '\0');
+                        udp.readDatagram(datagram.data(), datagram.size());
+                        received += datagram;
+                    }
+                    return !received.isEmpty();
+                }, 2000);
+            }
+            if (received.isEmpty())
+                continue;
+            const double extra = static_cast<double>(clock.nsecsElapsed()) / 1e6 - line;
+            sum += extra;
+            most = std::max(most, extra);
+            ++heard;
+            QTest::qWait(20);
+        }
+        std::printf("gateway latency %s: %d/%d answers, beyond the line's %.1f ms: mean %.2f ms, max %.2f ms\n",
+                    tcp ? "TCP" : "UDP", heard, kExchanges, line, heard ? sum / heard : 0.0, most);
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const bool full = args.contains(QStringLiteral("--full"));
+    const auto number = [&](const char* name, int fallback) {
+        const qsizetype at = args.indexOf(QString::fromLatin1(name));
+        return at >= 0 && at + 1 < args.size() ? args[at + 1].toInt() : fallback;
+    };
+    const int docAddresses = full ? 251 : std::clamp(number("--doc-addresses", 20), 1, 251);
+    const auto allowance = std::chrono::milliseconds(number("--allowance", 20));
+
+    BusConfigResult sample = LoadBusConfig(QStringLiteral(OSTRAND_SOURCE_DIR "/sim/buses/sample-bus.json"));
+    if (!sample.config) {
+        std::printf("%s\n", qPrintable(sample.error));
+        return 2;
+    }
+    BusConfig empty;
+    empty.baud = kBaud;
+    empty.timing = sample.config->timing;
+
+    SearchTiming documented;
+    documented.sndNkeTimeout = 1500ms; // the Aspen set at 2400 bps
+    documented.rspUd2Timeout = 3000ms;
+    documented.busDelay = 50ms;
+    documented.collisionPrimDelay = 3000ms;
+    documented.collisionSecDelay = 3000ms;
+    SearchTiming fast = documented;
+    fast.fast = FastSearchLine{kBaud, allowance};
+    std::printf("%d baud, line timing (turnaround %d bits), over UDP; gateway allowance %lld ms\n", kBaud,
+                empty.timing.turnaroundBits, static_cast<long long>(allowance.count()));
+
+    {
+        Site site(*sample.config);
+        if (!site.started)
+            return 1;
+        MeasureLatency(*sample.config, site.gateway.UdpPort(), site.gateway.TcpPort());
+    }
+
+    Site emptySite(empty);
+    if (!emptySite.started)
+        return 1;
+    const double limit = 251 * Seconds(ProbeLineTime(kShortFrameLength, kBaud));
+    const Site::Run fastPrimary = emptySite.Measure(fast, [](MeterScan& scan) { scan.RunPrimary({0, 250, true, true, false}); });
+    const Site::Run docPrimary = emptySite.Measure(
+        documented, [docAddresses](MeterScan& scan) { scan.RunPrimary({0, docAddresses - 1, true, true, false}); });
+    const double docScaled = docPrimary.seconds * 251 / docAddresses;
+    std::printf("\nempty primary scan 0-250       %8s %10s %10s\n", "seconds", "x limit", "probes");
+    std::printf("  physical limit               %8.1f %10.3f %10d\n", limit, 1.0, 251);
+    std::printf("  fast                         %8.1f %10.3f %10d   (target <= 1.2)\n", fastPrimary.seconds,
+                fastPrimary.seconds / limit, fastPrimary.probes);
+    std::printf("  documented%-19s %8.1f %10.3f %10d\n",
+                docAddresses == 251 ? "" : qPrintable(QStringLiteral(" (%1 measured)").arg(docAddresses)), docScaled,
+                docScaled / limit, 251);
+
+    Site sampleSite(*sample.config);
+    if (!sampleSite.started)
+        return 1;
+    const Site::Run fastSecondary = sampleSite.Measure(fast, [](MeterScan& scan) { scan.RunSecondary({}); });
+    const double perProbe = Seconds(ProbeLineTime(kSelectionLength, kBaud));
+    const double target = 1.2 * fastSecondary.probes * perProbe;
+    std::printf("\nsecondary scan of the sample bus %6s %10s %10s %10s\n", "seconds", "x physical", "probes", "found");
+    std::printf("  physical (probes x %.1f ms) %8.1f %10.3f %10d\n", perProbe * 1000, fastSecondary.probes * perProbe,
+                1.0, fastSecondary.probes);
+    std::printf("  fast                         %8.1f %10.3f %10d %10d   (target <= %.1f s)\n", fastSecondary.seconds,
+                fastSecondary.seconds / (fastSecondary.probes * perProbe), fastSecondary.probes, fastSecondary.answered,
+                target);
+    if (full) {
+        const Site::Run docSecondary = sampleSite.Measure(documented, [](MeterScan& scan) { scan.RunSecondary({}); });
+        std::printf("  documented                   %8.1f %10.3f %10d %10d\n", docSecondary.seconds,
+                    docSecondary.seconds / (docSecondary.probes * perProbe), docSecondary.probes, docSecondary.answered);
+    }
+    return 0;
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "shell/settingkeys.h"
+
+// The fast search's stored choices: the check box of the search window and
+// what the search allows the gateway and the network on top of the bus's own
+// timing, in ms.
+namespace keys {
+inline const SettingKey Check_FastSearch{QStringLiteral("Check_FastSearch"), QStringLiteral("0")};
+}
+namespace ini {
+inline const IniKey Search_GatewayAllowance{QStringLiteral("Search"), QStringLiteral("GatewayAllowance"), QStringLiteral("20")};
+}

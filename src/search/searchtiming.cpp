@@ -1,0 +1,45 @@
+#include "searchtiming.h"
+
+namespace {
+
+int RequestCharacters(SearchProbe probe)
+{
+    return probe == SearchProbe::Selection ? kSelectionLength : kShortFrameLength;
+}
+
+// Characters of the answer that must have arrived before the wait may end:
+// an acknowledgement is one; a gateway may hold a data reply back until it
+// is whole, so the longest frame there is.
+int AnswerCharacters(SearchProbe probe)
+{
+    return probe == SearchProbe::ReqUd2 ? kLongestFrameLength : 1;
+}
+
+} // namespace
+
+std::chrono::milliseconds SearchTiming::ReplyWait(SearchProbe probe) const
+{
+    if (!fast)
+        return probe == SearchProbe::ReqUd2 ? rspUd2Timeout : sndNkeTimeout;
+    return CeilMilliseconds(ListenTime(RequestCharacters(probe), AnswerCharacters(probe), fast->baud))
+        + fast->gatewayAllowance;
+}
+
+std::chrono::milliseconds SearchTiming::GuardTime() const
+{
+    if (!fast)
+        return std::chrono::milliseconds(0);
+    // three characters of silence end a frame on the line
+    return CeilMilliseconds(BitTimes(3 * kLineBitsPerCharacter, fast->baud)) + fast->gatewayAllowance;
+}
+
+std::chrono::milliseconds SearchTiming::QuietTime(SearchProbe collidedProbe, bool afterCollision) const
+{
+    // The guard has already waited for the line to fall silent; the master
+    // then only owes the bus one character of idle line.
+    if (fast)
+        return CeilMilliseconds(BitTimes(kLineBitsPerCharacter, fast->baud));
+    if (!afterCollision)
+        return busDelay;
+    return collidedProbe == SearchProbe::Selection ? collisionSecDelay : collisionPrimDelay;
+}
