@@ -103,7 +103,7 @@ int main(int argc, char* argv[])
     state.WhatToDo = 5;
 
     // The log window deletes itself when it closes, as it does in the wizard.
-    auto* logWindow = new Ostrand_Debug(log, ini, language);
+    auto* logWindow = new Ostrand_Debug(log, ini, language, operations);
     Ostrand_Debug& window = *logWindow;
     window.show();
     SoakHost host(context, window);

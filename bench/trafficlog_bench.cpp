@@ -3,6 +3,7 @@
 // lines per second reached, how late a 10 ms timer got (responsiveness) and
 // the peak memory, then the same for a long poll-like run to show memory
 // stays flat.
+#include "comm/deviceoperations.h"
 #include "shell/debugwindow.h"
 #include "shell/inifile.h"
 #include "shell/language.h"
@@ -88,7 +89,8 @@ int main(int argc, char* argv[])
     IniFile ini(dir.filePath(QStringLiteral("Ostrand.INI")));
     Language language;
     TrafficLog log;
-    auto* window = new Ostrand_Debug(log, ini, language);
+    DeviceOperations operations;
+    auto* window = new Ostrand_Debug(log, ini, language, operations);
     window->show();
 
     const long before = CurrentMemoryKb();

@@ -101,9 +101,23 @@ std::optional<CliResult> CliSession::OpenTransport(const ini::LinkTimingKeys& ti
         described = QStringLiteral("%1 %2:%3").arg(request.udp ? QStringLiteral("UDP") : QStringLiteral("TCP"),
                                                    request.host).arg(request.port);
     }
-    if (m_Connection->OpenConnection(request, m_Link->OpenTimeout))
+    m_OpenedRequest = request;
+    m_OpenedDescription = described;
+    return Open();
+}
+
+std::optional<CliResult> CliSession::ReopenIfClosed()
+{
+    if (m_Connection->ConnectionOpen())
         return std::nullopt;
-    QString error = QStringLiteral("cannot open %1").arg(described);
+    return Open();
+}
+
+std::optional<CliResult> CliSession::Open()
+{
+    if (m_Connection->OpenConnection(m_OpenedRequest, m_Link->OpenTimeout))
+        return std::nullopt;
+    QString error = QStringLiteral("cannot open %1").arg(m_OpenedDescription);
     if (!m_Connection->LastSocketError().isEmpty())
         error += QStringLiteral(": ") + m_Connection->LastSocketError();
     return CliResult::Failure(CliResult::Outcome::DeviceFailure, error);

@@ -4,6 +4,7 @@
 #include "clioutput.h"
 
 #include "comm/connection.h"
+#include "comm/connectionrequest.h"
 #include "comm/deviceoperations.h"
 #include "comm/link.h"
 #include "comm/fcbstate.h"
@@ -36,8 +37,13 @@ public:
     // INI section unless the options override them; default serial speed
     // and line format per protocol. A failure as a result to report.
     std::optional<CliResult> OpenTransport(const ini::LinkTimingKeys& timings, qint32 defaultBaud, bool mbusLine);
+    // Opens the transport again when the gateway closed it (a TCP reset),
+    // so the next --repeat run talks to it afresh; nothing when it is open.
+    std::optional<CliResult> ReopenIfClosed();
 
 private:
+    std::optional<CliResult> Open();
+
     const CliArgs& m_Args;
     QString m_AppPath;
     std::unique_ptr<IniFile> m_Ini;
@@ -47,4 +53,6 @@ private:
     FcbState m_Fcb;
     std::unique_ptr<Connection> m_Connection;
     std::unique_ptr<Link> m_Link;
+    ConnectionRequest m_OpenedRequest; // what OpenTransport opened
+    QString m_OpenedDescription;
 };

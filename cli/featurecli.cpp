@@ -143,8 +143,8 @@ std::variant<std::function<CliResult()>, CliResult> MeterCommand(CliSession& ses
     if (auto failure = session.OpenTransport(ini::kFeatureTimings, 2400, true))
         return *failure;
     return std::function<CliResult()>([&session, operation = std::move(operation)] {
-        if (!session.Gateway().ConnectionOpen())
-            return DeviceError(QStringLiteral("the connection is closed: ") + session.Gateway().LastSocketError());
+        if (auto failure = session.ReopenIfClosed())
+            return *failure;
         return operation();
     });
 }

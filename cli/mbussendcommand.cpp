@@ -85,9 +85,8 @@ std::variant<std::function<CliResult()>, CliResult> PrepareMBusSend(CliSession& 
         return *failure;
     return std::function<CliResult()>([&session, bytes = std::get<QByteArray>(frame)] {
         Link& link = session.Transactions();
-        if (!session.Gateway().ConnectionOpen())
-            return CliResult::Failure(CliResult::Outcome::DeviceFailure,
-                                      QStringLiteral("the connection is closed: ") + session.Gateway().LastSocketError());
+        if (auto failure = session.ReopenIfClosed())
+            return *failure;
         link.SendFrame(bytes);
         const QByteArray reply = link.WaitMBusReply(link.BusTimeout);
         if (reply.isEmpty())

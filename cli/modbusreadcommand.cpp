@@ -134,9 +134,8 @@ std::variant<std::function<CliResult()>, CliResult> PrepareModbusRead(CliSession
         return *failure;
     auto client = std::make_shared<ModbusClient>(session.Gateway(), session.Transactions(), session.Log());
     return std::function<CliResult()>([&session, client, plan = std::get<ReadPlan>(planned)] {
-        if (!session.Gateway().ConnectionOpen())
-            return CliResult::Failure(CliResult::Outcome::DeviceFailure,
-                                      QStringLiteral("the connection is closed: ") + session.Gateway().LastSocketError());
+        if (auto failure = session.ReopenIfClosed())
+            return *failure;
         const ModbusReadResult read = client->ReadModbusRegisters(plan.request, plan.framing);
         if (read.outcome == ModbusReadResult::Outcome::NotSent)
             return CliResult::Failure(CliResult::Outcome::DeviceFailure, QStringLiteral("nothing was sent"));

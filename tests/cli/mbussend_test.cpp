@@ -3,6 +3,7 @@
 #include "comm/waiting.h"
 
 #include "clirunner.h"
+#include "netfaults.h"
 #include "simulatedgateway.h"
 
 #include <QTcpServer>
@@ -94,4 +95,28 @@ TEST_F(MBusSendTest, FailuresSayWhatFailedWithTheirStatus)
     const CliRun version = Cli({QStringLiteral("--version")});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.trimmed(), QStringLiteral("3.1.2"));
+}
+
+TEST(MBusSendAfterAReset, TheNextRepeatedRunOpensTheConnectionAgain)
+{
+    // The gateway resets the TCP connection halfway through its first reply.
+    NetFaults& faults = ProcessNetFaults();
+    const NetFaults saved = faults;
+    faults.resetReply = 1;
+    SimulatedGateway gateway{DefaultBusConfig()};
+    EndpointOptions options;
+    options.udpPort.reset();
+    options.tcpPort = 0;
+    QString error;
+    const bool started = gateway.Start(options, &error);
+    faults = saved;
+    ASSERT_TRUE(started) << error.toStdString();
+
+    QTemporaryDir dir;
+    const CliRun run = RunCli({QStringLiteral("mbus-send"), QStringLiteral("--tcp"),
+                               QStringLiteral("127.0.0.1:%1").arg(gateway.TcpPort()), QStringLiteral("--bus-timeout"),
+                               QStringLiteral("500"), QStringLiteral("--repeat"), QStringLiteral("3"),
+                               QStringLiteral("10400141 16")},
+                              dir.path());
+    EXPECT_TRUE(run.out.contains(QStringLiteral("runs=3 ok=2 failed=1"))) << run.out.toStdString() << run.err.toStdString();
 }
