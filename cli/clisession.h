@@ -14,6 +14,9 @@
 
 #include <memory>
 
+// The gateway's transparent port unless HOST:PORT names another.
+inline constexpr quint16 kDefaultGatewayPort = 10001;
+
 // What one run of ostrand-cli works with: the program folder's INI file and
 // language, the communication log (traced to standard error on request),
 // and the connection to the gateway.
@@ -36,6 +39,9 @@ public:
     // INI section unless the options override them; default serial speed
     // and line format per protocol. A failure as a result to report.
     std::optional<CliResult> OpenTransport(const ini::LinkTimingKeys& timings, qint32 defaultBaud, bool mbusLine);
+    // The gateway's transparent port over UDP when the options name no
+    // transport (a gateway found by discovery).
+    void UseUdpGateway(const QString& hostPort) { m_FoundUdp = hostPort; }
 
 private:
     const CliArgs& m_Args;
@@ -47,4 +53,5 @@ private:
     FcbState m_Fcb;
     std::unique_ptr<Connection> m_Connection;
     std::unique_ptr<Link> m_Link;
+    QString m_FoundUdp;
 };
