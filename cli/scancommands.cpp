@@ -52,7 +52,7 @@ QList<QCommandLineOption> SharedOptions()
 // unless the caller reports the rows its own way.
 class CliRowSink : public SearchRowSink {
 public:
-    CliRowSink(SearchMethod method, bool foundOnly, bool json, bool print = true)
+    CliRowSink(SearchMethod method, bool foundOnly, bool json, bool print)
         : m_Method(method)
         , m_FoundOnly(foundOnly)
     {
@@ -263,7 +263,8 @@ std::optional<CliResult> SaveFiles(CliSession& session, const ScanRun& run, cons
     return std::nullopt;
 }
 
-CliResult RunScan(CliSession& session, const ScanRun& run, CliRowSink& sink)
+// rows: where the rows go instead of standard output.
+CliResult RunScan(CliSession& session, const ScanRun& run, QList<SearchResultRow>* rows = nullptr)
 {
     Connection& connection = session.Gateway();
     DeviceOperations& operations = session.Operations();
@@ -288,6 +289,7 @@ CliResult RunScan(CliSession& session, const ScanRun& run, CliRowSink& sink)
                                       QStringLiteral("the fast search needs the line speed: give --line-speed"));
     }
 
+    CliRowSink sink(run.method, run.primary.viewFoundOnly, session.Args().json, rows == nullptr);
     SearchLink link(connection, session.Transactions(), session.Log());
     link.SearchFrameDelay = timing.busDelay;
     MeterScan scan(link, operations, session.Texts(), sink, timing);
@@ -299,6 +301,8 @@ CliResult RunScan(CliSession& session, const ScanRun& run, CliRowSink& sink)
         scan.RunSecondary(run.secondary);
     const double seconds = static_cast<double>(started.elapsed()) / 1000.0;
 
+    if (rows)
+        *rows = sink.Rows();
     if (const std::optional<CliResult> failure = SaveFiles(session, run, sink.Rows(), line.portsettings))
         return *failure;
     CliResult result;
@@ -327,10 +331,7 @@ Prepared PrepareScan(CliSession& session, ScanRun run)
 {
     if (auto failure = session.OpenTransport(ini::kFeatureTimings, 2400, true))
         return *failure;
-    return std::function<CliResult()>([&session, run] {
-        CliRowSink sink(run.method, run.primary.viewFoundOnly, session.Args().json);
-        return RunScan(session, run, sink);
-    });
+    return std::function<CliResult()>([&session, run] { return RunScan(session, run); });
 }
 
 } // namespace
@@ -342,10 +343,10 @@ PrimaryScanOutcome RunFastPrimaryScan(CliSession& session, int first, int last, 
     run.primary.last = last;
     run.lineSpeed = lineSpeed;
     run.fast = true;
-    CliRowSink sink(run.method, false, false, false);
+    QList<SearchResultRow> rows;
     PrimaryScanOutcome outcome;
-    outcome.summary = RunScan(session, run, sink);
-    for (const SearchResultRow& row : sink.Rows()) {
+    outcome.summary = RunScan(session, run, &rows);
+    for (const SearchResultRow& row : rows) {
         // a collision is a meter too: its read says what is wrong there
         if (row.icon != SearchIcon::Neutral)
             outcome.found << row.texts[0].toInt();
