@@ -235,7 +235,14 @@ CommandOptions SiteOptions()
         {QStringLiteral("data-port"), QStringLiteral("The transparent port of the gateway discovery finds (default 10001)."),
          QStringLiteral("N")},
     };
-    return {QStringLiteral("site"), options + DiscoveryOptions() + AddressOptions(),
+    // set-ip's --dhcp stays known, to be refused with a reason: the site is
+    // read at the address it is given
+    for (QCommandLineOption address : AddressOptions()) {
+        if (address.names().contains(QStringLiteral("dhcp")))
+            address.setFlags(QCommandLineOption::HiddenFromHelp);
+        options << address;
+    }
+    return {QStringLiteral("site"), options + DiscoveryOptions(),
             QStringLiteral("[--udp HOST[:PORT] | --tcp HOST[:PORT] | --serial DEVICE] [--ip IP --mask MASK --gateway IP] "
                            "[--first N] [--last N] [--line-speed BAUD]"),
             QStringLiteral("The whole site in one run: find the gateway (unless given), set its address (--ip), "
