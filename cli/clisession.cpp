@@ -10,7 +10,6 @@
 #include <cstdio>
 
 namespace {
-constexpr quint16 kDefaultGatewayPort = 10001;
 
 // The language file in a folder: the one asked for, or the lowest number.
 QString LanguageFileIn(const QString& folder, std::optional<int> number)
@@ -89,7 +88,7 @@ std::optional<CliResult> CliSession::OpenTransport(const ini::LinkTimingKeys& ti
                                               .arg(m_Args.stopBits.value_or(1));
         described = QStringLiteral("serial device %1").arg(m_Args.serial);
     } else {
-        const QString address = m_Args.tcp.isEmpty() ? m_Args.udp : m_Args.tcp;
+        const QString address = !m_Args.tcp.isEmpty() ? m_Args.tcp : !m_Args.udp.isEmpty() ? m_Args.udp : m_FoundUdp;
         if (address.isEmpty())
             return CliResult::Failure(CliResult::Outcome::UsageOrFile, QStringLiteral("give the gateway with --udp, --tcp or --serial"));
         const auto hostPort = HostAndPort(address, kDefaultGatewayPort);

@@ -15,6 +15,9 @@
 
 #include <memory>
 
+// The gateway's transparent port unless HOST:PORT names another.
+inline constexpr quint16 kDefaultGatewayPort = 10001;
+
 // What one run of ostrand-cli works with: the program folder's INI file and
 // language, the communication log (traced to standard error on request),
 // and the connection to the gateway.
@@ -40,6 +43,9 @@ public:
     // Opens the transport again when the gateway closed it (a TCP reset),
     // so the next --repeat run talks to it afresh; nothing when it is open.
     std::optional<CliResult> ReopenIfClosed();
+    // The gateway's transparent port over UDP when the options name no
+    // transport (a gateway found by discovery).
+    void UseUdpGateway(const QString& hostPort) { m_FoundUdp = hostPort; }
 
 private:
     std::optional<CliResult> Open();
@@ -55,4 +61,5 @@ private:
     std::unique_ptr<Link> m_Link;
     ConnectionRequest m_OpenedRequest; // what OpenTransport opened
     QString m_OpenedDescription;
+    QString m_FoundUdp;
 };

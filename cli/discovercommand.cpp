@@ -64,24 +64,26 @@ QCommandLineOption TargetOption()
 
 } // namespace
 
+QList<QCommandLineOption> DiscoveryOptions()
+{
+    return {{QStringLiteral("adapter"), QStringLiteral("Local address the datagrams leave from."), QStringLiteral("IP")},
+            {QStringLiteral("scan-timeout"), QStringLiteral("Quiet time after the last answer that ends the scan, ms."),
+             QStringLiteral("MS")},
+            TargetOption()};
+}
+
 CommandOptions DiscoverOptions()
 {
     return {QStringLiteral("discover"),
-            {{QStringLiteral("adapter"), QStringLiteral("Local address the datagrams leave from."), QStringLiteral("IP")},
-             {QStringLiteral("scan-timeout"), QStringLiteral("Quiet time after the last answer that ends the scan, ms."),
-              QStringLiteral("MS")},
+            DiscoveryOptions() + QList<QCommandLineOption>{
              {QStringLiteral("stats"), QStringLiteral("After the rows, one line: answers=N receive_buffer=BYTES "
-                                                      "last_answer_ms=MS quiet_ended_ms=MS.")},
-             TargetOption()},
+                                                      "last_answer_ms=MS quiet_ended_ms=MS.")}},
             QString(), QStringLiteral("Find the gateways on the LAN: address, MAC, family, serial number, reachability.")};
 }
 
-std::variant<std::function<CliResult()>, CliResult> PrepareDiscover(CliSession& session)
+std::variant<ScanOptions, CliResult> DiscoveryOptionsOf(CliSession& session)
 {
     const QCommandLineParser& parser = *session.Args().parser;
-    if (!session.Args().arguments.isEmpty())
-        return Usage(QStringLiteral("discover takes no arguments"));
-
     ScanOptions options;
     options.scanTime = ScanTimeFromIni(session.Ini());
     options.operations = &session.Operations();
@@ -113,6 +115,18 @@ std::variant<std::function<CliResult()>, CliResult> PrepareDiscover(CliSession& 
             return CliResult::Failure(CliResult::Outcome::DeviceFailure, QStringLiteral("this computer has no network adapter"));
     }
 
+    return options;
+}
+
+std::variant<std::function<CliResult()>, CliResult> PrepareDiscover(CliSession& session)
+{
+    if (!session.Args().arguments.isEmpty())
+        return Usage(QStringLiteral("discover takes no arguments"));
+    auto prepared = DiscoveryOptionsOf(session);
+    if (auto* failure = std::get_if<CliResult>(&prepared))
+        return *failure;
+    const ScanOptions options = std::get<ScanOptions>(prepared);
+    const QCommandLineParser& parser = *session.Args().parser;
     const bool stats = parser.isSet(QStringLiteral("stats"));
     return std::function<CliResult()>([&session, options, stats] {
         DiscoverPrinter printer(session.Texts(), session.Args().json);

@@ -3,6 +3,8 @@
 #include "cliargs.h"
 #include "clioutput.h"
 
+#include "netsetup/discovery.h"
+
 #include <functional>
 #include <variant>
 
@@ -14,3 +16,8 @@ class CliSession;
 // loopback port).
 CommandOptions DiscoverOptions();
 std::variant<std::function<CliResult()>, CliResult> PrepareDiscover(CliSession& session);
+
+// The discovery options discover shares with site (--adapter, --scan-timeout,
+// the hidden --target), and what they ask for.
+QList<QCommandLineOption> DiscoveryOptions();
+std::variant<ScanOptions, CliResult> DiscoveryOptionsOf(CliSession& session);

@@ -12,6 +12,7 @@
 #include "recordcommands.h"
 #include "scancommands.h"
 #include "setipcommand.h"
+#include "sitecommand.h"
 
 #include "comm/waiting.h"
 #include "shell/stopsignals.h"
@@ -61,6 +62,7 @@ const QList<Command>& Commands()
         {AsciiReadOptions(), PrepareAsciiRead},
         {ScanPrimaryOptions(), PrepareScanPrimary},
         {ScanSecondaryOptions(), PrepareScanSecondary},
+        {SiteOptions(), PrepareSite},
     };
     return commands;
 }

@@ -94,8 +94,8 @@ const QStringList kRecordColumns = {QStringLiteral("storage"), QStringLiteral("t
                                     QStringLiteral("function"), QStringLiteral("description"), QStringLiteral("value"),
                                     QStringLiteral("unit")};
 
-// Text: the identification line, then the records' table. JSON: one object
-// with the records in a list.
+} // namespace
+
 CliResult RecordsResult(const IdentificationRead& read, bool json)
 {
     CliResult identification;
@@ -121,6 +121,16 @@ CliResult RecordsResult(const IdentificationRead& read, bool json)
         table.Row(RecordValues(record));
     return {}; // printed
 }
+
+std::variant<IdentificationRead, CliResult> ReadMeterAt(CliSession& session, quint8 address)
+{
+    FeatureRun run(session);
+    ReadRequest request;
+    request.target.address = address;
+    return Read(run, request);
+}
+
+namespace {
 
 // Checks the arguments, opens the transport, and hands back the read with
 // what its command makes of it.

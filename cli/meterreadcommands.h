@@ -3,6 +3,8 @@
 #include "cliargs.h"
 #include "clioutput.h"
 
+#include "features/featureprotocol.h"
+
 #include <functional>
 #include <variant>
 
@@ -18,3 +20,11 @@ std::variant<std::function<CliResult()>, CliResult> PrepareMBusIdentify(CliSessi
 // (or one JSON object with the records in a list).
 CommandOptions MBusReadOptions();
 std::variant<std::function<CliResult()>, CliResult> PrepareMBusRead(CliSession& session);
+
+// mbus-read's read of the meter at a primary address on the open transport;
+// the failure to report when it did not answer.
+std::variant<IdentificationRead, CliResult> ReadMeterAt(CliSession& session, quint8 address);
+// A read as mbus-read reports it. Text: the identification line and the
+// records' table, printed here. JSON: the fields of one object with the
+// records in a list.
+CliResult RecordsResult(const IdentificationRead& read, bool json);

@@ -18,6 +18,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -47,18 +48,21 @@ QList<QCommandLineOption> SharedOptions()
     };
 }
 
-// The list as the search window holds it, printed as its rows finish.
+// The list as the search window holds it, printed as its rows finish
+// unless the caller reports the rows its own way.
 class CliRowSink : public SearchRowSink {
 public:
-    CliRowSink(SearchMethod method, bool foundOnly, bool json)
+    CliRowSink(SearchMethod method, bool foundOnly, bool json, bool print)
         : m_Method(method)
         , m_FoundOnly(foundOnly)
-        , m_Table({QStringLiteral("probed"), QStringLiteral("address"),
-                   method == SearchMethod::Primary ? QStringLiteral("snd_nke") : QStringLiteral("selection"),
-                   QStringLiteral("req_ud2"), QStringLiteral("id"), QStringLiteral("manufacturer"), QStringLiteral("version"),
-                   QStringLiteral("medium"), QStringLiteral("device"), QStringLiteral("state")},
-                  json)
     {
+        if (print)
+            m_Table.emplace(QStringList{QStringLiteral("probed"), QStringLiteral("address"),
+                                        method == SearchMethod::Primary ? QStringLiteral("snd_nke") : QStringLiteral("selection"),
+                                        QStringLiteral("req_ud2"), QStringLiteral("id"), QStringLiteral("manufacturer"),
+                                        QStringLiteral("version"), QStringLiteral("medium"), QStringLiteral("device"),
+                                        QStringLiteral("state")},
+                            json);
     }
 
     int AddRow(const SearchResultRow& row) override
@@ -76,13 +80,13 @@ public:
     void RowFinished(int handle, const SearchResultRow& row) override
     {
         ChangeRow(handle, row);
-        if (m_FoundOnly && !KeptWhenFoundOnly(m_Method, row.icon))
+        if (!m_Table || (m_FoundOnly && !KeptWhenFoundOnly(m_Method, row.icon)))
             return;
         QVariantList values;
         for (const QString& text : row.texts)
             values << (text.isEmpty() ? QVariant() : QVariant(text));
         values << StateName(row.icon);
-        m_Table.Row(values);
+        m_Table->Row(values);
     }
     void RemoveRow(int handle) override
     {
@@ -118,7 +122,7 @@ private:
 
     SearchMethod m_Method;
     bool m_FoundOnly;
-    CliTable m_Table;
+    std::optional<CliTable> m_Table;
     QList<QPair<int, SearchResultRow>> m_Rows;
     int m_NextHandle = 0;
 };
@@ -259,7 +263,8 @@ std::optional<CliResult> SaveFiles(CliSession& session, const ScanRun& run, cons
     return std::nullopt;
 }
 
-CliResult RunScan(CliSession& session, const ScanRun& run)
+// rows: where the rows go instead of standard output.
+CliResult RunScan(CliSession& session, const ScanRun& run, QList<SearchResultRow>* rows = nullptr)
 {
     Connection& connection = session.Gateway();
     DeviceOperations& operations = session.Operations();
@@ -284,7 +289,7 @@ CliResult RunScan(CliSession& session, const ScanRun& run)
                                       QStringLiteral("the fast search needs the line speed: give --line-speed"));
     }
 
-    CliRowSink sink(run.method, run.primary.viewFoundOnly, session.Args().json);
+    CliRowSink sink(run.method, run.primary.viewFoundOnly, session.Args().json, rows == nullptr);
     SearchLink link(connection, session.Transactions(), session.Log());
     link.SearchFrameDelay = timing.busDelay;
     MeterScan scan(link, operations, session.Texts(), sink, timing);
@@ -296,6 +301,8 @@ CliResult RunScan(CliSession& session, const ScanRun& run)
         scan.RunSecondary(run.secondary);
     const double seconds = static_cast<double>(started.elapsed()) / 1000.0;
 
+    if (rows)
+        *rows = sink.Rows();
     if (const std::optional<CliResult> failure = SaveFiles(session, run, sink.Rows(), line.portsettings))
         return *failure;
     CliResult result;
@@ -328,6 +335,24 @@ Prepared PrepareScan(CliSession& session, ScanRun run)
 }
 
 } // namespace
+
+PrimaryScanOutcome RunFastPrimaryScan(CliSession& session, int first, int last, std::optional<qint64> lineSpeed)
+{
+    ScanRun run;
+    run.primary.first = first;
+    run.primary.last = last;
+    run.lineSpeed = lineSpeed;
+    run.fast = true;
+    QList<SearchResultRow> rows;
+    PrimaryScanOutcome outcome;
+    outcome.summary = RunScan(session, run, &rows);
+    for (const SearchResultRow& row : rows) {
+        // a collision is a meter too: its read says what is wrong there
+        if (row.icon != SearchIcon::Neutral)
+            outcome.found << row.texts[0].toInt();
+    }
+    return outcome;
+}
 
 CommandOptions ScanPrimaryOptions()
 {

@@ -4,6 +4,7 @@
 #include "clioutput.h"
 
 #include <functional>
+#include <optional>
 #include <variant>
 
 class CliSession;
@@ -17,3 +18,12 @@ CommandOptions ScanSecondaryOptions();
 
 std::variant<std::function<CliResult()>, CliResult> PrepareScanPrimary(CliSession& session);
 std::variant<std::function<CliResult()>, CliResult> PrepareScanSecondary(CliSession& session);
+
+// The fast primary search as scan-primary --fast runs it on the open
+// transport, printing no rows: its summary, and the addresses where a meter
+// showed itself (answered, or a fault such as a collision).
+struct PrimaryScanOutcome {
+    CliResult summary;
+    QList<int> found;
+};
+PrimaryScanOutcome RunFastPrimaryScan(CliSession& session, int first, int last, std::optional<qint64> lineSpeed);

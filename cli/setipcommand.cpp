@@ -9,34 +9,9 @@
 #include "shell/wizardstate.h"
 #include "netsetup/recordtransfer.h"
 
-namespace {
-
-struct SetIpRequest {
-    QString mac;
-    SetupPort serialPort;
-    bool serial = false;
-    QString ip;
-    QString mask;
-    QString gateway;
-    ConfigTarget target;
-    QString adapterIP;
-    std::chrono::milliseconds promptTimeout {0};
-};
-
-std::variant<SetIpRequest, CliResult> RequestOf(CliSession& session)
+std::optional<CliResult> ReadAddressOptions(CliSession& session, SetIpRequest& request)
 {
-    const CliArgs& args = session.Args();
-    const QCommandLineParser& parser = *args.parser;
-    SetIpRequest request;
-    if (!args.udp.isEmpty() || !args.tcp.isEmpty() || !args.arguments.isEmpty())
-        return UsageError(QStringLiteral("give the gateway as --mac MAC or --serial DEVICE"));
-    const bool byMac = parser.isSet(QStringLiteral("mac"));
-    request.serial = !args.serial.isEmpty();
-    if (byMac == request.serial)
-        return UsageError(QStringLiteral("give the gateway as either --mac MAC or --serial DEVICE"));
-    request.mac = parser.value(QStringLiteral("mac")).toUpper();
-    request.serialPort = SetupPortOf(args.serial);
-
+    const QCommandLineParser& parser = *session.Args().parser;
     const bool dhcp = parser.isSet(QStringLiteral("dhcp"));
     const bool fixed = parser.isSet(QStringLiteral("ip"));
     if (dhcp == fixed)
@@ -79,6 +54,27 @@ std::variant<SetIpRequest, CliResult> RequestOf(CliSession& session)
         if (request.adapterIP == kNoAdapter)
             return DeviceError(QStringLiteral("this computer has no network adapter"));
     }
+    return std::nullopt;
+}
+
+namespace {
+
+std::variant<SetIpRequest, CliResult> RequestOf(CliSession& session)
+{
+    const CliArgs& args = session.Args();
+    const QCommandLineParser& parser = *args.parser;
+    SetIpRequest request;
+    if (!args.udp.isEmpty() || !args.tcp.isEmpty() || !args.arguments.isEmpty())
+        return UsageError(QStringLiteral("give the gateway as --mac MAC or --serial DEVICE"));
+    const bool byMac = parser.isSet(QStringLiteral("mac"));
+    request.serial = !args.serial.isEmpty();
+    if (byMac == request.serial)
+        return UsageError(QStringLiteral("give the gateway as either --mac MAC or --serial DEVICE"));
+    request.mac = parser.value(QStringLiteral("mac")).toUpper();
+    request.serialPort = SetupPortOf(args.serial);
+
+    if (auto failure = ReadAddressOptions(session, request))
+        return *failure;
     const auto timeout = PromptTimeout(parser);
     if (auto* failure = std::get_if<CliResult>(&timeout))
         return *failure;
@@ -88,20 +84,24 @@ std::variant<SetIpRequest, CliResult> RequestOf(CliSession& session)
 
 } // namespace
 
-CommandOptions SetIpOptions()
+QList<QCommandLineOption> AddressOptions()
 {
-    return {QStringLiteral("set-ip"),
-        {{QStringLiteral("mac"), QStringLiteral("MAC address of the gateway (over the network)."),
-             QStringLiteral("MAC")},
-            {QStringLiteral("ip"), QStringLiteral("The gateway's IP address."), QStringLiteral("IP")},
+    return {{QStringLiteral("ip"), QStringLiteral("The gateway's IP address."), QStringLiteral("IP")},
             {QStringLiteral("mask"), QStringLiteral("Its network mask."), QStringLiteral("MASK")},
             {QStringLiteral("gateway"), QStringLiteral("Its default gateway."), QStringLiteral("IP")},
             {QStringLiteral("dhcp"), QStringLiteral("Let the gateway take its address from DHCP.")},
             {QStringLiteral("broadcast"),
                 QStringLiteral(
                     "Where IP-SETUP goes (default 255.255.255.255:30718); the port is the records' port too."),
-                QStringLiteral("ADDRESS[:PORT]")},
-            PromptTimeoutOption(), AdapterOption()},
+                QStringLiteral("ADDRESS[:PORT]")}};
+}
+
+CommandOptions SetIpOptions()
+{
+    return {QStringLiteral("set-ip"),
+        QList<QCommandLineOption>{{QStringLiteral("mac"), QStringLiteral("MAC address of the gateway (over the network)."),
+                                   QStringLiteral("MAC")}}
+            + AddressOptions() + QList<QCommandLineOption>{PromptTimeoutOption(), AdapterOption()},
         QStringLiteral("--mac MAC | --serial DEVICE, --ip IP --mask MASK --gateway IP | --dhcp"),
         QStringLiteral("Give a gateway its IP address over the network (IP-SETUP) or over a serial cable."),
         CommandTransport::SerialOnly};
@@ -113,30 +113,35 @@ std::variant<std::function<CliResult()>, CliResult> PrepareSetIp(CliSession& ses
     if (auto* failure = std::get_if<CliResult>(&parsed))
         return *failure;
     return std::function<CliResult()>([&session, request = std::get<SetIpRequest>(parsed)] {
-        DeviceRecords records;
-        CliSetupView view;
-        RecordTransfer transfer(session.Gateway(), session.Texts());
-        transfer.SetRemotePort(request.target.port);
-        UseSession(transfer, session);
-        transfer.AdapterIP = request.adapterIP;
-        IpAssignment assignment(transfer, records.m_Record[0], session.Texts(), view);
-        assignment.Target = request.target;
-        const IpTimings timings = IpTimings::FromIni(session.Ini());
-        IpAssignment::Outcome outcome = IpAssignment::Outcome::Failed;
-        if (request.serial) {
-            // The prompt wait has a limit here: nobody may be there to abort it.
-            outcome = assignment.SetIpBySerial(
-                request.serialPort, request.ip, request.gateway, request.mask, timings, request.promptTimeout);
-        } else {
-            outcome = assignment.SetIpByUdp(request.mac, request.ip, request.gateway, request.mask, timings);
-        }
-        if (outcome == IpAssignment::Outcome::Failed)
-            return DeviceError(QStringLiteral("the address was not set: ") + view.Outcome());
-        CliResult result;
-        result.Add(QStringLiteral("result"),
-            outcome == IpAssignment::Outcome::Dhcp ? QStringLiteral("dhcp") : QStringLiteral("assigned"));
-        result.Add(QStringLiteral("ip"), request.ip);
-        result.Add(QStringLiteral("message"), view.Outcome());
-        return result;
+        return AssignAddress(session, request);
     });
+}
+
+CliResult AssignAddress(CliSession& session, const SetIpRequest& request)
+{
+    DeviceRecords records;
+    CliSetupView view;
+    RecordTransfer transfer(session.Gateway(), session.Texts());
+    transfer.SetRemotePort(request.target.port);
+    UseSession(transfer, session);
+    transfer.AdapterIP = request.adapterIP;
+    IpAssignment assignment(transfer, records.m_Record[0], session.Texts(), view);
+    assignment.Target = request.target;
+    const IpTimings timings = IpTimings::FromIni(session.Ini());
+    IpAssignment::Outcome outcome = IpAssignment::Outcome::Failed;
+    if (request.serial) {
+        // The prompt wait has a limit here: nobody may be there to abort it.
+        outcome = assignment.SetIpBySerial(
+            request.serialPort, request.ip, request.gateway, request.mask, timings, request.promptTimeout);
+    } else {
+        outcome = assignment.SetIpByUdp(request.mac, request.ip, request.gateway, request.mask, timings);
+    }
+    if (outcome == IpAssignment::Outcome::Failed)
+        return DeviceError(QStringLiteral("the address was not set: ") + view.Outcome());
+    CliResult result;
+    result.Add(QStringLiteral("result"),
+        outcome == IpAssignment::Outcome::Dhcp ? QStringLiteral("dhcp") : QStringLiteral("assigned"));
+    result.Add(QStringLiteral("ip"), request.ip);
+    result.Add(QStringLiteral("message"), view.Outcome());
+    return result;
 }

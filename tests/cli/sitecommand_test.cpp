@@ -1,0 +1,75 @@
+// ostrand-cli site as a script uses it: one child process finds the
+// simulated gateway, sets its address, scans and reads, and prints one JSON
+// document.
+#include "busconfig.h"
+#include "clirunner.h"
+#include "simulatedgateway.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A meter to read at 1 (one volume record, 8-digit BCD) and two sharing address 3, whose garbled answers
+// leave that address unread; a short restart after IP-SETUP.
+const char* kBus = R"({"baud": 2400, "config": {"mac": "00-20-4A-00-00-07", "faults": {"restartMs": 200}},
+    "meters": [{"address": 1, "id": "12345675", "manufacturer": "ABB", "version": 5, "medium": 12,
+                "records": [{"dif": "0C", "vif": "13", "value": 1234567}]},
+               {"address": 3, "id": "12340001"}, {"address": 3, "id": "12340002"}]})";
+
+TEST(SiteCommandTest, FindsSetsScansAndReadsTheSiteIntoOneDocument)
+{
+    const BusConfigResult bus = ParseBusConfig(QByteArray(kBus), QStringLiteral("test.json"));
+    ASSERT_TRUE(bus.config) << bus.error.toStdString();
+    SimulatedGateway gateway(*bus.config);
+    EndpointOptions endpoints;
+    endpoints.udpPort = 0;
+    endpoints.tcpPort = std::nullopt;
+    endpoints.configPort = 0;
+    QString error;
+    ASSERT_TRUE(gateway.Start(endpoints, &error)) << error.toStdString();
+    QTemporaryDir dir;
+    QFile ini(dir.filePath(QStringLiteral("Ostrand.INI")));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[IP]\r\nBusDelay=0\r\nUDPTimeOut=1000\r\n[Search]\r\nCollisionPrimDelay=0\r\n");
+    ini.close();
+
+    const QString config = QStringLiteral("127.0.0.1:%1").arg(gateway.ConfigPort());
+    const CliRun run = RunCli({"site", "--json", "--target", config, "--scan-timeout", "300", "--ip", "127.0.0.1",
+                               "--mask", "255.0.0.0", "--gateway", "0.0.0.0", "--broadcast", config, "--data-port",
+                               QString::number(gateway.UdpPort()), "--first", "0", "--last", "4", "--line-speed",
+                               "2400", "--bus-timeout", "500"},
+                              dir.path());
+    EXPECT_EQ(run.status, 1) << run.err.toStdString(); // address 3 stayed unread
+    ASSERT_EQ(run.lines.size(), 1) << run.out.toStdString();
+    const QJsonObject document = QJsonDocument::fromJson(run.lines[0].toUtf8()).object();
+    EXPECT_FALSE(document["ok"].toBool());
+    EXPECT_EQ(document["error"].toString(), "1 of the 2 meters found could not be read");
+    EXPECT_EQ(document["gateway"]["gateway"].toString(), "127.0.0.1");
+    EXPECT_EQ(document["gateway"]["mac"].toString(), "00-20-4A-00-00-07");
+    EXPECT_EQ(document["gateway"]["family"].toString(), "Aspen");
+    EXPECT_EQ(document["address"]["result"].toString(), "assigned");
+    EXPECT_EQ(document["scan"]["probes"].toInt(), 5);
+    EXPECT_EQ(document["scan"]["read"].toInt(), 1);
+    EXPECT_TRUE(document["scan"]["fast"].toBool());
+    EXPECT_EQ(document["meters_found"].toInt(), 2);
+    EXPECT_EQ(document["meters_read"].toInt(), 1);
+
+    const QJsonArray meters = document["meters"].toArray();
+    ASSERT_EQ(meters.size(), 2);
+    EXPECT_EQ(meters[0]["address"].toInt(), 1);
+    EXPECT_EQ(meters[0]["id"].toString(), "12345675");
+    const QJsonArray records = meters[0]["records"].toArray();
+    ASSERT_EQ(records.size(), 1);
+    EXPECT_EQ(records[0]["value"].toString(), "1234.567"); // BCD 01234567 at 10^-3 m3
+    EXPECT_EQ(records[0]["unit"].toString(), QStringLiteral("m\u00B3"));
+    EXPECT_EQ(meters[1]["address"].toInt(), 3);
+    EXPECT_TRUE(meters[1]["error"].toString().startsWith("meter 3 did not answer REQ_UD2"))
+        << meters[1]["error"].toString().toStdString();
+}
+
+} // namespace
