@@ -2,6 +2,7 @@
 
 #include "comm/connection.h"
 #include "comm/deviceoperations.h"
+#include "comm/latereplies.h"
 #include "comm/link.h"
 #include "shell/trafficlog.h"
 
@@ -40,10 +41,19 @@ AsciiReadResult AsciiClient::ReadAsciiItem(int protocol, int station, const QByt
 
     const bool serial = m_Connection.Mode() == ConnectionMode::Serial;
     AsciiReplyKind kind = AsciiReplyKind::Incomplete;
+    // The answer to a request that timed out, arriving now, echoes that
+    // request's number: it is logged and passed over, not shown as this
+    // item's value. The serial buffer is copied afresh each time, so what
+    // was passed over there is counted.
+    qsizetype lateSerialBytes = 0;
+    const auto lateReply = [this](const QByteArray& bytes) { return LeadingLateAsciiReplyLength(bytes, m_AsciiSequenceCounter); };
     const auto answered = [&] {
         QByteArray& buffer = m_Connection.ReceiveBuffer();
         if (serial)
-            buffer = m_Connection.SerialReceiveBuffer();
+            buffer = m_Connection.SerialReceiveBuffer().mid(lateSerialBytes);
+        const qsizetype late = DropLateReplies(buffer, m_Log, lateReply);
+        if (serial)
+            lateSerialBytes += late;
         kind = JudgeAsciiReply(FirstReply(buffer));
         return kind != AsciiReplyKind::Incomplete;
     };

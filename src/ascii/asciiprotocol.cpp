@@ -56,6 +56,25 @@ AsciiReplyKind JudgeAsciiReply(const QByteArray& received)
     return AsciiReplyKind::Incomplete;
 }
 
+qsizetype LeadingLateAsciiReplyLength(const QByteArray& received, int sequenceCounter)
+{
+    // Requests further back than this have surely had their replies dropped
+    // or timed out already; their numbers come round again.
+    constexpr int kRecentRequests = 10;
+    constexpr int kSequences = ascii::kHighestSequence + 1;
+    const qsizetype end = received.indexOf(ascii::kEtx);
+    if (end < 2 || JudgeAsciiReply(received.left(end + 1)) == AsciiReplyKind::Incomplete)
+        return 0;
+    const auto digit = [&](qsizetype at) { return received[at] >= '0' && received[at] <= '9' ? received[at] - '0' : -1; };
+    if (digit(1) < 0 || digit(2) < 0)
+        return 0;
+    const int echoed = digit(1) * 10 + digit(2);
+    for (int back = 1; back <= kRecentRequests; ++back)
+        if (echoed == ((sequenceCounter - back) % kSequences + kSequences) % kSequences)
+            return end + 1;
+    return 0;
+}
+
 char AsciiErrorLetter(const QByteArray& reply)
 {
     return reply.size() >= 2 ? reply.at(reply.size() - 2) : '\0';

@@ -57,6 +57,12 @@ enum class AsciiReplyKind {
 // Judges the receive buffer after each arrival.
 AsciiReplyKind JudgeAsciiReply(const QByteArray& received);
 
+// A whole reply at the start of the bytes whose echoed sequence number is
+// one of the few sent before the current counter: the answer to a request
+// that already timed out. Its length, or 0 (also when the echo is not two
+// digits: such a reply is left for the current request, as before).
+qsizetype LeadingLateAsciiReplyLength(const QByteArray& received, int sequenceCounter);
+
 // The letter of an error reply: the byte before ETX.
 char AsciiErrorLetter(const QByteArray& reply);
 

@@ -2,25 +2,12 @@
 
 #include "comm/connection.h"
 #include "comm/deviceoperations.h"
+#include "comm/latereplies.h"
 #include "comm/link.h"
 #include "latereply.h"
 #include "shell/trafficlog.h"
 
 using modbus::Framing;
-
-namespace {
-
-// A reply to an earlier request that timed out is not this request's answer.
-void DropLateReplies(QByteArray& buffer, int transactionCounter, TrafficLog& log)
-{
-    while (const qsizetype late = LeadingLateTcpReplyLength(buffer, transactionCounter)) {
-        log.LogTraffic(buffer.left(late), TrafficKind::Received);
-        log.LogText(QStringLiteral("Late reply to an earlier request dropped"));
-        buffer.remove(0, late);
-    }
-}
-
-} // namespace
 
 ModbusClient::ModbusClient(Connection& connection, Link& link, TrafficLog& log)
     : m_Connection(connection)
@@ -53,8 +40,8 @@ ModbusReadResult ModbusClient::ReadModbusRegisters(const ModbusRequest& request,
         QByteArray& buffer = m_Connection.ReceiveBuffer();
         if (serial)
             buffer = m_Connection.SerialReceiveBuffer();
-        else if (framing == Framing::Tcp)
-            DropLateReplies(buffer, m_TransactionCounter, m_Log);
+        else if (framing == Framing::Tcp) // a reply to an earlier request that timed out is not this one's answer
+            DropLateReplies(buffer, m_Log, [this](const QByteArray& bytes) { return LeadingLateTcpReplyLength(bytes, m_TransactionCounter); });
         judgement = JudgeModbusReply(buffer, framing, lengths);
         return judgement.verdict != ModbusWaitJudgement::Verdict::Incomplete;
     };

@@ -117,6 +117,26 @@ TEST(AsciiClientReplies, PiecesAreJoinedAndBadRepliesTimeOut)
     }
 }
 
+// A reply that comes after its read timed out is not the next read's value,
+// over the network and over a serial line alike.
+TEST(AsciiClientReplies, ALateReplyIsNotTheNextReadsAnswer)
+{
+    ClientParts parts;
+    ScriptedPeer peer(Transport::Udp);
+    parts.OpenSocket(peer.Port(), true);
+    parts.link.BusTimeout = 200ms;
+    peer.AnswerNext({{"\x06" "010000" "7\x03", 350ms}});
+    EXPECT_EQ(parts.client.ReadAsciiItem(0, 0, "A.B").outcome, Outcome::Timeout);
+    // the late answer to 01 arrives while 02 waits; 02's own follows
+    peer.AnswerNext({{"\x06" "020000" "8\x03", 250ms}});
+    parts.link.BusTimeout = 1000ms;
+    const AsciiReadResult read = parts.client.ReadAsciiItem(0, 0, "A.B");
+    EXPECT_EQ(read.outcome, Outcome::Value);
+    EXPECT_EQ(read.received, QByteArray("\x06" "020000" "8\x03"));
+    EXPECT_TRUE(parts.Logged(QStringLiteral("Late reply to an earlier request dropped")));
+    EXPECT_EQ(parts.log.ResponseCount(), 1);
+}
+
 TEST(AsciiClientReplies, WithoutAConnectionTheReadFailsAtOnce)
 {
     ClientParts parts;
@@ -152,7 +172,9 @@ TEST(AsciiClientReplies, OverASerialLine)
     request.lineSettings = QStringLiteral("9600,N,8,1");
     ASSERT_TRUE(parts.connection.OpenConnection(request, 1000ms));
 
-    // the gateway answers in two pieces while the read waits
+    // the gateway answers in two pieces while the read waits, after a late
+    // answer to a request before it
+    QTimer::singleShot(10ms, [master] { ASSERT_EQ(::write(master, "\x06" "000000" "7\x03", 9), 9); });
     QTimer::singleShot(30ms, [master] { ASSERT_EQ(::write(master, "\x15" "01", 3), 3); });
     QTimer::singleShot(60ms, [master] { ASSERT_EQ(::write(master, "0005T\x03", 6), 6); });
     const AsciiReadResult read = parts.client.ReadAsciiItem(0, 5, "PUMP.FAULT");

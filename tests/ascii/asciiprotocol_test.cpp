@@ -119,6 +119,30 @@ TEST(AsciiReplyJudge, ValueBytesFollowTheProtocol)
         EXPECT_EQ(AsciiReplyValue(row.reply, row.protocol), row.value) << row.source;
 }
 
+TEST(AsciiReplies, ALateReplyIsKnownByTheNumberItEchoes)
+{
+    struct Row {
+        const char* source;
+        QByteArray received;
+        int counter;
+        qsizetype length;
+    };
+    const Row rows[] = {
+        {"the current request's answer", Bytes({Char(ACK), "050000", "1", Char(ETX)}), 5, 0},
+        {"the previous request's answer", Bytes({Char(ACK), "040000", "1", Char(ETX), Char(ACK), "05"}), 5, 9},
+        {"an error reply to an earlier request", Bytes({Char(NAK), "980005", "T", Char(ETX)}), 3, 9},
+        {"ten requests back, across the wrap 99 -> 0", Bytes({Char(ACK), "95", Char(ETX)}), 5, 4},
+        {"eleven back: left for the reply check", Bytes({Char(ACK), "94", Char(ETX)}), 5, 0},
+        {"a number not yet sent", Bytes({Char(ACK), "060000", "1", Char(ETX)}), 5, 0},
+        {"an echo that is not two digits", Bytes({Char(ACK), "4 0000", "1", Char(ETX)}), 5, 0},
+        {"not whole yet", Bytes({Char(ACK), "040000", "1"}), 5, 0},
+        {"too short to echo", Bytes({Char(ACK), Char(ETX)}), 5, 0},
+        {"no ACK or NAK first", Bytes({"x040000", "1", Char(ETX)}), 5, 0},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(LeadingLateAsciiReplyLength(row.received, row.counter), row.length) << row.source;
+}
+
 TEST(AsciiErrors, EveryLetterHasItsTextAndOthersAreUnknown)
 {
     const std::pair<char, const char*> rows[] = {

@@ -6,6 +6,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray reply = FuzzBytes(data, size);
+    // a late reply passed over is a whole reply at the front, ending at its ETX
+    const qsizetype late = LeadingLateAsciiReplyLength(reply, size % 100);
+    FUZZ_CHECK(late == 0 || (late >= 3 && reply[late - 1] == ascii::kEtx && reply.left(late - 1).indexOf(ascii::kEtx) < 0));
     const AsciiReplyKind kind = JudgeAsciiReply(reply);
     if (kind == AsciiReplyKind::Incomplete)
         return 0;
