@@ -134,6 +134,9 @@ void AddNetFaultOptions(QCommandLineParser& parser)
         {QStringLiteral("tcp-reset-reply"), QStringLiteral("Cut the Nth reply over TCP (any connection) halfway and reset the connection."),
          QStringLiteral("N")},
         {QStringLiteral("late-reply"), QStringLiteral("Send the Nth reply of each endpoint MS late."), QStringLiteral("N:MS")},
+        {QStringLiteral("vanish-mid-reply"),
+         QStringLiteral("Let the pseudo-terminal disappear halfway through its Nth reply, back after MS (else never)."),
+         QStringLiteral("N[:MS]")},
         {QStringLiteral("restart-mid-write"), QStringLiteral("Restart on the Nth record write over the network, before it is stored or acknowledged."),
          QStringLiteral("N")},
     });
@@ -175,6 +178,17 @@ QString ReadNetFaultOptions(const QCommandLineParser& parser, NetFaults& faults)
             return QStringLiteral("--late-reply: N:MS is needed");
         faults.lateReply = reply;
         faults.lateBy = lateBy;
+    }
+    if (parser.isSet(QStringLiteral("vanish-mid-reply"))) {
+        const QStringList parts = parser.value(QStringLiteral("vanish-mid-reply")).split(u':');
+        bool ok = parts.size() <= 2;
+        const int reply = ok ? parts[0].toInt(&ok) : 0;
+        const int backAfter = ok && parts.size() == 2 ? parts[1].toInt(&ok) : 0;
+        if (!ok || reply < 1 || backAfter < 0)
+            return QStringLiteral("--vanish-mid-reply: N or N:MS is needed");
+        faults.vanishMidReply = reply;
+        if (parts.size() == 2)
+            faults.vanishedFor = std::chrono::milliseconds(backAfter);
     }
     return {};
 }

@@ -27,6 +27,11 @@ struct NetFaults {
     int lateReply = 0;                    // this reply (from 1, on each endpoint) goes out lateBy late
     std::chrono::milliseconds lateBy{0};
     int restartMidWrite = 0; // this record write (from 1) restarts the gateway before it is stored or answered
+    // The pseudo-terminal: halfway through this reply (from 1) the device
+    // disappears, as an unplugged serial adapter does, and comes back (a new
+    // terminal behind the same link) after vanishedFor, or never.
+    int vanishMidReply = 0;
+    std::optional<std::chrono::milliseconds> vanishedFor;
 
     bool operator==(const NetFaults&) const = default;
 };

@@ -4,6 +4,10 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QSocketNotifier>
+#include <QTimer>
+
+#include <algorithm>
+#include <utility>
 
 #include <cerrno>
 #include <cstdlib>
@@ -51,7 +55,10 @@ PtyEndpoint::~PtyEndpoint()
 
 bool PtyEndpoint::Open(const QString& linkPath, QString* error)
 {
-    m_Master = posix_openpt(O_RDWR | O_NOCTTY);
+    // Neither side may leak into a program this process starts (a test runs
+    // the command-line tool as a child): a copy held there would keep the
+    // line alive after Close, and the client would never see it go.
+    m_Master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (m_Master < 0) {
         *error = SystemError("posix_openpt");
         return false;
@@ -66,7 +73,7 @@ bool PtyEndpoint::Open(const QString& linkPath, QString* error)
     // Holding the slave open ourselves keeps the master from seeing a hang-up
     // whenever a client closes it, and lets us put the line in raw mode
     // before any client comes.
-    m_Slave = ::open(name, O_RDWR | O_NOCTTY);
+    m_Slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
     termios settings{};
     if (m_Slave < 0 || tcgetattr(m_Slave, &settings) != 0) {
         *error = SystemError("open slave");
@@ -142,17 +149,43 @@ void PtyEndpoint::Read()
         break; // EAGAIN: all read; EIO cannot happen while we hold the slave
     }
     const QByteArray forBus = m_Setup ? m_Setup->Feed(bytes) : bytes;
-    if (!forBus.isEmpty())
+    if (!forBus.isEmpty()) {
+        m_RequestSinceReply = true;
         m_Input->Feed(forBus);
+    }
 }
 
 void PtyEndpoint::Write(const QByteArray& bytes)
 {
+    if (m_Vanishing)
+        return;
+    QByteArray sent = bytes;
+    if (std::exchange(m_RequestSinceReply, false) && ++m_Replies == m_Faults.vanishMidReply) {
+        // A paced reply comes a byte at a time: its first byte goes, then the device.
+        sent.truncate(std::max<qsizetype>(1, bytes.size() / 2));
+        m_Vanishing = true;
+        // not at once: this runs inside the frame input that the close destroys
+        QTimer::singleShot(0, this, &PtyEndpoint::Vanish);
+    }
     // With no client reading, the terminal's queue fills; old replies are worthless then.
     if (m_Pending.size() > kMaxPending)
         m_Pending.clear();
-    m_Pending.append(bytes);
+    m_Pending.append(sent);
     WritePending();
+}
+
+void PtyEndpoint::Vanish()
+{
+    const QString link = m_LinkPath;
+    Close();
+    m_Vanishing = false;
+    if (!m_Faults.vanishedFor)
+        return;
+    QTimer::singleShot(*m_Faults.vanishedFor, this, [this, link] {
+        QString error;
+        if (!Open(link, &error))
+            qWarning("%s", qPrintable(error));
+    });
 }
 
 void PtyEndpoint::WritePending()

@@ -2,6 +2,7 @@
 
 #include "configservice.h"
 #include "frameinput.h"
+#include "netfaults.h"
 #include "setupmode.h"
 #include "transparentport.h"
 
@@ -30,11 +31,15 @@ public:
     // cannot be read: the bus speed then).
     int ClientBaud() const;
 
+    // Of the faults only the disappearing device concerns a serial line.
+    void SetNetFaults(const NetFaults& faults) { m_Faults = faults; }
+
 private:
     void Read();
     void Write(const QByteArray& bytes);
     void WritePending();
     void Close();
+    void Vanish();
 
     TransparentPort& m_Port;
     ConfigService* m_Config;
@@ -47,4 +52,8 @@ private:
     QByteArray m_Pending;
     std::unique_ptr<FrameInput> m_Input;
     std::unique_ptr<SetupMode> m_Setup;
+    NetFaults m_Faults;
+    bool m_RequestSinceReply = false; // bytes came in since the last reply began
+    int m_Replies = 0;
+    bool m_Vanishing = false;
 };

@@ -72,6 +72,8 @@ bool SimulatedGateway::Start(const EndpointOptions& options, QString* error)
             m_ConfigEndpoint->SetNetFaults(faults, 3);
         if (m_Ascii)
             m_Ascii->SetNetFaults(faults, 4);
+        if (m_Pty)
+            m_Pty->SetNetFaults(faults);
     }
     if (ok) {
         // record 0 tells the bus speed, as a gateway's own record does

@@ -6,6 +6,8 @@
 #include "netfaults.h"
 #include "simulatedgateway.h"
 
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -119,4 +121,40 @@ TEST(MBusSendAfterAReset, TheNextRepeatedRunOpensTheConnectionAgain)
                                QStringLiteral("10400141 16")},
                               dir.path());
     EXPECT_TRUE(run.out.contains(QStringLiteral("runs=3 ok=2 failed=1"))) << run.out.toStdString() << run.err.toStdString();
+}
+
+TEST(MBusSendWhenTheDeviceVanishes, TheRunEndsAtOnceAndTheNextWorksOnceItIsBack)
+{
+    // The serial device disappears halfway through its first reply, as an
+    // unplugged adapter does, and is back behind the same name 300 ms later.
+    NetFaults& faults = ProcessNetFaults();
+    const NetFaults saved = faults;
+    faults.vanishMidReply = 1;
+    faults.vanishedFor = 300ms;
+    QTemporaryDir dir;
+    const QString device = dir.filePath(QStringLiteral("ttyGateway"));
+    SimulatedGateway gateway{DefaultBusConfig()};
+    EndpointOptions options;
+    options.udpPort.reset();
+    options.tcpPort.reset();
+    options.pty = true;
+    options.ptyLink = device;
+    QString error;
+    const bool started = gateway.Start(options, &error);
+    faults = saved;
+    ASSERT_TRUE(started) << error.toStdString();
+
+    const QStringList readMeter1 = {QStringLiteral("mbus-send"), QStringLiteral("--serial"), device,
+                                    QStringLiteral("--bus-timeout"), QStringLiteral("20000"), QStringLiteral("105B015C16")};
+    QElapsedTimer clock;
+    clock.start();
+    const CliRun lost = RunCli(readMeter1, dir.path());
+    EXPECT_EQ(lost.status, 1);
+    EXPECT_TRUE(lost.err.contains(QStringLiteral("no reply"))) << lost.err.toStdString();
+    EXPECT_LT(clock.elapsed(), 10000) << "the wait did not end with the device";
+
+    ASSERT_TRUE(WaitUntil([&] { return QFileInfo::exists(device); }, 5000ms));
+    const CliRun back = RunCli(readMeter1, dir.path());
+    EXPECT_EQ(back.status, 0) << back.err.toStdString();
+    EXPECT_TRUE(back.out.contains(QStringLiteral("reply=68"))) << back.out.toStdString();
 }

@@ -61,7 +61,7 @@ start_sims() {
 
 # Operation table: name, deadline in seconds, the line a success prints
 # (an extended regular expression), and the arguments of ostrand-cli; the
-# first Modbus read runs twice in one process, so a one-time fault on the
+# first Modbus and ASCII reads run twice in one process, so a one-time fault on the
 # first reply meets the next request of the same connection. A
 # discovery whose answer was lost ends with status 0 and no row, as a
 # network without gateways would.
@@ -75,6 +75,7 @@ OPERATIONS=(
   "primary-scan|30|^probes=6 .*read=[0-9]|scan-primary --udp 198.18.0.11 --line-speed 2400 --last 5 --snd-nke-timeout 600 --req-ud2-timeout 900"
   "modbus-read x2|8|^runs=2 ok=2|modbus-read --tcp 198.18.0.12 --first 100 --count 1 --type INT16 --bus-timeout 1500 --repeat 2"
   "modbus-read|5|value=-2\b|modbus-read --tcp 198.18.0.12 --first 100 --count 1 --type INT16 --bus-timeout 1500"
+  "ascii-read x2|8|^runs=2 ok=2|ascii-read --udp 198.18.0.11:10003 TANK.LEVEL --bus-timeout 1500 --repeat 2"
   "ascii-read|5|^value=12\.5 |ascii-read --udp 198.18.0.11:10003 TANK.LEVEL --bus-timeout 1500"
 )
 

@@ -118,6 +118,9 @@ TEST(NetFaults, OptionsAreReadOrRefused)
         {{"--delay", "ms"}, false},
         {{"--late-reply", "0:100"}, false},
         {{"--late-reply", "2"}, false},
+        {{"--vanish-mid-reply", "2"}, true},
+        {{"--vanish-mid-reply", "0"}, false},
+        {{"--vanish-mid-reply", "1:x"}, false},
     };
     for (const Row& row : rows) {
         QCommandLineParser parser;
@@ -128,7 +131,7 @@ TEST(NetFaults, OptionsAreReadOrRefused)
     }
     QCommandLineParser parser;
     AddNetFaultOptions(parser);
-    ASSERT_TRUE(parser.parse({"ostrand-sim", "--delay", "200:50", "--late-reply", "1:2500", "--loss", "10"}));
+    ASSERT_TRUE(parser.parse({"ostrand-sim", "--delay", "200:50", "--late-reply", "1:2500", "--loss", "10", "--vanish-mid-reply", "3:400"}));
     NetFaults faults;
     ASSERT_TRUE(ReadNetFaultOptions(parser, faults).isEmpty());
     EXPECT_EQ(faults.delay, 200ms);
@@ -136,6 +139,8 @@ TEST(NetFaults, OptionsAreReadOrRefused)
     EXPECT_EQ(faults.lateReply, 1);
     EXPECT_EQ(faults.lateBy, 2500ms);
     EXPECT_EQ(faults.lossPercent, 10);
+    EXPECT_EQ(faults.vanishMidReply, 3);
+    EXPECT_EQ(faults.vanishedFor, 400ms);
 }
 
 } // namespace
