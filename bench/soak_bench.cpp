@@ -13,7 +13,7 @@
 #include "shell/settings.h"
 #include "shell/trafficlog.h"
 #include "shell/wizardcontext.h"
-#include "shell/wizardhost.h"
+#include "shell/plainwizardhost.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,26 +26,6 @@
 #include <cstdio>
 
 namespace {
-
-// The page's surroundings, as the wizard window gives them.
-class SoakHost : public WizardHost {
-public:
-    SoakHost(WizardContext& context, Ostrand_Debug& log) : m_Context(context), m_Log(log) {}
-    WizardContext& Context() override { return m_Context; }
-    QWidget* Window() override { return nullptr; }
-    void SetNextEnabled(bool) override {}
-    void SetBackEnabled(bool) override {}
-    void SetCancelEnabled(bool) override {}
-    void SetNextCaption(const QString&) override {}
-    bool IsNextEnabled() const override { return true; }
-    void ActAsNext() override {}
-    void ToggleDebugWindow() override {}
-    Ostrand_Debug* DebugWindow() override { return &m_Log; }
-
-private:
-    WizardContext& m_Context;
-    Ostrand_Debug& m_Log;
-};
 
 qint64 StatusValue(const QByteArray& key)
 {
@@ -106,7 +86,7 @@ int main(int argc, char* argv[])
     auto* logWindow = new Ostrand_Debug(log, ini, language, operations);
     Ostrand_Debug& window = *logWindow;
     window.show();
-    SoakHost host(context, window);
+    PlainWizardHost host(context, &window);
     ModbusPage page(host);
     page.Startup();
     page.show();

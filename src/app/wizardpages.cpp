@@ -16,7 +16,7 @@
 #include "netsetup/writesettingspage.h"
 #include "shell/textencoding.h"
 #include "shell/wizardcontext.h"
-#include "shell/wizardhost.h"
+#include "shell/plainwizardhost.h"
 
 #include <QFile>
 #include <QWidget>
@@ -49,38 +49,26 @@ WizardPages CreateWizardPages(WizardHost& host, QWidget* parent)
 
 namespace {
 
-// Stands in for the wizard while pages are made only to be measured: the
-// wizard's objects, but the texts of another language and a state of its own.
-class MeasuringHost : public WizardHost {
-public:
-    MeasuringHost(const WizardContext& context, Language& language)
-        : m_State(context.state)
-        , m_Context{context.settings, context.ini,  language,           m_State,
-                    context.records,  context.log,  context.operations, context.connection,
-                    context.link,     context.fcb,  context.appPath}
+// What pages made only to be measured see: the wizard's objects, but the
+// texts of another language and a state of their own.
+struct MeasuringContext {
+    MeasuringContext(const WizardContext& wizard, Language& language)
+        : state(wizard.state)
+        , context{wizard.settings, wizard.ini,  language,          state,
+                  wizard.records,  wizard.log,  wizard.operations, wizard.connection,
+                  wizard.link,     wizard.fcb,  wizard.appPath}
     {
-        m_Context.listAdapters = context.listAdapters;
+        context.listAdapters = wizard.listAdapters;
     }
 
-    WizardContext& Context() override { return m_Context; }
-    QWidget* Window() override { return nullptr; }
-    void SetNextEnabled(bool) override {}
-    void SetBackEnabled(bool) override {}
-    void SetCancelEnabled(bool) override {}
-    void SetNextCaption(const QString&) override {}
-    bool IsNextEnabled() const override { return false; }
-    void ActAsNext() override {}
-    void ToggleDebugWindow() override {}
-    Ostrand_Debug* DebugWindow() override { return nullptr; }
-
-private:
-    WizardState m_State;
-    WizardContext m_Context;
+    WizardState state;
+    WizardContext context;
 };
 
 QSize LargestPageSize(const WizardContext& context, Language& language)
 {
-    MeasuringHost host(context, language);
+    MeasuringContext measuring(context, language);
+    PlainWizardHost host(measuring.context);
     QWidget parent;
     QSize largest;
     for (WizardPage* page : CreateWizardPages(host, &parent).all) {
