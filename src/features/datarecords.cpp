@@ -1,5 +1,7 @@
 #include "datarecords.h"
 
+#include <utility>
+
 #include "recordvalue.h"
 #include "vifcodes.h"
 
@@ -258,11 +260,11 @@ DataRecords DecodeDataRecords(const QByteArray& frame)
             record.error = broken->error;
             record.value = HexBytes(record.bytes);
             record.unit.clear();
-            result.records.append(record);
+            result.records.append(std::move(record));
             break;
         }
         record.bytes = cursor.From(begin);
-        result.records.append(record);
+        result.records.append(std::move(record));
     }
     return result;
 }

@@ -8,7 +8,7 @@
 // Empty for any other number.
 QString DefaultRecordHex(int recordNumber);
 
-// The same as bytes, read pair by pair with HexToNumber.
+// The same as bytes.
 QByteArray DefaultRecordBytes(int recordNumber);
 
 // The value of a text of hex digits (either case), read from the right; 0
