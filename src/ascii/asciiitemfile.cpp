@@ -92,17 +92,24 @@ bool AsciiItemFileParser::Take(const QByteArray& line)
 // CR LF, LF and CR each end a line.
 bool AsciiItemFileParser::Feed(QByteArrayView bytes)
 {
-    for (const char byte : bytes) {
+    qsizetype at = 0;
+    while (at < bytes.size()) {
         if (m_Stopped)
             return false;
-        const bool lineFeedAfterCr = m_AfterCr && byte == '\n';
-        m_AfterCr = byte == '\r';
-        if (lineFeedAfterCr)
+        if (std::exchange(m_AfterCr, false) && bytes[at] == '\n') {
+            ++at; // the LF of a CR LF
             continue;
-        if (byte == '\r' || byte == '\n')
-            Take(std::exchange(m_Line, QByteArray()));
-        else
-            m_Line.append(byte);
+        }
+        // A line's characters go over in one piece, not a byte at a time.
+        qsizetype end = at;
+        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
+            ++end;
+        m_Line.append(bytes.sliced(at, end - at));
+        if (end == bytes.size())
+            break;
+        m_AfterCr = bytes[end] == '\r';
+        Take(std::exchange(m_Line, QByteArray()));
+        at = end + 1;
     }
     if (m_Line.size() > kLongestLine)
         m_Stopped = true; // not a line of an item file
