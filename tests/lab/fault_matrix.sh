@@ -104,7 +104,7 @@ if netem_error=$(in_ns g1 tc qdisc add dev eth0 root netem delay 1ms 2>&1); then
 else
   echo "netem: not available here ($netem_error); the simulator's own faults stand in"
 fi
-# netem SPEC...: the discipline on both gateways' interfaces; none without SPEC.
+# netem OPTION...: the discipline on both gateways' interfaces; none without options.
 netem() {
   local host
   for host in g1 g2; do
