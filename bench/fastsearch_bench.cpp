@@ -12,6 +12,7 @@
 //
 //   fastsearch_bench [--full] [--doc-addresses DOC] [--allowance MS]   (defaults: 20 addresses, 20 ms)
 #include "countingsink.h"
+#include "searchclient.h"
 #include "search/meterscan.h"
 #include "search/searchlink.h"
 
@@ -82,13 +83,12 @@ struct Site {
     }
 
     SimulatedGateway gateway;
-    QTemporaryDir dir;
-    IniFile ini{dir.filePath(QStringLiteral("Ostrand.INI"))};
-    TrafficLog log;
-    DeviceOperations operations;
-    Connection connection{ini, log, operations};
-    Link link{connection, log};
-    Language language;
+    SearchClient client;
+    TrafficLog& log = client.log;
+    DeviceOperations& operations = client.operations;
+    Connection& connection = client.connection;
+    Link& link = client.link;
+    Language& language = client.language;
     bool started = false;
 };
 
@@ -155,14 +155,12 @@ int main(int argc, char* argv[])
     const int docAddresses = full ? 251 : std::clamp(number("--doc-addresses", 20), 1, 251);
     const auto allowance = std::chrono::milliseconds(number("--allowance", 20));
 
-    BusConfigResult sample = LoadBusConfig(QStringLiteral(OSTRAND_SOURCE_DIR "/sim/buses/sample-bus.json"));
-    if (!sample.config) {
-        std::printf("%s\n", qPrintable(sample.error));
+    const std::optional<BusConfig> sample = LoadSampleBus();
+    if (!sample)
         return 2;
-    }
     BusConfig empty;
     empty.baud = kBaud;
-    empty.timing = sample.config->timing;
+    empty.timing = sample->timing;
 
     SearchTiming documented;
     documented.sndNkeTimeout = 1500ms; // the Aspen set at 2400 bps
@@ -176,10 +174,10 @@ int main(int argc, char* argv[])
                 empty.timing.turnaroundBits, static_cast<long long>(allowance.count()));
 
     {
-        Site site(*sample.config);
+        Site site(*sample);
         if (!site.started)
             return 1;
-        MeasureLatency(*sample.config, site.gateway.UdpPort(), site.gateway.TcpPort());
+        MeasureLatency(*sample, site.gateway.UdpPort(), site.gateway.TcpPort());
     }
 
     Site emptySite(empty);
@@ -198,7 +196,7 @@ int main(int argc, char* argv[])
                 docAddresses == 251 ? "" : qPrintable(QStringLiteral(" (%1 measured)").arg(docAddresses)), docScaled,
                 docScaled / limit, 251);
 
-    Site sampleSite(*sample.config);
+    Site sampleSite(*sample);
     if (!sampleSite.started)
         return 1;
     const Site::Run fastSecondary = sampleSite.Measure(fast, [](MeterScan& scan) { scan.RunSecondary({}); });

@@ -7,6 +7,7 @@
 //
 //   search_bench [SND_NKE-MS [REQ_UD2-MS [SELECTION-MS]]]   (defaults 100, 600, 160)
 #include "countingsink.h"
+#include "searchclient.h"
 #include "search/meterscan.h"
 #include "search/searchlink.h"
 
@@ -48,25 +49,18 @@ int main(int argc, char* argv[])
         return std::chrono::milliseconds(args.size() > index ? args[index].toInt() : fallback);
     };
 
-    const BusConfigResult bus = LoadBusConfig(QStringLiteral(OSTRAND_SOURCE_DIR "/sim/buses/sample-bus.json"));
-    if (!bus.config) {
-        std::printf("%s\n", qPrintable(bus.error));
+    const std::optional<BusConfig> bus = LoadSampleBus();
+    if (!bus)
         return 2;
-    }
-    SimulatedGateway gateway(*bus.config);
+    SimulatedGateway gateway(*bus);
     EndpointOptions endpoints;
     endpoints.udpPort = 0;
     endpoints.tcpPort = std::nullopt;
     if (!gateway.Start(endpoints))
         return 1;
 
-    QTemporaryDir dir;
-    IniFile ini(dir.filePath(QStringLiteral("Ostrand.INI")));
-    TrafficLog log;
-    DeviceOperations operations;
-    Connection connection(ini, log, operations);
-    Link link(connection, log);
-    Language language;
+    SearchClient client;
+    auto& [dir, ini, log, operations, connection, link, language] = client;
     ConnectionRequest request;
     request.host = QStringLiteral("127.0.0.1");
     request.port = gateway.UdpPort();
@@ -80,7 +74,7 @@ int main(int argc, char* argv[])
     timing.collisionPrimDelay = 200ms;
     timing.collisionSecDelay = 200ms;
     std::printf("bus %d baud, line timing; SND_NKE %lld ms, REQ_UD2 %lld ms, bus delay %lld ms, collision delay %lld ms\n",
-                bus.config->baud, static_cast<long long>(timing.sndNkeTimeout.count()),
+                bus->baud, static_cast<long long>(timing.sndNkeTimeout.count()),
                 static_cast<long long>(timing.rspUd2Timeout.count()), static_cast<long long>(timing.busDelay.count()),
                 static_cast<long long>(timing.collisionPrimDelay.count()));
 

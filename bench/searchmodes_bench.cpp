@@ -13,6 +13,7 @@
 //
 // A run over all three transports takes about three quarters of an hour;
 // one process per transport runs them side by side.
+#include "searchclient.h"
 #include "search/meterscan.h"
 #include "search/searchlink.h"
 #include "search/searchtimeouts.h"
@@ -97,12 +98,10 @@ SearchTiming DocumentedTiming(int baud)
 // moves with it; a meter with a speed of its own keeps it.
 std::optional<BusConfig> SampleBusAt(int baud)
 {
-    BusConfigResult sample = LoadBusConfig(QStringLiteral(OSTRAND_SOURCE_DIR "/sim/buses/sample-bus.json"));
-    if (!sample.config) {
-        std::printf("%s\n", qPrintable(sample.error));
+    std::optional<BusConfig> sample = LoadSampleBus();
+    if (!sample)
         return std::nullopt;
-    }
-    BusConfig bus = *sample.config;
+    BusConfig bus = *sample;
     for (MeterConfig& meter : bus.meters) {
         if (meter.baud == bus.baud)
             meter.baud = baud;
