@@ -1,17 +1,6 @@
 #include "frameassembler.h"
 
-namespace {
-
-void AppendDropped(QList<FrameAssembler::Piece>& pieces, char byte)
-{
-    if (pieces.isEmpty() || pieces.last().frame)
-        pieces.append({QByteArray(), false});
-    pieces.last().bytes.append(byte);
-}
-
-} // namespace
-
-QList<FrameAssembler::Piece> FrameAssembler::Feed(const QByteArray& bytes)
+QList<FrameAssembler::Piece> FrameAssembler::Feed(QByteArrayView bytes)
 {
     m_Buffer.append(bytes);
     return Take(false);
@@ -25,21 +14,29 @@ QList<FrameAssembler::Piece> FrameAssembler::Expire()
 QList<FrameAssembler::Piece> FrameAssembler::Take(bool quiet)
 {
     QList<Piece> pieces;
+    const QByteArrayView buffer(m_Buffer);
     qsizetype start = 0;
-    while (start < m_Buffer.size()) {
-        const QByteArrayView rest = QByteArrayView(m_Buffer).sliced(start);
+    qsizetype droppedFrom = 0; // rejected bytes go out as one piece per run
+    const auto passDropped = [&] {
+        if (droppedFrom < start)
+            pieces.append({buffer.sliced(droppedFrom, start - droppedFrom).toByteArray(), false});
+    };
+    while (start < buffer.size()) {
+        const QByteArrayView rest = buffer.sliced(start);
         const FrameJudgement judgement = m_Judge(rest);
         if (judgement.verdict == FrameJudgement::Verdict::Complete) {
+            passDropped();
             pieces.append({rest.first(judgement.length).toByteArray(), true});
             start += judgement.length;
+            droppedFrom = start;
         } else if (judgement.verdict == FrameJudgement::Verdict::Invalid || quiet) {
             // One byte at a time, so a frame that starts inside rejected bytes is still found.
-            AppendDropped(pieces, m_Buffer[start]);
             ++start;
         } else {
             break;
         }
     }
+    passDropped();
     m_Buffer.remove(0, start);
     return pieces;
 }

@@ -22,7 +22,7 @@ public:
     };
 
     // Adds the bytes and returns what is now complete, in arrival order.
-    QList<Piece> Feed(const QByteArray& bytes);
+    QList<Piece> Feed(QByteArrayView bytes);
 
     // The line went quiet: whatever waits for more bytes will never be
     // completed, so hunt through the rest for frames and drop what is left.

@@ -27,18 +27,27 @@ int Word(QByteArrayView bytes, qsizetype i)
     return Byte(bytes, i) * 256 + Byte(bytes, i + 1);
 }
 
+quint16 CrcOf(QByteArrayView bytes)
+{
+    return static_cast<quint16>(valuelib::CRC16(bytes, static_cast<qint32>(bytes.size())));
+}
+
 QByteArray Crc(QByteArrayView bytes)
 {
-    const qint32 crc = valuelib::CRC16(bytes.toByteArray(), static_cast<qint32>(bytes.size()));
+    const quint16 crc = CrcOf(bytes);
     QByteArray check;
     check.append(static_cast<char>(crc & 0xFF));
     check.append(static_cast<char>((crc >> 8) & 0xFF));
     return check;
 }
 
+// Judged at every byte offset while hunting for a frame, so it makes no copies.
 bool GoodCrc(QByteArrayView frame)
 {
-    return frame.size() > 2 && Crc(frame.first(frame.size() - 2)) == frame.last(2);
+    if (frame.size() <= 2)
+        return false;
+    const quint16 crc = CrcOf(frame.first(frame.size() - 2));
+    return Byte(frame, frame.size() - 2) == (crc & 0xFF) && Byte(frame, frame.size() - 1) == (crc >> 8);
 }
 
 // The MBAP length field when the bytes start like a Modbus TCP request

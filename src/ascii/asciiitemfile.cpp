@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -64,6 +65,18 @@ std::optional<QStringList> OpcLineTags(const QString& line)
     return QStringList{name};
 }
 
+// Where the line that starts at `from` ends: its CR or LF, or the end of the bytes.
+qsizetype LineEnd(QByteArrayView bytes, qsizetype from)
+{
+    const char* const begin = bytes.data() + from;
+    qsizetype length = bytes.size() - from;
+    for (const char end : {'\r', '\n'}) {
+        if (const void* found = std::memchr(begin, end, static_cast<size_t>(length)))
+            length = static_cast<const char*>(found) - begin;
+    }
+    return from + length;
+}
+
 } // namespace
 
 std::optional<QStringList> AsciiItemLineTags(const QString& line, AsciiItemFileFormat format)
@@ -82,9 +95,9 @@ std::optional<QStringList> AsciiItemLineTags(const QString& line, AsciiItemFileF
 // Every byte is one character: a name goes back onto the wire as it stood.
 bool AsciiItemFileParser::Take(const QByteArray& line)
 {
-    const std::optional<QStringList> tags = AsciiItemLineTags(QString::fromLatin1(line), m_Format);
+    std::optional<QStringList> tags = AsciiItemLineTags(QString::fromLatin1(line), m_Format);
     if (tags)
-        m_Read.tags += *tags;
+        m_Read.tags += std::move(*tags);
     m_Stopped = !tags;
     return tags.has_value();
 }
@@ -101,9 +114,7 @@ bool AsciiItemFileParser::Feed(QByteArrayView bytes)
             continue;
         }
         // A line's characters go over in one piece, not a byte at a time.
-        qsizetype end = at;
-        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
-            ++end;
+        const qsizetype end = LineEnd(bytes, at);
         m_Line.append(bytes.sliced(at, end - at));
         if (end == bytes.size())
             break;

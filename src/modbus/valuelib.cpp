@@ -136,15 +136,24 @@ int ValueTypeBytes(int typeCode)
     }
 }
 
-qint32 CRC16(const QByteArray& data, qint32 count)
+qint32 CRC16(QByteArrayView data, qint32 count)
 {
+    // One table step per byte instead of eight shifts: the simulator judges
+    // a candidate frame at every byte offset of what arrives.
+    static constexpr std::array<quint16, 256> kTable = [] {
+        std::array<quint16, 256> table{};
+        for (unsigned byte = 0; byte < table.size(); ++byte) {
+            unsigned crc = byte;
+            for (int bit = 0; bit < 8; ++bit)
+                crc = (crc & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1;
+            table[byte] = static_cast<quint16>(crc);
+        }
+        return table;
+    }();
     const qsizetype used = std::clamp<qsizetype>(count, 0, data.size());
     quint16 crc = 0xFFFF;
-    for (qsizetype i = 0; i < used; ++i) {
-        crc ^= static_cast<quint8>(data[i]);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 1) ? static_cast<quint16>((crc >> 1) ^ 0xA001) : static_cast<quint16>(crc >> 1);
-    }
+    for (qsizetype i = 0; i < used; ++i)
+        crc = static_cast<quint16>((crc >> 8) ^ kTable[(crc ^ static_cast<quint8>(data[i])) & 0xFF]);
     return crc;
 }
 

@@ -45,7 +45,7 @@ int ValueTypeBytes(int typeCode);
 // FFFFh) over the first `count` bytes of the data (at most all of them).
 // The low 16 bits of the result are the check value; it is sent low byte
 // first.
-qint32 CRC16(const QByteArray& data, qint32 count);
+qint32 CRC16(QByteArrayView data, qint32 count);
 
 // Writes the value of the bytes (the value's bytes as received) as text
 // into the destination, from its first character on; the rest of the
