@@ -12,7 +12,7 @@
 #include "shell/settingkeys.h"
 #include "shell/settings.h"
 #include "shell/trafficlog.h"
-#include "shell/wizardcontext.h"
+#include "shell/wizardsession.h"
 #include "shell/plainwizardhost.h"
 
 #include <QApplication>
@@ -63,27 +63,22 @@ int main(int argc, char* argv[])
     for (const char* number : {"001", "049"})
         QFile::copy(QStringLiteral(OSTRAND_SOURCE_DIR "/lang/Ostrand_Language.") + QLatin1String(number),
                     appPath + QStringLiteral("Ostrand_Language.") + QLatin1String(number));
-    Settings settings = Settings::AtFile(dir.filePath(QStringLiteral("settings.conf")));
-    IniFile ini(appPath + QStringLiteral("Ostrand.INI"));
-    Language language;
-    WizardState state;
-    DeviceRecords records;
-    TrafficLog log;
-    DeviceOperations operations;
-    Connection connection(ini, log, operations);
-    Link link(connection, log);
-    FcbState fcb;
-    WizardContext context{settings, ini, language, state, records, log, operations, connection, link, fcb, appPath};
+    WizardSession session(Settings::AtFile(dir.filePath(QStringLiteral("settings.conf"))),
+                          IniFile(appPath + QStringLiteral("Ostrand.INI")), appPath);
+    WizardContext& context = session.Context();
+    Settings& settings = context.settings;
+    Language& language = context.language;
+    TrafficLog& log = context.log;
     settings.Save(keys::Language, QStringLiteral("001"));
     language.LoadLanguage(settings, appPath);
     settings.Save(keys::Option_EnterIPAddress, 0);
     settings.Save(keys::IPAddress, QStringLiteral("127.0.0.1"));
     settings.Save(keys::TCPPort, port);
     settings.Save(keys::UDPorTCP, 0);
-    state.WhatToDo = 5;
+    context.state.WhatToDo = 5;
 
     // The log window deletes itself when it closes, as it does in the wizard.
-    auto* logWindow = new Ostrand_Debug(log, ini, language, operations);
+    auto* logWindow = new Ostrand_Debug(log, context.ini, language, context.operations);
     Ostrand_Debug& window = *logWindow;
     window.show();
     PlainWizardHost host(context, &window);
@@ -92,7 +87,7 @@ int main(int argc, char* argv[])
     page.show();
     page.Prepare(false, true);
     page.Enter(false, true);
-    if (!connection.ConnectionOpen()) {
+    if (!context.connection.ConnectionOpen()) {
         std::fprintf(stderr, "soak_bench: no connection to 127.0.0.1:%s\n", qPrintable(port));
         return 1;
     }

@@ -3,7 +3,7 @@
 #include "shell/apppath.h"
 #include "app/languagedialog.h"
 #include "shell/settings.h"
-#include "shell/wizardcontext.h"
+#include "shell/wizardsession.h"
 #include "app/wizardwindow.h"
 
 #include <QApplication>
@@ -43,16 +43,8 @@ int main(int argc, char* argv[])
         timer.start();
         Settings settings = Settings::AtFile(dir.filePath(QStringLiteral("bench.conf")));
         settings.Save(keys::Language, QStringLiteral("001"));
-        IniFile ini(dir.filePath(QStringLiteral("Ostrand.INI")));
-        Language language;
-        WizardState state;
-        DeviceRecords records;
-        TrafficLog log;
-        DeviceOperations operations;
-        Connection connection(ini, log, operations);
-        Link link(connection, log);
-        FcbState fcb;
-        WizardContext context{settings, ini, language, state, records, log, operations, connection, link, fcb, appPath};
+        WizardSession session(std::move(settings), IniFile(dir.filePath(QStringLiteral("Ostrand.INI"))), appPath);
+        WizardContext& context = session.Context();
         if (!LoadLanguageAtStartup(context)) {
             std::fprintf(stderr, "no language file beside the benchmark in %s\n", qPrintable(appPath));
             return 2;

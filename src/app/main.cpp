@@ -8,7 +8,7 @@
 #include "shell/settings.h"
 #include "shell/trafficlog.h"
 #include "shell/wizardarguments.h"
-#include "shell/wizardcontext.h"
+#include "shell/wizardsession.h"
 #include "wizardwindow.h"
 
 #include <QApplication>
@@ -33,21 +33,14 @@ int main(int argc, char* argv[])
     Settings settings(demo ? storeName + QStringLiteral("-demo") : storeName);
     if (demo && settings.Read(keys::Language).isEmpty())
         settings.Save(keys::Language, Settings(storeName).Read(keys::Language));
-    IniFile ini = IniFileFor(appPath);
-    Language language;
-    WizardState state;
-    DeviceRecords records;
-    TrafficLog log;
-    DeviceOperations operations;
-    Connection connection(ini, log, operations);
-    Link link(connection, log);
-    FcbState fcb;
-    WizardContext context{settings, ini, language, state, records, log, operations, connection, link, fcb, appPath};
+    WizardSession session(std::move(settings), IniFileFor(appPath), appPath);
+    WizardContext& context = session.Context();
+    const Language& language = context.language;
 
     if (!LoadLanguageAtStartup(context))
         return 0; // no language chosen: the program cannot show anything
     // Qt's own dialogs (files, message box buttons) speak the program's language.
-    InstallQtTranslations(app, settings.ReadInt(keys::Language));
+    InstallQtTranslations(app, context.settings.ReadInt(keys::Language));
 
     std::unique_ptr<DemoSite> site;
     Ostrand_Wizard::Demo offer;

@@ -9,6 +9,7 @@
 #include "netsetup/devicelistpage.h"
 #include "shell/settingkeys.h"
 #include "shell/trafficlog.h"
+#include "shell/wizardsession.h"
 
 #include "configresponder.h"
 #include "ptysetupgateway.h"
@@ -352,7 +353,7 @@ TEST_F(WizardTest, OverTheNetworkTheConnectionPageTakesOnlyAnAddress)
     auto* address = Find<QLineEdit>(QStringLiteral("Text_EnterIPAddress"));
     const QString stored = environment.Context().settings.Read(keys::IPAddress);
     // Malformed inside the loopback range, and a host name: none is an address here.
-    for (const QString typed : {QStringLiteral("127.0.0.x"), QStringLiteral("127.1"), QStringLiteral("localhost")}) {
+    for (const QString& typed : {QStringLiteral("127.0.0.x"), QStringLiteral("127.1"), QStringLiteral("localhost")}) {
         address->setText(typed);
         auto watch = AnswerNextModal();
         Next();
@@ -543,19 +544,10 @@ TEST_F(WizardTest, UnwritableStoreAndFolderFailSilently)
     QFile blocker(dir.filePath(QStringLiteral("blocker")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    Settings settings = Settings::AtFile(blocker.fileName() + QStringLiteral("/settings.conf"));
-    IniFile ini(blocker.fileName() + QStringLiteral("/Ostrand.INI"));
-    Language language;
-    language.AppendEntries(ShippedLanguageText(QStringLiteral("001")));
-    WizardState state;
-    DeviceRecords records;
-    TrafficLog log;
-    DeviceOperations operations;
-    Connection connection(ini, log, operations);
-    Link link(connection, log);
-    FcbState fcb;
-    WizardContext context{
-        settings, ini, language, state, records, log, operations, connection, link, fcb, blocker.fileName() + u'/'};
+    WizardSession session(Settings::AtFile(blocker.fileName() + QStringLiteral("/settings.conf")),
+                          IniFile(blocker.fileName() + QStringLiteral("/Ostrand.INI")), blocker.fileName() + u'/');
+    WizardContext& context = session.Context();
+    context.language.AppendEntries(ShippedLanguageText(QStringLiteral("001")));
     context.listAdapters = [] { return QList<NetworkAdapter>{{QStringLiteral("127.0.0.2"), QStringLiteral("test")}}; };
     Ostrand_Wizard unwritable(context);
     unwritable.show();
@@ -566,7 +558,7 @@ TEST_F(WizardTest, UnwritableStoreAndFolderFailSilently)
     EXPECT_EQ(unwritable.CurrentPage(), 40);
     QTest::mouseClick(unwritable.Command_Next, Qt::LeftButton);
     EXPECT_EQ(unwritable.CurrentPage(), 60);
-    EXPECT_FALSE(QFileInfo::exists(ini.Path()));
+    EXPECT_FALSE(QFileInfo::exists(context.ini.Path()));
 }
 
 #include "wizard_test.moc"

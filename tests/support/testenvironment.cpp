@@ -22,39 +22,26 @@ TestEnvironment::TestEnvironment()
 
 WizardContext& TestEnvironment::NewContext(std::function<QList<NetworkAdapter>()> adapters)
 {
-    m_Context.reset();
-    m_Link.reset();
-    m_Connection.reset();
-    m_Settings = std::make_unique<Settings>(Settings::AtFile(SettingsPath()));
-    m_Ini = std::make_unique<IniFile>(IniPath());
-    m_Language = std::make_unique<Language>();
-    m_State = std::make_unique<WizardState>();
-    m_Records = std::make_unique<DeviceRecords>();
-    m_Log = std::make_unique<TrafficLog>();
-    m_Operations = std::make_unique<DeviceOperations>();
-    m_Connection = std::make_unique<Connection>(*m_Ini, *m_Log, *m_Operations);
-    m_Link = std::make_unique<Link>(*m_Connection, *m_Log);
-    m_Fcb = std::make_unique<FcbState>();
-    m_Context.reset(new WizardContext{*m_Settings, *m_Ini, *m_Language, *m_State, *m_Records, *m_Log, *m_Operations,
-                                      *m_Connection, *m_Link, *m_Fcb, m_AppPath});
+    m_Session.reset(); // the old set lets go of the files first
+    m_Session = std::make_unique<WizardSession>(Settings::AtFile(SettingsPath()), IniFile(IniPath()), m_AppPath);
+    WizardContext& context = m_Session->Context();
     if (adapters)
-        m_Context->listAdapters = std::move(adapters);
+        context.listAdapters = std::move(adapters);
     else
-        m_Context->listAdapters = [] { return QList<NetworkAdapter>{{QStringLiteral("127.0.0.2"), QStringLiteral("test")}}; };
+        context.listAdapters = [] { return QList<NetworkAdapter>{{QStringLiteral("127.0.0.2"), QStringLiteral("test")}}; };
     // A test never broadcasts, resolves or pings by accident: the device
     // list's query goes to the discard port on loopback, and a test that
     // wants answers, ARP or echoes hands in its own.
-    m_Context->discoveryTarget = {QHostAddress(QHostAddress::LocalHost), 9};
-    m_Context->configTarget = {9, QHostAddress(QHostAddress::LocalHost)}; // and so does IP-SETUP
-    m_Context->isReachable = [](const QString&) { return false; };
-    m_Context->pingOnce = [](const QString&) { return false; };
-    return *m_Context;
+    context.discoveryTarget = {QHostAddress(QHostAddress::LocalHost), 9};
+    context.configTarget = {9, QHostAddress(QHostAddress::LocalHost)}; // and so does IP-SETUP
+    context.isReachable = [](const QString&) { return false; };
+    context.pingOnce = [](const QString&) { return false; };
+    return context;
 }
 
 void TestEnvironment::ClearSettings()
 {
-    m_Context.reset();
-    m_Settings.reset();
+    m_Session.reset();
     QFile::remove(SettingsPath());
     NewContext();
 }
@@ -66,8 +53,9 @@ void PrintTo(const QString& text, std::ostream* out)
 
 void TestEnvironment::UseLanguage(const QString& number)
 {
-    m_Settings->Save(keys::Language, number);
-    m_Language->LoadLanguage(*m_Settings, m_AppPath);
+    WizardContext& context = Context();
+    context.settings.Save(keys::Language, number);
+    context.language.LoadLanguage(context.settings, m_AppPath);
 }
 
 QString ShippedLanguageText(const QString& number)

@@ -3,7 +3,7 @@
 #include "shell/inifile.h"
 #include "shell/language.h"
 #include "shell/settings.h"
-#include "shell/wizardcontext.h"
+#include "shell/wizardsession.h"
 
 #include <QTemporaryDir>
 #include <functional>
@@ -23,7 +23,7 @@ public:
     // A fresh set of the long-lived objects over the same files, as a new
     // start of the program would have them.
     WizardContext& NewContext(std::function<QList<NetworkAdapter>()> adapters = {});
-    WizardContext& Context() { return *m_Context; }
+    WizardContext& Context() { return m_Session->Context(); }
 
     // Forgets every per-user setting, as on a first start.
     void ClearSettings();
@@ -34,17 +34,7 @@ public:
 private:
     QTemporaryDir m_Dir;
     QString m_AppPath;
-    std::unique_ptr<Settings> m_Settings;
-    std::unique_ptr<IniFile> m_Ini;
-    std::unique_ptr<Language> m_Language;
-    std::unique_ptr<WizardState> m_State;
-    std::unique_ptr<DeviceRecords> m_Records;
-    std::unique_ptr<TrafficLog> m_Log;
-    std::unique_ptr<DeviceOperations> m_Operations;
-    std::unique_ptr<Connection> m_Connection; // after the log, INI file and operations it refers to
-    std::unique_ptr<Link> m_Link;
-    std::unique_ptr<FcbState> m_Fcb;
-    std::unique_ptr<WizardContext> m_Context;
+    std::unique_ptr<WizardSession> m_Session;
 };
 
 // Readable QStrings in test failures.
