@@ -60,7 +60,8 @@ int main(int argc, char* argv[])
         return 1;
 
     SearchClient client;
-    auto& [dir, ini, log, operations, connection, link, language] = client;
+    Connection& connection = client.connection;
+    DeviceOperations& operations = client.operations;
     ConnectionRequest request;
     request.host = QStringLiteral("127.0.0.1");
     request.port = gateway.UdpPort();
@@ -81,8 +82,8 @@ int main(int argc, char* argv[])
     const auto measure = [&](const char* name, const std::function<void(MeterScan&)>& run) {
         const DeviceOperationScope operation(operations);
         CountingSink sink;
-        SearchLink searchLink(connection, link, log);
-        MeterScan scan(searchLink, operations, language, sink, timing);
+        SearchLink searchLink(connection, client.link, client.log);
+        MeterScan scan(searchLink, operations, client.language, sink, timing);
         QElapsedTimer clock;
         clock.start();
         run(scan);

@@ -1,15 +1,10 @@
 #pragma once
 
-#include "comm/connection.h"
-#include "comm/deviceoperations.h"
-#include "comm/link.h"
-#include "shell/inifile.h"
+#include "../tests/support/connectionparts.h"
 #include "shell/language.h"
-#include "shell/trafficlog.h"
 
 #include "busconfig.h"
 
-#include <QTemporaryDir>
 #include <cstdio>
 #include <optional>
 
@@ -23,14 +18,8 @@ inline std::optional<BusConfig> LoadSampleBus()
     return sample.config;
 }
 
-// A search's client side as the search window has it: a connection with its
-// log and transactions over a program folder of its own, and a language.
-struct SearchClient {
-    QTemporaryDir dir;
-    IniFile ini{dir.filePath(QStringLiteral("Ostrand.INI"))};
-    TrafficLog log;
-    DeviceOperations operations;
-    Connection connection{ini, log, operations};
-    Link link{connection, log};
+// A search's client side as the search window has it: the connection parts
+// with the window's pacing, and a language.
+struct SearchClient : ConnectionParts {
     Language language;
 };
