@@ -1,6 +1,8 @@
 #include "cliargs.h"
 #include "climanpage.h"
 
+#include "netsetup/recordedit.h"
+
 #include <algorithm>
 #include <climits>
 
@@ -151,16 +153,41 @@ QString TroffOptions(const QList<QCommandLineOption>& options)
 
 } // namespace
 
+QString NotAnAddress(const QString& text)
+{
+    return QStringLiteral("\"%1\" is not ADDRESS or ADDRESS:PORT (an address is four numbers 0-255 joined by dots)").arg(text);
+}
+
 std::optional<std::pair<QString, quint16>> HostAndPort(const QString& text, quint16 defaultPort)
 {
-    const qsizetype colon = text.lastIndexOf(u':');
-    if (colon < 0 || text.count(u':') > 1) // no port, or a bare IPv6 address
-        return std::make_pair(text, defaultPort);
+    // Checked as typed, before anything could look a name up: "127.1" or a
+    // third field would otherwise reach the resolver.
+    const QStringList parts = text.split(u':');
+    if (parts.size() > 2)
+        return std::nullopt;
+    const std::optional<QString> host = TypedAddress(parts.front());
+    if (!host)
+        return std::nullopt;
+    if (parts.size() == 1)
+        return std::make_pair(*host, defaultPort);
     bool ok = false;
-    const uint port = text.mid(colon + 1).toUInt(&ok);
+    const uint port = parts.back().toUInt(&ok);
     if (!ok || port == 0 || port > 65535)
         return std::nullopt;
-    return std::make_pair(text.left(colon), static_cast<quint16>(port));
+    return std::make_pair(*host, static_cast<quint16>(port));
+}
+
+std::optional<QString> TypedMac(const QString& text)
+{
+    const QStringList bytes = text.trimmed().toUpper().split(u'-');
+    if (bytes.size() != 6)
+        return std::nullopt;
+    const auto hexDigit = [](QChar c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'); };
+    for (const QString& byte : bytes) {
+        if (byte.size() != 2 || !std::all_of(byte.begin(), byte.end(), hexDigit))
+            return std::nullopt;
+    }
+    return bytes.join(u'-');
 }
 
 std::optional<QString> ParseCliArgs(const QStringList& arguments, const QList<CommandOptions>& commands,
@@ -185,6 +212,9 @@ std::optional<QString> ParseCliArgs(const QStringList& arguments, const QList<Co
     }
     if (!parser.parse(arguments))
         return parser.errorText();
+    if (parser.isSet(QStringLiteral("version")) && command)
+        return QStringLiteral("--version shows the program's version and takes no command%1")
+            .arg(name == QLatin1String("scan-secondary") ? QStringLiteral(" (the version mask is --meter-version)") : QString());
     if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("version"))
         || parser.isSet(QStringLiteral("man")))
         return std::nullopt;
@@ -196,6 +226,12 @@ std::optional<QString> ParseCliArgs(const QStringList& arguments, const QList<Co
         return QStringLiteral("unknown command \"%1\"").arg(args.command);
     args.arguments = positional;
     args.parser = &parser;
+
+    // the local address datagrams leave from is checked as typed, as every other address
+    const bool takesAdapter = std::any_of(command->options.begin(), command->options.end(),
+                                          [](const QCommandLineOption& option) { return option.names().contains(QStringLiteral("adapter")); });
+    if (takesAdapter && parser.isSet(QStringLiteral("adapter")) && !TypedAddress(parser.value(QStringLiteral("adapter"))))
+        return QStringLiteral("--adapter takes an IPv4 address (four numbers 0-255 joined by dots)");
 
     bool bad = false;
     args.appDir = parser.value(QStringLiteral("app-dir"));
@@ -241,6 +277,10 @@ std::optional<QString> ParseCliArgs(const QStringList& arguments, const QList<Co
     const int transports = (args.udp.isEmpty() ? 0 : 1) + (args.tcp.isEmpty() ? 0 : 1) + (args.serial.isEmpty() ? 0 : 1);
     if (transports > 1)
         return QStringLiteral("give only one of --udp, --tcp and --serial");
+    for (const QString& address : {args.udp, args.tcp}) {
+        if (!address.isEmpty() && !HostAndPort(address, 1))
+            return NotAnAddress(address);
+    }
     return std::nullopt;
 }
 
@@ -289,7 +329,8 @@ QString CliManPage(const QList<CommandOptions>& commands, const QString& version
         page += TroffOptions(command.options + TransportOptions(command.transport));
     }
     page += QStringLiteral(".SH EXIT STATUS\n0 the operation succeeded; 1 the device did not answer, answered with an "
-                           "error, or refused; 2 a usage error or a file that cannot be read or written.\n");
+                           "error, or refused, or the operation was interrupted; 2 a usage error or a file that cannot be read "
+                           "or written.\n");
     page += QStringLiteral(".SH FILES\nOstrand.INI and the language files beside the program, in the folder of "
                            "\\-\\-app\\-dir, or in /usr/share/ostrand; a user's Ostrand.INI in "
                            "~/.config/Ostrand.\n");

@@ -59,9 +59,15 @@ std::optional<QString> ParseCliArgs(const QStringList& arguments, const QList<Co
                                     QCommandLineParser& parser, CliArgs& args,
                                     const CommandOptions** commandFound = nullptr);
 
-// Splits "HOST[:PORT]" with the given default port; nothing when the port is
-// not a number from 1 to 65535.
+// Splits "ADDRESS[:PORT]" with the given default port. The address is four
+// decimal numbers 0-255 as a user must type it (returned as it is sent);
+// nothing for anything else (a host name, "127.1", a second colon) or a port
+// that is not a number from 1 to 65535.
 std::optional<std::pair<QString, quint16>> HostAndPort(const QString& text, quint16 defaultPort);
+// The usage error for a text HostAndPort does not take.
+QString NotAnAddress(const QString& text);
+// A MAC address as six two-digit hex bytes joined by "-", in upper case; nothing otherwise.
+std::optional<QString> TypedMac(const QString& text);
 
 // The bare --help: usage, the global options and the commands, one line each.
 QString CliUsage(const QList<CommandOptions>& commands);

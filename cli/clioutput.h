@@ -13,6 +13,7 @@ struct CliResult {
     Outcome outcome = Outcome::Ok;
     QList<QPair<QString, QVariant>> fields;
     QString error; // one line saying what failed
+    bool printedOnFailure = false; // the fields are reported on a failure too (an interrupted scan's summary)
 
     void Add(const QString& key, const QVariant& value) { fields.append({key, value}); }
     void Add(const QString& key, const char* value) { Add(key, QString::fromUtf8(value)); }

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <cstdio>
 
@@ -26,14 +27,34 @@ QString LanguageFileIn(const QString& folder, std::optional<int> number)
 
 // From the program folder in use; where it has none (an --app-dir kept for
 // its INI file alone), from the files installed beside the program.
+void Warn(const QString& text)
+{
+    std::fprintf(stderr, "ostrand-cli: %s\n", qPrintable(text));
+    std::fflush(stderr);
+}
+
+// A missing or damaged file is said, since every text would read "Invalid Text (n)".
 void LoadLanguageFile(Language& language, const QString& appPath, std::optional<int> number)
 {
     QString path = LanguageFileIn(appPath, number);
     if (path.isEmpty())
         path = LanguageFileIn(WithTrailingSeparator(QCoreApplication::applicationDirPath()), number);
+    if (path.isEmpty()) {
+        Warn(QStringLiteral("no language file%1 found in %2: messages show text numbers")
+                 .arg(number ? QStringLiteral(" for language %1").arg(*number) : QString(), appPath));
+        return;
+    }
     QFile file(path);
-    if (!path.isEmpty() && file.open(QIODevice::ReadOnly))
-        language.AppendEntries(DecodeText(file.readAll()));
+    if (!file.open(QIODevice::ReadOnly) || language.AppendEntries(DecodeText(file.readAll())) == 0)
+        Warn(QStringLiteral("the language file %1 holds no texts (damaged?): messages show text numbers").arg(path));
+}
+
+// The timings are read from the INI file; one that cannot be read leaves the defaults.
+void CheckIniFile(const IniFile& ini)
+{
+    const QFileInfo info(ini.Path());
+    if (info.exists() && (!info.isFile() || !info.isReadable()))
+        Warn(QStringLiteral("%1 cannot be read (%2): the default timings are used").arg(ini.Path(), info.isFile() ? QStringLiteral("permission denied") : QStringLiteral("it is a folder")));
 }
 } // namespace
 
@@ -44,6 +65,7 @@ CliSession::CliSession(const CliArgs& args)
     , m_Ini(std::make_unique<IniFile>(IniFileFor(m_AppPath)))
 {
     LoadLanguageFile(m_Language, m_AppPath, args.language);
+    CheckIniFile(*m_Ini);
     if (args.trace) {
         m_Log.SetDebugLogging(true);
         m_Log.SetMaxDebugLines(1); // the lines go to standard error; nothing needs keeping
@@ -93,7 +115,7 @@ std::optional<CliResult> CliSession::OpenTransport(const ini::LinkTimingKeys& ti
             return CliResult::Failure(CliResult::Outcome::UsageOrFile, QStringLiteral("give the gateway with --udp, --tcp or --serial"));
         const auto hostPort = HostAndPort(address, kDefaultGatewayPort);
         if (!hostPort || hostPort->first.isEmpty())
-            return CliResult::Failure(CliResult::Outcome::UsageOrFile, QStringLiteral("\"%1\" is not HOST or HOST:PORT").arg(address));
+            return CliResult::Failure(CliResult::Outcome::UsageOrFile, NotAnAddress(address));
         request.host = hostPort->first;
         request.port = hostPort->second;
         request.udp = m_Args.tcp.isEmpty();

@@ -33,6 +33,14 @@ public:
     Link& Transactions() { return *m_Link; }
     // The one device operation at a time; Ctrl-C asks it to cancel.
     DeviceOperations& Operations() { return m_Operations; }
+    // Ctrl-C or SIGTERM: the running operation is asked to cancel, and
+    // commands of several steps start no further one.
+    void Interrupt()
+    {
+        m_Interrupted = true;
+        m_Operations.RequestCancel();
+    }
+    bool Interrupted() const { return m_Interrupted; }
     // The meters' frame count bits, kept across --repeat runs.
     FcbState& Fcb() { return m_Fcb; }
 
@@ -62,4 +70,5 @@ private:
     ConnectionRequest m_OpenedRequest; // what OpenTransport opened
     QString m_OpenedDescription;
     QString m_FoundUdp;
+    bool m_Interrupted = false;
 };

@@ -8,6 +8,7 @@
 #include "netsetup/discoveryfigures.h"
 #include "netsetup/platform/arp.h"
 #include "netsetup/platform/networkadapters.h"
+#include "netsetup/recordedit.h"
 
 #include <cstdio>
 
@@ -104,9 +105,10 @@ std::variant<ScanOptions, CliResult> DiscoveryOptionsOf(CliSession& session)
     }
 
     if (parser.isSet(QStringLiteral("adapter"))) {
-        options.adapterIP = parser.value(QStringLiteral("adapter"));
-        if (QHostAddress(options.adapterIP).protocol() != QAbstractSocket::IPv4Protocol)
+        const std::optional<QString> adapter = TypedAddress(parser.value(QStringLiteral("adapter")));
+        if (!adapter)
             return Usage(QStringLiteral("--adapter takes an IPv4 address"));
+        options.adapterIP = *adapter;
     } else if (!parser.isSet(QStringLiteral("target"))) {
         // As the wizard settles it at start-up, without a saved choice.
         QString description;

@@ -1,18 +1,8 @@
-#include "asciireadcommand.h"
 #include "cliargs.h"
+#include "clicommands.h"
 #include "climanpage.h"
 #include "clioutput.h"
 #include "clisession.h"
-#include "discovercommand.h"
-#include "mbussendcommand.h"
-#include "modbusreadcommand.h"
-#include "metercommands.h"
-#include "meterreadcommands.h"
-#include "pingcommand.h"
-#include "recordcommands.h"
-#include "scancommands.h"
-#include "setipcommand.h"
-#include "sitecommand.h"
 
 #include "comm/waiting.h"
 #include "shell/stopsignals.h"
@@ -34,37 +24,6 @@ void PrintLine(FILE* stream, const QString& text)
 {
     std::fprintf(stream, "%s\n", qPrintable(text));
     std::fflush(stream);
-}
-
-using Preparer = std::variant<std::function<CliResult()>, CliResult> (*)(CliSession&);
-
-struct Command {
-    CommandOptions options;
-    Preparer prepare;
-};
-
-const QList<Command>& Commands()
-{
-    static const QList<Command> commands = {
-        {MBusSendOptions(), PrepareMBusSend},
-        {MBusInitOptions(), PrepareMBusInit},
-        {MBusIdentifyOptions(), PrepareMBusIdentify},
-        {MBusReadOptions(), PrepareMBusRead},
-        {MBusSetAddressOptions(), PrepareMBusSetAddress},
-        {MBusSetSpeedOptions(), PrepareMBusSetSpeed},
-        {MBusAppResetOptions(), PrepareMBusAppReset},
-        {DiscoverOptions(), PrepareDiscover},
-        {PingOptions(), PreparePing},
-        {RecordReadOptions(), PrepareRecordRead},
-        {RecordWriteOptions(), PrepareRecordWrite},
-        {SetIpOptions(), PrepareSetIp},
-        {ModbusReadOptions(), PrepareModbusRead},
-        {AsciiReadOptions(), PrepareAsciiRead},
-        {ScanPrimaryOptions(), PrepareScanPrimary},
-        {ScanSecondaryOptions(), PrepareScanSecondary},
-        {SiteOptions(), PrepareSite},
-    };
-    return commands;
 }
 
 // Runs the operation once, or --repeat times --interval apart with a summary.
@@ -92,8 +51,8 @@ int Run(const std::function<CliResult()>& operation, const CliArgs& args)
             if (!result.fields.isEmpty()) // a list has printed its rows itself
                 PrintLine(stdout, FormatResult(result, args.json));
         } else {
-            if (args.json)
-                PrintLine(stdout, FormatResult(result, true));
+            if (args.json || result.printedOnFailure)
+                PrintLine(stdout, FormatResult(result, args.json));
             PrintLine(stderr, result.error);
         }
         lastStatus = std::max(lastStatus, ExitStatus(result.outcome));
@@ -117,7 +76,7 @@ int main(int argc, char* argv[])
     StopSignals stopSignals;
 
     QList<CommandOptions> options;
-    for (const Command& command : Commands())
+    for (const CliCommand& command : CliCommands())
         options << command.options;
     QCommandLineParser parser;
     CliArgs args;
@@ -143,9 +102,9 @@ int main(int argc, char* argv[])
     CliSession session(args);
     QObject::connect(&stopSignals, &StopSignals::Stop, [&session] {
         g_Interrupted = true;
-        session.Operations().RequestCancel();
+        session.Interrupt();
     });
-    for (const Command& command : Commands()) {
+    for (const CliCommand& command : CliCommands()) {
         if (command.options.name != args.command)
             continue;
         auto prepared = command.prepare(session);

@@ -5,6 +5,7 @@
 
 #include "netsetup/pingtest.h"
 #include "netsetup/platform/icmpecho.h"
+#include "netsetup/recordedit.h"
 
 namespace {
 
@@ -56,6 +57,9 @@ std::variant<std::function<CliResult()>, CliResult> PreparePing(CliSession& sess
     const QCommandLineParser& parser = *args.parser;
     if (args.arguments.size() != 1)
         return Usage(QStringLiteral("ping takes one address"));
+    const std::optional<QString> address = TypedAddress(args.arguments.front());
+    if (!address)
+        return Usage(NotAnAddress(args.arguments.front()));
     PingTestSettings settings = PingTestSettingsFromIni(session.Ini());
     if (parser.isSet(QStringLiteral("count"))) {
         const auto count = NumberOption(parser, QStringLiteral("count"), 0, 32767);
@@ -70,7 +74,7 @@ std::variant<std::function<CliResult()>, CliResult> PreparePing(CliSession& sess
         settings.delay = std::chrono::milliseconds(*delay);
     }
 
-    return std::function<CliResult()>([&session, settings, address = args.arguments.front()] {
+    return std::function<CliResult()>([&session, settings, address = *address] {
         PingPrinter printer(session.Args().json);
         DeviceOperations& operations = session.Operations();
         const PingTestResult result = RunPingTest(

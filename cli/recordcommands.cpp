@@ -47,7 +47,7 @@ std::variant<RecordPeer, CliResult> PeerOf(const CliArgs& args)
         return UsageError(QStringLiteral("give the gateway as HOST[:PORT] or --serial DEVICE"));
     const auto hostPort = HostAndPort(args.arguments.front(), config::kPort);
     if (!hostPort || hostPort->first.isEmpty())
-        return UsageError(QStringLiteral("\"%1\" is not HOST or HOST:PORT").arg(args.arguments.front()));
+        return UsageError(NotAnAddress(args.arguments.front()));
     peer.host = hostPort->first;
     peer.port = hostPort->second;
     return peer;

@@ -13,6 +13,7 @@
 
 #include <QDate>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLocale>
 
 #include <cmath>
@@ -37,6 +38,8 @@ QList<QCommandLineOption> SharedOptions()
         {QStringLiteral("found-only"), QStringLiteral("List only the rows the window keeps with \"View found devices only\".")},
         {QStringLiteral("csv"), QStringLiteral("Write the rows as the window's CSV file (replaced)."), QStringLiteral("FILE")},
         {QStringLiteral("txt"), QStringLiteral("Append the rows as the window's text report."), QStringLiteral("FILE")},
+        {QStringLiteral("save-partial"),
+         QStringLiteral("Write --csv and --txt after an interrupted scan also where the file exists (else only a new file is written).")},
         {QStringLiteral("exclude"), QStringLiteral("Leave rows of this manufacturer code out of the CSV file (default FFFF; \"\" keeps rows without one out)."),
          QStringLiteral("HHHH"), QStringLiteral("FFFF")},
         {QStringLiteral("line-speed"), QStringLiteral("The M-Bus line speed, instead of the serial speed or the gateway's record."), QStringLiteral("BAUD")},
@@ -157,6 +160,7 @@ struct ScanRun {
     QString txtPath;
     QString exclude;
     bool fast = false;
+    bool savePartial = false;
 };
 
 std::optional<qint64> NumberOption(const QCommandLineParser& parser, const QString& name, qint64 maximum, bool& bad)
@@ -196,6 +200,7 @@ std::optional<CliResult> ReadSharedOptions(const CliArgs& args, ScanRun& run)
     run.exclude = parser.value(QStringLiteral("exclude"));
     run.primary.viewFoundOnly = run.secondary.viewFoundOnly = parser.isSet(QStringLiteral("found-only"));
     run.fast = parser.isSet(QStringLiteral("fast"));
+    run.savePartial = parser.isSet(QStringLiteral("save-partial"));
     return std::nullopt;
 }
 
@@ -233,8 +238,11 @@ std::variant<SearchLine, CliResult> LearnLine(CliSession& session, const ScanRun
     return line;
 }
 
+// partial: the scan was cut short (interrupted, or the connection lost), so
+// a file that exists keeps the last whole result unless --save-partial asks
+// otherwise; a line on standard error says so.
 std::optional<CliResult> SaveFiles(CliSession& session, const ScanRun& run, const QList<SearchResultRow>& rows,
-                                   const QString& portsettings)
+                                   const QString& portsettings, bool partial)
 {
     const SearchExportHeader header{
         QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat) + u' ' + session.Log().timeOfDayClock(),
@@ -256,6 +264,12 @@ std::optional<CliResult> SaveFiles(CliSession& session, const ScanRun& run, cons
         files.append({run.txtPath, SearchReportLines(rows, captions, header), ExportWrite::Append});
     }
     for (const File& file : files) {
+        if (partial && !run.savePartial && QFileInfo::exists(file.path)) {
+            std::fprintf(stderr, "%s\n",
+                         qPrintable(QStringLiteral("%1 left as it was: the scan did not finish (--save-partial writes it)")
+                                        .arg(file.path)));
+            continue;
+        }
         if (const std::optional<FileError> error = SaveSearchExport(file.path, file.lines, file.mode))
             return CliResult::Failure(CliResult::Outcome::UsageOrFile,
                                       QStringLiteral("Save Error: %1: Err # %2 - %3").arg(file.path).arg(error->number).arg(error->description));
@@ -303,7 +317,8 @@ CliResult RunScan(CliSession& session, const ScanRun& run, QList<SearchResultRow
 
     if (rows)
         *rows = sink.Rows();
-    if (const std::optional<CliResult> failure = SaveFiles(session, run, sink.Rows(), line.portsettings))
+    const bool partial = scan.BreakFlag() || scan.ConnectionLost();
+    if (const std::optional<CliResult> failure = SaveFiles(session, run, sink.Rows(), line.portsettings, partial))
         return *failure;
     CliResult result;
     result.Add(QStringLiteral("probes"), scan.Counters().numberOfScans);
@@ -320,9 +335,13 @@ CliResult RunScan(CliSession& session, const ScanRun& run, QList<SearchResultRow
     if (run.fast)
         result.Add(QStringLiteral("gateway_allowance_ms"), static_cast<qint64>(timing.fast->gatewayAllowance.count()));
     result.Add(QStringLiteral("summary"), SearchSummary(session.Texts(), scan.Counters().numberOfScans, seconds));
+    result.printedOnFailure = true; // the rows so far need their summary
     if (scan.ConnectionLost()) {
         result.outcome = CliResult::Outcome::DeviceFailure;
         result.error = QStringLiteral("the connection to the gateway was lost: ") + connection.LastSocketError();
+    } else if (scan.BreakFlag()) {
+        result.outcome = CliResult::Outcome::DeviceFailure;
+        result.error = QStringLiteral("the scan was interrupted after %1 probes").arg(scan.Counters().numberOfScans);
     }
     return result;
 }
@@ -363,7 +382,8 @@ CommandOptions ScanPrimaryOptions()
         {QStringLiteral("no-req-ud2"), QStringLiteral("Send no REQ_UD2.")},
     };
     return {QStringLiteral("scan-primary"), options + SharedOptions(),
-            QStringLiteral("[--first N] [--last N] [--no-snd-nke] [--no-req-ud2] [--fast] [--found-only] [--csv FILE] [--txt FILE]"),
+            QStringLiteral("[--first N] [--last N] [--no-snd-nke] [--no-req-ud2] [--fast] [--found-only] [--csv FILE] "
+                           "[--txt FILE] [--save-partial]"),
             QStringLiteral("Search the bus by primary address, one row per address."), CommandTransport::Any};
 }
 
@@ -372,12 +392,13 @@ CommandOptions ScanSecondaryOptions()
     QList<QCommandLineOption> options = {
         {QStringLiteral("mask"), QStringLiteral("Identification mask, 8 hex digits, F for any digit (default FFFFFFFF)."), QStringLiteral("ID")},
         {QStringLiteral("manufacturer"), QStringLiteral("Manufacturer mask (default FFFF)."), QStringLiteral("HHHH")},
-        {QStringLiteral("version"), QStringLiteral("Version mask (default FF)."), QStringLiteral("HH")},
+        {QStringLiteral("meter-version"), QStringLiteral("Version mask (default FF)."), QStringLiteral("HH")},
         {QStringLiteral("medium"), QStringLiteral("Medium mask (default FF)."), QStringLiteral("HH")},
         {QStringLiteral("read"), QStringLiteral("Read every meter selected with REQ_UD2.")},
     };
     return {QStringLiteral("scan-secondary"), options + SharedOptions(),
-            QStringLiteral("[--mask ID] [--manufacturer HHHH] [--version HH] [--medium HH] [--read] [--fast] [--found-only] [--csv FILE] [--txt FILE]"),
+            QStringLiteral("[--mask ID] [--manufacturer HHHH] [--meter-version HH] [--medium HH] [--read] [--fast] "
+                           "[--found-only] [--csv FILE] [--txt FILE] [--save-partial]"),
             QStringLiteral("Search the bus by secondary address, descending the tree on collisions."), CommandTransport::Any};
 }
 
@@ -414,7 +435,7 @@ Prepared PrepareScanSecondary(CliSession& session)
         QString* mask;
     } masks[] = {{"mask", 8, &run.secondary.idMask},
                  {"manufacturer", 4, &run.secondary.manufacturerMask},
-                 {"version", 2, &run.secondary.versionMask},
+                 {"meter-version", 2, &run.secondary.versionMask},
                  {"medium", 2, &run.secondary.mediumMask}};
     for (const auto& mask : masks) {
         const QString name = QString::fromLatin1(mask.option);

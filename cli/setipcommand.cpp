@@ -43,9 +43,10 @@ std::optional<CliResult> ReadAddressOptions(CliSession& session, SetIpRequest& r
         request.target.port = hostPort->second;
     }
     if (parser.isSet(QStringLiteral("adapter"))) {
-        request.adapterIP = parser.value(QStringLiteral("adapter"));
-        if (QHostAddress(request.adapterIP).protocol() != QAbstractSocket::IPv4Protocol)
+        const std::optional<QString> adapter = TypedAddress(parser.value(QStringLiteral("adapter")));
+        if (!adapter)
             return UsageError(QStringLiteral("--adapter takes an IPv4 address"));
+        request.adapterIP = *adapter;
     } else if (!request.serial && !parser.isSet(QStringLiteral("broadcast"))) {
         // As the wizard settles it at start-up: a broadcast leaves from the
         // one adapter there is, so it needs no route.
@@ -70,7 +71,12 @@ std::variant<SetIpRequest, CliResult> RequestOf(CliSession& session)
     request.serial = !args.serial.isEmpty();
     if (byMac == request.serial)
         return UsageError(QStringLiteral("give the gateway as either --mac MAC or --serial DEVICE"));
-    request.mac = parser.value(QStringLiteral("mac")).toUpper();
+    if (byMac) {
+        const std::optional<QString> mac = TypedMac(parser.value(QStringLiteral("mac")));
+        if (!mac)
+            return UsageError(QStringLiteral("--mac takes six two-digit hex bytes joined by \"-\", for example 00-20-4A-12-34-56"));
+        request.mac = *mac;
+    }
     request.serialPort = SetupPortOf(args.serial);
 
     if (auto failure = ReadAddressOptions(session, request))

@@ -186,16 +186,24 @@ CliResult RunSite(CliSession& session, const SiteRequest& request)
     QElapsedTimer started;
     started.start();
     SiteReport report(session.Args().json);
+    // Ctrl-C ends the step that runs with its own failure; the site says why it stopped
+    const auto stopped = [&session](CliResult failure) {
+        if (session.Interrupted())
+            failure.error.prepend(QStringLiteral("the site was interrupted: "));
+        return failure;
+    };
     if (auto failure = ReachGateway(session, request, report))
-        return report.Finish(*failure);
+        return report.Finish(stopped(*failure));
 
     const PrimaryScanOutcome scan = RunFastPrimaryScan(session, request.first, request.last, request.lineSpeed);
     report.Section(QStringLiteral("scan"), scan.summary);
     if (!scan.summary.Ok())
-        return report.Finish(CliResult::Failure(scan.summary.outcome, scan.summary.error));
+        return report.Finish(stopped(CliResult::Failure(scan.summary.outcome, scan.summary.error)));
 
     int read = 0;
     for (const int address : scan.found) {
+        if (session.Interrupted())
+            break;
         auto meter = ReadMeterAt(session, static_cast<quint8>(address));
         if (const auto* failure = std::get_if<CliResult>(&meter)) {
             CliResult missing = *failure;
@@ -216,7 +224,10 @@ CliResult RunSite(CliSession& session, const SiteRequest& request)
     closing.Add(QStringLiteral("meters_found"), static_cast<int>(scan.found.size()));
     closing.Add(QStringLiteral("meters_read"), read);
     closing.Add(QStringLiteral("seconds"), static_cast<qint64>(std::llround(static_cast<double>(started.elapsed()) / 1000.0)));
-    if (read < scan.found.size()) {
+    if (session.Interrupted()) {
+        closing.outcome = CliResult::Outcome::DeviceFailure;
+        closing.error = QStringLiteral("the site was interrupted: %1 of the %2 meters found were read").arg(read).arg(scan.found.size());
+    } else if (read < scan.found.size()) {
         closing.outcome = CliResult::Outcome::DeviceFailure;
         closing.error = QStringLiteral("%1 of the %2 meters found could not be read").arg(scan.found.size() - read).arg(scan.found.size());
     }

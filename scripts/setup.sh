@@ -3,6 +3,7 @@
 # installed. Runs apt-get as root, or through sudo for a normal user.
 #   scripts/setup.sh           what building, running and testing need
 #   scripts/setup.sh --fuzz    and clang with its sanitizer and fuzzer runtimes
+#   scripts/setup.sh --list    prints the packages (one a line), installs nothing
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,9 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-svg-dev
   libgl-dev libgtest-dev googletest
   iproute2
+  # the Debian package: CPack finds the programs' library dependencies with
+  # file and dpkg-shlibdeps (without file, package_test fails)
+  file dpkg-dev
   # What the wizard needs to show its windows: the X11 platform plugin, a
   # font, and Qt's own texts (file dialogs, message box buttons) in the
   # languages the wizard speaks.
@@ -21,6 +25,10 @@ packages=(
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
+fi
+if [ "${1:-}" = "--list" ]; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
 fi
 
 missing=()

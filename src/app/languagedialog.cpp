@@ -72,6 +72,8 @@ bool LoadLanguageAtStartup(WizardContext& context)
 {
     if (context.language.LoadLanguage(context.settings, context.appPath))
         return true;
+    if (ListLanguageFiles(context.appPath).isEmpty())
+        return false; // nothing to offer
     Ostrand_Language dialog(context);
     dialog.exec();
     return context.language.LoadLanguage(context.settings, context.appPath);

@@ -24,6 +24,7 @@ private:
     WizardContext& m_Context;
 };
 
-// Loads the stored language; without one, asks for it and tries again.
-// False when the program still has no language and must end.
+// Loads the stored language; without one, asks for it and tries again (when
+// there is a language file to offer). False when the program still has no
+// language and must end (LanguageProblem says why).
 bool LoadLanguageAtStartup(WizardContext& context);

@@ -12,10 +12,12 @@
 #include "wizardwindow.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QIcon>
 #include <QMessageBox>
 #include <QProcess>
+#include <cstdio>
 #include <memory>
 
 int main(int argc, char* argv[])
@@ -37,8 +39,20 @@ int main(int argc, char* argv[])
     WizardContext& context = session.Context();
     const Language& language = context.language;
 
-    if (!LoadLanguageAtStartup(context))
-        return 0; // no language chosen: the program cannot show anything
+    if (!LoadLanguageAtStartup(context)) {
+        // no language texts exist, so the reason is given in the program's own words
+        const QString problem = LanguageProblem(context.settings, appPath) + QStringLiteral(" Ostrand cannot start.");
+        std::fprintf(stderr, "ostrand: %s\n", qPrintable(problem));
+        QMessageBox::critical(nullptr, QStringLiteral("Ostrand"), problem);
+        return 1;
+    }
+    if (const std::optional<FileError> problem = context.ini.Problem()) {
+        // timings changed in this run would be lost without a word
+        QMessageBox::warning(nullptr, language.GetLanguageText(10),
+                             language.GetLanguageText(1361) + QStringLiteral("\n") + QDir::toNativeSeparators(context.ini.Path())
+                                 + QStringLiteral("\n\n") + problem->Message() + QStringLiteral("\n\n")
+                                 + language.GetLanguageText(1362));
+    }
     // Qt's own dialogs (files, message box buttons) speak the program's language.
     InstallQtTranslations(app, context.settings.ReadInt(keys::Language));
 

@@ -22,6 +22,7 @@ constexpr int kProbesIn = 823;
 constexpr int kSeconds = 824;
 constexpr int kCollision = 825;
 constexpr int kConnectionLost = 846;
+constexpr int kAborted = 1360;
 } // namespace text
 
 const QString kOk = QStringLiteral("Ok");
@@ -133,6 +134,17 @@ bool MeterScan::NoteLostConnection(SearchResultRow& row, int resultText, int han
     return true;
 }
 
+bool MeterScan::NoteAborted(SearchResultRow& row, int resultText, int handle)
+{
+    if (!m_Operations.CancelRequested())
+        return false;
+    // the wait was cut short: its silence says nothing about the meters
+    m_BreakFlag = true;
+    row.Text(resultText) = Text(text::kAborted);
+    m_Sink.ChangeRow(handle, row);
+    return true;
+}
+
 void MeterScan::RunPrimary(const PrimaryScanSettings& settings)
 {
     m_Counters = {};
@@ -162,7 +174,7 @@ void MeterScan::ProbePrimary(int address, const PrimaryScanSettings& settings, S
         m_Link.SendSearchFrame(ShortFrame(mbus::kSndNke, target));
         m_Link.WaitSearchReply(m_Timing.ReplyWait(SearchProbe::SndNke), m_Timing.GuardTime());
         m_Link.SearchFrameDelay = m_Timing.QuietTime(SearchProbe::SndNke, false);
-        if (NoteLostConnection(row, rowtext::kSelection, handle))
+        if (NoteLostConnection(row, rowtext::kSelection, handle) || NoteAborted(row, rowtext::kSelection, handle))
             return;
         const QByteArray& received = m_Link.Received();
         if (received.isEmpty()) {
@@ -187,7 +199,8 @@ void MeterScan::ProbePrimary(int address, const PrimaryScanSettings& settings, S
         return;
     m_Link.SendSearchFrame(ShortFrame(mbus::kReqUd2, target));
     const QByteArray reply = m_Link.WaitSearchReply(m_Timing.ReplyWait(SearchProbe::ReqUd2), m_Timing.GuardTime());
-    if (NoteLostConnection(row, rowtext::kReadout, handle))
+    if (NoteLostConnection(row, rowtext::kReadout, handle)
+        || (reply.size() < kShortestMeterReply && NoteAborted(row, rowtext::kReadout, handle)))
         return;
     if (reply.size() >= kShortestMeterReply) {
         ExtractMeterData(reply, row); // a header cut short leaves the decoded columns empty
@@ -263,7 +276,7 @@ void MeterScan::ProbeMask(const QString& mask, const SecondaryScanSettings& sett
     handle = m_Sink.AddRow(row);
     m_Link.SendSearchFrame(*SelectionFrame(mask, settings.manufacturerMask, settings.versionMask, settings.mediumMask));
     m_Link.WaitSearchReply(m_Timing.ReplyWait(SearchProbe::Selection), m_Timing.GuardTime());
-    if (NoteLostConnection(row, rowtext::kSelection, handle)) {
+    if (NoteLostConnection(row, rowtext::kSelection, handle) || NoteAborted(row, rowtext::kSelection, handle)) {
         m_Sink.RowFinished(handle, row);
         return;
     }
@@ -297,7 +310,8 @@ void MeterScan::ReadSelectedMeter(SearchResultRow& row, int handle)
 {
     m_Link.SendSearchFrame(ShortFrame(mbus::kReqUd2, mbus::kSelectedSlave));
     const QByteArray reply = m_Link.WaitSearchReply(m_Timing.ReplyWait(SearchProbe::ReqUd2), m_Timing.GuardTime());
-    if (NoteLostConnection(row, rowtext::kReadout, handle))
+    if (NoteLostConnection(row, rowtext::kReadout, handle)
+        || (reply.size() < kShortestMeterReply && NoteAborted(row, rowtext::kReadout, handle)))
         return;
     if (reply.size() >= kShortestMeterReply) {
         ExtractMeterData(reply, row);

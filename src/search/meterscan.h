@@ -90,6 +90,8 @@ private:
     void ReadSelectedMeter(SearchResultRow& row, int handle);
     void NoteFound(int panel, int textId, int count);
     bool NoteLostConnection(SearchResultRow& row, int text, int handle);
+    // A cancel ended the probe's wait: the row says so and the search stops.
+    bool NoteAborted(SearchResultRow& row, int text, int handle);
     QString Text(int id) const;
 
     SearchLink& m_Link;

@@ -18,7 +18,9 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDate>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,6 +29,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPointer>
@@ -178,10 +181,7 @@ Ostrand_Debug::Ostrand_Debug(
     , m_Operations(operations)
 {
     setObjectName(QStringLiteral("Ostrand_Debug"));
-    chooseSaveFile = [this] {
-        return QFileDialog::getSaveFileName(this, QStringLiteral("Save Debug Information"), QString(),
-                                            QStringLiteral("Text Files(*.txt);;All Files(*.*)"));
-    };
+    chooseSaveFile = [this] { return ChooseFileToAppendTo(); };
 
     m_Lines = new TrafficLinesModel(this);
     List_Debug = new QListView(this);
@@ -509,6 +509,24 @@ void Ostrand_Debug::DrawNewLines()
         const int keep = std::max(0, topRow - static_cast<int>(gone));
         List_Debug->scrollTo(m_Lines->index(keep), QAbstractItemView::PositionAtTop);
     }
+}
+
+QString Ostrand_Debug::ChooseFileToAppendTo()
+{
+    const QString title = QStringLiteral("Save Debug Information");
+    QFileDialog dialog(this, title, QString(), QStringLiteral("Text Files(*.txt);;All Files(*.*)"));
+    dialog.setObjectName(QStringLiteral("SaveDebugDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // The log goes to the end of an existing file: asking to replace it would say the opposite.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    const QString path = dialog.selectedFiles().front();
+    if (QFileInfo(path).isFile()
+        && QMessageBox::question(this, title, m_Language.GetLanguageText(1363).arg(QDir::toNativeSeparators(path)))
+            != QMessageBox::Yes)
+        return QString();
+    return path;
 }
 
 void Ostrand_Debug::Command_Save_Click()

@@ -52,7 +52,8 @@ public:
     void SetPollEnabled(bool enabled);
 
     // Asks for the file the log is appended to; empty cancels. The save
-    // dialog, unless a test puts its own choice here.
+    // dialog (which asks before adding to an existing file), unless a test
+    // puts its own choice here.
     std::function<QString()> chooseSaveFile;
 
     QMenu* Menu_File = nullptr;
@@ -100,6 +101,7 @@ private:
     void SetTexts();
     void ConnectControls();
     void Command_Save_Click();
+    QString ChooseFileToAppendTo();
     void Text_Interval_Change();
     void Check_CountinousPoll_Click(bool checked);
     void Timer_ContinousPoll_Timer();

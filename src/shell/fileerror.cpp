@@ -112,11 +112,39 @@ FileError FileErrorOf(const QFileDevice& file, int systemError)
     }
 }
 
+namespace {
+
+// A device or a pipe is neither read back nor replaced: written to as it is.
+std::optional<FileError> WriteToDevice(const QString& path, const QByteArray& content, QIODevice::OpenMode mode)
+{
+    QFile file(path);
+    errno = 0;
+    bool written = file.open(mode);
+    if (written) {
+        errno = 0;
+        written = file.write(content) == content.size() && file.flush();
+    }
+    if (written)
+        return std::nullopt;
+    return FileErrorOf(file, errno);
+}
+
+bool IsDevice(const QFileInfo& info)
+{
+    return info.exists() && !info.isFile() && !info.isDir();
+}
+
+} // namespace
+
 std::optional<FileError> WriteWholeFile(const QString& path, const QByteArray& content)
 {
+    if (IsDevice(QFileInfo(path)))
+        return WriteToDevice(path, content, QIODevice::WriteOnly);
+    // Never written in place: where the folder takes no new file, the save
+    // is refused and the old file stays whole (a kill while writing in place
+    // would leave it cut short).
     QSaveFile file(path);
-    // Only where the folder takes no new file is the file written in place.
-    file.setDirectWriteFallback(true);
+    file.setDirectWriteFallback(false);
     errno = 0;
     bool written = file.open(QIODevice::WriteOnly);
     if (written) {
@@ -133,21 +161,10 @@ std::optional<FileError> WriteWholeFile(const QString& path, const QByteArray& c
 std::optional<FileError> AppendToFile(const QString& path, const QByteArray& content)
 {
     const QFileInfo info(path);
+    if (IsDevice(info))
+        return WriteToDevice(path, content, QIODevice::WriteOnly | QIODevice::Append);
     if (!info.exists() || info.isDir())
         return WriteWholeFile(path, content); // a folder gives its error there
-    if (!info.isFile()) {
-        // A device or a pipe is neither read back nor replaced: written to as it is.
-        QFile file(path);
-        errno = 0;
-        bool written = file.open(QIODevice::WriteOnly | QIODevice::Append);
-        if (written) {
-            errno = 0;
-            written = file.write(content) == content.size() && file.flush();
-        }
-        if (written)
-            return std::nullopt;
-        return FileErrorOf(file, errno);
-    }
     std::variant<QByteArray, FileError> old = ReadWholeFile(path);
     if (const FileError* error = std::get_if<FileError>(&old))
         return *error; // what cannot be read cannot be kept

@@ -4,7 +4,7 @@
 #include "textnumber.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 #include <QStringList>
 
 namespace {
@@ -126,22 +126,38 @@ QString IniFile::ReadIniValue(const QString& section, const QString& key, const 
     return IniLookup(DecodeText(file.readAll()), section, key, defaultValue);
 }
 
-void IniFile::WriteIniValue(const QString& section, const QString& key, const QString& value)
+std::optional<FileError> IniFile::WriteIniValue(const QString& section, const QString& key, const QString& value)
 {
-    QString content;
-    QFile existing(m_Path);
-    if (existing.open(QIODevice::ReadOnly)) {
-        content = DecodeText(existing.readAll());
-        existing.close();
-    } else if (existing.exists()) {
-        return; // unreadable: rewriting it would lose what it holds
+    return Change([&](const QString& content) { return IniReplace(content, section, key, value); });
+}
+
+std::optional<FileError> IniFile::Change(const std::function<QString(const QString&)>& change)
+{
+    DecodedText old;
+    if (QFileInfo::exists(m_Path)) {
+        const std::variant<QByteArray, FileError> read = ReadWholeFile(m_Path);
+        if (const FileError* error = std::get_if<FileError>(&read))
+            return *error; // unreadable: rewriting it would lose what it holds
+        old = DecodeTextKeepingEncoding(std::get<QByteArray>(read));
     }
-    QSaveFile file(m_Path);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    file.write(IniReplace(content, section, key, value).toUtf8());
-    file.commit();
+    return WriteWholeFile(m_Path, EncodeText(change(old.text), old.encoding));
+}
+
+std::optional<FileError> IniFile::Problem() const
+{
+    constexpr int kPermissionDenied = 70;
+    constexpr int kPathFileAccessError = 75;
+    constexpr int kPathNotFound = 76;
+    const QFileInfo file(m_Path);
+    const QFileInfo folder(file.absolutePath());
+    if (file.exists() && !file.isFile())
+        return ClassicFileError(kPathFileAccessError);
+    if (!folder.isDir())
+        return ClassicFileError(kPathNotFound);
+    // a change replaces the file by a new one beside it
+    if ((file.exists() && (!file.isReadable() || !file.isWritable())) || !folder.isWritable())
+        return ClassicFileError(kPermissionDenied);
+    return std::nullopt;
 }
 
 QString IniFile::Read(const IniKey& key) const
@@ -154,7 +170,7 @@ qint64 IniFile::ReadNumber(const IniKey& key) const
     return LeadingNumber(Read(key));
 }
 
-void IniFile::Write(const IniKey& key, const QString& value)
+std::optional<FileError> IniFile::Write(const IniKey& key, const QString& value)
 {
-    WriteIniValue(key.section, key.key, value);
+    return WriteIniValue(key.section, key.key, value);
 }

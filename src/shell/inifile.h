@@ -1,6 +1,10 @@
 #pragma once
 
+#include "fileerror.h"
+
 #include <QString>
+#include <functional>
+#include <optional>
 
 // One value of the INI file: its section, key and default, declared once.
 struct IniKey {
@@ -23,7 +27,9 @@ QString IniReplace(const QString& content, const QString& section, const QString
                    const QString& value);
 
 // The program folder's INI file. Reads go to the file every time (people edit
-// it by hand while the program runs); writes never fail loudly.
+// it by hand while the program runs). A write keeps the file's encoding
+// (UTF-8, UTF-16 with its byte order mark, or Windows-1252) and replaces the
+// file in one step; it returns the error when the file cannot be written.
 class IniFile {
 public:
     explicit IniFile(QString path);
@@ -31,12 +37,19 @@ public:
     const QString& Path() const { return m_Path; }
 
     QString ReadIniValue(const QString& section, const QString& key, const QString& defaultValue) const;
-    void WriteIniValue(const QString& section, const QString& key, const QString& value);
+    std::optional<FileError> WriteIniValue(const QString& section, const QString& key, const QString& value);
+    // Rewrites the file once with the change applied to its whole text;
+    // a file that exists but cannot be read is left alone.
+    std::optional<FileError> Change(const std::function<QString(const QString&)>& change);
+
+    // Why the file cannot be kept (a folder of that name, a file that cannot
+    // be read or written, a folder that takes no new file); nothing when it can.
+    std::optional<FileError> Problem() const;
 
     QString Read(const IniKey& key) const;
     // The value's leading number ("3000ms" is 3000, "abc" is 0).
     qint64 ReadNumber(const IniKey& key) const;
-    void Write(const IniKey& key, const QString& value);
+    std::optional<FileError> Write(const IniKey& key, const QString& value);
 
 private:
     QString m_Path;

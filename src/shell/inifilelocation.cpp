@@ -38,5 +38,8 @@ IniFile IniFileFor(const QString& appPath, const QString& userConfigFolder)
         return own.isWritable() ? IniFile(own.filePath()) : UserCopy(userFile, own.filePath());
     if (shipped.exists()) // installed: never a file among the programs
         return UserCopy(userFile, shipped.filePath());
-    return QFileInfo(appPath).isWritable() ? IniFile(own.filePath()) : IniFile(userFile);
+    if (QFileInfo(appPath).isWritable())
+        return IniFile(own.filePath());
+    QDir().mkpath(QFileInfo(userFile).absolutePath()); // the first change makes the file there
+    return IniFile(userFile);
 }

@@ -79,8 +79,9 @@ bool ParseLanguageLine(const QString& line, LanguageEntry& entry)
     return true;
 }
 
-void Language::AppendEntries(const QString& fileText)
+int Language::AppendEntries(const QString& fileText)
 {
+    int texts = 0;
     LanguageEntry entry;
     ForEachLine(fileText, [&](QStringView line) {
         if (ParseLanguageLine(line.toString(), entry)) {
@@ -88,9 +89,12 @@ void Language::AppendEntries(const QString& fileText)
                 m_FirstEntry.insert(entry.id, static_cast<qsizetype>(m_LanguageIndex.size()));
             m_LanguageIndex.push_back({entry.id, m_LanguageText.size(), entry.text.size()});
             m_LanguageText += entry.text;
+            if (entry.id != 0)
+                ++texts;
         }
         return true;
     });
+    return texts;
 }
 
 QString Language::GetLanguageText(qint32 id) const
@@ -114,8 +118,18 @@ bool Language::LoadLanguage(const Settings& settings, const QString& appPath)
     const QString text = ReadFileText(path, &ok);
     if (!ok)
         return false;
-    AppendEntries(text);
-    return true;
+    return AppendEntries(text) > 0;
+}
+
+QString LanguageProblem(const Settings& settings, const QString& appPath)
+{
+    const QString folder = QDir::toNativeSeparators(LanguageFolder(appPath));
+    if (ListLanguageFiles(appPath).isEmpty())
+        return QStringLiteral("No language file (%1NNN) was found in %2.").arg(kFilePrefix, folder);
+    const QString chosen = LanguageFilePath(appPath, settings.Read(keys::Language));
+    if (!chosen.isEmpty())
+        return QStringLiteral("The language file %1 holds no texts; it may be damaged.").arg(QDir::toNativeSeparators(chosen));
+    return QStringLiteral("No language was chosen.");
 }
 
 QString LanguageNameOf(const QString& fileText)

@@ -12,11 +12,13 @@ class Settings;
 class Language {
 public:
     // Loads "Ostrand_Language." + the stored language number from the program
-    // folder; false when no language is chosen or its file is missing.
+    // folder; false when no language is chosen, its file is missing, or the
+    // file holds no texts (damaged: it would show "Invalid Text" everywhere).
     bool LoadLanguage(const Settings& settings, const QString& appPath);
 
-    // Adds the entries of one language file's text, in file order.
-    void AppendEntries(const QString& fileText);
+    // Adds the entries of one language file's text, in file order; returns
+    // how many texts it held (entries other than the language's name, 0).
+    int AppendEntries(const QString& fileText);
 
     // The text of the first entry with that number, or "Invalid Text (id)".
     QString GetLanguageText(qint32 id) const;
@@ -54,6 +56,11 @@ struct LanguageChoice {
     QString filePath;
 };
 QList<LanguageChoice> ListLanguageFiles(const QString& appPath);
+
+// Why no language could be loaded at start-up, for the message that ends the
+// program (no language texts exist then): no language file in the folder, the
+// chosen file holds no texts, or none was chosen.
+QString LanguageProblem(const Settings& settings, const QString& appPath);
 
 // The stored form of a language number: three digits ("007").
 QString LanguageSettingValue(int number);

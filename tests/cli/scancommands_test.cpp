@@ -146,6 +146,48 @@ TEST_F(ScanCommandsTest, FastScansWaitTheBusWindowAndFindTheSameMeters)
     EXPECT_TRUE(unknown.err.contains("--line-speed")) << unknown.err.toStdString();
 }
 
+// Ctrl-C in the middle of the first probe's wait: the probe is shown as
+// aborted, the scan fails, and files that exist keep the last whole result.
+TEST_F(ScanCommandsTest, AnInterruptedScanFailsShowsTheAbortedProbeAndKeepsExistingFiles)
+{
+    const QString csv = dir.filePath("m.csv");
+    const QString txt = dir.filePath("m.txt");
+    for (const QString& path : {csv, txt}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("the last whole scan\r\n");
+    }
+    const QStringList scan = {"scan-primary", "--udp", Udp(), "--first", "0", "--last", "3", "--line-speed", "2400",
+                              "--snd-nke-timeout", "20000", "--req-ud2-timeout", "300", "--csv", csv, "--txt", txt};
+    const CliRun run = RunCli(scan, dir.path(), std::chrono::milliseconds(30000), std::chrono::milliseconds(1500));
+    EXPECT_EQ(run.status, 1) << run.err.toStdString();
+    ASSERT_EQ(run.lines.size(), 3) << run.out.toStdString();
+    EXPECT_EQ(run.lines[1], "0 - Aborted - - - - - - none");
+    EXPECT_TRUE(run.lines[2].contains(" aborted=yes ")) << run.lines[2].toStdString();
+    EXPECT_TRUE(run.err.contains("interrupted")) << run.err.toStdString();
+    EXPECT_EQ(ReadFile("m.csv"), "the last whole scan\r\n");
+    EXPECT_EQ(ReadFile("m.txt"), "the last whole scan\r\n");
+
+    // asked for, the partial result replaces the CSV file
+    const CliRun asked = RunCli(scan + QStringList{"--save-partial"}, dir.path(), std::chrono::milliseconds(30000),
+                                std::chrono::milliseconds(1500));
+    EXPECT_EQ(asked.status, 1);
+    EXPECT_TRUE(ReadFile("m.csv").startsWith("#Saved from ")) << ReadFile("m.csv").toStdString();
+}
+
+TEST_F(ScanCommandsTest, TheVersionMaskIsMeterVersion)
+{
+    const CliRun run = Cli({"scan-secondary", "--serial", gateway->PtyPath(), "--baud", "9600", "--mask", "1234567f",
+                            "--meter-version", "05", "--found-only"});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    ASSERT_EQ(run.lines.size(), 3) << run.out.toStdString();
+    EXPECT_TRUE(run.lines[1].startsWith("12345675 - Ok ")) << run.lines[1].toStdString();
+    const CliRun other = Cli({"scan-secondary", "--serial", gateway->PtyPath(), "--baud", "9600", "--mask", "1234567f",
+                              "--meter-version", "06", "--found-only"});
+    ASSERT_EQ(other.status, 0) << other.err.toStdString();
+    EXPECT_EQ(other.lines.size(), 2) << "no meter of version 06: " << other.out.toStdString();
+}
+
 TEST_F(ScanCommandsTest, MasksAndRangesThatCannotBeSentAreUsageErrors)
 {
     for (const QStringList& arguments : {QStringList{"scan-secondary", "--udp", Udp(), "--mask", "1234567G"},

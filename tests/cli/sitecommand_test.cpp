@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 // A meter to read at 1 (one volume record, 8-digit BCD) and two sharing address 3, whose garbled answers
@@ -21,23 +23,31 @@ const char* kBus = R"({"baud": 2400, "config": {"mac": "00-20-4A-00-00-07", "fau
                 "records": [{"dif": "0C", "vif": "13", "value": 1234567}]},
                {"address": 3, "id": "12340001"}, {"address": 3, "id": "12340002"}]})";
 
-TEST(SiteCommandTest, FindsSetsScansAndReadsTheSiteIntoOneDocument)
-{
-    const BusConfigResult bus = ParseBusConfig(QByteArray(kBus), QStringLiteral("test.json"));
-    ASSERT_TRUE(bus.config) << bus.error.toStdString();
-    SimulatedGateway gateway(*bus.config);
-    EndpointOptions endpoints;
-    endpoints.udpPort = 0;
-    endpoints.tcpPort = std::nullopt;
-    endpoints.configPort = 0;
-    QString error;
-    ASSERT_TRUE(gateway.Start(endpoints, &error)) << error.toStdString();
-    QTemporaryDir dir;
-    QFile ini(dir.filePath(QStringLiteral("Ostrand.INI")));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[IP]\r\nBusDelay=0\r\nUDPTimeOut=1000\r\n[Search]\r\nCollisionPrimDelay=0\r\n");
-    ini.close();
+class SiteCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const BusConfigResult bus = ParseBusConfig(QByteArray(kBus), QStringLiteral("test.json"));
+        ASSERT_TRUE(bus.config) << bus.error.toStdString();
+        gatewayOwned = std::make_unique<SimulatedGateway>(*bus.config);
+        EndpointOptions endpoints;
+        endpoints.udpPort = 0;
+        endpoints.tcpPort = std::nullopt;
+        endpoints.configPort = 0;
+        QString error;
+        ASSERT_TRUE(gatewayOwned->Start(endpoints, &error)) << error.toStdString();
+        QFile ini(dir.filePath(QStringLiteral("Ostrand.INI")));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[IP]\r\nBusDelay=0\r\nUDPTimeOut=1000\r\n[Search]\r\nCollisionPrimDelay=0\r\n");
+    }
 
+    std::unique_ptr<SimulatedGateway> gatewayOwned;
+    QTemporaryDir dir;
+};
+
+TEST_F(SiteCommandTest, FindsSetsScansAndReadsTheSiteIntoOneDocument)
+{
+    SimulatedGateway& gateway = *gatewayOwned;
     const QString config = QStringLiteral("127.0.0.1:%1").arg(gateway.ConfigPort());
     const CliRun run = RunCli({"site", "--json", "--target", config, "--scan-timeout", "300", "--ip", "127.0.0.1",
                                "--mask", "255.0.0.0", "--gateway", "0.0.0.0", "--broadcast", config, "--data-port",
@@ -70,6 +80,18 @@ TEST(SiteCommandTest, FindsSetsScansAndReadsTheSiteIntoOneDocument)
     EXPECT_EQ(meters[1]["address"].toInt(), 3);
     EXPECT_TRUE(meters[1]["error"].toString().startsWith("meter 3 did not answer REQ_UD2"))
         << meters[1]["error"].toString().toStdString();
+}
+
+// Ctrl-C during the scan: the site stops there and says why, instead of
+// reading the meters found so far as if the scan had ended.
+TEST_F(SiteCommandTest, AnInterruptedSiteSaysSo)
+{
+    const CliRun run = RunCli({"site", "--udp", QStringLiteral("127.0.0.1:%1").arg(gatewayOwned->UdpPort()), "--line-speed",
+                               "2400", "--bus-timeout", "500"},
+                              dir.path(), std::chrono::milliseconds(60000), std::chrono::milliseconds(1500));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("the site was interrupted")) << run.err.toStdString();
+    EXPECT_FALSE(run.out.contains("meters_found=")) << run.out.toStdString();
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
@@ -379,6 +380,39 @@ TEST_F(DebugWindowTest, SavingAppendsOneNumberedBlockPerSave)
     }
     EXPECT_EQ(saved.back(), QString());
     EXPECT_EQ(Log().Lines(), lines) << "saving leaves the list as it is";
+}
+
+TEST_F(DebugWindowTest, TheSaveDialogAsksToAddToAnExistingFileNotToReplaceIt)
+{
+    Open();
+    Log().LogText(QStringLiteral("BusTimeout"));
+    const QString path = QDir(env.AppPath()).filePath(QStringLiteral("Debug.TXT"));
+    QFile existing(path);
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write("kept\r\n");
+    existing.close();
+
+    bool confirmsReplace = true;
+    QString asked;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+            confirmsReplace = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+            dialog->selectFile(path);
+            dialog->accept();
+        } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            asked = box->text();
+            box->button(QMessageBox::Yes)->click();
+        }
+    });
+    answer.start(10);
+    QTest::mouseClick(window->Command_Save, Qt::LeftButton);
+    answer.stop();
+    EXPECT_FALSE(confirmsReplace) << "the file is not replaced, so the dialog must not ask so";
+    EXPECT_EQ(asked, Text(1363).arg(QDir::toNativeSeparators(path)));
+    const QByteArray saved = FileBytes(path);
+    EXPECT_TRUE(saved.startsWith("kept\r\nDEBUG INFO\r\n")) << saved.left(40).toStdString();
 }
 
 TEST_F(DebugWindowTest, CancellingTheSaveDialogWritesNothing)

@@ -9,6 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -63,6 +67,70 @@ TEST(FileError, MessageIsTheBoxText)
 {
     EXPECT_EQ(ClassicFileError(70).Message(),
               QStringLiteral("The following error has occurred:\r\nErr # 70 - Permission denied"));
+}
+
+// A folder that takes no new file while the test runs: read-only for an
+// ordinary user; for root, which ignores that, marked immutable (ext4 and
+// the like). Existing files in it stay writable in place.
+class ClosedFolder {
+public:
+    explicit ClosedFolder(const QString& path)
+        : m_Path(path)
+    {
+        if (::geteuid() != 0) {
+            m_Closed = QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+            return;
+        }
+        m_Fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY);
+        int flags = 0;
+        if (m_Fd >= 0 && ::ioctl(m_Fd, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags |= FS_IMMUTABLE_FL;
+            m_Closed = ::ioctl(m_Fd, FS_IOC_SETFLAGS, &flags) == 0;
+        }
+    }
+    ~ClosedFolder()
+    {
+        if (m_Fd >= 0) {
+            int flags = 0;
+            if (::ioctl(m_Fd, FS_IOC_GETFLAGS, &flags) == 0) {
+                flags &= ~FS_IMMUTABLE_FL;
+                ::ioctl(m_Fd, FS_IOC_SETFLAGS, &flags);
+            }
+            ::close(m_Fd);
+        } else {
+            QFile::setPermissions(m_Path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        }
+    }
+    bool Closed() const { return m_Closed; }
+
+private:
+    QString m_Path;
+    int m_Fd = -1;
+    bool m_Closed = false;
+};
+
+TEST(FileError, AFolderThatTakesNoNewFileRefusesTheSaveAndKeepsTheOldFile)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("closed"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString report = folder + QStringLiteral("/report.txt");
+    QFile old(report);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old report\r\n");
+    old.close();
+    const ClosedFolder closed(folder);
+    if (!closed.Closed())
+        GTEST_SKIP() << "this file system cannot close a folder to new files";
+
+    // writing in place would cut the old file short if the program died meanwhile
+    for (const auto& save : {WriteWholeFile(report, "new report\r\n"), AppendToFile(report, "more\r\n")}) {
+        ASSERT_TRUE(save.has_value());
+        EXPECT_EQ(save->number, 70);
+    }
+    const auto kept = ReadWholeFile(report);
+    ASSERT_TRUE(std::holds_alternative<QByteArray>(kept));
+    EXPECT_EQ(std::get<QByteArray>(kept), QByteArray("old report\r\n"));
 }
 
 } // namespace

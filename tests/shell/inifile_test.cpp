@@ -116,24 +116,66 @@ TEST(IniFile, WriteCreatesTheFileAndReadFindsIt)
     EXPECT_EQ(FileBytes(ini.Path()), QByteArray("[IP]\nBusTimeOut=1234ms\n\n[Debug]\nMaxDebugLines=20\n"));
 }
 
-TEST(IniFile, HandEditedFileInTheOldCodePageIsReadAndKept)
+TEST(IniFile, HandEditedFileIsReadAndKeptInItsEncoding)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Ostrand.INI"));
-    WriteBytes(path, QByteArray("; Zeitwerte f\xFCr die Anlage\r\n[IP]\r\nPingDelay=250\r\n"));
-    IniFile ini(path);
-    EXPECT_EQ(ini.ReadNumber(ini::IP_PingDelay), 250);
-    ini.Write(ini::IP_NumberOfPings, QStringLiteral("2"));
-    EXPECT_EQ(FileBytes(path), QByteArray("; Zeitwerte f\xC3\xBCr die Anlage\r\n[IP]\r\nPingDelay=250\r\nNumberOfPings=2\r\n"));
+    // A Windows editor saves UTF-16 with a byte order mark; rewriting it as
+    // UTF-8 (or appending UTF-8 to it) would destroy it for both readers.
+    const auto utf16 = [](const char16_t* text, bool little) {
+        QByteArray bytes = little ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+        for (const char16_t* c = text; *c; ++c) {
+            const char high = static_cast<char>(*c >> 8), low = static_cast<char>(*c & 0xFF);
+            bytes += little ? QByteArray{&low, 1} + QByteArray{&high, 1} : QByteArray{&high, 1} + QByteArray{&low, 1};
+        }
+        return bytes;
+    };
+    const char16_t* before16 = u"; Zeitwerte f\u00FCr die Anlage\r\n[IP]\r\nPingDelay=250\r\n";
+    const char16_t* after16 = u"; Zeitwerte f\u00FCr die Anlage\r\n[IP]\r\nPingDelay=250\r\nNumberOfPings=2\r\n";
+    const struct {
+        const char* encoding;
+        QByteArray before;
+        QByteArray after;
+    } rows[] = {
+        {"Windows-1252", "; Zeitwerte f\xFCr die Anlage\r\n[IP]\r\nPingDelay=250\r\n",
+         "; Zeitwerte f\xFCr die Anlage\r\n[IP]\r\nPingDelay=250\r\nNumberOfPings=2\r\n"},
+        {"UTF-8", "; Zeitwerte f\xC3\xBCr die Anlage\r\n[IP]\r\nPingDelay=250\r\n",
+         "; Zeitwerte f\xC3\xBCr die Anlage\r\n[IP]\r\nPingDelay=250\r\nNumberOfPings=2\r\n"},
+        {"UTF-8 with mark", "\xEF\xBB\xBF[IP]\nPingDelay=250\n", "\xEF\xBB\xBF[IP]\nPingDelay=250\nNumberOfPings=2\n"},
+        {"UTF-16LE", utf16(before16, true), utf16(after16, true)},
+        {"UTF-16BE", utf16(before16, false), utf16(after16, false)},
+    };
+    for (const auto& row : rows) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Ostrand.INI"));
+        WriteBytes(path, row.before);
+        IniFile ini(path);
+        EXPECT_EQ(ini.ReadNumber(ini::IP_PingDelay), 250) << row.encoding;
+        EXPECT_FALSE(ini.Write(ini::IP_NumberOfPings, QStringLiteral("2"))) << row.encoding;
+        EXPECT_EQ(FileBytes(path), row.after) << row.encoding;
+        EXPECT_EQ(ini.ReadNumber(ini::IP_NumberOfPings), 2) << row.encoding;
+    }
 }
 
-TEST(IniFile, AFailingWriteIsSilent)
+TEST(IniFile, AFileThatCannotBeKeptIsSaidAndItsWritesFail)
 {
     QTemporaryDir dir;
-    IniFile ini(dir.filePath(QStringLiteral("missing-folder/Ostrand.INI")));
-    ini.Write(ini::IP_BusDelay, QStringLiteral("5"));
-    EXPECT_EQ(ini.ReadNumber(ini::IP_BusDelay), 50);
-    EXPECT_FALSE(QFile::exists(ini.Path()));
+    IniFile missingFolder(dir.filePath(QStringLiteral("missing-folder/Ostrand.INI")));
+    const std::optional<FileError> refused = missingFolder.Write(ini::IP_BusDelay, QStringLiteral("5"));
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->number, 76);
+    ASSERT_TRUE(missingFolder.Problem());
+    EXPECT_EQ(missingFolder.Problem()->number, 76);
+    EXPECT_EQ(missingFolder.ReadNumber(ini::IP_BusDelay), 50);
+    EXPECT_FALSE(QFile::exists(missingFolder.Path()));
+
+    // a folder where the file should be: the defaults are read, and nothing can be kept
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Ostrand.INI")));
+    IniFile folder(dir.filePath(QStringLiteral("Ostrand.INI")));
+    ASSERT_TRUE(folder.Problem());
+    EXPECT_EQ(folder.Problem()->number, 75);
+    EXPECT_TRUE(folder.Write(ini::IP_BusDelay, QStringLiteral("5")));
+    EXPECT_EQ(folder.ReadNumber(ini::IP_BusDelay), 50);
+
+    EXPECT_FALSE(IniFile(dir.filePath(QStringLiteral("usable.INI"))).Problem());
 }
 
 TEST(IniFile, AnInstalledProgramKeepsItsFileInTheUsersFolderStartedFromTheShippedOne)

@@ -90,6 +90,10 @@ TEST(LanguageFileText, Utf8OrTheOldWesternCodePage)
 {
     EXPECT_EQ(DecodeText(QByteArray("101=Gr\xC3\xBC\xC3\x9F" "e")), QStringLiteral("101=Grüße"));
     EXPECT_EQ(DecodeText(QByteArray("101=Gr\xFC\xDF" "e \x80 \x93x\x94")), QStringLiteral("101=Grüße € “x”"));
+    // saved by a Windows editor: UTF-16 with its byte order mark, and UTF-8 with one
+    EXPECT_EQ(DecodeText(QByteArray("\xFF\xFE" "1\0" "=\0G\0r\0\xFC\0", 12)), QStringLiteral("1=Grü"));
+    EXPECT_EQ(DecodeText(QByteArray("\xFE\xFF" "\0" "1\0=\0G\0r\0\xFC", 12)), QStringLiteral("1=Grü"));
+    EXPECT_EQ(DecodeText(QByteArray("\xEF\xBB\xBF" "1=Gr\xC3\xBC")), QStringLiteral("1=Grü"));
 }
 
 TEST(GetField, SplitsAtTheSeparator)
@@ -139,6 +143,22 @@ TEST(LanguageFiles, LoadsTheStoredLanguage)
     Language seven;
     ASSERT_TRUE(seven.LoadLanguage(settings, app));
     EXPECT_EQ(seven.GetLanguageText(10), QStringLiteral("Title seven"));
+}
+
+TEST(LanguageFiles, AFileWithoutTextsIsNotLoadedAndTheReasonNamesIt)
+{
+    QTemporaryDir dir;
+    const QString app = dir.path() + u'/';
+    Settings settings = Settings::AtFile(dir.filePath(QStringLiteral("store.conf")));
+    EXPECT_TRUE(LanguageProblem(settings, app).contains(QDir::toNativeSeparators(app))) << "no file at all";
+
+    // damaged: its name is still there, its texts are not, so every caption would be "Invalid Text (n)"
+    WriteFile(app + QStringLiteral("Ostrand_Language.001"), QByteArray("0=English\n\x01\x02\x03\xFF\xFE garbage\n"));
+    settings.Save(keys::Language, QStringLiteral("001"));
+    Language damaged;
+    EXPECT_FALSE(damaged.LoadLanguage(settings, app));
+    EXPECT_TRUE(LanguageProblem(settings, app).contains(QStringLiteral("Ostrand_Language.001 holds no texts")))
+        << LanguageProblem(settings, app).toStdString();
 }
 
 TEST(LanguageFiles, AnInstalledProgramFindsThemInItsSharedFolder)
