@@ -34,8 +34,14 @@ IniFile IniFileFor(const QString& appPath, const QString& userConfigFolder)
             ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Ostrand")
             : userConfigFolder)
                                  .filePath(name);
-    if (own.exists()) // a folder of its own (portable, or a build): the file beside the program
-        return own.isWritable() ? IniFile(own.filePath()) : UserCopy(userFile, own.filePath());
+    // a folder of its own (portable, or a build): the file beside the program, where
+    // a change can replace it (the folder takes the new file)
+    if (own.isFile()) {
+        const bool keptHere = own.isWritable() && QFileInfo(appPath).isWritable();
+        return keptHere ? IniFile(own.filePath()) : UserCopy(userFile, own.filePath());
+    }
+    if (own.exists())
+        return IniFile(own.filePath()); // not a file: said at start, the defaults are read
     if (shipped.exists()) // installed: never a file among the programs
         return UserCopy(userFile, shipped.filePath());
     if (QFileInfo(appPath).isWritable())

@@ -159,7 +159,7 @@ TEST_F(ScanCommandsTest, AnInterruptedScanFailsShowsTheAbortedProbeAndKeepsExist
     }
     const QStringList scan = {"scan-primary", "--udp", Udp(), "--first", "0", "--last", "3", "--line-speed", "2400",
                               "--snd-nke-timeout", "20000", "--req-ud2-timeout", "300", "--csv", csv, "--txt", txt};
-    const CliRun run = RunCli(scan, dir.path(), std::chrono::milliseconds(30000), std::chrono::milliseconds(1500));
+    const CliRun run = RunCli(scan, dir.path(), std::chrono::milliseconds(30000), std::chrono::milliseconds(3000));
     EXPECT_EQ(run.status, 1) << run.err.toStdString();
     ASSERT_EQ(run.lines.size(), 3) << run.out.toStdString();
     EXPECT_EQ(run.lines[1], "0 - Aborted - - - - - - none");
@@ -170,7 +170,7 @@ TEST_F(ScanCommandsTest, AnInterruptedScanFailsShowsTheAbortedProbeAndKeepsExist
 
     // asked for, the partial result replaces the CSV file
     const CliRun asked = RunCli(scan + QStringList{"--save-partial"}, dir.path(), std::chrono::milliseconds(30000),
-                                std::chrono::milliseconds(1500));
+                                std::chrono::milliseconds(3000));
     EXPECT_EQ(asked.status, 1);
     EXPECT_TRUE(ReadFile("m.csv").startsWith("#Saved from ")) << ReadFile("m.csv").toStdString();
 }

@@ -88,7 +88,7 @@ TEST_F(SiteCommandTest, AnInterruptedSiteSaysSo)
 {
     const CliRun run = RunCli({"site", "--udp", QStringLiteral("127.0.0.1:%1").arg(gatewayOwned->UdpPort()), "--line-speed",
                                "2400", "--bus-timeout", "500"},
-                              dir.path(), std::chrono::milliseconds(60000), std::chrono::milliseconds(1500));
+                              dir.path(), std::chrono::milliseconds(60000), std::chrono::milliseconds(3000));
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.err.contains("the site was interrupted")) << run.err.toStdString();
     EXPECT_FALSE(run.out.contains("meters_found=")) << run.out.toStdString();

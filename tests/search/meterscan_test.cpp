@@ -354,6 +354,7 @@ TEST_F(ScanTest, AbortAndCancelEndTheScanWithinTheRunningWait)
         EXPECT_LT(clock.elapsed(), 1500); // well before the first wait's 2 s
         EXPECT_TRUE(scan->BreakFlag());
         ASSERT_EQ(sink.rows.size(), 1);
+        ExpectJudged(sink.rows[0], {"0", "Aborted", "", SearchIcon::Neutral}); // not "--": the wait was cut short
         EXPECT_EQ(frames.size(), 1); // nothing goes out after the abort
         EXPECT_EQ(sink.progress, 0); // back to the start of the range
     }

@@ -400,7 +400,7 @@ TEST_F(DebugWindowTest, TheSaveDialogAsksToAddToAnExistingFileNotToReplaceIt)
         if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
             confirmsReplace = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
             dialog->selectFile(path);
-            dialog->accept();
+            static_cast<QDialog*>(dialog)->accept(); // as the dialog's own Save button does
         } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             asked = box->text();
             box->button(QMessageBox::Yes)->click();

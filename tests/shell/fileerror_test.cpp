@@ -1,4 +1,5 @@
 // The classic numbers and words of the "Open Error" and "Save Error" boxes.
+#include "shell/fileappend.h"
 #include "shell/fileerror.h"
 
 #include "testenvironment.h"
@@ -9,9 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
@@ -69,44 +67,34 @@ TEST(FileError, MessageIsTheBoxText)
               QStringLiteral("The following error has occurred:\r\nErr # 70 - Permission denied"));
 }
 
-// A folder that takes no new file while the test runs: read-only for an
-// ordinary user; for root, which ignores that, marked immutable (ext4 and
-// the like). Existing files in it stay writable in place.
+// A folder that takes no new file while the test runs (read-only), with a
+// file in it that may still be written in place. Root ignores permissions,
+// so a root test runs its saves as an ordinary user meanwhile.
 class ClosedFolder {
 public:
-    explicit ClosedFolder(const QString& path)
-        : m_Path(path)
+    ClosedFolder(const QString& parent, const QString& folder, const QString& file)
     {
-        if (::geteuid() != 0) {
-            m_Closed = QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-            return;
-        }
-        m_Fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY);
-        int flags = 0;
-        if (m_Fd >= 0 && ::ioctl(m_Fd, FS_IOC_GETFLAGS, &flags) == 0) {
-            flags |= FS_IMMUTABLE_FL;
-            m_Closed = ::ioctl(m_Fd, FS_IOC_SETFLAGS, &flags) == 0;
-        }
+        const auto all = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+        const auto enter = QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+        const auto write = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+        m_Ready = QFile::setPermissions(parent, all | enter | QFileDevice::WriteOwner) && QFile::setPermissions(file, all | write)
+            && QFile::setPermissions(folder, all | enter);
+        m_Folder = folder;
+        if (m_Ready && ::geteuid() == 0)
+            m_Ready = ::seteuid(kNobody) == 0;
     }
     ~ClosedFolder()
     {
-        if (m_Fd >= 0) {
-            int flags = 0;
-            if (::ioctl(m_Fd, FS_IOC_GETFLAGS, &flags) == 0) {
-                flags &= ~FS_IMMUTABLE_FL;
-                ::ioctl(m_Fd, FS_IOC_SETFLAGS, &flags);
-            }
-            ::close(m_Fd);
-        } else {
-            QFile::setPermissions(m_Path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        }
+        if (::geteuid() == kNobody)
+            [[maybe_unused]] const int back = ::seteuid(0);
+        QFile::setPermissions(m_Folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
-    bool Closed() const { return m_Closed; }
+    bool Ready() const { return m_Ready; }
 
 private:
-    QString m_Path;
-    int m_Fd = -1;
-    bool m_Closed = false;
+    static constexpr uid_t kNobody = 65534;
+    QString m_Folder;
+    bool m_Ready = false;
 };
 
 TEST(FileError, AFolderThatTakesNoNewFileRefusesTheSaveAndKeepsTheOldFile)
@@ -119,12 +107,16 @@ TEST(FileError, AFolderThatTakesNoNewFileRefusesTheSaveAndKeepsTheOldFile)
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write("old report\r\n");
     old.close();
-    const ClosedFolder closed(folder);
-    if (!closed.Closed())
-        GTEST_SKIP() << "this file system cannot close a folder to new files";
-
-    // writing in place would cut the old file short if the program died meanwhile
-    for (const auto& save : {WriteWholeFile(report, "new report\r\n"), AppendToFile(report, "more\r\n")}) {
+    std::optional<FileError> saves[2];
+    {
+        const ClosedFolder closed(dir.path(), folder, report);
+        if (!closed.Ready())
+            GTEST_SKIP() << "the folder could not be closed to new files";
+        // writing in place would cut the old file short if the program died meanwhile
+        saves[0] = WriteWholeFile(report, "new report\r\n");
+        saves[1] = AppendToFile(report, "more\r\n");
+    }
+    for (const auto& save : saves) {
         ASSERT_TRUE(save.has_value());
         EXPECT_EQ(save->number, 70);
     }
