@@ -46,6 +46,8 @@ int main(int argc, char* argv[])
         QMessageBox::critical(nullptr, QStringLiteral("Ostrand"), problem);
         return 1;
     }
+    // Qt's own dialogs (files, message box buttons) speak the program's language.
+    InstallQtTranslations(app, context.settings.ReadInt(keys::Language));
     if (const std::optional<FileError> problem = context.ini.Problem()) {
         // timings changed in this run would be lost without a word
         QMessageBox::warning(nullptr, language.GetLanguageText(10),
@@ -53,8 +55,6 @@ int main(int argc, char* argv[])
                                  + QStringLiteral("\n\n") + problem->Message() + QStringLiteral("\n\n")
                                  + language.GetLanguageText(1362));
     }
-    // Qt's own dialogs (files, message box buttons) speak the program's language.
-    InstallQtTranslations(app, context.settings.ReadInt(keys::Language));
 
     std::unique_ptr<DemoSite> site;
     Ostrand_Wizard::Demo offer;
