@@ -1,5 +1,6 @@
 #include "featurepage.h"
 
+#include "comm/deviceoperations.h"
 #include "comm/mbusframe.h"
 #include "shell/pageconnection.h"
 #include "shell/wizardcontext.h"
@@ -95,6 +96,10 @@ void FeaturePage::ConnectControls()
     connect(Command_MeterFeature_Debug, &QPushButton::clicked, this, [this] { Host().ToggleDebugWindow(); });
     connect(Command_MeterFeature_Search, &QPushButton::clicked, this, &FeaturePage::searchRequested);
     connect(Command_MeterFeature_Apply, &QPushButton::clicked, this, [this] { Command_MeterFeature_Apply_Click(); });
+    // While another window's operation runs (a search), Apply could not
+    // start: it does not look as if it could.
+    connect(&Context().operations, &DeviceOperations::busyChanged, this,
+            [this](bool busy) { Command_MeterFeature_Apply->setEnabled(!busy && m_ConnectionOpened); });
     connect(m_FeatureOptions, &QButtonGroup::idClicked, this, [this](int feature) { Option_SelectMeterFeature_Click(feature); });
 
     Settings& settings = Context().settings;
@@ -538,7 +543,7 @@ void FeaturePage::SetBusy(bool busy)
         m_FocusBeforeBusy = QApplication::focusWidget();
     if (QWidget* window = Host().Window())
         window->setEnabled(!busy);
-    Command_MeterFeature_Apply->setEnabled(!busy);
+    Command_MeterFeature_Apply->setEnabled(!busy && m_ConnectionOpened);
     Host().SetBackEnabled(!busy);
     if (busy) {
         setCursor(Qt::BusyCursor);
@@ -566,7 +571,8 @@ void FeaturePage::Enter(bool back, bool forward)
 {
     WizardPage::Enter(back, forward);
     const bool opened = OpenPageConnection(Context(), Host().Window());
-    Command_MeterFeature_Apply->setEnabled(opened);
+    m_ConnectionOpened = opened;
+    Command_MeterFeature_Apply->setEnabled(opened && !Context().operations.Busy());
     if (opened) {
         Option_SelectMeterFeature_Click(SelectedFeature());
         return;
@@ -578,6 +584,7 @@ void FeaturePage::Enter(bool back, bool forward)
 void FeaturePage::Leave(bool back, bool forward)
 {
     WizardPage::Leave(back, forward);
+    m_ConnectionOpened = false;
     Context().connection.CloseConnection();
 }
 

@@ -118,4 +118,5 @@ private:
     std::optional<bool> m_AlwaysInitMemory;
     std::optional<bool> m_AlwaysAppMemory;
     QPointer<QWidget> m_FocusBeforeBusy;
+    bool m_ConnectionOpened = false; // Apply has a connection to use
 };

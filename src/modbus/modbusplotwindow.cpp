@@ -3,12 +3,12 @@
 #include "shell/fileerrordialog.h"
 #include "shell/language.h"
 #include "shell/pagecontrols.h"
+#include "shell/savefiledialog.h"
 
 #include <QBuffer>
 #include <QChart>
 #include <QChartView>
 #include <QDateTimeAxis>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineSeries>
@@ -41,8 +41,8 @@ ModbusPlotWindow::ModbusPlotWindow(const Language& language, QWidget* parent)
     setObjectName(QStringLiteral("Ostrand_ModbusPlot"));
     setWindowTitle(language.GetLanguageText(1027));
     setModal(false);
-    chooseSaveFile = [this](const QString& filter) {
-        return QFileDialog::getSaveFileName(this, WithoutMnemonic(m_Language.GetLanguageText(1032)), QString(), filter);
+    chooseSaveFile = [this](const QString& filter, std::function<void(const QString&)> chosen) {
+        AskSaveFileName(this, WithoutMnemonic(m_Language.GetLanguageText(1032)), filter, std::move(chosen));
     };
 
     m_Chart = new QChart;
@@ -171,10 +171,12 @@ void ModbusPlotWindow::SaveCsv()
 
 void ModbusPlotWindow::Save(const QString& filter, const QByteArray& content)
 {
-    const QString path = chooseSaveFile ? chooseSaveFile(filter) : QString();
-    if (path.isEmpty())
+    if (!chooseSaveFile)
         return;
-    if (const std::optional<FileError> error = WriteWholeFile(path, content)) {
-        ShowFileErrorDialog(this, QStringLiteral("Save Error"), *error);
-    }
+    // What the plot shows now is saved, whatever the poll adds while the
+    // user picks the file.
+    chooseSaveFile(filter, [this, content](const QString& path) {
+        if (const std::optional<FileError> error = WriteWholeFile(path, content))
+            ShowFileErrorBox(this, QStringLiteral("Save Error"), *error);
+    });
 }

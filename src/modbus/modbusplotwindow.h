@@ -29,9 +29,10 @@ public:
     const ModbusPlotHistory& History() const { return m_History; }
     QList<QLineSeries*> Lines() const { return m_Lines; }
 
-    // The file a picture or the points go to; empty cancels. The save
-    // dialog, unless a test puts its own choice here. Given the filter.
-    std::function<QString(const QString& filter)> chooseSaveFile;
+    // Asks for the file a picture or the points go to and calls `chosen`
+    // with it (not at all on cancel). The save dialog, which never holds a
+    // poll that is running, unless a test puts its own choice here.
+    std::function<void(const QString& filter, std::function<void(const QString& path)> chosen)> chooseSaveFile;
 
     QLabel* lblModbusPlotInfo = nullptr;
     QChartView* chtModbusPlot = nullptr;

@@ -10,7 +10,9 @@
 #include "comm/connectionrequest.h"
 #include "comm/deviceoperations.h"
 #include "netsetup/recordtransfer.h"
+#include "shell/fileerrordialog.h"
 #include "shell/pagecontrols.h"
+#include "shell/savefiledialog.h"
 #include "shell/textnumber.h"
 #include "shell/wizardcontext.h"
 
@@ -21,7 +23,6 @@
 #include <QCloseEvent>
 #include <QDate>
 #include <QElapsedTimer>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -165,11 +166,13 @@ Ostrand_Search::Ostrand_Search(WizardContext& context, SearchWindowLinks links, 
     setObjectName(QStringLiteral("Ostrand_Search"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("M-Bus Alder Family Setup Wizard - Search Meters"));
-    chooseSaveFile = [this](bool csv) {
-        return csv ? QFileDialog::getSaveFileName(this, QStringLiteral("Save Search Csv Configuration"), QString(),
-                                                  QStringLiteral("Text Files(*.csv);;All Files(*.*)"))
-                   : QFileDialog::getSaveFileName(this, QStringLiteral("Save Search txt Configuration"), QString(),
-                                                  QStringLiteral("Text Files(*.txt);;All Files(*.*)"));
+    chooseSaveFile = [this](bool csv, std::function<void(const QString&)> chosen) {
+        if (csv)
+            AskSaveFileName(this, QStringLiteral("Save Search Csv Configuration"),
+                            QStringLiteral("Text Files(*.csv);;All Files(*.*)"), std::move(chosen));
+        else
+            AskSaveFileName(this, QStringLiteral("Save Search txt Configuration"),
+                            QStringLiteral("Text Files(*.txt);;All Files(*.*)"), std::move(chosen));
     };
 
     BuildList();
@@ -409,6 +412,7 @@ void Ostrand_Search::SetTexts()
 void Ostrand_Search::ConnectControls()
 {
     connect(Command_Search, &QPushButton::clicked, this, [this] { Command_Search_Click(); });
+    connect(&m_Context.operations, &DeviceOperations::busyChanged, this, [this] { ValidateSettings(); });
     connect(Command_AbortSearch, &QPushButton::clicked, this, [this] { Command_AbortSearch_Click(); });
     connect(Command_Exit, &QPushButton::clicked, this, [this] { Command_Exit_Click(); });
     connect(Command_Save, &QPushButton::clicked, this, [this] { Command_Save_Click(); });
@@ -519,16 +523,21 @@ void Ostrand_Search::Option_SearchMethod_Click(int index)
     Frame_Timeout->setTitle(GetLanguageText(index == 0 ? text::kPrimaryTimeout : text::kSecondaryTimeout));
 }
 
-void Ostrand_Search::ValidateSettings()
+bool Ostrand_Search::SettingsValid() const
 {
-    if (Option_SearchMethod[1]->isChecked()) {
-        Command_Search->setEnabled(Text_SearchMaskId->text().trimmed().size() == 8);
-        return;
-    }
+    if (Option_SearchMethod[1]->isChecked())
+        return Text_SearchMaskId->text().trimmed().size() == 8;
     const qint64 first = LeadingNumber(Text_LowPrimaryAddress->text());
     const qint64 last = LeadingNumber(Text_HighPrimaryAddress->text());
-    Command_Search->setEnabled(first >= 0 && last >= first && last <= kMaxPrimaryAddress
-                               && (Check_SND_NKE->isChecked() || Check_REQ_UD2->isChecked()));
+    return first >= 0 && last >= first && last <= kMaxPrimaryAddress
+           && (Check_SND_NKE->isChecked() || Check_REQ_UD2->isChecked());
+}
+
+void Ostrand_Search::ValidateSettings()
+{
+    // While another operation runs (the feature page's Apply, a poll) a
+    // search could not start: the button does not pretend it could.
+    Command_Search->setEnabled(SettingsValid() && !m_Context.operations.Busy());
 }
 
 void Ostrand_Search::RefreshTimeoutCaptions()
@@ -562,10 +571,14 @@ void Ostrand_Search::ShowSearching(bool searching)
     Command_AbortSearch->setVisible(searching);
     for (QWidget* control : std::initializer_list<QWidget*>{Frame_Method, Frame_Primary, Frame_Secondary, Check_FastSearch, Command_Save, CmdSaveCsv})
         control->setEnabled(!searching);
-    if (searching)
+    if (searching) {
         Command_AbortSearch->setFocus();
-    else
-        Command_Search->setFocus();
+        return;
+    }
+    // The search's own operation ends in a moment: the button takes the
+    // focus back now rather than when the program is idle.
+    Command_Search->setEnabled(SettingsValid());
+    Command_Search->setFocus();
 }
 
 bool Ostrand_Search::RefuseBadMasks(SecondaryScanSettings& settings)
@@ -874,9 +887,12 @@ void Ostrand_Search::Command_Save_Click()
 
 void Ostrand_Search::SaveRows(bool csv)
 {
-    const QString path = chooseSaveFile ? chooseSaveFile(csv) : QString();
-    if (path.isEmpty())
-        return;
+    if (chooseSaveFile)
+        chooseSaveFile(csv, [this, csv](const QString& path) { SaveRowsTo(path, csv); });
+}
+
+void Ostrand_Search::SaveRowsTo(const QString& path, bool csv)
+{
     const SearchExportHeader header{
         QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat) + u' ' + m_Context.log.timeOfDayClock(),
         m_Portsettings};
@@ -892,8 +908,6 @@ void Ostrand_Search::SaveRows(bool csv)
         lines = SearchReportLines(Rows(), captions, header);
     }
     if (const std::optional<FileError> error =
-            SaveSearchExport(path, lines, csv ? ExportWrite::Replace : ExportWrite::Append)) {
-        QMessageBox box(QMessageBox::Critical, QStringLiteral("Save Error"), error->Message(), QMessageBox::Ok, this);
-        box.exec();
-    }
+            SaveSearchExport(path, lines, csv ? ExportWrite::Replace : ExportWrite::Append))
+        ShowFileErrorBox(this, QStringLiteral("Save Error"), *error);
 }

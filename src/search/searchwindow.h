@@ -59,6 +59,7 @@ public:
     void PlaceBelow(const QWidget* wizard);
 
     // Enables the start button when the entries allow a search.
+    bool SettingsValid() const;
     void ValidateSettings();
     // Refreshes the three timeout options' captions for the active set.
     void RefreshTimeoutCaptions();
@@ -71,9 +72,10 @@ public:
     const QString& Portsettings() const { return m_Portsettings; }
     const SearchTiming& Timing() const { return m_Timing; }
 
-    // Asks for the file a save writes; empty cancels. The save dialog, unless
-    // a test puts its own choice here.
-    std::function<QString(bool csv)> chooseSaveFile;
+    // Asks for the file a save writes and calls `chosen` with it (not at all
+    // on cancel). The save dialog, which never holds an operation that is
+    // running, unless a test puts its own choice here.
+    std::function<void(bool csv, std::function<void(const QString& path)> chosen)> chooseSaveFile;
 
     QGroupBox* Frame_Method = nullptr;
     std::array<QRadioButton*, 2> Option_SearchMethod{};
@@ -164,6 +166,7 @@ private:
     void RunScan(MeterScan& scan, const PrimaryScanSettings& primary, const SecondaryScanSettings& secondary);
     void ShowSearching(bool searching);
     void SaveRows(bool csv);
+    void SaveRowsTo(const QString& path, bool csv);
     SearchResultRow RowOf(const QTreeWidgetItem* item) const;
     void ShowRow(QTreeWidgetItem* item, const SearchResultRow& row);
     QString GetLanguageText(int id) const;

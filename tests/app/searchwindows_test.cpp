@@ -3,6 +3,7 @@
 // the feature page, the active timeout set shared between them.
 #include "app/searchwindows.h"
 #include "app/wizardwindow.h"
+#include "comm/deviceoperations.h"
 #include "features/featurepage.h"
 #include "search/searchtimeoutsdialog.h"
 #include "search/searchwindow.h"
@@ -50,6 +51,13 @@ TEST_F(SearchWindowsTest, FeaturePageOpensTheSearchWhichHandsAMeterBack)
     ASSERT_NE(search, nullptr);
     EXPECT_TRUE(search->isVisible());
     EXPECT_GE(search->frameGeometry().top(), 0);
+    {
+        // The feature page's Apply runs: a search cannot start meanwhile, and its button does not pretend it could.
+        ASSERT_TRUE(search->Command_Search->isEnabled());
+        const DeviceOperationScope apply(env.Context().operations);
+        EXPECT_FALSE(search->Command_Search->isEnabled());
+    }
+    EXPECT_TRUE(search->Command_Search->isEnabled());
     feature->Command_MeterFeature_Search->click(); // a second click shows the same window
     EXPECT_EQ(windows->SearchWindow(), search);
 

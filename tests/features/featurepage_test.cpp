@@ -1,3 +1,4 @@
+#include "comm/deviceoperations.h"
 #include "features/featurepage.h"
 #include "shell/infobox.h"
 #include "shell/settingkeys.h"
@@ -378,6 +379,12 @@ TEST_F(FeaturePageWalk, TheOperationsThroughTheWindow)
     page->Enter(false, true);
     ASSERT_TRUE(page->Command_MeterFeature_Apply->isEnabled()) << Info().toStdString();
     EXPECT_EQ(Info(), T(631)); // the stored option ran once the connection was open
+    {
+        // Another window's operation (a search) runs: Apply cannot start and does not look as if it could.
+        const DeviceOperationScope search(env.Context().operations);
+        EXPECT_FALSE(page->Command_MeterFeature_Apply->isEnabled());
+    }
+    EXPECT_TRUE(page->Command_MeterFeature_Apply->isEnabled());
     EXPECT_FALSE(log.Check_CountinousPoll->isEnabled()); // reading the identification is not polled
 
     // Read identification of meter 1: the documented texts, then the records

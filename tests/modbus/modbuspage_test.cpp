@@ -1,3 +1,4 @@
+#include "comm/deviceoperations.h"
 #include "modbus/modbusorderswindow.h"
 #include "modbus/modbuspage.h"
 #include "modbus/modbusplotwindow.h"
@@ -9,7 +10,9 @@
 #include "fakewizardhost.h"
 #include "testenvironment.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,13 +23,37 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <memory>
 
+using namespace std::chrono_literals;
+
 namespace {
 
 using ModbusPageTest = LoadedPageTest<ModbusPage>;
+
+TEST_F(ModbusPageTest, PlotSaveNeverHoldsAReadThatWaits)
+{
+    // A Save clicked while a poll's read waits for its reply: the file dialog
+    // opens, and the wait still ends when it should instead of when the
+    // dialog is closed.
+    ModbusPlotWindow plot(env.Context().language);
+    plot.show();
+    DeviceOperations& operations = env.Context().operations;
+    const DeviceOperationScope read(operations);
+    QTimer::singleShot(10, &plot, [&plot] { plot.cmdModbusPlotSaveCsv->click(); });
+    // A dialog that holds the wait is closed after a while: the test then fails instead of hanging.
+    QTimer::singleShot(2000, &plot, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->reject();
+    });
+    operations.Pause(300ms);
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    dialog->reject();
+}
 
 TEST_F(ModbusPageTest, EveryControlIsFoundByItsNameAndHeldByTheMemberOfThatName)
 {
@@ -256,12 +283,12 @@ TEST_F(ModbusPageWalkTest, ReadRetypeRefuseSaveClearAndLoadBack)
     ASSERT_FALSE(plot->Lines().isEmpty());
     EXPECT_EQ(plot->Lines().front()->count(), 2);
     EXPECT_EQ(plot->Lines().front()->name(), "Row 1: 100 INT16 AB");
-    plot->chooseSaveFile = [&](const QString&) { return files.filePath("plot.png"); };
+    plot->chooseSaveFile = [&](const QString&, const auto& chosen) { chosen(files.filePath("plot.png")); };
     plot->cmdModbusPlotSavePng->click();
     QFile png(files.filePath("plot.png"));
     ASSERT_TRUE(png.open(QIODevice::ReadOnly));
     EXPECT_TRUE(png.read(8).startsWith("\x89PNG"));
-    plot->chooseSaveFile = [&](const QString&) { return files.filePath("plot.csv"); };
+    plot->chooseSaveFile = [&](const QString&, const auto& chosen) { chosen(files.filePath("plot.csv")); };
     plot->cmdModbusPlotSaveCsv->click();
     QFile csv(files.filePath("plot.csv"));
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));

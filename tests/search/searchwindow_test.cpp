@@ -7,6 +7,8 @@
 
 #include "search/searchresultrow.h"
 
+#include "comm/waiting.h"
+
 #include "busconfig.h"
 #include "fakewizardhost.h"
 #include "simulatedgateway.h"
@@ -350,7 +352,7 @@ TEST_F(SearchWindowTest, SecondarySearchIsSavedAsCsvAndText)
     QTemporaryDir dir;
     const QString csv = dir.filePath(QStringLiteral("meters.csv"));
     const QString txt = dir.filePath(QStringLiteral("meters.txt"));
-    search.chooseSaveFile = [&](bool asCsv) { return asCsv ? csv : txt; };
+    search.chooseSaveFile = [&](bool asCsv, const auto& chosen) { chosen(asCsv ? csv : txt); };
     search.CmdSaveCsv->click();
     search.Command_Save->click();
     QFile csvFile(csv);
@@ -367,10 +369,10 @@ TEST_F(SearchWindowTest, SecondarySearchIsSavedAsCsvAndText)
     EXPECT_TRUE(report[4].contains(QStringLiteral("     Selection ")));
     EXPECT_TRUE(report[10].startsWith(QStringLiteral("      12345675              1             Ok             Ok")));
 
-    search.chooseSaveFile = [&](bool) { return dir.path(); }; // a folder cannot be written as a file
+    search.chooseSaveFile = [&](bool, const auto& chosen) { chosen(dir.path()); }; // a folder cannot be written as a file
     const auto watch = AnswerNextModal();
     search.CmdSaveCsv->click();
-    EXPECT_TRUE(watch->seen);
+    EXPECT_TRUE(WaitUntil([&] { return watch->seen; }, 5s)); // the box does not hold the click
     EXPECT_EQ(watch->title, "Save Error");
     EXPECT_TRUE(watch->text.startsWith(QStringLiteral("The following error has occurred:\r\nErr # ")));
 }

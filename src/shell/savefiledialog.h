@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// Asks where to save without holding the caller. The dialog is modal to its
+// window, but no nested event loop runs for it: a device operation that is
+// waiting for a reply meanwhile (the log window's poll, a scan) goes on
+// while the user picks a folder, where a modal loop would hold its wait
+// until the dialog closed. `chosen` runs with the file once the user has
+// picked one; nothing runs when they cancel.
+void AskSaveFileName(QWidget* parent, const QString& caption, const QString& filter,
+                     std::function<void(const QString& path)> chosen);
