@@ -235,6 +235,41 @@ TEST_F(RecordTransferTest, SerialWriteNotTakenStopsBeforeTheRestart)
     EXPECT_EQ(gateway.commands, QStringList({"S0"}));
 }
 
+TEST_F(RecordTransferTest, SerialWriteCancelledSendsNothingMore)
+{
+    OpenPty();
+    cRecord record(0);
+    record.SetBytes(SampleNetworkRecord());
+    const struct {
+        const char* when;
+        std::function<bool()> cancelNow;
+        qsizetype setLines;
+        bool sent;
+    } rows[] = {
+        // the gateway took the record, but no restart puts it to use
+        {"after the record was taken", [this] { return SerialLine().SerialReceiveBuffer() == config::kAcceptedPrompt; },
+         4, true},
+        {"after S0", [this] { return gateway.commands.size() == 1; }, 0, false},
+    };
+    for (const auto& row : rows) {
+        gateway.commands.clear();
+        gateway.setLines.clear();
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (row.cancelNow()) {
+                watch.stop();
+                transfer.Abort();
+            }
+        });
+        watch.start(1ms);
+        EXPECT_FALSE(transfer.Write_Record(record, transfer::kSerial, QString(), 2000ms)) << row.when;
+        WaitUntil([] { return false; }, 300ms); // time for lines sent anyway
+        EXPECT_EQ(gateway.commands, QStringList({"S0"})) << row.when;
+        EXPECT_EQ(gateway.setLines.size(), row.setLines) << row.when;
+        EXPECT_EQ(transfer.CancelledAfterSending(), row.sent) << row.when;
+    }
+}
+
 TEST_F(RecordTransferTest, SettingsWithSecurityReachTheSimulatedGatewayOverItsCable)
 {
     BusConfig bus = DefaultBusConfig();
