@@ -27,6 +27,17 @@ QCommandLineOption AllMetersOption()
             QStringLiteral("Allow ADDRESS 254 or 255, which every meter on the bus takes.")};
 }
 
+// Every meter of the bus takes what goes to 254 or 255: never by a slip of the finger.
+std::optional<CliResult> RefusedForEveryMeter(const CliArgs& args, quint8 address, const QString& what)
+{
+    if (!mbus::IsBroadcast(address) || args.parser->isSet(QStringLiteral("all-meters")))
+        return std::nullopt;
+    return UsageError(QStringLiteral("address %1 reaches every meter on the bus and %2 would go to them all; "
+                                     "add --all-meters if that is meant")
+                          .arg(address)
+                          .arg(what));
+}
+
 // What became of the change, as a result: only an acknowledgement and a
 // change sent to 255 (which nobody answers) succeed.
 CliResult ChangeResult(quint8 address, ChangeOutcome outcome, const Change& change, const CliFeatureView& view)
@@ -73,12 +84,8 @@ std::variant<std::function<CliResult()>, CliResult> PrepareChange(CliSession& se
     if (auto* failure = std::get_if<CliResult>(&target))
         return *failure;
     const quint8 address = std::get<MeterTarget>(target).address;
-    // Every meter of the bus takes a change to these: never by a slip of the finger.
-    if (mbus::IsBroadcast(address) && !args.parser->isSet(QStringLiteral("all-meters")))
-        return UsageError(QStringLiteral("address %1 reaches every meter on the bus and %2 would change them all; "
-                                         "add --all-meters if that is meant")
-                              .arg(address)
-                              .arg(change.what));
+    if (auto refusal = RefusedForEveryMeter(args, address, change.what))
+        return *refusal;
     const bool alwaysInit = args.parser->isSet(QStringLiteral("always-init"));
     return MeterCommand(session, [&session, address, change, alwaysInit] {
         FeatureRun run(session);
@@ -142,7 +149,7 @@ std::variant<std::function<CliResult()>, CliResult> PrepareMBusSetSpeed(CliSessi
 
 CommandOptions MBusAppResetOptions()
 {
-    return {QStringLiteral("mbus-app-reset"), {SubcodeOption()}, QStringLiteral("ADDRESS [--subcode N]"),
+    return {QStringLiteral("mbus-app-reset"), {SubcodeOption(), AllMetersOption()}, QStringLiteral("ADDRESS [--subcode N]"),
             QStringLiteral("Reset a meter's application (SND_UD, CI 50h), with or without a subcode."),
             CommandTransport::Any};
 }
@@ -156,10 +163,21 @@ std::variant<std::function<CliResult()>, CliResult> PrepareMBusAppReset(CliSessi
     const auto choice = SubcodeChoice(*args.parser);
     if (auto* failure = std::get_if<CliResult>(&choice))
         return *failure;
-    return MeterCommand(session, [&session, address = std::get<MeterTarget>(target).address, index = std::get<int>(choice)] {
+    const QString what = QStringLiteral("the application reset");
+    const quint8 address = std::get<MeterTarget>(target).address;
+    if (auto refusal = RefusedForEveryMeter(args, address, what))
+        return *refusal;
+    return MeterCommand(session, [&session, address, index = std::get<int>(choice), what] {
         FeatureRun run(session);
         run.protocol.SetAppResetChoice(index);
-        const bool acknowledged = run.protocol.ResetSlaveApplication(address, false);
-        return Acknowledgement(address, acknowledged, QStringLiteral("the application reset"), run.view);
+        const bool done = run.protocol.ResetSlaveApplication(address, false);
+        if (!done || address != mbus::kBroadcastQuiet)
+            return Acknowledgement(address, done, what, run.view);
+        CliResult result; // sent to every meter; none answers
+        result.Add(QStringLiteral("address"), address);
+        result.Add(QStringLiteral("acknowledged"), false);
+        result.Add(QStringLiteral("sent"), true);
+        result.Add(QStringLiteral("message"), run.view.Message());
+        return result;
     });
 }

@@ -136,7 +136,8 @@ TEST_F(MeterCommandsTest, SetAddressThenTheMeterAnswersThere)
 
 TEST_F(MeterCommandsTest, ChangesForEveryMeterOnlyWhenAskedFor)
 {
-    for (const QStringList& change : {QStringList{"mbus-set-address", "254", "9"}, QStringList{"mbus-set-speed", "255", "300"}}) {
+    for (const QStringList& change : {QStringList{"mbus-set-address", "254", "9"}, QStringList{"mbus-set-speed", "255", "300"},
+                                      QStringList{"mbus-app-reset", "255"}}) {
         const CliRun refused = Cli(change);
         EXPECT_EQ(refused.status, 2) << change.join(u' ').toStdString();
         EXPECT_TRUE(refused.err.contains(QStringLiteral("--all-meters"))) << refused.err.toStdString();

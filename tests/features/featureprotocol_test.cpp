@@ -266,6 +266,8 @@ TEST_F(FeatureProtocolTest, ChangesToEveryMeterSayWhatTheyDid)
     // 255: sent, and not waited for
     EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeAddress, 255, 9, 0, false), ChangeOutcome::SentToAll);
     EXPECT_EQ(view.info, T(179) + kCrLf + T(1323));
+    EXPECT_TRUE(protocol.ResetSlaveApplication(255, false));
+    EXPECT_EQ(view.info, T(780) + kCrLf + T(1323) + kCrLf);
 }
 
 TEST_F(FeatureProtocolTest, ACancelledChangeIsNotSentOrIsReportedAsSent)
