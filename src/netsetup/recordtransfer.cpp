@@ -66,7 +66,8 @@ void RecordTransfer::WarnThrough(const std::function<void(const QString& text)>&
 bool RecordTransfer::Read_Record(cRecord& record, int method, const QString& ip, std::chrono::milliseconds timeout)
 {
     const DeviceOperationScope operation(Operations());
-    if (!operation)
+    // A step of a cancelled operation sends nothing.
+    if (!operation || Operations().CancelRequested())
         return false;
     switch (method) {
     case transfer::kNetwork:
@@ -85,7 +86,7 @@ bool RecordTransfer::Write_Record(
     if (record.Bytes().isEmpty())
         return false;
     const DeviceOperationScope operation(Operations());
-    if (!operation)
+    if (!operation || Operations().CancelRequested())
         return false;
     switch (method) {
     case transfer::kNetwork:
@@ -102,7 +103,7 @@ QList<bool> RecordTransfer::Write_Records(
 {
     m_CancelledAfterSending = false;
     const DeviceOperationScope operation(Operations());
-    if (!operation)
+    if (!operation || Operations().CancelRequested())
         return QList<bool>(records.size(), false);
     if (method == transfer::kSerial)
         return WriteBySerial(records, timeout);

@@ -146,6 +146,28 @@ TEST_F(RecordTransferTest, AnAcknowledgedWriteWithoutAnAnswerAfterwardsFails)
     EXPECT_LE(responder.ReadQueries(0), 2);
 }
 
+TEST_F(RecordTransferTest, AWriteCancelledOnceSentSaysSoAndSendsNothingMore)
+{
+    cRecord network(0);
+    network.RestoreRecordToDefault(false);
+    cRecord security(1);
+    security.RestoreRecordToDefault(false);
+    responder.fault = ConfigResponder::Fault::SilentAfterAck; // the restart never ends
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (!responder.requests.isEmpty()) {
+            watch.stop();
+            transfer.Abort();
+        }
+    });
+    watch.start(1ms);
+    EXPECT_EQ(transfer.Write_Records({&network, &security}, transfer::kNetwork, kLoopback, 20000ms),
+              QList<bool>({false, false}));
+    EXPECT_TRUE(transfer.CancelledAfterSending()) << "the gateway may have taken record 0";
+    WaitUntil([] { return false; }, 300ms); // time for a datagram sent anyway
+    EXPECT_EQ(responder.requests, QList<QByteArray>({config::WriteDatagram(0, network.Bytes())}));
+}
+
 TEST_F(RecordTransferTest, AnEmptyRecordIsNeverSent)
 {
     cRecord record(0);
