@@ -50,6 +50,23 @@ QByteArray BytesLastFirst(const QString& hex)
     return bytes;
 }
 
+// What a change that was not acknowledged says.
+int ChangeFailureText(ChangeOutcome outcome, bool cancelled)
+{
+    switch (outcome) {
+    case ChangeOutcome::NotSent:
+        return cancelled ? kTextChangeNotSent : 181;
+    case ChangeOutcome::Unawaited:
+        return kTextChangeUnawaited;
+    case ChangeOutcome::SentToAll:
+        return kTextChangeSentToAll;
+    case ChangeOutcome::Collision:
+        return kTextChangeCollision;
+    default:
+        return 181;
+    }
+}
+
 } // namespace
 
 // The window is busy from the start of the outermost operation to its end,
@@ -123,7 +140,7 @@ bool FeatureProtocol::ResetSlaveApplication(quint8 address, bool initialisedBefo
         return true;
     }
     if ((sent ? m_Link.WaitMBusReply(m_Link.BusTimeout) : QByteArray()).isEmpty()) {
-        // A reset that went out may have been taken, whatever came back.
+        // Cancelled: whether the reset went out, and so may have been taken.
         if (m_Operations.CancelRequested())
             m_View.AppendInfo(Text(sent ? kTextChangeUnawaited : kTextChangeNotSent));
         else
@@ -311,26 +328,11 @@ ChangeOutcome FeatureProtocol::ChangeSlaveSetting(int mode, quint8 address, int 
         reply = m_Link.WaitMBusReply(m_Link.BusTimeout);
     const ChangeOutcome outcome =
         JudgeChange(address, sent, m_Operations.CancelRequested(), reply, reply.isEmpty() ? m_Link.LastRejected() : QByteArray());
-    switch (outcome) {
-    case ChangeOutcome::Acknowledged:
+    if (outcome == ChangeOutcome::Acknowledged) {
         m_View.AppendInfo(Text(180) + kCrLf + kCrLf);
         m_Fcb.Toggle(address);
-        break;
-    case ChangeOutcome::NotSent:
-        m_View.AppendInfo(Text(m_Operations.CancelRequested() ? kTextChangeNotSent : 181));
-        break;
-    case ChangeOutcome::Unawaited:
-        m_View.AppendInfo(Text(kTextChangeUnawaited));
-        break;
-    case ChangeOutcome::SentToAll:
-        m_View.AppendInfo(Text(kTextChangeSentToAll));
-        break;
-    case ChangeOutcome::Collision:
-        m_View.AppendInfo(Text(kTextChangeCollision));
-        break;
-    case ChangeOutcome::NotAcknowledged:
-        m_View.AppendInfo(Text(181));
-        break;
+    } else {
+        m_View.AppendInfo(Text(ChangeFailureText(outcome, m_Operations.CancelRequested())));
     }
     return outcome;
 }
