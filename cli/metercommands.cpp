@@ -4,6 +4,8 @@
 #include "configcli.h"
 #include "featurecli.h"
 
+#include "comm/mbusframe.h"
+
 namespace {
 
 // The bus speeds in the order of their speed codes (B8h + index).
@@ -19,21 +21,77 @@ struct Change {
     int value;
 };
 
-// ADDRESS and the change's own argument, --always-init.
+QCommandLineOption AllMetersOption()
+{
+    return {QStringLiteral("all-meters"),
+            QStringLiteral("Allow ADDRESS 254 or 255, which every meter on the bus takes.")};
+}
+
+// Every meter of the bus takes what goes to 254 or 255: never by a slip of the finger.
+std::optional<CliResult> RefusedForEveryMeter(const CliArgs& args, quint8 address, const QString& what)
+{
+    if (!mbus::IsBroadcast(address) || args.parser->isSet(QStringLiteral("all-meters")))
+        return std::nullopt;
+    return UsageError(QStringLiteral("address %1 reaches every meter on the bus and %2 would go to them all; "
+                                     "add --all-meters if that is meant")
+                          .arg(address)
+                          .arg(what));
+}
+
+// What became of the change, as a result: only an acknowledgement and a
+// change sent to 255 (which nobody answers) succeed.
+CliResult ChangeResult(quint8 address, ChangeOutcome outcome, const Change& change, const CliFeatureView& view)
+{
+    const bool acknowledged = outcome == ChangeOutcome::Acknowledged;
+    CliResult result;
+    switch (outcome) {
+    case ChangeOutcome::Acknowledged:
+    case ChangeOutcome::SentToAll:
+        break;
+    case ChangeOutcome::NotAcknowledged:
+        result = DeviceError(QStringLiteral("meter %1 did not acknowledge %2: %3").arg(address).arg(change.what, view.Message()));
+        break;
+    case ChangeOutcome::NotSent:
+        result = DeviceError(QStringLiteral("%1 was not sent to meter %2: %3").arg(change.what).arg(address).arg(view.Message()));
+        break;
+    case ChangeOutcome::Unawaited:
+        result = DeviceError(QStringLiteral("%1 was sent to meter %2; the answer was not awaited: %3")
+                                 .arg(change.what)
+                                 .arg(address)
+                                 .arg(view.Message()));
+        break;
+    case ChangeOutcome::Collision:
+        result = DeviceError(QStringLiteral("more than one meter answered %1 at address %2: every meter may have changed")
+                                 .arg(change.what)
+                                 .arg(address));
+        break;
+    }
+    const bool sent = outcome != ChangeOutcome::NotSent;
+    result.Add(QStringLiteral("address"), address);
+    result.Add(QStringLiteral("acknowledged"), acknowledged);
+    if (outcome == ChangeOutcome::SentToAll || outcome == ChangeOutcome::Unawaited)
+        result.Add(QStringLiteral("sent"), sent);
+    result.Add(QStringLiteral("message"), view.Message());
+    result.Add(change.key, change.value);
+    return result;
+}
+
+// ADDRESS and the change's own argument, --always-init, --all-meters.
 std::variant<std::function<CliResult()>, CliResult> PrepareChange(CliSession& session, const Change& change)
 {
     const CliArgs& args = session.Args();
     auto target = TargetFromArguments(args, 1, false);
     if (auto* failure = std::get_if<CliResult>(&target))
         return *failure;
+    const quint8 address = std::get<MeterTarget>(target).address;
+    if (auto refusal = RefusedForEveryMeter(args, address, change.what))
+        return *refusal;
     const bool alwaysInit = args.parser->isSet(QStringLiteral("always-init"));
-    return MeterCommand(session, [&session, address = std::get<MeterTarget>(target).address, change, alwaysInit] {
+    return MeterCommand(session, [&session, address, change, alwaysInit] {
         FeatureRun run(session);
-        const bool acknowledged =
+        const ChangeOutcome outcome =
             run.protocol.ChangeSlaveSetting(change.mode, address, change.newAddress, change.speedIndex, alwaysInit);
-        CliResult result = Acknowledgement(address, acknowledged, change.what, run.view);
-        result.Add(change.key, change.value);
-        return result;
+        return ChangeResult(address, outcome, change, run.view);
     });
 }
 
@@ -59,7 +117,7 @@ std::variant<std::function<CliResult()>, CliResult> PrepareMBusInit(CliSession& 
 
 CommandOptions MBusSetAddressOptions()
 {
-    return {QStringLiteral("mbus-set-address"), {AlwaysInitOption()}, QStringLiteral("ADDRESS NEW"),
+    return {QStringLiteral("mbus-set-address"), {AlwaysInitOption(), AllMetersOption()}, QStringLiteral("ADDRESS NEW"),
             QStringLiteral("Give a meter a new primary address (0-250)."), CommandTransport::Any};
 }
 
@@ -74,7 +132,7 @@ std::variant<std::function<CliResult()>, CliResult> PrepareMBusSetAddress(CliSes
 
 CommandOptions MBusSetSpeedOptions()
 {
-    return {QStringLiteral("mbus-set-speed"), {AlwaysInitOption()}, QStringLiteral("ADDRESS BAUD"),
+    return {QStringLiteral("mbus-set-speed"), {AlwaysInitOption(), AllMetersOption()}, QStringLiteral("ADDRESS BAUD"),
             QStringLiteral("Switch a meter to another bus speed (300, 600, 1200, 2400, 4800 or 9600 baud)."),
             CommandTransport::Any};
 }
@@ -91,7 +149,7 @@ std::variant<std::function<CliResult()>, CliResult> PrepareMBusSetSpeed(CliSessi
 
 CommandOptions MBusAppResetOptions()
 {
-    return {QStringLiteral("mbus-app-reset"), {SubcodeOption()}, QStringLiteral("ADDRESS [--subcode N]"),
+    return {QStringLiteral("mbus-app-reset"), {SubcodeOption(), AllMetersOption()}, QStringLiteral("ADDRESS [--subcode N]"),
             QStringLiteral("Reset a meter's application (SND_UD, CI 50h), with or without a subcode."),
             CommandTransport::Any};
 }
@@ -105,10 +163,21 @@ std::variant<std::function<CliResult()>, CliResult> PrepareMBusAppReset(CliSessi
     const auto choice = SubcodeChoice(*args.parser);
     if (auto* failure = std::get_if<CliResult>(&choice))
         return *failure;
-    return MeterCommand(session, [&session, address = std::get<MeterTarget>(target).address, index = std::get<int>(choice)] {
+    const QString what = QStringLiteral("the application reset");
+    const quint8 address = std::get<MeterTarget>(target).address;
+    if (auto refusal = RefusedForEveryMeter(args, address, what))
+        return *refusal;
+    return MeterCommand(session, [&session, address, index = std::get<int>(choice), what] {
         FeatureRun run(session);
         run.protocol.SetAppResetChoice(index);
-        const bool acknowledged = run.protocol.ResetSlaveApplication(address, false);
-        return Acknowledgement(address, acknowledged, QStringLiteral("the application reset"), run.view);
+        const bool done = run.protocol.ResetSlaveApplication(address, false);
+        if (!done || address != mbus::kBroadcastQuiet)
+            return Acknowledgement(address, done, what, run.view);
+        CliResult result; // sent to every meter; none answers
+        result.Add(QStringLiteral("address"), address);
+        result.Add(QStringLiteral("acknowledged"), false);
+        result.Add(QStringLiteral("sent"), true);
+        result.Add(QStringLiteral("message"), run.view.Message());
+        return result;
     });
 }

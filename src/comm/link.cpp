@@ -45,24 +45,32 @@ std::chrono::milliseconds Link::SinceLastReceive() const
     return std::chrono::milliseconds(m_LastReceiveTime.elapsed());
 }
 
-void Link::SendFrame(const QByteArray& frame)
+bool Link::SendFrame(const QByteArray& frame)
 {
     DeviceOperations& operations = m_Connection.Operations();
     const DeviceOperationScope operation(operations);
-    if (!operation || !m_Connection.ConnectionOpen())
-        return;
+    if (!operation || !m_Connection.ConnectionOpen() || operations.CancelRequested())
+        return false;
     const auto quietLeft = BusDelay - SinceLastReceive();
     if (quietLeft > 0ms)
         operations.Pause(std::min<std::chrono::milliseconds>(quietLeft, kLongestPacing));
+    // The cancel may have ended the pacing; the connection may have gone in it.
+    if (operations.CancelRequested() || !m_Connection.ConnectionOpen())
+        return false;
     m_Log.LogTraffic(frame, TrafficKind::Sent);
     m_Connection.ClearReceiveBuffers();
     const QString error = m_Connection.Send(frame);
-    if (!error.isEmpty() && sendFailed)
-        sendFailed(error);
+    if (!error.isEmpty()) {
+        if (sendFailed)
+            sendFailed(error);
+        return false;
+    }
+    return true;
 }
 
 QByteArray Link::WaitMBusReply(std::chrono::milliseconds timeout)
 {
+    m_LastRejected.clear();
     DeviceOperations& operations = m_Connection.Operations();
     const DeviceOperationScope operation(operations);
     if (!operation || !m_Connection.ConnectionOpen())
@@ -76,6 +84,7 @@ QByteArray Link::WaitMBusReply(std::chrono::milliseconds timeout)
         return reply;
     }
     const QByteArray& received = m_Connection.ReceiveBuffer();
+    m_LastRejected = received;
     m_Log.CountError();
     if (!m_Connection.ConnectionOpen())
         m_Log.LogText(QStringLiteral("Connection closed: ") + m_Connection.LastSocketError());

@@ -35,8 +35,10 @@ public:
 
     // Waits out BusDelay since the last reply (at most about a second),
     // logs the frame, empties the receive buffers and sends it. Nothing
-    // happens without an open connection.
-    void SendFrame(const QByteArray& frame);
+    // happens without an open connection, nor once the running operation
+    // is cancelled (also during the pacing): a cancelled change must not
+    // reach the device. True when the frame went out.
+    bool SendFrame(const QByteArray& frame);
 
     // The complete reply (a single E5h or a whole long frame), or nothing
     // when none came within the timeout; logs and counts either way.
@@ -44,10 +46,14 @@ public:
 
     // The log note of the last wait that ended without a reply.
     const QString& LastTimeoutNote() const { return m_LastTimeoutNote; }
+    // What that wait received all the same (several answers at once, a
+    // garbled one); empty when the line stayed silent.
+    const QByteArray& LastRejected() const { return m_LastRejected; }
 
 private:
     Connection& m_Connection;
     TrafficLog& m_Log;
     QElapsedTimer m_LastReceiveTime;
     QString m_LastTimeoutNote;
+    QByteArray m_LastRejected;
 };

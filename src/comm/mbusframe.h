@@ -29,6 +29,13 @@ constexpr quint8 kCiSelectSlave = 0x52;
 // Addresses beyond the primary range.
 constexpr quint8 kSelectedSlave = 0xFD; // the slave selected by secondary address
 constexpr quint8 kBroadcastAnswered = 0xFE;
+constexpr quint8 kBroadcastQuiet = 0xFF; // every slave takes it, none answers
+
+// Whether a frame to the address reaches every slave on the bus.
+constexpr bool IsBroadcast(quint8 address)
+{
+    return address == kBroadcastAnswered || address == kBroadcastQuiet;
+}
 
 // Longest user data of a long frame: L counts C, A, CI and the data and is one byte.
 constexpr int kMaxLongFrameData = 255 - 3;

@@ -23,6 +23,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
@@ -41,6 +42,9 @@ constexpr int kListWidthInChars = 10;
 constexpr int kClampedAddress = 250;
 constexpr int kHighestTarget = 255;
 constexpr int kHighestNewAddress = 251;
+
+// Asks before a change goes to every meter of the bus.
+constexpr int kTextEveryMeterQuestion = 1325;
 
 // The operations by option index.
 enum Feature { kInitialise = 0, kIdentify = 1, kChangeAddress = 2, kChangeSpeed = 3, kDiagnostics = 4, kAppReset = 5 };
@@ -480,8 +484,25 @@ void FeaturePage::NormaliseSecondaryFields()
     }
 }
 
+bool FeaturePage::ConfirmedForEveryMeter()
+{
+    // Asked before the operation starts: the question's own event loop must
+    // not run inside it.
+    if (Context().operations.Busy() || Check_MeterFeature_UseSecondaryAddress->isChecked()
+        || !IsOneOf(SelectedFeature(), {kChangeAddress, kChangeSpeed, kAppReset}))
+        return true;
+    const quint8 target = ClampedAddresses().first;
+    if (!mbus::IsBroadcast(target))
+        return true;
+    return QMessageBox::question(this, window()->windowTitle(), GetLanguageText(kTextEveryMeterQuestion).arg(target),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
 void FeaturePage::Command_MeterFeature_Apply_Click()
 {
+    if (!ConfirmedForEveryMeter())
+        return;
     const DeviceOperationScope operation(Context().operations);
     if (!operation)
         return;

@@ -98,6 +98,9 @@ private:
     void StoreAddressEdit();
     // Apply step 1: the two address fields read as numbers, clamped and written back.
     std::pair<quint8, int> ClampedAddresses();
+    // A change, or an application reset, typed for 254 or 255 reaches every
+    // meter of the bus: it goes only when the user says so (default No).
+    bool ConfirmedForEveryMeter();
     // Apply step 3: the secondary fields normalised and written back.
     void NormaliseSecondaryFields();
 

@@ -27,6 +27,11 @@ constexpr int kTextBusValuesMissing = 685;
 constexpr int kTextDataRecords = 686;
 constexpr int kTextRecordError = 687;
 constexpr int kTextNoRecords = 688;
+// How a change ended beyond acknowledged or not.
+constexpr int kTextChangeUnawaited = 1320;
+constexpr int kTextChangeNotSent = 1322;
+constexpr int kTextChangeSentToAll = 1323;
+constexpr int kTextChangeCollision = 1324;
 
 bool IsHexText(const QString& text)
 {
@@ -43,6 +48,23 @@ QByteArray BytesLastFirst(const QString& hex)
     QByteArray bytes = QByteArray::fromHex(hex.toLatin1());
     std::reverse(bytes.begin(), bytes.end());
     return bytes;
+}
+
+// What a change that was not acknowledged says.
+int ChangeFailureText(ChangeOutcome outcome, bool cancelled)
+{
+    switch (outcome) {
+    case ChangeOutcome::NotSent:
+        return cancelled ? kTextChangeNotSent : 181;
+    case ChangeOutcome::Unawaited:
+        return kTextChangeUnawaited;
+    case ChangeOutcome::SentToAll:
+        return kTextChangeSentToAll;
+    case ChangeOutcome::Collision:
+        return kTextChangeCollision;
+    default:
+        return 181;
+    }
 }
 
 } // namespace
@@ -112,8 +134,17 @@ bool FeatureProtocol::ResetSlaveApplication(quint8 address, bool initialisedBefo
     QByteArray subcode;
     if (m_AppResetChoice >= 1 && m_AppResetChoice < kAppResetChoices)
         subcode.append(static_cast<char>((m_AppResetChoice - 1) * 16));
-    if (Transact(*LongFrame(mbus::kSndUd, address, mbus::kCiApplicationReset, subcode)).isEmpty()) {
-        m_View.AppendInfo(Text(176));
+    const bool sent = m_Link.SendFrame(*LongFrame(mbus::kSndUd, address, mbus::kCiApplicationReset, subcode));
+    if (sent && address == mbus::kBroadcastQuiet) {
+        m_View.AppendInfo(Text(kTextChangeSentToAll) + kCrLf);
+        return true;
+    }
+    if ((sent ? m_Link.WaitMBusReply(m_Link.BusTimeout) : QByteArray()).isEmpty()) {
+        // Cancelled: whether the reset went out, and so may have been taken.
+        if (m_Operations.CancelRequested())
+            m_View.AppendInfo(Text(sent ? kTextChangeUnawaited : kTextChangeNotSent));
+        else
+            m_View.AppendInfo(Text(176));
         return false;
     }
     m_Fcb.Set(address, true);
@@ -244,14 +275,32 @@ void FeatureProtocol::ShowDiagnostics(const IdentificationRead& read)
     AppendHexDump(read.reply);
 }
 
-bool FeatureProtocol::ChangeSlaveSetting(int mode, quint8 address, int newAddress, int speedIndex, bool alwaysInit)
+ChangeOutcome JudgeChange(quint8 address, bool sent, bool cancelled, const QByteArray& reply,
+                          const QByteArray& rejected)
+{
+    if (!sent)
+        return ChangeOutcome::NotSent;
+    if (address == mbus::kBroadcastQuiet)
+        return ChangeOutcome::SentToAll;
+    if (reply.size() == 1 && static_cast<quint8>(reply[0]) == mbus::kAck)
+        return ChangeOutcome::Acknowledged;
+    // Answers of several meters overlay into bytes that form no reply.
+    if (address == mbus::kBroadcastAnswered && !rejected.isEmpty())
+        return ChangeOutcome::Collision;
+    if (cancelled && reply.isEmpty())
+        return ChangeOutcome::Unawaited;
+    return ChangeOutcome::NotAcknowledged;
+}
+
+ChangeOutcome FeatureProtocol::ChangeSlaveSetting(int mode, quint8 address, int newAddress, int speedIndex,
+                                                  bool alwaysInit)
 {
     // No speed chosen (or none this program knows): nothing to send.
     if (mode == kChangeSpeed && (speedIndex < 0 || speedIndex >= kSpeedCount))
-        return false;
+        return ChangeOutcome::NotSent;
     const DeviceOperationScope operation(m_Operations);
     if (!operation)
-        return false;
+        return ChangeOutcome::NotSent;
     const Busy busy(*this);
     bool ok = true;
     if (alwaysInit)
@@ -260,7 +309,7 @@ bool FeatureProtocol::ChangeSlaveSetting(int mode, quint8 address, int newAddres
         m_View.SetInfo(QString());
     // A meter that did not take the initialise is not sent the change either.
     if (!ok)
-        return false;
+        return ChangeOutcome::NotSent;
     const quint8 control = m_Fcb.Get(address) ? mbus::kSndUdFcb : mbus::kSndUd;
     m_View.AppendInfo(Text(179) + kCrLf);
     std::optional<QByteArray> frame;
@@ -273,14 +322,19 @@ bool FeatureProtocol::ChangeSlaveSetting(int mode, quint8 address, int newAddres
     } else {
         frame = LongFrame(control, address, static_cast<quint8>(kCiFirstSpeed + speedIndex));
     }
-    const QByteArray reply = Transact(*frame);
-    if (reply.size() != 1 || static_cast<quint8>(reply[0]) != mbus::kAck) {
-        m_View.AppendInfo(Text(181));
-        return false;
+    const bool sent = m_Link.SendFrame(*frame);
+    QByteArray reply;
+    if (sent && address != mbus::kBroadcastQuiet)
+        reply = m_Link.WaitMBusReply(m_Link.BusTimeout);
+    const ChangeOutcome outcome =
+        JudgeChange(address, sent, m_Operations.CancelRequested(), reply, reply.isEmpty() ? m_Link.LastRejected() : QByteArray());
+    if (outcome == ChangeOutcome::Acknowledged) {
+        m_View.AppendInfo(Text(180) + kCrLf + kCrLf);
+        m_Fcb.Toggle(address);
+    } else {
+        m_View.AppendInfo(Text(ChangeFailureText(outcome, m_Operations.CancelRequested())));
     }
-    m_View.AppendInfo(Text(180) + kCrLf + kCrLf);
-    m_Fcb.Toggle(address);
-    return true;
+    return outcome;
 }
 
 void FeatureProtocol::AppendHexDump(const QByteArray& bytes)

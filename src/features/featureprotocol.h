@@ -34,6 +34,22 @@ struct IdentificationRead {
     bool Answered() const { return reply.size() >= 2; }
 };
 
+// What became of a change of primary address or bus speed.
+enum class ChangeOutcome {
+    NotSent,         // no speed chosen, the initialise unanswered, or cancelled before the frame
+    Acknowledged,    // the single E5h
+    NotAcknowledged, // anything else, or nothing
+    Unawaited,       // sent, then cancelled before the answer could come: the meter may have changed
+    SentToAll,       // sent to 255: every meter takes it and none answers
+    Collision,       // sent to 254 and answered by more than one meter: every one may have changed
+};
+
+// The outcome of a change from what happened to its frame: whether it went
+// out, whether the operation was cancelled afterwards, the accepted reply
+// and what arrived without being accepted.
+ChangeOutcome JudgeChange(quint8 address, bool sent, bool cancelled, const QByteArray& reply,
+                          const QByteArray& rejected);
+
 // The M-Bus operations on one slave behind the gateway. Each builds one
 // frame, sends it, waits for the reply and reports the outcome as lines of
 // the information box; each runs as one device operation and keeps the
@@ -61,8 +77,8 @@ public:
     bool SelectSlaveBySecondaryAddress(const QString& id, const QString& manufacturer, const QString& version,
                                        const QString& medium);
     IdentificationRead ReadSlaveIdentification(int mode, quint8 address, bool alwaysInit, bool alwaysApp);
-    // True when the meter acknowledged the change.
-    bool ChangeSlaveSetting(int mode, quint8 address, int newAddress, int speedIndex, bool alwaysInit);
+    // A change sent to 255 is not waited for: no meter answers it.
+    ChangeOutcome ChangeSlaveSetting(int mode, quint8 address, int newAddress, int speedIndex, bool alwaysInit);
 
     // Appends the bytes, 16 to a line, each as two hex digits and a blank.
     void AppendHexDump(const QByteArray& bytes);

@@ -42,14 +42,19 @@ SettingsWriteResult WriteNetworkSettings(RecordTransfer& transfer, DeviceRecords
         toWrite << &record1;
     }
     const QList<bool> written = transfer.Write_Records(toWrite, method, address, timeout);
-    if (!written.front())
+    if (!written.front()) {
+        if (transfer.CancelledAfterSending())
+            result.status = SettingsWriteResult::Status::Unawaited;
         return result;
+    }
     result.status = SettingsWriteResult::Status::Written;
     if (!securityAsked)
         return result;
     using Security = SettingsWriteResult::Security;
     if (written[1])
         result.security = Security::Written;
+    else if (transfer.CancelledAfterSending())
+        result.security = Security::Unawaited;
     else if (method == transfer::kNetwork && !changes.allowConfig.value_or(true))
         result.security = Security::LockedOut;
     else
@@ -59,6 +64,9 @@ SettingsWriteResult WriteNetworkSettings(RecordTransfer& transfer, DeviceRecords
 
 QList<int> SettingsWriteTexts(const RecordChanges& changes, const SettingsWriteResult& result)
 {
+    if (result.status == SettingsWriteResult::Status::Unawaited
+        || result.security == SettingsWriteResult::Security::Unawaited)
+        return {writetext::kUnawaited};
     if (result.status != SettingsWriteResult::Status::Written)
         return {writetext::kNotWritten};
     if (result.security == SettingsWriteResult::Security::NotConfirmed)

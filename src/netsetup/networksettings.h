@@ -25,20 +25,25 @@ std::optional<ChannelSettings> ReadNetworkSettings(RecordTransfer& transfer, Dev
     const QString& address, std::chrono::milliseconds timeout);
 
 struct SettingsWriteResult {
-    enum class Status { Written, Failed, Refused };
+    // Unawaited: sent, then cancelled before the gateway could confirm it.
+    enum class Status { Written, Failed, Refused, Unawaited };
     // Record 1, when the changes name a security switch.
     enum class Security {
         NotAsked,
         Written,
         LockedOut, // wizard access switched off over the network: the gateway no longer answers the check
         NotConfirmed,
+        Unawaited,
     };
     Status status = Status::Failed; // record 0
     std::optional<RecordRefusal> refusal; // for Refused: the field the record would not take
     Security security = Security::NotAsked;
 
     // Every record asked for is on the gateway, as far as it can tell.
-    bool Complete() const { return status == Status::Written && security != Security::NotConfirmed; }
+    bool Complete() const
+    {
+        return status == Status::Written && security != Security::NotConfirmed && security != Security::Unawaited;
+    }
 };
 
 // Changes record 0 and writes it, and with it, when the changes name a
@@ -57,4 +62,5 @@ constexpr int kWritten = 197;
 constexpr int kBackToTasks = 198;
 constexpr int kNotWritten = 199;
 constexpr int kSecurityNotWritten = 193;
+constexpr int kUnawaited = 1321;
 } // namespace writetext

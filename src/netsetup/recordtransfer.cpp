@@ -66,7 +66,8 @@ void RecordTransfer::WarnThrough(const std::function<void(const QString& text)>&
 bool RecordTransfer::Read_Record(cRecord& record, int method, const QString& ip, std::chrono::milliseconds timeout)
 {
     const DeviceOperationScope operation(Operations());
-    if (!operation)
+    // A step of a cancelled operation sends nothing.
+    if (!operation || Operations().CancelRequested())
         return false;
     switch (method) {
     case transfer::kNetwork:
@@ -81,10 +82,11 @@ bool RecordTransfer::Read_Record(cRecord& record, int method, const QString& ip,
 bool RecordTransfer::Write_Record(
     const cRecord& record, int method, const QString& ip, std::chrono::milliseconds timeout)
 {
+    m_CancelledAfterSending = false;
     if (record.Bytes().isEmpty())
         return false;
     const DeviceOperationScope operation(Operations());
-    if (!operation)
+    if (!operation || Operations().CancelRequested())
         return false;
     switch (method) {
     case transfer::kNetwork:
@@ -99,8 +101,9 @@ bool RecordTransfer::Write_Record(
 QList<bool> RecordTransfer::Write_Records(
     const QList<const cRecord*>& records, int method, const QString& ip, std::chrono::milliseconds timeout)
 {
+    m_CancelledAfterSending = false;
     const DeviceOperationScope operation(Operations());
-    if (!operation)
+    if (!operation || Operations().CancelRequested())
         return QList<bool>(records.size(), false);
     if (method == transfer::kSerial)
         return WriteBySerial(records, timeout);
@@ -175,6 +178,7 @@ bool RecordTransfer::WriteByNetwork(const cRecord& record, const QString& ip, st
     clock.start();
     Operations().WaitUntil([&buffer] { return !buffer.isEmpty(); }, Steps(timeout, kPollStep / 2));
     if (buffer != config::WriteAcknowledgement(record.RecordNumber())) {
+        m_CancelledAfterSending = buffer.isEmpty() && Operations().CancelRequested();
         m_Socket.Close();
         return false;
     }
@@ -193,6 +197,7 @@ bool RecordTransfer::WriteByNetwork(const cRecord& record, const QString& ip, st
         left -= kRequery;
     }
     const bool back = !buffer.isEmpty();
+    m_CancelledAfterSending = !back && Operations().CancelRequested();
     m_Socket.Close();
     return back;
 }
@@ -203,11 +208,18 @@ bool RecordTransfer::StoreBySerial(const cRecord& record)
         return false;
     m_Connection.WriteSerialBytes(config::SetRecordCommand(record.RecordNumber()));
     Operations().Pause(kAfterSetCommand);
+    // Cancelled here, the gateway has had the command only: it keeps its record.
+    if (Operations().CancelRequested())
+        return false;
     for (const QString& line : config::RecordLines(record.Bytes()))
         m_Connection.WriteSerialBytes(line.toLatin1() + '\r');
     m_Connection.ClearReceiveBuffers();
     m_Connection.WriteSerialBytes(config::kEndOfRecord);
     Operations().Pause(kAfterEndOfRecord);
+    if (Operations().CancelRequested()) {
+        m_CancelledAfterSending = true;
+        return false;
+    }
     return m_Connection.SerialReceiveBuffer() == config::kAcceptedPrompt;
 }
 
@@ -219,11 +231,19 @@ QList<bool> RecordTransfer::WriteBySerial(const QList<const cRecord*>& records, 
         ++taken;
     if (taken == 0)
         return written; // nothing new: the gateway stays in setup mode without a restart
+    if (Operations().CancelRequested()) {
+        m_CancelledAfterSending = true; // taken, but not yet put to use by a restart
+        return written;
+    }
     // The restart puts what was taken to use, and the prompt after it
     // confirms it.
     m_Connection.WriteSerialBytes(config::kReset);
     const bool back = WaitForSetupPrompt(timeout);
-    m_Connection.WriteSerialBytes(config::kQuit);
+    // After a cancel nothing more goes out, not even the quit.
+    if (Operations().CancelRequested())
+        m_CancelledAfterSending = !back;
+    else
+        m_Connection.WriteSerialBytes(config::kQuit);
     for (qsizetype i = 0; i < taken; ++i)
         written[i] = back;
     return written;

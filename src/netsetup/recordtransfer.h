@@ -55,6 +55,11 @@ public:
     QList<bool> Write_Records(const QList<const cRecord*>& records, int method, const QString& ip,
         std::chrono::milliseconds timeout);
 
+    // The last write was cancelled after a record had gone out: the gateway
+    // may have taken it, though nothing confirmed it. A cancel ends a write
+    // before its next step; nothing more is sent to the gateway.
+    bool CancelledAfterSending() const { return m_CancelledAfterSending; }
+
     // Calls "zzz" every 250 ms until the setup prompt comes, the timeout has
     // passed (a negative timeout waits without limit) or the running
     // operation is cancelled.
@@ -83,6 +88,7 @@ private:
     const Language& m_Language;
     ConfigSocket m_Socket;
     bool m_SetupAbort = false;
+    bool m_CancelledAfterSending = false;
 };
 
 // A warning about the configuration socket: the text, two line breaks and

@@ -39,13 +39,17 @@ void SearchLink::SendSearchFrame(const QByteArray& frame)
 {
     DeviceOperations& operations = m_Connection.Operations();
     const DeviceOperationScope operation(operations);
-    if (!operation || !m_Connection.ConnectionOpen())
+    if (!operation || !m_Connection.ConnectionOpen() || operations.CancelRequested())
         return;
     const auto quietLeft = std::min<std::chrono::milliseconds>(SearchFrameDelay - m_Link.SinceLastReceive(), kLongestQuiet);
     if (quietLeft > 0ms) {
         m_RequiredWaiting += quietLeft;
         operations.Pause(quietLeft);
     }
+    // An abort in the quiet time sends nothing more: a selection sent now
+    // would leave a meter selected after the search.
+    if (operations.CancelRequested() || !m_Connection.ConnectionOpen())
+        return;
     if (m_Log.SearchTrace())
         m_Log.LogTraffic(frame, TrafficKind::Sent);
     m_Connection.ClearReceiveBuffers();

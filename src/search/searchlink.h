@@ -22,7 +22,7 @@ public:
 
     // Waits out SearchFrameDelay since the last reply (at most about ten
     // seconds), empties the receive buffers and sends the frame. Nothing
-    // without an open connection.
+    // without an open connection, nor once the search is cancelled.
     void SendSearchFrame(const QByteArray& frame);
 
     // A whole long frame with a good checksum, or nothing when none came

@@ -134,6 +134,30 @@ TEST_F(MeterCommandsTest, SetAddressThenTheMeterAnswersThere)
     EXPECT_EQ(Cli({QStringLiteral("mbus-set-address"), QStringLiteral("2"), QStringLiteral("251")}).status, 2);
 }
 
+TEST_F(MeterCommandsTest, ChangesForEveryMeterOnlyWhenAskedFor)
+{
+    for (const QStringList& change : {QStringList{"mbus-set-address", "254", "9"}, QStringList{"mbus-set-speed", "255", "300"},
+                                      QStringList{"mbus-app-reset", "255"}}) {
+        const CliRun refused = Cli(change);
+        EXPECT_EQ(refused.status, 2) << change.join(u' ').toStdString();
+        EXPECT_TRUE(refused.err.contains(QStringLiteral("--all-meters"))) << refused.err.toStdString();
+    }
+    EXPECT_EQ(Cli({QStringLiteral("mbus-init"), QStringLiteral("1")}).status, 0) << "nothing changed";
+
+    // 254: meters 1, 2, 3 and 250 answer at once
+    const CliRun collided = Cli({QStringLiteral("mbus-set-speed"), QStringLiteral("254"), QStringLiteral("2400"),
+                                 QStringLiteral("--all-meters")});
+    EXPECT_EQ(collided.status, 1);
+    EXPECT_TRUE(collided.err.contains(QStringLiteral("more than one meter answered the new speed at address 254: "
+                                                     "every meter may have changed")))
+        << collided.err.toStdString();
+
+    const CliRun everyone = Cli({QStringLiteral("mbus-set-address"), QStringLiteral("255"), QStringLiteral("9"),
+                                 QStringLiteral("--all-meters")});
+    EXPECT_EQ(everyone.status, 0) << everyone.err.toStdString();
+    EXPECT_TRUE(Out(everyone).startsWith(QStringLiteral("address=255 acknowledged=no sent=yes message="))) << everyone.out.toStdString();
+}
+
 TEST_F(MeterCommandsTest, SetSpeedTakesOnlyBusSpeeds)
 {
     const CliRun run = Cli({QStringLiteral("mbus-set-speed"), QStringLiteral("3"), QStringLiteral("9600")});

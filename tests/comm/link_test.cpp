@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -154,6 +155,25 @@ TEST_P(LinkTest, PacingKeepsBusDelayAfterTheLastReply)
     const auto& times = peer.RequestTimesMs();
     EXPECT_GE(times[1] - times[0], 240);
     EXPECT_LT(times[1] - times[0], 5000); // a hang guard, not a speed test
+}
+
+TEST_P(LinkTest, ACancelInThePacingSendsNothing)
+{
+    Open();
+    link.BusDelay = 1000ms;
+    link.MarkReceived();
+    {
+        const DeviceOperationScope operation(operations);
+        QTimer::singleShot(50ms, [this] { operations.RequestCancel(); });
+        EXPECT_FALSE(link.SendFrame(ShortFrame(mbus::kSndNke, 5)));
+        EXPECT_FALSE(link.SendFrame(ShortFrame(mbus::kSndNke, 6))) << "nor any later frame of the operation";
+    }
+    WaitUntil([this] { return !peer.Requests().isEmpty(); }, 300ms); // time for a frame sent anyway
+    EXPECT_TRUE(peer.Requests().isEmpty());
+    EXPECT_FALSE(Logged(QStringLiteral(" -> ")));
+    // the next operation sends again
+    link.BusDelay = 0ms;
+    EXPECT_EQ(Transact({{Hex("E5")}}), Hex("E5"));
 }
 
 TEST_P(LinkTest, NothingHappensWithoutAConnection)

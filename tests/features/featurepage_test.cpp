@@ -1,5 +1,6 @@
 #include "comm/deviceoperations.h"
 #include "features/featurepage.h"
+#include "comm/waiting.h"
 #include "shell/infobox.h"
 #include "shell/settingkeys.h"
 #include "shell/wizardstate.h"
@@ -13,6 +14,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -20,6 +22,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -461,4 +465,28 @@ TEST_F(FeaturePageWalk, TheOperationsThroughTheWindow)
     EXPECT_EQ(search.count(), 1);
     EXPECT_EQ(host.debugToggles, 1);
     host.debugWindow = nullptr;
+}
+
+TEST_F(FeaturePageWalk, AChangeForEveryMeterGoesOnlyWhenTheUserSaysSo)
+{
+    Store().Save(keys::Option_SelectMeterFeature, 2);
+    Store().Save(keys::MeterFeature_Address_0, QStringLiteral("255"));
+    Store().Save(keys::MeterFeature_Address_1, QStringLiteral("9"));
+    page = LoadedPage();
+    page->Prepare(false, true);
+    page->Enter(false, true);
+
+    auto watch = AnswerNextModal(); // closed: No, the default
+    Apply();
+    EXPECT_TRUE(watch->seen);
+    EXPECT_EQ(watch->text, env.Context().language.GetLanguageText(1325).arg(255));
+    WaitUntil([this] { return !heard.isEmpty(); }, 300ms); // time for a frame sent anyway
+    EXPECT_TRUE(heard.isEmpty());
+
+    watch = AnswerNextModal(QMessageBox::Yes);
+    Apply();
+    EXPECT_TRUE(watch->seen);
+    WaitUntil([this] { return !heard.isEmpty(); }, 5000ms); // nobody answers: nothing waited for it
+    EXPECT_EQ(heard, QList<QByteArray>({Hex("68 06 06 68 53 FF 51 01 7A 09 27 16")}));
+    EXPECT_TRUE(Info().endsWith(T(1323))) << Info().toStdString();
 }

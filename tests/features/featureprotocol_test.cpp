@@ -11,6 +11,7 @@
 #include "simulatedgateway.h"
 #include "testenvironment.h"
 
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
@@ -188,7 +189,7 @@ TEST_F(FeatureProtocolTest, DiagnosticsOfABirchV2GatewayAndOfAFixedStructure)
 TEST_F(FeatureProtocolTest, ChangesCountOnlyTheSingleCharacterAsAcknowledged)
 {
     UseSimulator();
-    EXPECT_TRUE(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeAddress, 2, 7, 0, false));
+    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeAddress, 2, 7, 0, false), ChangeOutcome::Acknowledged);
     EXPECT_EQ(view.info, T(179) + kCrLf + T(180) + kCrLf + kCrLf);
     EXPECT_TRUE(Fcb(2));
     const IdentificationRead moved = protocol.ReadSlaveIdentification(FeatureProtocol::kIdentify, 7, false, false);
@@ -201,28 +202,95 @@ TEST_F(FeatureProtocolTest, ChangeFramesAndWhatAnswersThem)
     UsePeer();
     // a long frame in answer to the new address: text 181, the bit stays
     PeerAnswers(Hex("68 0B 0B 68 08 02 72 79563412 2D4D 01 07 13 16"));
-    EXPECT_FALSE(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeAddress, 2, 7, 0, false));
+    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeAddress, 2, 7, 0, false), ChangeOutcome::NotAcknowledged);
     EXPECT_EQ(LastSent(), Hex("68 06 06 68 53 02 51 01 7A 07 28 16")); // SND_UD, CI 51h, DIF 01, VIF 7Ah, 7
     EXPECT_EQ(view.info, T(179) + kCrLf + T(181));
     EXPECT_FALSE(Fcb(2));
 
     // bus speed index 3 (2400 baud): CI BBh
     PeerAnswers(Hex("E5"));
-    EXPECT_TRUE(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeSpeed, 5, 0, 3, false));
+    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeSpeed, 5, 0, 3, false), ChangeOutcome::Acknowledged);
     EXPECT_EQ(LastSent(), Hex("68 03 03 68 53 05 BB 13 16"));
 
     // SND_NKE first, unanswered: the change is not sent at all
     qsizetype sent = peer.Requests().size();
-    EXPECT_FALSE(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeAddress, 5, 7, 0, true));
+    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeAddress, 5, 7, 0, true), ChangeOutcome::NotSent);
     EXPECT_EQ(peer.Requests().size(), sent + 1);
     EXPECT_EQ(view.info, T(174) + kCrLf + T(176));
 
     // no speed chosen: nothing happens
     view.info = QStringLiteral("before");
     sent = peer.Requests().size();
-    EXPECT_FALSE(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeSpeed, 5, 0, FeatureProtocol::kNoSpeed, false));
+    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeSpeed, 5, 0, FeatureProtocol::kNoSpeed, false),
+              ChangeOutcome::NotSent);
     EXPECT_EQ(peer.Requests().size(), sent);
     EXPECT_EQ(view.info, "before");
+}
+
+TEST(ChangeJudge, WhatTheFrameMetSaysWhatBecameOfTheChange)
+{
+    const QByteArray ack = Hex("E5");
+    const QByteArray collided = Hex("E5 FF"); // two acknowledgements overlaid, no reply
+    const QByteArray longFrame = Hex("68 0B 0B 68 08 02 72 79563412 2D4D 01 07 13 16");
+    const struct {
+        const char* what;
+        quint8 address;
+        bool sent;
+        bool cancelled;
+        QByteArray reply;
+        QByteArray rejected;
+        ChangeOutcome outcome;
+    } rows[] = {
+        {"cancelled before the frame", 2, false, true, {}, {}, ChangeOutcome::NotSent},
+        {"acknowledged", 2, true, false, ack, {}, ChangeOutcome::Acknowledged},
+        {"a long frame instead", 2, true, false, longFrame, {}, ChangeOutcome::NotAcknowledged},
+        {"silence", 2, true, false, {}, {}, ChangeOutcome::NotAcknowledged},
+        {"cancelled in the wait", 2, true, true, {}, {}, ChangeOutcome::Unawaited},
+        {"garbled from one meter", 2, true, false, {}, collided, ChangeOutcome::NotAcknowledged},
+        {"to 255: nobody answers", 255, true, false, {}, {}, ChangeOutcome::SentToAll},
+        {"to 254, one meter", 254, true, false, ack, {}, ChangeOutcome::Acknowledged},
+        {"to 254, several meters", 254, true, false, {}, collided, ChangeOutcome::Collision},
+        {"to 254, several, then cancelled", 254, true, true, {}, collided, ChangeOutcome::Collision},
+        {"to 254, silence", 254, true, false, {}, {}, ChangeOutcome::NotAcknowledged},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(JudgeChange(row.address, row.sent, row.cancelled, row.reply, row.rejected), row.outcome) << row.what;
+}
+
+TEST_F(FeatureProtocolTest, ChangesToEveryMeterSayWhatTheyDid)
+{
+    UseSimulator();
+    // 254: meters 1, 2, 3 and 250 all acknowledge at once
+    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeSpeed, 254, 0, 3, false), ChangeOutcome::Collision);
+    EXPECT_EQ(view.info, T(179) + kCrLf + T(1324));
+    // 255: sent, and not waited for
+    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeAddress, 255, 9, 0, false), ChangeOutcome::SentToAll);
+    EXPECT_EQ(view.info, T(179) + kCrLf + T(1323));
+    EXPECT_TRUE(protocol.ResetSlaveApplication(255, false));
+    EXPECT_EQ(view.info, T(780) + kCrLf + T(1323) + kCrLf);
+}
+
+TEST_F(FeatureProtocolTest, ACancelledChangeIsNotSentOrIsReportedAsSent)
+{
+    UsePeer();
+    Context().link.BusTimeout = 5000ms;
+    DeviceOperations& operations = Context().operations;
+    // in the pacing before the frame: nothing goes out
+    Context().link.BusDelay = 1000ms;
+    Context().link.MarkReceived();
+    QTimer::singleShot(50ms, [&] { operations.RequestCancel(); });
+    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeAddress, 1, 42, 0, false), ChangeOutcome::NotSent);
+    WaitUntil([this] { return !peer.Requests().isEmpty(); }, 300ms); // time for a frame sent anyway
+    EXPECT_TRUE(peer.Requests().isEmpty());
+    EXPECT_EQ(view.info, T(179) + kCrLf + T(1322));
+
+    // in the wait for the answer: the frame went out, the meter may have taken it
+    Context().link.BusDelay = 0ms;
+    peer.AnswerNext({}); // silent
+    QTimer::singleShot(50ms, [&] { operations.RequestCancel(); });
+    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeAddress, 1, 42, 0, false), ChangeOutcome::Unawaited);
+    EXPECT_EQ(LastSent(), Hex("68 06 06 68 53 01 51 01 7A 2A 4A 16"));
+    EXPECT_EQ(view.info, T(179) + kCrLf + T(1320));
 }
 
 TEST_F(FeatureProtocolTest, ApplicationResetSubcodes)

@@ -146,6 +146,28 @@ TEST_F(RecordTransferTest, AnAcknowledgedWriteWithoutAnAnswerAfterwardsFails)
     EXPECT_LE(responder.ReadQueries(0), 2);
 }
 
+TEST_F(RecordTransferTest, AWriteCancelledOnceSentSaysSoAndSendsNothingMore)
+{
+    cRecord network(0);
+    network.RestoreRecordToDefault(false);
+    cRecord security(1);
+    security.RestoreRecordToDefault(false);
+    responder.fault = ConfigResponder::Fault::SilentAfterAck; // the restart never ends
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (!responder.requests.isEmpty()) {
+            watch.stop();
+            transfer.Abort();
+        }
+    });
+    watch.start(1ms);
+    EXPECT_EQ(transfer.Write_Records({&network, &security}, transfer::kNetwork, kLoopback, 20000ms),
+              QList<bool>({false, false}));
+    EXPECT_TRUE(transfer.CancelledAfterSending()) << "the gateway may have taken record 0";
+    WaitUntil([] { return false; }, 300ms); // time for a datagram sent anyway
+    EXPECT_EQ(responder.requests, QList<QByteArray>({config::WriteDatagram(0, network.Bytes())}));
+}
+
 TEST_F(RecordTransferTest, AnEmptyRecordIsNeverSent)
 {
     cRecord record(0);
@@ -233,6 +255,41 @@ TEST_F(RecordTransferTest, SerialWriteNotTakenStopsBeforeTheRestart)
     record.SetBytes(SampleNetworkRecord());
     EXPECT_FALSE(transfer.Write_Record(record, transfer::kSerial, QString(), 2000ms));
     EXPECT_EQ(gateway.commands, QStringList({"S0"}));
+}
+
+TEST_F(RecordTransferTest, SerialWriteCancelledSendsNothingMore)
+{
+    OpenPty();
+    cRecord record(0);
+    record.SetBytes(SampleNetworkRecord());
+    const struct {
+        const char* when;
+        std::function<bool()> cancelNow;
+        qsizetype setLines;
+        bool sent;
+    } rows[] = {
+        // the gateway took the record, but no restart puts it to use
+        {"after the record was taken", [this] { return SerialLine().SerialReceiveBuffer() == config::kAcceptedPrompt; },
+         4, true},
+        {"after S0", [this] { return gateway.commands.size() == 1; }, 0, false},
+    };
+    for (const auto& row : rows) {
+        gateway.commands.clear();
+        gateway.setLines.clear();
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (row.cancelNow()) {
+                watch.stop();
+                transfer.Abort();
+            }
+        });
+        watch.start(1ms);
+        EXPECT_FALSE(transfer.Write_Record(record, transfer::kSerial, QString(), 2000ms)) << row.when;
+        WaitUntil([] { return false; }, 300ms); // time for lines sent anyway
+        EXPECT_EQ(gateway.commands, QStringList({"S0"})) << row.when;
+        EXPECT_EQ(gateway.setLines.size(), row.setLines) << row.when;
+        EXPECT_EQ(transfer.CancelledAfterSending(), row.sent) << row.when;
+    }
 }
 
 TEST_F(RecordTransferTest, SettingsWithSecurityReachTheSimulatedGatewayOverItsCable)

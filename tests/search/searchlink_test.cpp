@@ -6,10 +6,12 @@
 #include "comm/deviceoperations.h"
 #include "comm/link.h"
 #include "comm/mbusframe.h"
+#include "comm/waiting.h"
 
 #include "scriptedpeer.h"
 #include "testenvironment.h"
 
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
@@ -57,6 +59,19 @@ protected:
     ScriptedPeer peer{ScriptedPeer::Transport::Udp};
     SearchLink link{env.Context().connection, env.Context().link, env.Context().log};
 };
+
+TEST_F(SearchLinkTest, AnAbortInTheQuietTimeSendsNothing)
+{
+    link.SearchFrameDelay = 1000ms;
+    Context().link.MarkReceived();
+    {
+        const DeviceOperationScope operation(Context().operations);
+        QTimer::singleShot(50ms, [this] { Context().operations.RequestCancel(); });
+        link.SendSearchFrame(ShortFrame(mbus::kSndNke, 5));
+    }
+    WaitUntil([this] { return !peer.Requests().isEmpty(); }, 300ms); // time for a frame sent anyway
+    EXPECT_TRUE(peer.Requests().isEmpty());
+}
 
 TEST_F(SearchLinkTest, LoneAcknowledgementNeverEndsTheWait)
 {
