@@ -82,6 +82,7 @@ constexpr int kPrimaryTimeout = 840;
 constexpr int kSecondaryTimeout = 843;
 constexpr int kCopyIdentification = 845;
 constexpr int kBadMask = 847;
+constexpr int kAppendReport = 1380;
 constexpr int kFastSearchCheck = 1300;
 constexpr int kGatewayAllowance = 1301;
 } // namespace text
@@ -170,9 +171,10 @@ Ostrand_Search::Ostrand_Search(WizardContext& context, SearchWindowLinks links, 
         if (csv)
             AskSaveFileName(this, QStringLiteral("Save Search Csv Configuration"),
                             QStringLiteral("Text Files(*.csv);;All Files(*.*)"), std::move(chosen));
-        else
-            AskSaveFileName(this, QStringLiteral("Save Search txt Configuration"),
-                            QStringLiteral("Text Files(*.txt);;All Files(*.*)"), std::move(chosen));
+        else // the report goes to the end of the file
+            AskAppendFileName(this, QStringLiteral("Save Search txt Configuration"),
+                              QStringLiteral("Text Files(*.txt);;All Files(*.*)"), GetLanguageText(text::kAppendReport),
+                              std::move(chosen));
     };
 
     BuildList();

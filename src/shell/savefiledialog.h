@@ -14,3 +14,9 @@ class QWidget;
 // picked one; nothing runs when they cancel.
 void AskSaveFileName(QWidget* parent, const QString& caption, const QString& filter,
                      std::function<void(const QString& path)> chosen);
+
+// The same for a save that adds to the end of the file: an existing file is
+// not offered for replacing; the user is asked `appendQuestion` (with %1 for
+// the file) instead, and `chosen` runs only on Yes.
+void AskAppendFileName(QWidget* parent, const QString& caption, const QString& filter, const QString& appendQuestion,
+                       std::function<void(const QString& path)> chosen);
