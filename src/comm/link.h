@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mbusframe.h"
 #include "shell/settingkeys.h"
 
 #include <QByteArray>
@@ -44,10 +45,13 @@ public:
 
     // The log note of the last wait that ended without a reply.
     const QString& LastTimeoutNote() const { return m_LastTimeoutNote; }
+    // What that wait heard instead; silence after a wait that got its reply.
+    const MissingReply& LastMissingReply() const { return m_LastMissingReply; }
 
 private:
     Connection& m_Connection;
     TrafficLog& m_Log;
     QElapsedTimer m_LastReceiveTime;
     QString m_LastTimeoutNote;
+    MissingReply m_LastMissingReply;
 };

@@ -27,6 +27,8 @@ constexpr int kTextBusValuesMissing = 685;
 constexpr int kTextDataRecords = 686;
 constexpr int kTextRecordError = 687;
 constexpr int kTextNoRecords = 688;
+constexpr int kTextIncompleteReply = 1341;
+constexpr int kTextCollision = 1342;
 
 bool IsHexText(const QString& text)
 {
@@ -77,6 +79,20 @@ QString FeatureProtocol::Text(int id) const
     return m_Language.GetLanguageText(id);
 }
 
+QString FeatureProtocol::MissingReplyText(int silenceText) const
+{
+    const MissingReply& missing = m_Link.LastMissingReply();
+    switch (missing.kind) {
+    case MissingReply::Kind::Incomplete:
+        return Text(kTextIncompleteReply).arg(missing.received).arg(missing.expected);
+    case MissingReply::Kind::Garbled:
+        return Text(kTextCollision);
+    case MissingReply::Kind::Silence:
+        break;
+    }
+    return Text(silenceText);
+}
+
 QByteArray FeatureProtocol::Transact(const QByteArray& frame)
 {
     m_Link.SendFrame(frame);
@@ -91,7 +107,7 @@ bool FeatureProtocol::InitialiseSlave(quint8 address)
     const Busy busy(*this);
     m_View.SetInfo(Text(174) + kCrLf);
     if (Transact(ShortFrame(mbus::kSndNke, address)).isEmpty()) {
-        m_View.AppendInfo(Text(176));
+        m_View.AppendInfo(MissingReplyText(176));
         return false;
     }
     m_Fcb.Set(address, true);
@@ -113,7 +129,7 @@ bool FeatureProtocol::ResetSlaveApplication(quint8 address, bool initialisedBefo
     if (m_AppResetChoice >= 1 && m_AppResetChoice < kAppResetChoices)
         subcode.append(static_cast<char>((m_AppResetChoice - 1) * 16));
     if (Transact(*LongFrame(mbus::kSndUd, address, mbus::kCiApplicationReset, subcode)).isEmpty()) {
-        m_View.AppendInfo(Text(176));
+        m_View.AppendInfo(MissingReplyText(176));
         return false;
     }
     m_Fcb.Set(address, true);
@@ -132,7 +148,7 @@ bool FeatureProtocol::SelectSlaveBySecondaryAddress(const QString& id, const QSt
     // Anything but hex digits selects nobody: nothing is sent for it.
     const std::optional<QByteArray> data = SecondaryAddressBytes(id, manufacturer, version, medium);
     if (!data || Transact(*LongFrame(mbus::kSndUd, mbus::kSelectedSlave, mbus::kCiSelectSlave, *data)).isEmpty()) {
-        m_View.AppendInfo(Text(178));
+        m_View.AppendInfo(data ? MissingReplyText(178) : Text(178));
         return false;
     }
     m_View.AppendInfo(Text(177) + kCrLf);
@@ -164,7 +180,9 @@ IdentificationRead FeatureProtocol::ReadSlaveIdentification(int mode, quint8 add
     const quint8 control = m_Fcb.Get(address) ? mbus::kReqUd2Fcb : mbus::kReqUd2;
     const QByteArray reply = Transact(ShortFrame(control, address));
     if (reply.size() < 2) {
-        m_View.AppendInfo(Text(173));
+        // text 173 follows text 171 on its line after a blank
+        const QString why = MissingReplyText(173);
+        m_View.AppendInfo(why.startsWith(u' ') ? why : u' ' + why);
         return read;
     }
     read.reply = reply;
@@ -178,7 +196,7 @@ IdentificationRead FeatureProtocol::ReadSlaveIdentification(int mode, quint8 add
         return read;
     }
     ShowIdentification(read);
-    if (!read.identification.fixedStructure && read.identification.ci) {
+    if (read.identification.ci) {
         DataRecords records = DecodeDataRecords(reply);
         if (records.error.isEmpty()) {
             ShowRecords(records);

@@ -128,6 +128,11 @@ QString IniFile::ReadIniValue(const QString& section, const QString& key, const 
 
 void IniFile::WriteIniValue(const QString& section, const QString& key, const QString& value)
 {
+    WriteValues({{IniKey{section, key, QString()}, value}});
+}
+
+void IniFile::WriteValues(const QList<std::pair<IniKey, QString>>& values)
+{
     QString content;
     QFile existing(m_Path);
     if (existing.open(QIODevice::ReadOnly)) {
@@ -140,7 +145,9 @@ void IniFile::WriteIniValue(const QString& section, const QString& key, const QS
     file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly))
         return;
-    file.write(IniReplace(content, section, key, value).toUtf8());
+    for (const auto& [key, value] : values)
+        content = IniReplace(content, key.section, key.key, value);
+    file.write(content.toUtf8());
     file.commit();
 }
 
@@ -152,6 +159,12 @@ QString IniFile::Read(const IniKey& key) const
 qint64 IniFile::ReadNumber(const IniKey& key) const
 {
     return LeadingNumber(Read(key));
+}
+
+qint64 IniFile::ReadNumberOrDefault(const IniKey& key) const
+{
+    const QString value = Read(key);
+    return LeadingNumber(StartsWithDigit(value) ? value : key.defaultValue);
 }
 
 void IniFile::Write(const IniKey& key, const QString& value)

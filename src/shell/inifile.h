@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+
+#include <utility>
 
 // One value of the INI file: its section, key and default, declared once.
 struct IniKey {
@@ -32,10 +35,17 @@ public:
 
     QString ReadIniValue(const QString& section, const QString& key, const QString& defaultValue) const;
     void WriteIniValue(const QString& section, const QString& key, const QString& value);
+    // Several values in one replacement of the file: a program stopped
+    // meanwhile leaves either all of them or none.
+    void WriteValues(const QList<std::pair<IniKey, QString>>& values);
 
     QString Read(const IniKey& key) const;
     // The value's leading number ("3000ms" is 3000, "abc" is 0).
     qint64 ReadNumber(const IniKey& key) const;
+    // A time the program waits by: the value's leading number, or the key's
+    // default when the value does not start with a digit ("abc" must not
+    // become a zero timeout).
+    qint64 ReadNumberOrDefault(const IniKey& key) const;
     void Write(const IniKey& key, const QString& value);
 
 private:
