@@ -163,6 +163,27 @@ std::optional<std::pair<QString, quint16>> HostAndPort(const QString& text, quin
     return std::make_pair(text.left(colon), static_cast<quint16>(port));
 }
 
+QList<std::pair<QString, QString>> OptionsInOrder(const QStringList& arguments, const QStringList& names)
+{
+    QList<std::pair<QString, QString>> found;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QLatin1String("--"))
+            break;
+        if (!argument.startsWith(QLatin1String("--")))
+            continue;
+        const qsizetype equals = argument.indexOf(u'=');
+        const QString name = argument.mid(2, equals < 0 ? -1 : equals - 2);
+        if (!names.contains(name))
+            continue;
+        if (equals >= 0)
+            found.append({name, argument.mid(equals + 1)});
+        else if (i + 1 < arguments.size())
+            found.append({name, arguments[++i]});
+    }
+    return found;
+}
+
 std::optional<QString> ParseCliArgs(const QStringList& arguments, const QList<CommandOptions>& commands,
                                     QCommandLineParser& parser, CliArgs& args, const CommandOptions** commandFound)
 {
@@ -196,6 +217,7 @@ std::optional<QString> ParseCliArgs(const QStringList& arguments, const QList<Co
         return QStringLiteral("unknown command \"%1\"").arg(args.command);
     args.arguments = positional;
     args.parser = &parser;
+    args.given = arguments;
 
     bool bad = false;
     args.appDir = parser.value(QStringLiteral("app-dir"));
