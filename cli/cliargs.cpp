@@ -190,6 +190,27 @@ std::optional<QString> TypedMac(const QString& text)
     return bytes.join(u'-');
 }
 
+QList<std::pair<QString, QString>> OptionsInOrder(const QStringList& arguments, const QStringList& names)
+{
+    QList<std::pair<QString, QString>> found;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QLatin1String("--"))
+            break;
+        if (!argument.startsWith(QLatin1String("--")))
+            continue;
+        const qsizetype equals = argument.indexOf(u'=');
+        const QString name = argument.mid(2, equals < 0 ? -1 : equals - 2);
+        if (!names.contains(name))
+            continue;
+        if (equals >= 0)
+            found.append({name, argument.mid(equals + 1)});
+        else if (i + 1 < arguments.size())
+            found.append({name, arguments[++i]});
+    }
+    return found;
+}
+
 std::optional<QString> ParseCliArgs(const QStringList& arguments, const QList<CommandOptions>& commands,
                                     QCommandLineParser& parser, CliArgs& args, const CommandOptions** commandFound)
 {
@@ -226,6 +247,7 @@ std::optional<QString> ParseCliArgs(const QStringList& arguments, const QList<Co
         return QStringLiteral("unknown command \"%1\"").arg(args.command);
     args.arguments = positional;
     args.parser = &parser;
+    args.given = arguments;
 
     // the local address datagrams leave from is checked as typed, as every other address
     const bool takesAdapter = std::any_of(command->options.begin(), command->options.end(),

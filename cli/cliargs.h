@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <utility>
 
 // The command line of ostrand-cli: global options (before or after the
 // command), transport options, and the command with its own options.
@@ -32,7 +33,15 @@ struct CliArgs {
 
     // the command's own options by name ("c", "a", "ci", "data", ...)
     QCommandLineParser* parser = nullptr;
+    // The command line as given, for options whose meaning depends on
+    // their order (an --order belongs to the --type before it).
+    QStringList given;
 };
+
+// The values of the named options in the order they were given, each with
+// its name ("--type INT16" and "--type=INT16" alike); everything after "--"
+// is no option.
+QList<std::pair<QString, QString>> OptionsInOrder(const QStringList& arguments, const QStringList& names);
 
 // Which of the transport options a command takes.
 enum class CommandTransport {

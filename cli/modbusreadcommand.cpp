@@ -47,37 +47,47 @@ std::variant<ReadPlan, CliResult> PlanFromArguments(const CliArgs& args)
     const std::optional<qint64> function = Number(parser, QStringLiteral("function"), 3, 4);
     const std::optional<qint64> first = Number(parser, QStringLiteral("first"), 0, kHighestRegister);
     const std::optional<qint64> count = Number(parser, QStringLiteral("count"), 1, kHighestRegister);
-    if (!slave)
-        return Usage(QStringLiteral("--slave takes an address from 0 to 255"));
+    // Slave 0 is the broadcast address, which no slave answers; a count of 0 reads nothing.
+    if (!slave || *slave == 0)
+        return Usage(QStringLiteral("--slave takes an address from 1 to 255"));
     if (!function || *function < 3)
         return Usage(QStringLiteral("--function takes 3 (holding registers) or 4 (input registers)"));
-    if (!first || !count)
-        return Usage(QStringLiteral("--first and --count take numbers from 0 to 65535"));
+    if (!first)
+        return Usage(QStringLiteral("--first takes a register from 0 to 65535"));
+    if (!count || *count == 0)
+        return Usage(QStringLiteral("--count takes a number of registers from 1 to 65535"));
     plan.request = {*slave, *function == 4 ? 1 : 0, *first, *count};
     plan.framing = parser.isSet(QStringLiteral("rtu")) ? modbus::Framing::Rtu : modbus::Framing::Tcp;
     plan.allOrders = parser.isSet(QStringLiteral("all-orders"));
 
-    const QStringList types = parser.values(QStringLiteral("type"));
-    const QStringList orders = parser.values(QStringLiteral("order"));
-    if (types.size() > kModbusValueRows)
-        return Usage(QStringLiteral("at most %1 --type rows").arg(kModbusValueRows));
-    if (orders.size() > types.size())
-        return Usage(QStringLiteral("each --order belongs to the --type before it"));
-    if (!types.isEmpty())
-        plan.rowCount = static_cast<int>(types.size()); // else six INT16 rows, as the page starts
-    for (qsizetype i = 0; i < types.size(); ++i) {
-        ModbusValueRow& row = plan.rows[static_cast<size_t>(i)];
-        row.typeCode = static_cast<int>(ModbusTypeNames().indexOf(types[i].toUpper()));
-        if (row.typeCode < 0)
-            return Usage(QStringLiteral("--type %1: one of %2").arg(types[i], ModbusTypeNames().join(u' ')));
-        row.orders = ModbusWordOrders(row.typeCode);
-        if (i < orders.size()) {
-            row.orderCode = static_cast<int>(row.orders.indexOf(orders[i].toUpper()));
-            if (row.orderCode < 0)
-                return Usage(QStringLiteral("--order %1: %2 has %3").arg(orders[i], types[i].toUpper(),
-                                                                         row.orders.join(u' ')));
+    // Each --order belongs to the --type before it, wherever the others stand.
+    const QString typeOption = QStringLiteral("type");
+    const QString orderOption = QStringLiteral("order");
+    int typed = 0;
+    bool ordered = false;
+    for (const auto& [name, value] : OptionsInOrder(args.given, {typeOption, orderOption})) {
+        if (name == typeOption) {
+            if (typed == kModbusValueRows)
+                return Usage(QStringLiteral("at most %1 --type rows").arg(kModbusValueRows));
+            ModbusValueRow& row = plan.rows[static_cast<size_t>(typed++)];
+            row.typeCode = static_cast<int>(ModbusTypeNames().indexOf(value.toUpper()));
+            if (row.typeCode < 0)
+                return Usage(QStringLiteral("--type %1: one of %2").arg(value, ModbusTypeNames().join(u' ')));
+            row.orders = ModbusWordOrders(row.typeCode);
+            ordered = false;
+            continue;
         }
+        if (typed == 0 || ordered)
+            return Usage(QStringLiteral("each --order belongs to the --type before it"));
+        ModbusValueRow& row = plan.rows[static_cast<size_t>(typed - 1)];
+        row.orderCode = static_cast<int>(row.orders.indexOf(value.toUpper()));
+        if (row.orderCode < 0)
+            return Usage(QStringLiteral("--order %1: %2 has %3")
+                             .arg(value, ModbusTypeNames().value(row.typeCode), row.orders.join(u' ')));
+        ordered = true;
     }
+    if (typed > 0)
+        plan.rowCount = typed; // else six INT16 rows, as the page starts
     return plan;
 }
 
@@ -106,11 +116,11 @@ CliResult RowResult(const ModbusValueRow& row, const ModbusRowSource& source, bo
 CommandOptions ModbusReadOptions()
 {
     return {QStringLiteral("modbus-read"),
-            {{QStringLiteral("slave"), QStringLiteral("Slave address 0-255 (default 1)."), QStringLiteral("N")},
+            {{QStringLiteral("slave"), QStringLiteral("Slave address 1-255 (default 1)."), QStringLiteral("N")},
              {QStringLiteral("function"), QStringLiteral("3: holding registers (default), 4: input registers."),
               QStringLiteral("3|4")},
              {QStringLiteral("first"), QStringLiteral("First register 0-65535 (default 0)."), QStringLiteral("N")},
-             {QStringLiteral("count"), QStringLiteral("Number of registers (default 1)."), QStringLiteral("N")},
+             {QStringLiteral("count"), QStringLiteral("Number of registers 1-65535 (default 1)."), QStringLiteral("N")},
              {QStringLiteral("rtu"), QStringLiteral("Modbus RTU framing (Modbus TCP framing otherwise).")},
              {QStringLiteral("type"),
               QStringLiteral("A value row of this type, counted on from the first register (up to six; default: "

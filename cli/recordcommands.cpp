@@ -87,11 +87,11 @@ public:
     std::chrono::milliseconds ReadTimeout() const
     {
         return std::chrono::milliseconds(
-            m_Session.Ini().ReadNumber(m_Peer.serial ? ini::IP_SerialTimeOut : ini::IP_UDPTimeOut));
+            m_Session.Ini().ReadNumberOrDefault(m_Peer.serial ? ini::IP_SerialTimeOut : ini::IP_UDPTimeOut));
     }
     std::chrono::milliseconds WriteTimeout() const
     {
-        return std::chrono::milliseconds(m_Session.Ini().ReadNumber(ini::IP_WriteTimeOut));
+        return std::chrono::milliseconds(m_Session.Ini().ReadNumberOrDefault(ini::IP_WriteTimeOut));
     }
     QString Where() const { return m_Peer.serial ? m_Session.Args().serial : m_Peer.host; }
 

@@ -224,7 +224,7 @@ std::variant<SearchLine, CliResult> LearnLine(CliSession& session, const ScanRun
         RecordTransfer transfer(connection, session.Texts());
         transfer.SetRemotePort(run.configPort);
         DeviceRecords records;
-        const auto timeout = std::chrono::milliseconds(session.Ini().ReadNumber(ini::IP_UDPTimeOut));
+        const auto timeout = std::chrono::milliseconds(session.Ini().ReadNumberOrDefault(ini::IP_UDPTimeOut));
         return ReadNetworkSettings(transfer, records, transfer::kNetwork, host, timeout);
     };
     RememberedHost remembered;

@@ -17,7 +17,7 @@ constexpr auto kLongestPacing = 1001ms;
 
 std::chrono::milliseconds ReadMs(const IniFile& ini, const IniKey& key)
 {
-    return std::chrono::milliseconds(std::max<qint64>(ini.ReadNumber(key), 0));
+    return std::chrono::milliseconds(std::max<qint64>(ini.ReadNumberOrDefault(key), 0));
 }
 } // namespace
 
@@ -73,6 +73,7 @@ QByteArray Link::WaitMBusReply(std::chrono::milliseconds timeout)
     m_LastRejected.clear();
     DeviceOperations& operations = m_Connection.Operations();
     const DeviceOperationScope operation(operations);
+    m_LastMissingReply = {};
     if (!operation || !m_Connection.ConnectionOpen())
         return {};
     const MBusReplyWait wait = AwaitMBusReply(m_Connection, timeout, ReplyAcceptance::AcknowledgementOrFrame);
@@ -89,6 +90,7 @@ QByteArray Link::WaitMBusReply(std::chrono::milliseconds timeout)
     if (!m_Connection.ConnectionOpen())
         m_Log.LogText(QStringLiteral("Connection closed: ") + m_Connection.LastSocketError());
     m_LastTimeoutNote = MBusTimeoutNote(static_cast<int>(received.size()), wait.lengthField, wait.wrongFrame);
+    m_LastMissingReply = JudgeMissingReply(received);
     m_Log.LogText(m_LastTimeoutNote);
     m_Log.LogTraffic(received, TrafficKind::Received);
     return {};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mbusframe.h"
 #include "shell/settingkeys.h"
 
 #include <QByteArray>
@@ -49,6 +50,8 @@ public:
     // What that wait received all the same (several answers at once, a
     // garbled one); empty when the line stayed silent.
     const QByteArray& LastRejected() const { return m_LastRejected; }
+    // What that wait heard instead; silence after a wait that got its reply.
+    const MissingReply& LastMissingReply() const { return m_LastMissingReply; }
 
 private:
     Connection& m_Connection;
@@ -56,4 +59,5 @@ private:
     QElapsedTimer m_LastReceiveTime;
     QString m_LastTimeoutNote;
     QByteArray m_LastRejected;
+    MissingReply m_LastMissingReply;
 };

@@ -83,6 +83,23 @@ MBusReplyCheck CheckMBusReply(const QByteArray& received)
     return check;
 }
 
+MissingReply JudgeMissingReply(const QByteArray& received)
+{
+    MissingReply missing;
+    missing.received = static_cast<int>(received.size());
+    if (received.isEmpty())
+        return missing;
+    const MBusReplyCheck check = CheckMBusReply(received);
+    if (check.lengthField && !check.wrongFrame && At(received, 2) == *check.lengthField
+        && missing.received < *check.lengthField + 6) {
+        missing.kind = MissingReply::Kind::Incomplete;
+        missing.expected = *check.lengthField + 6;
+        return missing;
+    }
+    missing.kind = MissingReply::Kind::Garbled;
+    return missing;
+}
+
 QString MBusTimeoutNote(int receivedLength, int lengthField, bool wrongFrame)
 {
     const int expected = lengthField + 6;

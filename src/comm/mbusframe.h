@@ -66,6 +66,20 @@ struct MBusReplyCheck {
 // bytes, a good checksum and the stop byte 16h.
 MBusReplyCheck CheckMBusReply(const QByteArray& received);
 
+// What a wait that ended without a good reply heard, so that a page tells
+// silence, a cut-off frame and a collision apart.
+struct MissingReply {
+    enum class Kind {
+        Silence,    // nothing arrived
+        Incomplete, // the start of a long frame, cut off: received of expected bytes
+        Garbled,    // bytes that make no frame: several meters at once, or line noise
+    };
+    Kind kind = Kind::Silence;
+    int received = 0;
+    int expected = 0; // with Incomplete: the length its L field gives
+};
+MissingReply JudgeMissingReply(const QByteArray& received);
+
 // The log note for a reply that did not complete in time; received is what
 // arrived, lengthField the last L seen (0 when no header was seen),
 // wrongFrame what the judge said of the bytes.

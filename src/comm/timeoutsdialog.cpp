@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -16,6 +17,8 @@ namespace {
 constexpr int kFirstCaption = 700;
 constexpr int kFirstToolTip = 720;
 constexpr int kUnitText = 740;
+constexpr int kNotANumber = 848;
+constexpr int kRefused = 1340;
 // Room for the longest factory value and a few more digits.
 constexpr int kValueDigits = 7;
 
@@ -43,6 +46,7 @@ Ostrand_Timeouts::Ostrand_Timeouts(IniFile& ini, const Language& language, std::
                                    QWidget* parent)
     : QDialog(parent)
     , m_Ini(ini)
+    , m_Language(language)
     , m_TimingsWritten(std::move(timingsWritten))
 {
     setObjectName(QStringLiteral("Ostrand_Timeouts"));
@@ -55,12 +59,12 @@ Ostrand_Timeouts::Ostrand_Timeouts(IniFile& ini, const Language& language, std::
     ReadAllTimeouts();
 
     connect(Command_OK, &QPushButton::clicked, this, [this] {
-        WriteAllTimeouts();
-        close();
+        if (WriteAllTimeouts())
+            close();
     });
     connect(Command_Apply, &QPushButton::clicked, this, [this] {
-        WriteAllTimeouts();
-        ReadAllTimeouts(); // the boxes show what the file now holds
+        if (WriteAllTimeouts())
+            ReadAllTimeouts(); // the boxes show what the file now holds
     });
     connect(Command_Cancel, &QPushButton::clicked, this, &QWidget::close);
     connect(Command_FactoryDefaults, &QPushButton::clicked, this, [this] { Command_FactoryDefaults_Click(); });
@@ -127,13 +131,28 @@ void Ostrand_Timeouts::ReadAllTimeouts()
         Text_Timeout[row]->setText(m_Ini.Read(RowKeys()[row]));
 }
 
-void Ostrand_Timeouts::WriteAllTimeouts()
+bool Ostrand_Timeouts::WriteAllTimeouts()
 {
-    // as typed: a text that is no number is read as 0 later on
+    // A text that is no number would later mean a zero wait: refused, with
+    // the rows that hold one named and marked.
+    QList<std::pair<QLineEdit*, QString>> fields;
     for (size_t row = 0; row < Text_Timeout.size(); ++row)
-        m_Ini.Write(RowKeys()[row], Text_Timeout[row]->text());
+        fields.append({Text_Timeout[row], Label_Timeout[row]->text().remove(u'&')});
+    const QStringList refused = RefuseNonWholeMilliseconds(fields);
+    if (!refused.isEmpty()) {
+        QMessageBox::warning(this, windowTitle(),
+                             m_Language.GetLanguageText(kNotANumber) + u'\n' + m_Language.GetLanguageText(kRefused)
+                                 + u' ' + refused.join(QStringLiteral(", ")));
+        return false;
+    }
+    // all rows in one replacement of the file
+    QList<std::pair<IniKey, QString>> values;
+    for (size_t row = 0; row < Text_Timeout.size(); ++row)
+        values.append({RowKeys()[row], Text_Timeout[row]->text().trimmed()});
+    m_Ini.WriteValues(values);
     if (m_TimingsWritten)
         m_TimingsWritten();
+    return true;
 }
 
 void Ostrand_Timeouts::Command_FactoryDefaults_Click()

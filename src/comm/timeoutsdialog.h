@@ -25,7 +25,9 @@ public:
                      QWidget* parent = nullptr);
 
     void ReadAllTimeouts();
-    void WriteAllTimeouts();
+    // Stores every row in one write; false (nothing stored) when a row holds
+    // no whole number of milliseconds, which is then marked and named.
+    bool WriteAllTimeouts();
 
     std::array<QLabel*, kRows> Label_Timeout{};
     std::array<QLineEdit*, kRows> Text_Timeout{};
@@ -42,5 +44,6 @@ private:
     void Command_FactoryDefaults_Click();
 
     IniFile& m_Ini;
+    const Language& m_Language;
     std::function<void()> m_TimingsWritten;
 };

@@ -6,6 +6,8 @@
 #include "vifcodes.h"
 
 #include <algorithm>
+#include <iterator>
+#include <optional>
 
 namespace {
 
@@ -18,6 +20,8 @@ constexpr int kHeaderBytes = 12; // identification, manufacturer, version, mediu
 constexpr quint8 kLongStart = 0x68;
 constexpr quint8 kCiVariable = 0x72;
 constexpr quint8 kCiVariableMsbFirst = 0x76;
+constexpr quint8 kCiFixed = 0x73;
+constexpr quint8 kCiFixedMsbFirst = 0x77;
 
 constexpr int kMaxExtensions = 10;
 constexpr quint8 kExtension = 0x80;
@@ -189,6 +193,102 @@ DataRecord ManufacturerData(Cursor& cursor, bool more)
     return record;
 }
 
+
+// The fixed data structure: identification, access number, status, the
+// medium and unit bytes of the two counters, then the two counters.
+constexpr int kFixedCountersAt = 8; // user data bytes before counter 1
+constexpr int kCounterBytes = 4;
+constexpr int kFixedDataBytes = kFixedCountersAt + 2 * kCounterBytes;
+constexpr quint8 kStatusBinaryCounters = 0x80;
+constexpr quint8 kStatusStoredValues = 0x40;
+constexpr int kUnitSameButHistoric = 0x3E;
+constexpr int kUnitNone = 0x3F;
+
+struct FixedUnit {
+    int exponent = 0;
+    QString unit;
+    QString error;
+};
+
+// A counter's six-bit unit code: from 02h on, groups of three decades of
+// one unit; the rest stand alone.
+FixedUnit FixedStructureUnit(int code)
+{
+    static const char* const kDecades[] = {"Wh",   "kWh",  "MWh",  "kJ", "MJ", "GJ", "W",    "kW",   "MW",
+                                           "kJ/h", "MJ/h", "GJ/h", "ml", "l",  "m³", "ml/h", "l/h",  "m³/h"};
+    constexpr int kFirstDecade = 0x02;
+    constexpr int kDecadeCodes = 3 * static_cast<int>(std::size(kDecades));
+    if (code == 0x00)
+        return {0, QStringLiteral("h,min,s"), {}};
+    if (code == 0x01)
+        return {0, QStringLiteral("D,M,Y"), {}};
+    if (code >= kFirstDecade && code < kFirstDecade + kDecadeCodes)
+        return {(code - kFirstDecade) % 3, QString::fromUtf8(kDecades[(code - kFirstDecade) / 3]), {}};
+    if (code == 0x38)
+        return {-3, QStringLiteral("°C"), {}};
+    if (code == 0x39)
+        return {0, QStringLiteral("HCA units"), {}};
+    if (code == kUnitNone)
+        return {};
+    return {0, {}, QStringLiteral("reserved unit %1").arg(CodeName(static_cast<quint8>(code)))};
+}
+
+// A counter's four bytes, least significant first: eight BCD digits or a
+// binary number.
+std::optional<qint64> CounterValue(const QByteArray& data, bool binary)
+{
+    qint64 value = 0;
+    for (qsizetype i = data.size() - 1; i >= 0; --i) {
+        const auto byte = static_cast<quint8>(data[i]);
+        if (binary) {
+            value = value * 256 + byte;
+        } else {
+            if ((byte >> 4) > 9 || (byte & 0x0F) > 9)
+                return std::nullopt;
+            value = value * 100 + (byte >> 4) * 10 + (byte & 0x0F);
+        }
+    }
+    return value;
+}
+
+// The two counters as records; the numbers of CI 77h arrive most
+// significant byte first.
+QList<DataRecord> FixedStructureCounters(const QByteArray& frame, bool msbFirst)
+{
+    const auto userData = [&frame](int index) { return static_cast<quint8>(frame[kUserDataAt + index]); };
+    const quint8 status = userData(5);
+    const bool binary = (status & kStatusBinaryCounters) != 0;
+    const int firstUnit = userData(6) & 0x3F;
+    QList<DataRecord> records;
+    for (int counter = 0; counter < 2; ++counter) {
+        const int begin = kUserDataAt + kFixedCountersAt + counter * kCounterBytes;
+        DataRecord record;
+        record.position = begin + 1;
+        record.bytes = frame.mid(begin, kCounterBytes);
+        record.storage = (status & kStatusStoredValues) != 0 ? 1 : 0;
+        record.function = QString::fromLatin1(kFunctions[0]);
+        record.description = QStringLiteral("Counter %1").arg(counter + 1);
+        int unitCode = userData(6 + counter) & 0x3F;
+        if (counter == 1 && unitCode == kUnitSameButHistoric) {
+            unitCode = firstUnit;
+            record.storage = 1;
+        }
+        QByteArray data = record.bytes;
+        if (msbFirst)
+            std::reverse(data.begin(), data.end());
+        const FixedUnit unit = FixedStructureUnit(unitCode);
+        const std::optional<qint64> value = CounterValue(data, binary);
+        if (!value)
+            record.error = QStringLiteral("a BCD digit above 9");
+        else if (!unit.error.isEmpty())
+            record.error = unit.error;
+        record.value = record.error.isEmpty() ? ScaledDecimal(*value, unit.exponent) : HexBytes(record.bytes);
+        record.unit = record.error.isEmpty() ? unit.unit : QString();
+        records.append(std::move(record));
+    }
+    return records;
+}
+
 } // namespace
 
 DataRecords DecodeDataRecords(const QByteArray& frame)
@@ -199,7 +299,8 @@ DataRecords DecodeDataRecords(const QByteArray& frame)
         return result;
     }
     const quint8 ci = static_cast<quint8>(frame[kCiAt]);
-    if (ci != kCiVariable && ci != kCiVariableMsbFirst) {
+    const bool fixed = ci == kCiFixed || ci == kCiFixedMsbFirst;
+    if (ci != kCiVariable && ci != kCiVariableMsbFirst && !fixed) {
         result.error = QStringLiteral("CI %1 carries no data records").arg(CodeName(ci));
         return result;
     }
@@ -213,6 +314,15 @@ DataRecords DecodeDataRecords(const QByteArray& frame)
         return result;
     }
     const int end = static_cast<int>(frame.size()) - 2; // checksum and stop byte follow
+    if (fixed) {
+        if (end - kUserDataAt < kFixedDataBytes)
+            result.error = QStringLiteral("the fixed structure needs %1 bytes, the frame holds %2")
+                               .arg(kFixedDataBytes)
+                               .arg(std::max(end - kUserDataAt, 0));
+        else
+            result.records = FixedStructureCounters(frame, ci == kCiFixedMsbFirst);
+        return result;
+    }
     const int first = kUserDataAt + kHeaderBytes;
     if (end < first) {
         result.error = QStringLiteral("the header needs %1 bytes, the frame holds %2")

@@ -34,7 +34,9 @@ struct DataRecords {
 };
 
 // The records of a long frame with CI 72h (or 76h, numbers most significant
-// byte first) after its 12-byte header. Never reads past the frame or past
+// byte first) after its 12-byte header; for the fixed structure (CI 73h, or
+// 77h most significant byte first) its two counters, in the unit and
+// storage its status and unit bytes give. Never reads past the frame or past
 // the user data its L field gives; decoding stops at the first record whose
 // length cannot be known, which then carries the error.
 DataRecords DecodeDataRecords(const QByteArray& frame);

@@ -32,6 +32,8 @@ constexpr int kTextChangeUnawaited = 1320;
 constexpr int kTextChangeNotSent = 1322;
 constexpr int kTextChangeSentToAll = 1323;
 constexpr int kTextChangeCollision = 1324;
+constexpr int kTextIncompleteReply = 1341;
+constexpr int kTextCollision = 1342;
 
 bool IsHexText(const QString& text)
 {
@@ -99,6 +101,20 @@ QString FeatureProtocol::Text(int id) const
     return m_Language.GetLanguageText(id);
 }
 
+QString FeatureProtocol::MissingReplyText(int silenceText) const
+{
+    const MissingReply& missing = m_Link.LastMissingReply();
+    switch (missing.kind) {
+    case MissingReply::Kind::Incomplete:
+        return Text(kTextIncompleteReply).arg(missing.received).arg(missing.expected);
+    case MissingReply::Kind::Garbled:
+        return Text(kTextCollision);
+    case MissingReply::Kind::Silence:
+        break;
+    }
+    return Text(silenceText);
+}
+
 QByteArray FeatureProtocol::Transact(const QByteArray& frame)
 {
     m_Link.SendFrame(frame);
@@ -113,7 +129,7 @@ bool FeatureProtocol::InitialiseSlave(quint8 address)
     const Busy busy(*this);
     m_View.SetInfo(Text(174) + kCrLf);
     if (Transact(ShortFrame(mbus::kSndNke, address)).isEmpty()) {
-        m_View.AppendInfo(Text(176));
+        m_View.AppendInfo(MissingReplyText(176));
         return false;
     }
     m_Fcb.Set(address, true);
@@ -144,7 +160,7 @@ bool FeatureProtocol::ResetSlaveApplication(quint8 address, bool initialisedBefo
         if (m_Operations.CancelRequested())
             m_View.AppendInfo(Text(sent ? kTextChangeUnawaited : kTextChangeNotSent));
         else
-            m_View.AppendInfo(Text(176));
+            m_View.AppendInfo(MissingReplyText(176));
         return false;
     }
     m_Fcb.Set(address, true);
@@ -163,7 +179,7 @@ bool FeatureProtocol::SelectSlaveBySecondaryAddress(const QString& id, const QSt
     // Anything but hex digits selects nobody: nothing is sent for it.
     const std::optional<QByteArray> data = SecondaryAddressBytes(id, manufacturer, version, medium);
     if (!data || Transact(*LongFrame(mbus::kSndUd, mbus::kSelectedSlave, mbus::kCiSelectSlave, *data)).isEmpty()) {
-        m_View.AppendInfo(Text(178));
+        m_View.AppendInfo(data ? MissingReplyText(178) : Text(178));
         return false;
     }
     m_View.AppendInfo(Text(177) + kCrLf);
@@ -195,7 +211,9 @@ IdentificationRead FeatureProtocol::ReadSlaveIdentification(int mode, quint8 add
     const quint8 control = m_Fcb.Get(address) ? mbus::kReqUd2Fcb : mbus::kReqUd2;
     const QByteArray reply = Transact(ShortFrame(control, address));
     if (reply.size() < 2) {
-        m_View.AppendInfo(Text(173));
+        // text 173 follows text 171 on its line after a blank
+        const QString why = MissingReplyText(173);
+        m_View.AppendInfo(why.startsWith(u' ') ? why : u' ' + why);
         return read;
     }
     read.reply = reply;
@@ -209,7 +227,7 @@ IdentificationRead FeatureProtocol::ReadSlaveIdentification(int mode, quint8 add
         return read;
     }
     ShowIdentification(read);
-    if (!read.identification.fixedStructure && read.identification.ci) {
+    if (read.identification.ci) {
         DataRecords records = DecodeDataRecords(reply);
         if (records.error.isEmpty()) {
             ShowRecords(records);

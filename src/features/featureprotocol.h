@@ -99,6 +99,9 @@ public:
 private:
 
     QString Text(int id) const;
+    // Why the last transaction got no reply: a cut-off frame, a collision,
+    // or (the given text) nothing at all.
+    QString MissingReplyText(int silenceText) const;
     QByteArray Transact(const QByteArray& frame);
     void ShowIdentification(const IdentificationRead& read);
     void ShowRecords(const DataRecords& records);

@@ -42,11 +42,12 @@ quint8 At(const QByteArray& bytes, int index)
     return static_cast<quint8>(bytes[index]);
 }
 
-QString IdText(const QByteArray& data)
+// The BCD digits most significant first, whichever order the meter sent them in.
+QString IdText(const QByteArray& data, bool msbFirst)
 {
     QString id;
-    for (int i = kIdBytes - 1; i >= 0; --i)
-        id += Hex2(At(data, i));
+    for (int i = 0; i < kIdBytes; ++i)
+        id += Hex2(At(data, msbFirst ? i : kIdBytes - 1 - i));
     return id;
 }
 
@@ -93,7 +94,7 @@ SlaveIdentification DecodeSlaveIdentification(const QByteArray& frame)
 
     identification.truncated = data.size() < (variable ? kVariableHeaderBytes : kIdBytes);
     if (data.size() >= kIdBytes)
-        identification.id = IdText(data);
+        identification.id = IdText(data, ci == kCiFixedMsbFirst);
     if (fixed) {
         identification.fixedStructure = true;
         identification.manufacturer = QStringLiteral("FFFF");

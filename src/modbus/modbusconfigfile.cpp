@@ -108,10 +108,56 @@ std::variant<ModbusConfigRow, FileError> ReadRow(const QStringList& fields)
     row.registerText = fields.value(2);
     row.bytesText = fields.value(3);
     row.valueText = fields.value(4);
+    row.description = fields.value(kRowFieldsBeforeDescription);
+    return row;
+}
+
+// A CHAR value may hold commas and double quotes: written as \, and \" (as
+// the value already writes a backslash as \\), so that they survive the
+// splitting at commas and the dropping of quotes.
+QString EscapedValue(const QString& value)
+{
+    QString escaped;
+    for (const QChar c : value) {
+        if (c == u',' || c == u'"')
+            escaped += u'\\';
+        escaped += c;
+    }
+    return escaped;
+}
+
+// A row line: the fields before the description end at a comma that no
+// backslash escapes (\, and \" stand for the characters, any other pair
+// after a backslash stays as it is, so files written before read the same);
+// the description takes the rest of the line as it stands.
+QStringList SplitRowFields(const QString& line)
+{
+    QStringList fields;
+    QString field;
+    qsizetype i = 0;
+    for (; i < line.size() && fields.size() < kRowFieldsBeforeDescription; ++i) {
+        const QChar c = line[i];
+        if (c == u'\\' && i + 1 < line.size()) {
+            const QChar next = line[++i];
+            if (next != u',' && next != u'"')
+                field += c;
+            field += next;
+        } else if (c == u',') {
+            fields << field;
+            field.clear();
+        } else if (c != u'"') {
+            field += c;
+        }
+    }
+    if (fields.size() < kRowFieldsBeforeDescription) {
+        if (!field.isEmpty() || !line.endsWith(u','))
+            fields << field; // the last field counts without a comma after it
+        return fields;
+    }
     // A description is free text and is written as it stands, commas
     // included: it takes the rest of the line.
-    row.description = fields.mid(kRowFieldsBeforeDescription).join(u',');
-    return row;
+    fields << SplitModbusConfigFields(line.mid(i)).join(u',');
+    return fields;
 }
 
 // The file's lines, each without its line end; a file that ends with a
@@ -140,7 +186,7 @@ QByteArray FormatModbusConfiguration(const ModbusConfiguration& configuration)
                   request.registerCount});
     for (const ModbusConfigRow& row : configuration.rows)
         text += Line({QString::number(row.typeCode), QString::number(row.orderCode), row.registerText, row.bytesText,
-                      row.valueText, row.description});
+                      EscapedValue(row.valueText), row.description});
     return text.toUtf8();
 }
 
@@ -177,7 +223,7 @@ ModbusConfigLoad ParseModbusConfiguration(const QByteArray& content)
             load.error = ClassicFileError(kSubscriptOutOfRange);
             return load;
         }
-        auto row = ReadRow(SplitModbusConfigFields(lines[i]));
+        auto row = ReadRow(SplitRowFields(lines[i]));
         if (auto* error = std::get_if<FileError>(&row)) {
             load.error = *error;
             return load;

@@ -44,7 +44,9 @@ inline const QString kModbusConfigMarker = QStringLiteral("WizardModbus");
 QByteArray FormatModbusConfiguration(const ModbusConfiguration& configuration);
 
 // The fields of one line: a comma ends a field, every double quote is
-// dropped, and the last field counts even without a comma after it.
+// dropped, and the last field counts even without a comma after it. In a
+// row line the value is written with its commas and double quotes escaped
+// as \, and \" and read back whole; the description takes the rest of the line.
 QStringList SplitModbusConfigFields(const QString& line);
 
 // What a file gave. A file whose first line is not the marker is not read

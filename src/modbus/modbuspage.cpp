@@ -345,7 +345,10 @@ void ModbusPage::ConnectRow(int row)
 void ModbusPage::CorrectNumberField(QLineEdit* field, std::optional<qint64> maximum)
 {
     const QString text = field->text();
-    const QString corrected = CorrectedNumberText(text, maximum);
+    QString corrected = CorrectedNumberText(text, maximum);
+    // addresses, registers and counts have no sign: below 0 is 0
+    if (IsNumber(corrected) && LeadingDecimal(corrected) < 0)
+        corrected = QStringLiteral("0");
     if (corrected != text)
         field->setText(corrected);
 }
@@ -452,11 +455,20 @@ void ModbusPage::Command_ModBus_MeterFeature_Read_Click()
     const DeviceOperationScope operation(Context().operations);
     if (!operation)
         return;
+    // Slave 0 is the broadcast address, which no slave answers, and a count
+    // of 0 reads nothing: neither is sent, and the field is named.
+    const ModbusRequest request = CurrentRequest();
+    MarkRefused(txtModbusSlaveAddress, request.slaveAddress < 1);
+    MarkRefused(txtModbusNoOfRegisters, request.registerCount < 1);
+    if (request.slaveAddress < 1 || request.registerCount < 1) {
+        lblModbusResultText->ShowResult(GetLanguageText(request.slaveAddress < 1 ? 1343 : 1344), ResultKind::Failure);
+        return;
+    }
     const QPointer<ModbusPage> self(this);
     ModbusReadResult result;
     {
         const BusyGuard busy(Host().Window());
-        result = m_Client.ReadModbusRegisters(CurrentRequest(), CurrentFraming());
+        result = m_Client.ReadModbusRegisters(request, CurrentFraming());
     }
     if (self)
         ShowReadResult(result);
@@ -558,6 +570,10 @@ void ModbusPage::ShowLoaded(const ModbusConfigLoad& load)
         txtModbusSlaveAddress->setText(request.slaveAddress);
         txtModbusFirstRegister->setText(request.firstRegister);
         txtModbusNoOfRegisters->setText(request.registerCount);
+        // what a file gives goes through the rules of typing
+        CorrectNumberField(txtModbusSlaveAddress, kHighestSlaveAddress);
+        CorrectNumberField(txtModbusFirstRegister, kHighestRegister);
+        CorrectNumberField(txtModbusNoOfRegisters, std::nullopt);
     }
     // Each row as it was saved: its type's word orders, its order, its register and results.
     ModbusValueRows rows = CurrentRows();

@@ -3,6 +3,8 @@
 #include "valuelib.h"
 #include "shell/textnumber.h"
 
+#include <limits>
+
 namespace {
 
 const QStringList& TwoByteOrders()
@@ -31,12 +33,22 @@ std::optional<qint64> RegisterOf(const QString& text)
     return LeadingNumber(text);
 }
 
+constexpr qint64 kHighestRegister = 65535;
+
+// Register numbers outside 0 .. 65535 name no register: no arithmetic is done
+// with them, so a huge typed number can neither overflow nor wrap onto a real
+// register.
+bool IsRegister(qint64 number)
+{
+    return number >= 0 && number <= kHighestRegister;
+}
+
 // Whether the register lies in first .. first + count - 1 of the request.
 bool InRequest(qint64 registerNumber, const ModbusRowSource& source)
 {
     const std::optional<qint64> first = RegisterOf(source.firstRegister);
     const std::optional<qint64> count = RegisterOf(source.registerCount);
-    if (!first || !count)
+    if (!first || !count || !IsRegister(registerNumber) || !IsRegister(*first))
         return false;
     return registerNumber >= *first && registerNumber - *first < *count;
 }
@@ -126,7 +138,7 @@ std::optional<QByteArray> ModbusRowBytes(const QString& registerText, int typeCo
 {
     const std::optional<qint64> registerNumber = RegisterOf(registerText);
     const std::optional<qint64> first = RegisterOf(source.firstRegister);
-    if (!registerNumber || !first)
+    if (!registerNumber || !first || !IsRegister(*registerNumber) || !IsRegister(*first))
         return std::nullopt;
     const qint64 offset = 2 * (*registerNumber - *first);
     if (offset < 0 || offset >= source.registerData.size())
@@ -158,7 +170,10 @@ void UpdateModbusRows(ModbusValueRows& rows, const ModbusRowSource& source)
         rows[0].registerText = source.firstRegister;
         for (size_t k = 1; k < rows.size(); ++k) {
             const qint64 previous = LeadingNumber(rows[k - 1].registerText);
-            rows[k].registerText = QString::number(previous + ModbusRegistersPerType(rows[k - 1].typeCode));
+            const int step = ModbusRegistersPerType(rows[k - 1].typeCode);
+            // saturating: a first register typed beyond any number stays there
+            const qint64 next = previous > std::numeric_limits<qint64>::max() - step ? previous : previous + step;
+            rows[k].registerText = QString::number(next);
         }
     } else {
         if (!requestGiven)

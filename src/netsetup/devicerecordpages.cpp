@@ -21,7 +21,7 @@ const QString kParagraph = QStringLiteral("\r\n\r\n");
 
 std::chrono::milliseconds IniMs(const IniFile& ini, const IniKey& key)
 {
-    return std::chrono::milliseconds(std::max<qint64>(ini.ReadNumber(key), 0));
+    return std::chrono::milliseconds(std::max<qint64>(ini.ReadNumberOrDefault(key), 0));
 }
 
 } // namespace

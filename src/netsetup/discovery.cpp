@@ -145,7 +145,7 @@ ScanResult ScanLanDevices(const ScanOptions& options, DiscoverySink& sink, ScanF
 
 std::chrono::milliseconds ScanTimeFromIni(const IniFile& ini)
 {
-    const qint64 value = ini.ReadNumber(ini::IP_ScanTimeOut);
+    const qint64 value = ini.ReadNumberOrDefault(ini::IP_ScanTimeOut);
     return std::chrono::milliseconds(std::clamp<qint64>(value, 0, std::numeric_limits<qint32>::max()));
 }
 

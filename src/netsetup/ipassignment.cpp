@@ -25,7 +25,7 @@ const QString kParagraph = QStringLiteral("\r\n\r\n");
 
 std::chrono::milliseconds IniMs(const IniFile& ini, const IniKey& key, qint64 most = std::numeric_limits<qint64>::max())
 {
-    return std::chrono::milliseconds(std::clamp<qint64>(ini.ReadNumber(key), 0, most));
+    return std::chrono::milliseconds(std::clamp<qint64>(ini.ReadNumberOrDefault(key), 0, most));
 }
 
 class BusyScope {

@@ -14,6 +14,13 @@ constexpr int kLongTrailer = 2;
 // Identification (4), manufacturer (2), version, medium.
 constexpr int kFixedHeader = 8;
 constexpr quint8 kCiFixedStructure = 0x73;
+// The fixed structure with its numbers sent most significant byte first.
+constexpr quint8 kCiFixedStructureMsbFirst = 0x77;
+
+bool IsFixedStructure(int ci)
+{
+    return ci == kCiFixedStructure || ci == kCiFixedStructureMsbFirst;
+}
 
 QString Hex(int value, int digits)
 {
@@ -53,7 +60,10 @@ std::optional<MeterHeader> ReadHeader(const QByteArray& frame)
     MeterHeader header;
     header.address = byte(5);
     header.controlInformation = byte(6);
-    header.identification = Hex(data(4), 2) + Hex(data(3), 2) + Hex(data(2), 2) + Hex(data(1), 2);
+    // BCD digits read most significant first, whichever order they came in.
+    header.identification = header.controlInformation == kCiFixedStructureMsbFirst
+        ? Hex(data(1), 2) + Hex(data(2), 2) + Hex(data(3), 2) + Hex(data(4), 2)
+        : Hex(data(4), 2) + Hex(data(3), 2) + Hex(data(2), 2) + Hex(data(1), 2);
     header.manufacturer = data(6) * 256 + data(5);
     header.version = data(7);
     header.medium = data(8);
@@ -125,7 +135,7 @@ bool ExtractMeterData(const QByteArray& packetData, SearchResultRow& row)
         return false;
     row.Text(rowtext::kAddress) = QString::number(header->address);
     row.Text(rowtext::kIdentification) = header->identification;
-    if (header->controlInformation == kCiFixedStructure) {
+    if (IsFixedStructure(header->controlInformation)) {
         const QString none = QStringLiteral("N/A");
         row.Text(rowtext::kManufacturer) = none;
         row.Text(rowtext::kVersion) = none;

@@ -23,6 +23,7 @@ constexpr int kSeconds = 824;
 constexpr int kCollision = 825;
 constexpr int kConnectionLost = 846;
 constexpr int kAborted = 1360;
+constexpr int kIncompleteReply = 1341;
 } // namespace text
 
 const QString kOk = QStringLiteral("Ok");
@@ -208,13 +209,12 @@ void MeterScan::ProbePrimary(int address, const PrimaryScanSettings& settings, S
         NoteFound(4, text::kRead, m_Counters.rspUd2Found);
         row.Text(rowtext::kReadout) = kOk;
         row.icon = SearchIcon::Answered;
-    } else if (m_Link.Received().isEmpty() && !settings.sndNke) {
-        row.Text(rowtext::kReadout) = kNoAnswer;
-        row.icon = SearchIcon::Neutral;
     } else {
-        // bytes that made no frame, or a meter that took SND_NKE but will not answer
-        row.Text(rowtext::kReadout) = Text(text::kCollision);
-        row.icon = SearchIcon::Fault;
+        const MissingReply missing = JudgeMissingReply(m_Link.Received());
+        row.Text(rowtext::kReadout) = ReadoutFailure(missing, Text(text::kCollision));
+        // silence without a SND_NKE first: nobody is there; after an acknowledgement the meter is at fault
+        const bool nobody = missing.kind == MissingReply::Kind::Silence && !settings.sndNke;
+        row.icon = nobody ? SearchIcon::Neutral : SearchIcon::Fault;
     }
     m_Sink.ChangeRow(handle, row);
 }
@@ -320,7 +320,20 @@ void MeterScan::ReadSelectedMeter(SearchResultRow& row, int handle)
         row.Text(rowtext::kReadout) = kOk;
         row.icon = SearchIcon::Answered;
     } else {
-        row.Text(rowtext::kReadout) = kBadData;
+        row.Text(rowtext::kReadout) = ReadoutFailure(JudgeMissingReply(m_Link.Received()), kBadData);
         row.icon = SearchIcon::Fault;
     }
+}
+
+QString MeterScan::ReadoutFailure(const MissingReply& missing, const QString& garbled) const
+{
+    switch (missing.kind) {
+    case MissingReply::Kind::Incomplete:
+        return Text(text::kIncompleteReply).arg(missing.received).arg(missing.expected);
+    case MissingReply::Kind::Garbled:
+        return garbled;
+    case MissingReply::Kind::Silence:
+        break;
+    }
+    return kNoAnswer;
 }

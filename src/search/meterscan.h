@@ -3,6 +3,8 @@
 #include "searchresultrow.h"
 #include "searchtiming.h"
 
+#include "comm/mbusframe.h"
+
 #include <QByteArray>
 #include <QString>
 #include <optional>
@@ -93,6 +95,9 @@ private:
     // A cancel ended the probe's wait: the row says so and the search stops.
     bool NoteAborted(SearchResultRow& row, int text, int handle);
     QString Text(int id) const;
+    // Text 4 of a row whose REQ_UD2 got no usable reply: "--" for silence,
+    // the byte count of a cut-off frame, or the given text for garble.
+    QString ReadoutFailure(const MissingReply& missing, const QString& garbled) const;
 
     SearchLink& m_Link;
     DeviceOperations& m_Operations;

@@ -5,9 +5,18 @@
 
 #include "shell/version.h"
 
-
+#include <QRegularExpression>
 
 namespace {
+
+const QString kSelectionOk = QStringLiteral("Ok");
+
+// Eight hex digits without a wildcard F: a selection that named one meter.
+bool IsCompleteSecondaryAddress(const QString& probed)
+{
+    static const QRegularExpression address(QStringLiteral("^[0-9A-E]{8}$"));
+    return address.match(probed).hasMatch();
+}
 
 const QString kSavedFrom = QStringLiteral("Saved from Kalvix D-Ura Zuzod Ededev version ");
 constexpr int kReportRuleWidth = 130;
@@ -35,8 +44,13 @@ QStringList SearchCsvLines(const QList<SearchResultRow>& rows, const SearchExpor
         const QString manufacturer = ParseListX(row.Text(rowtext::kManufacturer), rowtext::kManufacturer);
         if (manufacturer == exclude)
             continue;
-        const QString identification =
+        QString identification =
             identificationFromReply ? row.Text(rowtext::kIdentification) : row.Text(rowtext::kProbed);
+        // A meter that took its selection but sent no data is still known by
+        // the address that selected it.
+        if (identification.isEmpty() && row.Text(rowtext::kSelection) == kSelectionOk
+            && IsCompleteSecondaryAddress(row.Text(rowtext::kProbed)))
+            identification = row.Text(rowtext::kProbed);
         lines << identification + u',' + manufacturer + u','
                 + ParseListX(row.Text(rowtext::kVersion), rowtext::kVersion) + u','
                 + ParseListX(row.Text(rowtext::kMedium), rowtext::kMedium);

@@ -3,9 +3,6 @@
 #include "fastsearchkeys.h"
 #include "shell/inifile.h"
 #include "shell/settings.h"
-#include "shell/textnumber.h"
-
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <array>
@@ -18,9 +15,7 @@ const std::array<QString, kTimeoutOptions> kSpeeds = {QStringLiteral("300"), QSt
 // by hand with text must not turn into a zero timeout.
 std::chrono::milliseconds ReadTimeout(const IniFile& ini, const IniKey& key)
 {
-    const QString text = ini.Read(key).trimmed();
-    const QString used = !text.isEmpty() && text.front().isDigit() ? text : key.defaultValue;
-    return std::chrono::milliseconds(std::max<qint64>(LeadingNumber(used), 0));
+    return std::chrono::milliseconds(std::max<qint64>(ini.ReadNumberOrDefault(key), 0));
 }
 
 } // namespace
@@ -55,15 +50,9 @@ QList<IniKey> SearchTimeoutDialogKeys(ini::SearchGateway type)
     return keys;
 }
 
-bool IsWholeMilliseconds(const QString& text)
-{
-    static const QRegularExpression wholeNumber(QStringLiteral("^\\s*\\d{1,9}\\s*$"));
-    return wholeNumber.match(text).hasMatch();
-}
-
 std::chrono::milliseconds ReadSearchDelay(const IniFile& ini, const IniKey& key)
 {
-    return std::chrono::milliseconds(std::max<qint64>(ini.ReadNumber(key), 0));
+    return ReadTimeout(ini, key);
 }
 
 std::optional<FastSearchLine> FastSearchLineAt(const IniFile& ini, const QString& speed)

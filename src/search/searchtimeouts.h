@@ -39,10 +39,6 @@ ini::SearchGateway StoredActiveSetting(const Settings& settings);
 // 300, 2400, 9600 bps), with the dialog's defaults.
 QList<IniKey> SearchTimeoutDialogKeys(ini::SearchGateway type);
 
-// What the timeouts dialog stores: a whole number of milliseconds, blanks
-// around it allowed.
-bool IsWholeMilliseconds(const QString& text);
-
 // The collision delays of section "Search".
 std::chrono::milliseconds ReadSearchDelay(const IniFile& ini, const IniKey& key);
 

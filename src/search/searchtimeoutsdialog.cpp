@@ -6,6 +6,7 @@
 #include "shell/language.h"
 #include "shell/pagecontrols.h"
 #include "shell/settings.h"
+#include "shell/textnumber.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -33,6 +34,7 @@ constexpr int kFunctionBaud = 1202;
 constexpr int kActiveSetting = 1203;
 constexpr int kMilliseconds = 740;
 constexpr int kNotANumber = 848;
+constexpr int kRefused = 1340;
 } // namespace text
 
 const char* const kFunctions[Ostrand_SearchTimeouts::kRows] = {
@@ -166,17 +168,21 @@ void Ostrand_SearchTimeouts::ReadAllTimeouts()
 
 bool Ostrand_SearchTimeouts::RefuseNonNumeric()
 {
-    for (const auto* boxes : {&txtAspen, &txtBirch}) {
-        for (QLineEdit* box : *boxes) {
-            if (IsWholeMilliseconds(box->text()))
-                continue;
-            QMessageBox::warning(this, windowTitle(), m_Language.GetLanguageText(text::kNotANumber));
-            box->setFocus();
-            box->selectAll();
-            return true;
-        }
+    // Each box by its row and its set, as the window shows them.
+    QList<std::pair<QLineEdit*, QString>> fields;
+    for (int row = 0; row < kRows; ++row) {
+        const auto i = static_cast<size_t>(row);
+        const QString function = lblFunction[i]->text().simplified();
+        fields.append({txtAspen[i], function + QStringLiteral(" (") + lblAspenHeader->text() + u')'});
+        fields.append({txtBirch[i], function + QStringLiteral(" (") + lblBirchHeader->text() + u')'});
     }
-    return false;
+    const QStringList refused = RefuseNonWholeMilliseconds(fields);
+    if (refused.isEmpty())
+        return false;
+    QMessageBox::warning(this, windowTitle(),
+                         m_Language.GetLanguageText(text::kNotANumber) + u'\n' + m_Language.GetLanguageText(text::kRefused)
+                             + u' ' + refused.join(QStringLiteral(", ")));
+    return true;
 }
 
 bool Ostrand_SearchTimeouts::WriteAllTimeouts()
@@ -185,10 +191,12 @@ bool Ostrand_SearchTimeouts::WriteAllTimeouts()
         return false;
     const QList<IniKey> aspen = SearchTimeoutDialogKeys(ini::SearchGateway::Aspen);
     const QList<IniKey> birch = SearchTimeoutDialogKeys(ini::SearchGateway::Birch);
+    QList<std::pair<IniKey, QString>> values;
     for (int row = 0; row < kRows; ++row) {
-        m_Ini.Write(aspen[row], txtAspen[static_cast<size_t>(row)]->text().trimmed());
-        m_Ini.Write(birch[row], txtBirch[static_cast<size_t>(row)]->text().trimmed());
+        values.append({aspen[row], txtAspen[static_cast<size_t>(row)]->text().trimmed()});
+        values.append({birch[row], txtBirch[static_cast<size_t>(row)]->text().trimmed()});
     }
+    m_Ini.WriteValues(values);
     emit timeoutsWritten();
     return true;
 }

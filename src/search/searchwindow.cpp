@@ -713,7 +713,7 @@ SearchLine Ostrand_Search::StartSearchLine()
         transfer.SetRemotePort(m_Context.configTarget.port);
         transfer.AdapterIP = m_Context.state.SelectedAdapterIP;
         transfer.WarnThrough([this](const QString& warning) { QMessageBox::warning(this, windowTitle(), warning); });
-        const auto timeout = std::chrono::milliseconds(m_Context.ini.ReadNumber(ini::IP_UDPTimeOut));
+        const auto timeout = std::chrono::milliseconds(m_Context.ini.ReadNumberOrDefault(ini::IP_UDPTimeOut));
         return ReadNetworkSettings(transfer, m_Context.records, transfer::kNetwork, typedAddress, timeout);
     };
     RememberedHost fallback;

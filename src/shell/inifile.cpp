@@ -160,6 +160,15 @@ std::optional<FileError> IniFile::Problem() const
     return std::nullopt;
 }
 
+std::optional<FileError> IniFile::WriteValues(const QList<std::pair<IniKey, QString>>& values)
+{
+    return Change([&](QString content) {
+        for (const auto& [key, value] : values)
+            content = IniReplace(content, key.section, key.key, value);
+        return content;
+    });
+}
+
 QString IniFile::Read(const IniKey& key) const
 {
     return ReadIniValue(key.section, key.key, key.defaultValue);
@@ -168,6 +177,12 @@ QString IniFile::Read(const IniKey& key) const
 qint64 IniFile::ReadNumber(const IniKey& key) const
 {
     return LeadingNumber(Read(key));
+}
+
+qint64 IniFile::ReadNumberOrDefault(const IniKey& key) const
+{
+    const QString value = Read(key);
+    return LeadingNumber(StartsWithDigit(value) ? value : key.defaultValue);
 }
 
 std::optional<FileError> IniFile::Write(const IniKey& key, const QString& value)

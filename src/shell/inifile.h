@@ -2,9 +2,12 @@
 
 #include "fileerror.h"
 
+#include <QList>
 #include <QString>
 #include <functional>
 #include <optional>
+
+#include <utility>
 
 // One value of the INI file: its section, key and default, declared once.
 struct IniKey {
@@ -45,10 +48,17 @@ public:
     // Why the file cannot be kept (a folder of that name, a file that cannot
     // be read or written, a folder that takes no new file); nothing when it can.
     std::optional<FileError> Problem() const;
+    // Several values in one replacement of the file: a program stopped
+    // meanwhile leaves either all of them or none.
+    std::optional<FileError> WriteValues(const QList<std::pair<IniKey, QString>>& values);
 
     QString Read(const IniKey& key) const;
     // The value's leading number ("3000ms" is 3000, "abc" is 0).
     qint64 ReadNumber(const IniKey& key) const;
+    // A time the program waits by: the value's leading number, or the key's
+    // default when the value does not start with a digit ("abc" must not
+    // become a zero timeout).
+    qint64 ReadNumberOrDefault(const IniKey& key) const;
     std::optional<FileError> Write(const IniKey& key, const QString& value);
 
 private:

@@ -1,7 +1,10 @@
 #include "pagecontrols.h"
 
+#include "textnumber.h"
+
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QPalette>
 
 void FitWidthToDigits(QLineEdit* field, int digits)
 {
@@ -14,4 +17,44 @@ void FitWidthToDigits(QLineEdit* field, int digits)
     // spare for the cursor).
     const int frame = field->sizeHint().width() - 17 * metrics.horizontalAdvance(u'x');
     field->setFixedWidth(frame + digits * widest + widest / 2);
+}
+
+namespace {
+const char* const kRefused = "refused";
+} // namespace
+
+void MarkRefused(QLineEdit* field, bool refused)
+{
+    if (IsMarkedRefused(field) == refused)
+        return;
+    field->setProperty(kRefused, refused);
+    if (!refused) {
+        field->setPalette(QPalette()); // the inherited colours again
+        return;
+    }
+    QPalette colours = field->palette();
+    colours.setColor(QPalette::Base, QColor(255, 200, 200));
+    field->setPalette(colours);
+}
+
+bool IsMarkedRefused(const QLineEdit* field)
+{
+    return field->property(kRefused).toBool();
+}
+
+QStringList RefuseNonWholeMilliseconds(const QList<std::pair<QLineEdit*, QString>>& fields)
+{
+    QStringList refused;
+    for (const auto& [field, name] : fields) {
+        const bool bad = !IsWholeMilliseconds(field->text());
+        MarkRefused(field, bad);
+        if (!bad)
+            continue;
+        if (refused.isEmpty()) {
+            field->setFocus();
+            field->selectAll();
+        }
+        refused << name;
+    }
+    return refused;
 }

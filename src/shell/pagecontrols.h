@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
+
+#include <utility>
 
 class QLineEdit;
 
@@ -18,3 +22,14 @@ Widget* Named(Widget* widget, const QString& name)
 // digits included) in its own font, so short fields such as an address or a
 // version stay small at any scaling.
 void FitWidthToDigits(QLineEdit* field, int digits);
+
+// Marks a field whose entry was refused with a red background, or takes the
+// mark away again.
+void MarkRefused(QLineEdit* field, bool refused);
+bool IsMarkedRefused(const QLineEdit* field);
+
+// The timeouts dialogs store whole numbers of milliseconds only: marks every
+// field (given with the name the user knows it by) that holds anything else,
+// unmarks the others, puts the cursor in the first refused one, and gives
+// their names; nothing when all are good.
+QStringList RefuseNonWholeMilliseconds(const QList<std::pair<QLineEdit*, QString>>& fields);

@@ -86,3 +86,15 @@ QString CorrectedNumberText(const QString& text, std::optional<qint64> maximum)
         return QString::number(*maximum);
     return text;
 }
+
+bool StartsWithDigit(QStringView text)
+{
+    const QStringView trimmed = text.trimmed();
+    return !trimmed.isEmpty() && trimmed.front().unicode() >= u'0' && trimmed.front().unicode() <= u'9';
+}
+
+bool IsWholeMilliseconds(QStringView text)
+{
+    static const QRegularExpression wholeNumber(QStringLiteral("^\\s*\\d{1,9}\\s*$"));
+    return wholeNumber.match(text.toString()).hasMatch();
+}

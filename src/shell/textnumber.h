@@ -27,3 +27,11 @@ bool IsNumber(QStringView text);
 // A numeric field corrected as it is typed: a number above the maximum
 // becomes the maximum, anything but a number becomes "0", empty stays empty.
 QString CorrectedNumberText(const QString& text, std::optional<qint64> maximum);
+
+// Whether the text (blanks around it allowed) starts with a decimal digit: a
+// hand-edited time that does not, such as "abc", "" or "-5", is no time at all.
+bool StartsWithDigit(QStringView text);
+
+// What the timeouts dialogs store: a whole number of milliseconds (at most
+// nine digits), blanks around it allowed.
+bool IsWholeMilliseconds(QStringView text);

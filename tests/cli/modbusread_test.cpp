@@ -39,6 +39,12 @@ TEST_F(ModbusReadCliTest, TcpFramingPrintsTheRegistersThenOneLinePerRow)
     EXPECT_EQ(run.lines, QStringList({"registers=FFFE41AC0000 count=3",
                                       "register=100 type=INT16 order=AB bytes=FFFE value=-2",
                                       "register=101 type=FLOAT order=ABCD bytes=\"41AC 0000\" value=21.5"}));
+
+    // an --order belongs to the --type before it: the first row keeps its own order
+    const CliRun ordered = Cli("modbus-read " + Tcp() + " --first 100 --count 2 --type INT16 --type INT16 --order BA");
+    EXPECT_EQ(ordered.status, 0) << ordered.err.toStdString();
+    EXPECT_EQ(ordered.lines.mid(1), QStringList({"register=100 type=INT16 order=AB bytes=FFFE value=-2",
+                                                 "register=101 type=INT16 order=BA bytes=41AC value=-21439"}));
 }
 
 TEST_F(ModbusReadCliTest, RtuOverThePseudoTerminalAsJson)
@@ -80,6 +86,13 @@ TEST_F(ModbusReadCliTest, DeviceRefusalsTimeoutsAndUsageErrors)
     const CliRun wrongOrder = Cli("modbus-read " + Tcp() + " --type INT16 --order CDAB");
     EXPECT_EQ(wrongOrder.status, 2);
     EXPECT_TRUE(wrongOrder.err.contains("--order CDAB: INT16 has AB BA")) << wrongOrder.err.toStdString();
+
+    // refused before anything is sent, naming the option
+    for (const char* refused : {" --slave 0", " --count 0"}) {
+        const CliRun run = Cli("modbus-read " + Tcp() + refused);
+        EXPECT_EQ(run.status, 2) << refused;
+        EXPECT_TRUE(run.err.contains(QString::fromLatin1(refused).split(u' ').value(1))) << run.err.toStdString();
+    }
 }
 
 } // namespace

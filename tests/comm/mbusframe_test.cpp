@@ -141,3 +141,31 @@ TEST(MBusTimeoutNotes, OneNoteForEachWayAReplyCanFail)
     EXPECT_EQ(MBusTimeoutNote(static_cast<int>(fuzzed.size()), *check.lengthField, check.wrongFrame),
         QStringLiteral("BusTimeout (Received 11 bytes, bad frame)"));
 }
+
+TEST(MBusMissingReplies, SilenceCutOffFramesAndGarbleAreToldApart)
+{
+    using Kind = MissingReply::Kind;
+    const QByteArray reply = MeterReply(); // 27 bytes
+    const struct {
+        const char* where;
+        QByteArray received;
+        Kind kind;
+        int expected;
+    } rows[] = {
+        {"nothing", {}, Kind::Silence, 0},
+        {"the header and two bytes", reply.left(6), Kind::Incomplete, 27},
+        {"all but the stop byte", reply.chopped(1), Kind::Incomplete, 27},
+        {"two answers overlaid", reply + reply, Kind::Garbled, 0},
+        {"wrong checksum", reply.left(25) + Hex("0016"), Kind::Garbled, 0},
+        {"length bytes that differ", Hex("68151668080172"), Kind::Garbled, 0},
+        {"a start without its length", Hex("68"), Kind::Garbled, 0},
+        {"noise", Hex("E5FF"), Kind::Garbled, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.where);
+        const MissingReply missing = JudgeMissingReply(row.received);
+        EXPECT_EQ(missing.kind, row.kind);
+        EXPECT_EQ(missing.received, row.received.size());
+        EXPECT_EQ(missing.expected, row.expected);
+    }
+}

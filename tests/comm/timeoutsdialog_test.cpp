@@ -2,16 +2,21 @@
 // Apply, OK, and its place in the log window's Tools menu.
 #include "app/wizardwindow.h"
 #include "comm/timeoutsdialog.h"
+#include "shell/pagecontrols.h"
 #include "shell/debugwindow.h"
 
 #include "testenvironment.h"
 
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
+
+#include <sys/inotify.h>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 
@@ -40,6 +45,8 @@ protected:
             texts << box->text();
         return texts;
     }
+
+    QString T(int id) { return env.Context().language.GetLanguageText(id); }
 
     TestEnvironment env;
     int reloads = 0;
@@ -83,26 +90,60 @@ TEST_F(TimeoutsDialogTest, FactoryDefaultsThenCancelLeavesTheFileAlone)
     EXPECT_EQ(reloads, 0);
 }
 
-TEST_F(TimeoutsDialogTest, ApplyWritesEveryRowAsTypedAndReloads)
+TEST_F(TimeoutsDialogTest, ApplyRefusesRowsThatAreNoNumberThenWritesEveryRowAndReloads)
 {
     IniFile& ini = env.Context().ini;
+    const QByteArray before = IniContent();
     auto dialog = Open();
     dialog->show();
     dialog->Text_Timeout[9]->setText(QStringLiteral("1234"));
     dialog->Text_Timeout[8]->clear();
     dialog->Text_Timeout[6]->setText(QStringLiteral("fast"));
+    const auto box = AnswerNextModal();
+    dialog->Command_Apply->click();
+    // "fast" would later mean a wait of 0 ms: nothing is stored, the rows are named and marked
+    EXPECT_TRUE(box->seen);
+    EXPECT_EQ(box->text, T(848) + u'\n' + T(1340) + u' ' + dialog->Label_Timeout[6]->text() + QStringLiteral(", ")
+                             + dialog->Label_Timeout[8]->text());
+    EXPECT_TRUE(IsMarkedRefused(dialog->Text_Timeout[6]));
+    EXPECT_TRUE(IsMarkedRefused(dialog->Text_Timeout[8]));
+    EXPECT_FALSE(IsMarkedRefused(dialog->Text_Timeout[9]));
+    EXPECT_EQ(reloads, 0);
+    EXPECT_EQ(IniContent(), before);
+
+    dialog->Text_Timeout[8]->setText(QStringLiteral(" 2500 "));
+    dialog->Text_Timeout[6]->setText(QStringLiteral("20"));
     dialog->Command_Apply->click();
     EXPECT_EQ(reloads, 1);
     EXPECT_TRUE(dialog->isVisible());
+    EXPECT_FALSE(IsMarkedRefused(dialog->Text_Timeout[6]));
     EXPECT_EQ(ini.ReadIniValue(QStringLiteral("MBusASCII"), QStringLiteral("BusTimeOut"), {}), "1234");
-    EXPECT_EQ(ini.ReadIniValue(QStringLiteral("ModBus"), QStringLiteral("BusTimeout"), QStringLiteral("x")), "");
-    EXPECT_EQ(ini.ReadNumber(ini::IP_BusDelay), 0); // not a number: read as 0
+    EXPECT_EQ(ini.ReadIniValue(QStringLiteral("ModBus"), QStringLiteral("BusTimeout"), QStringLiteral("x")), "2500");
+    EXPECT_EQ(ini.ReadNumber(ini::IP_BusDelay), 20);
     EXPECT_EQ(ini.ReadIniValue(QStringLiteral("IP"), QStringLiteral("ResetTimeOut"), {}), "10000"); // untouched rows too
     // the boxes show what the file holds
-    EXPECT_EQ(dialog->Text_Timeout[8]->text(), "");
+    EXPECT_EQ(dialog->Text_Timeout[8]->text(), "2500");
 
+    // OK replaces the file once with all ten rows: a program stopped meanwhile leaves no mix
+    const int watch = inotify_init1(IN_NONBLOCK);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, QFile::encodeName(QFileInfo(env.IniPath()).absolutePath()).constData(),
+                                IN_CREATE | IN_MOVED_TO),
+              0);
     dialog->Text_Timeout[0]->setText(QStringLiteral("700"));
     dialog->Command_OK->click();
+    int replaced = 0;
+    alignas(inotify_event) char events[8192];
+    for (ssize_t got; (got = read(watch, events, sizeof events)) > 0;) {
+        for (char* at = events; at < events + got;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(at);
+            if (event->len > 0 && QFile::decodeName(event->name) == QFileInfo(env.IniPath()).fileName())
+                ++replaced;
+            at += sizeof(inotify_event) + event->len;
+        }
+    }
+    close(watch);
+    EXPECT_EQ(replaced, 1);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(ini.ReadNumber(ini::IP_ScanTimeOut), 700);
     EXPECT_EQ(reloads, 2);

@@ -166,6 +166,30 @@ TEST_F(FeatureProtocolTest, RepliesTooShortForTheirFieldsShowWhatTheyHold)
     EXPECT_TRUE(view.info.contains(kCrLf + kCrLf + T(685) + kCrLf + kCrLf + T(649) + kCrLf + kCrLf + QStringLiteral("68 0F")));
 }
 
+TEST_F(FeatureProtocolTest, ACutOffOrGarbledReplyIsNotCalledSilence)
+{
+    UsePeer();
+    const struct {
+        const char* reply;
+        QString shown;
+    } rows[] = {
+        {"", T(173)},
+        {"68 0B 0B 68 08 05 72 7856", u' ' + T(1341).arg(9).arg(17)},
+        {"68 0B 0B 68 08 05 72 78563412 4204 02 02 00 16", u' ' + T(1342)}, // checksum wrong
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.reply);
+        if (*row.reply)
+            PeerAnswers(Hex(row.reply));
+        view.info.clear();
+        protocol.ReadSlaveIdentification(FeatureProtocol::kIdentify, 5, false, false);
+        EXPECT_EQ(view.info, T(171) + row.shown);
+    }
+    PeerAnswers(Hex("E5 E5"));
+    EXPECT_FALSE(protocol.InitialiseSlave(5));
+    EXPECT_TRUE(view.info.endsWith(T(1342)));
+}
+
 TEST_F(FeatureProtocolTest, DiagnosticsOfABirchV2GatewayAndOfAFixedStructure)
 {
     UseSimulator();
@@ -183,7 +207,12 @@ TEST_F(FeatureProtocolTest, DiagnosticsOfABirchV2GatewayAndOfAFixedStructure)
     EXPECT_TRUE(view.info.endsWith(T(172) + kCrLf + T(648)));
     read = protocol.ReadSlaveIdentification(FeatureProtocol::kIdentify, 9, false, false);
     EXPECT_TRUE(view.info.contains(QStringLiteral(" 55500002.FFFF.FF.FF") + kCrLf));
-    EXPECT_TRUE(view.info.endsWith(T(646) + kCrLf + T(647)));
+    EXPECT_TRUE(view.info.contains(T(646) + kCrLf + T(647)));
+    // the two counters are its readings
+    ASSERT_TRUE(read.records);
+    ASSERT_EQ(read.records->records.size(), 2);
+    EXPECT_EQ(read.records->records[1].description, "Counter 2");
+    EXPECT_TRUE(view.info.contains("Counter 1"));
 }
 
 TEST_F(FeatureProtocolTest, ChangesCountOnlyTheSingleCharacterAsAcknowledged)

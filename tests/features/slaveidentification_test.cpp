@@ -29,6 +29,7 @@ TEST(SlaveIdentification, HeaderFieldsByCi)
         {"manufacturer 0000h", "68 0B 0B 68 08 05 72 78563412 0000 02 02 23 16", "5", "12345678", "0000", "", "02", "02", false, false},
         {"CI 76h", "68 0B 0B 68 08 01 76 01000000 D82E 02 0E 23 16", "1", "00000001", "2ED8", "KVX", "02", "0E", false, false},
         {"fixed structure", "68 13 13 68 08 09 73 02005055 0100 0013 34120000 56000000 23 16", "9", "55500002", "FFFF", "", "FF", "FF", true, false},
+        {"fixed structure, MSB first", "68 13 13 68 08 09 77 55000002 0180 E97E 0000000C 00000135 23 16", "9", "55000002", "FFFF", "", "FF", "FF", true, false},
         // CI 72h with 5 data bytes: the identification, nothing more
         {"variable, cut short", "68 08 08 68 08 05 72 78563412 42 23 16", "5", "12345678", "", "", "", "", false, true},
         {"fixed, cut short", "68 05 05 68 08 05 73 7856 23 16", "5", "", "FFFF", "", "FF", "FF", true, true},

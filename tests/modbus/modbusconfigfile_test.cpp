@@ -21,7 +21,8 @@ ModbusConfiguration SixRows()
         {10, 0, "104", "4142 4344 4546", "ABCDEF", ""},
         {0, 1, "107", "FFFE", "-257", "Status \"raw\""},
         {7, 3, "108", "", "", ""},
-        {15, 0, "112", "", "", "Name"},
+        // a CHAR value with a comma, double quotes and a backslash (which the value writes as \\)
+        {15, 0, "112", "412C 2242 5C22", "A,\"B\\\\\"", "Name"},
     };
     return configuration;
 }
@@ -66,6 +67,15 @@ TEST(ModbusConfigFileTest, ASavedPageLoadsBackWhole)
     // A comma in a description survives; double quotes are dropped on reading.
     EXPECT_EQ(load.rows[1].description, "Temperature, outlet");
     EXPECT_EQ(load.rows[3].description, "Status raw");
+}
+
+TEST(ModbusConfigFileTest, BackslashesOfFilesWrittenBeforeReadAsTheyStand)
+{
+    const ModbusConfigLoad load = ParseModbusConfiguration(
+        "WizardModbus\r\n1,False,True,0,1,100,10,\r\n15,0,100,5C41 01,\\\\A\\x01,C:\\,\r\n");
+    ASSERT_EQ(load.rows.size(), 1);
+    EXPECT_EQ(load.rows[0].valueText, "\\\\A\\x01");
+    EXPECT_EQ(load.rows[0].description, "C:\\");
 }
 
 TEST(ModbusConfigFileTest, FieldsSplitAtCommasWithQuotesDropped)

@@ -3,6 +3,7 @@
 #include "modbus/modbuspage.h"
 #include "modbus/modbusplotwindow.h"
 #include "shell/debugwindow.h"
+#include "shell/pagecontrols.h"
 #include "shell/resultlabel.h"
 #include "shell/settingkeys.h"
 #include "simulatedgateway.h"
@@ -367,6 +368,37 @@ TEST_F(ModbusPageWalkTest, ReadRetypeRefuseSaveClearAndLoadBack)
     page->hide();
     EXPECT_FALSE(plot->isVisible());
     EXPECT_FALSE(orders->isVisible());
+}
+
+TEST_F(ModbusPageWalkTest, LoadedNumbersAreCorrectedAsTypedOnesAndAReadOfNothingIsNotSent)
+{
+    auto page = LoadedPage();
+    page->show();
+    page->Prepare(false, true);
+    page->Enter(false, true);
+    ASSERT_TRUE(env.Context().connection.ConnectionOpen());
+
+    QFile wild(files.filePath("wild.csv"));
+    ASSERT_TRUE(wild.open(QIODevice::WriteOnly));
+    wild.write("WizardModbus\r\n1,False,True,0,300,-70000,0,\r\n");
+    wild.close();
+    page->chooseOpenFile = [&] { return wild.fileName(); };
+    page->Command_ModBus_MeterFeature_Get->click();
+    EXPECT_EQ(page->txtModbusSlaveAddress->text(), "255");
+    EXPECT_EQ(page->txtModbusFirstRegister->text(), "0");
+
+    // count 0, then slave 0: refused before sending, the field named and marked
+    const int transactions = env.Context().log.ResponseCount() + env.Context().log.ErrorCount();
+    page->Command_ModBus_MeterFeature_Read->click();
+    EXPECT_EQ(page->lblModbusResultText->text(), Text(1344));
+    EXPECT_TRUE(IsMarkedRefused(page->txtModbusNoOfRegisters));
+    Type(page->txtModbusNoOfRegisters, "1");
+    Type(page->txtModbusSlaveAddress, "0");
+    page->Command_ModBus_MeterFeature_Read->click();
+    EXPECT_EQ(page->lblModbusResultText->text(), Text(1343));
+    EXPECT_TRUE(IsMarkedRefused(page->txtModbusSlaveAddress));
+    EXPECT_FALSE(IsMarkedRefused(page->txtModbusNoOfRegisters));
+    EXPECT_EQ(env.Context().log.ResponseCount() + env.Context().log.ErrorCount(), transactions);
 }
 
 } // namespace

@@ -118,6 +118,15 @@ TEST(ModbusRowsTest, ValuesFromTheRegisterDataByOffset)
     UpdateModbusRows(late, {true, "101", "5", data.mid(2)});
     EXPECT_EQ(late[4].bytesText, "4546 "); // a blank after every second byte but the n-th
     EXPECT_FALSE(late[4].valueText.isEmpty());
+
+    // Numbers beyond the register range name no register: no wrap onto register 0's bytes.
+    const QString huge = QStringLiteral("-99999999999999999999");
+    EXPECT_FALSE(ModbusRowBytes(huge, INT16, {true, huge, "6", data}));
+    EXPECT_FALSE(ModbusRowBytes("99999999999999999999", INT16, {false, "100", "6", data}));
+    ModbusValueRows beyond = RowsOfTypes({INT16, INT16, INT16, INT16, INT16, INT16});
+    UpdateModbusRows(beyond, {true, "99999999999999999999", "6", data});
+    EXPECT_EQ(beyond[5].registerText, "9223372036854775807");
+    EXPECT_EQ(beyond[0].valueText, "");
 }
 
 TEST(ModbusRowsTest, TypedRegistersOutsideTheRequestTurnYellowAndShowNothing)

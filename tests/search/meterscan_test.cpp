@@ -175,7 +175,7 @@ TEST_F(ScanTest, PrimaryScanJudgesEveryAddressAndSendsEachFrameOnce)
     const Judged expected[] = {
         {"0", "--", "", SearchIcon::Neutral},       {"1", "Ok", "Ok", SearchIcon::Answered},
         {"2", "--", "", SearchIcon::Neutral},       {"3", "Collision", "", SearchIcon::Fault},
-        {"4", "--", "", SearchIcon::Neutral},       {"5", "Ok", "Collision", SearchIcon::Fault},
+        {"4", "--", "", SearchIcon::Neutral},       {"5", "Ok", "--", SearchIcon::Fault}, // acknowledged, then silent: no collision
         {"6", "Ok", "Ok", SearchIcon::Answered},
     };
     ASSERT_EQ(sink.rows.size(), 7);
@@ -321,7 +321,7 @@ TEST_F(ScanTest, MaskWithOneWildcardProbesTenAddressesAndReadsTheOneSelected)
     EXPECT_EQ(sink.status[4], "Meters read: 1");
 }
 
-TEST_F(ScanTest, SelectedMeterThatSendsNoDataIsBadData)
+TEST_F(ScanTest, SelectedMeterThatSendsNoDataHasNoReply)
 {
     StartBus(kLastDigitBus);
     SecondaryScanSettings settings;
@@ -329,7 +329,7 @@ TEST_F(ScanTest, SelectedMeterThatSendsNoDataIsBadData)
     settings.readMeters = true;
     RunSecondary(settings);
     ASSERT_EQ(sink.rows.size(), 1);
-    ExpectJudged(sink.rows[0], {"66600001", "Ok", "Bad data", SearchIcon::Fault});
+    ExpectJudged(sink.rows[0], {"66600001", "Ok", "--", SearchIcon::Fault});
     EXPECT_EQ(frames.size(), 2);
     EXPECT_EQ(sink.progress, 88);
 }
@@ -384,6 +384,16 @@ TEST_F(ScanTest, ReplyShorterThanItsHeaderCountsButDecodesNothing)
     ExpectJudged(sink.rows[0], {"5", "", "Ok", SearchIcon::Answered});
     EXPECT_EQ(sink.rows[0].Text(rowtext::kIdentification), QString());
     EXPECT_EQ(scan->Counters().rspUd2Found, 1);
+}
+
+TEST_F(ScanTest, ACutOffReplySaysHowMuchOfItCame)
+{
+    ScriptedPeer peer(ScriptedPeer::Transport::Udp);
+    Open(peer.Port(), true);
+    peer.AnswerNext({{Hex("680B0B68080572785634")}}); // 10 of the 17 bytes its L field gives
+    RunPrimary({5, 5, false, true, false});
+    ASSERT_EQ(sink.rows.size(), 1);
+    ExpectJudged(sink.rows[0], {"5", "", "Incomplete reply (10 of 17 bytes)", SearchIcon::Fault});
 }
 
 TEST_F(ScanTest, GatewayDroppingTheConnectionEndsTheScanAndSaysSo)

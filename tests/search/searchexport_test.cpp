@@ -24,8 +24,9 @@ SearchResultRow Row(SearchIcon icon, std::initializer_list<const char*> texts)
     return row;
 }
 
-// A secondary scan: a collision, a mask nobody answered and one meter read
-// (the decoded texts of 78 56 34 12, 42 04, 02, 02 after CI 72h).
+// A secondary scan: a collision, a mask nobody answered, one meter read
+// (the decoded texts of 78 56 34 12, 42 04, 02, 02 after CI 72h) and one
+// selected that sent no data.
 QList<SearchResultRow> SecondaryRows()
 {
     return {
@@ -33,6 +34,7 @@ QList<SearchResultRow> SecondaryRows()
         Row(SearchIcon::Neutral, {"0FFFFFFF", "", "--"}),
         Row(SearchIcon::Answered,
             {"12345678", "5", "Ok", "Ok", "12345678", "ABB (0442h)", "2 (02h)", "Electricity (02h)", "Delta"}),
+        Row(SearchIcon::Fault, {"66600001", "", "Ok", "--"}),
     };
 }
 
@@ -55,13 +57,14 @@ TEST(SearchExport, CsvLinesTakeTheIdentificationFromTheReplyOrTheProbeAndSkipThe
         const char* exclude;
         QStringList data;
     } rows[] = {
-        // unread rows have no identification: three commas alone
-        {true, "FFFF", {",,,", ",,,", "12345678,0442,02,02"}},
-        {false, "FFFF", {"1FFFFFFF,,,", "0FFFFFFF,,,", "12345678,0442,02,02"}},
+        // unread rows have no identification: three commas alone; the
+        // selected meter that sent no data keeps the address it was selected by
+        {true, "FFFF", {",,,", ",,,", "12345678,0442,02,02", "66600001,,,"}},
+        {false, "FFFF", {"1FFFFFFF,,,", "0FFFFFFF,,,", "12345678,0442,02,02", "66600001,,,"}},
         // an empty exclude text matches every row without a manufacturer code
         {false, "", {"12345678,0442,02,02"}},
-        {true, "0442", {",,,", ",,,"}},
-        {true, "0442 ", {",,,", ",,,", "12345678,0442,02,02"}}, // compared exactly
+        {true, "0442", {",,,", ",,,", "66600001,,,"}},
+        {true, "0442 ", {",,,", ",,,", "12345678,0442,02,02", "66600001,,,"}}, // compared exactly
     };
     for (const auto& row : rows)
         EXPECT_EQ(Data(SearchCsvLines(SecondaryRows(), kHeader, row.fromReply, QString::fromLatin1(row.exclude))), row.data)
@@ -80,7 +83,7 @@ TEST(SearchExport, ReportRightAlignsEveryTextInFourteenColumns)
 {
     const QStringList captions = {"Probed", "Prim. address", "SND_NKE", "REQ_UD2", "Ident. number",
                                   "Manufacturer", "Version", "Medium", "Device"};
-    const QStringList lines = SearchReportLines(SecondaryRows().mid(2), captions, kHeader);
+    const QStringList lines = SearchReportLines(SecondaryRows().mid(2, 1), captions, kHeader);
     const QString rule(130, u'-');
     ASSERT_EQ(lines.size(), 8);
     EXPECT_EQ(lines[0], "ADDRESS INFO");

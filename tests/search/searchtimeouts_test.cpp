@@ -2,6 +2,7 @@
 // dialog that edits both sets.
 #include "search/searchtimeouts.h"
 #include "search/searchtimeoutsdialog.h"
+#include "shell/pagecontrols.h"
 
 #include "fakewizardhost.h"
 #include "testenvironment.h"
@@ -108,7 +109,10 @@ TEST_F(SearchTimeoutsTest, EntriesThatAreNoWholeNumberAreRefused)
     const auto watch = AnswerNextModal();
     dialog->Command_Apply->click();
     EXPECT_TRUE(watch->seen);
-    EXPECT_EQ(watch->text, "Every timeout must be a whole number of milliseconds.");
+    EXPECT_EQ(watch->text, "Every timeout must be a whole number of milliseconds.\n"
+                           "Not a whole number: SND_NKE/SND_UD 9600 (Kalvix Birch)");
+    EXPECT_TRUE(IsMarkedRefused(dialog->txtBirch[4]));
+    EXPECT_FALSE(IsMarkedRefused(dialog->txtAspen[4]));
     EXPECT_EQ(Ini().ReadIniValue(QStringLiteral("Search"), QStringLiteral("RSP_UD2_Timeout_300_Aspen"), QStringLiteral("none")),
               "none"); // nothing stored
 }
@@ -122,6 +126,12 @@ TEST_F(SearchTimeoutsTest, ValuesEditedByHandAreReadByTheirLeadingNumberOrNotAtA
     for (const auto& row : rows) {
         Ini().Write(ini::SearchSndNkeTimeout(QStringLiteral("9600"), ini::SearchGateway::Aspen), QString::fromLatin1(row.stored));
         EXPECT_EQ(SearchTimeoutsAt(Ini(), QStringLiteral("9600"), ini::SearchGateway::Aspen).sndNke, row.used) << row.stored;
+        // the collision delays the same way, with their own default of 3000 ms
+        Ini().Write(ini::Search_CollisionPrimDelay, QString::fromLatin1(row.stored));
+        Ini().Write(ini::Search_CollisionSecDelay, QString::fromLatin1(row.stored));
+        const auto delay = row.used == 1000ms ? 3000ms : row.used;
+        EXPECT_EQ(ReadSearchDelay(Ini(), ini::Search_CollisionPrimDelay), delay) << row.stored;
+        EXPECT_EQ(ReadSearchDelay(Ini(), ini::Search_CollisionSecDelay), delay) << row.stored;
     }
 }
 

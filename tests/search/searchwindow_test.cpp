@@ -273,7 +273,7 @@ TEST_F(SearchWindowTest, PrimarySearchLearnsTheSpeedFromTheRecordAndHandsAMeterT
     ASSERT_EQ(search.Rows().size(), 7);
     EXPECT_EQ(RowOf("1").Text(rowtext::kDevice), "Delta Plus");
     EXPECT_EQ(RowOf("3").Text(rowtext::kSelection), "Collision");
-    EXPECT_EQ(RowOf("5").Text(rowtext::kReadout), "Collision");
+    EXPECT_EQ(RowOf("5").Text(rowtext::kReadout), "--"); // acknowledged SND_NKE, then silent
     EXPECT_EQ(search.Portsettings(), QStringLiteral("UDP: 127.0.0.1:%1").arg(gateway->UdpPort()));
     EXPECT_EQ(search.Timing().sndNkeTimeout, 150ms); // the 9600 bps keys, from the gateway's record
     EXPECT_TRUE(search.StatusPanel(2).startsWith(QStringLiteral("7 probes in "))) << search.StatusPanel(2).toStdString();
