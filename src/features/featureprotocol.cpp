@@ -79,8 +79,9 @@ QString FeatureProtocol::Text(int id) const
 
 QByteArray FeatureProtocol::Transact(const QByteArray& frame)
 {
+    m_Link.DrainLateReply();
     m_Link.SendFrame(frame);
-    return m_Link.WaitMBusReply(m_Link.BusTimeout);
+    return m_Link.WaitMBusReply(m_Link.BusTimeout, frame);
 }
 
 bool FeatureProtocol::InitialiseSlave(quint8 address)
