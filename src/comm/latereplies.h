@@ -18,7 +18,6 @@ public:
     void Sent(int number);
     // True (and forgotten) when a reply echoing the number is a late one.
     bool TakeLate(int number);
-    const QList<int>& Numbers() const { return m_Numbers; }
 
 private:
     QList<int> m_Numbers;
