@@ -88,7 +88,7 @@ std::variant<std::function<CliResult()>, CliResult> PrepareMBusSend(CliSession& 
         if (auto failure = session.ReopenIfClosed())
             return *failure;
         link.SendFrame(bytes);
-        const QByteArray reply = link.WaitMBusReply(link.BusTimeout);
+        const QByteArray reply = link.WaitMBusReply(link.BusTimeout, bytes);
         if (reply.isEmpty())
             return CliResult::Failure(CliResult::Outcome::DeviceFailure, QStringLiteral("no reply: ") + link.LastTimeoutNote());
         CliResult result;

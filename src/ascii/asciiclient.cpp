@@ -6,17 +6,6 @@
 #include "comm/link.h"
 #include "shell/trafficlog.h"
 
-namespace {
-
-// The reply ends at its first ETX: a doubled datagram behind it is no part of it.
-QByteArray FirstReply(const QByteArray& buffer)
-{
-    const qsizetype end = buffer.indexOf(ascii::kEtx);
-    return end < 0 ? buffer : buffer.left(end + 1);
-}
-
-} // namespace
-
 AsciiClient::AsciiClient(Connection& connection, Link& link, TrafficLog& log)
     : m_Connection(connection)
     , m_Link(link)
@@ -45,34 +34,40 @@ AsciiReadResult AsciiClient::ReadAsciiItem(int protocol, int station, const QByt
     // request's number: it is logged and passed over, not shown as this
     // item's value. The serial buffer is copied afresh each time, so what
     // was passed over there is counted.
-    qsizetype lateSerialBytes = 0;
-    const auto lateReply = [this](const QByteArray& bytes) { return LeadingLateAsciiReplyLength(bytes, m_AsciiSequenceCounter); };
+    m_Unanswered.Sent(m_AsciiSequenceCounter);
+    qsizetype lateBytes = 0;
+    const auto lateReply = [this](const QByteArray& bytes) { return LeadingLateAsciiReplyLength(bytes, m_Unanswered); };
     const auto answered = [&] {
         QByteArray& buffer = m_Connection.ReceiveBuffer();
         if (serial)
-            buffer = m_Connection.SerialReceiveBuffer().mid(lateSerialBytes);
-        const qsizetype late = DropLateReplies(buffer, m_Log, lateReply);
-        if (serial)
-            lateSerialBytes += late;
-        kind = JudgeAsciiReply(FirstReply(buffer));
+            buffer = m_Connection.SerialReceiveBuffer().mid(lateBytes);
+        lateBytes += DropLateReplies(buffer, m_Log, lateReply);
+        kind = JudgeAsciiReply(buffer.left(AsciiReplyLength(buffer)));
         return kind != AsciiReplyKind::Incomplete;
     };
     // A connection that is closed, or closes meanwhile, will bring nothing:
     // the wait ends at once; a cancel ends it as the timeout would.
     operations.WaitUntil([&] { return answered() || !m_Connection.ConnectionOpen(); }, m_Link.BusTimeout);
 
-    result.received = FirstReply(m_Connection.ReceiveBuffer());
+    const QByteArray& held = m_Connection.ReceiveBuffer();
+    result.received = kind == AsciiReplyKind::Incomplete ? held : held.left(AsciiReplyLength(held));
+    if (kind != AsciiReplyKind::Incomplete && result.received.size() < held.size()) {
+        // a doubled reply behind the answer: every byte that came is logged
+        m_Log.LogTraffic(result.received, TrafficKind::Received);
+        m_Log.LogTraffic(held.mid(result.received.size()), TrafficKind::Received);
+        m_Log.LogText(QStringLiteral("Repeated reply passed over"));
+    } else if (kind != AsciiReplyKind::Incomplete) {
+        m_Log.LogTraffic(result.received, TrafficKind::Received);
+    }
     switch (kind) {
     case AsciiReplyKind::Value:
         m_Link.MarkReceived();
-        m_Log.LogTraffic(result.received, TrafficKind::Received);
         result.outcome = AsciiReadResult::Outcome::Value;
         result.text = QStringLiteral("Ok");
         m_Log.CountResponse();
         break;
     case AsciiReplyKind::Error:
         m_Link.MarkReceived();
-        m_Log.LogTraffic(result.received, TrafficKind::Received);
         result.outcome = AsciiReadResult::Outcome::DeviceError;
         result.text = AsciiErrorText(AsciiErrorLetter(result.received));
         m_Log.LogText(result.text);
@@ -80,7 +75,9 @@ AsciiReadResult AsciiClient::ReadAsciiItem(int protocol, int station, const QByt
         break;
     case AsciiReplyKind::Incomplete:
         result.outcome = AsciiReadResult::Outcome::Timeout;
-        result.text = AsciiTimeoutNote(result.received.size());
+        // the note counts every byte that came, late replies passed over included
+        result.text = AsciiTimeoutNote(lateBytes + result.received.size());
+        m_Unanswered.TimedOut(m_AsciiSequenceCounter);
         if (wasOpen && !m_Connection.ConnectionOpen())
             m_Log.LogText(QStringLiteral("Connection closed: ") + m_Connection.LastSocketError());
         m_Log.LogText(result.text);

@@ -2,6 +2,8 @@
 
 #include "asciiprotocol.h"
 
+#include "comm/latereplies.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -45,4 +47,5 @@ private:
     Link& m_Link;
     TrafficLog& m_Log;
     int m_AsciiSequenceCounter = 0;
+    UnansweredRequests m_Unanswered;
 };

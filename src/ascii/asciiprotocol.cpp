@@ -1,5 +1,6 @@
 #include "asciiprotocol.h"
 
+#include "comm/latereplies.h"
 #include "shell/textnumber.h"
 
 #include <algorithm>
@@ -56,23 +57,24 @@ AsciiReplyKind JudgeAsciiReply(const QByteArray& received)
     return AsciiReplyKind::Incomplete;
 }
 
-qsizetype LeadingLateAsciiReplyLength(const QByteArray& received, int sequenceCounter)
+qsizetype LeadingLateAsciiReplyLength(const QByteArray& received, UnansweredRequests& unanswered)
 {
-    // Requests further back than this have surely had their replies dropped
-    // or timed out already; their numbers come round again.
-    constexpr int kRecentRequests = 10;
-    constexpr int kSequences = ascii::kHighestSequence + 1;
     const qsizetype end = received.indexOf(ascii::kEtx);
     if (end < 2 || JudgeAsciiReply(received.left(end + 1)) == AsciiReplyKind::Incomplete)
         return 0;
     const auto digit = [&](qsizetype at) { return received[at] >= '0' && received[at] <= '9' ? received[at] - '0' : -1; };
     if (digit(1) < 0 || digit(2) < 0)
         return 0;
-    const int echoed = digit(1) * 10 + digit(2);
-    for (int back = 1; back <= kRecentRequests; ++back)
-        if (echoed == ((sequenceCounter - back) % kSequences + kSequences) % kSequences)
-            return end + 1;
-    return 0;
+    return unanswered.TakeLate(digit(1) * 10 + digit(2)) ? end + 1 : 0;
+}
+
+qsizetype AsciiReplyLength(const QByteArray& received)
+{
+    const qsizetype end = received.indexOf(ascii::kEtx);
+    if (end < 0 || end + 1 == received.size())
+        return received.size();
+    const QByteArray rest = received.mid(end + 1);
+    return JudgeAsciiReply(rest) == AsciiReplyKind::Incomplete ? received.size() : end + 1;
 }
 
 char AsciiErrorLetter(const QByteArray& reply)

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+class UnansweredRequests;
+
 // The gateway's ASCII protocol as this program speaks it. A request is
 // STX, sequence, protocol and station as two decimal digits each, the item
 // name, with protocol 1 a two-digit hex checksum, and ETX. A reply starts
@@ -58,10 +60,15 @@ enum class AsciiReplyKind {
 AsciiReplyKind JudgeAsciiReply(const QByteArray& received);
 
 // A whole reply at the start of the bytes whose echoed sequence number is
-// one of the few sent before the current counter: the answer to a request
-// that already timed out. Its length, or 0 (also when the echo is not two
-// digits: such a reply is left for the current request, as before).
-qsizetype LeadingLateAsciiReplyLength(const QByteArray& received, int sequenceCounter);
+// that of a request that timed out and has had no reply since: its length,
+// the number then counting as answered. 0 for any other reply (also when
+// the echo is not two digits): that one is judged as the current answer.
+qsizetype LeadingLateAsciiReplyLength(const QByteArray& received, UnansweredRequests& unanswered);
+
+// How much of the bytes is the reply: up to the first ETX when what follows
+// is itself a whole reply (a doubled datagram), else all of them, so that
+// junk behind an ETX keeps the reply from being taken.
+qsizetype AsciiReplyLength(const QByteArray& received);
 
 // The letter of an error reply: the byte before ETX.
 char AsciiErrorLetter(const QByteArray& reply);

@@ -2,6 +2,22 @@
 
 #include "shell/trafficlog.h"
 
+void UnansweredRequests::TimedOut(int number)
+{
+    if (!m_Numbers.contains(number))
+        m_Numbers.append(number);
+}
+
+void UnansweredRequests::Sent(int number)
+{
+    m_Numbers.removeAll(number);
+}
+
+bool UnansweredRequests::TakeLate(int number)
+{
+    return m_Numbers.removeAll(number) > 0;
+}
+
 qsizetype DropLateReplies(QByteArray& buffer, TrafficLog& log, const LeadingLateReply& leadingLateReply)
 {
     qsizetype dropped = 0;

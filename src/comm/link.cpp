@@ -2,12 +2,14 @@
 
 #include "connection.h"
 #include "deviceoperations.h"
+#include "latereplies.h"
 #include "mbusframe.h"
 #include "replywait.h"
 #include "shell/inifile.h"
 #include "shell/trafficlog.h"
 
 #include <algorithm>
+#include <utility>
 
 using namespace std::chrono_literals;
 
@@ -68,7 +70,7 @@ bool Link::SendFrame(const QByteArray& frame)
     return true;
 }
 
-QByteArray Link::WaitMBusReply(std::chrono::milliseconds timeout)
+QByteArray Link::WaitMBusReply(std::chrono::milliseconds timeout, const QByteArray& request)
 {
     m_LastRejected.clear();
     DeviceOperations& operations = m_Connection.Operations();
@@ -76,7 +78,9 @@ QByteArray Link::WaitMBusReply(std::chrono::milliseconds timeout)
     m_LastMissingReply = {};
     if (!operation || !m_Connection.ConnectionOpen())
         return {};
-    const MBusReplyWait wait = AwaitMBusReply(m_Connection, timeout, ReplyAcceptance::AcknowledgementOrFrame);
+    const auto late = [&](const QByteArray& bytes) { return LeadingLateMBusFrameLength(bytes, request); };
+    const MBusReplyWait wait = AwaitMBusReply(m_Connection, timeout, ReplyAcceptance::AcknowledgementOrFrame,
+                                              [&](QByteArray& bytes) { return DropLateReplies(bytes, m_Log, late); });
     if (wait.accepted) {
         MarkReceived();
         const QByteArray reply = m_Connection.ReceiveBuffer();
@@ -89,9 +93,26 @@ QByteArray Link::WaitMBusReply(std::chrono::milliseconds timeout)
     m_Log.CountError();
     if (!m_Connection.ConnectionOpen())
         m_Log.LogText(QStringLiteral("Connection closed: ") + m_Connection.LastSocketError());
+    if (AnswerAddressProvesNothing(request) && m_Connection.ConnectionOpen() && !operations.CancelRequested())
+        m_LateAnswerDue = timeout;
     m_LastTimeoutNote = MBusTimeoutNote(static_cast<int>(received.size()), wait.lengthField, wait.wrongFrame);
     m_LastMissingReply = JudgeMissingReply(received);
     m_Log.LogText(m_LastTimeoutNote);
     m_Log.LogTraffic(received, TrafficKind::Received);
     return {};
+}
+
+void Link::DrainLateReply()
+{
+    DeviceOperations& operations = m_Connection.Operations();
+    const DeviceOperationScope operation(operations);
+    const auto due = std::exchange(m_LateAnswerDue, 0ms);
+    if (!operation || !m_Connection.ConnectionOpen() || due <= 0ms)
+        return;
+    const QByteArray late = AwaitLateReply(m_Connection, due);
+    if (late.isEmpty())
+        return;
+    MarkReceived();
+    m_Log.LogTraffic(late, TrafficKind::Received);
+    m_Log.LogText(QStringLiteral("Late reply to an earlier request dropped"));
 }

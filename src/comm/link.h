@@ -42,8 +42,15 @@ public:
     bool SendFrame(const QByteArray& frame);
 
     // The complete reply (a single E5h or a whole long frame), or nothing
-    // when none came within the timeout; logs and counts either way.
-    QByteArray WaitMBusReply(std::chrono::milliseconds timeout);
+    // when none came within the timeout; logs and counts either way. Given
+    // the request it answers, a long frame from another meter is logged as
+    // a late reply and passed over.
+    QByteArray WaitMBusReply(std::chrono::milliseconds timeout, const QByteArray& request = {});
+
+    // After a request for data through 253 or 254 that timed out, whose
+    // late answer no address could tell from the next one's: listens for it
+    // up to that request's timeout and passes it over. Otherwise nothing.
+    void DrainLateReply();
 
     // The log note of the last wait that ended without a reply.
     const QString& LastTimeoutNote() const { return m_LastTimeoutNote; }
@@ -60,4 +67,5 @@ private:
     QString m_LastTimeoutNote;
     QByteArray m_LastRejected;
     MissingReply m_LastMissingReply;
+    std::chrono::milliseconds m_LateAnswerDue{0}; // how long a late answer may still come, 0 when none is owed
 };

@@ -100,6 +100,52 @@ MissingReply JudgeMissingReply(const QByteArray& received)
     return missing;
 }
 
+namespace {
+
+struct RequestTarget {
+    quint8 control = 0;
+    quint8 address = 0;
+};
+
+std::optional<RequestTarget> Target(const QByteArray& request)
+{
+    constexpr qsizetype kLongControlAt = 4;
+    constexpr qsizetype kLongAddressAt = 5;
+    if (IsShortFrame(request))
+        return RequestTarget{At(request, 1), At(request, 2)};
+    if (request.size() > kLongAddressAt && CheckMBusReply(request).complete)
+        return RequestTarget{At(request, kLongControlAt), At(request, kLongAddressAt)};
+    return std::nullopt;
+}
+
+bool ProvesNothing(const RequestTarget& target)
+{
+    constexpr quint8 kRequestForDataMask = 0xDE; // REQ_UD1 and REQ_UD2, frame count bit either way
+    constexpr quint8 kRequestForData = 0x5A;
+    constexpr quint8 kHighestPrimary = 250;
+    return (target.control & kRequestForDataMask) == kRequestForData && target.address > kHighestPrimary;
+}
+
+} // namespace
+
+bool AnswerAddressProvesNothing(const QByteArray& request)
+{
+    const std::optional<RequestTarget> target = Target(request);
+    return target && ProvesNothing(*target);
+}
+
+qsizetype LeadingLateMBusFrameLength(const QByteArray& received, const QByteArray& request)
+{
+    constexpr qsizetype kAddressAt = 5;
+    const std::optional<RequestTarget> target = Target(request);
+    if (!target || ProvesNothing(*target) || received.size() < 6 || At(received, 0) != mbus::kLongStart)
+        return 0;
+    const qsizetype length = At(received, 1) + 6;
+    if (received.size() < length || !CheckMBusReply(received.left(length)).complete)
+        return 0;
+    return At(received, kAddressAt) == target->address ? 0 : length;
+}
+
 QString MBusTimeoutNote(int receivedLength, int lengthField, bool wrongFrame)
 {
     const int expected = lengthField + 6;

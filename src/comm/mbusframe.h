@@ -80,6 +80,18 @@ struct MissingReply {
 };
 MissingReply JudgeMissingReply(const QByteArray& received);
 
+// A whole long frame with a good checksum at the start of the bytes that
+// cannot answer the request: a meter puts its own primary address in its
+// frames, so a frame from another address is a late answer to an earlier
+// request. A request for data through the selected slave (253) or to all
+// (254) is answered with the meter's own address, which then proves
+// nothing. Its length, or 0 (also when the request is no M-Bus frame).
+qsizetype LeadingLateMBusFrameLength(const QByteArray& received, const QByteArray& request);
+
+// The request asks for data through 253 or 254, so the address of its
+// answer tells nothing about the request it answers.
+bool AnswerAddressProvesNothing(const QByteArray& request);
+
 // The log note for a reply that did not complete in time; received is what
 // arrived, lengthField the last L seen (0 when no header was seen),
 // wrongFrame what the judge said of the bytes.

@@ -8,7 +8,8 @@
 
 #include <algorithm>
 
-MBusReplyWait AwaitMBusReply(Connection& connection, std::chrono::milliseconds timeout, ReplyAcceptance acceptance)
+MBusReplyWait AwaitMBusReply(Connection& connection, std::chrono::milliseconds timeout, ReplyAcceptance acceptance,
+                             const LateReplyDrop& dropLate)
 {
     const bool serial = connection.Mode() == ConnectionMode::Serial;
     MBusReplyWait wait;
@@ -17,12 +18,14 @@ MBusReplyWait AwaitMBusReply(Connection& connection, std::chrono::milliseconds t
     qsizetype seen = 0;
     const auto complete = [&] {
         QByteArray& buffer = connection.ReceiveBuffer();
-        if (serial)
-            buffer = connection.SerialReceiveBuffer();
-        if (buffer.size() != seen) {
-            seen = buffer.size();
+        if (serial) // copied afresh each time: what was dropped before stays dropped
+            buffer = connection.SerialReceiveBuffer().mid(wait.lateBytes);
+        if (buffer.size() + wait.lateBytes != seen) {
+            seen = buffer.size() + wait.lateBytes;
             lastArrival.restart();
         }
+        if (dropLate)
+            wait.lateBytes += dropLate(buffer);
         const MBusReplyCheck check = CheckMBusReply(buffer);
         if (check.lengthField)
             wait.lengthField = *check.lengthField;
@@ -62,4 +65,12 @@ void AwaitQuietLine(Connection& connection, std::chrono::milliseconds quiet, std
         if (!more || connection.Operations().CancelRequested())
             return;
     }
+}
+
+QByteArray AwaitLateReply(Connection& connection, std::chrono::milliseconds timeout)
+{
+    AwaitMBusReply(connection, timeout, ReplyAcceptance::AcknowledgementOrFrame);
+    const QByteArray received = connection.ReceiveBuffer();
+    connection.ClearReceiveBuffers();
+    return received;
 }

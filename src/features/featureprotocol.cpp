@@ -117,8 +117,9 @@ QString FeatureProtocol::MissingReplyText(int silenceText) const
 
 QByteArray FeatureProtocol::Transact(const QByteArray& frame)
 {
+    m_Link.DrainLateReply();
     m_Link.SendFrame(frame);
-    return m_Link.WaitMBusReply(m_Link.BusTimeout);
+    return m_Link.WaitMBusReply(m_Link.BusTimeout, frame);
 }
 
 bool FeatureProtocol::InitialiseSlave(quint8 address)
@@ -150,6 +151,7 @@ bool FeatureProtocol::ResetSlaveApplication(quint8 address, bool initialisedBefo
     QByteArray subcode;
     if (m_AppResetChoice >= 1 && m_AppResetChoice < kAppResetChoices)
         subcode.append(static_cast<char>((m_AppResetChoice - 1) * 16));
+    m_Link.DrainLateReply();
     const bool sent = m_Link.SendFrame(*LongFrame(mbus::kSndUd, address, mbus::kCiApplicationReset, subcode));
     if (sent && address == mbus::kBroadcastQuiet) {
         m_View.AppendInfo(Text(kTextChangeSentToAll) + kCrLf);
@@ -340,6 +342,7 @@ ChangeOutcome FeatureProtocol::ChangeSlaveSetting(int mode, quint8 address, int 
     } else {
         frame = LongFrame(control, address, static_cast<quint8>(kCiFirstSpeed + speedIndex));
     }
+    m_Link.DrainLateReply(); // an earlier read's late answer must not pass for this one's
     const bool sent = m_Link.SendFrame(*frame);
     QByteArray reply;
     if (sent && address != mbus::kBroadcastQuiet)

@@ -2,9 +2,9 @@
 
 #include "modbuscodec.h"
 
-namespace {
+#include "comm/latereplies.h"
 
-constexpr qsizetype kMbapHeader = 6; // identifier, protocol and length before the unit identifier
+namespace {
 
 int Byte(const QByteArray& bytes, qsizetype index)
 {
@@ -13,20 +13,10 @@ int Byte(const QByteArray& bytes, qsizetype index)
 
 } // namespace
 
-qsizetype LeadingLateTcpReplyLength(const QByteArray& received, int transactionCounter)
+qsizetype LeadingLateTcpReplyLength(const QByteArray& received, UnansweredRequests& unanswered)
 {
-    // Requests far enough back that their replies are surely gone count as
-    // unknown, as a gateway's own wrong identifier does.
-    constexpr int kRecentRequests = 10;
-    constexpr int kIdentifiers = modbus::kHighestTransactionIdentifier + 1; // 0 ... 100 in turn
-    if (received.size() < kMbapHeader + 2 || Byte(received, 2) != 0 || Byte(received, 3) != 0)
+    const qsizetype length = ModbusTcpFrameLength(received);
+    if (length == 0 || received.size() < length)
         return 0;
-    const qsizetype length = Byte(received, 4) * 256 + Byte(received, 5);
-    if (length < 2 || received.size() < kMbapHeader + length)
-        return 0;
-    const int identifier = Byte(received, 0) * 256 + Byte(received, 1);
-    for (int back = 1; back <= kRecentRequests; ++back)
-        if (identifier == ((transactionCounter - back) % kIdentifiers + kIdentifiers) % kIdentifiers)
-            return kMbapHeader + length;
-    return 0;
+    return unanswered.TakeLate(Byte(received, 0) * 256 + Byte(received, 1)) ? length : 0;
 }

@@ -2,6 +2,8 @@
 
 #include "modbuscodec.h"
 
+#include "comm/latereplies.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -47,4 +49,5 @@ private:
     Link& m_Link;
     TrafficLog& m_Log;
     int m_TransactionCounter = 0;
+    UnansweredRequests m_Unanswered; // TCP requests that timed out
 };

@@ -98,10 +98,21 @@ ModbusWaitJudgement JudgeModbusReply(const QByteArray& received, Framing framing
     const qsizetype functionAt = framing == Framing::Tcp ? 7 : 1;
     if (received.size() == lengths.exception && received.size() > functionAt + 1 &&
         (At(received, functionAt) & modbus::kExceptionBit) != 0)
-        return {ModbusWaitJudgement::Verdict::Exception, At(received, functionAt + 1)};
-    if (received.size() >= lengths.full)
-        return {ModbusWaitJudgement::Verdict::Complete, 0};
-    return {};
+        return {ModbusWaitJudgement::Verdict::Exception, At(received, functionAt + 1), received.size()};
+    if (received.size() < lengths.full)
+        return {};
+    const qsizetype frame = framing == Framing::Tcp ? ModbusTcpFrameLength(received) : 0;
+    const bool cut = frame >= lengths.full && frame < received.size();
+    return {ModbusWaitJudgement::Verdict::Complete, 0, cut ? frame : received.size()};
+}
+
+qsizetype ModbusTcpFrameLength(const QByteArray& received)
+{
+    constexpr qsizetype kLeastLength = 2; // unit identifier and function code
+    if (received.size() < kTcpFraming || At(received, 2) != 0 || At(received, 3) != 0)
+        return 0;
+    const qsizetype length = At(received, 4) * 256 + At(received, 5);
+    return length < kLeastLength ? 0 : kTcpFraming + length;
 }
 
 QString ModbusTimeoutNote(qsizetype receivedLength)

@@ -66,13 +66,22 @@ ModbusReplyLengths ExpectedModbusReplyLengths(modbus::Framing framing, qint64 re
 // exception reply is taken when the buffer holds exactly its length with
 // the exception bit set; any other reply once the buffer holds at least the
 // full length, and then all the bytes held are the reply.
+// With TCP framing the reply ends where its MBAP length says, once that
+// many bytes are held and they are at least the full length: bytes behind
+// it (a doubled segment) are no part of it.
 struct ModbusWaitJudgement {
     enum class Verdict { Incomplete, Exception, Complete };
     Verdict verdict = Verdict::Incomplete;
     int exceptionCode = 0; // with Exception
+    qsizetype replyLength = 0; // with Exception or Complete: the bytes that are the reply
 };
 ModbusWaitJudgement JudgeModbusReply(const QByteArray& received, modbus::Framing framing,
                                      const ModbusReplyLengths& lengths);
+
+// The length of the TCP frame at the start of the bytes as its MBAP header
+// gives it (6 header bytes and the length that follows, at least unit and
+// function code), with protocol identifier 0; 0 when no such header is held.
+qsizetype ModbusTcpFrameLength(const QByteArray& received);
 
 // "BusTimeout (Received N bytes)": the log note and the result text of a
 // read that ended without a reply.

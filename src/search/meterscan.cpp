@@ -172,8 +172,9 @@ void MeterScan::ProbePrimary(int address, const PrimaryScanSettings& settings, S
     const auto target = static_cast<quint8>(address);
     bool go = true;
     if (settings.sndNke) {
-        m_Link.SendSearchFrame(ShortFrame(mbus::kSndNke, target));
-        m_Link.WaitSearchReply(m_Timing.ReplyWait(SearchProbe::SndNke), m_Timing.GuardTime());
+        const QByteArray reset = ShortFrame(mbus::kSndNke, target);
+        m_Link.SendSearchFrame(reset);
+        m_Link.WaitSearchReply(m_Timing.ReplyWait(SearchProbe::SndNke), m_Timing.GuardTime(), reset);
         m_Link.SearchFrameDelay = m_Timing.QuietTime(SearchProbe::SndNke, false);
         if (NoteLostConnection(row, rowtext::kSelection, handle) || NoteAborted(row, rowtext::kSelection, handle))
             return;
@@ -198,8 +199,10 @@ void MeterScan::ProbePrimary(int address, const PrimaryScanSettings& settings, S
     m_Sink.SetProgress(address + 1);
     if (!settings.reqUd2 || !go || Stopped())
         return;
-    m_Link.SendSearchFrame(ShortFrame(mbus::kReqUd2, target));
-    const QByteArray reply = m_Link.WaitSearchReply(m_Timing.ReplyWait(SearchProbe::ReqUd2), m_Timing.GuardTime());
+    // a meter answers with its own address: a frame from another is no answer to this probe
+    const QByteArray read = ShortFrame(mbus::kReqUd2, target);
+    m_Link.SendSearchFrame(read);
+    const QByteArray reply = m_Link.WaitSearchReply(m_Timing.ReplyWait(SearchProbe::ReqUd2), m_Timing.GuardTime(), read);
     if (NoteLostConnection(row, rowtext::kReadout, handle)
         || (reply.size() < kShortestMeterReply && NoteAborted(row, rowtext::kReadout, handle)))
         return;
@@ -274,8 +277,11 @@ void MeterScan::ProbeMask(const QString& mask, const SecondaryScanSettings& sett
     m_Sink.SetStatus(2, Text(text::kProbing) + u' ' + mask);
     row.Text(rowtext::kProbed) = mask;
     handle = m_Sink.AddRow(row);
-    m_Link.SendSearchFrame(*SelectionFrame(mask, settings.manufacturerMask, settings.versionMask, settings.mediumMask));
-    m_Link.WaitSearchReply(m_Timing.ReplyWait(SearchProbe::Selection), m_Timing.GuardTime());
+    // a selection is answered with E5h only: a long frame is a late answer to an earlier read
+    const QByteArray selection =
+        *SelectionFrame(mask, settings.manufacturerMask, settings.versionMask, settings.mediumMask);
+    m_Link.SendSearchFrame(selection);
+    m_Link.WaitSearchReply(m_Timing.ReplyWait(SearchProbe::Selection), m_Timing.GuardTime(), selection);
     if (NoteLostConnection(row, rowtext::kSelection, handle) || NoteAborted(row, rowtext::kSelection, handle)) {
         m_Sink.RowFinished(handle, row);
         return;
@@ -322,6 +328,11 @@ void MeterScan::ReadSelectedMeter(SearchResultRow& row, int handle)
     } else {
         row.Text(rowtext::kReadout) = ReadoutFailure(JudgeMissingReply(m_Link.Received()), kBadData);
         row.icon = SearchIcon::Fault;
+        // Every meter reached through 253 answers with its own primary
+        // address, so a late answer could pass for the next meter's: it is
+        // listened for now, before the next selection goes out.
+        if (reply.isEmpty() && !Stopped())
+            m_Link.DrainLateReply(m_Timing.ReplyWait(SearchProbe::ReqUd2));
     }
 }
 

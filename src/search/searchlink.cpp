@@ -26,6 +26,8 @@ QString ReceivedNote(qsizetype length)
 {
     return QStringLiteral("Received %1 byte").arg(length);
 }
+
+const QString kLateNote = QStringLiteral("Late reply to an earlier request dropped");
 } // namespace
 
 SearchLink::SearchLink(Connection& connection, Link& link, TrafficLog& log)
@@ -58,7 +60,8 @@ void SearchLink::SendSearchFrame(const QByteArray& frame)
         m_Link.sendFailed(error);
 }
 
-QByteArray SearchLink::WaitSearchReply(std::chrono::milliseconds timeout, std::chrono::milliseconds guard)
+QByteArray SearchLink::WaitSearchReply(std::chrono::milliseconds timeout, std::chrono::milliseconds guard,
+                                       const QByteArray& request)
 {
     DeviceOperations& operations = m_Connection.Operations();
     const DeviceOperationScope operation(operations);
@@ -66,7 +69,30 @@ QByteArray SearchLink::WaitSearchReply(std::chrono::milliseconds timeout, std::c
         return {};
     QElapsedTimer waited;
     waited.start();
-    const MBusReplyWait wait = AwaitMBusReply(m_Connection, timeout, ReplyAcceptance::FrameOnly);
+    const bool serial = m_Connection.Mode() == ConnectionMode::Serial;
+    // Late frames are taken off where this probe's answer would start: at the
+    // front, or (off a serial line, whose bytes are copied afresh from the
+    // front) behind the acknowledgements or the frame already heard.
+    const auto dropLateFrom = [&](QByteArray& bytes, qsizetype from) {
+        qsizetype dropped = 0;
+        while (const qsizetype late = LeadingLateMBusFrameLength(bytes.mid(from), request)) {
+            if (m_Log.SearchTrace()) {
+                m_Log.LogTraffic(bytes.mid(from, late), TrafficKind::Received);
+                m_Log.LogText(kLateNote);
+            }
+            bytes.remove(from, late);
+            dropped += late;
+        }
+        return dropped;
+    };
+    const auto afterAcknowledgements = [](const QByteArray& bytes) {
+        qsizetype from = 0;
+        while (from < bytes.size() && static_cast<quint8>(bytes[from]) == mbus::kAck)
+            ++from;
+        return from;
+    };
+    const auto dropLate = [&](QByteArray& bytes) { return dropLateFrom(bytes, serial ? 0 : afterAcknowledgements(bytes)); };
+    MBusReplyWait wait = AwaitMBusReply(m_Connection, timeout, ReplyAcceptance::FrameOnly, dropLate);
     bool accepted = wait.accepted;
     const QByteArray& received = m_Connection.ReceiveBuffer();
     if (accepted) {
@@ -81,6 +107,14 @@ QByteArray SearchLink::WaitSearchReply(std::chrono::milliseconds timeout, std::c
         // the longest frame could not outlast this, so a babbling line cannot hold the search
         AwaitQuietLine(m_Connection, guard, timeout + guard, wait.quietSince);
         m_RequiredWaiting += std::chrono::nanoseconds(guarded.nsecsElapsed());
+        // the quiet line holds the serial bytes whole again, late ones included
+        if (serial)
+            m_Connection.ReceiveBuffer().remove(0, std::min(wait.lateBytes, m_Connection.ReceiveBuffer().size()));
+        // a late answer may have come in ahead of this probe's own, or behind it
+        QByteArray& held = m_Connection.ReceiveBuffer();
+        wait.lateBytes += dropLateFrom(held, afterAcknowledgements(held));
+        if (accepted)
+            wait.lateBytes += dropLateFrom(held, std::min(judged, held.size()));
         accepted = accepted && received.size() == judged;
     }
     m_Link.MarkReceived();
@@ -92,6 +126,25 @@ QByteArray SearchLink::WaitSearchReply(std::chrono::milliseconds timeout, std::c
         m_Log.LogTraffic(received, TrafficKind::Received);
     }
     return accepted ? received : QByteArray();
+}
+
+void SearchLink::DrainLateReply(std::chrono::milliseconds timeout)
+{
+    DeviceOperations& operations = m_Connection.Operations();
+    const DeviceOperationScope operation(operations);
+    if (!operation || !m_Connection.ConnectionOpen())
+        return;
+    QElapsedTimer drained;
+    drained.start();
+    const QByteArray late = AwaitLateReply(m_Connection, timeout);
+    m_RequiredWaiting += std::chrono::nanoseconds(drained.nsecsElapsed());
+    if (late.isEmpty())
+        return;
+    m_Link.MarkReceived(); // the next frame keeps its quiet time after this answer too
+    if (m_Log.SearchTrace()) {
+        m_Log.LogTraffic(late, TrafficKind::Received);
+        m_Log.LogText(kLateNote);
+    }
 }
 
 const QByteArray& SearchLink::Received() const

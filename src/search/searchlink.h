@@ -29,8 +29,16 @@ public:
     // within the timeout. Either way the time of the last reply is now.
     // With a guard time, whatever arrived is listened to until the line has
     // been silent that long; a frame followed by more bytes is no answer.
+    // Given the request, a long frame from another meter is a late answer
+    // to an earlier probe: passed over (logged with the trace), not judged.
     QByteArray WaitSearchReply(std::chrono::milliseconds timeout,
-                               std::chrono::milliseconds guard = std::chrono::milliseconds(0));
+                               std::chrono::milliseconds guard = std::chrono::milliseconds(0),
+                               const QByteArray& request = {});
+
+    // After a request whose answer did not come, and that no address can
+    // tell from another's: listens up to the timeout for the late answer,
+    // so that it is passed over here instead of taken for the next probe's.
+    void DrainLateReply(std::chrono::milliseconds timeout);
 
     bool ConnectionOpen() const;
 

@@ -137,6 +137,48 @@ TEST(AsciiClientReplies, ALateReplyIsNotTheNextReadsAnswer)
     EXPECT_EQ(parts.log.ResponseCount(), 1);
 }
 
+// Only a request that timed out can have a late reply: a gateway that
+// echoes a fixed number is answered every time, and a late reply's bytes
+// count in the note of a read that then times out itself.
+TEST(AsciiClientReplies, AFixedEchoIsAnAnswerAndDroppedBytesAreCounted)
+{
+    ClientParts parts;
+    ScriptedPeer peer(Transport::Udp);
+    parts.OpenSocket(peer.Port(), true);
+    parts.link.BusTimeout = 1000ms;
+    for (int read = 0; read < 3; ++read) {
+        peer.AnswerNext({{"\x06" "000000" "7\x03"}});
+        EXPECT_EQ(parts.client.ReadAsciiItem(0, 0, "A.B").outcome, Outcome::Value) << read;
+    }
+    parts.link.BusTimeout = 200ms;
+    peer.AnswerNext({{"\x06" "040000" "7\x03", 350ms}});
+    EXPECT_EQ(parts.client.ReadAsciiItem(0, 0, "A.B").text, "BusTimeout (Received 0 bytes)");
+    peer.AnswerNext({});
+    parts.link.BusTimeout = 600ms;
+    EXPECT_EQ(parts.client.ReadAsciiItem(0, 0, "A.B").text, "BusTimeout (Received 9 bytes)");
+    EXPECT_TRUE(parts.Logged(QStringLiteral("Late reply to an earlier request dropped")));
+}
+
+// Junk behind the ETX makes no reply, and every byte is logged; a doubled
+// datagram behind a reply is passed over.
+TEST(AsciiClientReplies, JunkAfterTheEtxIsNoReply)
+{
+    ClientParts parts;
+    ScriptedPeer peer(Transport::Udp);
+    parts.OpenSocket(peer.Port(), true);
+    parts.link.BusTimeout = 300ms;
+    peer.AnswerNext({{"\x06" "010000" "7\x03" "XY"}});
+    AsciiReadResult read = parts.client.ReadAsciiItem(0, 0, "A.B");
+    EXPECT_EQ(read.outcome, Outcome::Timeout);
+    EXPECT_EQ(read.text, "BusTimeout (Received 11 bytes)");
+    EXPECT_TRUE(parts.Logged(QStringLiteral("37 03 58 59")));
+    peer.AnswerNext({{"\x06" "020000" "8\x03" "\x06" "020000" "8\x03"}});
+    read = parts.client.ReadAsciiItem(0, 0, "A.B");
+    EXPECT_EQ(read.outcome, Outcome::Value);
+    EXPECT_EQ(read.received, QByteArray("\x06" "020000" "8\x03"));
+    EXPECT_TRUE(parts.Logged(QStringLiteral("Repeated reply passed over")));
+}
+
 TEST(AsciiClientReplies, WithoutAConnectionTheReadFailsAtOnce)
 {
     ClientParts parts;
@@ -172,18 +214,24 @@ TEST(AsciiClientReplies, OverASerialLine)
     request.lineSettings = QStringLiteral("9600,N,8,1");
     ASSERT_TRUE(parts.connection.OpenConnection(request, 1000ms));
 
-    // the gateway answers in two pieces while the read waits, after a late
-    // answer to a request before it
-    QTimer::singleShot(10ms, [master] { ASSERT_EQ(::write(master, "\x06" "000000" "7\x03", 9), 9); });
-    QTimer::singleShot(30ms, [master] { ASSERT_EQ(::write(master, "\x15" "01", 3), 3); });
-    QTimer::singleShot(60ms, [master] { ASSERT_EQ(::write(master, "0005T\x03", 6), 6); });
-    const AsciiReadResult read = parts.client.ReadAsciiItem(0, 5, "PUMP.FAULT");
-    EXPECT_EQ(read.outcome, Outcome::DeviceError);
-    EXPECT_EQ(read.text, "Error T: Timeout slave port");
+    // a first read goes unanswered in time
+    parts.link.BusTimeout = 100ms;
+    EXPECT_EQ(parts.client.ReadAsciiItem(0, 5, "PUMP.FAULT").outcome, Outcome::Timeout);
     char sent[64] = {};
     fcntl(master, F_SETFL, O_NONBLOCK);
     EXPECT_EQ(QByteArray(sent, static_cast<int>(::read(master, sent, sizeof sent))),
               QByteArray("\x02" "010005PUMP.FAULT\x03"));
+    // the gateway answers in two pieces while the next read waits, after the
+    // late answer to the first
+    parts.link.BusTimeout = 2000ms;
+    QTimer::singleShot(10ms, [master] { ASSERT_EQ(::write(master, "\x06" "010000" "7\x03", 9), 9); });
+    QTimer::singleShot(30ms, [master] { ASSERT_EQ(::write(master, "\x15" "02", 3), 3); });
+    QTimer::singleShot(60ms, [master] { ASSERT_EQ(::write(master, "0005T\x03", 6), 6); });
+    const AsciiReadResult read = parts.client.ReadAsciiItem(0, 5, "PUMP.FAULT");
+    EXPECT_EQ(read.outcome, Outcome::DeviceError);
+    EXPECT_EQ(read.text, "Error T: Timeout slave port");
+    EXPECT_EQ(QByteArray(sent, static_cast<int>(::read(master, sent, sizeof sent))),
+              QByteArray("\x02" "020005PUMP.FAULT\x03"));
     parts.connection.CloseConnection();
     ::close(master);
 }

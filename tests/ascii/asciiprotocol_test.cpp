@@ -1,5 +1,6 @@
 #include "ascii/asciiprotocol.h"
 
+#include "comm/latereplies.h"
 #include "testenvironment.h"
 
 #include <gtest/gtest.h>
@@ -124,23 +125,57 @@ TEST(AsciiReplies, ALateReplyIsKnownByTheNumberItEchoes)
     struct Row {
         const char* source;
         QByteArray received;
-        int counter;
+        QList<int> timedOut; // requests that timed out and were not answered since
         qsizetype length;
     };
     const Row rows[] = {
-        {"the current request's answer", Bytes({Char(ACK), "050000", "1", Char(ETX)}), 5, 0},
-        {"the previous request's answer", Bytes({Char(ACK), "040000", "1", Char(ETX), Char(ACK), "05"}), 5, 9},
-        {"an error reply to an earlier request", Bytes({Char(NAK), "980005", "T", Char(ETX)}), 3, 9},
-        {"ten requests back, across the wrap 99 -> 0", Bytes({Char(ACK), "95", Char(ETX)}), 5, 4},
-        {"eleven back: left for the reply check", Bytes({Char(ACK), "94", Char(ETX)}), 5, 0},
-        {"a number not yet sent", Bytes({Char(ACK), "060000", "1", Char(ETX)}), 5, 0},
-        {"an echo that is not two digits", Bytes({Char(ACK), "4 0000", "1", Char(ETX)}), 5, 0},
-        {"not whole yet", Bytes({Char(ACK), "040000", "1"}), 5, 0},
-        {"too short to echo", Bytes({Char(ACK), Char(ETX)}), 5, 0},
-        {"no ACK or NAK first", Bytes({"x040000", "1", Char(ETX)}), 5, 0},
+        {"the current request's answer", Bytes({Char(ACK), "050000", "1", Char(ETX)}), {4}, 0},
+        {"the previous request's answer", Bytes({Char(ACK), "040000", "1", Char(ETX), Char(ACK), "05"}), {4}, 9},
+        {"an error reply to an earlier request", Bytes({Char(NAK), "980005", "T", Char(ETX)}), {98, 2}, 9},
+        {"across the wrap 99 -> 0", Bytes({Char(ACK), "95", Char(ETX)}), {95}, 4},
+        {"a gateway echoing 00 while nothing timed out", Bytes({Char(ACK), "000000", "1", Char(ETX)}), {}, 0},
+        {"an earlier number that was answered in time", Bytes({Char(ACK), "040000", "1", Char(ETX)}), {3}, 0},
+        {"an echo that is not two digits", Bytes({Char(ACK), "4 0000", "1", Char(ETX)}), {4}, 0},
+        {"not whole yet", Bytes({Char(ACK), "040000", "1"}), {4}, 0},
+        {"too short to echo", Bytes({Char(ACK), Char(ETX)}), {4}, 0},
+        {"no ACK or NAK first", Bytes({"x040000", "1", Char(ETX)}), {4}, 0},
     };
-    for (const Row& row : rows)
-        EXPECT_EQ(LeadingLateAsciiReplyLength(row.received, row.counter), row.length) << row.source;
+    for (const Row& row : rows) {
+        UnansweredRequests unanswered;
+        for (const int number : row.timedOut)
+            unanswered.TimedOut(number);
+        EXPECT_EQ(LeadingLateAsciiReplyLength(row.received, unanswered), row.length) << row.source;
+    }
+    // a late reply answers its request: the same echo once more is judged as an answer
+    UnansweredRequests unanswered;
+    unanswered.TimedOut(4);
+    const QByteArray late = Bytes({Char(ACK), "040000", "1", Char(ETX)});
+    EXPECT_EQ(LeadingLateAsciiReplyLength(late, unanswered), 9);
+    EXPECT_EQ(LeadingLateAsciiReplyLength(late, unanswered), 0);
+    // a new request under the number makes its echo the new request's
+    unanswered.TimedOut(7);
+    unanswered.Sent(7);
+    EXPECT_EQ(LeadingLateAsciiReplyLength(Bytes({Char(ACK), "07", Char(ETX)}), unanswered), 0);
+}
+
+TEST(AsciiReplies, AReplyEndsAtItsFirstEtxOnlyWhenAWholeReplyFollows)
+{
+    const QByteArray reply = Bytes({Char(ACK), "010000", "7", Char(ETX)});
+    struct Row {
+        const char* source;
+        QByteArray received;
+        qsizetype length;
+    } rows[] = {
+        {"one reply", reply, 9},
+        {"the same datagram twice", reply + reply, 9},
+        {"an error reply behind it", reply + Bytes({Char(NAK), "01", "T", Char(ETX)}), 9},
+        {"junk behind the ETX", reply + "XY", 11},
+        {"a second reply not whole yet", reply + Bytes({Char(ACK), "01"}), 12},
+        {"no ETX yet", Bytes({Char(ACK), "01"}), 3},
+        {"nothing", QByteArray(), 0},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(AsciiReplyLength(row.received), row.length) << row.source;
 }
 
 TEST(AsciiErrors, EveryLetterHasItsTextAndOthersAreUnknown)

@@ -107,6 +107,37 @@ TEST_P(LinkTest, AcceptsRepliesWholeOrInPieces)
     EXPECT_TRUE(Logged(QStringLiteral(" <- E5")));
 }
 
+// A late RSP_UD from meter 1 reaching the read of meter 5 is logged and
+// passed over; the wait goes on for meter 5's own.
+TEST_P(LinkTest, AFrameFromAnotherMeterIsPassedOver)
+{
+    Open();
+    const QByteArray fromOne = *LongFrame(0x08, 0x01, 0x72, Hex("78563412 2D2C 01 07 55 00 0000"));
+    const QByteArray read = ShortFrame(mbus::kReqUd2, 5);
+    peer.AnswerNext({{fromOne}, {MeterReply(), 30ms}});
+    link.SendFrame(read);
+    EXPECT_EQ(link.WaitMBusReply(1000ms, read), MeterReply());
+    EXPECT_TRUE(Logged(QStringLiteral("Late reply to an earlier request dropped")));
+    EXPECT_EQ(log.ResponseCount(), 1);
+}
+
+// A meter reached through 253 answers with its own address, so the late
+// answer to a read that timed out is listened for before the next request.
+TEST_P(LinkTest, ALateAnswerThroughTheSelectedSlaveIsDrainedFirst)
+{
+    Open();
+    const QByteArray fromOne = *LongFrame(0x08, 0x01, 0x72, Hex("78563412 2D2C 01 07 55 00 0000"));
+    const QByteArray read = ShortFrame(mbus::kReqUd2, mbus::kSelectedSlave);
+    peer.AnswerNext({{fromOne, 350ms}});
+    link.SendFrame(read);
+    EXPECT_TRUE(link.WaitMBusReply(200ms, read).isEmpty());
+    link.DrainLateReply();
+    peer.AnswerNext({{MeterReply(), 250ms}});
+    link.SendFrame(read);
+    EXPECT_EQ(link.WaitMBusReply(1000ms, read), MeterReply());
+    EXPECT_TRUE(Logged(QStringLiteral("Late reply to an earlier request dropped")));
+}
+
 TEST_P(LinkTest, EveryTimeoutGetsItsNote)
 {
     Open();

@@ -169,3 +169,34 @@ TEST(MBusMissingReplies, SilenceCutOffFramesAndGarbleAreToldApart)
         EXPECT_EQ(missing.expected, row.expected);
     }
 }
+
+// A meter puts its own primary address into its frames: a whole frame from
+// another address is no answer to the request, except where the request
+// went through 253 or 254 for data and every meter answers with its own.
+TEST(MBusReplyJudge, AFrameFromAnotherAddressIsALateAnswer)
+{
+    const QByteArray fromOne = MeterReply(); // A = 01h
+    const QByteArray selection = *LongFrame(mbus::kSndUd, 0xFD, mbus::kCiSelectSlave, Hex("78563412FFFFFFFF"));
+    struct Row {
+        const char* source;
+        QByteArray received;
+        QByteArray request;
+        qsizetype length;
+    } rows[] = {
+        {"REQ_UD2 to 1, answered by 1", fromOne, ShortFrame(mbus::kReqUd2, 1), 0},
+        {"REQ_UD2 to 4, answered by 1", fromOne, ShortFrame(mbus::kReqUd2, 4), fromOne.size()},
+        {"the same with the frame count bit set, 4's own behind it", fromOne + Hex("E5"), ShortFrame(mbus::kReqUd2Fcb, 4),
+         fromOne.size()},
+        {"SND_NKE to 4: a long frame from 1 is late", fromOne, ShortFrame(mbus::kSndNke, 4), fromOne.size()},
+        {"a selection through 253 is answered by E5h only", fromOne, selection, fromOne.size()},
+        {"REQ_UD2 to the selected slave: the address proves nothing", fromOne, ShortFrame(mbus::kReqUd2, 0xFD), 0},
+        {"REQ_UD2 to all: the address proves nothing", fromOne, ShortFrame(mbus::kReqUd2Fcb, 0xFE), 0},
+        {"not whole yet", fromOne.left(10), ShortFrame(mbus::kReqUd2, 4), 0},
+        {"a bad checksum is judged as the reply", fromOne.left(fromOne.size() - 2) + Hex("0016"),
+         ShortFrame(mbus::kReqUd2, 4), 0},
+        {"an acknowledgement", Hex("E5"), ShortFrame(mbus::kSndNke, 4), 0},
+        {"bytes that are no M-Bus request", fromOne, Hex("0102"), 0},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(LeadingLateMBusFrameLength(row.received, row.request), row.length) << row.source;
+}

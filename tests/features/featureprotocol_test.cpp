@@ -159,9 +159,10 @@ TEST_F(FeatureProtocolTest, RepliesTooShortForTheirFieldsShowWhatTheyHold)
     EXPECT_TRUE(read.Answered());
     EXPECT_TRUE(view.info.endsWith(kCrLf + QStringLiteral("68 03 03 68 08 05 72 7F 16 ") + QString(21, u' ')));
 
-    // A Birch V2 header whose frame ends before position 35
+    // A Birch V2 header whose frame ends before position 35, from the
+    // gateway's own slave at address 250
     PeerAnswers(Hex("68 0F 0F 68 08 FA 72 01002420 D82E 02 0E 00 00 0000 CF 16"));
-    read = protocol.ReadSlaveIdentification(FeatureProtocol::kDiagnostics, 5, false, false);
+    read = protocol.ReadSlaveIdentification(FeatureProtocol::kDiagnostics, 250, false, false);
     EXPECT_FALSE(read.busValues);
     EXPECT_TRUE(view.info.contains(kCrLf + kCrLf + T(685) + kCrLf + kCrLf + T(649) + kCrLf + kCrLf + QStringLiteral("68 0F")));
 }

@@ -2,13 +2,19 @@
 #include "fuzzcheck.h"
 
 #include "ascii/asciiprotocol.h"
+#include "comm/latereplies.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray reply = FuzzBytes(data, size);
     // a late reply passed over is a whole reply at the front, ending at its ETX
-    const qsizetype late = LeadingLateAsciiReplyLength(reply, size % 100);
+    UnansweredRequests unanswered;
+    unanswered.TimedOut(static_cast<int>(size % 100));
+    const qsizetype late = LeadingLateAsciiReplyLength(reply, unanswered);
     FUZZ_CHECK(late == 0 || (late >= 3 && reply[late - 1] == ascii::kEtx && reply.left(late - 1).indexOf(ascii::kEtx) < 0));
+    // the reply ends at an ETX or at the end of the bytes
+    const qsizetype length = AsciiReplyLength(reply);
+    FUZZ_CHECK(length == reply.size() || (length > 0 && reply[length - 1] == ascii::kEtx));
     const AsciiReplyKind kind = JudgeAsciiReply(reply);
     if (kind == AsciiReplyKind::Incomplete)
         return 0;

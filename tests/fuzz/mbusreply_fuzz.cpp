@@ -22,6 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             FUZZ_CHECK(static_cast<quint8>(received[length + 5]) == mbus::kStop);
         }
     }
+    // a late frame passed over is a whole good frame at the front, from an address other than the request's
+    const QByteArray request = ShortFrame(mbus::kReqUd2, static_cast<quint8>(size % 256));
+    if (const qsizetype late = LeadingLateMBusFrameLength(received, request)) {
+        FUZZ_CHECK(late <= received.size() && CheckMBusReply(received.left(late)).complete);
+        FUZZ_CHECK(static_cast<quint8>(received[5]) != size % 256 && size % 256 <= 250);
+    }
     const QString note = MBusTimeoutNote(static_cast<int>(received.size()), check.lengthField.value_or(0));
     FUZZ_CHECK(note.startsWith(QLatin1String("BusTimeout")));
     return 0;

@@ -40,6 +40,8 @@ void CheckJudgement(const QByteArray& received, Framing framing, qint64 register
         break;
     case ModbusWaitJudgement::Verdict::Complete:
         FUZZ_CHECK(received.size() >= lengths.full);
+        // the reply is the whole bytes or the MBAP frame at their start, never short of the full length
+        FUZZ_CHECK(judged.replyLength >= lengths.full && judged.replyLength <= received.size());
         FUZZ_CHECK(lengths.full == 2 * registerCount + 3 + (framing == Framing::Tcp ? 6 : 2));
         break;
     case ModbusWaitJudgement::Verdict::Incomplete:

@@ -6,6 +6,9 @@
 # A cell passes when the operation ends before its deadline with status 0
 # and its result line, or with status 1 and one line on standard error; a
 # result that is wrong (a value other than the gateway holds) fails at once.
+# A scan is judged by the meters it read: each row read must carry the
+# identification of the meter at the probed address (a meter listed under
+# another probe is wrong at once), and a scan that missed a meter failed.
 # After a one-time fault (a reset, a late reply, a restart mid-write) the
 # same operation must work again. Exit 77 where namespaces cannot be made.
 set -uo pipefail
@@ -72,7 +75,8 @@ OPERATIONS=(
   "ip-setup|40|result=assigned|set-ip --mac 00-20-4A-0B-00-11 --ip 198.18.0.11 --mask 255.255.255.0 --gateway 0.0.0.0"
   "ping|8|count=3|ping 198.18.0.11 --count 3 --delay 100"
   "mbus-transaction|5|^reply=68|mbus-send --tcp 198.18.0.11 --c 7B --a 1 --bus-timeout 1500"
-  "primary-scan|30|^probes=6 .*read=[0-9]|scan-primary --udp 198.18.0.11 --line-speed 2400 --last 5 --snd-nke-timeout 600 --req-ud2-timeout 900"
+  "primary-scan|30|^probes=6 |scan-primary --udp 198.18.0.11 --line-speed 2400 --last 5 --snd-nke-timeout 600 --req-ud2-timeout 900"
+  "primary-scan fast|30|^probes=6 |scan-primary --udp 198.18.0.11 --line-speed 2400 --last 5 --fast"
   "modbus-read x2|8|^runs=2 ok=2|modbus-read --tcp 198.18.0.12 --first 100 --count 1 --type INT16 --bus-timeout 1500 --repeat 2"
   "modbus-read|5|value=-2\b|modbus-read --tcp 198.18.0.12 --first 100 --count 1 --type INT16 --bus-timeout 1500"
   "ascii-read x2|8|^runs=2 ok=2|ascii-read --udp 198.18.0.11:10003 TANK.LEVEL --bus-timeout 1500 --repeat 2"
@@ -116,6 +120,23 @@ netem() {
   done
 }
 
+# The meters of the simulator's default bus: primary address and identification.
+METERS="1:12345678 2:12345679 3:23456789"
+
+# judge_scan: the rows of a scan's output whose read is "Ok", as ADDRESS:ID,
+# against METERS; sets cell when the scan found a wrong or too few meters.
+judge_scan() {
+  local read row
+  read=$(awk '$1 ~ /^[0-9]+$/ && $4 == "Ok" { printf "%s%s:%s", sep, $1, $5; sep = " " }' "$work/out")
+  for row in $read; do
+    case " $METERS " in
+      *" $row "*) ;;
+      *) cell="BAD: read ${row#*:} under probe ${row%%:*}"; return ;;
+    esac
+  done
+  [ "$read" = "$METERS" ] || cell="failed: read ${read:-none} of $METERS"
+}
+
 # run DEADLINE PATTERN ARGS...: sets cell to ok / failed: TEXT / BAD: TEXT, and seconds
 run() {
   local deadline=$1 pattern=$2
@@ -131,6 +152,7 @@ run() {
   case $status in
     0) if grep -Eq -- "$pattern" "$work/out"; then
          cell="ok"
+         [ "$1" = scan-primary ] && judge_scan
        elif [ "$1" = discover ] && [ "$(wc -l <"$work/out")" -le 1 ]; then
          cell="failed: no answer, no row"
        else

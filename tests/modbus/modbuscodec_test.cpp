@@ -4,6 +4,8 @@
 #include "modbus/modbuscodec.h"
 #include "modbus/latereply.h"
 
+#include "comm/latereplies.h"
+
 #include "testenvironment.h"
 
 #include <gtest/gtest.h>
@@ -100,6 +102,7 @@ TEST(ModbusReplyJudgeTest, ExceptionsWholeRepliesAndWhatIsStillMissing)
         ModbusReplyLengths lengths;
         Verdict verdict;
         int code;
+        qsizetype length = -1; // the reply's bytes; -1: all held
     } rows[] = {
         {"TCP exception: 9 bytes, function 83h, code 2", Hex("000100000003018302"), Framing::Tcp, tcp2,
          Verdict::Exception, 2},
@@ -118,8 +121,13 @@ TEST(ModbusReplyJudgeTest, ExceptionsWholeRepliesAndWhatIsStillMissing)
         {"one byte short", Hex("010304000A01025A"), Framing::Rtu, rtu2, Verdict::Incomplete, 0},
         {"oversize: taken as soon as the full length is there", Hex("010304000A01025A60FFFF"), Framing::Rtu, rtu2,
          Verdict::Complete, 0},
-        {"two TCP replies in one chunk", Hex("0001000000070103040001000200010000000701030400010002"), Framing::Tcp,
-         tcp2, Verdict::Complete, 0},
+        {"two TCP replies in one chunk: the MBAP length ends the first", Hex("0001000000070103040001000200010000000701030400010002"), Framing::Tcp,
+         tcp2, Verdict::Complete, 0, 13},
+        {"a whole reply and junk behind it", Hex("000100000007010304000100020102"), Framing::Tcp, tcp2, Verdict::Complete, 0, 13},
+        {"an MBAP length beyond the bytes held: all held", Hex("00010000000901030400010002FFFF"), Framing::Tcp, tcp2,
+         Verdict::Complete, 0},
+        {"an MBAP length short of the request's: all held", Hex("000100000003010300FFFFFFFF"), Framing::Tcp, tcp2,
+         Verdict::Complete, 0},
         {"nothing yet", QByteArray(), Framing::Tcp, tcp2, Verdict::Incomplete, 0},
     };
     for (const Row& row : rows) {
@@ -127,6 +135,8 @@ TEST(ModbusReplyJudgeTest, ExceptionsWholeRepliesAndWhatIsStillMissing)
         const ModbusWaitJudgement judgement = JudgeModbusReply(row.received, row.framing, row.lengths);
         EXPECT_EQ(judgement.verdict, row.verdict);
         EXPECT_EQ(judgement.exceptionCode, row.code);
+        if (row.verdict != Verdict::Incomplete)
+            EXPECT_EQ(judgement.replyLength, row.length < 0 ? row.received.size() : row.length);
     }
 }
 
@@ -191,23 +201,25 @@ TEST(ModbusReplyCheckTest, ALateReplyToAnEarlierRequestIsFoundWhole)
     struct Row {
         const char* source;
         QByteArray received;
-        int counter;
+        QList<int> timedOut; // identifiers of requests that timed out, unanswered since
         qsizetype length;
     } rows[] = {
-        {"the request before: 6 + 7 bytes", Hex("000600000007010304000A0102"), 7, 13},
-        {"ten requests back, with the current reply behind it", Hex("0000000000070103040001000200080000000701"), 10, 13},
-        {"across the wrap: 100 before 0", Hex("006400000007010304000A0102"), 0, 13},
-        {"an exception reply to the request before", Hex("000600000003018302"), 7, 9},
-        {"the current request's reply stays", Hex("000700000007010304000A0102"), 7, 0},
-        {"an identifier not yet sent stays for the check", Hex("000800000007010304000A0102"), 7, 0},
-        {"eleven requests back is unknown", Hex("000000000007010304000A0102"), 11, 0},
-        {"not whole yet", Hex("00060000000701030400"), 7, 0},
-        {"a protocol other than 0", Hex("000600010007010304000A0102"), 7, 0},
-        {"too short for a header", Hex("0006000000"), 7, 0},
+        {"the request before: 6 + 7 bytes", Hex("000600000007010304000A0102"), {6}, 13},
+        {"an old request, with the current reply behind it", Hex("0000000000070103040001000200080000000701"), {0, 9}, 13},
+        {"across the wrap: 100 before 0", Hex("006400000007010304000A0102"), {100}, 13},
+        {"an exception reply to the request before", Hex("000600000003018302"), {6}, 9},
+        {"a gateway answering with the identifier before, nothing timed out", Hex("000600000007010304000A0102"), {}, 0},
+        {"an identifier whose request was answered in time", Hex("000600000007010304000A0102"), {5}, 0},
+        {"not whole yet", Hex("00060000000701030400"), {6}, 0},
+        {"a protocol other than 0", Hex("000600010007010304000A0102"), {6}, 0},
+        {"too short for a header", Hex("0006000000"), {6}, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.source);
-        EXPECT_EQ(LeadingLateTcpReplyLength(row.received, row.counter), row.length);
+        UnansweredRequests unanswered;
+        for (const int identifier : row.timedOut)
+            unanswered.TimedOut(identifier);
+        EXPECT_EQ(LeadingLateTcpReplyLength(row.received, unanswered), row.length);
     }
 }
 

@@ -2,6 +2,7 @@
 // gateway's Modbus front end: both framings over UDP, TCP and a
 // pseudo-terminal, exceptions, timeouts and the faults of the replies.
 #include "modbustestlink.h"
+#include "scriptedpeer.h"
 #include "simulatedgateway.h"
 
 #include "testenvironment.h"
@@ -141,3 +142,20 @@ TEST_F(ModbusReadTest, NothingIsSentWithoutAConnectionNorDuringAnotherOperation)
 }
 
 } // namespace
+
+// A reply to a TCP request that timed out, arriving while the next request
+// waits, is passed over, and the next request's timeout note counts its bytes.
+TEST(ModbusLateReplies, DroppedBytesCountInTheTimeoutNote)
+{
+    ModbusTestLink parts;
+    ScriptedPeer peer(ScriptedPeer::Transport::Tcp);
+    ASSERT_TRUE(parts.OpenNetwork(peer.Port(), false));
+    parts.link.BusTimeout = 200ms;
+    peer.AnswerNext({{QByteArray::fromHex("000100000005010302FFFE"), 350ms}});
+    EXPECT_EQ(parts.client.ReadModbusRegisters({1, 0, 100, 1}, Framing::Tcp).text, "BusTimeout (Received 0 bytes)");
+    peer.AnswerNext({});
+    parts.link.BusTimeout = 600ms;
+    const ModbusReadResult read = parts.client.ReadModbusRegisters({1, 0, 100, 1}, Framing::Tcp);
+    EXPECT_EQ(read.outcome, Outcome::Timeout);
+    EXPECT_EQ(read.text, "BusTimeout (Received 11 bytes)");
+}

@@ -334,6 +334,41 @@ TEST_F(ScanTest, SelectedMeterThatSendsNoDataHasNoReply)
     EXPECT_EQ(sink.progress, 88);
 }
 
+// Meter 1 answers after its read has timed out, while the read of 2 waits
+// (the bus serves 2 once 1 is done): the frame carries address 1, so it is
+// passed over and 2's own is taken.
+TEST_F(ScanTest, ALateFrameIsNotTheNextAddresssAnswer)
+{
+    StartBus(R"({"meters": [{"address": 1, "id": "12345678", "faults": {"delayMs": 900}},
+                           {"address": 2, "id": "22222222"}]})");
+    timing.rspUd2Timeout = 600ms;
+    PrimaryScanSettings settings;
+    settings.first = 1;
+    settings.last = 2;
+    settings.sndNke = false;
+    RunPrimary(settings);
+    ASSERT_EQ(sink.rows.size(), 2);
+    EXPECT_EQ(sink.rows[0].Text(rowtext::kReadout), "--");
+    EXPECT_EQ(sink.rows[1].Text(rowtext::kReadout), "Ok");
+    EXPECT_EQ(sink.rows[1].Text(rowtext::kIdentification), "22222222");
+}
+
+// A selected meter whose data come after its read timed out: the late
+// frame is drained before the next selection, which stays unanswered.
+TEST_F(ScanTest, ALateReadIsDrainedBeforeTheNextSelection)
+{
+    StartBus(R"({"meters": [{"address": 1, "id": "12345675", "faults": {"delayMs": 400}}]})");
+    timing.sndNkeTimeout = 600ms;
+    timing.rspUd2Timeout = 200ms;
+    SecondaryScanSettings settings;
+    settings.idMask = QStringLiteral("1234567F");
+    settings.readMeters = true;
+    RunSecondary(settings);
+    ASSERT_EQ(sink.rows.size(), 10);
+    ExpectJudged(sink.rows[5], {"12345675", "Ok", "Bad data", SearchIcon::Fault});
+    ExpectJudged(sink.rows[6], {"12345676", "--", "", SearchIcon::Neutral});
+}
+
 TEST_F(ScanTest, AbortAndCancelEndTheScanWithinTheRunningWait)
 {
     StartBus(kPrimaryBus);
