@@ -45,6 +45,8 @@ constexpr int kHighestNewAddress = 251;
 
 // Asks before a change goes to every meter of the bus.
 constexpr int kTextEveryMeterQuestion = 1325;
+// A change that went out, whose answer a close did not let the page await.
+constexpr int kTextChangeUnawaited = 1320;
 
 // The operations by option index.
 enum Feature { kInitialise = 0, kIdentify = 1, kChangeAddress = 2, kChangeSpeed = 3, kDiagnostics = 4, kAppReset = 5 };
@@ -537,8 +539,14 @@ void FeaturePage::Command_MeterFeature_Apply_Click()
         break;
     case kChangeAddress:
     case kChangeSpeed:
-        m_Protocol.ChangeSlaveSetting(feature == kChangeAddress ? FeatureProtocol::kChangeAddress : FeatureProtocol::kChangeSpeed,
-                                      address, newAddress, Combo_MeterFeature_LineSpeed->currentIndex(), alwaysInit);
+        if (m_Protocol.ChangeSlaveSetting(feature == kChangeAddress ? FeatureProtocol::kChangeAddress
+                                                                    : FeatureProtocol::kChangeSpeed,
+                                          address, newAddress, Combo_MeterFeature_LineSpeed->currentIndex(), alwaysInit)
+            == ChangeOutcome::Unawaited) {
+            // Closing the wizard ended the wait, but the change went out: the
+            // meter may have taken it, and the user hears so before the window goes.
+            QMessageBox::warning(this, window()->windowTitle(), GetLanguageText(kTextChangeUnawaited));
+        }
         break;
     case kAppReset:
         m_Protocol.ResetSlaveApplication(address, alwaysInit);

@@ -57,7 +57,7 @@ public:
     qint64 ReadNumber(const IniKey& key) const;
     // A time the program waits by: the value's leading number, or the key's
     // default when the value does not start with a digit ("abc" must not
-    // become a zero timeout).
+    // become a zero timeout, nor "-5" a wait of no time).
     qint64 ReadNumberOrDefault(const IniKey& key) const;
     std::optional<FileError> Write(const IniKey& key, const QString& value);
 

@@ -19,6 +19,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -489,4 +490,14 @@ TEST_F(FeaturePageWalk, AChangeForEveryMeterGoesOnlyWhenTheUserSaysSo)
     WaitUntil([this] { return !heard.isEmpty(); }, 5000ms); // nobody answers: nothing waited for it
     EXPECT_EQ(heard, QList<QByteArray>({Hex("68 06 06 68 53 FF 51 01 7A 09 27 16")}));
     EXPECT_TRUE(Info().endsWith(T(1323))) << Info().toStdString();
+
+    // The wizard closed while a change's answer is awaited: the change went
+    // out, and the user is told so before the window goes.
+    Type(page->Text_MeterFeature_Address[0], QStringLiteral("99")); // nobody there: no answer comes
+    QTimer::singleShot(100, page.get(), [this] { env.Context().operations.RequestCancel(); });
+    watch = AnswerNextModal();
+    Apply();
+    EXPECT_EQ(heard.value(0).mid(4, 2), Hex("53 63"));
+    EXPECT_TRUE(watch->seen);
+    EXPECT_EQ(watch->text, env.Context().language.GetLanguageText(1320));
 }

@@ -283,7 +283,7 @@ TEST(DiscoveryTexts, SummaryAndScanTime)
     ini.WriteIniValue(QStringLiteral("ip"), QStringLiteral("scantimeout"), QStringLiteral("2500 ms"));
     EXPECT_EQ(ScanTimeFromIni(ini), 2500ms);
     ini.WriteIniValue(QStringLiteral("IP"), QStringLiteral("ScanTimeOut"), QStringLiteral("-5"));
-    EXPECT_EQ(ScanTimeFromIni(ini), 0ms);
+    EXPECT_EQ(ScanTimeFromIni(ini), 1000ms); // no time to scan: the default
     ini.WriteIniValue(QStringLiteral("IP"), QStringLiteral("ScanTimeOut"), QStringLiteral("99999999999"));
     EXPECT_EQ(ScanTimeFromIni(ini), std::chrono::milliseconds(2147483647));
 }

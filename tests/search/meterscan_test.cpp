@@ -365,7 +365,7 @@ TEST_F(ScanTest, ALateReadIsDrainedBeforeTheNextSelection)
     settings.readMeters = true;
     RunSecondary(settings);
     ASSERT_EQ(sink.rows.size(), 10);
-    ExpectJudged(sink.rows[5], {"12345675", "Ok", "Bad data", SearchIcon::Fault});
+    ExpectJudged(sink.rows[5], {"12345675", "Ok", "--", SearchIcon::Fault});
     ExpectJudged(sink.rows[6], {"12345676", "--", "", SearchIcon::Neutral});
 }
 
