@@ -72,7 +72,6 @@ bool Link::SendFrame(const QByteArray& frame)
 
 QByteArray Link::WaitMBusReply(std::chrono::milliseconds timeout, const QByteArray& request)
 {
-    m_LastRejected.clear();
     DeviceOperations& operations = m_Connection.Operations();
     const DeviceOperationScope operation(operations);
     m_LastMissingReply = {};
@@ -89,7 +88,6 @@ QByteArray Link::WaitMBusReply(std::chrono::milliseconds timeout, const QByteArr
         return reply;
     }
     const QByteArray& received = m_Connection.ReceiveBuffer();
-    m_LastRejected = received;
     m_Log.CountError();
     if (!m_Connection.ConnectionOpen())
         m_Log.LogText(QStringLiteral("Connection closed: ") + m_Connection.LastSocketError());

@@ -54,9 +54,6 @@ public:
 
     // The log note of the last wait that ended without a reply.
     const QString& LastTimeoutNote() const { return m_LastTimeoutNote; }
-    // What that wait received all the same (several answers at once, a
-    // garbled one); empty when the line stayed silent.
-    const QByteArray& LastRejected() const { return m_LastRejected; }
     // What that wait heard instead; silence after a wait that got its reply.
     const MissingReply& LastMissingReply() const { return m_LastMissingReply; }
 
@@ -65,7 +62,6 @@ private:
     TrafficLog& m_Log;
     QElapsedTimer m_LastReceiveTime;
     QString m_LastTimeoutNote;
-    QByteArray m_LastRejected;
     MissingReply m_LastMissingReply;
     std::chrono::milliseconds m_LateAnswerDue{0}; // how long a late answer may still come, 0 when none is owed
 };

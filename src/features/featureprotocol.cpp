@@ -115,11 +115,19 @@ QString FeatureProtocol::MissingReplyText(int silenceText) const
     return Text(silenceText);
 }
 
+FeatureProtocol::Exchange FeatureProtocol::Request(const QByteArray& frame, bool awaitReply)
+{
+    m_Link.DrainLateReply(); // an earlier read's late answer must not pass for this one's
+    Exchange exchange;
+    exchange.sent = m_Link.SendFrame(frame);
+    if (exchange.sent && awaitReply)
+        exchange.reply = m_Link.WaitMBusReply(m_Link.BusTimeout, frame);
+    return exchange;
+}
+
 QByteArray FeatureProtocol::Transact(const QByteArray& frame)
 {
-    m_Link.DrainLateReply();
-    m_Link.SendFrame(frame);
-    return m_Link.WaitMBusReply(m_Link.BusTimeout, frame);
+    return Request(frame).reply;
 }
 
 bool FeatureProtocol::InitialiseSlave(quint8 address)
@@ -151,16 +159,16 @@ bool FeatureProtocol::ResetSlaveApplication(quint8 address, bool initialisedBefo
     QByteArray subcode;
     if (m_AppResetChoice >= 1 && m_AppResetChoice < kAppResetChoices)
         subcode.append(static_cast<char>((m_AppResetChoice - 1) * 16));
-    m_Link.DrainLateReply();
-    const bool sent = m_Link.SendFrame(*LongFrame(mbus::kSndUd, address, mbus::kCiApplicationReset, subcode));
-    if (sent && address == mbus::kBroadcastQuiet) {
+    const Exchange reset = Request(*LongFrame(mbus::kSndUd, address, mbus::kCiApplicationReset, subcode),
+                                   address != mbus::kBroadcastQuiet);
+    if (reset.sent && address == mbus::kBroadcastQuiet) {
         m_View.AppendInfo(Text(kTextChangeSentToAll) + kCrLf);
         return true;
     }
-    if ((sent ? m_Link.WaitMBusReply(m_Link.BusTimeout) : QByteArray()).isEmpty()) {
+    if (reset.reply.isEmpty()) {
         // Cancelled: whether the reset went out, and so may have been taken.
         if (m_Operations.CancelRequested())
-            m_View.AppendInfo(Text(sent ? kTextChangeUnawaited : kTextChangeNotSent));
+            m_View.AppendInfo(Text(reset.sent ? kTextChangeUnawaited : kTextChangeNotSent));
         else
             m_View.AppendInfo(MissingReplyText(176));
         return false;
@@ -296,7 +304,7 @@ void FeatureProtocol::ShowDiagnostics(const IdentificationRead& read)
 }
 
 ChangeOutcome JudgeChange(quint8 address, bool sent, bool cancelled, const QByteArray& reply,
-                          const QByteArray& rejected)
+                          const MissingReply& heard)
 {
     if (!sent)
         return ChangeOutcome::NotSent;
@@ -305,7 +313,7 @@ ChangeOutcome JudgeChange(quint8 address, bool sent, bool cancelled, const QByte
     if (reply.size() == 1 && static_cast<quint8>(reply[0]) == mbus::kAck)
         return ChangeOutcome::Acknowledged;
     // Answers of several meters overlay into bytes that form no reply.
-    if (address == mbus::kBroadcastAnswered && !rejected.isEmpty())
+    if (address == mbus::kBroadcastAnswered && reply.isEmpty() && heard.kind != MissingReply::Kind::Silence)
         return ChangeOutcome::Collision;
     if (cancelled && reply.isEmpty())
         return ChangeOutcome::Unawaited;
@@ -342,13 +350,9 @@ ChangeOutcome FeatureProtocol::ChangeSlaveSetting(int mode, quint8 address, int 
     } else {
         frame = LongFrame(control, address, static_cast<quint8>(kCiFirstSpeed + speedIndex));
     }
-    m_Link.DrainLateReply(); // an earlier read's late answer must not pass for this one's
-    const bool sent = m_Link.SendFrame(*frame);
-    QByteArray reply;
-    if (sent && address != mbus::kBroadcastQuiet)
-        reply = m_Link.WaitMBusReply(m_Link.BusTimeout);
-    const ChangeOutcome outcome =
-        JudgeChange(address, sent, m_Operations.CancelRequested(), reply, reply.isEmpty() ? m_Link.LastRejected() : QByteArray());
+    const Exchange change = Request(*frame, address != mbus::kBroadcastQuiet);
+    const ChangeOutcome outcome = JudgeChange(address, change.sent, m_Operations.CancelRequested(), change.reply,
+                                              m_Link.LastMissingReply());
     if (outcome == ChangeOutcome::Acknowledged) {
         m_View.AppendInfo(Text(180) + kCrLf + kCrLf);
         m_Fcb.Toggle(address);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "datarecords.h"
+#include "comm/mbusframe.h"
 #include "slaveidentification.h"
 
 #include <QByteArray>
@@ -46,9 +47,9 @@ enum class ChangeOutcome {
 
 // The outcome of a change from what happened to its frame: whether it went
 // out, whether the operation was cancelled afterwards, the accepted reply
-// and what arrived without being accepted.
+// and what the wait heard when none was accepted.
 ChangeOutcome JudgeChange(quint8 address, bool sent, bool cancelled, const QByteArray& reply,
-                          const QByteArray& rejected);
+                          const MissingReply& heard);
 
 // The M-Bus operations on one slave behind the gateway. Each builds one
 // frame, sends it, waits for the reply and reports the outcome as lines of
@@ -102,6 +103,14 @@ private:
     // Why the last transaction got no reply: a cut-off frame, a collision,
     // or (the given text) nothing at all.
     QString MissingReplyText(int silenceText) const;
+    // What one request met: whether it went out, and the reply accepted.
+    struct Exchange {
+        bool sent = false;
+        QByteArray reply;
+    };
+    // Sends the frame once an earlier read's late answer is out of the way,
+    // and waits for its reply unless told not to (nobody answers 255).
+    Exchange Request(const QByteArray& frame, bool awaitReply = true);
     QByteArray Transact(const QByteArray& frame);
     void ShowIdentification(const IdentificationRead& read);
     void ShowRecords(const DataRecords& records);

@@ -3,6 +3,7 @@
 
 #include "fileerror.h"
 #include "fileerrordialog.h"
+#include "savefiledialog.h"
 #include "inifile.h"
 #include "language.h"
 #include "pagecontrols.h"
@@ -18,9 +19,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDate>
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -29,7 +27,6 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPointer>
@@ -181,7 +178,11 @@ Ostrand_Debug::Ostrand_Debug(
     , m_Operations(operations)
 {
     setObjectName(QStringLiteral("Ostrand_Debug"));
-    chooseSaveFile = [this] { return ChooseFileToAppendTo(); };
+    chooseSaveFile = [this](std::function<void(const QString&)> chosen) {
+        AskAppendFileName(this, QStringLiteral("Save Debug Information"),
+                          QStringLiteral("Text Files(*.txt);;All Files(*.*)"), m_Language.GetLanguageText(1363),
+                          std::move(chosen));
+    };
 
     m_Lines = new TrafficLinesModel(this);
     List_Debug = new QListView(this);
@@ -511,35 +512,18 @@ void Ostrand_Debug::DrawNewLines()
     }
 }
 
-QString Ostrand_Debug::ChooseFileToAppendTo()
-{
-    const QString title = QStringLiteral("Save Debug Information");
-    QFileDialog dialog(this, title, QString(), QStringLiteral("Text Files(*.txt);;All Files(*.*)"));
-    dialog.setObjectName(QStringLiteral("SaveDebugDialog"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    // The log goes to the end of an existing file: asking to replace it would say the opposite.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    const QString path = dialog.selectedFiles().front();
-    if (QFileInfo(path).isFile()
-        && QMessageBox::question(this, title, m_Language.GetLanguageText(1363).arg(QDir::toNativeSeparators(path)))
-            != QMessageBox::Yes)
-        return QString();
-    return path;
-}
-
 void Ostrand_Debug::Command_Save_Click()
 {
     if (m_Operations.Busy())
         return;
-    const QString path = chooseSaveFile ? chooseSaveFile() : QString();
-    if (path.isEmpty())
+    if (!chooseSaveFile)
         return;
-    // The log's clock gives the time of day in the system's long format, as the header wants it.
-    const QByteArray block = DebugInfoBlock(m_Log.Lines(), Text_Comment->text(), m_Log.timeOfDayClock());
-    if (const std::optional<FileError> error = AppendToFile(path, block)) // never truncates
-        ShowFileErrorDialog(this, QStringLiteral("Save Error"), *error);
+    chooseSaveFile([this](const QString& path) {
+        // The log's clock gives the time of day in the system's long format, as the header wants it.
+        const QByteArray block = DebugInfoBlock(m_Log.Lines(), Text_Comment->text(), m_Log.timeOfDayClock());
+        if (const std::optional<FileError> error = AppendToFile(path, block)) // never truncates
+            ShowFileErrorBox(this, QStringLiteral("Save Error"), *error);
+    });
 }
 
 bool Ostrand_Debug::eventFilter(QObject* watched, QEvent* event)

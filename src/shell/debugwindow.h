@@ -51,10 +51,10 @@ public:
     // Offers or withdraws the continuous poll; withdrawing also clears it.
     void SetPollEnabled(bool enabled);
 
-    // Asks for the file the log is appended to; empty cancels. The save
-    // dialog (which asks before adding to an existing file), unless a test
-    // puts its own choice here.
-    std::function<QString()> chooseSaveFile;
+    // Asks for the file the log is appended to and calls `chosen` with it
+    // (not at all on cancel). The save dialog, which asks before adding to
+    // an existing file, unless a test puts its own choice here.
+    std::function<void(std::function<void(const QString& path)> chosen)> chooseSaveFile;
 
     QMenu* Menu_File = nullptr;
     QAction* Menu_File_SaveToDebugTXT = nullptr;
@@ -101,7 +101,6 @@ private:
     void SetTexts();
     void ConnectControls();
     void Command_Save_Click();
-    QString ChooseFileToAppendTo();
     void Text_Interval_Change();
     void Check_CountinousPoll_Click(bool checked);
     void Timer_ContinousPoll_Timer();

@@ -284,7 +284,8 @@ TEST(ChangeJudge, WhatTheFrameMetSaysWhatBecameOfTheChange)
         {"to 254, silence", 254, true, false, {}, {}, ChangeOutcome::NotAcknowledged},
     };
     for (const auto& row : rows)
-        EXPECT_EQ(JudgeChange(row.address, row.sent, row.cancelled, row.reply, row.rejected), row.outcome) << row.what;
+        EXPECT_EQ(JudgeChange(row.address, row.sent, row.cancelled, row.reply, JudgeMissingReply(row.rejected)), row.outcome)
+            << row.what;
 }
 
 TEST_F(FeatureProtocolTest, ChangesToEveryMeterSayWhatTheyDid)
