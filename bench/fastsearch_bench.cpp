@@ -20,9 +20,9 @@
 #include "comm/deviceoperations.h"
 #include "comm/link.h"
 #include "comm/mbusframe.h"
-#include "shell/inifile.h"
-#include "shell/language.h"
-#include "shell/trafficlog.h"
+#include "base/inifile.h"
+#include "base/language.h"
+#include "base/trafficlog.h"
 
 #include "busconfig.h"
 #include "simulatedgateway.h"

@@ -8,8 +8,8 @@
 #include "comm/deviceoperations.h"
 #include "comm/link.h"
 #include "modbus/modbusclient.h"
-#include "shell/inifile.h"
-#include "shell/trafficlog.h"
+#include "base/inifile.h"
+#include "base/trafficlog.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -6,9 +6,9 @@
 #include "comm/deviceoperations.h"
 #include "netsetup/record.h"
 #include "netsetup/recordtransfer.h"
-#include "shell/inifile.h"
-#include "shell/language.h"
-#include "shell/trafficlog.h"
+#include "base/inifile.h"
+#include "base/language.h"
+#include "base/trafficlog.h"
 
 #include "simulatedgateway.h"
 

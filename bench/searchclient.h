@@ -1,7 +1,7 @@
 #pragma once
 
 #include "../tests/support/connectionparts.h"
-#include "shell/language.h"
+#include "base/language.h"
 
 #include "busconfig.h"
 

@@ -6,12 +6,12 @@
 //   soak_bench PORT [SECONDS] [REPORT_SECONDS] [INTERVAL_MS]   (defaults 3600, 60, 10)
 #include "modbus/modbuspage.h"
 #include "shell/debugwindow.h"
-#include "shell/inifile.h"
-#include "shell/language.h"
+#include "base/inifile.h"
+#include "base/language.h"
 #include "shell/resultlabel.h"
-#include "shell/settingkeys.h"
-#include "shell/settings.h"
-#include "shell/trafficlog.h"
+#include "base/settingkeys.h"
+#include "base/settings.h"
+#include "base/trafficlog.h"
 #include "shell/wizardsession.h"
 #include "shell/plainwizardhost.h"
 

@@ -1,8 +1,9 @@
 // Start-up to the first page on screen: loads the language, builds the
 // wizard and waits until its window is exposed; prints the figures.
-#include "shell/apppath.h"
+#include "base/apppath.h"
 #include "app/languagedialog.h"
-#include "shell/settings.h"
+#include "base/settings.h"
+#include "netsetup/networkcontext.h"
 #include "shell/wizardsession.h"
 #include "app/wizardwindow.h"
 
@@ -49,7 +50,8 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "no language file beside the benchmark in %s\n", qPrintable(appPath));
             return 2;
         }
-        Ostrand_Wizard wizard(context);
+        NetworkContext network(context.operations);
+        Ostrand_Wizard wizard(context, network);
         wizard.show();
         if (!QTest::qWaitForWindowExposed(&wizard))
             return 1;

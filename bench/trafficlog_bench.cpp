@@ -5,9 +5,9 @@
 // stays flat.
 #include "comm/deviceoperations.h"
 #include "shell/debugwindow.h"
-#include "shell/inifile.h"
-#include "shell/language.h"
-#include "shell/trafficlog.h"
+#include "base/inifile.h"
+#include "base/language.h"
+#include "base/trafficlog.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

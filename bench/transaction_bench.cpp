@@ -6,8 +6,8 @@
 #include "comm/deviceoperations.h"
 #include "comm/link.h"
 #include "comm/mbusframe.h"
-#include "shell/inifile.h"
-#include "shell/trafficlog.h"
+#include "base/inifile.h"
+#include "base/trafficlog.h"
 
 #include "simulatedgateway.h"
 

@@ -1,8 +1,8 @@
 #include "clisession.h"
 
-#include "shell/apppath.h"
-#include "shell/inifilelocation.h"
-#include "shell/textencoding.h"
+#include "base/apppath.h"
+#include "base/inifilelocation.h"
+#include "base/textencoding.h"
 
 #include <QCoreApplication>
 #include <QFile>

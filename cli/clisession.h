@@ -8,10 +8,10 @@
 #include "comm/deviceoperations.h"
 #include "comm/link.h"
 #include "comm/fcbstate.h"
-#include "shell/inifile.h"
-#include "shell/language.h"
-#include "shell/settingkeys.h"
-#include "shell/trafficlog.h"
+#include "base/inifile.h"
+#include "base/language.h"
+#include "base/settingkeys.h"
+#include "base/trafficlog.h"
 
 #include <memory>
 

@@ -3,6 +3,7 @@
 #include "clisession.h"
 #include "clitable.h"
 
+#include "base/wizardstate.h"
 #include "netsetup/adapterchoice.h"
 #include "netsetup/discovery.h"
 #include "netsetup/discoveryfigures.h"

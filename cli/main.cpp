@@ -5,8 +5,8 @@
 #include "clisession.h"
 
 #include "comm/waiting.h"
-#include "shell/stopsignals.h"
-#include "shell/version.h"
+#include "base/stopsignals.h"
+#include "base/version.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -7,7 +7,7 @@
 #include "netsetup/configprotocol.h"
 #include "netsetup/networksettings.h"
 #include "netsetup/recordtransfer.h"
-#include "shell/settingkeys.h"
+#include "base/settingkeys.h"
 
 #include <memory>
 

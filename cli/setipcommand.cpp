@@ -6,7 +6,7 @@
 #include "netsetup/adapterchoice.h"
 #include "netsetup/platform/networkadapters.h"
 #include "netsetup/recordedit.h"
-#include "shell/wizardstate.h"
+#include "base/wizardstate.h"
 #include "netsetup/recordtransfer.h"
 
 std::optional<CliResult> ReadAddressOptions(CliSession& session, SetIpRequest& request)

@@ -1,9 +1,9 @@
 #include "commandline.h"
 #include "gatewayfarm.h"
 #include "simulatedgateway.h"
-#include "shell/stopsignals.h"
+#include "base/stopsignals.h"
 
-#include "shell/version.h"
+#include "base/version.h"
 
 #include <QCoreApplication>
 #include <cstdio>

@@ -3,10 +3,10 @@
 #include "netsetup/pagesetupview.h"
 #include "netsetup/recordedit.h"
 #include "shell/infobox.h"
-#include "shell/pageflow.h"
-#include "shell/settings.h"
+#include "base/pageflow.h"
+#include "base/settings.h"
 #include "shell/standardlists.h"
-#include "shell/textnumber.h"
+#include "base/textnumber.h"
 #include "shell/wizardcontext.h"
 
 #include <QButtonGroup>

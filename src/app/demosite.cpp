@@ -3,6 +3,8 @@
 #include "udpendpoint.h"
 
 #include "comm/loopbackguard.h"
+#include "netsetup/networkcontext.h"
+#include "netsetup/platform/icmpecho.h"
 #include "shell/wizardcontext.h"
 
 #include <QFile>
@@ -198,15 +200,15 @@ BusConfigResult DemoBusConfig()
     return ParseBusConfig(file.readAll(), QStringLiteral("sample-bus.json"));
 }
 
-QString UseDemoSite(WizardContext& context, const DemoSite& site)
+QString UseDemoSite(WizardContext& context, NetworkContext& network, const DemoSite& site)
 {
     const QString loopback = QHostAddress(QHostAddress::LocalHost).toString();
-    context.listAdapters = [loopback] { return QList<NetworkAdapter>{{loopback, QStringLiteral("lo")}}; };
-    context.discoveryTarget = {DemoSite::BroadcastAddress(), site.Ports().config};
-    context.configTarget = {site.Ports().config, DemoSite::BroadcastAddress()};
+    network.listAdapters = [loopback] { return QList<NetworkAdapter>{{loopback, QStringLiteral("lo")}}; };
+    network.discoveryTarget = {DemoSite::BroadcastAddress(), site.Ports().config};
+    network.configTarget = {site.Ports().config, DemoSite::BroadcastAddress()};
     // ARP has nothing to ask on loopback; everything there is at hand.
-    context.isReachable = [](const QString& ip) { return RefusedDestination(ip).isEmpty(); };
-    context.pingOnce = [&context](const QString& ip) {
+    network.isReachable = [](const QString& ip) { return RefusedDestination(ip).isEmpty(); };
+    network.pingOnce = [&context](const QString& ip) {
         return RefusedDestination(ip).isEmpty() && PingOnce(ip, std::chrono::milliseconds(1000), &context.operations);
     };
     KeepTrafficOnLoopback(context.language.GetLanguageText(1314));

@@ -8,6 +8,7 @@
 #include <QUdpSocket>
 #include <memory>
 
+struct NetworkContext;
 struct WizardContext;
 
 // The ports of the demo site, the same on every gateway.
@@ -74,4 +75,4 @@ BusConfigResult DemoBusConfig();
 // site's M-Bus port for the connection page, and its first gateway unless a
 // loopback address is stored already. Returns the site as the welcome page
 // lists it.
-QString UseDemoSite(WizardContext& context, const DemoSite& site);
+QString UseDemoSite(WizardContext& context, NetworkContext& network, const DemoSite& site);

@@ -1,6 +1,6 @@
 #include "devicewebpage.h"
 
-#include "shell/language.h"
+#include "base/language.h"
 
 #include <QDesktopServices>
 #include <QMessageBox>

@@ -1,8 +1,8 @@
 #include "languagedialog.h"
 
-#include "shell/language.h"
-#include "shell/languagelocale.h"
-#include "shell/settings.h"
+#include "base/language.h"
+#include "base/languagelocale.h"
+#include "base/settings.h"
 #include "shell/wizardcontext.h"
 
 #include <QApplication>

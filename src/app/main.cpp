@@ -1,13 +1,14 @@
-#include "shell/apppath.h"
-#include "shell/inifilelocation.h"
-#include "shell/language.h"
-#include "shell/languagelocale.h"
+#include "base/apppath.h"
+#include "base/inifilelocation.h"
+#include "base/language.h"
+#include "base/languagelocale.h"
 #include "buttonstyle.h"
 #include "demosite.h"
 #include "languagedialog.h"
-#include "shell/settings.h"
-#include "shell/trafficlog.h"
-#include "shell/wizardarguments.h"
+#include "base/settings.h"
+#include "base/trafficlog.h"
+#include "base/wizardarguments.h"
+#include "netsetup/networkcontext.h"
 #include "shell/wizardsession.h"
 #include "wizardwindow.h"
 
@@ -37,6 +38,7 @@ int main(int argc, char* argv[])
         settings.Save(keys::Language, Settings(storeName).Read(keys::Language));
     WizardSession session(std::move(settings), IniFileFor(appPath), appPath);
     WizardContext& context = session.Context();
+    NetworkContext network(context.operations);
     const Language& language = context.language;
 
     if (!LoadLanguageAtStartup(context)) {
@@ -68,7 +70,7 @@ int main(int argc, char* argv[])
                                   language.GetLanguageText(1313) + QStringLiteral("\n\n") + error);
             return 1;
         }
-        offer.site = UseDemoSite(context, *site);
+        offer.site = UseDemoSite(context, network, *site);
     } else {
         offer.start = [appPath] {
             return QProcess::startDetached(QCoreApplication::applicationFilePath(),
@@ -76,7 +78,7 @@ int main(int argc, char* argv[])
         };
     }
 
-    Ostrand_Wizard wizard(context, DebugWindowRequested(app.arguments()), nullptr, offer);
+    Ostrand_Wizard wizard(context, network, DebugWindowRequested(app.arguments()), nullptr, offer);
     wizard.show();
     return app.exec();
 }

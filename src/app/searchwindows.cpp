@@ -9,10 +9,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-SearchWindows::SearchWindows(WizardContext& context, QWidget* wizard, std::function<QString()> typedAddress,
+SearchWindows::SearchWindows(WizardContext& context, NetworkContext& network, QWidget* wizard, std::function<QString()> typedAddress,
                              FeaturePage& featurePage, QObject* parent)
     : QObject(parent)
     , m_Context(context)
+    , m_Network(network)
     , m_Wizard(wizard)
     , m_TypedAddress(std::move(typedAddress))
 {
@@ -44,7 +45,7 @@ void SearchWindows::ShowSearchWindow()
         links.typedAddress = m_TypedAddress;
         links.meterTarget = m_MeterTarget;
         if (!m_Search)
-            m_Search = new Ostrand_Search(m_Context, links);
+            m_Search = new Ostrand_Search(m_Context, m_Network, links);
         m_Search->PlaceBelow(m_Wizard);
     }
     m_Search->show();

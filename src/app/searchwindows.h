@@ -3,7 +3,7 @@
 #include "search/searchstart.h"
 #include "search/searchtimeoutsdialog.h"
 #include "search/searchwindow.h"
-#include "shell/settingkeys.h"
+#include "base/settingkeys.h"
 
 #include <QObject>
 #include <QPointer>
@@ -11,6 +11,7 @@
 
 class FeaturePage;
 class QWidget;
+struct NetworkContext;
 struct WizardContext;
 
 // The search window and the search timeouts dialog of the wizard: at most
@@ -21,7 +22,7 @@ struct WizardContext;
 class SearchWindows : public QObject {
     Q_OBJECT
 public:
-    SearchWindows(WizardContext& context, QWidget* wizard, std::function<QString()> typedAddress,
+    SearchWindows(WizardContext& context, NetworkContext& network, QWidget* wizard, std::function<QString()> typedAddress,
                   FeaturePage& featurePage, QObject* parent = nullptr);
     ~SearchWindows() override;
 
@@ -39,6 +40,7 @@ public:
 
 private:
     WizardContext& m_Context;
+    NetworkContext& m_Network;
     QWidget* m_Wizard;
     std::function<QString()> m_TypedAddress;
     MeterAddressTarget m_MeterTarget;

@@ -1,7 +1,7 @@
 #include "taskpage.h"
 
 #include "shell/infobox.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 #include "shell/wizardcontext.h"
 #include "shell/wizardhost.h"
 

@@ -3,7 +3,7 @@
 #include "devicewebpage.h"
 #include "shell/infobox.h"
 #include "svgpicture.h"
-#include "shell/version.h"
+#include "base/version.h"
 
 #include <QCoreApplication>
 #include <QFocusEvent>

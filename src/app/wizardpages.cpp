@@ -8,13 +8,14 @@
 #include "modbus/modbuspage.h"
 #include "netsetup/devicelistpage.h"
 #include "netsetup/devicesettingspage.h"
+#include "netsetup/networkcontext.h"
 #include "netsetup/ipsettingspage.h"
 #include "netsetup/pingpage.h"
 #include "netsetup/serialsetuppage.h"
 #include "netsetup/setipbynetworkpage.h"
 #include "netsetup/setupmacpage.h"
 #include "netsetup/writesettingspage.h"
-#include "shell/textencoding.h"
+#include "base/textencoding.h"
 #include "shell/wizardcontext.h"
 #include "shell/plainwizardhost.h"
 
@@ -23,7 +24,7 @@
 
 #include <memory>
 
-WizardPages CreateWizardPages(WizardHost& host, QWidget* parent)
+WizardPages CreateWizardPages(WizardHost& host, NetworkContext& network, QWidget* parent)
 {
     WizardPages pages;
     const auto add = [&pages](auto* page) {
@@ -32,12 +33,12 @@ WizardPages CreateWizardPages(WizardHost& host, QWidget* parent)
     };
     pages.welcome = add(new WelcomePage(host, parent));
     pages.task = add(new TaskPage(host, parent));
-    add(new DeviceListPage(host, parent));
+    add(new DeviceListPage(host, network, parent));
     add(new SetupMacPage(host, parent));
     add(new IpSettingsPage(host, parent));
-    add(new SetIpByNetworkPage(host, parent));
-    add(new SerialSetupPage(host, parent));
-    add(new PingPage(host, parent));
+    add(new SetIpByNetworkPage(host, network, parent));
+    add(new SerialSetupPage(host, network, parent));
+    add(new PingPage(host, network, parent));
     pages.connection = add(new ConnectionPage(host, parent));
     pages.deviceSettings = add(new DeviceSettingsPage(host, parent));
     pages.writeSettings = add(new WriteSettingsPage(host, parent));
@@ -54,24 +55,22 @@ namespace {
 struct MeasuringContext {
     MeasuringContext(const WizardContext& wizard, Language& language)
         : state(wizard.state)
-        , context{wizard.settings, wizard.ini,  language,          state,
-                  wizard.records,  wizard.log,  wizard.operations, wizard.connection,
-                  wizard.link,     wizard.fcb,  wizard.appPath}
+        , context{wizard.settings,   wizard.ini,        language,    state,      wizard.log,
+                  wizard.operations, wizard.connection, wizard.link, wizard.fcb, wizard.appPath}
     {
-        context.listAdapters = wizard.listAdapters;
     }
 
     WizardState state;
     WizardContext context;
 };
 
-QSize LargestPageSize(const WizardContext& context, Language& language)
+QSize LargestPageSize(const WizardContext& context, NetworkContext& network, Language& language)
 {
     MeasuringContext measuring(context, language);
     PlainWizardHost host(measuring.context);
     QWidget parent;
     QSize largest;
-    for (WizardPage* page : CreateWizardPages(host, &parent).all) {
+    for (WizardPage* page : CreateWizardPages(host, network, &parent).all) {
         page->Startup();
         largest = largest.expandedTo(page->sizeHint());
     }
@@ -80,7 +79,7 @@ QSize LargestPageSize(const WizardContext& context, Language& language)
 
 } // namespace
 
-QSize LargestPageSizeInOtherLanguages(const WizardContext& context)
+QSize LargestPageSizeInOtherLanguages(const WizardContext& context, NetworkContext& network)
 {
     const int loaded = context.settings.ReadInt(keys::Language);
     QSize largest;
@@ -90,7 +89,7 @@ QSize LargestPageSizeInOtherLanguages(const WizardContext& context)
             continue;
         Language language;
         language.AppendEntries(DecodeText(file.readAll()));
-        largest = largest.expandedTo(LargestPageSize(context, language));
+        largest = largest.expandedTo(LargestPageSize(context, network, language));
     }
     return largest;
 }

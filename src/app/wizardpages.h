@@ -12,6 +12,7 @@ class WelcomePage;
 class WizardHost;
 class WizardPage;
 class WriteSettingsPage;
+struct NetworkContext;
 struct WizardContext;
 
 // Every page of the wizard, and those the window itself talks to.
@@ -26,9 +27,9 @@ struct WizardPages {
 };
 
 // Creates the pages of every task, children of parent, working for host.
-WizardPages CreateWizardPages(WizardHost& host, QWidget* parent);
+WizardPages CreateWizardPages(WizardHost& host, NetworkContext& network, QWidget* parent);
 
 // The largest size the pages ask for with their texts in each language file
 // beside the program but the one loaded, so the window can keep one size
 // whatever the language. The pages are made for the purpose and dropped.
-QSize LargestPageSizeInOtherLanguages(const WizardContext& context);
+QSize LargestPageSizeInOtherLanguages(const WizardContext& context, NetworkContext& network);

@@ -9,14 +9,16 @@
 #include "welcomepage.h"
 #include "wizardpages.h"
 #include "comm/tasktimings.h"
-#include "comm/timeoutsdialog.h"
+#include "shell/timeoutsdialog.h"
 #include "netsetup/adapterchoice.h"
+#include "netsetup/networkcontext.h"
 #include "netsetup/devicerecordpages.h"
+#include "netsetup/discoveryanswer.h"
 #include "netsetup/devicesettingspage.h"
 #include "netsetup/writesettingspage.h"
 #include "shell/debugwindow.h"
 #include "shell/etchedline.h"
-#include "shell/windowplacement.h"
+#include "base/windowplacement.h"
 #include "shell/wizardcontext.h"
 
 #include <QCloseEvent>
@@ -43,9 +45,11 @@ int TwipsToPixels(int twips, int dpi)
 }
 } // namespace
 
-Ostrand_Wizard::Ostrand_Wizard(WizardContext& context, bool openDebugWindow, QWidget* parent, Demo demo)
+Ostrand_Wizard::Ostrand_Wizard(
+    WizardContext& context, NetworkContext& network, bool openDebugWindow, QWidget* parent, Demo demo)
     : QDialog(parent)
     , m_Context(context)
+    , m_Network(network)
     , m_Demo(std::move(demo))
     , m_Flash([] { return QRandomGenerator::global()->generateDouble(); })
 {
@@ -122,7 +126,7 @@ void Ostrand_Wizard::AddPage(WizardPage* page)
 
 void Ostrand_Wizard::CreatePages()
 {
-    const WizardPages pages = CreateWizardPages(*this, m_PageArea);
+    const WizardPages pages = CreateWizardPages(*this, m_Network, m_PageArea);
     for (WizardPage* page : pages.all)
         AddPage(page);
     m_WelcomePage = pages.welcome;
@@ -137,10 +141,10 @@ void Ostrand_Wizard::CreatePages()
             close();
     });
     ConnectDeviceRecordPages(
-        *this, [this] { return m_ConnectionPage->Text_EnterIPAddress->text(); }, *m_DeviceSettingsPage,
+        *this, m_Network, [this] { return m_ConnectionPage->Text_EnterIPAddress->text(); }, *m_DeviceSettingsPage,
         *m_WriteSettingsPage);
     m_SearchWindows = new SearchWindows(
-        m_Context, this, [this] { return m_ConnectionPage->Text_EnterIPAddress->text(); }, *pages.feature, this);
+        m_Context, m_Network, this, [this] { return m_ConnectionPage->Text_EnterIPAddress->text(); }, *pages.feature, this);
 }
 
 void Ostrand_Wizard::Form_Load()
@@ -153,7 +157,7 @@ void Ostrand_Wizard::Form_Load()
 
     state.SelectedAdapterDescription = m_Context.settings.Read(keys::SelectedAdapterDescription);
     state.SelectedAdapterIP = m_Context.settings.Read(keys::SelectedAdapterIP);
-    const QList<NetworkAdapter> adapters = m_Context.listAdapters ? m_Context.listAdapters() : QList<NetworkAdapter>{};
+    const QList<NetworkAdapter> adapters = m_Network.listAdapters ? m_Network.listAdapters() : QList<NetworkAdapter>{};
     SettleAdapterChoice(adapters, state.SelectedAdapterIP, state.SelectedAdapterDescription);
     state.AdapterCount = static_cast<int>(adapters.size());
 
@@ -162,7 +166,7 @@ void Ostrand_Wizard::Form_Load()
     Command_Next->setText(m_Context.language.GetLanguageText(234));
     // The window keeps one size from page to page and from language to
     // language: what the largest page needs in any of them.
-    QSize largest = LargestPageSizeInOtherLanguages(m_Context);
+    QSize largest = LargestPageSizeInOtherLanguages(m_Context, m_Network);
     for (auto& [number, page] : m_Pages) {
         page->Startup(); // selects the stored options, sets the texts, fills the lists
         largest = largest.expandedTo(page->sizeHint());

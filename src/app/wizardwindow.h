@@ -1,7 +1,7 @@
 #pragma once
 
 #include "flashanimation.h"
-#include "shell/pageflow.h"
+#include "base/pageflow.h"
 #include "shell/wizardhost.h"
 
 #include <QDialog>
@@ -21,6 +21,7 @@ class TaskPage;
 class WelcomePage;
 class WizardPage;
 class WriteSettingsPage;
+struct NetworkContext;
 struct WizardContext;
 
 // The wizard window: one page at a time, Back, Next and Cancel below, and
@@ -35,8 +36,9 @@ public:
     };
 
     // openDebugWindow: open the communication log window at start ("/DEBUG").
-    explicit Ostrand_Wizard(WizardContext& context, bool openDebugWindow = false, QWidget* parent = nullptr,
-                            Demo demo = {});
+    // network: the records and LAN targets of the network pages and the search.
+    Ostrand_Wizard(WizardContext& context, NetworkContext& network, bool openDebugWindow = false,
+                   QWidget* parent = nullptr, Demo demo = {});
     ~Ostrand_Wizard() override;
 
     // WizardHost
@@ -87,6 +89,7 @@ private:
     void ShowTimeoutsDialog();
 
     WizardContext& m_Context;
+    NetworkContext& m_Network;
     Demo m_Demo;
     std::map<int, WizardPage*> m_Pages;
     QWidget* m_PageArea = nullptr;

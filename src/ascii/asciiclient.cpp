@@ -4,7 +4,7 @@
 #include "comm/deviceoperations.h"
 #include "comm/latereplies.h"
 #include "comm/link.h"
-#include "shell/trafficlog.h"
+#include "base/trafficlog.h"
 
 AsciiClient::AsciiClient(Connection& connection, Link& link, TrafficLog& log)
     : m_Connection(connection)

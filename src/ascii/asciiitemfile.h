@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/fileerror.h"
+#include "base/fileerror.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -4,12 +4,12 @@
 #include "asciiitemfile.h"
 #include "shell/fileerrordialog.h"
 #include "shell/pageconnection.h"
-#include "shell/textnumber.h"
+#include "base/textnumber.h"
 #include "shell/wizardcontext.h"
 
 #include "shell/infobox.h"
 #include "shell/pagecontrols.h"
-#include "shell/pageflow.h"
+#include "base/pageflow.h"
 #include "shell/resultlabel.h"
 #include "shell/wizardhost.h"
 

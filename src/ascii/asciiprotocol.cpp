@@ -1,7 +1,7 @@
 #include "asciiprotocol.h"
 
 #include "comm/latereplies.h"
-#include "shell/textnumber.h"
+#include "base/textnumber.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #include "hexrecord.h"
 #include "loopbackguard.h"
 #include "serialportname.h"
-#include "shell/trafficlog.h"
+#include "base/trafficlog.h"
 
 #include <QHostInfo>
 #include <QSerialPort>

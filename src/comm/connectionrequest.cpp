@@ -1,8 +1,8 @@
 #include "connectionrequest.h"
 
-#include "shell/settings.h"
-#include "shell/textfields.h"
-#include "shell/textnumber.h"
+#include "base/settings.h"
+#include "base/textfields.h"
+#include "base/textnumber.h"
 
 namespace {
 const QString kBauds = QStringLiteral("300;600;1200;2400;4800;9600;19200");

@@ -1,6 +1,6 @@
 #include "latereplies.h"
 
-#include "shell/trafficlog.h"
+#include "base/trafficlog.h"
 
 void UnansweredRequests::TimedOut(int number)
 {

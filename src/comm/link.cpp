@@ -5,8 +5,8 @@
 #include "latereplies.h"
 #include "mbusframe.h"
 #include "replywait.h"
-#include "shell/inifile.h"
-#include "shell/trafficlog.h"
+#include "base/inifile.h"
+#include "base/trafficlog.h"
 
 #include <algorithm>
 #include <utility>

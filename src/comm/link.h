@@ -1,7 +1,7 @@
 #pragma once
 
 #include "mbusframe.h"
-#include "shell/settingkeys.h"
+#include "base/settingkeys.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

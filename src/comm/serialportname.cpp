@@ -1,6 +1,6 @@
 #include "serialportname.h"
 
-#include "shell/inifile.h"
+#include "base/inifile.h"
 
 #include <QSerialPortInfo>
 #include <algorithm>

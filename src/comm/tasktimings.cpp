@@ -1,7 +1,7 @@
 #include "tasktimings.h"
 
 #include "link.h"
-#include "shell/pageflow.h"
+#include "base/pageflow.h"
 
 const ini::LinkTimingKeys& TaskLinkTimings(int whatToDo)
 {

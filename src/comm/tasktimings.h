@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/settingkeys.h"
+#include "base/settingkeys.h"
 
 class IniFile;
 class Link;

@@ -7,10 +7,10 @@
 
 #include "shell/infobox.h"
 #include "shell/pagecontrols.h"
-#include "shell/pageflow.h"
-#include "shell/settingkeys.h"
+#include "base/pageflow.h"
+#include "base/settingkeys.h"
 #include "shell/standardlists.h"
-#include "shell/textnumber.h"
+#include "base/textnumber.h"
 #include "shell/wizardhost.h"
 
 #include <QAbstractItemView>

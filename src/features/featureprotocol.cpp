@@ -5,7 +5,7 @@
 #include "comm/deviceoperations.h"
 #include "comm/link.h"
 #include "comm/mbusframe.h"
-#include "shell/language.h"
+#include "base/language.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "slaveidentification.h"
 
 #include "modbus/valuelib.h"
-#include "shell/textnumber.h"
+#include "base/textnumber.h"
 
 #include <QLocale>
 

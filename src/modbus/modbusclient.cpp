@@ -5,7 +5,7 @@
 #include "comm/latereplies.h"
 #include "comm/link.h"
 #include "latereply.h"
-#include "shell/trafficlog.h"
+#include "base/trafficlog.h"
 
 using modbus::Framing;
 

@@ -1,8 +1,8 @@
 #include "modbusconfigfile.h"
 
 #include "modbusrows.h"
-#include "shell/textencoding.h"
-#include "shell/textnumber.h"
+#include "base/textencoding.h"
+#include "base/textnumber.h"
 
 #include <cmath>
 #include <limits>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "modbuscodec.h"
-#include "shell/fileerror.h"
+#include "base/fileerror.h"
 
 #include <QByteArray>
 #include <QList>

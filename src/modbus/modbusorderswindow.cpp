@@ -1,6 +1,6 @@
 #include "modbusorderswindow.h"
 
-#include "shell/language.h"
+#include "base/language.h"
 #include "shell/pagecontrols.h"
 
 #include <QHBoxLayout>

@@ -9,9 +9,9 @@
 #include "shell/wizardcontext.h"
 
 #include "shell/pagecontrols.h"
-#include "shell/pageflow.h"
+#include "base/pageflow.h"
 #include "shell/resultlabel.h"
-#include "shell/textnumber.h"
+#include "base/textnumber.h"
 #include "shell/wizardhost.h"
 
 #include <QButtonGroup>

@@ -1,7 +1,7 @@
 #include "modbusplotwindow.h"
 
 #include "shell/fileerrordialog.h"
-#include "shell/language.h"
+#include "base/language.h"
 #include "shell/pagecontrols.h"
 #include "shell/savefiledialog.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "modbusplothistory.h"
-#include "shell/fileerror.h"
+#include "base/fileerror.h"
 
 #include <QDialog>
 #include <QList>

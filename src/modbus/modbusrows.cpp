@@ -1,7 +1,7 @@
 #include "modbusrows.h"
 
 #include "valuelib.h"
-#include "shell/textnumber.h"
+#include "base/textnumber.h"
 
 #include <limits>
 

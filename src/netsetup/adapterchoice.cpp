@@ -1,6 +1,6 @@
 #include "adapterchoice.h"
 
-#include "shell/wizardstate.h"
+#include "base/wizardstate.h"
 
 int SettleAdapterChoice(const QList<NetworkAdapter>& adapters, QString& selectedIP, QString& selectedDescription)
 {

@@ -1,7 +1,7 @@
 #include "adaptersdialog.h"
 
 #include "adapterchoice.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 #include "shell/wizardcontext.h"
 
 #include <QHBoxLayout>
@@ -10,9 +10,11 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-Ostrand_Adapters::Ostrand_Adapters(WizardContext& context, std::function<void()> runScan, QWidget* parent)
+Ostrand_Adapters::Ostrand_Adapters(WizardContext& context, AdapterList listAdapters, std::function<void()> runScan,
+                                   QWidget* parent)
     : QDialog(parent)
     , m_Context(context)
+    , m_ListAdapters(std::move(listAdapters))
     , m_RunScan(std::move(runScan))
 {
     setObjectName(QStringLiteral("Ostrand_Adapters"));
@@ -58,7 +60,7 @@ Ostrand_Adapters::Ostrand_Adapters(WizardContext& context, std::function<void()>
 
 int Ostrand_Adapters::EnumerateAdapters(bool fill)
 {
-    const QList<NetworkAdapter> adapters = m_Context.listAdapters ? m_Context.listAdapters() : QList<NetworkAdapter>{};
+    const QList<NetworkAdapter> adapters = m_ListAdapters ? m_ListAdapters() : QList<NetworkAdapter>{};
     if (fill) {
         ListView_Adapters->clear();
         for (const NetworkAdapter& adapter : adapters)

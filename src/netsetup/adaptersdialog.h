@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/networkadapters.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -16,8 +18,10 @@ class Ostrand_Adapters : public QDialog {
 public:
     enum Column { ColumnAddress, ColumnDescription, ColumnCount };
 
-    // runScan: the search to run once an adapter is chosen.
-    Ostrand_Adapters(WizardContext& context, std::function<void()> runScan, QWidget* parent = nullptr);
+    // listAdapters: where the adapters are asked for; runScan: the search to
+    // run once an adapter is chosen.
+    Ostrand_Adapters(WizardContext& context, AdapterList listAdapters, std::function<void()> runScan,
+                     QWidget* parent = nullptr);
 
     // Lists the computer's adapters (in ListView_Adapters when filling) and
     // settles the chosen one as at start-up; the saved choice, when it still
@@ -32,5 +36,6 @@ private:
     void OK_Adapters_Click();
 
     WizardContext& m_Context;
+    AdapterList m_ListAdapters;
     std::function<void()> m_RunScan;
 };

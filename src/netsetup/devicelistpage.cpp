@@ -1,12 +1,13 @@
 #include "devicelistpage.h"
 
+#include "networkcontext.h"
 #include "adaptersdialog.h"
 #include "discovery.h"
 #include "recordtransfer.h" // SocketWarningText
 #include "shell/busyguard.h"
 #include "shell/infobox.h"
-#include "shell/pageflow.h"
-#include "shell/settings.h"
+#include "base/pageflow.h"
+#include "base/settings.h"
 #include "shell/wizardcontext.h"
 #include "shell/wizardhost.h"
 
@@ -68,8 +69,9 @@ private:
 
 } // namespace
 
-DeviceListPage::DeviceListPage(WizardHost& host, QWidget* parent)
+DeviceListPage::DeviceListPage(WizardHost& host, NetworkContext& network, QWidget* parent)
     : WizardPage(page::DeviceList, host, parent)
+    , m_Network(network)
 {
     Text_Info = AddInfo(10, Body());
 
@@ -161,8 +163,8 @@ void DeviceListPage::ScanLanDevices()
     ScanOptions options;
     options.adapterIP = context.state.SelectedAdapterIP;
     options.scanTime = ScanTimeFromIni(context.ini);
-    options.target = context.discoveryTarget;
-    options.isReachable = context.isReachable;
+    options.target = m_Network.discoveryTarget;
+    options.isReachable = m_Network.isReachable;
     options.operations = &context.operations;
     DeviceListReport report(*this, context.language, window);
     const ScanResult result = ::ScanLanDevices(options, report);
@@ -182,7 +184,7 @@ void DeviceListPage::ScanLanDevices()
 void DeviceListPage::SelectAdapter()
 {
     QWidget* window = Host().Window();
-    Ostrand_Adapters dialog(Context(), [this] { ScanLanDevices(); }, window ? window : this);
+    Ostrand_Adapters dialog(Context(), m_Network.listAdapters, [this] { ScanLanDevices(); }, window ? window : this);
     dialog.exec();
 }
 

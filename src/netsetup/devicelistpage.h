@@ -6,6 +6,7 @@ class InfoBox;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+struct NetworkContext;
 
 // Page 10: the gateways found on the local network. Entering the page (or
 // Scan again, or choosing an adapter) searches the LAN; a click on a row
@@ -19,7 +20,7 @@ public:
     enum RowIcon { IconNone = 0, IconNotReachable = 1, IconReachable = 2 };
     static constexpr int kIconRole = Qt::UserRole + 1;
 
-    explicit DeviceListPage(WizardHost& host, QWidget* parent = nullptr);
+    DeviceListPage(WizardHost& host, NetworkContext& network, QWidget* parent = nullptr);
 
     void Startup() override;
     void Prepare(bool back, bool forward) override;
@@ -51,4 +52,5 @@ protected:
 private:
     void ListView_Devices_ItemClick(QTreeWidgetItem* row);
     void ListView_Devices_DblClick();
+    NetworkContext& m_Network;
 };

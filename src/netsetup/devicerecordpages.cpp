@@ -1,5 +1,6 @@
 #include "devicerecordpages.h"
 
+#include "networkcontext.h"
 #include "networksettings.h"
 #include "pagesetupview.h"
 #include "recordtransfer.h"
@@ -27,16 +28,19 @@ std::chrono::milliseconds IniMs(const IniFile& ini, const IniKey& key)
 } // namespace
 
 void ConnectDeviceRecordPages(
-    WizardHost& host, std::function<QString()> address, DeviceSettingsPage& settingsPage, WriteSettingsPage& writePage)
+    WizardHost& host, NetworkContext& network, std::function<QString()> address, DeviceSettingsPage& settingsPage,
+    WriteSettingsPage& writePage)
 {
-    settingsPage.SetRecordReader(
-        [&host, address, &settingsPage](int mode) { ReadDeviceRecordForPage(host, address(), settingsPage, mode); });
-    writePage.SetRecordWriter([&host, address, &settingsPage, &writePage](int mode) {
-        WriteDeviceRecordFromPage(host, address(), settingsPage, writePage, mode);
+    settingsPage.SetRecordReader([&host, &network, address, &settingsPage](int mode) {
+        ReadDeviceRecordForPage(host, network, address(), settingsPage, mode);
+    });
+    writePage.SetRecordWriter([&host, &network, address, &settingsPage, &writePage](int mode) {
+        WriteDeviceRecordFromPage(host, network, address(), settingsPage, writePage, mode);
     });
 }
 
-void ReadDeviceRecordForPage(WizardHost& host, const QString& address, DeviceSettingsPage& page, int mode)
+void ReadDeviceRecordForPage(
+    WizardHost& host, NetworkContext& network, const QString& address, DeviceSettingsPage& page, int mode)
 {
     WizardContext& context = host.Context();
     const DeviceOperationScope operation(context.operations);
@@ -48,9 +52,9 @@ void ReadDeviceRecordForPage(WizardHost& host, const QString& address, DeviceSet
     page.Text_Info_52->repaint();
 
     RecordTransfer transfer(context.connection, context.language);
-    UseWizardSettings(transfer, host);
+    UseWizardSettings(transfer, host, network.configTarget);
     const std::optional<ChannelSettings> settings
-        = ReadNetworkSettings(transfer, context.records, mode, address, timeout);
+        = ReadNetworkSettings(transfer, network.records, mode, address, timeout);
     if (!settings) {
         page.Text_Info_52->SetText(
             context.language.GetLanguageText(169) + kParagraph + context.language.GetLanguageText(170));
@@ -67,8 +71,8 @@ void ReadDeviceRecordForPage(WizardHost& host, const QString& address, DeviceSet
     host.SetNextEnabled(true);
 }
 
-void WriteDeviceRecordFromPage(
-    WizardHost& host, const QString& address, const DeviceSettingsPage& settingsPage, WriteSettingsPage& page, int mode)
+void WriteDeviceRecordFromPage(WizardHost& host, NetworkContext& network, const QString& address,
+    const DeviceSettingsPage& settingsPage, WriteSettingsPage& page, int mode)
 {
     WizardContext& context = host.Context();
     const DeviceOperationScope operation(context.operations);
@@ -92,9 +96,9 @@ void WriteDeviceRecordFromPage(
     }
 
     RecordTransfer transfer(context.connection, language);
-    UseWizardSettings(transfer, host);
+    UseWizardSettings(transfer, host, network.configTarget);
     const SettingsWriteResult result = WriteNetworkSettings(
-        transfer, context.records, changes, mode, address, IniMs(context.ini, ini::IP_WriteTimeOut));
+        transfer, network.records, changes, mode, address, IniMs(context.ini, ini::IP_WriteTimeOut));
     const QList<int> texts = SettingsWriteTexts(changes, result);
     if (!result.Complete()) {
         page.Text_Info->SetText(language.GetLanguageText(texts.front()));

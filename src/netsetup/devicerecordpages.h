@@ -5,16 +5,18 @@
 
 class DeviceSettingsPage;
 class WizardHost;
+struct NetworkContext;
 class WriteSettingsPage;
 
 // The record transfer of the settings pages: page 50 reads record 0 when
 // entered going forward and shows the gateway's settings, page 55 writes
 // them back with the security record. address gives the gateway's address
 // as the connection page holds it.
-void ConnectDeviceRecordPages(
-    WizardHost& host, std::function<QString()> address, DeviceSettingsPage& settingsPage, WriteSettingsPage& writePage);
+void ConnectDeviceRecordPages(WizardHost& host, NetworkContext& network, std::function<QString()> address,
+    DeviceSettingsPage& settingsPage, WriteSettingsPage& writePage);
 
 // mode 1 over the network, 2 over the serial port in setup mode.
-void ReadDeviceRecordForPage(WizardHost& host, const QString& address, DeviceSettingsPage& page, int mode);
-void WriteDeviceRecordFromPage(WizardHost& host, const QString& address, const DeviceSettingsPage& settingsPage,
-    WriteSettingsPage& page, int mode);
+void ReadDeviceRecordForPage(
+    WizardHost& host, NetworkContext& network, const QString& address, DeviceSettingsPage& page, int mode);
+void WriteDeviceRecordFromPage(WizardHost& host, NetworkContext& network, const QString& address,
+    const DeviceSettingsPage& settingsPage, WriteSettingsPage& page, int mode);

@@ -4,9 +4,9 @@
 #include "comm/deviceoperations.h"
 #include "comm/loopbackguard.h"
 #include "netsetup/platform/receivebuffer.h"
-#include "shell/inifile.h"
-#include "shell/language.h"
-#include "shell/settingkeys.h"
+#include "base/inifile.h"
+#include "base/language.h"
+#include "base/settingkeys.h"
 
 #include <QElapsedTimer>
 #include <QHash>

@@ -2,8 +2,8 @@
 
 #include "configprotocol.h"
 
-#include "shell/textfields.h"
-#include "shell/textnumber.h"
+#include "base/textfields.h"
+#include "base/textnumber.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,10 +1,11 @@
 #pragma once
 
-#include "shell/wizardstate.h"
-
 #include <QByteArray>
 #include <QString>
 #include <optional>
+
+// Device type codes of the discovery answer and the LAN list.
+enum DeviceType : qint16 { DeviceTypeUnknown = 0, DeviceTypeAspen = 1, DeviceTypeBirch = 2 };
 
 // A gateway's answer to the discovery query, read from the datagram and its
 // sender. Only bytes 24-29 matter (the MAC address, whose last four bytes

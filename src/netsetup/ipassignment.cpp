@@ -6,9 +6,9 @@
 #include "setupview.h"
 #include "comm/connection.h"
 #include "comm/deviceoperations.h"
-#include "shell/inifile.h"
-#include "shell/language.h"
-#include "shell/settingkeys.h"
+#include "base/inifile.h"
+#include "base/language.h"
+#include "base/settingkeys.h"
 
 #include <QElapsedTimer>
 

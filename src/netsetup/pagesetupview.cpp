@@ -1,5 +1,6 @@
 #include "pagesetupview.h"
 
+#include "configsocket.h"
 #include "recordtransfer.h"
 #include "shell/infobox.h"
 #include "shell/wizardcontext.h"
@@ -65,10 +66,10 @@ std::optional<RecordRefusal> RefuseTypedAddresses(WizardHost& host, const QList<
     return refusal;
 }
 
-void UseWizardSettings(RecordTransfer& transfer, WizardHost& host)
+void UseWizardSettings(RecordTransfer& transfer, WizardHost& host, const ConfigTarget& target)
 {
     WizardContext& context = host.Context();
-    transfer.SetRemotePort(context.configTarget.port);
+    transfer.SetRemotePort(target.port);
     transfer.AdapterIP = context.state.SelectedAdapterIP;
     transfer.WarnThrough(
         [window = QPointer<QWidget>(host.Window())](const QString& text) { ShowSetupWarning(window, text); });

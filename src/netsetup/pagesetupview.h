@@ -10,6 +10,7 @@
 
 class InfoBox;
 class RecordTransfer;
+struct ConfigTarget;
 class WizardHost;
 class QLabel;
 class QWidget;
@@ -47,4 +48,4 @@ void ShowSetupWarning(QWidget* window, const QString& text);
 std::optional<RecordRefusal> RefuseTypedAddresses(WizardHost& host, const QList<AddressField>& fields);
 
 // The wizard's configuration port, adapter and warning boxes for a transfer.
-void UseWizardSettings(RecordTransfer& transfer, WizardHost& host);
+void UseWizardSettings(RecordTransfer& transfer, WizardHost& host, const ConfigTarget& target);

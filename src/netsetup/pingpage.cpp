@@ -1,11 +1,12 @@
 #include "pingpage.h"
 
+#include "networkcontext.h"
 #include "pingtest.h"
 #include "shell/busyguard.h"
 #include "shell/infobox.h"
 #include "shell/pagecontrols.h"
-#include "shell/pageflow.h"
-#include "shell/settings.h"
+#include "base/pageflow.h"
+#include "base/settings.h"
 #include "shell/wizardcontext.h"
 #include "shell/wizardhost.h"
 
@@ -43,8 +44,9 @@ private:
 };
 } // namespace
 
-PingPage::PingPage(WizardHost& host, QWidget* parent)
+PingPage::PingPage(WizardHost& host, NetworkContext& network, QWidget* parent)
     : WizardPage(page::Ping, host, parent)
+    , m_Network(network)
 {
     auto* address = new QHBoxLayout;
     Label_PingIPAddress = new QLabel(this);
@@ -99,7 +101,7 @@ void PingPage::Command_Ping_Click()
     BusyGuard busyButton(Command_Ping);
     InfoBoxReport report(Text_Info);
     const PingTestResult result =
-        RunPingTest(address, PingTestSettingsFromIni(context.ini), context.language, context.pingOnce, report,
+        RunPingTest(address, PingTestSettingsFromIni(context.ini), context.language, m_Network.pingOnce, report,
                     context.operations);
     if (self && result.completed)
         Host().SetNextEnabled(true);

@@ -5,13 +5,14 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+struct NetworkContext;
 
 // Page 30: tests whether a gateway answers at an address. Next opens once
 // the test has come through (every ping answered but perhaps the last).
 class PingPage : public WizardPage {
     Q_OBJECT
 public:
-    explicit PingPage(WizardHost& host, QWidget* parent = nullptr);
+    PingPage(WizardHost& host, NetworkContext& network, QWidget* parent = nullptr);
 
     void Startup() override;
     void Prepare(bool back, bool forward) override;
@@ -22,4 +23,7 @@ public:
     QLabel* Label_PingIPAddress = nullptr;
     QLineEdit* Text_PingIPAddress = nullptr;
     QPushButton* Command_Ping = nullptr;
+
+private:
+    NetworkContext& m_Network;
 };

@@ -1,8 +1,8 @@
 #include "record.h"
 
 #include "recorddefaults.h"
-#include "shell/textfields.h"
-#include "shell/textnumber.h"
+#include "base/textfields.h"
+#include "base/textnumber.h"
 
 #include <algorithm>
 

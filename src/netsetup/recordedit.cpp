@@ -1,6 +1,6 @@
 #include "recordedit.h"
 
-#include "shell/language.h"
+#include "base/language.h"
 
 namespace {
 

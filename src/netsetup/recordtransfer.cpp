@@ -4,7 +4,7 @@
 
 #include "comm/connection.h"
 #include "comm/deviceoperations.h"
-#include "shell/language.h"
+#include "base/language.h"
 
 #include <QElapsedTimer>
 

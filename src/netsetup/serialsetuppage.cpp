@@ -1,11 +1,12 @@
 #include "serialsetuppage.h"
 
+#include "networkcontext.h"
 #include "ipassignment.h"
 #include "pagesetupview.h"
 #include "recordtransfer.h"
 #include "shell/infobox.h"
-#include "shell/settings.h"
-#include "shell/pageflow.h"
+#include "base/settings.h"
+#include "base/pageflow.h"
 #include "shell/wizardcontext.h"
 #include "shell/wizardhost.h"
 
@@ -18,8 +19,9 @@ namespace {
 constexpr int kAbortText = 229; // "&Abort"
 } // namespace
 
-SerialSetupPage::SerialSetupPage(WizardHost& host, QWidget* parent)
+SerialSetupPage::SerialSetupPage(WizardHost& host, NetworkContext& network, QWidget* parent)
     : WizardPage(page::SerialSetup, host, parent)
+    , m_Network(network)
 {
     // The progress of the setup is appended here; the box grows with it up
     // to its limit and scrolls beyond.
@@ -75,8 +77,8 @@ void SerialSetupPage::Command_ConnectRS232AndDoSomething_Click()
     PageSetupView view(HeaderLabel(), Text_Info, Host().Window());
     view.onWaitingForPrompt = [this](bool waiting) { ShowPromptWait(waiting); };
     RecordTransfer transfer(context.connection, context.language);
-    UseWizardSettings(transfer, Host());
-    IpAssignment assignment(transfer, context.records.m_Record[0], context.language, view);
+    UseWizardSettings(transfer, Host(), m_Network.configTarget);
+    IpAssignment assignment(transfer, m_Network.records.m_Record[0], context.language, view);
     bool done = false;
     if (task == task::NetworkSettings) {
         done = assignment.EnterSetupModeForSettings(port);

@@ -3,13 +3,14 @@
 #include "shell/wizardpage.h"
 
 class QPushButton;
+struct NetworkContext;
 
 // Page 23: brings the gateway into its serial setup mode, to give it an
 // address (task 1) or to reach its settings over the cable (task 3).
 class SerialSetupPage : public WizardPage {
     Q_OBJECT
 public:
-    explicit SerialSetupPage(WizardHost& host, QWidget* parent = nullptr);
+    SerialSetupPage(WizardHost& host, NetworkContext& network, QWidget* parent = nullptr);
 
     void Startup() override;
     void Prepare(bool back, bool forward) override;
@@ -27,4 +28,5 @@ public:
 
 private:
     void ShowPromptWait(bool waiting);
+    NetworkContext& m_Network;
 };

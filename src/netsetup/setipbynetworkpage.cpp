@@ -1,11 +1,12 @@
 #include "setipbynetworkpage.h"
 
+#include "networkcontext.h"
 #include "ipassignment.h"
 #include "pagesetupview.h"
 #include "recordtransfer.h"
 #include "shell/infobox.h"
-#include "shell/pageflow.h"
-#include "shell/settings.h"
+#include "base/pageflow.h"
+#include "base/settings.h"
 #include "shell/wizardcontext.h"
 #include "shell/wizardhost.h"
 
@@ -14,8 +15,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-SetIpByNetworkPage::SetIpByNetworkPage(WizardHost& host, QWidget* parent)
+SetIpByNetworkPage::SetIpByNetworkPage(WizardHost& host, NetworkContext& network, QWidget* parent)
     : WizardPage(page::SetIpByNetwork, host, parent)
+    , m_Network(network)
 {
     // The progress of the assignment is appended here; the box grows with it
     // up to its limit and scrolls beyond.
@@ -57,9 +59,9 @@ void SetIpByNetworkPage::Command_SetIPUsingUDP_Click()
     Command_SetIPUsingUDP->setEnabled(false);
     PageSetupView view(HeaderLabel(), Text_Info, Host().Window());
     RecordTransfer transfer(context.connection, context.language);
-    UseWizardSettings(transfer, Host());
-    IpAssignment assignment(transfer, context.records.m_Record[0], context.language, view);
-    assignment.Target = context.configTarget;
+    UseWizardSettings(transfer, Host(), m_Network.configTarget);
+    IpAssignment assignment(transfer, m_Network.records.m_Record[0], context.language, view);
+    assignment.Target = m_Network.configTarget;
     const IpAssignment::Outcome outcome = assignment.SetIpByUdp(
         settings.Read(keys::MACAddress), ip, settings.Read(keys::Gateway), settings.Read(keys::NetMask),
         IpTimings::FromIni(context.ini));

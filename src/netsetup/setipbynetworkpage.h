@@ -3,12 +3,13 @@
 #include "shell/wizardpage.h"
 
 class QPushButton;
+struct NetworkContext;
 
 // Page 22: sends the new address to the gateway over the network.
 class SetIpByNetworkPage : public WizardPage {
     Q_OBJECT
 public:
-    explicit SetIpByNetworkPage(WizardHost& host, QWidget* parent = nullptr);
+    SetIpByNetworkPage(WizardHost& host, NetworkContext& network, QWidget* parent = nullptr);
 
     void Startup() override;
     void Prepare(bool back, bool forward) override;
@@ -19,4 +20,7 @@ public:
 
     InfoBox* Text_Info = nullptr; // element 22
     QPushButton* Command_SetIPUsingUDP = nullptr;
+
+private:
+    NetworkContext& m_Network;
 };

@@ -2,8 +2,8 @@
 
 #include "shell/infobox.h"
 #include "shell/pagecontrols.h"
-#include "shell/pageflow.h"
-#include "shell/settings.h"
+#include "base/pageflow.h"
+#include "base/settings.h"
 #include "shell/standardlists.h"
 #include "shell/wizardcontext.h"
 #include "shell/wizardhost.h"

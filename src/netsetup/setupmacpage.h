@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/settingkeys.h"
+#include "base/settingkeys.h"
 #include "shell/wizardpage.h"
 
 #include <array>

@@ -1,8 +1,8 @@
 #include "writesettingspage.h"
 
 #include "shell/infobox.h"
-#include "shell/pageflow.h"
-#include "shell/settings.h"
+#include "base/pageflow.h"
+#include "base/settings.h"
 #include "shell/wizardcontext.h"
 
 #include <QLabel>

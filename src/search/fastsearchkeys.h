@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/settingkeys.h"
+#include "base/settingkeys.h"
 
 // The fast search's stored choices: the check box of the search window and
 // what the search allows the gateway and the network on top of the bus's own

@@ -5,7 +5,7 @@
 
 #include "comm/deviceoperations.h"
 #include "comm/mbusframe.h"
-#include "shell/language.h"
+#include "base/language.h"
 
 #include <QRegularExpression>
 

@@ -1,9 +1,9 @@
 #include "searchexport.h"
-#include "shell/fileappend.h"
+#include "base/fileappend.h"
 
 #include "meterdecoding.h"
 
-#include "shell/version.h"
+#include "base/version.h"
 
 #include <QRegularExpression>
 

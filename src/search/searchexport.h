@@ -2,7 +2,7 @@
 
 #include "searchresultrow.h"
 
-#include "shell/fileerror.h"
+#include "base/fileerror.h"
 
 #include <QList>
 #include <QString>

@@ -5,7 +5,7 @@
 #include "comm/link.h"
 #include "comm/mbusframe.h"
 #include "comm/replywait.h"
-#include "shell/trafficlog.h"
+#include "base/trafficlog.h"
 
 #include <QElapsedTimer>
 

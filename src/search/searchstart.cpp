@@ -1,9 +1,9 @@
 #include "searchstart.h"
 
 #include "comm/connection.h"
-#include "shell/language.h"
-#include "shell/textfields.h"
-#include "shell/wizardstate.h"
+#include "base/language.h"
+#include "base/textfields.h"
+#include "netsetup/discoveryanswer.h"
 
 #include <QStringList>
 

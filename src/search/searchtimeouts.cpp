@@ -1,8 +1,8 @@
 #include "searchtimeouts.h"
 
 #include "fastsearchkeys.h"
-#include "shell/inifile.h"
-#include "shell/settings.h"
+#include "base/inifile.h"
+#include "base/settings.h"
 
 #include <algorithm>
 #include <array>

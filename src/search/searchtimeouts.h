@@ -2,7 +2,7 @@
 
 #include "fastsearchtiming.h"
 
-#include "shell/settingkeys.h"
+#include "base/settingkeys.h"
 
 #include <QList>
 #include <QString>

@@ -2,11 +2,11 @@
 
 #include "searchtimeouts.h"
 
-#include "shell/inifile.h"
-#include "shell/language.h"
+#include "base/inifile.h"
+#include "base/language.h"
 #include "shell/pagecontrols.h"
-#include "shell/settings.h"
-#include "shell/textnumber.h"
+#include "base/settings.h"
+#include "base/textnumber.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>

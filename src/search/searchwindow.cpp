@@ -9,11 +9,12 @@
 #include "comm/connection.h"
 #include "comm/connectionrequest.h"
 #include "comm/deviceoperations.h"
+#include "netsetup/networkcontext.h"
 #include "netsetup/recordtransfer.h"
 #include "shell/fileerrordialog.h"
 #include "shell/pagecontrols.h"
 #include "shell/savefiledialog.h"
-#include "shell/textnumber.h"
+#include "base/textnumber.h"
 #include "shell/wizardcontext.h"
 
 #include <QApplication>
@@ -159,9 +160,10 @@ QString CheckValue(const QCheckBox* box)
 
 } // namespace
 
-Ostrand_Search::Ostrand_Search(WizardContext& context, SearchWindowLinks links, QWidget* parent)
+Ostrand_Search::Ostrand_Search(WizardContext& context, NetworkContext& network, SearchWindowLinks links, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_Context(context)
+    , m_Network(network)
     , m_Links(std::move(links))
 {
     setObjectName(QStringLiteral("Ostrand_Search"));
@@ -710,11 +712,11 @@ SearchLine Ostrand_Search::StartSearchLine()
         if (m_BreakFlag)
             return std::nullopt;
         RecordTransfer transfer(connection, m_Context.language);
-        transfer.SetRemotePort(m_Context.configTarget.port);
+        transfer.SetRemotePort(m_Network.configTarget.port);
         transfer.AdapterIP = m_Context.state.SelectedAdapterIP;
         transfer.WarnThrough([this](const QString& warning) { QMessageBox::warning(this, windowTitle(), warning); });
         const auto timeout = std::chrono::milliseconds(m_Context.ini.ReadNumberOrDefault(ini::IP_UDPTimeOut));
-        return ReadNetworkSettings(transfer, m_Context.records, transfer::kNetwork, typedAddress, timeout);
+        return ReadNetworkSettings(transfer, m_Network.records, transfer::kNetwork, typedAddress, timeout);
     };
     RememberedHost fallback;
     return DetermineSearchLine(source, m_Links.rememberedHost ? *m_Links.rememberedHost : fallback, *this,

@@ -4,7 +4,7 @@
 #include "searchstart.h"
 #include "searchtiming.h"
 
-#include "shell/settingkeys.h"
+#include "base/settingkeys.h"
 
 #include <QHash>
 #include <QPointer>
@@ -24,6 +24,7 @@ class QRadioButton;
 class QStatusBar;
 class QTreeWidget;
 class QTreeWidgetItem;
+struct NetworkContext;
 struct WizardContext;
 
 // The feature page's address fields a double-clicked meter is copied into.
@@ -52,7 +53,7 @@ public:
     static constexpr int kColumns = 10;
     static constexpr int kDefaultColumnTwips = 1000;
 
-    Ostrand_Search(WizardContext& context, SearchWindowLinks links, QWidget* parent = nullptr);
+    Ostrand_Search(WizardContext& context, NetworkContext& network, SearchWindowLinks links, QWidget* parent = nullptr);
     ~Ostrand_Search() override;
 
     // Left edge at the wizard's left edge, directly below it, kept on the screen.
@@ -174,6 +175,7 @@ private:
     int PixelsToTwips(int pixels) const;
 
     WizardContext& m_Context;
+    NetworkContext& m_Network; // where the gateway's record is read from and kept
     SearchWindowLinks m_Links;
     SearchTiming m_Timing;
     QString m_Portsettings;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fileerror.h"
+#include "base/fileerror.h"
 
 class QWidget;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settingkeys.h"
+#include "base/settingkeys.h"
 
 #include <QString>
 

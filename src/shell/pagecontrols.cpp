@@ -1,6 +1,6 @@
 #include "pagecontrols.h"
 
-#include "textnumber.h"
+#include "base/textnumber.h"
 
 #include <QFontMetrics>
 #include <QLineEdit>

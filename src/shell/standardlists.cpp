@@ -1,6 +1,6 @@
 #include "standardlists.h"
 
-#include "language.h"
+#include "base/language.h"
 
 #include <QComboBox>
 

@@ -9,11 +9,10 @@ class WizardSession {
 public:
     WizardSession(Settings settings, IniFile ini, QString appPath)
         : m_Settings(std::move(settings)), m_Ini(std::move(ini)),
-          m_Context{m_Settings, m_Ini, m_Language, m_State, m_Records, m_Log, m_Operations,
-                    m_Connection, m_Link, m_Fcb, std::move(appPath)}
+          m_Context{m_Settings, m_Ini, m_Language, m_State, m_Log, m_Operations, m_Connection, m_Link, m_Fcb, std::move(appPath)}
     {
     }
-    // The context's parts refer to each other and its lambdas to the context.
+    // The context's parts refer to each other.
     WizardSession(const WizardSession&) = delete;
     WizardSession& operator=(const WizardSession&) = delete;
 
@@ -24,7 +23,6 @@ private:
     IniFile m_Ini;
     Language m_Language;
     WizardState m_State;
-    DeviceRecords m_Records;
     TrafficLog m_Log;
     DeviceOperations m_Operations;
     Connection m_Connection{m_Ini, m_Log, m_Operations};

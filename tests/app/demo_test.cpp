@@ -7,7 +7,7 @@
 #include "netsetup/devicelistpage.h"
 #include "netsetup/pingpage.h"
 #include "shell/infobox.h"
-#include "shell/settingkeys.h"
+#include "base/settingkeys.h"
 
 #include "testenvironment.h"
 
@@ -42,14 +42,14 @@ TEST(DemoWalk, TheSimulatedSiteIsFoundPingedAndItsMetersRead)
     DemoSite site(*bus.config);
     QString error;
     ASSERT_TRUE(site.Start(&error)) << error.toStdString();
-    const QString listed = UseDemoSite(context, site);
+    const QString listed = UseDemoSite(context, environment.Network(), site);
     context.ini.Write(ini::IP_ScanTimeOut, QStringLiteral("300"));
     context.ini.Write(ini::IP_NumberOfPings, QStringLiteral("2"));
     context.ini.Write(ini::IP_PingDelay, QStringLiteral("10"));
     context.settings.Save(keys::Option_SelectMeterFeature, 1); // read identification
     context.settings.Save(keys::MeterFeature_Address_0, QStringLiteral("1"));
 
-    Ostrand_Wizard wizard(context, false, nullptr, {listed, {}});
+    Ostrand_Wizard wizard(context, environment.Network(), false, nullptr, {listed, {}});
     wizard.show();
     EXPECT_TRUE(wizard.windowTitle().endsWith(QStringLiteral(" - Demo"))) << wizard.windowTitle().toStdString();
     const auto next = [&] { QTest::mouseClick(wizard.Command_Next, Qt::LeftButton); };

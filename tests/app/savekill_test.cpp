@@ -4,9 +4,9 @@
 #include "savekinds.h"
 
 #include "app/wizardwindow.h"
-#include "shell/language.h"
-#include "shell/settingkeys.h"
-#include "shell/settings.h"
+#include "base/language.h"
+#include "base/settingkeys.h"
+#include "base/settings.h"
 #include "testenvironment.h"
 
 #include <QFile>
@@ -104,7 +104,7 @@ TEST(SaveKill, TheWizardStartsWithTheStoreAndIniFileAKillLeft)
     ASSERT_TRUE(context.language.LoadLanguage(context.settings, context.appPath)) << "the language choice was lost";
     EXPECT_EQ(context.settings.Read(keys::Language),
               QStringLiteral("049"));
-    Ostrand_Wizard wizard(context);
+    Ostrand_Wizard wizard(context, environment.Network());
     wizard.show();
     EXPECT_TRUE(wizard.isVisible());
 }

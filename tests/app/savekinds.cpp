@@ -3,10 +3,10 @@
 #include "ascii/asciiitemfile.h"
 #include "modbus/modbusconfigfile.h"
 #include "search/searchexport.h"
-#include "shell/fileappend.h"
-#include "shell/inifile.h"
-#include "shell/settingkeys.h"
-#include "shell/settings.h"
+#include "base/fileappend.h"
+#include "base/inifile.h"
+#include "base/settingkeys.h"
+#include "base/settings.h"
 
 namespace {
 

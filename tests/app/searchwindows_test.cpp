@@ -30,7 +30,7 @@ protected:
     SearchWindowsTest()
     {
         env.UseLanguage();
-        wizard = std::make_unique<Ostrand_Wizard>(env.Context());
+        wizard = std::make_unique<Ostrand_Wizard>(env.Context(), env.Network());
         wizard->show();
         feature = wizard->findChild<FeaturePage*>(QStringLiteral("Picture_Page(60)"));
         windows = wizard->findChild<SearchWindows*>();

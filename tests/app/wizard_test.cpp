@@ -7,8 +7,8 @@
 #include "app/wizardwindow.h"
 #include "netsetup/writesettingspage.h"
 #include "netsetup/devicelistpage.h"
-#include "shell/settingkeys.h"
-#include "shell/trafficlog.h"
+#include "base/settingkeys.h"
+#include "base/trafficlog.h"
 #include "shell/wizardsession.h"
 
 #include "configresponder.h"
@@ -42,7 +42,7 @@ protected:
 
     Ostrand_Wizard& Open()
     {
-        wizard = std::make_unique<Ostrand_Wizard>(environment.Context());
+        wizard = std::make_unique<Ostrand_Wizard>(environment.Context(), environment.Network());
         // No gateway listens here: the record transfer of pages 50 and 55
         // must send nothing to the default address. The walk below gives
         // them one on loopback.
@@ -126,8 +126,8 @@ protected:
         cable.records[0] = SampleNetworkRecord();
         WizardContext& context = environment.Context();
         context.ini.WriteIniValue(QStringLiteral("SerialPorts"), QStringLiteral("COM1"), cable.SlavePath());
-        context.configTarget = {network.Port(), QHostAddress(QHostAddress::LocalHost)};
-        context.pingOnce = [](const QString&) { return true; };
+        environment.Network().configTarget = {network.Port(), QHostAddress(QHostAddress::LocalHost)};
+        environment.Network().pingOnce = [](const QString&) { return true; };
         context.ini.Write(ini::IP_NumberOfPings, QStringLiteral("2"));
         context.ini.Write(ini::IP_PingDelay, QStringLiteral("10"));
         context.ini.Write(ini::IP_UDPTimeOut, QStringLiteral("300"));
@@ -138,7 +138,7 @@ protected:
 
     Ostrand_Wizard& OpenWithTransfers()
     {
-        wizard = std::make_unique<Ostrand_Wizard>(environment.Context());
+        wizard = std::make_unique<Ostrand_Wizard>(environment.Context(), environment.Network());
         wizard->show();
         return *wizard;
     }
@@ -548,8 +548,9 @@ TEST_F(WizardTest, UnwritableStoreAndFolderFailSilently)
                           IniFile(blocker.fileName() + QStringLiteral("/Ostrand.INI")), blocker.fileName() + u'/');
     WizardContext& context = session.Context();
     context.language.AppendEntries(ShippedLanguageText(QStringLiteral("001")));
-    context.listAdapters = [] { return QList<NetworkAdapter>{{QStringLiteral("127.0.0.2"), QStringLiteral("test")}}; };
-    Ostrand_Wizard unwritable(context);
+    NetworkContext network(context.operations);
+    network.listAdapters = [] { return QList<NetworkAdapter>{{QStringLiteral("127.0.0.2"), QStringLiteral("test")}}; };
+    Ostrand_Wizard unwritable(context, network);
     unwritable.show();
     QTest::mouseClick(unwritable.Command_Next, Qt::LeftButton);
     auto* option = unwritable.findChild<QRadioButton*>(QStringLiteral("Option_SelectWhatToDo(4)"));

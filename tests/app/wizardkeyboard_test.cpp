@@ -61,7 +61,7 @@ protected:
 
     Ostrand_Wizard& Open(bool debug = false)
     {
-        wizard = std::make_unique<Ostrand_Wizard>(environment.Context(), debug);
+        wizard = std::make_unique<Ostrand_Wizard>(environment.Context(), environment.Network(), debug);
         wizard->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(wizard.get()));
         return *wizard;
@@ -104,7 +104,7 @@ TEST_P(WizardKeyboardTest, EveryButtonHasAMnemonicOfItsOwn)
         }
     }
 
-    Ostrand_Adapters adapters(environment.Context(), [] {});
+    Ostrand_Adapters adapters(environment.Context(), environment.Network().listAdapters, [] {});
     MnemonicGroup adapterChoice(Language() + QStringLiteral(" adapter choice"));
     adapterChoice.AddButtons(adapters);
 }

@@ -32,7 +32,7 @@ Opened OpenWithLog(const char* language)
     Opened opened;
     opened.environment = std::make_unique<TestEnvironment>();
     opened.environment->UseLanguage(QLatin1String(language));
-    opened.wizard = std::make_unique<Ostrand_Wizard>(opened.environment->Context(), true);
+    opened.wizard = std::make_unique<Ostrand_Wizard>(opened.environment->Context(), opened.environment->Network(), true);
     opened.wizard->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(opened.wizard.get()));
     return opened;

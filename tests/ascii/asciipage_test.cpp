@@ -2,7 +2,7 @@
 #include "shell/debugwindow.h"
 #include "shell/infobox.h"
 #include "shell/resultlabel.h"
-#include "shell/settingkeys.h"
+#include "base/settingkeys.h"
 
 #include "fakewizardhost.h"
 #include "asciigateway.h"

@@ -1,8 +1,8 @@
 #include "comm/connection.h"
 #include "comm/deviceoperations.h"
 #include "comm/hexrecord.h"
-#include "shell/inifile.h"
-#include "shell/trafficlog.h"
+#include "base/inifile.h"
+#include "base/trafficlog.h"
 
 #include <gtest/gtest.h>
 

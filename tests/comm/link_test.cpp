@@ -5,8 +5,8 @@
 #include "comm/link.h"
 #include "comm/mbusframe.h"
 #include "comm/waiting.h"
-#include "shell/inifile.h"
-#include "shell/trafficlog.h"
+#include "base/inifile.h"
+#include "base/trafficlog.h"
 
 #include "linkparts.h"
 #include "scriptedpeer.h"

@@ -2,8 +2,8 @@
 #include "features/featurepage.h"
 #include "comm/waiting.h"
 #include "shell/infobox.h"
-#include "shell/settingkeys.h"
-#include "shell/wizardstate.h"
+#include "base/settingkeys.h"
+#include "base/wizardstate.h"
 
 #include "fakewizardhost.h"
 #include "gatewayslave.h"

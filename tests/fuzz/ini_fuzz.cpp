@@ -1,8 +1,8 @@
 // The INI file, whatever a hand edit left in it.
 #include "fuzzcheck.h"
 
-#include "shell/inifile.h"
-#include "shell/textencoding.h"
+#include "base/inifile.h"
+#include "base/textencoding.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,8 +1,8 @@
 // A language file, whatever its bytes.
 #include "fuzzcheck.h"
 
-#include "shell/language.h"
-#include "shell/textencoding.h"
+#include "base/language.h"
+#include "base/textencoding.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -5,7 +5,7 @@
 #include "shell/debugwindow.h"
 #include "shell/pagecontrols.h"
 #include "shell/resultlabel.h"
-#include "shell/settingkeys.h"
+#include "base/settingkeys.h"
 #include "simulatedgateway.h"
 
 #include "fakewizardhost.h"

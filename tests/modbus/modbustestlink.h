@@ -7,8 +7,8 @@
 #include "comm/link.h"
 #include "modbus/modbusclient.h"
 #include "modbus/modbusrows.h"
-#include "shell/inifile.h"
-#include "shell/trafficlog.h"
+#include "base/inifile.h"
+#include "base/trafficlog.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -35,8 +35,8 @@ protected:
     LanPages()
     {
         env.UseLanguage();
-        Context().discoveryTarget = gateways.Target();
-        Context().isReachable = [this](const QString& ip) { return reachable.contains(ip); };
+        env.Network().discoveryTarget = gateways.Target();
+        env.Network().isReachable = [this](const QString& ip) { return reachable.contains(ip); };
         Context().ini.Write(ini::IP_ScanTimeOut, QStringLiteral("200"));
         State().SelectedAdapterIP = QStringLiteral("127.0.0.1");
     }
@@ -44,7 +44,7 @@ protected:
     template <typename Page>
     std::unique_ptr<Page> LoadedPage()
     {
-        auto page = std::make_unique<Page>(host);
+        auto page = MakePage<Page>(host, env.Network());
         page->Startup();
         page->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(page.get()));
@@ -183,7 +183,7 @@ TEST_F(LanPages, NothingAnsweringSaysSoAndScanAgainSearchesAfresh)
 
 TEST_F(LanPages, WithoutAChosenAdapterTheChoiceOpensAndOkSearchesFromIt)
 {
-    Context().listAdapters = [] {
+    env.Network().listAdapters = [] {
         return QList<NetworkAdapter>{{QStringLiteral("127.0.0.1"), QStringLiteral("first loopback")},
                                      {QStringLiteral("127.0.0.3"), QStringLiteral("second loopback")}};
     };
@@ -247,14 +247,14 @@ TEST_F(LanPages, SelectAdapterButtonOpensTheChoice)
 
 TEST_F(LanPages, AdapterDialogShowsTheAdaptersAndTheSavedChoice)
 {
-    Context().listAdapters = [] {
+    env.Network().listAdapters = [] {
         return QList<NetworkAdapter>{{QStringLiteral("192.0.2.5"), QStringLiteral("wired")},
                                      {QStringLiteral("198.51.100.7"), QStringLiteral("wireless")}};
     };
     State().SelectedAdapterIP = QStringLiteral("198.51.100.7");
     State().SelectedAdapterDescription = QStringLiteral("wireless");
     int scans = 0;
-    Ostrand_Adapters dialog(Context(), [&] { ++scans; });
+    Ostrand_Adapters dialog(Context(), env.Network().listAdapters, [&] { ++scans; });
     EXPECT_EQ(dialog.objectName(), "Ostrand_Adapters");
     EXPECT_EQ(dialog.windowTitle(), Text(30));
     auto* list = UniqueControl<QTreeWidget>(dialog, "ListView_Adapters");
@@ -289,14 +289,14 @@ TEST_F(LanPages, AdapterDialogShowsTheAdaptersAndTheSavedChoice)
 
 TEST_F(LanPages, AdapterDialogWithAStaleChoiceOffersNothingToKeep)
 {
-    Context().listAdapters = [] {
+    env.Network().listAdapters = [] {
         return QList<NetworkAdapter>{{QStringLiteral("192.0.2.5"), QStringLiteral("wired")},
                                      {QStringLiteral("198.51.100.7"), QStringLiteral("wireless")}};
     };
     State().SelectedAdapterIP = QStringLiteral("203.0.113.1");
     State().SelectedAdapterDescription = QStringLiteral("gone");
     int scans = 0;
-    Ostrand_Adapters dialog(Context(), [&] { ++scans; });
+    Ostrand_Adapters dialog(Context(), env.Network().listAdapters, [&] { ++scans; });
     EXPECT_EQ(State().SelectedAdapterIP, "") << "settled as at start-up: several adapters, none chosen";
     EXPECT_TRUE(UniqueControl<QTreeWidget>(dialog, "ListView_Adapters")->selectedItems().isEmpty());
     auto* ok = UniqueControl<QPushButton>(dialog, "OK_Adapters");
@@ -304,7 +304,7 @@ TEST_F(LanPages, AdapterDialogWithAStaleChoiceOffersNothingToKeep)
     ok->click();
     EXPECT_EQ(scans, 0);
 
-    Context().listAdapters = [] { return QList<NetworkAdapter>{}; };
+    env.Network().listAdapters = [] { return QList<NetworkAdapter>{}; };
     EXPECT_EQ(dialog.EnumerateAdapters(true), 0);
     EXPECT_EQ(State().SelectedAdapterIP, kNoAdapter);
 }
@@ -317,7 +317,7 @@ TEST_F(LanPages, PingSavesTheAddressAndOpensNextOnlyWhenTheTestCameThrough)
     Context().ini.Write(ini::IP_PingDelay, QStringLiteral("0"));
     QStringList pinged;
     QList<bool> answers;
-    Context().pingOnce = [&](const QString& ip) {
+    env.Network().pingOnce = [&](const QString& ip) {
         pinged << ip;
         return pinged.size() <= answers.size() && answers[pinged.size() - 1];
     };

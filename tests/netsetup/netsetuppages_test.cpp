@@ -48,7 +48,7 @@ protected:
     template <typename Page>
     std::unique_ptr<Page> LoadedPage()
     {
-        auto page = std::make_unique<Page>(host);
+        auto page = MakePage<Page>(host, env.Network());
         page->Startup();
         page->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(page.get()));

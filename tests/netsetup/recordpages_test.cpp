@@ -38,7 +38,7 @@ protected:
     void SetUp() override
     {
         environment.UseLanguage();
-        Context().configTarget = {responder.Port(), QHostAddress(QHostAddress::LocalHost)};
+        environment.Network().configTarget = {responder.Port(), QHostAddress(QHostAddress::LocalHost)};
         Context().ini.Write(ini::IP_UDPTimeOut, "300");
         Context().ini.Write(ini::IP_WriteTimeOut, "3000");
         Context().ini.Write(ini::IP_ResetTimeOut, "3000");
@@ -48,7 +48,7 @@ protected:
 
     void Open()
     {
-        wizard = std::make_unique<Ostrand_Wizard>(Context());
+        wizard = std::make_unique<Ostrand_Wizard>(Context(), environment.Network());
         wizard->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(wizard.get()));
     }

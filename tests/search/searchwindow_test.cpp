@@ -72,7 +72,7 @@ protected:
         settings.Save(keys::TCPPort, gateway->UdpPort());
         settings.Save(keys::UDPorTCP, 1);
         Context().state.WhatToDo = 4;
-        Context().configTarget.port = gateway->ConfigPort();
+        env.Network().configTarget.port = gateway->ConfigPort();
         Context().link.BusDelay = 0ms;
         IniFile& ini = Context().ini;
         ini.Write(ini::Search_CollisionPrimDelay, QStringLiteral("0"));
@@ -95,7 +95,7 @@ protected:
         links.meterTarget.primaryAddress = &primary;
         for (size_t i = 0; i < secondary.size(); ++i)
             links.meterTarget.secondaryAddress[i] = &secondary[i];
-        window = std::make_unique<Ostrand_Search>(Context(), links);
+        window = std::make_unique<Ostrand_Search>(Context(), env.Network(), links);
         window->setAttribute(Qt::WA_DeleteOnClose, false); // the test owns it
         window->show();
         return *window;
@@ -392,7 +392,7 @@ TEST_F(SearchWindowTest, MaskThatIsNoHexIsRefusedBeforeAnythingIsSent)
 
 TEST_F(SearchWindowTest, UnreadableRecordAsksAndTheAnswerIsRememberedForTheRun)
 {
-    Context().configTarget.port = 9; // nobody answers there
+    env.Network().configTarget.port = 9; // nobody answers there
     Context().ini.Write(ini::IP_UDPTimeOut, QStringLiteral("200"));
     Context().settings.Save(keys::Option_Search_Timeout, 1);
     Ostrand_Search& search = Open();

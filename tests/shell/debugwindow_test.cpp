@@ -2,8 +2,8 @@
 // technician sees, types and saves, and what stays in the INI file.
 #include "comm/deviceoperations.h"
 #include "shell/debugwindow.h"
-#include "shell/settingkeys.h"
-#include "shell/trafficlog.h"
+#include "base/settingkeys.h"
+#include "base/trafficlog.h"
 #include "app/wizardwindow.h"
 
 #include "fakewizardhost.h"
@@ -615,7 +615,7 @@ protected:
 
     Ostrand_Wizard& Start(bool debug = false)
     {
-        wizard = std::make_unique<Ostrand_Wizard>(env.Context(), debug);
+        wizard = std::make_unique<Ostrand_Wizard>(env.Context(), env.Network(), debug);
         wizard->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(wizard.get()));
         return *wizard;

@@ -23,7 +23,7 @@ protected:
     {
         environment.UseLanguage();
         environment.Context().ini.Write(ini::IP_OpenTimeOut, QStringLiteral("3000"));
-        wizard = std::make_unique<Ostrand_Wizard>(environment.Context());
+        wizard = std::make_unique<Ostrand_Wizard>(environment.Context(), environment.Network());
         wizard->show();
     }
 

@@ -3,8 +3,8 @@
 #include "comm/connection.h"
 #include "comm/deviceoperations.h"
 #include "comm/link.h"
-#include "shell/inifile.h"
-#include "shell/trafficlog.h"
+#include "base/inifile.h"
+#include "base/trafficlog.h"
 
 #include <QTemporaryDir>
 

@@ -16,6 +16,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 
 // Stands in for the wizard window around a page: remembers what the page
 // asked of it.
@@ -83,6 +84,17 @@ inline QStringList UnknownLanguageTexts(const QWidget& page)
     return texts.filter(QStringLiteral("Invalid Text ("));
 }
 
+// A page working for host; the network pages take the records and LAN
+// targets beside it.
+template <typename Page>
+std::unique_ptr<Page> MakePage(WizardHost& host, NetworkContext& network)
+{
+    if constexpr (std::is_constructible_v<Page, WizardHost&, NetworkContext&>)
+        return std::make_unique<Page>(host, network);
+    else
+        return std::make_unique<Page>(host);
+}
+
 // A page as the wizard has it once its window has loaded, with a language,
 // a store and a fake wizard of the test's own.
 template <typename Page>
@@ -92,7 +104,7 @@ protected:
 
     std::unique_ptr<Page> LoadedPage()
     {
-        auto page = std::make_unique<Page>(host);
+        auto page = MakePage<Page>(host, env.Network());
         page->Startup();
         return page;
     }

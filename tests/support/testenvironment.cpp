@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "shell/textencoding.h"
+#include "base/textencoding.h"
 
 TestEnvironment::TestEnvironment()
     : m_AppPath(m_Dir.path() + QStringLiteral("/app/"))
@@ -20,27 +20,31 @@ TestEnvironment::TestEnvironment()
     NewContext();
 }
 
-WizardContext& TestEnvironment::NewContext(std::function<QList<NetworkAdapter>()> adapters)
+WizardContext& TestEnvironment::NewContext(AdapterList adapters)
 {
+    m_Network.reset();
     m_Session.reset(); // the old set lets go of the files first
     m_Session = std::make_unique<WizardSession>(Settings::AtFile(SettingsPath()), IniFile(IniPath()), m_AppPath);
     WizardContext& context = m_Session->Context();
+    m_Network = std::make_unique<NetworkContext>(context.operations);
+    NetworkContext& network = *m_Network;
     if (adapters)
-        context.listAdapters = std::move(adapters);
+        network.listAdapters = std::move(adapters);
     else
-        context.listAdapters = [] { return QList<NetworkAdapter>{{QStringLiteral("127.0.0.2"), QStringLiteral("test")}}; };
+        network.listAdapters = [] { return QList<NetworkAdapter>{{QStringLiteral("127.0.0.2"), QStringLiteral("test")}}; };
     // A test never broadcasts, resolves or pings by accident: the device
     // list's query goes to the discard port on loopback, and a test that
     // wants answers, ARP or echoes hands in its own.
-    context.discoveryTarget = {QHostAddress(QHostAddress::LocalHost), 9};
-    context.configTarget = {9, QHostAddress(QHostAddress::LocalHost)}; // and so does IP-SETUP
-    context.isReachable = [](const QString&) { return false; };
-    context.pingOnce = [](const QString&) { return false; };
+    network.discoveryTarget = {QHostAddress(QHostAddress::LocalHost), 9};
+    network.configTarget = {9, QHostAddress(QHostAddress::LocalHost)}; // and so does IP-SETUP
+    network.isReachable = [](const QString&) { return false; };
+    network.pingOnce = [](const QString&) { return false; };
     return context;
 }
 
 void TestEnvironment::ClearSettings()
 {
+    m_Network.reset();
     m_Session.reset();
     QFile::remove(SettingsPath());
     NewContext();

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "shell/inifile.h"
-#include "shell/language.h"
-#include "shell/settings.h"
+#include "base/inifile.h"
+#include "base/language.h"
+#include "base/settings.h"
+#include "netsetup/networkcontext.h"
 #include "shell/wizardsession.h"
 
 #include <QTemporaryDir>
@@ -22,8 +23,10 @@ public:
 
     // A fresh set of the long-lived objects over the same files, as a new
     // start of the program would have them.
-    WizardContext& NewContext(std::function<QList<NetworkAdapter>()> adapters = {});
+    WizardContext& NewContext(AdapterList adapters = {});
     WizardContext& Context() { return m_Session->Context(); }
+    // The network pages' records and LAN targets, kept on loopback.
+    NetworkContext& Network() { return *m_Network; }
 
     // Forgets every per-user setting, as on a first start.
     void ClearSettings();
@@ -35,6 +38,7 @@ private:
     QTemporaryDir m_Dir;
     QString m_AppPath;
     std::unique_ptr<WizardSession> m_Session;
+    std::unique_ptr<NetworkContext> m_Network;
 };
 
 // Readable QStrings in test failures.

@@ -1,7 +1,7 @@
-#include "shell/inifile.h"
-#include "shell/inifilelocation.h"
-#include "shell/settingkeys.h"
-#include "shell/textnumber.h"
+#include "base/inifile.h"
+#include "base/inifilelocation.h"
+#include "base/settingkeys.h"
+#include "base/textnumber.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "shell/language.h"
-#include "shell/settings.h"
-#include "shell/textencoding.h"
-#include "shell/textfields.h"
+#include "base/language.h"
+#include "base/settings.h"
+#include "base/textencoding.h"
+#include "base/textfields.h"
 
 #include "testenvironment.h"
 

@@ -1,6 +1,6 @@
 // The communication log's lines with the clocks held still: what a
 // technician reads in the log window and finds in a saved log.
-#include "shell/trafficlog.h"
+#include "base/trafficlog.h"
 
 #include "testenvironment.h"
 

@@ -1,6 +1,6 @@
 // Which command lines open the communication log window at start, and
 // which start the demo.
-#include "shell/wizardarguments.h"
+#include "base/wizardarguments.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "timeoutsdialog.h"
 
-#include "shell/language.h"
+#include "base/language.h"
 #include "shell/pagecontrols.h"
-#include "shell/settingkeys.h"
+#include "base/settingkeys.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 // Language numbers and locales: which language the first-start dialog
 // offers first, and Qt's own dialogs in the program's language.
-#include "shell/languagelocale.h"
+#include "base/languagelocale.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,5 +1,5 @@
 #include "app/flashanimation.h"
-#include "shell/pageflow.h"
+#include "base/pageflow.h"
 
 #include <gtest/gtest.h>
 

@@ -6,9 +6,6 @@
 // adapter"; the pages that need the LAN refuse to open then.
 inline const QString kNoAdapter = QStringLiteral("NO_ADAPTER");
 
-// Device type codes of the LAN list.
-enum DeviceType : qint16 { DeviceTypeUnknown = 0, DeviceTypeAspen = 1, DeviceTypeBirch = 2 };
-
 // Where the wizard stands: page, task and the devices chosen so far.
 struct WizardState {
     qint16 CurrentPage = 0;
@@ -16,7 +13,7 @@ struct WizardState {
     qint16 WhatToDo = 0; // the chosen task, 0-6
     QString SelectedDeviceIP;
     QString SelectedDeviceMAC;
-    qint16 SelectedDeviceType = DeviceTypeUnknown;
+    qint16 SelectedDeviceType = 0; // the DeviceType of its discovery answer, 0 unknown
     QString SelectedAdapterIP;
     QString SelectedAdapterDescription;
     int AdapterCount = 0; // network adapters counted at start-up

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/inifile.h"
+#include "base/inifile.h"
 
 #include <QDialog>
 #include <array>

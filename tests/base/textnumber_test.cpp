@@ -1,4 +1,4 @@
-#include "shell/textnumber.h"
+#include "base/textnumber.h"
 
 #include "testenvironment.h"
 

@@ -1,6 +1,6 @@
 // The shipped language files must hold every text the program shows, in
 // both languages, so that no window ever shows "Invalid Text (n)".
-#include "shell/language.h"
+#include "base/language.h"
 
 #include "testenvironment.h"
 

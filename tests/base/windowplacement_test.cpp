@@ -1,5 +1,5 @@
 // Where the log window goes beside the wizard, on screens of several sizes.
-#include "shell/windowplacement.h"
+#include "base/windowplacement.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The classic numbers and words of the "Open Error" and "Save Error" boxes.
-#include "shell/fileappend.h"
-#include "shell/fileerror.h"
+#include "base/fileappend.h"
+#include "base/fileerror.h"
 
 #include "testenvironment.h"
 

@@ -1,7 +1,7 @@
 // The communication timeouts dialog: its rows, the factory values, Cancel,
 // Apply, OK, and its place in the log window's Tools menu.
 #include "app/wizardwindow.h"
-#include "comm/timeoutsdialog.h"
+#include "shell/timeoutsdialog.h"
 #include "shell/pagecontrols.h"
 #include "shell/debugwindow.h"
 
@@ -152,7 +152,7 @@ TEST_F(TimeoutsDialogTest, ApplyRefusesRowsThatAreNoNumberThenWritesEveryRowAndR
 TEST_F(TimeoutsDialogTest, ToolsTimeoutsOpensItAndApplyReloadsTheTimingsOfTheChosenTask)
 {
     WizardContext& context = env.Context();
-    Ostrand_Wizard wizard(context, true);
+    Ostrand_Wizard wizard(context, env.Network(), true);
     context.state.WhatToDo = 6; // as the task page sets it
     Ostrand_Debug* log = wizard.DebugWindow();
     ASSERT_NE(log, nullptr);
