@@ -10,11 +10,11 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-Ostrand_Adapters::Ostrand_Adapters(WizardContext& context, AdapterList listAdapters, std::function<void()> runScan,
+Ostrand_Adapters::Ostrand_Adapters(WizardContext& context, const AdapterList& listAdapters, std::function<void()> runScan,
                                    QWidget* parent)
     : QDialog(parent)
     , m_Context(context)
-    , m_ListAdapters(std::move(listAdapters))
+    , m_ListAdapters(listAdapters)
     , m_RunScan(std::move(runScan))
 {
     setObjectName(QStringLiteral("Ostrand_Adapters"));

@@ -20,7 +20,7 @@ public:
 
     // listAdapters: where the adapters are asked for; runScan: the search to
     // run once an adapter is chosen.
-    Ostrand_Adapters(WizardContext& context, AdapterList listAdapters, std::function<void()> runScan,
+    Ostrand_Adapters(WizardContext& context, const AdapterList& listAdapters, std::function<void()> runScan,
                      QWidget* parent = nullptr);
 
     // Lists the computer's adapters (in ListView_Adapters when filling) and
@@ -36,6 +36,6 @@ private:
     void OK_Adapters_Click();
 
     WizardContext& m_Context;
-    AdapterList m_ListAdapters;
+    const AdapterList& m_ListAdapters; // asked each time, as the system may have changed
     std::function<void()> m_RunScan;
 };

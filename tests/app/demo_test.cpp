@@ -6,6 +6,7 @@
 #include "features/featurepage.h"
 #include "netsetup/devicelistpage.h"
 #include "netsetup/pingpage.h"
+#include "netsetup/platform/icmpecho.h"
 #include "shell/infobox.h"
 #include "base/settingkeys.h"
 
