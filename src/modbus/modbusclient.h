@@ -34,9 +34,6 @@ class ModbusClient {
 public:
     ModbusClient(Connection& connection, Link& link, TrafficLog& log);
 
-    // The transaction identifier of the last TCP request; 0 before the first.
-    int ModbusTransactionCounter() const { return m_TransactionCounter; }
-
     // Builds the request, sends it and waits up to BusTimeout for the reply,
     // logging and counting it. A device operation of its own.
     ModbusReadResult ReadModbusRegisters(const ModbusRequest& request, modbus::Framing framing);
