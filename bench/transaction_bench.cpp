@@ -42,9 +42,9 @@ void Measure(const char* name, Connection& connection, Link& link, const Connect
     for (int i = 0; i < kTransactions; ++i) {
         link.SendFrame(ShortFrame(fcb ? mbus::kReqUd2Fcb : mbus::kReqUd2, 1));
         fcb = !fcb;
-        const QByteArray reply = link.WaitMBusReply(3000ms);
+        const ReplyOutcome heard = link.WaitMBusReply(3000ms);
         const qint64 returned = clock.nsecsElapsed();
-        if (!reply.isEmpty()) {
+        if (heard.kind == ReplyOutcome::Kind::Reply) {
             ++answered;
             overheadUs.push_back(static_cast<double>(returned - lastArrival) / 1000.0);
         }

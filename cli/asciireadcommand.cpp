@@ -18,19 +18,23 @@ CliResult Usage(const QString& message)
 CliResult Reported(const AsciiReadResult& read, int protocol)
 {
     CliResult result;
-    switch (read.outcome) {
-    case AsciiReadResult::Outcome::Value:
-        result.Add(QStringLiteral("value"), QString::fromLatin1(AsciiReplyValue(read.received, protocol)));
+    switch (read.kind) {
+    case ReplyOutcome::Kind::Reply:
+        result.Add(QStringLiteral("value"), QString::fromLatin1(AsciiReplyValue(read.bytes, protocol)));
         result.Add(QStringLiteral("sequence"), read.sequence);
         return result;
-    case AsciiReadResult::Outcome::DeviceError:
-        result = CliResult::Failure(CliResult::Outcome::DeviceFailure, read.text);
-        result.Add(QStringLiteral("letter"), QString(QLatin1Char(AsciiErrorLetter(read.received))));
+    case ReplyOutcome::Kind::DeviceError:
+        result = CliResult::Failure(CliResult::Outcome::DeviceFailure, read.note);
+        result.Add(QStringLiteral("letter"), QString(QLatin1Char(AsciiErrorLetter(read.bytes))));
         result.Add(QStringLiteral("sequence"), read.sequence);
         return result;
-    case AsciiReadResult::Outcome::Timeout:
-        return CliResult::Failure(CliResult::Outcome::DeviceFailure, QStringLiteral("no reply: ") + read.text);
-    case AsciiReadResult::Outcome::NotRun:
+    case ReplyOutcome::Kind::BadReply:
+        return CliResult::Failure(CliResult::Outcome::DeviceFailure, read.note);
+    case ReplyOutcome::Kind::Cancelled:
+    case ReplyOutcome::Kind::Closed:
+    case ReplyOutcome::Kind::Timeout:
+        return CliResult::Failure(CliResult::Outcome::DeviceFailure, QStringLiteral("no reply: ") + read.note);
+    case ReplyOutcome::Kind::NotRun:
         break;
     }
     return CliResult::Failure(CliResult::Outcome::DeviceFailure, QStringLiteral("another operation is running"));

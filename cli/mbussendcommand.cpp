@@ -88,9 +88,10 @@ std::variant<std::function<CliResult()>, CliResult> PrepareMBusSend(CliSession& 
         if (auto failure = session.ReopenIfClosed())
             return *failure;
         link.SendFrame(bytes);
-        const QByteArray reply = link.WaitMBusReply(link.BusTimeout, bytes);
-        if (reply.isEmpty())
-            return CliResult::Failure(CliResult::Outcome::DeviceFailure, QStringLiteral("no reply: ") + link.LastTimeoutNote());
+        const ReplyOutcome heard = link.WaitMBusReply(link.BusTimeout, bytes);
+        if (heard.kind != ReplyOutcome::Kind::Reply)
+            return CliResult::Failure(CliResult::Outcome::DeviceFailure, QStringLiteral("no reply: ") + heard.note);
+        const QByteArray& reply = heard.bytes;
         CliResult result;
         result.Add(QStringLiteral("reply"), QString::fromLatin1(reply.toHex().toUpper()));
         result.Add(QStringLiteral("bytes"), static_cast<int>(reply.size()));

@@ -147,15 +147,13 @@ std::variant<std::function<CliResult()>, CliResult> PrepareModbusRead(CliSession
         if (auto failure = session.ReopenIfClosed())
             return *failure;
         const ModbusReadResult read = client->ReadModbusRegisters(plan.request, plan.framing);
-        if (read.outcome == ModbusReadResult::Outcome::NotSent)
+        if (read.kind == ReplyOutcome::Kind::NotRun)
             return CliResult::Failure(CliResult::Outcome::DeviceFailure, QStringLiteral("nothing was sent"));
-        if (read.outcome == ModbusReadResult::Outcome::Timeout)
-            return CliResult::Failure(CliResult::Outcome::DeviceFailure, QStringLiteral("no reply: ") + read.text);
-        const ModbusReplyCheck check = client->CheckModbusReply(read.reply, plan.framing);
-        if (check.result != ModbusReplyCheck::Result::Good)
-            return CliResult::Failure(CliResult::Outcome::DeviceFailure, check.text);
-        if (read.outcome == ModbusReadResult::Outcome::Exception)
-            return CliResult::Failure(CliResult::Outcome::DeviceFailure, read.text);
+        if (read.Missed())
+            return CliResult::Failure(CliResult::Outcome::DeviceFailure, QStringLiteral("no reply: ") + read.note);
+        if (read.kind == ReplyOutcome::Kind::DeviceError || read.kind == ReplyOutcome::Kind::BadReply)
+            return CliResult::Failure(CliResult::Outcome::DeviceFailure, read.note);
+        const ModbusReplyCheck& check = read.check;
 
         const ModbusRowSource source{true, QString::number(plan.request.firstRegister),
                                      QString::number(plan.request.registerCount), check.registerData};

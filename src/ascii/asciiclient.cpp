@@ -15,16 +15,14 @@ AsciiClient::AsciiClient(Connection& connection, Link& link, TrafficLog& log)
 
 AsciiReadResult AsciiClient::ReadAsciiItem(int protocol, int station, const QByteArray& tag)
 {
-    AsciiReadResult result;
     DeviceOperations& operations = m_Connection.Operations();
     const DeviceOperationScope operation(operations);
     if (!operation)
-        return result;
+        return {};
 
     m_AsciiSequenceCounter = NextAsciiSequence(m_AsciiSequenceCounter);
-    result.sequence = m_AsciiSequenceCounter;
     // Without an open connection nothing goes out and the wait below ends
-    // as a timeout.
+    // at once, with the timeout note.
     const bool wasOpen = m_Connection.ConnectionOpen();
     m_Link.SendFrame(AsciiRequestFrame({m_AsciiSequenceCounter, protocol, station, tag}));
 
@@ -50,40 +48,21 @@ AsciiReadResult AsciiClient::ReadAsciiItem(int protocol, int station, const QByt
     operations.WaitUntil([&] { return answered() || !m_Connection.ConnectionOpen(); }, m_Link.BusTimeout);
 
     const QByteArray& held = m_Connection.ReceiveBuffer();
-    result.received = kind == AsciiReplyKind::Incomplete ? held : held.left(AsciiReplyLength(held));
-    if (kind != AsciiReplyKind::Incomplete && result.received.size() < held.size()) {
-        // a doubled reply behind the answer: every byte that came is logged
-        m_Log.LogTraffic(result.received, TrafficKind::Received);
-        m_Log.LogTraffic(held.mid(result.received.size()), TrafficKind::Received);
-        m_Log.LogText(QStringLiteral("Repeated reply passed over"));
-    } else if (kind != AsciiReplyKind::Incomplete) {
-        m_Log.LogTraffic(result.received, TrafficKind::Received);
-    }
+    HeardReply heard{ReplyOutcome::Kind::Timeout, AsciiReplyLength(held), {}};
     switch (kind) {
     case AsciiReplyKind::Value:
-        m_Link.MarkReceived();
-        result.outcome = AsciiReadResult::Outcome::Value;
-        result.text = QStringLiteral("Ok");
-        m_Log.CountResponse();
+        heard.kind = ReplyOutcome::Kind::Reply;
+        heard.note = QStringLiteral("Ok");
         break;
     case AsciiReplyKind::Error:
-        m_Link.MarkReceived();
-        result.outcome = AsciiReadResult::Outcome::DeviceError;
-        result.text = AsciiErrorText(AsciiErrorLetter(result.received));
-        m_Log.LogText(result.text);
-        m_Log.CountError();
+        heard.kind = ReplyOutcome::Kind::DeviceError;
+        heard.note = AsciiErrorText(AsciiErrorLetter(held.left(heard.length)));
         break;
     case AsciiReplyKind::Incomplete:
-        result.outcome = AsciiReadResult::Outcome::Timeout;
         // the note counts every byte that came, late replies passed over included
-        result.text = AsciiTimeoutNote(lateBytes + result.received.size());
+        heard.note = AsciiTimeoutNote(lateBytes + held.size());
         m_Unanswered.TimedOut(m_AsciiSequenceCounter);
-        if (wasOpen && !m_Connection.ConnectionOpen())
-            m_Log.LogText(QStringLiteral("Connection closed: ") + m_Connection.LastSocketError());
-        m_Log.LogText(result.text);
-        m_Log.LogTraffic(result.received, TrafficKind::Received);
-        m_Log.CountError();
         break;
     }
-    return result;
+    return {m_Link.EndReplyWait(heard, QStringLiteral("Repeated reply passed over"), wasOpen), m_AsciiSequenceCounter};
 }

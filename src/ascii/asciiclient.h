@@ -3,6 +3,7 @@
 #include "asciiprotocol.h"
 
 #include "comm/latereplies.h"
+#include "comm/replyoutcome.h"
 
 #include <QByteArray>
 #include <QString>
@@ -12,21 +13,9 @@ class Link;
 class TrafficLog;
 
 // How one read ended; the page and the command-line tool each show it in
-// their own way.
-struct AsciiReadResult {
-    enum class Outcome {
-        NotRun,      // another device operation was running
-        Value,       // the gateway answered with ACK
-        DeviceError, // the gateway answered with NAK and an error letter
-        Timeout,     // no whole reply within BusTimeout
-    };
-    Outcome outcome = Outcome::NotRun;
-    int sequence = 0;    // the sequence number the request carried
-    QByteArray received; // the reply, or what was held at the timeout
-    QString text;        // "Ok", the error letter's text or the timeout note
-
-    // An ACK or NAK reply ended the wait before the timeout.
-    bool Answered() const { return outcome == Outcome::Value || outcome == Outcome::DeviceError; }
+// their own way. A NAK reply is a device error with the error letter's text.
+struct AsciiReadResult : ReplyOutcome {
+    int sequence = 0; // the sequence number the request carried
 };
 
 // Reads items through the gateway's ASCII protocol over the open

@@ -233,21 +233,24 @@ void AsciiPage::Command_MBusAscii_MeterFeature_Read_Click()
 
 void AsciiPage::ShowAsciiResult(const AsciiReadResult& read, int protocol)
 {
-    switch (read.outcome) {
-    case AsciiReadResult::Outcome::Value:
-        lblMBusAsciiResultText->ShowResult(read.text, ResultKind::Success);
+    switch (read.kind) {
+    case ReplyOutcome::Kind::Reply:
+        lblMBusAsciiResultText->ShowResult(read.note, ResultKind::Success);
         break;
-    case AsciiReadResult::Outcome::DeviceError:
-        lblMBusAsciiResultText->ShowResult(read.text, ResultKind::DeviceError);
+    case ReplyOutcome::Kind::DeviceError:
+    case ReplyOutcome::Kind::BadReply:
+        lblMBusAsciiResultText->ShowResult(read.note, ResultKind::DeviceError);
         break;
-    case AsciiReadResult::Outcome::Timeout:
-        lblMBusAsciiResultText->ShowResult(read.text, ResultKind::Failure);
+    case ReplyOutcome::Kind::Cancelled:
+    case ReplyOutcome::Kind::Closed:
+    case ReplyOutcome::Kind::Timeout:
+        lblMBusAsciiResultText->ShowResult(read.note, ResultKind::Failure);
         break;
-    case AsciiReadResult::Outcome::NotRun:
+    case ReplyOutcome::Kind::NotRun:
         return;
     }
     if (read.Answered())
-        txtMBusAsciiValue->setText(QString::fromLatin1(AsciiReplyValue(read.received, protocol)));
+        txtMBusAsciiValue->setText(QString::fromLatin1(AsciiReplyValue(read.bytes, protocol)));
 }
 
 void AsciiPage::txtMBusAsciiStationID_Change()

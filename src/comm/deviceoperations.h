@@ -43,9 +43,6 @@ public:
     // A fixed pause (pacing, prompts, restarts); a cancel ends it early.
     void Pause(std::chrono::milliseconds duration);
 
-    // Whether one of the waits is running now (a handler runs inside it).
-    bool Waiting() const { return m_Waiting; }
-
 signals:
     // The first operation started, or the last one ended.
     void busyChanged(bool busy);

@@ -70,7 +70,7 @@ bool Link::SendFrame(const QByteArray& frame)
     return true;
 }
 
-QByteArray Link::WaitMBusReply(std::chrono::milliseconds timeout, const QByteArray& request)
+ReplyOutcome Link::WaitMBusReply(std::chrono::milliseconds timeout, const QByteArray& request)
 {
     DeviceOperations& operations = m_Connection.Operations();
     const DeviceOperationScope operation(operations);
@@ -80,24 +80,50 @@ QByteArray Link::WaitMBusReply(std::chrono::milliseconds timeout, const QByteArr
     const auto late = [&](const QByteArray& bytes) { return LeadingLateMBusFrameLength(bytes, request); };
     const MBusReplyWait wait = AwaitMBusReply(m_Connection, timeout, ReplyAcceptance::AcknowledgementOrFrame,
                                               [&](QByteArray& bytes) { return DropLateReplies(bytes, m_Log, late); });
-    if (wait.accepted) {
-        MarkReceived();
-        const QByteArray reply = m_Connection.ReceiveBuffer();
-        m_Log.LogTraffic(reply, TrafficKind::Received);
-        m_Log.CountResponse();
-        return reply;
-    }
     const QByteArray& received = m_Connection.ReceiveBuffer();
-    m_Log.CountError();
-    if (!m_Connection.ConnectionOpen())
-        m_Log.LogText(QStringLiteral("Connection closed: ") + m_Connection.LastSocketError());
+    if (wait.accepted)
+        return EndReplyWait({ReplyOutcome::Kind::Reply, received.size(), {}});
     if (AnswerAddressProvesNothing(request) && m_Connection.ConnectionOpen() && !operations.CancelRequested())
         m_LateAnswerDue = timeout;
-    m_LastTimeoutNote = MBusTimeoutNote(static_cast<int>(received.size()), wait.lengthField, wait.wrongFrame);
     m_LastMissingReply = JudgeMissingReply(received);
-    m_Log.LogText(m_LastTimeoutNote);
-    m_Log.LogTraffic(received, TrafficKind::Received);
-    return {};
+    return EndReplyWait({ReplyOutcome::Kind::Timeout, 0,
+                         MBusTimeoutNote(static_cast<int>(received.size()), wait.lengthField, wait.wrongFrame)});
+}
+
+ReplyOutcome Link::EndReplyWait(const HeardReply& heard, const QString& passedOver, bool wasOpen)
+{
+    const QByteArray& held = m_Connection.ReceiveBuffer();
+    ReplyOutcome outcome;
+    outcome.note = heard.note;
+    if (heard.kind == ReplyOutcome::Kind::Reply || heard.kind == ReplyOutcome::Kind::DeviceError) {
+        outcome.kind = heard.kind;
+        outcome.bytes = held.left(heard.length);
+        MarkReceived();
+        m_Log.LogTraffic(outcome.bytes, TrafficKind::Received);
+        if (outcome.bytes.size() < held.size()) { // a doubled reply: every byte that came is logged
+            m_Log.LogTraffic(held.mid(outcome.bytes.size()), TrafficKind::Received);
+            m_Log.LogText(passedOver);
+        }
+        if (heard.kind == ReplyOutcome::Kind::DeviceError) {
+            m_Log.LogText(heard.note);
+            m_Log.CountError();
+        } else {
+            m_Log.CountResponse();
+        }
+        return outcome;
+    }
+    // a cancel and a closed connection end the wait as the timeout would
+    const bool open = m_Connection.ConnectionOpen();
+    outcome.kind = !open ? ReplyOutcome::Kind::Closed
+                 : m_Connection.Operations().CancelRequested() ? ReplyOutcome::Kind::Cancelled
+                                                                : ReplyOutcome::Kind::Timeout;
+    outcome.bytes = held;
+    if (wasOpen && !open)
+        m_Log.LogText(QStringLiteral("Connection closed: ") + m_Connection.LastSocketError());
+    m_Log.LogText(heard.note);
+    m_Log.LogTraffic(held, TrafficKind::Received);
+    m_Log.CountError();
+    return outcome;
 }
 
 void Link::DrainLateReply()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mbusframe.h"
+#include "replyoutcome.h"
 #include "base/settingkeys.h"
 
 #include <QByteArray>
@@ -41,27 +42,31 @@ public:
     // reach the device. True when the frame went out.
     bool SendFrame(const QByteArray& frame);
 
-    // The complete reply (a single E5h or a whole long frame), or nothing
-    // when none came within the timeout; logs and counts either way. Given
-    // the request it answers, a long frame from another meter is logged as
-    // a late reply and passed over.
-    QByteArray WaitMBusReply(std::chrono::milliseconds timeout, const QByteArray& request = {});
+    // Waits for the complete reply (a single E5h or a whole long frame);
+    // logs and counts either way. Given the request it answers, a long frame
+    // from another meter is logged as a late reply and passed over.
+    ReplyOutcome WaitMBusReply(std::chrono::milliseconds timeout, const QByteArray& request = {});
+
+    // The end of every protocol's wait, given what the protocol heard in the
+    // receive buffer: marks the time of an answer and logs it (bytes behind
+    // it with the protocol's note passedOver); without one logs a closed
+    // connection (when it was open as the wait began), the timeout note and
+    // the bytes held; counts a response or an error. How the wait ended.
+    ReplyOutcome EndReplyWait(const HeardReply& heard, const QString& passedOver = {}, bool wasOpen = true);
 
     // After a request for data through 253 or 254 that timed out, whose
     // late answer no address could tell from the next one's: listens for it
     // up to that request's timeout and passes it over. Otherwise nothing.
     void DrainLateReply();
 
-    // The log note of the last wait that ended without a reply.
-    const QString& LastTimeoutNote() const { return m_LastTimeoutNote; }
-    // What that wait heard instead; silence after a wait that got its reply.
+    // What the last wait heard instead of a reply; silence after a wait that
+    // got its reply.
     const MissingReply& LastMissingReply() const { return m_LastMissingReply; }
 
 private:
     Connection& m_Connection;
     TrafficLog& m_Log;
     QElapsedTimer m_LastReceiveTime;
-    QString m_LastTimeoutNote;
     MissingReply m_LastMissingReply;
     std::chrono::milliseconds m_LateAnswerDue{0}; // how long a late answer may still come, 0 when none is owed
 };

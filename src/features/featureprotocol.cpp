@@ -120,8 +120,11 @@ FeatureProtocol::Exchange FeatureProtocol::Request(const QByteArray& frame, bool
     m_Link.DrainLateReply(); // an earlier read's late answer must not pass for this one's
     Exchange exchange;
     exchange.sent = m_Link.SendFrame(frame);
-    if (exchange.sent && awaitReply)
-        exchange.reply = m_Link.WaitMBusReply(m_Link.BusTimeout, frame);
+    if (!exchange.sent || !awaitReply)
+        return exchange;
+    const ReplyOutcome heard = m_Link.WaitMBusReply(m_Link.BusTimeout, frame);
+    if (heard.kind == ReplyOutcome::Kind::Reply)
+        exchange.reply = heard.bytes;
     return exchange;
 }
 

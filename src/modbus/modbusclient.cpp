@@ -20,9 +20,8 @@ ModbusReadResult ModbusClient::ReadModbusRegisters(const ModbusRequest& request,
 {
     DeviceOperations& operations = m_Connection.Operations();
     const DeviceOperationScope operation(operations);
-    ModbusReadResult result;
     if (!operation || !m_Connection.ConnectionOpen())
-        return result;
+        return {};
 
     const ModbusReplyLengths lengths = ExpectedModbusReplyLengths(framing, request.registerCount);
     QByteArray frame;
@@ -52,45 +51,30 @@ ModbusReadResult ModbusClient::ReadModbusRegisters(const ModbusRequest& request,
     // it as the timeout would.
     operations.WaitUntil([&] { return replied() || !m_Connection.ConnectionOpen(); }, m_Link.BusTimeout);
 
-    const QByteArray& held = m_Connection.ReceiveBuffer();
-    result.reply = judgement.verdict == ModbusWaitJudgement::Verdict::Incomplete ? held : held.left(judgement.replyLength);
-    if (judgement.verdict != ModbusWaitJudgement::Verdict::Incomplete) {
-        m_Link.MarkReceived();
-        m_Log.LogTraffic(result.reply, TrafficKind::Received);
-        if (result.reply.size() < held.size()) { // a doubled reply: every byte that came is logged
-            m_Log.LogTraffic(held.mid(result.reply.size()), TrafficKind::Received);
-            m_Log.LogText(QStringLiteral("Bytes after the reply passed over"));
-        }
-    }
+    HeardReply heard{ReplyOutcome::Kind::Timeout, judgement.replyLength, {}};
     switch (judgement.verdict) {
     case ModbusWaitJudgement::Verdict::Exception:
-        result.outcome = ModbusReadResult::Outcome::Exception;
-        result.text = ModbusExceptionText(judgement.exceptionCode);
-        m_Log.LogText(result.text);
-        m_Log.CountError();
+        heard.kind = ReplyOutcome::Kind::DeviceError;
+        heard.note = ModbusExceptionText(judgement.exceptionCode);
         break;
     case ModbusWaitJudgement::Verdict::Complete:
-        result.outcome = ModbusReadResult::Outcome::Reply;
-        result.text = QStringLiteral("Ok");
-        m_Log.CountResponse();
+        heard.kind = ReplyOutcome::Kind::Reply;
+        heard.note = QStringLiteral("Ok");
         break;
     case ModbusWaitJudgement::Verdict::Incomplete:
-        result.outcome = ModbusReadResult::Outcome::Timeout;
         // the note counts every byte that came, late replies passed over included
-        result.text = ModbusTimeoutNote(lateBytes + result.reply.size());
+        heard.note = ModbusTimeoutNote(lateBytes + m_Connection.ReceiveBuffer().size());
         if (framing == Framing::Tcp)
             m_Unanswered.TimedOut(m_TransactionCounter);
-        if (!m_Connection.ConnectionOpen())
-            m_Log.LogText(QStringLiteral("Connection closed: ") + m_Connection.LastSocketError());
-        m_Log.LogText(result.text);
-        m_Log.LogTraffic(result.reply, TrafficKind::Received);
-        m_Log.CountError();
         break;
     }
+    ModbusReadResult result{m_Link.EndReplyWait(heard, QStringLiteral("Bytes after the reply passed over")), {}};
+    if (!result.Answered())
+        return result;
+    result.check = CheckModbusReply(result.bytes, framing, m_TransactionCounter);
+    if (result.check.result != ModbusReplyCheck::Result::Good) {
+        result.kind = ReplyOutcome::Kind::BadReply;
+        result.note = result.check.text;
+    }
     return result;
-}
-
-ModbusReplyCheck ModbusClient::CheckModbusReply(const QByteArray& reply, Framing framing) const
-{
-    return ::CheckModbusReply(reply, framing, m_TransactionCounter);
 }

@@ -3,6 +3,7 @@
 #include "modbuscodec.h"
 
 #include "comm/latereplies.h"
+#include "comm/replyoutcome.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,20 +12,10 @@ class Connection;
 class Link;
 class TrafficLog;
 
-// How one read ended.
-struct ModbusReadResult {
-    enum class Outcome {
-        NotSent,   // no open connection, or another device operation runs
-        Timeout,   // no whole reply in time: the timeout note
-        Exception, // the slave refused: the exception text
-        Reply,     // a reply of at least the expected length: "Ok"
-    };
-    Outcome outcome = Outcome::NotSent;
-    QByteArray reply; // the bytes the wait ended with (at a timeout: those held)
-    QString text;     // as the result label shows it
-
-    // The wait ended with a reply, good or exception, before the timeout.
-    bool Answered() const { return outcome == Outcome::Exception || outcome == Outcome::Reply; }
+// How one read ended, and the reply judged against its request: a reply
+// that fails the check is a bad reply with the check's text.
+struct ModbusReadResult : ReplyOutcome {
+    ModbusReplyCheck check; // with an answer: the judged reply, its register data when good
 };
 
 // Reads holding or input registers over the open gateway connection, with
@@ -34,15 +25,10 @@ class ModbusClient {
 public:
     ModbusClient(Connection& connection, Link& link, TrafficLog& log);
 
-    // The transaction identifier of the last TCP request; 0 before the first.
-    int ModbusTransactionCounter() const { return m_TransactionCounter; }
-
     // Builds the request, sends it and waits up to BusTimeout for the reply,
-    // logging and counting it. A device operation of its own.
+    // logging and counting it, and judges it. A device operation of its own:
+    // NotRun without an open connection or while another one runs.
     ModbusReadResult ReadModbusRegisters(const ModbusRequest& request, modbus::Framing framing);
-
-    // The reply judged against the last request's transaction identifier.
-    ModbusReplyCheck CheckModbusReply(const QByteArray& reply, modbus::Framing framing) const;
 
 private:
     Connection& m_Connection;

@@ -476,18 +476,21 @@ void ModbusPage::Command_ModBus_MeterFeature_Read_Click()
 
 void ModbusPage::ShowReadResult(const ModbusReadResult& result)
 {
-    switch (result.outcome) {
-    case ModbusReadResult::Outcome::NotSent:
+    switch (result.kind) {
+    case ReplyOutcome::Kind::NotRun:
         return;
-    case ModbusReadResult::Outcome::Timeout:
+    case ReplyOutcome::Kind::Cancelled:
+    case ReplyOutcome::Kind::Closed:
+    case ReplyOutcome::Kind::Timeout:
         // The rows keep what the last read showed.
-        lblModbusResultText->ShowResult(result.text, ResultKind::Failure);
+        lblModbusResultText->ShowResult(result.note, ResultKind::Failure);
         return;
-    case ModbusReadResult::Outcome::Exception:
-        lblModbusResultText->ShowResult(result.text, ResultKind::DeviceError);
+    case ReplyOutcome::Kind::DeviceError:
+    case ReplyOutcome::Kind::BadReply:
+        lblModbusResultText->ShowResult(result.note, ResultKind::DeviceError);
         break;
-    case ModbusReadResult::Outcome::Reply:
-        lblModbusResultText->ShowResult(result.text, ResultKind::Success);
+    case ReplyOutcome::Kind::Reply:
+        lblModbusResultText->ShowResult(result.note, ResultKind::Success);
         break;
     }
     m_ModbusRegisterData.clear();
@@ -496,13 +499,11 @@ void ModbusPage::ShowReadResult(const ModbusReadResult& result)
         row.bytesText.clear();
         row.valueText.clear();
     }
-    const ModbusReplyCheck check = m_Client.CheckModbusReply(result.reply, CurrentFraming());
-    if (check.result != ModbusReplyCheck::Result::Good) {
-        lblModbusResultText->ShowResult(check.text, ResultKind::DeviceError);
+    if (result.check.result != ModbusReplyCheck::Result::Good) {
         ShowRows(rows);
         return;
     }
-    m_ModbusRegisterData = check.registerData;
+    m_ModbusRegisterData = result.check.registerData;
     ::UpdateModbusRows(rows, RowSource());
     ShowRows(rows);
     if (m_PlotWindow && !m_ModbusRegisterData.isEmpty())

@@ -83,7 +83,6 @@ public:
 
     // The register bytes of the last good reply; empty after Clear.
     const QByteArray& ModbusRegisterData() const { return m_ModbusRegisterData; }
-    const ModbusClient& Client() const { return m_Client; }
     ModbusOrdersWindow* OrdersWindow() const { return m_OrdersWindow; }
     ModbusPlotWindow* PlotWindow() const { return m_PlotWindow; }
 

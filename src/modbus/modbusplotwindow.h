@@ -26,7 +26,6 @@ public:
     ModbusPlotWindow(const Language& language, QWidget* parent = nullptr);
 
     void AddReading(const QDateTime& time, const ModbusValueRows& rows);
-    const ModbusPlotHistory& History() const { return m_History; }
     QList<QLineSeries*> Lines() const { return m_Lines; }
 
     // Asks for the file a picture or the points go to and calls `chosen`

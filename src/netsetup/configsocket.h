@@ -30,7 +30,6 @@ public:
     void SetRemoteHost(const QString& host);
     void SetRemoteHost(const QHostAddress& address) { m_RemoteHost = address; }
     void SetRemotePort(quint16 port) { m_RemotePort = port; }
-    quint16 RemotePort() const { return m_RemotePort; }
 
     // Binds to the local address when it is one of ours; otherwise (empty,
     // "NO_ADAPTER", gone) the socket stays unbound and the system chooses.

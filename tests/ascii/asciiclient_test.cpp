@@ -17,7 +17,7 @@
 #include <unistd.h>
 
 using namespace std::chrono_literals;
-using Outcome = AsciiReadResult::Outcome;
+using Outcome = ReplyOutcome::Kind;
 using Transport = ScriptedPeer::Transport;
 
 namespace {
@@ -60,22 +60,22 @@ TEST(AsciiClient, ValueErrorLetterAndTimeoutAsTheGatewayAnswers)
     TrafficLog& log = parts.log;
 
     const AsciiReadResult value = client.ReadAsciiItem(0, 0, "TANK.LEVEL");
-    EXPECT_EQ(value.outcome, Outcome::Value);
-    EXPECT_EQ(value.text, "Ok");
+    EXPECT_EQ(value.kind, Outcome::Reply);
+    EXPECT_EQ(value.note, "Ok");
     EXPECT_EQ(value.sequence, 1);
-    EXPECT_EQ(AsciiReplyValue(value.received, 0), "12.5");
+    EXPECT_EQ(AsciiReplyValue(value.bytes, 0), "12.5");
     // STX "01" "00" "00" TANK.LEVEL ETX, and ACK "010000" 12.5 ETX
     EXPECT_TRUE(parts.Logged(QStringLiteral(" -> 02 30 31 30 30 30 30 54 41 4E 4B 2E 4C 45 56 45")));
     EXPECT_TRUE(parts.Logged(QStringLiteral(" <- 06 30 31 30 30 30 30 31 32 2E 35 03")));
 
     const AsciiReadResult unknown = client.ReadAsciiItem(0, 0, "NO.SUCH.ITEM");
-    EXPECT_EQ(unknown.outcome, Outcome::DeviceError);
+    EXPECT_EQ(unknown.kind, Outcome::DeviceError);
     EXPECT_EQ(unknown.sequence, 2);
     EXPECT_TRUE(log.Lines().back().endsWith(QStringLiteral("    Error I: Can't find Item ID")));
 
     parts.link.BusTimeout = 300ms;
     const AsciiReadResult slow = client.ReadAsciiItem(0, 0, "SLOW.ITEM");
-    EXPECT_EQ(slow.outcome, Outcome::Timeout);
+    EXPECT_EQ(slow.kind, Outcome::Timeout);
     EXPECT_TRUE(log.Lines().back().endsWith(QStringLiteral("    BusTimeout (Received 0 bytes)")));
     EXPECT_EQ(log.ResponseCount(), 1);
     EXPECT_EQ(log.ErrorCount(), 2);
@@ -93,14 +93,14 @@ TEST(AsciiClientReplies, PiecesAreJoinedAndBadRepliesTimeOut)
         // a reply in three pieces is taken once its ETX has come
         peer.AnswerNext({{"\x06" "01"}, {"0000", 20ms}, {"7\x03", 20ms}});
         AsciiReadResult read = client.ReadAsciiItem(0, 0, "A.B");
-        EXPECT_EQ(read.outcome, Outcome::Value);
-        EXPECT_EQ(read.received, QByteArray("\x06" "0100007\x03"));
+        EXPECT_EQ(read.kind, Outcome::Reply);
+        EXPECT_EQ(read.bytes, QByteArray("\x06" "0100007\x03"));
 
         // no ETX: the bytes held are counted and logged after the note
         peer.AnswerNext({{"\x06" "0200007"}});
         read = client.ReadAsciiItem(0, 0, "A.B");
-        EXPECT_EQ(read.outcome, Outcome::Timeout);
-        EXPECT_EQ(read.text, "BusTimeout (Received 8 bytes)");
+        EXPECT_EQ(read.kind, Outcome::Timeout);
+        EXPECT_EQ(read.note, "BusTimeout (Received 8 bytes)");
         EXPECT_TRUE(parts.log.Lines().back().contains(QStringLiteral(" <- 06 30 32 30 30 30 30 37")));
 
         // 64 kB (as much as a datagram holds over UDP): the connection keeps the
@@ -108,8 +108,8 @@ TEST(AsciiClientReplies, PiecesAreJoinedAndBadRepliesTimeOut)
         const qsizetype huge = transport == Transport::Udp ? 65000 : 65536;
         peer.AnswerNext({{"\x06" + QByteArray(huge, '5') + "\x03"}});
         read = client.ReadAsciiItem(0, 0, "A.B");
-        EXPECT_EQ(read.outcome, Outcome::Timeout);
-        EXPECT_EQ(read.text, "BusTimeout (Received 1024 bytes)");
+        EXPECT_EQ(read.kind, Outcome::Timeout);
+        EXPECT_EQ(read.note, "BusTimeout (Received 1024 bytes)");
 
         EXPECT_EQ(parts.log.ResponseCount(), 1);
         EXPECT_EQ(parts.log.ErrorCount(), 2);
@@ -126,13 +126,13 @@ TEST(AsciiClientReplies, ALateReplyIsNotTheNextReadsAnswer)
     parts.OpenSocket(peer.Port(), true);
     parts.link.BusTimeout = 200ms;
     peer.AnswerNext({{"\x06" "010000" "7\x03", 350ms}});
-    EXPECT_EQ(parts.client.ReadAsciiItem(0, 0, "A.B").outcome, Outcome::Timeout);
+    EXPECT_EQ(parts.client.ReadAsciiItem(0, 0, "A.B").kind, Outcome::Timeout);
     // the late answer to 01 arrives while 02 waits; 02's own follows
     peer.AnswerNext({{"\x06" "020000" "8\x03", 250ms}});
     parts.link.BusTimeout = 1000ms;
     const AsciiReadResult read = parts.client.ReadAsciiItem(0, 0, "A.B");
-    EXPECT_EQ(read.outcome, Outcome::Value);
-    EXPECT_EQ(read.received, QByteArray("\x06" "020000" "8\x03"));
+    EXPECT_EQ(read.kind, Outcome::Reply);
+    EXPECT_EQ(read.bytes, QByteArray("\x06" "020000" "8\x03"));
     EXPECT_TRUE(parts.Logged(QStringLiteral("Late reply to an earlier request dropped")));
     EXPECT_EQ(parts.log.ResponseCount(), 1);
 }
@@ -148,14 +148,14 @@ TEST(AsciiClientReplies, AFixedEchoIsAnAnswerAndDroppedBytesAreCounted)
     parts.link.BusTimeout = 1000ms;
     for (int read = 0; read < 3; ++read) {
         peer.AnswerNext({{"\x06" "000000" "7\x03"}});
-        EXPECT_EQ(parts.client.ReadAsciiItem(0, 0, "A.B").outcome, Outcome::Value) << read;
+        EXPECT_EQ(parts.client.ReadAsciiItem(0, 0, "A.B").kind, Outcome::Reply) << read;
     }
     parts.link.BusTimeout = 200ms;
     peer.AnswerNext({{"\x06" "040000" "7\x03", 350ms}});
-    EXPECT_EQ(parts.client.ReadAsciiItem(0, 0, "A.B").text, "BusTimeout (Received 0 bytes)");
+    EXPECT_EQ(parts.client.ReadAsciiItem(0, 0, "A.B").note, "BusTimeout (Received 0 bytes)");
     peer.AnswerNext({});
     parts.link.BusTimeout = 600ms;
-    EXPECT_EQ(parts.client.ReadAsciiItem(0, 0, "A.B").text, "BusTimeout (Received 9 bytes)");
+    EXPECT_EQ(parts.client.ReadAsciiItem(0, 0, "A.B").note, "BusTimeout (Received 9 bytes)");
     EXPECT_TRUE(parts.Logged(QStringLiteral("Late reply to an earlier request dropped")));
 }
 
@@ -169,13 +169,13 @@ TEST(AsciiClientReplies, JunkAfterTheEtxIsNoReply)
     parts.link.BusTimeout = 300ms;
     peer.AnswerNext({{"\x06" "010000" "7\x03" "XY"}});
     AsciiReadResult read = parts.client.ReadAsciiItem(0, 0, "A.B");
-    EXPECT_EQ(read.outcome, Outcome::Timeout);
-    EXPECT_EQ(read.text, "BusTimeout (Received 11 bytes)");
+    EXPECT_EQ(read.kind, Outcome::Timeout);
+    EXPECT_EQ(read.note, "BusTimeout (Received 11 bytes)");
     EXPECT_TRUE(parts.Logged(QStringLiteral("37 03 58 59")));
     peer.AnswerNext({{"\x06" "020000" "8\x03" "\x06" "020000" "8\x03"}});
     read = parts.client.ReadAsciiItem(0, 0, "A.B");
-    EXPECT_EQ(read.outcome, Outcome::Value);
-    EXPECT_EQ(read.received, QByteArray("\x06" "020000" "8\x03"));
+    EXPECT_EQ(read.kind, Outcome::Reply);
+    EXPECT_EQ(read.bytes, QByteArray("\x06" "020000" "8\x03"));
     EXPECT_TRUE(parts.Logged(QStringLiteral("Repeated reply passed over")));
 }
 
@@ -184,8 +184,8 @@ TEST(AsciiClientReplies, WithoutAConnectionTheReadFailsAtOnce)
     ClientParts parts;
     parts.link.BusTimeout = 60000ms;
     const AsciiReadResult read = parts.client.ReadAsciiItem(0, 0, "A.B");
-    EXPECT_EQ(read.outcome, Outcome::Timeout);
-    EXPECT_EQ(read.text, "BusTimeout (Received 0 bytes)");
+    EXPECT_EQ(read.kind, Outcome::Closed);
+    EXPECT_EQ(read.note, "BusTimeout (Received 0 bytes)");
     EXPECT_EQ(parts.log.ErrorCount(), 1);
     // the note alone: nothing was sent
     ASSERT_EQ(parts.log.Lines().size(), 1);
@@ -196,7 +196,7 @@ TEST(AsciiClientReplies, WithoutAConnectionTheReadFailsAtOnce)
     AsciiReadResult inside;
     QTimer::singleShot(0, [&] { inside = parts.client.ReadAsciiItem(0, 0, "A.B"); });
     parts.operations.Pause(50ms);
-    EXPECT_EQ(inside.outcome, Outcome::NotRun);
+    EXPECT_EQ(inside.kind, Outcome::NotRun);
     EXPECT_EQ(parts.client.AsciiSequenceCounter(), 1);
 }
 
@@ -216,7 +216,7 @@ TEST(AsciiClientReplies, OverASerialLine)
 
     // a first read goes unanswered in time
     parts.link.BusTimeout = 100ms;
-    EXPECT_EQ(parts.client.ReadAsciiItem(0, 5, "PUMP.FAULT").outcome, Outcome::Timeout);
+    EXPECT_EQ(parts.client.ReadAsciiItem(0, 5, "PUMP.FAULT").kind, Outcome::Timeout);
     char sent[64] = {};
     fcntl(master, F_SETFL, O_NONBLOCK);
     EXPECT_EQ(QByteArray(sent, static_cast<int>(::read(master, sent, sizeof sent))),
@@ -228,8 +228,8 @@ TEST(AsciiClientReplies, OverASerialLine)
     QTimer::singleShot(30ms, [master] { ASSERT_EQ(::write(master, "\x15" "02", 3), 3); });
     QTimer::singleShot(60ms, [master] { ASSERT_EQ(::write(master, "0005T\x03", 6), 6); });
     const AsciiReadResult read = parts.client.ReadAsciiItem(0, 5, "PUMP.FAULT");
-    EXPECT_EQ(read.outcome, Outcome::DeviceError);
-    EXPECT_EQ(read.text, "Error T: Timeout slave port");
+    EXPECT_EQ(read.kind, Outcome::DeviceError);
+    EXPECT_EQ(read.note, "Error T: Timeout slave port");
     EXPECT_EQ(QByteArray(sent, static_cast<int>(::read(master, sent, sizeof sent))),
               QByteArray("\x02" "020005PUMP.FAULT\x03"));
     parts.connection.CloseConnection();

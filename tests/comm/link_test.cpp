@@ -33,6 +33,12 @@ QByteArray Hex(const char* text)
     return QByteArray::fromHex(QByteArray(text));
 }
 
+// The reply a wait ended with; nothing when it ended without one.
+QByteArray Replied(const ReplyOutcome& outcome)
+{
+    return outcome.kind == ReplyOutcome::Kind::Reply ? outcome.bytes : QByteArray();
+}
+
 QByteArray MeterReply()
 {
     return *LongFrame(0x08, 0x05, 0x72, Hex("78563412 2D2C 01 07 55 00 0000 0413 E8030000"));
@@ -61,7 +67,7 @@ protected:
     }
 
     // One transaction: SND_NKE to address 5, the peer answering with chunks.
-    QByteArray Transact(QList<Chunk> answer, std::chrono::milliseconds timeout = 400ms)
+    ReplyOutcome Transact(QList<Chunk> answer, std::chrono::milliseconds timeout = 400ms)
     {
         peer.AnswerNext(std::move(answer));
         link.SendFrame(ShortFrame(mbus::kSndNke, 5));
@@ -92,15 +98,15 @@ protected:
 TEST_P(LinkTest, AcceptsRepliesWholeOrInPieces)
 {
     Open();
-    EXPECT_EQ(Transact({{Hex("E5")}}), Hex("E5"));
+    EXPECT_EQ(Replied(Transact({{Hex("E5")}})), Hex("E5"));
     EXPECT_EQ(peer.Requests().back(), Hex("1040054516"));
     const QByteArray reply = MeterReply();
-    EXPECT_EQ(Transact({{reply}}), reply);
-    EXPECT_EQ(Transact({{reply.left(3), 5ms}, {reply.mid(3, 10), 20ms}, {reply.mid(13), 20ms}}), reply);
+    EXPECT_EQ(Replied(Transact({{reply}})), reply);
+    EXPECT_EQ(Replied(Transact({{reply.left(3), 5ms}, {reply.mid(3, 10), 20ms}, {reply.mid(13), 20ms}})), reply);
     QList<Chunk> bytewise;
     for (const char byte : reply)
         bytewise.append({QByteArray(1, byte), 1ms});
-    EXPECT_EQ(Transact(bytewise, 2000ms), reply);
+    EXPECT_EQ(Replied(Transact(bytewise, 2000ms)), reply);
     EXPECT_EQ(log.ResponseCount(), 4);
     EXPECT_EQ(log.ErrorCount(), 0);
     EXPECT_TRUE(Logged(QStringLiteral(" -> 10 40 05 45 16")));
@@ -116,7 +122,7 @@ TEST_P(LinkTest, AFrameFromAnotherMeterIsPassedOver)
     const QByteArray read = ShortFrame(mbus::kReqUd2, 5);
     peer.AnswerNext({{fromOne}, {MeterReply(), 30ms}});
     link.SendFrame(read);
-    EXPECT_EQ(link.WaitMBusReply(1000ms, read), MeterReply());
+    EXPECT_EQ(Replied(link.WaitMBusReply(1000ms, read)), MeterReply());
     EXPECT_TRUE(Logged(QStringLiteral("Late reply to an earlier request dropped")));
     EXPECT_EQ(log.ResponseCount(), 1);
 }
@@ -130,11 +136,11 @@ TEST_P(LinkTest, ALateAnswerThroughTheSelectedSlaveIsDrainedFirst)
     const QByteArray read = ShortFrame(mbus::kReqUd2, mbus::kSelectedSlave);
     peer.AnswerNext({{fromOne, 350ms}});
     link.SendFrame(read);
-    EXPECT_TRUE(link.WaitMBusReply(200ms, read).isEmpty());
+    EXPECT_EQ(link.WaitMBusReply(200ms, read).kind, ReplyOutcome::Kind::Timeout);
     link.DrainLateReply();
     peer.AnswerNext({{MeterReply(), 250ms}});
     link.SendFrame(read);
-    EXPECT_EQ(link.WaitMBusReply(1000ms, read), MeterReply());
+    EXPECT_EQ(Replied(link.WaitMBusReply(1000ms, read)), MeterReply());
     EXPECT_TRUE(Logged(QStringLiteral("Late reply to an earlier request dropped")));
 }
 
@@ -163,7 +169,9 @@ TEST_P(LinkTest, EveryTimeoutGetsItsNote)
     };
     int errors = 0;
     for (const Case& c : cases) {
-        EXPECT_TRUE(Transact(c.answer, 150ms).isEmpty()) << c.note.toStdString();
+        const ReplyOutcome heard = Transact(c.answer, 150ms);
+        EXPECT_EQ(heard.kind, ReplyOutcome::Kind::Timeout) << c.note.toStdString();
+        EXPECT_EQ(heard.note, c.note);
         ++errors;
         const qsizetype textLine = log.Lines().lastIndexOf(QRegularExpression(QStringLiteral(".*BusTimeout.*")));
         ASSERT_GE(textLine, 0);
@@ -174,15 +182,15 @@ TEST_P(LinkTest, EveryTimeoutGetsItsNote)
     EXPECT_EQ(log.ErrorCount(), errors);
     EXPECT_EQ(log.ResponseCount(), 0);
     // and a good reply is still taken afterwards
-    EXPECT_EQ(Transact({{reply}}), reply);
+    EXPECT_EQ(Replied(Transact({{reply}})), reply);
 }
 
 TEST_P(LinkTest, PacingKeepsBusDelayAfterTheLastReply)
 {
     Open();
     link.BusDelay = 250ms;
-    ASSERT_EQ(Transact({{Hex("E5")}}), Hex("E5"));
-    ASSERT_EQ(Transact({{Hex("E5")}}), Hex("E5"));
+    ASSERT_EQ(Replied(Transact({{Hex("E5")}})), Hex("E5"));
+    ASSERT_EQ(Replied(Transact({{Hex("E5")}})), Hex("E5"));
     const auto& times = peer.RequestTimesMs();
     EXPECT_GE(times[1] - times[0], 240);
     EXPECT_LT(times[1] - times[0], 5000); // a hang guard, not a speed test
@@ -204,13 +212,13 @@ TEST_P(LinkTest, ACancelInThePacingSendsNothing)
     EXPECT_FALSE(Logged(QStringLiteral(" -> ")));
     // the next operation sends again
     link.BusDelay = 0ms;
-    EXPECT_EQ(Transact({{Hex("E5")}}), Hex("E5"));
+    EXPECT_EQ(Replied(Transact({{Hex("E5")}})), Hex("E5"));
 }
 
 TEST_P(LinkTest, NothingHappensWithoutAConnection)
 {
     link.SendFrame(ShortFrame(mbus::kSndNke, 5));
-    EXPECT_TRUE(link.WaitMBusReply(100ms).isEmpty());
+    EXPECT_EQ(link.WaitMBusReply(100ms).kind, ReplyOutcome::Kind::NotRun);
     EXPECT_TRUE(peer.Requests().isEmpty());
     EXPECT_TRUE(log.Lines().isEmpty());
     EXPECT_EQ(log.ErrorCount(), 0);
@@ -222,10 +230,10 @@ TEST_P(LinkTest, OversizeAndRandomRepliesAreBoundedAndSurvived)
     QByteArray noise(60000, '\0');
     for (qsizetype i = 0; i < noise.size(); ++i)
         noise[i] = static_cast<char>((i * 7919 + 13) & 0xFF);
-    EXPECT_TRUE(Transact({{noise}}, 300ms).isEmpty());
+    EXPECT_EQ(Transact({{noise}}, 300ms).kind, ReplyOutcome::Kind::Timeout);
     EXPECT_LE(connection.ReceiveBuffer().size(), Connection::kSocketBufferLimit);
     EXPECT_TRUE(connection.ConnectionOpen());
-    EXPECT_EQ(Transact({{MeterReply()}}), MeterReply());
+    EXPECT_EQ(Replied(Transact({{MeterReply()}})), MeterReply());
 }
 
 INSTANTIATE_TEST_SUITE_P(OverSockets, LinkTest, ::testing::Values(Transport::Udp, Transport::Tcp),
@@ -272,7 +280,7 @@ TEST(TcpConnection, PeerResetMidReplyEndsTheWaitAndTheConnection)
     link.SendFrame(ShortFrame(mbus::kReqUd2, 5));
     QElapsedTimer clock;
     clock.start();
-    EXPECT_TRUE(link.WaitMBusReply(3000ms).isEmpty());
+    EXPECT_EQ(link.WaitMBusReply(3000ms).kind, ReplyOutcome::Kind::Closed);
     EXPECT_LT(clock.elapsed(), 2500); // ended by the reset, not by the timeout
     EXPECT_FALSE(connection.ConnectionOpen());
     EXPECT_EQ(log.ErrorCount(), 1);
@@ -294,7 +302,7 @@ TEST(UdpConnection, NoGatewayOpensAndTheFirstTransactionTimesOut)
     request.port = silentPort;
     ASSERT_TRUE(connection.OpenConnection(request, 5000ms));
     link.SendFrame(ShortFrame(mbus::kSndNke, 1));
-    EXPECT_TRUE(link.WaitMBusReply(200ms).isEmpty());
+    EXPECT_EQ(link.WaitMBusReply(200ms).kind, ReplyOutcome::Kind::Timeout);
     EXPECT_EQ(log.ErrorCount(), 1);
     EXPECT_TRUE(log.Lines().back().endsWith(QStringLiteral("    BusTimeout")));
 }
@@ -362,14 +370,14 @@ TEST(SerialConnection, TransactionOverAPseudoTerminalAndItsLoss)
     ASSERT_EQ(::write(pty.master, reply.constData(), 7), 7);
     Pause(20ms);
     ASSERT_EQ(::write(pty.master, reply.constData() + 7, reply.size() - 7), reply.size() - 7);
-    EXPECT_EQ(link.WaitMBusReply(2000ms), reply);
+    EXPECT_EQ(Replied(link.WaitMBusReply(2000ms)), reply);
 
     // the device disappears: the wait ends, the connection knows, no hang
     link.SendFrame(ShortFrame(mbus::kReqUd2, 5));
     pty.Close();
     QElapsedTimer clock;
     clock.start();
-    EXPECT_TRUE(link.WaitMBusReply(3000ms).isEmpty());
+    EXPECT_EQ(link.WaitMBusReply(3000ms).kind, ReplyOutcome::Kind::Closed);
     EXPECT_LT(clock.elapsed(), 5000);
     EXPECT_EQ(log.ErrorCount(), 1);
     EXPECT_FALSE(connection.ConnectionOpen());

@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 using modbus::Framing;
-using Outcome = ModbusReadResult::Outcome;
+using Outcome = ReplyOutcome::Kind;
 using namespace modbustype;
 
 namespace {
@@ -64,7 +64,7 @@ protected:
     {
         const Typed typed = Read({1, 0, 100, 18}, framing,
                                  {{INT16, 0}, {FLOAT, 0}, {FLOAT, 2}, {UINT32, 0}, {DFLOAT, 0}, {CHAR6, 0}});
-        ASSERT_EQ(typed.read.outcome, Outcome::Reply) << typed.read.text.toStdString();
+        ASSERT_EQ(typed.read.kind, Outcome::Reply) << typed.read.note.toStdString();
         EXPECT_EQ(typed.check.result, ModbusReplyCheck::Result::Good) << typed.check.text.toStdString();
         const char* expected[] = {"-2", "21.5", "21.5", "123456", "1234.5678", "ABCDEF"};
         for (size_t i = 0; i < 6; ++i)
@@ -76,8 +76,8 @@ protected:
         EXPECT_EQ(input.rows[0].valueText, "-100000");
 
         const Typed unmapped = Read({1, 0, 300, 2}, framing, {});
-        EXPECT_EQ(unmapped.read.outcome, Outcome::Exception);
-        EXPECT_EQ(unmapped.read.text, "Modbuserror 02: Illegal data address");
+        EXPECT_EQ(unmapped.read.kind, Outcome::DeviceError);
+        EXPECT_EQ(unmapped.read.note, "Modbuserror 02: Illegal data address");
         EXPECT_EQ(unmapped.check.result, ModbusReplyCheck::Result::Good); // its CRC or identifier is right
     }
 };
@@ -92,9 +92,8 @@ TEST_F(ModbusPeerTest, ModbusTcpOnLoopback)
     ExpectTheScriptsValues(Framing::Tcp);
     // Identifiers run on past the wrap and the server keeps answering with them.
     for (int read = 0; read < 101; ++read)
-        ASSERT_EQ(client.ReadModbusRegisters({1, 0, 100, 1}, Framing::Tcp).outcome, Outcome::Reply) << read;
-    EXPECT_EQ(client.CheckModbusReply(client.ReadModbusRegisters({1, 0, 100, 1}, Framing::Tcp).reply, Framing::Tcp).result,
-              ModbusReplyCheck::Result::Good);
+        ASSERT_EQ(client.ReadModbusRegisters({1, 0, 100, 1}, Framing::Tcp).kind, Outcome::Reply) << read;
+    EXPECT_EQ(client.ReadModbusRegisters({1, 0, 100, 1}, Framing::Tcp).check.result, ModbusReplyCheck::Result::Good);
 }
 
 TEST_F(ModbusPeerTest, RtuOverAPseudoTerminal)

@@ -12,7 +12,7 @@
 
 using namespace std::chrono_literals;
 using modbus::Framing;
-using Outcome = ModbusReadResult::Outcome;
+using Outcome = ReplyOutcome::Kind;
 using namespace modbustype;
 
 namespace {
@@ -49,8 +49,8 @@ TEST_F(ModbusReadTest, TypedValuesInBothFramingsOverEveryTransport)
                                                      transport == "udp"));
         // The built-in map: INT16 -2, FLOAT 21.5, UINT32 123456 as CDAB, DFLOAT 1234.5678.
         const Typed typed = Read({1, 0, 100, 9}, row.framing, {{INT16, 0}, {FLOAT, 0}, {UINT32, 2}, {DFLOAT, 0}});
-        EXPECT_EQ(typed.read.outcome, Outcome::Reply);
-        EXPECT_EQ(typed.read.text, "Ok");
+        EXPECT_EQ(typed.read.kind, Outcome::Reply);
+        EXPECT_EQ(typed.read.note, "Ok");
         EXPECT_EQ(typed.check.result, ModbusReplyCheck::Result::Good);
         EXPECT_EQ(typed.check.registerData.size(), 18);
         EXPECT_EQ(typed.rows[0].valueText, "-2");
@@ -67,17 +67,17 @@ TEST_F(ModbusReadTest, ExceptionsEndTheWaitAsAnsweredButCountAsFailures)
 {
     ASSERT_TRUE(OpenNetwork(gateway.TcpPort(), false));
     const Typed unmapped = Read({1, 0, 200, 1}, Framing::Tcp, {{INT16, 0}});
-    EXPECT_EQ(unmapped.read.outcome, Outcome::Exception);
-    EXPECT_EQ(unmapped.read.text, "Modbuserror 02: Illegal data address");
+    EXPECT_EQ(unmapped.read.kind, Outcome::DeviceError);
+    EXPECT_EQ(unmapped.read.note, "Modbuserror 02: Illegal data address");
     EXPECT_TRUE(unmapped.read.Answered());
     EXPECT_EQ(unmapped.check.result, ModbusReplyCheck::Result::Good);
     EXPECT_TRUE(unmapped.check.registerData.isEmpty());
     EXPECT_TRUE(Logged("    Modbuserror 02: Illegal data address"));
 
     const Typed absent = Read({9, 0, 0, 1}, Framing::Tcp, {});
-    EXPECT_EQ(absent.read.text, "Modbuserror 0B: Target device failed to respond");
+    EXPECT_EQ(absent.read.note, "Modbuserror 0B: Target device failed to respond");
     const Typed tooMany = Read({1, 1, 0, 200}, Framing::Tcp, {});
-    EXPECT_EQ(tooMany.read.text, "Modbuserror 03: Illegal data value");
+    EXPECT_EQ(tooMany.read.note, "Modbuserror 03: Illegal data value");
     EXPECT_EQ(log.ErrorCount(), 3);
     EXPECT_EQ(log.ResponseCount(), 0);
 }
@@ -88,8 +88,8 @@ TEST_F(ModbusReadTest, TimeoutsKeepTheNoteAndSilentSlavesOnTheLine)
     link.BusTimeout = 300ms;
     // Over RTU framing a slave that is not there stays silent.
     const Typed silent = Read({7, 0, 100, 1}, Framing::Rtu, {});
-    EXPECT_EQ(silent.read.outcome, Outcome::Timeout);
-    EXPECT_EQ(silent.read.text, "BusTimeout (Received 0 bytes)");
+    EXPECT_EQ(silent.read.kind, Outcome::Timeout);
+    EXPECT_EQ(silent.read.note, "BusTimeout (Received 0 bytes)");
     EXPECT_TRUE(Logged("    BusTimeout (Received 0 bytes)"));
     EXPECT_EQ(log.ErrorCount(), 1);
 
@@ -99,8 +99,8 @@ TEST_F(ModbusReadTest, TimeoutsKeepTheNoteAndSilentSlavesOnTheLine)
     faults.pieceGap = 1000ms;
     gateway.SetFaults(faults);
     const Typed cut = Read({1, 0, 100, 2}, Framing::Rtu, {});
-    EXPECT_EQ(cut.read.outcome, Outcome::Timeout);
-    EXPECT_EQ(cut.read.text, "BusTimeout (Received 5 bytes)");
+    EXPECT_EQ(cut.read.kind, Outcome::Timeout);
+    EXPECT_EQ(cut.read.note, "BusTimeout (Received 5 bytes)");
 }
 
 TEST_F(ModbusReadTest, RefusedRepliesWrongIdentifierBadCrcAndPiecesThatStillMakeAReply)
@@ -115,13 +115,15 @@ TEST_F(ModbusReadTest, RefusedRepliesWrongIdentifierBadCrcAndPiecesThatStillMake
 
     gateway.SetModbusFaults({true, false});
     const Typed wrongId = Read({1, 0, 100, 1}, Framing::Tcp, {{INT16, 0}});
-    EXPECT_EQ(wrongId.read.outcome, Outcome::Reply);
+    EXPECT_EQ(wrongId.read.kind, Outcome::BadReply);
+    EXPECT_EQ(wrongId.read.note, "Wrong Transaction identifier");
     EXPECT_EQ(wrongId.check.result, ModbusReplyCheck::Result::WrongTransactionIdentifier);
     EXPECT_EQ(wrongId.check.text, "Wrong Transaction identifier");
 
     gateway.SetModbusFaults({false, true});
     const Typed badCrc = Read({1, 0, 100, 1}, Framing::Rtu, {{INT16, 0}});
-    EXPECT_EQ(badCrc.read.outcome, Outcome::Reply);
+    EXPECT_EQ(badCrc.read.kind, Outcome::BadReply);
+    EXPECT_EQ(badCrc.read.note, "Bad Crc");
     EXPECT_EQ(badCrc.check.result, ModbusReplyCheck::Result::BadCrc);
     EXPECT_EQ(badCrc.check.text, "Bad Crc");
     EXPECT_TRUE(badCrc.rows[0].valueText.isEmpty());
@@ -129,14 +131,14 @@ TEST_F(ModbusReadTest, RefusedRepliesWrongIdentifierBadCrcAndPiecesThatStillMake
 
 TEST_F(ModbusReadTest, NothingIsSentWithoutAConnectionNorDuringAnotherOperation)
 {
-    EXPECT_EQ(client.ReadModbusRegisters({1, 0, 100, 1}, Framing::Tcp).outcome, Outcome::NotSent);
+    EXPECT_EQ(client.ReadModbusRegisters({1, 0, 100, 1}, Framing::Tcp).kind, Outcome::NotRun);
     ASSERT_TRUE(OpenNetwork(gateway.TcpPort(), false));
     bool refused = false;
     // A second read while the first one waits (a poll tick, a click) is refused.
     QTimer::singleShot(0, [&] {
-        refused = client.ReadModbusRegisters({1, 0, 100, 1}, Framing::Tcp).outcome == Outcome::NotSent;
+        refused = client.ReadModbusRegisters({1, 0, 100, 1}, Framing::Tcp).kind == Outcome::NotRun;
     });
-    EXPECT_EQ(client.ReadModbusRegisters({1, 0, 100, 1}, Framing::Tcp).outcome, Outcome::Reply);
+    EXPECT_EQ(client.ReadModbusRegisters({1, 0, 100, 1}, Framing::Tcp).kind, Outcome::Reply);
     EXPECT_TRUE(refused);
     EXPECT_EQ(log.ResponseCount(), 1);
 }
@@ -152,10 +154,10 @@ TEST(ModbusLateReplies, DroppedBytesCountInTheTimeoutNote)
     ASSERT_TRUE(parts.OpenNetwork(peer.Port(), false));
     parts.link.BusTimeout = 200ms;
     peer.AnswerNext({{QByteArray::fromHex("000100000005010302FFFE"), 350ms}});
-    EXPECT_EQ(parts.client.ReadModbusRegisters({1, 0, 100, 1}, Framing::Tcp).text, "BusTimeout (Received 0 bytes)");
+    EXPECT_EQ(parts.client.ReadModbusRegisters({1, 0, 100, 1}, Framing::Tcp).note, "BusTimeout (Received 0 bytes)");
     peer.AnswerNext({});
     parts.link.BusTimeout = 600ms;
     const ModbusReadResult read = parts.client.ReadModbusRegisters({1, 0, 100, 1}, Framing::Tcp);
-    EXPECT_EQ(read.outcome, Outcome::Timeout);
-    EXPECT_EQ(read.text, "BusTimeout (Received 11 bytes)");
+    EXPECT_EQ(read.kind, Outcome::Timeout);
+    EXPECT_EQ(read.note, "BusTimeout (Received 11 bytes)");
 }

@@ -47,8 +47,8 @@ public:
         return Opened(request);
     }
 
-    // A read, the reply judged, and the rows of these types counted on from
-    // the first register and decoded.
+    // A read, the reply as the client judged it, and the rows of these types
+    // counted on from the first register and decoded.
     struct Typed {
         ModbusReadResult read;
         ModbusReplyCheck check;
@@ -58,7 +58,7 @@ public:
     {
         Typed typed;
         typed.read = client.ReadModbusRegisters(request, framing);
-        typed.check = client.CheckModbusReply(typed.read.reply, framing);
+        typed.check = typed.read.check;
         for (qsizetype i = 0; i < typesAndOrders.size(); ++i) {
             ModbusValueRow& row = typed.rows[static_cast<size_t>(i)];
             row.typeCode = typesAndOrders[i].first;
