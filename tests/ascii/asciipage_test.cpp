@@ -6,6 +6,7 @@
 
 #include "fakewizardhost.h"
 #include "gatewayundertest.h"
+#include "modalwatch.h"
 #include "testenvironment.h"
 
 #include <QCheckBox>

@@ -9,6 +9,7 @@
 #include "gatewayslave.h"
 #include "gatewayundertest.h"
 #include "simulatedgateway.h"
+#include "modalwatch.h"
 #include "testenvironment.h"
 
 #include <QCheckBox>

@@ -10,6 +10,7 @@
 
 #include "fakewizardhost.h"
 #include "gatewayundertest.h"
+#include "modalwatch.h"
 #include "testenvironment.h"
 
 #include <QApplication>

@@ -7,6 +7,7 @@
 
 #include "fakewizardhost.h"
 #include "loopbackgateways.h"
+#include "modalwatch.h"
 #include "testenvironment.h"
 
 #include <QApplication>

@@ -8,6 +8,7 @@
 #include "shell/wizardhost.h"
 
 #include "fakewizardhost.h"
+#include "modalwatch.h"
 #include "testenvironment.h"
 
 #include <QApplication>

@@ -13,6 +13,7 @@
 #include "fakewizardhost.h"
 #include "gatewayundertest.h"
 #include "simulatedgateway.h"
+#include "modalwatch.h"
 #include "testenvironment.h"
 
 #include <QApplication>
