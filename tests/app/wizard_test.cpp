@@ -13,6 +13,7 @@
 
 #include "configresponder.h"
 #include "ptysetupgateway.h"
+#include "modalwatch.h"
 #include "testenvironment.h"
 
 #include <QAbstractButton>

@@ -5,7 +5,7 @@
 
 #include "linkparts.h"
 #include "scriptedpeer.h"
-#include "asciigateway.h"
+#include "gatewayundertest.h"
 #include "testenvironment.h"
 
 #include <algorithm>
@@ -32,20 +32,6 @@ struct ClientParts : LinkParts {
         log.SetMaxDebugLines(1000);
         link.BusTimeout = 2000ms;
     }
-
-    void OpenSocket(quint16 port, bool udp)
-    {
-        ConnectionRequest request;
-        request.host = QStringLiteral("127.0.0.1");
-        request.port = port;
-        request.udp = udp;
-        ASSERT_TRUE(connection.OpenConnection(request, 5000ms)) << connection.LastSocketError().toStdString();
-    }
-
-    bool Logged(const QString& text) const
-    {
-        return std::any_of(log.Lines().begin(), log.Lines().end(), [&](const QString& line) { return line.contains(text); });
-    }
 };
 
 } // namespace
@@ -55,7 +41,7 @@ TEST(AsciiClient, ValueErrorLetterAndTimeoutAsTheGatewayAnswers)
     SimulatedGateway gateway(DefaultBusConfig());
     ASSERT_NO_FATAL_FAILURE(StartAsciiFrontEnd(gateway));
     ClientParts parts;
-    parts.OpenSocket(gateway.AsciiUdpPort(), true);
+    ASSERT_TRUE(parts.OpenNetwork(gateway.AsciiUdpPort(), true));
     AsciiClient& client = parts.client;
     TrafficLog& log = parts.log;
 
@@ -86,7 +72,7 @@ TEST(AsciiClientReplies, PiecesAreJoinedAndBadRepliesTimeOut)
     for (const Transport transport : {Transport::Udp, Transport::Tcp}) {
         ClientParts parts;
         ScriptedPeer peer(transport);
-        parts.OpenSocket(peer.Port(), transport == Transport::Udp);
+        ASSERT_TRUE(parts.OpenNetwork(peer.Port(), transport == Transport::Udp));
         parts.link.BusTimeout = 300ms;
         AsciiClient& client = parts.client;
 
@@ -123,7 +109,7 @@ TEST(AsciiClientReplies, ALateReplyIsNotTheNextReadsAnswer)
 {
     ClientParts parts;
     ScriptedPeer peer(Transport::Udp);
-    parts.OpenSocket(peer.Port(), true);
+    ASSERT_TRUE(parts.OpenNetwork(peer.Port(), true));
     parts.link.BusTimeout = 200ms;
     peer.AnswerNext({{"\x06" "010000" "7\x03", 350ms}});
     EXPECT_EQ(parts.client.ReadAsciiItem(0, 0, "A.B").kind, Outcome::Timeout);
@@ -144,7 +130,7 @@ TEST(AsciiClientReplies, AFixedEchoIsAnAnswerAndDroppedBytesAreCounted)
 {
     ClientParts parts;
     ScriptedPeer peer(Transport::Udp);
-    parts.OpenSocket(peer.Port(), true);
+    ASSERT_TRUE(parts.OpenNetwork(peer.Port(), true));
     parts.link.BusTimeout = 1000ms;
     for (int read = 0; read < 3; ++read) {
         peer.AnswerNext({{"\x06" "000000" "7\x03"}});
@@ -165,7 +151,7 @@ TEST(AsciiClientReplies, JunkAfterTheEtxIsNoReply)
 {
     ClientParts parts;
     ScriptedPeer peer(Transport::Udp);
-    parts.OpenSocket(peer.Port(), true);
+    ASSERT_TRUE(parts.OpenNetwork(peer.Port(), true));
     parts.link.BusTimeout = 300ms;
     peer.AnswerNext({{"\x06" "010000" "7\x03" "XY"}});
     AsciiReadResult read = parts.client.ReadAsciiItem(0, 0, "A.B");

@@ -5,7 +5,8 @@
 #include "base/settingkeys.h"
 
 #include "fakewizardhost.h"
-#include "asciigateway.h"
+#include "gatewayundertest.h"
+#include "modalwatch.h"
 #include "testenvironment.h"
 
 #include <QCheckBox>
@@ -133,10 +134,7 @@ protected:
             return;
         WizardContext& context = env.Context();
         context.state.WhatToDo = 6;
-        context.settings.Save(keys::Option_EnterIPAddress, 0);
-        context.settings.Save(keys::IPAddress, QStringLiteral("127.0.0.1"));
-        context.settings.Save(keys::TCPPort, QString::number(gateway.AsciiUdpPort()));
-        context.settings.Save(keys::UDPorTCP, 1);
+        StoreLoopbackGateway(context.settings, gateway.AsciiUdpPort(), true);
         context.ini.Write(ini::MBusASCII_BusDelay, QStringLiteral("0"));
     }
 

@@ -1,7 +1,7 @@
 // ostrand-cli ascii-read as a script uses it: a child process against the
 // simulated gateway's ASCII front end.
 #include "clirunner.h"
-#include "asciigateway.h"
+#include "gatewayundertest.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

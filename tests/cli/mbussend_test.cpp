@@ -4,6 +4,7 @@
 
 #include "clirunner.h"
 #include "netfaults.h"
+#include "gatewayundertest.h"
 #include "simulatedgateway.h"
 
 #include <QElapsedTimer>
@@ -19,15 +20,7 @@ namespace {
 
 class MBusSendTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        EndpointOptions options;
-        options.udpPort = 0;
-        options.tcpPort = 0;
-        options.pty = true;
-        QString error;
-        ASSERT_TRUE(gateway.Start(options, &error)) << error.toStdString();
-    }
+    void SetUp() override { StartOnLoopback(gateway, EveryWayIn()); }
 
     CliRun Cli(QStringList arguments) { return RunCli(std::move(arguments), dir.path()); }
 

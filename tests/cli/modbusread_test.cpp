@@ -1,6 +1,7 @@
 // ostrand-cli modbus-read as a script uses it: a child process against the
 // simulated gateway's Modbus front end, one case per path.
 #include "clirunner.h"
+#include "gatewayundertest.h"
 #include "simulatedgateway.h"
 
 #include <QJsonArray>
@@ -13,16 +14,7 @@ namespace {
 
 class ModbusReadCliTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        EndpointOptions options;
-        options.udpPort = 0;
-        options.tcpPort = 0;
-        options.pty = true;
-        options.modbus = true;
-        QString error;
-        ASSERT_TRUE(gateway.Start(options, &error)) << error.toStdString();
-    }
+    void SetUp() override { StartOnLoopback(gateway, EveryWayIn(true)); }
 
     CliRun Cli(const QString& arguments) { return RunCli(arguments.split(u' '), dir.path()); }
     QString Tcp() const { return QStringLiteral("--tcp 127.0.0.1:%1").arg(gateway.TcpPort()); }

@@ -2,6 +2,7 @@
 // child process against the simulated gateway, one run per way in.
 #include "clirunner.h"
 #include "busconfig.h"
+#include "gatewayundertest.h"
 #include "simulatedgateway.h"
 
 #include <QFile>
@@ -19,19 +20,16 @@ const char* kBus = R"({"baud": 9600, "meters": [
     {"address": 1, "id": "12345675", "manufacturer": "ABB", "version": 5, "medium": 12, "baud": 9600},
     {"address": 3, "id": "12340001", "baud": 9600}, {"address": 3, "id": "12340002", "baud": 9600}]})";
 
-class ScanCommandsTest : public ::testing::Test {
+class ScanCommandsTest : public ::testing::Test, protected GatewayUnderTest {
 protected:
     void SetUp() override
     {
-        const BusConfigResult bus = ParseBusConfig(QByteArray(kBus), QStringLiteral("test.json"));
-        ASSERT_TRUE(bus.config) << bus.error.toStdString();
-        gateway = std::make_unique<SimulatedGateway>(*bus.config);
         EndpointOptions options;
         options.udpPort = 0;
         options.tcpPort = std::nullopt;
         options.configPort = 0;
         options.pty = true;
-        ASSERT_TRUE(gateway->Start(options));
+        ASSERT_NO_FATAL_FAILURE(StartGateway(kBus, options));
         // no collision delays, short record wait; the sim runs in this process and
     // the tool in its own, so the waits leave room for a busy machine
         QFile ini(dir.filePath(QStringLiteral("Ostrand.INI")));
@@ -49,7 +47,6 @@ protected:
     }
 
     QTemporaryDir dir;
-    std::unique_ptr<SimulatedGateway> gateway;
 };
 
 TEST_F(ScanCommandsTest, PrimaryScanPrintsTheRowsAndWritesBothFiles)

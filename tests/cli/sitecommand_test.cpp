@@ -3,6 +3,7 @@
 // document.
 #include "busconfig.h"
 #include "clirunner.h"
+#include "gatewayundertest.h"
 #include "simulatedgateway.h"
 
 #include <QFile>
@@ -23,35 +24,29 @@ const char* kBus = R"({"baud": 2400, "config": {"mac": "00-20-4A-00-00-07", "fau
                 "records": [{"dif": "0C", "vif": "13", "value": 1234567}]},
                {"address": 3, "id": "12340001"}, {"address": 3, "id": "12340002"}]})";
 
-class SiteCommandTest : public ::testing::Test {
+class SiteCommandTest : public ::testing::Test, protected GatewayUnderTest {
 protected:
     void SetUp() override
     {
-        const BusConfigResult bus = ParseBusConfig(QByteArray(kBus), QStringLiteral("test.json"));
-        ASSERT_TRUE(bus.config) << bus.error.toStdString();
-        gatewayOwned = std::make_unique<SimulatedGateway>(*bus.config);
         EndpointOptions endpoints;
         endpoints.udpPort = 0;
         endpoints.tcpPort = std::nullopt;
         endpoints.configPort = 0;
-        QString error;
-        ASSERT_TRUE(gatewayOwned->Start(endpoints, &error)) << error.toStdString();
+        ASSERT_NO_FATAL_FAILURE(StartGateway(kBus, endpoints));
         QFile ini(dir.filePath(QStringLiteral("Ostrand.INI")));
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
         ini.write("[IP]\r\nBusDelay=0\r\nUDPTimeOut=1000\r\n[Search]\r\nCollisionPrimDelay=0\r\n");
     }
 
-    std::unique_ptr<SimulatedGateway> gatewayOwned;
     QTemporaryDir dir;
 };
 
 TEST_F(SiteCommandTest, FindsSetsScansAndReadsTheSiteIntoOneDocument)
 {
-    SimulatedGateway& gateway = *gatewayOwned;
-    const QString config = QStringLiteral("127.0.0.1:%1").arg(gateway.ConfigPort());
+    const QString config = QStringLiteral("127.0.0.1:%1").arg(gateway->ConfigPort());
     const CliRun run = RunCli({"site", "--json", "--target", config, "--scan-timeout", "300", "--ip", "127.0.0.1",
                                "--mask", "255.0.0.0", "--gateway", "0.0.0.0", "--broadcast", config, "--data-port",
-                               QString::number(gateway.UdpPort()), "--first", "0", "--last", "4", "--line-speed",
+                               QString::number(gateway->UdpPort()), "--first", "0", "--last", "4", "--line-speed",
                                "2400", "--bus-timeout", "500"},
                               dir.path());
     EXPECT_EQ(run.status, 1) << run.err.toStdString(); // address 3 stayed unread
@@ -86,7 +81,7 @@ TEST_F(SiteCommandTest, FindsSetsScansAndReadsTheSiteIntoOneDocument)
 // reading the meters found so far as if the scan had ended.
 TEST_F(SiteCommandTest, AnInterruptedSiteSaysSo)
 {
-    const CliRun run = RunCli({"site", "--udp", QStringLiteral("127.0.0.1:%1").arg(gatewayOwned->UdpPort()), "--line-speed",
+    const CliRun run = RunCli({"site", "--udp", QStringLiteral("127.0.0.1:%1").arg(gateway->UdpPort()), "--line-speed",
                                "2400", "--bus-timeout", "500"},
                               dir.path(), std::chrono::milliseconds(60000), std::chrono::milliseconds(3000));
     EXPECT_EQ(run.status, 1);

@@ -44,27 +44,15 @@ QByteArray MeterReply()
     return *LongFrame(0x08, 0x05, 0x72, Hex("78563412 2D2C 01 07 55 00 0000 0413 E8030000"));
 }
 
-class LinkTest : public ::testing::TestWithParam<Transport> {
+class LinkTest : public ::testing::TestWithParam<Transport>, public LinkParts {
 protected:
     LinkTest()
-        : ini(dir.filePath(QStringLiteral("Ostrand.INI")))
-        , connection(ini, log, operations)
-        , link(connection, log)
-        , peer(GetParam())
+        : peer(GetParam())
     {
-        log.SetDebugLogging(true);
         log.SetMaxDebugLines(1000);
-        link.BusDelay = 0ms;
     }
 
-    void Open()
-    {
-        ConnectionRequest request;
-        request.host = QStringLiteral("127.0.0.1");
-        request.port = peer.Port();
-        request.udp = GetParam() == Transport::Udp;
-        ASSERT_TRUE(connection.OpenConnection(request, 5000ms)) << connection.LastSocketError().toStdString();
-    }
+    void Open() { ASSERT_TRUE(OpenNetwork(peer.Port(), GetParam() == Transport::Udp)); }
 
     // One transaction: SND_NKE to address 5, the peer answering with chunks.
     ReplyOutcome Transact(QList<Chunk> answer, std::chrono::milliseconds timeout = 400ms)
@@ -75,21 +63,7 @@ protected:
     }
 
     QString LastLine() const { return log.Lines().isEmpty() ? QString() : log.Lines().back(); }
-    bool Logged(const QString& text) const
-    {
-        for (const QString& line : log.Lines()) {
-            if (line.contains(text))
-                return true;
-        }
-        return false;
-    }
 
-    QTemporaryDir dir;
-    IniFile ini;
-    TrafficLog log;
-    DeviceOperations operations;
-    Connection connection;
-    Link link;
     ScriptedPeer peer;
 };
 
@@ -241,11 +215,8 @@ INSTANTIATE_TEST_SUITE_P(OverSockets, LinkTest, ::testing::Values(Transport::Udp
 
 TEST(TcpConnection, RefusedConnectReportsTheSocketsWords)
 {
-    QTemporaryDir dir;
-    IniFile ini(dir.filePath(QStringLiteral("Ostrand.INI")));
-    TrafficLog log;
-    DeviceOperations operations;
-    Connection connection(ini, log, operations);
+    ConnectionParts parts;
+    Connection& connection = parts.connection;
     quint16 closedPort = 0;
     {
         ScriptedPeer placeholder(Transport::Tcp); // a port that is free once it is gone
@@ -270,11 +241,7 @@ TEST(TcpConnection, PeerResetMidReplyEndsTheWaitAndTheConnection)
     Connection& connection = parts.connection;
     Link& link = parts.link;
     ScriptedPeer peer(Transport::Tcp);
-    ConnectionRequest request;
-    request.host = QStringLiteral("127.0.0.1");
-    request.port = peer.Port();
-    request.udp = false;
-    ASSERT_TRUE(connection.OpenConnection(request, 5000ms));
+    ASSERT_TRUE(parts.OpenNetwork(peer.Port(), false));
     peer.AnswerNext({{MeterReply().left(6)}});
     peer.ResetAfterScript(true);
     link.SendFrame(ShortFrame(mbus::kReqUd2, 5));
@@ -290,17 +257,13 @@ TEST(UdpConnection, NoGatewayOpensAndTheFirstTransactionTimesOut)
 {
     LinkParts parts;
     TrafficLog& log = parts.log;
-    Connection& connection = parts.connection;
     Link& link = parts.link;
     quint16 silentPort = 0;
     {
         ScriptedPeer placeholder(Transport::Udp);
         silentPort = placeholder.Port();
     }
-    ConnectionRequest request;
-    request.host = QStringLiteral("127.0.0.1");
-    request.port = silentPort;
-    ASSERT_TRUE(connection.OpenConnection(request, 5000ms));
+    ASSERT_TRUE(parts.OpenNetwork(silentPort, true));
     link.SendFrame(ShortFrame(mbus::kSndNke, 1));
     EXPECT_EQ(link.WaitMBusReply(200ms).kind, ReplyOutcome::Kind::Timeout);
     EXPECT_EQ(log.ErrorCount(), 1);
@@ -348,15 +311,11 @@ TEST(SerialConnection, TransactionOverAPseudoTerminalAndItsLoss)
 {
     PseudoTerminal pty;
     ASSERT_FALSE(pty.slavePath.isEmpty());
-    QTemporaryDir dir;
-    IniFile ini(dir.filePath(QStringLiteral("Ostrand.INI")));
-    ini.WriteIniValue(QStringLiteral("SerialPorts"), QStringLiteral("COM1"), pty.slavePath);
-    TrafficLog log;
-    log.SetDebugLogging(true);
-    DeviceOperations operations;
-    Connection connection(ini, log, operations);
-    Link link(connection, log);
-    link.BusDelay = 0ms;
+    LinkParts parts;
+    parts.ini.WriteIniValue(QStringLiteral("SerialPorts"), QStringLiteral("COM1"), pty.slavePath);
+    TrafficLog& log = parts.log;
+    Connection& connection = parts.connection;
+    Link& link = parts.link;
     ConnectionRequest request;
     request.serial = true;
     request.portIndex = 0;

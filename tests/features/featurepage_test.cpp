@@ -7,7 +7,9 @@
 
 #include "fakewizardhost.h"
 #include "gatewayslave.h"
+#include "gatewayundertest.h"
 #include "simulatedgateway.h"
+#include "modalwatch.h"
 #include "testenvironment.h"
 
 #include <QCheckBox>
@@ -322,27 +324,19 @@ namespace {
 
 // The page on a simulated gateway with meters 1-3, a Birch V2 gateway's own
 // slave at 250, and the log window beside it.
-class FeaturePageWalk : public FeaturePageTest {
+class FeaturePageWalk : public FeaturePageTest, protected GatewayUnderTest {
 protected:
     void SetUp() override
     {
         BusConfig bus = DefaultBusConfig(); // 1: 12345678, 2: 12345679 (SIM), 3: 23456789 (KVX)
         bus.meters.append(GatewaySlave({250, 0x20240001, 365, 180, 2400}));
-        gateway = std::make_unique<SimulatedGateway>(bus);
         EndpointOptions options;
         options.udpPort = 0;
         options.tcpPort = std::nullopt;
-        ASSERT_TRUE(gateway->Start(options));
-        QObject::connect(gateway.get(), &SimulatedGateway::Traffic,
-                         [this](TrafficDirection direction, const QString&, const QByteArray& bytes) {
-                             if (direction == TrafficDirection::Received)
-                                 heard << bytes;
-                         });
+        ASSERT_NO_FATAL_FAILURE(StartGateway(bus, options));
         env.Context().state.WhatToDo = 4;
         env.Context().state.CurrentPage = 60;
-        Store().Save(keys::IPAddress, QStringLiteral("127.0.0.1"));
-        Store().Save(keys::TCPPort, QString::number(gateway->UdpPort()));
-        Store().Save(keys::UDPorTCP, 1);
+        StoreLoopbackGateway(Store(), gateway->UdpPort(), true);
         env.Context().ini.Write(ini::IP_BusDelay, QStringLiteral("0"));
         env.Context().ini.Write(ini::IP_BusTimeOut, QStringLiteral("500"));
     }
@@ -356,13 +350,11 @@ protected:
     }
     void Apply()
     {
-        heard.clear();
+        frames.clear();
         QTest::mouseClick(page->Command_MeterFeature_Apply, Qt::LeftButton);
     }
     QString T(int id) { return Shown(env.Context().language.GetLanguageText(id)); }
 
-    std::unique_ptr<SimulatedGateway> gateway;
-    QList<QByteArray> heard; // the frames the gateway received
     std::unique_ptr<FeaturePage> page;
 };
 
@@ -394,7 +386,7 @@ TEST_F(FeaturePageWalk, TheOperationsThroughTheWindow)
 
     // Read identification of meter 1: the documented texts, then the records
     Apply();
-    EXPECT_EQ(heard, QList<QByteArray>({Hex("10 5B 01 5C 16")}));
+    EXPECT_EQ(frames, QList<QByteArray>({Hex("10 5B 01 5C 16")}));
     EXPECT_TRUE(Info().contains(QStringLiteral(" 12345678 (SIM).\n"))) << Info().toStdString();
     EXPECT_TRUE(Info().contains(QStringLiteral("0 | 0 | Instantaneous | Volume | 12.346 m³")));
     EXPECT_TRUE(page->Command_MeterFeature_Apply->isEnabled());
@@ -405,7 +397,7 @@ TEST_F(FeaturePageWalk, TheOperationsThroughTheWindow)
     EXPECT_EQ(page->Text_MeterFeature_Address[0]->text(), "254");
     EXPECT_FALSE(page->Text_MeterFeature_Address[0]->isEnabled());
     Apply();
-    EXPECT_EQ(heard.value(0), Hex("10 5B FE 59 16"));
+    EXPECT_EQ(frames.value(0), Hex("10 5B FE 59 16"));
     EXPECT_EQ(Store().Read(keys::MeterFeature_Address_0), "1"); // the meter's own address is kept
 
     // Change of primary address: the broadcast box does not apply; the
@@ -417,16 +409,16 @@ TEST_F(FeaturePageWalk, TheOperationsThroughTheWindow)
     Apply();
     EXPECT_EQ(page->Text_MeterFeature_Address[0]->text(), "250");
     EXPECT_EQ(page->Text_MeterFeature_Address[1]->text(), "250");
-    EXPECT_EQ(heard.value(0), Hex("68 06 06 68 53 FA 51 01 7A FA 13 16"));
+    EXPECT_EQ(frames.value(0), Hex("68 06 06 68 53 FA 51 01 7A FA 13 16"));
     Type(page->Text_MeterFeature_Address[0], QStringLiteral("3"));
     Type(page->Text_MeterFeature_Address[1], QStringLiteral("251"));
     Apply();
     EXPECT_EQ(page->Text_MeterFeature_Address[1]->text(), "251");
-    EXPECT_EQ(heard.value(0), Hex("68 06 06 68 53 03 51 01 7A FB 1D 16"));
+    EXPECT_EQ(frames.value(0), Hex("68 06 06 68 53 03 51 01 7A FB 1D 16"));
     Type(page->Text_MeterFeature_Address[0], QStringLiteral("2"));
     Type(page->Text_MeterFeature_Address[1], QStringLiteral("9"));
     Apply();
-    EXPECT_EQ(heard.value(0), Hex("68 06 06 68 53 02 51 01 7A 09 2A 16"));
+    EXPECT_EQ(frames.value(0), Hex("68 06 06 68 53 02 51 01 7A 09 2A 16"));
     EXPECT_TRUE(Info().endsWith(T(180) + QStringLiteral("\n\n"))) << Info().toStdString();
 
     // ... and the meter answers under its new one
@@ -445,8 +437,8 @@ TEST_F(FeaturePageWalk, TheOperationsThroughTheWindow)
     Apply();
     EXPECT_EQ(page->Text_MeterFeature_Sec_Address[0]->text(), "2345678F");
     EXPECT_EQ(page->Text_MeterFeature_Sec_Address[3]->text(), "FF");
-    EXPECT_EQ(heard.value(0), Hex("68 0B 0B 68 53 FD 52 8F 67 45 23 D8 2E 01 FF 06 16"));
-    EXPECT_EQ(heard.value(1), Hex("10 5B FD 58 16"));
+    EXPECT_EQ(frames.value(0), Hex("68 0B 0B 68 53 FD 52 8F 67 45 23 D8 2E 01 FF 06 16"));
+    EXPECT_EQ(frames.value(1), Hex("10 5B FD 58 16"));
     EXPECT_TRUE(Info().contains(QStringLiteral(" 23456789 (KVX)."))) << Info().toStdString();
     Toggle(page->Check_MeterFeature_UseSecondaryAddress);
 
@@ -481,14 +473,14 @@ TEST_F(FeaturePageWalk, AChangeForEveryMeterGoesOnlyWhenTheUserSaysSo)
     Apply();
     EXPECT_TRUE(watch->seen);
     EXPECT_EQ(watch->text, env.Context().language.GetLanguageText(1325).arg(255));
-    WaitUntil([this] { return !heard.isEmpty(); }, 300ms); // time for a frame sent anyway
-    EXPECT_TRUE(heard.isEmpty());
+    WaitUntil([this] { return !frames.isEmpty(); }, 300ms); // time for a frame sent anyway
+    EXPECT_TRUE(frames.isEmpty());
 
     watch = AnswerNextModal(QMessageBox::Yes);
     Apply();
     EXPECT_TRUE(watch->seen);
-    WaitUntil([this] { return !heard.isEmpty(); }, 5000ms); // nobody answers: nothing waited for it
-    EXPECT_EQ(heard, QList<QByteArray>({Hex("68 06 06 68 53 FF 51 01 7A 09 27 16")}));
+    WaitUntil([this] { return !frames.isEmpty(); }, 5000ms); // nobody answers: nothing waited for it
+    EXPECT_EQ(frames, QList<QByteArray>({Hex("68 06 06 68 53 FF 51 01 7A 09 27 16")}));
     EXPECT_TRUE(Info().endsWith(T(1323))) << Info().toStdString();
 
     // The wizard closed while a change's answer is awaited: the change went
@@ -497,7 +489,7 @@ TEST_F(FeaturePageWalk, AChangeForEveryMeterGoesOnlyWhenTheUserSaysSo)
     QTimer::singleShot(100, page.get(), [this] { env.Context().operations.RequestCancel(); });
     watch = AnswerNextModal();
     Apply();
-    EXPECT_EQ(heard.value(0).mid(4, 2), Hex("53 63"));
+    EXPECT_EQ(frames.value(0).mid(4, 2), Hex("53 63"));
     EXPECT_TRUE(watch->seen);
     EXPECT_EQ(watch->text, env.Context().language.GetLanguageText(1320));
 }

@@ -9,6 +9,8 @@
 #include "simulatedgateway.h"
 
 #include "fakewizardhost.h"
+#include "gatewayundertest.h"
+#include "modalwatch.h"
 #include "testenvironment.h"
 
 #include <QApplication>
@@ -183,11 +185,7 @@ protected:
         options.modbus = true;
         QString error;
         ASSERT_TRUE(gateway.Start(options, &error)) << error.toStdString();
-        Settings& settings = env.Context().settings;
-        settings.Save(keys::Option_EnterIPAddress, 0);
-        settings.Save(keys::IPAddress, QStringLiteral("127.0.0.1"));
-        settings.Save(keys::TCPPort, QString::number(gateway.TcpPort()));
-        settings.Save(keys::UDPorTCP, 0);
+        StoreLoopbackGateway(env.Context().settings, gateway.TcpPort(), false);
         env.Context().state.WhatToDo = 5;
         env.Context().ini.Write(ini::ModBus_BusDelay, QStringLiteral("0"));
     }

@@ -3,6 +3,7 @@
 // pseudo-terminal, exceptions, timeouts and the faults of the replies.
 #include "modbustestlink.h"
 #include "scriptedpeer.h"
+#include "gatewayundertest.h"
 #include "simulatedgateway.h"
 
 #include "testenvironment.h"
@@ -19,16 +20,7 @@ namespace {
 
 class ModbusReadTest : public ::testing::Test, public ModbusTestLink {
 protected:
-    void SetUp() override
-    {
-        EndpointOptions options;
-        options.udpPort = 0;
-        options.tcpPort = 0;
-        options.pty = true;
-        options.modbus = true;
-        QString error;
-        ASSERT_TRUE(gateway.Start(options, &error)) << error.toStdString();
-    }
+    void SetUp() override { StartOnLoopback(gateway, EveryWayIn(true)); }
 
     SimulatedGateway gateway{DefaultBusConfig()}; // slave 1 with registers 100-115 and inputs 0-3
 };

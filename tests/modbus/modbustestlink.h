@@ -2,40 +2,20 @@
 
 // A gateway connection of a test's own with a Modbus client on it, and the
 // typed values of the rows read through it.
-#include "comm/connection.h"
-#include "comm/deviceoperations.h"
-#include "comm/link.h"
+#include "linkparts.h"
 #include "modbus/modbusclient.h"
 #include "modbus/modbusrows.h"
-#include "base/inifile.h"
-#include "base/trafficlog.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <chrono>
 
-class ModbusTestLink {
+class ModbusTestLink : public LinkParts {
 public:
     ModbusTestLink()
-        : ini(dir.filePath(QStringLiteral("Ostrand.INI")))
-        , connection(ini, log, operations)
-        , link(connection, log)
-        , client(connection, link, log)
     {
-        log.SetDebugLogging(true);
         log.SetMaxDebugLines(1000);
-        link.BusDelay = std::chrono::milliseconds(0);
         link.BusTimeout = std::chrono::milliseconds(2000);
-    }
-
-    ::testing::AssertionResult OpenNetwork(quint16 port, bool udp)
-    {
-        ConnectionRequest request;
-        request.host = QStringLiteral("127.0.0.1");
-        request.port = port;
-        request.udp = udp;
-        return Opened(request);
     }
 
     ::testing::AssertionResult OpenSerial(const QString& device)
@@ -44,7 +24,7 @@ public:
         request.serial = true;
         request.serialDevice = device;
         request.lineSettings = QStringLiteral("9600,N,8,1");
-        return Opened(request);
+        return Open(request);
     }
 
     // A read, the reply as the client judged it, and the rows of these types
@@ -70,23 +50,7 @@ public:
         return typed;
     }
 
-    bool Logged(const QString& text) const { return log.Lines().join(u'\n').contains(text); }
-
-    QTemporaryDir dir;
-    IniFile ini;
-    TrafficLog log;
-    DeviceOperations operations;
-    Connection connection;
-    Link link;
-    ModbusClient client;
-
-private:
-    ::testing::AssertionResult Opened(const ConnectionRequest& request)
-    {
-        if (connection.OpenConnection(request, std::chrono::milliseconds(5000)))
-            return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "not open: " << connection.LastSocketError().toStdString();
-    }
+    ModbusClient client{connection, link, log};
 };
 
 // Type codes in the order of the page's list.

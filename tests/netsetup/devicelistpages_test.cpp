@@ -7,6 +7,7 @@
 
 #include "fakewizardhost.h"
 #include "loopbackgateways.h"
+#include "modalwatch.h"
 #include "testenvironment.h"
 
 #include <QApplication>
@@ -30,25 +31,14 @@ QString Lines(QString text)
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-class LanPages : public ::testing::Test {
+class LanPages : public WizardPageTest {
 protected:
     LanPages()
     {
-        env.UseLanguage();
         env.Network().discoveryTarget = gateways.Target();
         env.Network().isReachable = [this](const QString& ip) { return reachable.contains(ip); };
         Context().ini.Write(ini::IP_ScanTimeOut, QStringLiteral("200"));
         State().SelectedAdapterIP = QStringLiteral("127.0.0.1");
-    }
-
-    template <typename Page>
-    std::unique_ptr<Page> LoadedPage()
-    {
-        auto page = MakePage<Page>(host, env.Network());
-        page->Startup();
-        page->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(page.get()));
-        return page;
     }
 
     void Arrive(WizardPage& page)
@@ -67,8 +57,6 @@ protected:
     WizardState& State() { return env.Context().state; }
     QString Text(int id) { return Lines(Context().language.GetLanguageText(id)); }
 
-    TestEnvironment env;
-    FakeWizardHost host{env.Context()};
     LoopbackGateways gateways;
     QSet<QString> reachable;
 };
@@ -107,7 +95,7 @@ TEST_F(LanPages, EnteringSearchesAndListsEveryGatewayWithItsReachability)
     AddGateway("127.0.0.12", "00-04-25-00-00-03", 20ms);
     AddGateway("127.0.0.13", "02-00-00-00-00-01", 30ms);
     reachable = {QStringLiteral("127.0.0.11"), QStringLiteral("127.0.0.13")};
-    auto page = LoadedPage<DeviceListPage>();
+    auto page = ShownPage<DeviceListPage>();
     auto* list = UniqueControl<QTreeWidget>(*page, "ListView_Devices");
 
     Arrive(*page);
@@ -143,7 +131,7 @@ TEST_F(LanPages, ASingleGatewayIsPickedAtOnce)
 {
     AddGateway("127.0.0.21", "00-80-A3-11-22-33");
     reachable = {QStringLiteral("127.0.0.21")};
-    auto page = LoadedPage<DeviceListPage>();
+    auto page = ShownPage<DeviceListPage>();
     Arrive(*page);
 
     auto* list = UniqueControl<QTreeWidget>(*page, "ListView_Devices");
@@ -160,7 +148,7 @@ TEST_F(LanPages, ASingleGatewayIsPickedAtOnce)
 
 TEST_F(LanPages, NothingAnsweringSaysSoAndScanAgainSearchesAfresh)
 {
-    auto page = LoadedPage<DeviceListPage>();
+    auto page = ShownPage<DeviceListPage>();
     Arrive(*page);
     auto* info = UniqueControl<InfoBox>(*page, "Text_Info(10)");
     auto* list = UniqueControl<QTreeWidget>(*page, "ListView_Devices");
@@ -189,7 +177,7 @@ TEST_F(LanPages, WithoutAChosenAdapterTheChoiceOpensAndOkSearchesFromIt)
     };
     AddGateway("127.0.0.41", "00-20-4A-00-00-41");
     State().SelectedAdapterIP.clear();
-    auto page = LoadedPage<DeviceListPage>();
+    auto page = ShownPage<DeviceListPage>();
     auto* list = UniqueControl<QTreeWidget>(*page, "ListView_Devices");
 
     QString caption;
@@ -224,7 +212,7 @@ TEST_F(LanPages, WithoutAChosenAdapterTheChoiceOpensAndOkSearchesFromIt)
 TEST_F(LanPages, NoNetworkAdapterExplainsWithoutSearching)
 {
     State().SelectedAdapterIP = kNoAdapter;
-    auto page = LoadedPage<DeviceListPage>();
+    auto page = ShownPage<DeviceListPage>();
     Arrive(*page);
     EXPECT_EQ(Lines(UniqueControl<InfoBox>(*page, "Text_Info(10)")->Text()), Text(225));
     EXPECT_TRUE(gateways.Queries().isEmpty());
@@ -233,7 +221,7 @@ TEST_F(LanPages, NoNetworkAdapterExplainsWithoutSearching)
 TEST_F(LanPages, SelectAdapterButtonOpensTheChoice)
 {
     State().AdapterCount = 2;
-    auto page = LoadedPage<DeviceListPage>();
+    auto page = ShownPage<DeviceListPage>();
     auto* button = UniqueControl<QPushButton>(*page, "Command_ScanDevicesSelectAdapter");
     EXPECT_FALSE(button->isHidden());
     auto watch = AnswerNextModal();
@@ -321,7 +309,7 @@ TEST_F(LanPages, PingSavesTheAddressAndOpensNextOnlyWhenTheTestCameThrough)
         pinged << ip;
         return pinged.size() <= answers.size() && answers[pinged.size() - 1];
     };
-    auto page = LoadedPage<PingPage>();
+    auto page = ShownPage<PingPage>();
     Arrive(*page);
     auto* address = UniqueControl<QLineEdit>(*page, "Text_PingIPAddress");
     auto* ping = UniqueControl<QPushButton>(*page, "Command_Ping");

@@ -8,6 +8,7 @@
 #include "shell/wizardhost.h"
 
 #include "fakewizardhost.h"
+#include "modalwatch.h"
 #include "testenvironment.h"
 
 #include <QApplication>
@@ -40,21 +41,8 @@ QString Lines(QString text)
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-class NetSetupPages : public ::testing::Test {
+class NetSetupPages : public WizardPageTest {
 protected:
-    NetSetupPages() { env.UseLanguage(); }
-
-    // A page as the wizard has it after loading: started and on screen.
-    template <typename Page>
-    std::unique_ptr<Page> LoadedPage()
-    {
-        auto page = MakePage<Page>(host, env.Network());
-        page->Startup();
-        page->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(page.get()));
-        return page;
-    }
-
     // What the wizard does on the way to a page: Next enabled, then the
     // page's own preparation and entry.
     void Arrive(WizardPage& page, bool back = false)
@@ -67,9 +55,6 @@ protected:
     QString Text(int id) { return Lines(env.Context().language.GetLanguageText(id)); }
     Settings& Store() { return env.Context().settings; }
     WizardState& State() { return env.Context().state; }
-
-    TestEnvironment env;
-    FakeWizardHost host{env.Context()};
 };
 
 void ClickRow(QTreeWidget* list, QTreeWidgetItem* row)
@@ -81,7 +66,7 @@ void ClickRow(QTreeWidget* list, QTreeWidgetItem* row)
 
 TEST_F(NetSetupPages, ChangeIpSettingsShowsTheChosenWaysFieldAndGatesNextOnTheMac)
 {
-    auto page = LoadedPage<SetupMacPage>();
+    auto page = ShownPage<SetupMacPage>();
     Arrive(*page);
     auto* mac = Control<QLineEdit>(*page, "Text_SetupIP_MacAddress");
     auto* port = Control<QComboBox>(*page, "Combo_SetupIP_SerialPort");
@@ -129,7 +114,7 @@ TEST_F(NetSetupPages, ChangeIpSettingsShowsTheChosenWaysFieldAndGatesNextOnTheMa
 
 TEST_F(NetSetupPages, SetupMacLeaveSavesTheUpperCaseMacAndThePortOfTheTask)
 {
-    auto page = LoadedPage<SetupMacPage>();
+    auto page = ShownPage<SetupMacPage>();
     auto* mac = Control<QLineEdit>(*page, "Text_SetupIP_MacAddress");
     auto* port = Control<QComboBox>(*page, "Combo_SetupIP_SerialPort");
 
@@ -162,7 +147,7 @@ TEST_F(NetSetupPages, SetupMacStartupRestoresTheChoiceWithoutTouchingStoredPorts
     Store().Save(keys::SerialPort.ForTask(3), 7);
     State().WhatToDo = 1;
 
-    auto page = LoadedPage<SetupMacPage>();
+    auto page = ShownPage<SetupMacPage>();
     EXPECT_TRUE(Control<QRadioButton>(*page, "Option_ChangeIPSettings(1)")->isChecked());
     EXPECT_FALSE(page->ByNetwork());
     // Filling the port list must not pass for a choice.
@@ -177,7 +162,7 @@ TEST_F(NetSetupPages, SetupMacStartupRestoresTheChoiceWithoutTouchingStoredPorts
 TEST_F(NetSetupPages, SetupMacArrivingWithAnIncompleteMacKeepsNextDisabled)
 {
     Store().Save(keys::MACAddress, QStringLiteral("00-20-4A"));
-    auto page = LoadedPage<SetupMacPage>();
+    auto page = ShownPage<SetupMacPage>();
     Arrive(*page);
     EXPECT_FALSE(host.nextEnabled);
 
@@ -190,7 +175,7 @@ TEST_F(NetSetupPages, SetupMacArrivingWithAnIncompleteMacKeepsNextDisabled)
 
 TEST_F(NetSetupPages, ClickingAnInfoTextChoosesTheOptionItExplains)
 {
-    auto page = LoadedPage<SetupMacPage>();
+    auto page = ShownPage<SetupMacPage>();
     page->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(page.get()));
     Arrive(*page);
@@ -218,7 +203,7 @@ TEST_F(NetSetupPages, DhcpChoiceEnablesTheAddressBoxesOnlyForAFixedAddress)
 {
     const char* boxes[] = {"Text_IPAddress", "Text_Gateway", "Text_NetMask"};
     {
-        auto page = LoadedPage<IpSettingsPage>(); // stored choice: fixed address
+        auto page = ShownPage<IpSettingsPage>(); // stored choice: fixed address
         EXPECT_TRUE(Control<QRadioButton>(*page, "Option_DHCP(1)")->isChecked());
         for (const char* box : boxes)
             EXPECT_TRUE(Control<QLineEdit>(*page, box)->isEnabled()) << box;
@@ -229,7 +214,7 @@ TEST_F(NetSetupPages, DhcpChoiceEnablesTheAddressBoxesOnlyForAFixedAddress)
         EXPECT_EQ(Store().Read(keys::Option_DHCP), "0");
     }
     // The next start comes up with DHCP chosen and the boxes locked.
-    auto page = LoadedPage<IpSettingsPage>();
+    auto page = ShownPage<IpSettingsPage>();
     EXPECT_TRUE(Control<QRadioButton>(*page, "Option_DHCP(0)")->isChecked());
     for (const char* box : boxes)
         EXPECT_FALSE(Control<QLineEdit>(*page, box)->isEnabled()) << box;
@@ -242,7 +227,7 @@ TEST_F(NetSetupPages, DhcpChoiceEnablesTheAddressBoxesOnlyForAFixedAddress)
 
 TEST_F(NetSetupPages, IpSettingsAreSavedWhenLeftForwardOnly)
 {
-    auto page = LoadedPage<IpSettingsPage>();
+    auto page = ShownPage<IpSettingsPage>();
     Arrive(*page);
     auto* ip = Control<QLineEdit>(*page, "Text_IPAddress");
     auto* gateway = Control<QLineEdit>(*page, "Text_Gateway");
@@ -272,8 +257,8 @@ TEST_F(NetSetupPages, IpSettingsAreSavedWhenLeftForwardOnly)
 
 TEST_F(NetSetupPages, IpSettingsTellAboutTheDhcpSearchOnlyOnTheNetworkWay)
 {
-    auto setupMac = LoadedPage<SetupMacPage>();
-    auto page = LoadedPage<IpSettingsPage>();
+    auto setupMac = ShownPage<SetupMacPage>();
+    auto page = ShownPage<IpSettingsPage>();
     auto* info = Control<InfoBox>(*page, "Text_Info_IPAddress(21)");
     EXPECT_EQ(Lines(info->Text()), Text(220) + "\n\n" + Text(221)) << "network is the first start's way";
 
@@ -281,7 +266,7 @@ TEST_F(NetSetupPages, IpSettingsTellAboutTheDhcpSearchOnlyOnTheNetworkWay)
     Arrive(*page);
     EXPECT_EQ(Lines(info->Text()), Text(220));
 
-    auto restarted = LoadedPage<IpSettingsPage>();
+    auto restarted = ShownPage<IpSettingsPage>();
     EXPECT_EQ(Lines(Control<InfoBox>(*restarted, "Text_Info_IPAddress(21)")->Text()), Text(220));
 }
 
@@ -290,7 +275,7 @@ TEST_F(NetSetupPages, IpSettingsTellAboutTheDhcpSearchOnlyOnTheNetworkWay)
 TEST_F(NetSetupPages, PickingAGatewayRemembersItForTheLaterPages)
 {
     State().SelectedAdapterIP = QStringLiteral("192.168.0.5");
-    auto page = LoadedPage<DeviceListPage>();
+    auto page = ShownPage<DeviceListPage>();
     Arrive(*page);
     EXPECT_FALSE(host.nextEnabled) << "nothing picked yet";
 
@@ -315,10 +300,10 @@ TEST_F(NetSetupPages, PickingAGatewayRemembersItForTheLaterPages)
     EXPECT_EQ(State().SelectedDeviceType, DeviceTypeUnknown);
 
     // The picked gateway is what the other tasks start from.
-    auto setupMac = LoadedPage<SetupMacPage>();
+    auto setupMac = ShownPage<SetupMacPage>();
     Arrive(*setupMac);
     EXPECT_EQ(Control<QLineEdit>(*setupMac, "Text_SetupIP_MacAddress")->text(), "00-20-4A-01-02-03");
-    auto ping = LoadedPage<PingPage>();
+    auto ping = ShownPage<PingPage>();
     Arrive(*ping);
     EXPECT_EQ(Control<QLineEdit>(*ping, "Text_PingIPAddress")->text(), "192.168.0.22");
 }
@@ -326,7 +311,7 @@ TEST_F(NetSetupPages, PickingAGatewayRemembersItForTheLaterPages)
 TEST_F(NetSetupPages, DoubleClickOnTheListActsAsNextOnlyWhenItHasRows)
 {
     State().SelectedAdapterIP = QStringLiteral("192.168.0.5");
-    auto page = LoadedPage<DeviceListPage>();
+    auto page = ShownPage<DeviceListPage>();
     Arrive(*page);
     auto* list = Control<QTreeWidget>(*page, "ListView_Devices");
 
@@ -345,7 +330,7 @@ TEST_F(NetSetupPages, DoubleClickOnTheListActsAsNextOnlyWhenItHasRows)
 TEST_F(NetSetupPages, DeviceListEntryWithoutAdapterExplainsInsteadOfScanning)
 {
     State().AdapterCount = 1;
-    auto page = LoadedPage<DeviceListPage>();
+    auto page = ShownPage<DeviceListPage>();
     EXPECT_TRUE(Control<QPushButton>(*page, "Command_ScanDevicesSelectAdapter")->isHidden());
     auto* info = Control<InfoBox>(*page, "Text_Info(10)");
 
@@ -362,7 +347,7 @@ TEST_F(NetSetupPages, DeviceListEntryWithoutAdapterExplainsInsteadOfScanning)
     EXPECT_EQ(Lines(info->Text()), Text(225));
 
     State().AdapterCount = 2;
-    auto several = LoadedPage<DeviceListPage>();
+    auto several = ShownPage<DeviceListPage>();
     EXPECT_FALSE(Control<QPushButton>(*several, "Command_ScanDevicesSelectAdapter")->isHidden());
 }
 
@@ -370,7 +355,7 @@ TEST_F(NetSetupPages, DeviceListEntryWithoutAdapterExplainsInsteadOfScanning)
 
 TEST_F(NetSetupPages, SerialSetupPageSpeaksForItsTask)
 {
-    auto page = LoadedPage<SerialSetupPage>();
+    auto page = ShownPage<SerialSetupPage>();
     auto* execute = Control<QPushButton>(*page, "Command_ConnectRS232AndDoSomething");
     auto* info = Control<InfoBox>(*page, "Text_Info(23)");
     EXPECT_FALSE(Control<QPushButton>(*page, "Command_ConnectRS232AndDoSomething_Cancel")->isEnabled());
@@ -392,14 +377,14 @@ TEST_F(NetSetupPages, SerialSetupPageSpeaksForItsTask)
 
 TEST_F(NetSetupPages, ActionPagesHoldNextUntilTheirActionSucceeds)
 {
-    auto byNetwork = LoadedPage<SetIpByNetworkPage>();
+    auto byNetwork = ShownPage<SetIpByNetworkPage>();
     Arrive(*byNetwork);
     EXPECT_FALSE(host.nextEnabled);
     EXPECT_EQ(byNetwork->HeaderLabel()->text(), Text(208));
     EXPECT_EQ(Lines(Control<InfoBox>(*byNetwork, "Text_Info(22)")->Text()), Text(209));
 
     Store().Save(keys::IPAddress, QStringLiteral("10.0.0.7"));
-    auto ping = LoadedPage<PingPage>();
+    auto ping = ShownPage<PingPage>();
     Arrive(*ping);
     EXPECT_FALSE(host.nextEnabled);
     EXPECT_EQ(ping->HeaderLabel()->text(), Text(350));

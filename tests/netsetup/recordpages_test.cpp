@@ -10,6 +10,7 @@
 
 #include "configresponder.h"
 #include "ptysetupgateway.h"
+#include "modalwatch.h"
 #include "testenvironment.h"
 
 #include <QAbstractButton>

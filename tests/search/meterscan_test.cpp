@@ -8,6 +8,7 @@
 #include "comm/waiting.h"
 
 #include "busconfig.h"
+#include "gatewayundertest.h"
 #include "scriptedpeer.h"
 #include "simulatedgateway.h"
 #include "testenvironment.h"
@@ -91,7 +92,7 @@ void ExpectJudged(const SearchResultRow& row, const Judged& judged)
     EXPECT_EQ(static_cast<int>(row.icon), static_cast<int>(judged.icon));
 }
 
-class ScanTest : public ::testing::Test {
+class ScanTest : public ::testing::Test, protected GatewayUnderTest {
 protected:
     ScanTest()
     {
@@ -107,18 +108,10 @@ protected:
 
     void StartBus(const char* json)
     {
-        const BusConfigResult bus = ParseBusConfig(QByteArray(json), QStringLiteral("test.json"));
-        ASSERT_TRUE(bus.config) << bus.error.toStdString();
-        gateway = std::make_unique<SimulatedGateway>(*bus.config);
         EndpointOptions options;
         options.udpPort = 0;
         options.tcpPort = 0;
-        ASSERT_TRUE(gateway->Start(options));
-        QObject::connect(gateway.get(), &SimulatedGateway::Traffic,
-                         [this](TrafficDirection direction, const QString&, const QByteArray& bytes) {
-                             if (direction == TrafficDirection::Received)
-                                 frames.append(bytes);
-                         });
+        ASSERT_NO_FATAL_FAILURE(StartGateway(json, options));
         Open(gateway->UdpPort(), true);
     }
 
@@ -151,8 +144,6 @@ protected:
     }
 
     TestEnvironment env;
-    std::unique_ptr<SimulatedGateway> gateway;
-    QList<QByteArray> frames;
     SearchTiming timing;
     ListSink sink;
     std::unique_ptr<SearchLink> link;

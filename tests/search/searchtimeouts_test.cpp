@@ -5,6 +5,7 @@
 #include "shell/pagecontrols.h"
 
 #include "fakewizardhost.h"
+#include "modalwatch.h"
 #include "testenvironment.h"
 
 #include <QFile>

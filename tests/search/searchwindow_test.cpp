@@ -11,7 +11,9 @@
 
 #include "busconfig.h"
 #include "fakewizardhost.h"
+#include "gatewayundertest.h"
 #include "simulatedgateway.h"
+#include "modalwatch.h"
 #include "testenvironment.h"
 
 #include <QApplication>
@@ -46,31 +48,18 @@ const char* kBus = R"({"baud": 9600, "meters": [
     {"address": 3, "id": "12340001", "baud": 9600}, {"address": 3, "id": "12340002", "baud": 9600},
     {"address": 5, "id": "66600001", "answersReqUd2": false, "baud": 9600}]})";
 
-class SearchWindowTest : public ::testing::Test {
+class SearchWindowTest : public ::testing::Test, protected GatewayUnderTest {
 protected:
     SearchWindowTest()
     {
         env.UseLanguage();
-        const BusConfigResult bus = ParseBusConfig(QByteArray(kBus), QStringLiteral("test.json"));
-        EXPECT_TRUE(bus.config) << bus.error.toStdString();
-        gateway = std::make_unique<SimulatedGateway>(*bus.config);
         EndpointOptions options;
         options.udpPort = 0;
         options.tcpPort = std::nullopt;
         options.configPort = 0;
-        EXPECT_TRUE(gateway->Start(options));
-        QObject::connect(gateway.get(), &SimulatedGateway::Traffic,
-                         [this](TrafficDirection direction, const QString& source, const QByteArray& bytes) {
-                             // M-Bus frames only, not the configuration datagrams
-                             if (direction == TrafficDirection::Received && !source.startsWith(QStringLiteral("config")))
-                                 frames.append(bytes);
-                         });
+        StartGateway(kBus, options);
 
-        Settings& settings = Context().settings;
-        settings.Save(keys::Option_EnterIPAddress, 0);
-        settings.Save(keys::IPAddress, QStringLiteral("127.0.0.1"));
-        settings.Save(keys::TCPPort, gateway->UdpPort());
-        settings.Save(keys::UDPorTCP, 1);
+        StoreLoopbackGateway(Context().settings, gateway->UdpPort(), true);
         Context().state.WhatToDo = 4;
         env.Network().configTarget.port = gateway->ConfigPort();
         Context().link.BusDelay = 0ms;
@@ -128,8 +117,6 @@ protected:
     }
 
     TestEnvironment env;
-    std::unique_ptr<SimulatedGateway> gateway;
-    QList<QByteArray> frames;
     RememberedHost remembered;
     QCheckBox useSecondary;
     QLineEdit primary;

@@ -5,6 +5,7 @@
 #include "shell/pagecontrols.h"
 #include "shell/debugwindow.h"
 
+#include "modalwatch.h"
 #include "testenvironment.h"
 
 #include <QAction>

@@ -1,4 +1,5 @@
 #include "configclients.h"
+#include "simprogram.h"
 #include "simulatedgateway.h"
 
 #include "netsetup/configprotocol.h"
@@ -348,17 +349,13 @@ TEST_F(SimConfigPort, TracedBesideTheMBusFrames)
 TEST(SimConfigProgram, RunsTheConfigurationPort)
 {
     QProcess sim;
-    sim.start(QStringLiteral(OSTRAND_SIM_PROGRAM),
-              {QStringLiteral("--no-udp"), QStringLiteral("--no-tcp"), QStringLiteral("--config-port"), QStringLiteral("0"),
-               QStringLiteral("--mac"), QStringLiteral("00-80-A3-01-02-03"), QStringLiteral("--truncate-record"),
-               QStringLiteral("2")});
-    ASSERT_TRUE(sim.waitForStarted(kConfigHang));
-    QString line;
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        if (sim.canReadLine())
-            line = QString::fromUtf8(sim.readLine()).trimmed();
-        return !line.isEmpty();
-    }, kConfigHang)) << sim.readAllStandardError().toStdString();
+    QStringList lines;
+    ASSERT_TRUE(StartSimProgram(sim,
+                                {QStringLiteral("--no-udp"), QStringLiteral("--no-tcp"), QStringLiteral("--config-port"),
+                                 QStringLiteral("0"), QStringLiteral("--mac"), QStringLiteral("00-80-A3-01-02-03"),
+                                 QStringLiteral("--truncate-record"), QStringLiteral("2")},
+                                1, lines, kConfigHang));
+    const QString line = lines.front();
     ASSERT_TRUE(line.startsWith(QLatin1String("config 127.0.0.1:"))) << line.toStdString();
     const auto port = static_cast<quint16>(line.section(QLatin1Char(':'), -1).toUInt());
 

@@ -1,4 +1,5 @@
 #include "configclients.h"
+#include "simprogram.h"
 #include "simulatedgateway.h"
 
 #include "comm/mbusframe.h"
@@ -333,17 +334,13 @@ TEST(SimProgram, RunsAsAChildAndStopsOnSigterm)
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("tty"));
     QProcess sim;
-    sim.start(QStringLiteral(OSTRAND_SIM_PROGRAM),
-              {QStringLiteral("--bus"), QStringLiteral(OSTRAND_SOURCE_DIR "/sim/buses/sample-bus.json"),
-               QStringLiteral("--udp-port"), QStringLiteral("0"), QStringLiteral("--no-tcp"), QStringLiteral("--no-config"),
-               QStringLiteral("--pty-link"), link, QStringLiteral("--timing"), QStringLiteral("instant")});
-    ASSERT_TRUE(sim.waitForStarted(kHang));
     QStringList lines;
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        while (sim.canReadLine())
-            lines.append(QString::fromUtf8(sim.readLine()).trimmed());
-        return lines.size() >= 3;
-    }, kHang)) << sim.readAllStandardError().toStdString();
+    ASSERT_TRUE(StartSimProgram(
+        sim,
+        {QStringLiteral("--bus"), QStringLiteral(OSTRAND_SOURCE_DIR "/sim/buses/sample-bus.json"), QStringLiteral("--udp-port"),
+         QStringLiteral("0"), QStringLiteral("--no-tcp"), QStringLiteral("--no-config"), QStringLiteral("--pty-link"), link,
+         QStringLiteral("--timing"), QStringLiteral("instant")},
+        3, lines, kHang));
     ASSERT_TRUE(lines[0].startsWith(QLatin1String("udp 127.0.0.1:"))) << lines.join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(lines[1].startsWith(QLatin1String("pty /dev/")));
     EXPECT_EQ(lines[2], QStringLiteral("pty-link ") + link);

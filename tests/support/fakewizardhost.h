@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QStringList>
+#include <QTest>
 #include <QWidget>
 
 #include "testenvironment.h"
@@ -95,13 +96,14 @@ std::unique_ptr<Page> MakePage(WizardHost& host, NetworkContext& network)
         return std::make_unique<Page>(host);
 }
 
-// A page as the wizard has it once its window has loaded, with a language,
-// a store and a fake wizard of the test's own.
-template <typename Page>
-class LoadedPageTest : public ::testing::Test {
+// Pages as the wizard has them, with a language, a store and a fake wizard
+// of the test's own.
+class WizardPageTest : public ::testing::Test {
 protected:
-    LoadedPageTest() { env.UseLanguage(); }
+    WizardPageTest() { env.UseLanguage(); }
 
+    // A page as the wizard has it once its window has loaded.
+    template <typename Page>
     std::unique_ptr<Page> LoadedPage()
     {
         auto page = MakePage<Page>(host, env.Network());
@@ -109,8 +111,25 @@ protected:
         return page;
     }
 
+    // Loaded and on screen, for a test that clicks into its lists.
+    template <typename Page>
+    std::unique_ptr<Page> ShownPage()
+    {
+        auto page = LoadedPage<Page>();
+        page->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(page.get()));
+        return page;
+    }
+
     TestEnvironment env;
     FakeWizardHost host{env.Context()};
+};
+
+// The tests of one page.
+template <typename Page>
+class LoadedPageTest : public WizardPageTest {
+protected:
+    std::unique_ptr<Page> LoadedPage() { return WizardPageTest::LoadedPage<Page>(); }
 };
 
 // The texts of a list's entries, in order.
