@@ -13,16 +13,9 @@
 //   fastsearch_bench [--full] [--doc-addresses DOC] [--allowance MS]   (defaults: 20 addresses, 20 ms)
 #include "countingsink.h"
 #include "searchclient.h"
-#include "search/meterscan.h"
-#include "search/searchlink.h"
 
 #include "comm/connection.h"
-#include "comm/deviceoperations.h"
-#include "comm/link.h"
 #include "comm/mbusframe.h"
-#include "base/inifile.h"
-#include "base/language.h"
-#include "base/trafficlog.h"
 
 #include "busconfig.h"
 #include "simulatedgateway.h"
@@ -36,7 +29,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <memory>
 
 using namespace std::chrono_literals;
@@ -70,27 +62,36 @@ struct Site {
         int faults = 0;
         double seconds = 0;
     };
-    Run Measure(const SearchTiming& timing, const std::function<void(MeterScan&)>& run)
+    Run Measure(const SearchPlan& plan)
     {
-        const DeviceOperationScope operation(operations);
         CountingSink sink;
-        SearchLink searchLink(connection, link, log);
-        MeterScan scan(searchLink, operations, language, sink, timing);
-        QElapsedTimer clock;
-        clock.start();
-        run(scan);
-        return {sink.rows, sink.answered, sink.faults, static_cast<double>(clock.nsecsElapsed()) / 1e9};
+        const SearchOutcome outcome = RunSearch(plan, client.Parts(), sink);
+        return {sink.rows, sink.answered, sink.faults, outcome.Seconds()};
     }
 
     SimulatedGateway gateway;
     SearchClient client;
-    TrafficLog& log = client.log;
-    DeviceOperations& operations = client.operations;
     Connection& connection = client.connection;
-    Link& link = client.link;
-    Language& language = client.language;
     bool started = false;
 };
+
+// A primary scan of 0 to last, SND_NKE and REQ_UD2 to each address.
+SearchPlan PrimaryPlan(const SearchTiming& timing, int last)
+{
+    SearchPlan plan;
+    plan.primary = {0, last, true, true, false};
+    plan.timing = timing;
+    return plan;
+}
+
+// A secondary scan from FFFFFFFF.
+SearchPlan SecondaryPlan(const SearchTiming& timing)
+{
+    SearchPlan plan;
+    plan.method = SearchMethod::Secondary;
+    plan.timing = timing;
+    return plan;
+}
 
 // The time from sending SND_NKE to a meter until its E5h is in, less what
 // the line itself takes: request, turnaround and one character.
@@ -185,9 +186,8 @@ int main(int argc, char* argv[])
     if (!emptySite.started)
         return 1;
     const double limit = 251 * Seconds(ProbeLineTime(kShortFrameLength, kBaud));
-    const Site::Run fastPrimary = emptySite.Measure(fast, [](MeterScan& scan) { scan.RunPrimary({0, 250, true, true, false}); });
-    const Site::Run docPrimary = emptySite.Measure(
-        documented, [docAddresses](MeterScan& scan) { scan.RunPrimary({0, docAddresses - 1, true, true, false}); });
+    const Site::Run fastPrimary = emptySite.Measure(PrimaryPlan(fast, 250));
+    const Site::Run docPrimary = emptySite.Measure(PrimaryPlan(documented, docAddresses - 1));
     const double docScaled = docPrimary.seconds * 251 / docAddresses;
     std::printf("\nempty primary scan 0-250       %8s %10s %10s\n", "seconds", "x limit", "probes");
     std::printf("  physical limit               %8.1f %10.3f %10d\n", limit, 1.0, 251);
@@ -200,7 +200,7 @@ int main(int argc, char* argv[])
     Site sampleSite(*sample);
     if (!sampleSite.started)
         return 1;
-    const Site::Run fastSecondary = sampleSite.Measure(fast, [](MeterScan& scan) { scan.RunSecondary({}); });
+    const Site::Run fastSecondary = sampleSite.Measure(SecondaryPlan(fast));
     const double perProbe = Seconds(ProbeLineTime(kSelectionLength, kBaud));
     const double target = 1.2 * fastSecondary.probes * perProbe;
     std::printf("\nsecondary scan of the sample bus %6s %10s %10s %10s\n", "seconds", "x physical", "probes", "found");
@@ -210,7 +210,7 @@ int main(int argc, char* argv[])
                 fastSecondary.seconds / (fastSecondary.probes * perProbe), fastSecondary.probes, fastSecondary.answered,
                 target);
     if (full) {
-        const Site::Run docSecondary = sampleSite.Measure(documented, [](MeterScan& scan) { scan.RunSecondary({}); });
+        const Site::Run docSecondary = sampleSite.Measure(SecondaryPlan(documented));
         std::printf("  documented                   %8.1f %10.3f %10d %10d\n", docSecondary.seconds,
                     docSecondary.seconds / (docSecondary.probes * perProbe), docSecondary.probes, docSecondary.answered);
     }

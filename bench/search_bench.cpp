@@ -8,33 +8,24 @@
 //   search_bench [SND_NKE-MS [REQ_UD2-MS [SELECTION-MS]]]   (defaults 100, 600, 160)
 #include "countingsink.h"
 #include "searchclient.h"
-#include "search/meterscan.h"
-#include "search/searchlink.h"
 
 #include "comm/connection.h"
-#include "comm/deviceoperations.h"
-#include "comm/link.h"
-#include "base/inifile.h"
-#include "base/language.h"
-#include "base/trafficlog.h"
 
 #include "busconfig.h"
 #include "simulatedgateway.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <functional>
 
 using namespace std::chrono_literals;
 
 namespace {
 
-void Report(const char* name, const CountingSink& sink, qint64 measuredNs, std::chrono::nanoseconds required)
+void Report(const char* name, const CountingSink& sink, const SearchOutcome& outcome)
 {
-    const double measured = static_cast<double>(measuredNs) / 1e9;
-    const double waits = static_cast<double>(required.count()) / 1e9;
+    const double measured = outcome.Seconds();
+    const double waits = static_cast<double>(outcome.requiredWaiting.count()) / 1e9;
     std::printf("%-10s %4d probes %3d answered  measured %8.3f s  waits %8.3f s  over %+6.2f %%\n", name, sink.rows,
                 sink.answered, measured, waits, waits > 0 ? (measured - waits) / waits * 100.0 : 0.0);
 }
@@ -61,14 +52,15 @@ int main(int argc, char* argv[])
 
     SearchClient client;
     Connection& connection = client.connection;
-    DeviceOperations& operations = client.operations;
     ConnectionRequest request;
     request.host = QStringLiteral("127.0.0.1");
     request.port = gateway.UdpPort();
     if (!connection.OpenConnection(request, 5000ms))
         return 1;
 
-    SearchTiming timing;
+    SearchPlan plan;
+    plan.primary = {0, 250, true, true, false};
+    SearchTiming& timing = plan.timing;
     timing.sndNkeTimeout = option(1, 100);
     timing.rspUd2Timeout = option(2, 600);
     timing.busDelay = 50ms;
@@ -79,18 +71,13 @@ int main(int argc, char* argv[])
                 static_cast<long long>(timing.rspUd2Timeout.count()), static_cast<long long>(timing.busDelay.count()),
                 static_cast<long long>(timing.collisionPrimDelay.count()));
 
-    const auto measure = [&](const char* name, const std::function<void(MeterScan&)>& run) {
-        const DeviceOperationScope operation(operations);
+    const auto measure = [&](const char* name) {
         CountingSink sink;
-        SearchLink searchLink(connection, client.link, client.log);
-        MeterScan scan(searchLink, operations, client.language, sink, timing);
-        QElapsedTimer clock;
-        clock.start();
-        run(scan);
-        Report(name, sink, clock.nsecsElapsed(), searchLink.RequiredWaiting());
+        Report(name, sink, RunSearch(plan, client.Parts(), sink));
     };
-    measure("primary", [](MeterScan& scan) { scan.RunPrimary({0, 250, true, true, false}); });
+    measure("primary");
+    plan.method = SearchMethod::Secondary;
     timing.sndNkeTimeout = option(3, 160); // a selection frame is longer on the line
-    measure("secondary", [](MeterScan& scan) { scan.RunSecondary({}); });
+    measure("secondary");
     return 0;
 }

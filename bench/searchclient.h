@@ -1,6 +1,7 @@
 #pragma once
 
 #include "../tests/support/connectionparts.h"
+#include "search/searchplan.h"
 #include "base/language.h"
 
 #include "busconfig.h"
@@ -22,4 +23,6 @@ inline std::optional<BusConfig> LoadSampleBus()
 // with the window's pacing, and a language.
 struct SearchClient : ConnectionParts {
     Language language;
+
+    SearchParts Parts() { return {connection, link, log, operations, language}; }
 };

@@ -14,9 +14,6 @@
 // A run over all three transports takes about three quarters of an hour;
 // one process per transport runs them side by side.
 #include "searchclient.h"
-#include "search/meterscan.h"
-#include "search/searchlink.h"
-#include "search/searchtimeouts.h"
 
 #include "comm/connection.h"
 #include "comm/deviceoperations.h"
@@ -31,13 +28,11 @@
 #include "simulatedgateway.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 
 using namespace std::chrono_literals;
 
@@ -120,20 +115,15 @@ public:
             m_Language.AppendEntries(DecodeText(english.readAll()));
     }
 
-    Outcome Run(Connection& connection, const SearchTiming& timing, const std::function<void(MeterScan&)>& scanWith)
+    Outcome Run(Connection& connection, const SearchPlan& plan)
     {
-        const DeviceOperationScope operation(m_Operations);
         RowList rows;
         Link link(connection, m_Log);
-        SearchLink searchLink(connection, link, m_Log);
-        MeterScan scan(searchLink, m_Operations, m_Language, rows, timing);
-        QElapsedTimer clock;
-        clock.start();
-        scanWith(scan);
+        const SearchOutcome outcome = RunSearch(plan, {connection, link, m_Log, m_Operations, m_Language}, rows);
         return {rows.Lines(), rows.Count(SearchIcon::Answered), static_cast<int>(std::count_if(rows.rows.begin(), rows.rows.end(), [](const SearchResultRow& row) {
                     return row.Text(rowtext::kSelection) == QLatin1String("Collision");
                 })),
-                static_cast<double>(clock.nsecsElapsed()) / 1e9};
+                outcome.Seconds()};
     }
 
     // Both modes at one speed over one transport; false when the simulator
@@ -174,20 +164,26 @@ public:
         SearchTiming documented = DocumentedTiming(baud);
         SearchTiming fast = documented;
         fast.fast = FastSearchLine{baud, allowance};
-        SecondaryScanSettings secondary;
-        secondary.idMask = QStringLiteral("123456FF");
-        secondary.readMeters = true;
+        SearchPlan primary;
+        primary.primary = {0, 12, true, true, false};
+        SearchPlan secondary;
+        secondary.method = SearchMethod::Secondary;
+        secondary.secondary.idMask = QStringLiteral("123456FF");
+        secondary.secondary.readMeters = true;
         const struct {
             const char* name;
-            std::function<void(MeterScan&)> scan;
+            SearchPlan plan;
         } kScans[] = {
-            {"primary 0-12", [](MeterScan& scan) { scan.RunPrimary({0, 12, true, true, false}); }},
-            {"secondary 123456FF", [&secondary](MeterScan& scan) { scan.RunSecondary(secondary); }},
+            {"primary 0-12", primary},
+            {"secondary 123456FF", secondary},
         };
         bool allSame = true;
         for (const auto& scan : kScans) {
-            const Outcome slow = Run(connection, documented, scan.scan);
-            const Outcome quick = Run(connection, fast, scan.scan);
+            SearchPlan plan = scan.plan;
+            plan.timing = documented;
+            const Outcome slow = Run(connection, plan);
+            plan.timing = fast;
+            const Outcome quick = Run(connection, plan);
             const bool same = slow.lines == quick.lines;
             allSame = allSame && same;
             std::printf("%5d  %-4s %-19s %9.1f %9.1f %6.2f %4d/%-4d %5d/%-5d  %s\n", baud, qPrintable(transport), scan.name,

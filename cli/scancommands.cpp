@@ -4,15 +4,10 @@
 #include "clitable.h"
 
 #include "netsetup/configprotocol.h"
-#include "netsetup/recordtransfer.h"
-#include "search/meterscan.h"
 #include "search/searchexport.h"
-#include "search/searchlink.h"
-#include "search/searchstart.h"
-#include "search/searchtimeouts.h"
+#include "search/searchplan.h"
 
 #include <QDate>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLocale>
 
@@ -148,20 +143,23 @@ public:
 
 // What both scans are given beyond their own options.
 struct ScanRun {
-    SearchMethod method = SearchMethod::Primary;
-    PrimaryScanSettings primary;
-    SecondaryScanSettings secondary;
-    std::optional<qint64> lineSpeed;
-    std::optional<qint64> sndNkeTimeout;
-    std::optional<qint64> reqUd2Timeout;
-    ini::SearchGateway type = ini::SearchGateway::Aspen;
+    SearchRequest search;
     quint16 configPort = config::kPort;
     QString csvPath;
     QString txtPath;
     QString exclude;
-    bool fast = false;
     bool savePartial = false;
 };
+
+QString LineSpeedText(std::optional<qint64> lineSpeed)
+{
+    return lineSpeed ? QString::number(*lineSpeed) : QString();
+}
+
+std::optional<std::chrono::milliseconds> Milliseconds(std::optional<qint64> value)
+{
+    return value ? std::optional(std::chrono::milliseconds(*value)) : std::nullopt;
+}
 
 std::optional<qint64> NumberOption(const QCommandLineParser& parser, const QString& name, qint64 maximum, bool& bad)
 {
@@ -182,11 +180,12 @@ std::optional<CliResult> ReadSharedOptions(const CliArgs& args, ScanRun& run)
     if (!args.arguments.isEmpty())
         return UsageError(QStringLiteral("the scan takes no arguments, only options"));
     bool bad = false;
-    run.lineSpeed = NumberOption(parser, QStringLiteral("line-speed"), 9600, bad);
-    if (bad || (run.lineSpeed && !kLineSpeeds.contains(static_cast<int>(*run.lineSpeed))))
+    const std::optional<qint64> lineSpeed = NumberOption(parser, QStringLiteral("line-speed"), 9600, bad);
+    if (bad || (lineSpeed && !kLineSpeeds.contains(static_cast<int>(*lineSpeed))))
         return UsageError(QStringLiteral("--line-speed takes 300, 600, 1200, 2400, 4800 or 9600"));
-    run.sndNkeTimeout = NumberOption(parser, QStringLiteral("snd-nke-timeout"), 3600000, bad);
-    run.reqUd2Timeout = NumberOption(parser, QStringLiteral("req-ud2-timeout"), 3600000, bad);
+    run.search.lineSpeed = LineSpeedText(lineSpeed);
+    run.search.sndNkeTimeout = Milliseconds(NumberOption(parser, QStringLiteral("snd-nke-timeout"), 3600000, bad));
+    run.search.reqUd2Timeout = Milliseconds(NumberOption(parser, QStringLiteral("req-ud2-timeout"), 3600000, bad));
     const std::optional<qint64> port = NumberOption(parser, QStringLiteral("config-port"), 65535, bad);
     if (bad || port == 0)
         return UsageError(QStringLiteral("the timeouts take milliseconds and --config-port a port from 1 to 65535"));
@@ -194,48 +193,39 @@ std::optional<CliResult> ReadSharedOptions(const CliArgs& args, ScanRun& run)
     const QString type = parser.value(QStringLiteral("gateway-type")).toLower();
     if (!type.isEmpty() && type != QLatin1String("aspen") && type != QLatin1String("birch"))
         return UsageError(QStringLiteral("--gateway-type takes aspen or birch"));
-    run.type = type == QLatin1String("birch") ? ini::SearchGateway::Birch : ini::SearchGateway::Aspen;
+    run.search.gatewayType = type == QLatin1String("birch") ? ini::SearchGateway::Birch : ini::SearchGateway::Aspen;
     run.csvPath = parser.value(QStringLiteral("csv"));
     run.txtPath = parser.value(QStringLiteral("txt"));
     run.exclude = parser.value(QStringLiteral("exclude"));
-    run.primary.viewFoundOnly = run.secondary.viewFoundOnly = parser.isSet(QStringLiteral("found-only"));
-    run.fast = parser.isSet(QStringLiteral("fast"));
+    run.search.primary.viewFoundOnly = run.search.secondary.viewFoundOnly = parser.isSet(QStringLiteral("found-only"));
+    run.search.fast = parser.isSet(QStringLiteral("fast"));
     run.savePartial = parser.isSet(QStringLiteral("save-partial"));
     return std::nullopt;
 }
 
-// The line speed, timeouts and connection text the window would determine;
-// a failure where it would have to ask.
-std::variant<SearchLine, CliResult> LearnLine(CliSession& session, const ScanRun& run)
+// The plan the window would make; a failure where it would have to ask.
+std::variant<SearchPlan, CliResult> PlanScan(CliSession& session, const ScanRun& run)
 {
     Connection& connection = session.Gateway();
-    SearchLine line;
-    line.portsettings = ConnectionPortsettings(connection);
-    if (run.lineSpeed) {
-        line.speed = QString::number(*run.lineSpeed);
-        return line;
-    }
-    const bool bothTimeouts = run.sndNkeTimeout && run.reqUd2Timeout;
-    if (bothTimeouts && !run.fast && connection.Mode() != ConnectionMode::Serial)
-        return line; // the speed would only choose timeouts that are given
+    SearchRequest request = run.search;
+    request.busDelay = session.Transactions().BusDelay;
     const QString host = connection.Request().host;
-    SearchLineSource source{connection, host, run.type == ini::SearchGateway::Birch ? qint16(2) : qint16(0), host, {}};
+    SearchLineSource source{connection, host, run.search.gatewayType == ini::SearchGateway::Birch ? qint16(2) : qint16(0), host, {}};
     source.readRecord = [&session, &run, &connection, host]() -> std::optional<ChannelSettings> {
-        RecordTransfer transfer(connection, session.Texts());
-        transfer.SetRemotePort(run.configPort);
-        DeviceRecords records;
-        const auto timeout = std::chrono::milliseconds(session.Ini().ReadNumberOrDefault(ini::IP_UDPTimeOut));
-        return ReadNetworkSettings(transfer, records, transfer::kNetwork, host, timeout);
+        return ReadLineRecord(connection, session.Texts(), session.Ini(), {host, run.configPort, {}, nullptr, {}});
     };
     RememberedHost remembered;
     RefusingQuestions questions;
-    line = DetermineSearchLine(source, remembered, questions, session.Texts());
+    const SearchPlan plan = PlanSearch(request, source, remembered, questions, session.Texts(), session.Ini());
     if (!questions.reason.isEmpty())
         return CliResult::Failure(CliResult::Outcome::DeviceFailure,
                                   questions.reason + QStringLiteral(": give --line-speed, or --snd-nke-timeout and --req-ud2-timeout"));
-    if (line.refused)
-        return CliResult::Failure(CliResult::Outcome::DeviceFailure, line.portsettings);
-    return line;
+    if (plan.line.refused)
+        return CliResult::Failure(CliResult::Outcome::DeviceFailure, plan.line.portsettings);
+    if (plan.FastWithoutSpeed())
+        return CliResult::Failure(CliResult::Outcome::DeviceFailure,
+                                  QStringLiteral("the fast search needs the line speed: give --line-speed"));
+    return plan;
 }
 
 // partial: the scan was cut short (interrupted, or the connection lost), so
@@ -248,7 +238,7 @@ std::optional<CliResult> SaveFiles(CliSession& session, const ScanRun& run, cons
         QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat) + u' ' + session.Log().timeOfDayClock(),
         portsettings};
     // a primary scan's probed text is an address, never an identification
-    const bool fromReply = run.method == SearchMethod::Primary || run.secondary.readMeters;
+    const bool fromReply = run.search.method == SearchMethod::Primary || run.search.secondary.readMeters;
     struct File {
         QString path;
         QStringList lines;
@@ -259,7 +249,7 @@ std::optional<CliResult> SaveFiles(CliSession& session, const ScanRun& run, cons
         files.append({run.csvPath, SearchCsvLines(rows, header, fromReply, run.exclude), ExportWrite::Replace});
     if (!run.txtPath.isEmpty()) {
         QStringList captions;
-        for (int id : {810, 811, run.method == SearchMethod::Primary ? 812 : 818, 813, 814, 815, 816, 817, 827})
+        for (int id : {810, 811, run.search.method == SearchMethod::Primary ? 812 : 818, 813, 814, 815, 816, 817, 827})
             captions << session.Texts().GetLanguageText(id);
         files.append({run.txtPath, SearchReportLines(rows, captions, header), ExportWrite::Append});
     }
@@ -284,64 +274,43 @@ CliResult RunScan(CliSession& session, const ScanRun& run, QList<SearchResultRow
     DeviceOperations& operations = session.Operations();
     const DeviceOperationScope operation(operations);
     session.Log().SetSearchTrace(session.Args().trace); // the scans log only under the search trace
-    const std::variant<SearchLine, CliResult> learnt = LearnLine(session, run);
-    if (const auto* failure = std::get_if<CliResult>(&learnt))
+    const std::variant<SearchPlan, CliResult> planned = PlanScan(session, run);
+    if (const auto* failure = std::get_if<CliResult>(&planned))
         return *failure;
-    const SearchLine& line = std::get<SearchLine>(learnt);
+    const SearchPlan& plan = std::get<SearchPlan>(planned);
+    const SearchTiming& timing = plan.timing;
 
-    SearchTiming timing;
-    const SearchTimeoutPair pair = SearchTimeoutsAt(session.Ini(), line.speed, run.type);
-    timing.sndNkeTimeout = run.sndNkeTimeout ? std::chrono::milliseconds(*run.sndNkeTimeout) : pair.sndNke;
-    timing.rspUd2Timeout = run.reqUd2Timeout ? std::chrono::milliseconds(*run.reqUd2Timeout) : pair.rspUd2;
-    timing.busDelay = session.Transactions().BusDelay;
-    timing.collisionPrimDelay = ReadSearchDelay(session.Ini(), ini::Search_CollisionPrimDelay);
-    timing.collisionSecDelay = ReadSearchDelay(session.Ini(), ini::Search_CollisionSecDelay);
-    if (run.fast) {
-        timing.fast = FastSearchLineAt(session.Ini(), line.speed);
-        if (!timing.fast)
-            return CliResult::Failure(CliResult::Outcome::DeviceFailure,
-                                      QStringLiteral("the fast search needs the line speed: give --line-speed"));
-    }
-
-    CliRowSink sink(run.method, run.primary.viewFoundOnly, session.Args().json, rows == nullptr);
-    SearchLink link(connection, session.Transactions(), session.Log());
-    link.SearchFrameDelay = timing.busDelay;
-    MeterScan scan(link, operations, session.Texts(), sink, timing);
-    QElapsedTimer started;
-    started.start();
-    if (run.method == SearchMethod::Primary)
-        scan.RunPrimary(run.primary);
-    else
-        scan.RunSecondary(run.secondary);
-    const double seconds = static_cast<double>(started.elapsed()) / 1000.0;
+    CliRowSink sink(run.search.method, run.search.primary.viewFoundOnly, session.Args().json, rows == nullptr);
+    const SearchOutcome outcome =
+        RunSearch(plan, {connection, session.Transactions(), session.Log(), operations, session.Texts()}, sink);
+    const double seconds = outcome.Seconds();
 
     if (rows)
         *rows = sink.Rows();
-    const bool partial = scan.BreakFlag() || scan.ConnectionLost();
-    if (const std::optional<CliResult> failure = SaveFiles(session, run, sink.Rows(), line.portsettings, partial))
+    if (const std::optional<CliResult> failure = SaveFiles(session, run, sink.Rows(), plan.line.portsettings, outcome.Partial()))
         return *failure;
     CliResult result;
-    result.Add(QStringLiteral("probes"), scan.Counters().numberOfScans);
-    result.Add(run.method == SearchMethod::Primary ? QStringLiteral("acknowledged") : QStringLiteral("selected"),
-               scan.Counters().sndNkeFound);
-    result.Add(QStringLiteral("read"), scan.Counters().rspUd2Found);
+    result.Add(QStringLiteral("probes"), outcome.counters.numberOfScans);
+    result.Add(run.search.method == SearchMethod::Primary ? QStringLiteral("acknowledged") : QStringLiteral("selected"),
+               outcome.counters.sndNkeFound);
+    result.Add(QStringLiteral("read"), outcome.counters.rspUd2Found);
     result.Add(QStringLiteral("seconds"), static_cast<qint64>(std::llround(seconds)));
-    result.Add(QStringLiteral("line_speed"), line.speed.isEmpty() ? QVariant() : QVariant(line.speed.toInt()));
-    const SearchProbe probe = run.method == SearchMethod::Primary ? SearchProbe::SndNke : SearchProbe::Selection;
+    result.Add(QStringLiteral("line_speed"), plan.line.speed.isEmpty() ? QVariant() : QVariant(plan.line.speed.toInt()));
+    const SearchProbe probe = run.search.method == SearchMethod::Primary ? SearchProbe::SndNke : SearchProbe::Selection;
     result.Add(QStringLiteral("snd_nke_timeout_ms"), static_cast<qint64>(timing.ReplyWait(probe).count()));
     result.Add(QStringLiteral("req_ud2_timeout_ms"), static_cast<qint64>(timing.ReplyWait(SearchProbe::ReqUd2).count()));
-    result.Add(QStringLiteral("aborted"), scan.BreakFlag());
-    result.Add(QStringLiteral("fast"), run.fast);
-    if (run.fast)
+    result.Add(QStringLiteral("aborted"), outcome.aborted);
+    result.Add(QStringLiteral("fast"), run.search.fast);
+    if (run.search.fast)
         result.Add(QStringLiteral("gateway_allowance_ms"), static_cast<qint64>(timing.fast->gatewayAllowance.count()));
-    result.Add(QStringLiteral("summary"), SearchSummary(session.Texts(), scan.Counters().numberOfScans, seconds));
+    result.Add(QStringLiteral("summary"), SearchSummary(session.Texts(), outcome.counters.numberOfScans, seconds));
     result.printedOnFailure = true; // the rows so far need their summary
-    if (scan.ConnectionLost()) {
+    if (outcome.connectionLost) {
         result.outcome = CliResult::Outcome::DeviceFailure;
         result.error = QStringLiteral("the connection to the gateway was lost: ") + connection.LastSocketError();
-    } else if (scan.BreakFlag()) {
+    } else if (outcome.aborted) {
         result.outcome = CliResult::Outcome::DeviceFailure;
-        result.error = QStringLiteral("the scan was interrupted after %1 probes").arg(scan.Counters().numberOfScans);
+        result.error = QStringLiteral("the scan was interrupted after %1 probes").arg(outcome.counters.numberOfScans);
     }
     return result;
 }
@@ -358,10 +327,10 @@ Prepared PrepareScan(CliSession& session, ScanRun run)
 PrimaryScanOutcome RunFastPrimaryScan(CliSession& session, int first, int last, std::optional<qint64> lineSpeed)
 {
     ScanRun run;
-    run.primary.first = first;
-    run.primary.last = last;
-    run.lineSpeed = lineSpeed;
-    run.fast = true;
+    run.search.primary.first = first;
+    run.search.primary.last = last;
+    run.search.lineSpeed = LineSpeedText(lineSpeed);
+    run.search.fast = true;
     QList<SearchResultRow> rows;
     PrimaryScanOutcome outcome;
     outcome.summary = RunScan(session, run, &rows);
@@ -410,13 +379,13 @@ Prepared PrepareScanPrimary(CliSession& session)
         return *failure;
     const QCommandLineParser& parser = *args.parser;
     bool bad = false;
-    run.primary.first = static_cast<int>(NumberOption(parser, QStringLiteral("first"), 255, bad).value_or(0));
-    run.primary.last = static_cast<int>(NumberOption(parser, QStringLiteral("last"), 255, bad).value_or(250));
-    run.primary.sndNke = !parser.isSet(QStringLiteral("no-snd-nke"));
-    run.primary.reqUd2 = !parser.isSet(QStringLiteral("no-req-ud2"));
-    if (bad || run.primary.last < run.primary.first || run.primary.last > 251)
+    run.search.primary.first = static_cast<int>(NumberOption(parser, QStringLiteral("first"), 255, bad).value_or(0));
+    run.search.primary.last = static_cast<int>(NumberOption(parser, QStringLiteral("last"), 255, bad).value_or(250));
+    run.search.primary.sndNke = !parser.isSet(QStringLiteral("no-snd-nke"));
+    run.search.primary.reqUd2 = !parser.isSet(QStringLiteral("no-req-ud2"));
+    if (bad || run.search.primary.last < run.search.primary.first || run.search.primary.last > 251)
         return UsageError(QStringLiteral("--first and --last take addresses from 0 to 251, --last not below --first"));
-    if (!run.primary.sndNke && !run.primary.reqUd2)
+    if (!run.search.primary.sndNke && !run.search.primary.reqUd2)
         return UsageError(QStringLiteral("--no-snd-nke and --no-req-ud2 together leave nothing to send"));
     return PrepareScan(session, run);
 }
@@ -425,7 +394,7 @@ Prepared PrepareScanSecondary(CliSession& session)
 {
     const CliArgs& args = session.Args();
     ScanRun run;
-    run.method = SearchMethod::Secondary;
+    run.search.method = SearchMethod::Secondary;
     if (auto failure = ReadSharedOptions(args, run))
         return *failure;
     const QCommandLineParser& parser = *args.parser;
@@ -433,10 +402,10 @@ Prepared PrepareScanSecondary(CliSession& session)
         const char* option;
         int digits;
         QString* mask;
-    } masks[] = {{"mask", 8, &run.secondary.idMask},
-                 {"manufacturer", 4, &run.secondary.manufacturerMask},
-                 {"meter-version", 2, &run.secondary.versionMask},
-                 {"medium", 2, &run.secondary.mediumMask}};
+    } masks[] = {{"mask", 8, &run.search.secondary.idMask},
+                 {"manufacturer", 4, &run.search.secondary.manufacturerMask},
+                 {"meter-version", 2, &run.search.secondary.versionMask},
+                 {"medium", 2, &run.search.secondary.mediumMask}};
     for (const auto& mask : masks) {
         const QString name = QString::fromLatin1(mask.option);
         const std::optional<QString> normal =
@@ -445,6 +414,6 @@ Prepared PrepareScanSecondary(CliSession& session)
             return UsageError(QStringLiteral("--%1 takes up to %2 hex digits (F for any digit)").arg(name).arg(mask.digits));
         *mask.mask = *normal;
     }
-    run.secondary.readMeters = parser.isSet(QStringLiteral("read"));
+    run.search.secondary.readMeters = parser.isSet(QStringLiteral("read"));
     return PrepareScan(session, run);
 }

@@ -3,14 +3,12 @@
 #include "fastsearchkeys.h"
 #include "meterdecoding.h"
 #include "searchexport.h"
-#include "searchlink.h"
 #include "searchtimeouts.h"
 
 #include "comm/connection.h"
 #include "comm/connectionrequest.h"
 #include "comm/deviceoperations.h"
 #include "netsetup/networkcontext.h"
-#include "netsetup/recordtransfer.h"
 #include "shell/fileerrordialog.h"
 #include "shell/pagecontrols.h"
 #include "shell/savefiledialog.h"
@@ -23,7 +21,6 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDate>
-#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -544,23 +541,26 @@ void Ostrand_Search::ValidateSettings()
     Command_Search->setEnabled(SettingsValid() && !m_Context.operations.Busy());
 }
 
+ini::SearchGateway Ostrand_Search::ActiveGatewayType() const
+{
+    return m_Links.activeGatewayType ? m_Links.activeGatewayType() : StoredActiveSetting(m_Context.settings);
+}
+
+int Ostrand_Search::StoredTimeoutOption() const
+{
+    return std::clamp(m_Context.settings.ReadInt(keys::Option_Search_Timeout), 0, kTimeoutOptions - 1);
+}
+
 void Ostrand_Search::RefreshTimeoutCaptions()
 {
-    const ini::SearchGateway type = m_Links.activeGatewayType ? m_Links.activeGatewayType()
-                                                              : StoredActiveSetting(m_Context.settings);
+    const ini::SearchGateway type = ActiveGatewayType();
     for (int i = 0; i < kTimeoutOptions; ++i)
         Option_Timeout[static_cast<size_t>(i)]->setText(TimeoutOptionCaption(m_Context.ini, i, type));
 }
 
 void Ostrand_Search::Option_Timeout_Click(int index)
 {
-    const ini::SearchGateway type = m_Links.activeGatewayType ? m_Links.activeGatewayType()
-                                                              : StoredActiveSetting(m_Context.settings);
-    const SearchTimeoutPair pair = SearchTimeoutsAt(m_Context.ini, TimeoutOptionSpeed(index), type);
-    m_Timing.sndNkeTimeout = pair.sndNke;
-    m_Timing.rspUd2Timeout = pair.rspUd2;
-    if (m_Timing.fast)
-        m_Timing.fast = FastSearchLineAt(m_Context.ini, TimeoutOptionSpeed(index)); // the speed the user chose
+    UseTimeoutOption(m_Plan.timing, m_Context.ini, index, ActiveGatewayType());
     m_Context.settings.Save(keys::Option_Search_Timeout, index);
 }
 
@@ -620,24 +620,29 @@ void Ostrand_Search::Command_Search_Click()
     const DeviceOperationScope operation(operations);
     if (!operation)
         return;
-    const bool secondaryMethod = Option_SearchMethod[1]->isChecked();
-    SecondaryScanSettings secondary;
-    if (secondaryMethod && !RefuseBadMasks(secondary))
+    SearchRequest request;
+    request.method = Option_SearchMethod[1]->isChecked() ? SearchMethod::Secondary : SearchMethod::Primary;
+    if (request.method == SearchMethod::Secondary && !RefuseBadMasks(request.secondary))
         return; // nothing is sent for masks that are no hex digits
     m_Running = true; // from here the window must stay until the search has ended
-    secondary.readMeters = chkSec_REQ_UD2->isChecked();
-    secondary.viewFoundOnly = Check_ViewFoundOnly->isChecked();
-    PrimaryScanSettings primary;
+    request.secondary.readMeters = chkSec_REQ_UD2->isChecked();
+    request.secondary.viewFoundOnly = Check_ViewFoundOnly->isChecked();
+    PrimaryScanSettings& primary = request.primary;
     primary.first = static_cast<int>(std::clamp<qint64>(LeadingNumber(Text_LowPrimaryAddress->text()), 0, 255));
     primary.last = static_cast<int>(std::clamp<qint64>(LeadingNumber(Text_HighPrimaryAddress->text()), 0, 255));
     primary.sndNke = Check_SND_NKE->isChecked();
     primary.reqUd2 = Check_REQ_UD2->isChecked();
     primary.viewFoundOnly = Check_ViewFoundOnly->isChecked();
+    request.fast = Check_FastSearch->isChecked();
+    request.gatewayType = ActiveGatewayType();
+    request.timeoutOption = StoredTimeoutOption();
+    request.assumedSpeed = TimeoutOptionSpeed(0);
+    request.busDelay = m_Context.link.BusDelay;
 
     m_BreakFlag = false;
-    m_RowsMethod = secondaryMethod ? SearchMethod::Secondary : SearchMethod::Primary;
+    m_RowsMethod = request.method;
     ShowSearching(true);
-    if (secondaryMethod)
+    if (request.method == SearchMethod::Secondary)
         SetProgressRange(0, 88);
     else
         SetProgressRange(primary.first, primary.last + 1);
@@ -647,54 +652,34 @@ void Ostrand_Search::Command_Search_Click()
     connection.CloseConnection();
     connection.OpenConnection(ConnectionRequestFromSettings(m_Context.settings, m_Context.state.WhatToDo),
                               m_Context.link.OpenTimeout);
-    const SearchLine line = StartSearchLine();
-    QElapsedTimer started;
-    started.start();
-    Frame_Timeout->setVisible(line.manualTimeouts);
-    m_Portsettings = line.portsettings;
+    m_Plan = PlanWindowSearch(request);
+    Frame_Timeout->setVisible(m_Plan.line.manualTimeouts);
+    m_Portsettings = m_Plan.line.portsettings;
     SetStatus(2, m_Portsettings);
-
-    const ini::SearchGateway type = m_Links.activeGatewayType ? m_Links.activeGatewayType()
-                                                              : StoredActiveSetting(m_Context.settings);
-    const SearchTimeoutPair pair = SearchTimeoutsAt(m_Context.ini, line.speed, type);
-    m_Timing.sndNkeTimeout = pair.sndNke;
-    m_Timing.rspUd2Timeout = pair.rspUd2;
-    m_Timing.fast.reset();
-    if (Check_FastSearch->isChecked())
-        m_Timing.fast = FastSearchLineAt(m_Context.ini, line.speed.isEmpty() ? TimeoutOptionSpeed(0) : line.speed);
-    if (line.manualTimeouts) {
-        const int option = std::clamp(m_Context.settings.ReadInt(keys::Option_Search_Timeout), 0, kTimeoutOptions - 1);
+    if (m_Plan.line.manualTimeouts) {
+        // the option as stored now: one chosen while the start waited counts
+        const int option = StoredTimeoutOption();
         Option_Timeout[static_cast<size_t>(option)]->setChecked(true);
         Option_Timeout_Click(option);
     }
-    m_Timing.busDelay = m_Context.link.BusDelay;
-    m_Timing.collisionPrimDelay = ReadSearchDelay(m_Context.ini, ini::Search_CollisionPrimDelay);
-    m_Timing.collisionSecDelay = ReadSearchDelay(m_Context.ini, ini::Search_CollisionSecDelay);
     ListView_Search->clear();
     SetStatus(3, QString());
     SetStatus(4, QString());
 
-    SearchLink link(connection, m_Context.link, m_Context.log);
-    link.SearchFrameDelay = m_Timing.busDelay;
-    MeterScan scan(link, operations, m_Context.language, *this, m_Timing);
-    if (!line.refused && !m_BreakFlag && !operations.CancelRequested()) {
-        if (secondaryMethod)
-            scan.RunSecondary(secondary);
-        else
-            scan.RunPrimary(primary);
-    }
+    SearchOutcome outcome;
+    if (!m_BreakFlag && !operations.CancelRequested())
+        outcome = RunSearch(m_Plan, {connection, m_Context.link, m_Context.log, operations, m_Context.language}, *this);
     m_Items.clear();
     ShowSearching(false);
-    if (m_BreakFlag || scan.BreakFlag())
+    if (m_BreakFlag || outcome.aborted)
         SetProgress(ProgressBar_Search->minimum());
-    SetStatus(2, SearchSummary(m_Context.language, scan.Counters().numberOfScans,
-                               static_cast<double>(started.elapsed()) / 1000.0));
+    SetStatus(2, SearchSummary(m_Context.language, outcome.counters.numberOfScans, outcome.Seconds()));
     m_Running = false;
     if (m_CloseWhenStopped)
         QTimer::singleShot(0, this, [this] { close(); });
 }
 
-SearchLine Ostrand_Search::StartSearchLine()
+SearchPlan Ostrand_Search::PlanWindowSearch(const SearchRequest& request)
 {
     Connection& connection = m_Context.connection;
     if (connection.Mode() == ConnectionMode::Udp || connection.Mode() == ConnectionMode::Tcp) {
@@ -711,16 +696,13 @@ SearchLine Ostrand_Search::StartSearchLine()
     source.readRecord = [this, &connection, typedAddress]() -> std::optional<ChannelSettings> {
         if (m_BreakFlag)
             return std::nullopt;
-        RecordTransfer transfer(connection, m_Context.language);
-        transfer.SetRemotePort(m_Network.configTarget.port);
-        transfer.AdapterIP = m_Context.state.SelectedAdapterIP;
-        transfer.WarnThrough([this](const QString& warning) { QMessageBox::warning(this, windowTitle(), warning); });
-        const auto timeout = std::chrono::milliseconds(m_Context.ini.ReadNumberOrDefault(ini::IP_UDPTimeOut));
-        return ReadNetworkSettings(transfer, m_Network.records, transfer::kNetwork, typedAddress, timeout);
+        LineRecordRead read{typedAddress, m_Network.configTarget.port, m_Context.state.SelectedAdapterIP, &m_Network.records,
+                            [this](const QString& warning) { QMessageBox::warning(this, windowTitle(), warning); }};
+        return ReadLineRecord(connection, m_Context.language, m_Context.ini, read);
     };
     RememberedHost fallback;
-    return DetermineSearchLine(source, m_Links.rememberedHost ? *m_Links.rememberedHost : fallback, *this,
-                               m_Context.language);
+    return PlanSearch(request, source, m_Links.rememberedHost ? *m_Links.rememberedHost : fallback, *this,
+                      m_Context.language, m_Context.ini);
 }
 
 bool Ostrand_Search::AskYesNo(const QString& question)

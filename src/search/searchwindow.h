@@ -1,8 +1,6 @@
 #pragma once
 
-#include "meterscan.h"
-#include "searchstart.h"
-#include "searchtiming.h"
+#include "searchplan.h"
 
 #include "base/settingkeys.h"
 
@@ -71,7 +69,7 @@ public:
     // The rows of the list, top to bottom.
     QList<SearchResultRow> Rows() const;
     const QString& Portsettings() const { return m_Portsettings; }
-    const SearchTiming& Timing() const { return m_Timing; }
+    const SearchTiming& Timing() const { return m_Plan.timing; }
 
     // Asks for the file a save writes and calls `chosen` with it (not at all
     // on cancel). The save dialog, which never holds an operation that is
@@ -162,9 +160,10 @@ private:
     void Form_Load();
     void Form_Unload();
     bool AskYesNo(const QString& text);
-    SearchLine StartSearchLine();
+    ini::SearchGateway ActiveGatewayType() const;
+    int StoredTimeoutOption() const;
+    SearchPlan PlanWindowSearch(const SearchRequest& request);
     bool RefuseBadMasks(SecondaryScanSettings& settings);
-    void RunScan(MeterScan& scan, const PrimaryScanSettings& primary, const SecondaryScanSettings& secondary);
     void ShowSearching(bool searching);
     void SaveRows(bool csv);
     void SaveRowsTo(const QString& path, bool csv);
@@ -177,7 +176,7 @@ private:
     WizardContext& m_Context;
     NetworkContext& m_Network; // where the gateway's record is read from and kept
     SearchWindowLinks m_Links;
-    SearchTiming m_Timing;
+    SearchPlan m_Plan; // of the last search; its timing follows the timeout options while it runs
     QString m_Portsettings;
     bool m_Running = false; // from the start of a search until it has ended
     bool m_BreakFlag = false;
