@@ -341,11 +341,7 @@ QWidget* Ostrand_Search::BuildTimeoutFrame()
 
 QLayout* Ostrand_Search::BuildButtons()
 {
-    const auto button = [this](const char* name) {
-        auto* created = Named(new QPushButton(this), QString::fromLatin1(name));
-        created->setAutoDefault(false);
-        return created;
-    };
+    const auto button = [this](const char* name) { return CommandButton(this, QString::fromLatin1(name)); };
     Command_Search = button("Command_Search");
     Command_AbortSearch = button("Command_AbortSearch");
     Command_Save = button("Command_Save");
