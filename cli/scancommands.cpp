@@ -225,7 +225,7 @@ std::variant<SearchLine, CliResult> LearnLine(CliSession& session, const ScanRun
         transfer.SetRemotePort(run.configPort);
         DeviceRecords records;
         const auto timeout = std::chrono::milliseconds(session.Ini().ReadNumberOrDefault(ini::IP_UDPTimeOut));
-        return ReadNetworkSettings(transfer, records, transfer::kNetwork, host, timeout);
+        return ReadNetworkSettings(transfer, records, TransferMode::Network, host, timeout);
     };
     RememberedHost remembered;
     RefusingQuestions questions;

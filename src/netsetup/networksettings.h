@@ -8,6 +8,7 @@
 #include <optional>
 
 class RecordTransfer;
+enum class TransferMode;
 struct DeviceRecords;
 
 // The first channel's settings of record 0, as the settings page shows them.
@@ -21,7 +22,8 @@ struct ChannelSettings {
 // Reads record 0 and puts the factory contents back around the gateway's own
 // network and first-channel settings, which is what every later write of
 // record 0 sends. Nothing when the read failed.
-std::optional<ChannelSettings> ReadNetworkSettings(RecordTransfer& transfer, DeviceRecords& records, int method,
+std::optional<ChannelSettings> ReadNetworkSettings(
+    RecordTransfer& transfer, DeviceRecords& records, TransferMode method,
     const QString& address, std::chrono::milliseconds timeout);
 
 struct SettingsWriteResult {
@@ -51,7 +53,7 @@ struct SettingsWriteResult {
 // refused change writes nothing; record 1 goes only after record 0 was
 // taken.
 SettingsWriteResult WriteNetworkSettings(RecordTransfer& transfer, DeviceRecords& records, const RecordChanges& changes,
-    int method, const QString& address, std::chrono::milliseconds timeout);
+    TransferMode method, const QString& address, std::chrono::milliseconds timeout);
 
 // The language texts that report the write, in order.
 QList<int> SettingsWriteTexts(const RecordChanges& changes, const SettingsWriteResult& result);

@@ -23,7 +23,8 @@ void WriteSettingsPage::Startup()
 
 void WriteSettingsPage::Enter(bool, bool)
 {
-    const int mode = Context().settings.ReadInt(keys::Option_EnterIPAddress) == 0 ? 1 : 2;
+    const TransferMode mode
+        = Context().settings.ReadInt(keys::Option_EnterIPAddress) == 0 ? TransferMode::Network : TransferMode::Serial;
     if (m_WriteRecord)
         m_WriteRecord(mode);
 }

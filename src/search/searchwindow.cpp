@@ -712,7 +712,7 @@ SearchLine Ostrand_Search::StartSearchLine()
         transfer.AdapterIP = m_Context.state.SelectedAdapterIP;
         transfer.WarnThrough([this](const QString& warning) { QMessageBox::warning(this, windowTitle(), warning); });
         const auto timeout = std::chrono::milliseconds(m_Context.ini.ReadNumberOrDefault(ini::IP_UDPTimeOut));
-        return ReadNetworkSettings(transfer, m_Network.records, transfer::kNetwork, typedAddress, timeout);
+        return ReadNetworkSettings(transfer, m_Network.records, TransferMode::Network, typedAddress, timeout);
     };
     RememberedHost fallback;
     return DetermineSearchLine(source, m_Links.rememberedHost ? *m_Links.rememberedHost : fallback, *this,
