@@ -149,15 +149,10 @@ void DeviceSettingsPage::Prepare(bool, bool forward)
     Host().SetNextCaption(GetLanguageText(370));
 }
 
-TransferMode DeviceSettingsPage::AccessMode() const
-{
-    return Context().settings.ReadInt(keys::Option_EnterIPAddress) == 0 ? TransferMode::Network : TransferMode::Serial;
-}
-
 void DeviceSettingsPage::Enter(bool back, bool)
 {
     if (!back && m_ReadRecord)
-        m_ReadRecord(AccessMode());
+        m_ReadRecord(ChosenTransferMode(Context().settings));
 }
 
 void DeviceSettingsPage::Leave(bool, bool forward)

@@ -65,7 +65,6 @@ public:
 private:
     void BuildDeviceFields();
     void BuildSecurityFrame();
-    TransferMode AccessMode() const;
 
     QWidget* m_DeviceFields = nullptr;
     RecordReader m_ReadRecord;

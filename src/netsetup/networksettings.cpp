@@ -2,6 +2,12 @@
 
 #include "record.h"
 #include "recordtransfer.h"
+#include "base/settings.h"
+
+TransferMode ChosenTransferMode(const Settings& settings)
+{
+    return settings.ReadInt(keys::Option_EnterIPAddress) == 0 ? TransferMode::Network : TransferMode::Serial;
+}
 
 std::optional<ChannelSettings> ReadNetworkSettings(
     RecordTransfer& transfer, DeviceRecords& records, TransferMode method,

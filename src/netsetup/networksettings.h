@@ -8,6 +8,7 @@
 #include <optional>
 
 class RecordTransfer;
+class Settings;
 enum class TransferMode;
 struct DeviceRecords;
 
@@ -18,6 +19,10 @@ struct ChannelSettings {
     QString port;
     QString password;
 };
+
+// The way to the gateway's records that the connection page chose: over the
+// network to its address, or over the serial port in setup mode.
+TransferMode ChosenTransferMode(const Settings& settings);
 
 // Reads record 0 and puts the factory contents back around the gateway's own
 // network and first-channel settings, which is what every later write of

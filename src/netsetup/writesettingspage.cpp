@@ -1,5 +1,6 @@
 #include "writesettingspage.h"
 
+#include "networksettings.h"
 #include "shell/infobox.h"
 #include "base/pageflow.h"
 #include "base/settings.h"
@@ -23,8 +24,6 @@ void WriteSettingsPage::Startup()
 
 void WriteSettingsPage::Enter(bool, bool)
 {
-    const TransferMode mode
-        = Context().settings.ReadInt(keys::Option_EnterIPAddress) == 0 ? TransferMode::Network : TransferMode::Serial;
     if (m_WriteRecord)
-        m_WriteRecord(mode);
+        m_WriteRecord(ChosenTransferMode(Context().settings));
 }
