@@ -50,7 +50,7 @@ int main(int argc, char* argv[])
         cRecord record(0);
         QElapsedTimer clock;
         clock.start();
-        if (transfer.Read_Record(record, transfer::kNetwork, QStringLiteral("127.0.0.1"), 1000ms)) {
+        if (transfer.Read_Record(record, TransferMode::Network, QStringLiteral("127.0.0.1"), 1000ms)) {
             ++good;
             ms.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
         }

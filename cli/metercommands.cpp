@@ -13,7 +13,7 @@ const QList<int> kBusSpeeds = {300, 600, 1200, 2400, 4800, 9600};
 
 // A change of primary address or bus speed, and the field its result adds.
 struct Change {
-    int mode;
+    FeatureProtocol::SettingChange mode;
     int newAddress;
     int speedIndex;
     QString what;
@@ -126,8 +126,8 @@ std::variant<std::function<CliResult()>, CliResult> PrepareMBusSetAddress(CliSes
     const std::optional<int> newAddress = NumberIn(session.Args().arguments.value(1), 0, 250);
     if (!newAddress)
         return UsageError(QStringLiteral("the new address must be a number from 0 to 250"));
-    return PrepareChange(session, {FeatureProtocol::kChangeAddress, *newAddress, 0, QStringLiteral("the new address"),
-                                   QStringLiteral("new_address"), *newAddress});
+    return PrepareChange(session, {FeatureProtocol::SettingChange::Address, *newAddress, 0,
+                                   QStringLiteral("the new address"), QStringLiteral("new_address"), *newAddress});
 }
 
 CommandOptions MBusSetSpeedOptions()
@@ -143,8 +143,8 @@ std::variant<std::function<CliResult()>, CliResult> PrepareMBusSetSpeed(CliSessi
         static_cast<int>(kBusSpeeds.indexOf(NumberIn(session.Args().arguments.value(1), 0, 9600).value_or(-1)));
     if (speedIndex < 0)
         return UsageError(QStringLiteral("the speed must be one of 300, 600, 1200, 2400, 4800, 9600"));
-    return PrepareChange(session, {FeatureProtocol::kChangeSpeed, 0, speedIndex, QStringLiteral("the new speed"),
-                                   QStringLiteral("baud"), kBusSpeeds[speedIndex]});
+    return PrepareChange(session, {FeatureProtocol::SettingChange::Speed, 0, speedIndex,
+                                   QStringLiteral("the new speed"), QStringLiteral("baud"), kBusSpeeds[speedIndex]});
 }
 
 CommandOptions MBusAppResetOptions()

@@ -11,7 +11,7 @@ namespace {
 
 struct ReadRequest {
     MeterTarget target;
-    int mode = FeatureProtocol::kIdentify;
+    FeatureProtocol::ReadMode mode = FeatureProtocol::ReadMode::Identify;
     bool alwaysInit = false;
     bool alwaysApp = false;
     int appResetChoice = 0;
@@ -68,7 +68,7 @@ std::variant<ReadRequest, CliResult> RequestOf(const CliArgs& args, bool identif
         return request;
     const QCommandLineParser& parser = *args.parser;
     if (parser.isSet(QStringLiteral("diagnostics")))
-        request.mode = FeatureProtocol::kDiagnostics;
+        request.mode = FeatureProtocol::ReadMode::Diagnostics;
     request.alwaysInit = parser.isSet(QStringLiteral("always-init"));
     request.alwaysApp = parser.isSet(QStringLiteral("always-app-reset"));
     if (request.target.secondary && request.alwaysInit)

@@ -83,7 +83,7 @@ public:
             m_Session.Gateway().WriteSerialBytes(config::kQuit);
     }
 
-    int Method() const { return m_Peer.serial ? transfer::kSerial : transfer::kNetwork; }
+    TransferMode Method() const { return m_Peer.serial ? TransferMode::Serial : TransferMode::Network; }
     std::chrono::milliseconds ReadTimeout() const
     {
         return std::chrono::milliseconds(

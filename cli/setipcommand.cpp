@@ -138,9 +138,9 @@ CliResult AssignAddress(CliSession& session, const SetIpRequest& request)
     if (request.serial) {
         // The prompt wait has a limit here: nobody may be there to abort it.
         outcome = assignment.SetIpBySerial(
-            request.serialPort, request.ip, request.gateway, request.mask, timings, request.promptTimeout);
+            request.serialPort, {request.ip, request.gateway, request.mask}, timings, request.promptTimeout);
     } else {
-        outcome = assignment.SetIpByUdp(request.mac, request.ip, request.gateway, request.mask, timings);
+        outcome = assignment.SetIpByUdp(request.mac, {request.ip, request.gateway, request.mask}, timings);
     }
     if (outcome == IpAssignment::Outcome::Failed)
         return DeviceError(QStringLiteral("the address was not set: ") + view.Outcome());

@@ -18,6 +18,7 @@
 #include "netsetup/writesettingspage.h"
 #include "shell/debugwindow.h"
 #include "shell/etchedline.h"
+#include "shell/pagecontrols.h"
 #include "base/windowplacement.h"
 #include "shell/wizardcontext.h"
 
@@ -92,18 +93,14 @@ void Ostrand_Wizard::BuildWindow()
     auto* buttons = new QHBoxLayout;
     buttons->setContentsMargins(12, 8, 12, 10);
     buttons->addStretch(1);
-    const auto makeButton = [this, buttons](const char* name, const char* caption) {
-        auto* button = new QPushButton(QString::fromLatin1(caption), this);
-        button->setObjectName(QString::fromLatin1(name));
-        button->setAutoDefault(false);
-        buttons->addWidget(button);
-        return button;
-    };
-    Command_Back = makeButton("Command_Back", "< &Back");
-    Command_Next = makeButton("Command_Next", "&Next >");
+    Command_Back = CommandButton(this, QStringLiteral("Command_Back"), QStringLiteral("< &Back"));
+    Command_Next = CommandButton(this, QStringLiteral("Command_Next"), QStringLiteral("&Next >"));
     Command_Next->setDefault(true);
+    Command_Cancel = CommandButton(this, QStringLiteral("Command_Cancel"), QStringLiteral("Cancel"));
+    buttons->addWidget(Command_Back);
+    buttons->addWidget(Command_Next);
     buttons->addSpacing(10);
-    Command_Cancel = makeButton("Command_Cancel", "Cancel");
+    buttons->addWidget(Command_Cancel);
     layout->addLayout(buttons);
     connect(Command_Back, &QPushButton::clicked, this, [this] { Command_Back_Click(); });
     connect(Command_Next, &QPushButton::clicked, this, [this] { Command_Next_Click(); });

@@ -3,7 +3,6 @@
 #include "asciiclient.h"
 #include "asciiitemfile.h"
 #include "shell/fileerrordialog.h"
-#include "shell/pageconnection.h"
 #include "base/textnumber.h"
 #include "shell/wizardcontext.h"
 
@@ -45,7 +44,7 @@ int LoadSuccessText(AsciiItemFileFormat format)
 } // namespace
 
 AsciiPage::AsciiPage(WizardHost& host, QWidget* parent)
-    : WizardPage(page::MBusAscii, host, parent)
+    : ReadPage(page::MBusAscii, ini::kAsciiTimings, host, parent)
     , m_Client(std::make_shared<AsciiClient>(Context().connection, Context().link, Context().log))
 {
     chooseItemFile = [this] {
@@ -185,34 +184,14 @@ void AsciiPage::SetTexts()
     Command_MBusAscii_MeterFeature_Debug->setText(GetLanguageText(1114));
 }
 
-void AsciiPage::Prepare(bool back, bool forward)
+ResultLabel* AsciiPage::ReadResult() const
 {
-    WizardPage::Prepare(back, forward);
-    PrepareLinkTimings(Context(), ini::kAsciiTimings);
-    lblMBusAsciiResultText->ShowResult(GetLanguageText(364), ResultKind::Success);
-    Host().SetNextEnabled(false);
+    return lblMBusAsciiResultText;
 }
 
-void AsciiPage::Enter(bool back, bool forward)
+QPushButton* AsciiPage::ReadButton() const
 {
-    WizardPage::Enter(back, forward);
-    if (!EnterReadPage(Context(), Host().Window(), lblMBusAsciiResultText, Command_MBusAscii_MeterFeature_Read))
-        return;
-    if (Ostrand_Debug* window = Host().DebugWindow())
-        OfferDebugPoll(*window);
-}
-
-void AsciiPage::Leave(bool back, bool forward)
-{
-    WizardPage::Leave(back, forward);
-    if (back)
-        Context().connection.CloseConnection();
-}
-
-void AsciiPage::OfferDebugPoll(Ostrand_Debug& window)
-{
-    window.SetPollAction([this] { Command_MBusAscii_MeterFeature_Read->click(); });
-    window.SetPollEnabled(true);
+    return Command_MBusAscii_MeterFeature_Read;
 }
 
 void AsciiPage::Command_MBusAscii_MeterFeature_Read_Click()

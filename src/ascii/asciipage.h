@@ -1,7 +1,6 @@
 #pragma once
 
-#include "shell/debugwindow.h"
-#include "shell/wizardpage.h"
+#include "shell/readpage.h"
 
 #include <array>
 #include <functional>
@@ -20,19 +19,13 @@ struct AsciiReadResult;
 
 // Page 80: reads one item through the gateway's ASCII protocol; the item
 // names can be loaded from and saved to item files.
-class AsciiPage : public WizardPage, public DebugPollSource {
+class AsciiPage : public ReadPage {
     Q_OBJECT
 public:
     explicit AsciiPage(WizardHost& host, QWidget* parent = nullptr);
     ~AsciiPage() override;
 
     void Startup() override;
-    void Prepare(bool back, bool forward) override;
-    void Enter(bool back, bool forward) override;
-    void Leave(bool back, bool forward) override;
-
-    // The log window can repeat the Read.
-    void OfferDebugPoll(Ostrand_Debug& window) override;
 
     // Reads the item named in the list through the gateway and shows the
     // outcome and the value.
@@ -68,6 +61,10 @@ public:
     QPushButton* Command_MBusAscii_MeterFeature_Read = nullptr;
     QPushButton* Command_MBusAscii_MeterFeature_Write = nullptr; // reading only: no action
     QPushButton* Command_MBusAscii_MeterFeature_Debug = nullptr;
+
+protected:
+    ResultLabel* ReadResult() const override;
+    QPushButton* ReadButton() const override;
 
 private:
     QLayout* BuildItem();

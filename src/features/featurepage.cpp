@@ -49,14 +49,19 @@ constexpr int kTextEveryMeterQuestion = 1325;
 constexpr int kTextChangeUnawaited = 1320;
 
 // The operations by option index.
-enum Feature { kInitialise = 0, kIdentify = 1, kChangeAddress = 2, kChangeSpeed = 3, kDiagnostics = 4, kAppReset = 5 };
+enum class Feature { Initialise = 0, Identify = 1, ChangeAddress = 2, ChangeSpeed = 3, Diagnostics = 4, AppReset = 5 };
+
+Feature FeatureAt(int index)
+{
+    return static_cast<Feature>(index);
+}
 
 bool IsChecked(const Settings& settings, const SettingKey& key)
 {
     return settings.ReadInt(key) != 0;
 }
 
-bool IsOneOf(int feature, std::initializer_list<int> features)
+bool IsOneOf(Feature feature, std::initializer_list<Feature> features)
 {
     return std::find(features.begin(), features.end(), feature) != features.end();
 }
@@ -379,22 +384,23 @@ void FeaturePage::Option_SelectMeterFeature_Click(int feature)
         return;
     Option_SelectMeterFeature[static_cast<size_t>(feature)]->setChecked(true);
     Context().settings.Save(keys::Option_SelectMeterFeature, feature);
+    const Feature chosen = FeatureAt(feature);
 
-    if (IsOneOf(feature, {kInitialise, kAppReset}))
+    if (IsOneOf(chosen, {Feature::Initialise, Feature::AppReset}))
         ForceOff(Check_MeterFeature_AlwaysInit, m_AlwaysInitMemory);
     else
         Restore(Check_MeterFeature_AlwaysInit, m_AlwaysInitMemory);
-    if (feature == kDiagnostics)
+    if (chosen == Feature::Diagnostics)
         Restore(Check_MeterFeature_AlwaysApp, m_AlwaysAppMemory);
     else
         ForceOff(Check_MeterFeature_AlwaysApp, m_AlwaysAppMemory);
-    const bool resetChoice = IsOneOf(feature, {kDiagnostics, kAppReset});
+    const bool resetChoice = IsOneOf(chosen, {Feature::Diagnostics, Feature::AppReset});
     Label_MeterFeature_AppReset->setEnabled(resetChoice);
     Combo_MeterFeature_AppReset->setEnabled(resetChoice);
-    Label_MeterFeature[1]->setVisible(feature == kChangeAddress);
-    Text_MeterFeature_Address[1]->setVisible(feature == kChangeAddress);
-    Label_MeterFeature[2]->setVisible(feature == kChangeSpeed);
-    Combo_MeterFeature_LineSpeed->setVisible(feature == kChangeSpeed);
+    Label_MeterFeature[1]->setVisible(chosen == Feature::ChangeAddress);
+    Text_MeterFeature_Address[1]->setVisible(chosen == Feature::ChangeAddress);
+    Label_MeterFeature[2]->setVisible(chosen == Feature::ChangeSpeed);
+    Combo_MeterFeature_LineSpeed->setVisible(chosen == Feature::ChangeSpeed);
     // The address fields follow (the broadcast box and secondary addressing).
     Check_MeterFeature_UseSecondaryAddress_Click();
 
@@ -405,32 +411,34 @@ void FeaturePage::Option_SelectMeterFeature_Click(int feature)
 
 void FeaturePage::Check_MeterFeature_UseSecondaryAddress_Click()
 {
-    const int feature = SelectedFeature();
+    const Feature feature = FeatureAt(SelectedFeature());
     const bool secondary = Check_MeterFeature_UseSecondaryAddress->isChecked();
     if (secondary) {
         // No SND_NKE goes to a slave selected by secondary address, and no broadcast.
         ForceOff(Check_MeterFeature_AlwaysInit, m_AlwaysInitMemory);
-        if (IsOneOf(feature, {kInitialise, kIdentify, kDiagnostics}))
+        if (IsOneOf(feature, {Feature::Initialise, Feature::Identify, Feature::Diagnostics}))
             Check_MeterFeature_TestAndDiagnostics->setChecked(false);
-    } else if (!IsOneOf(feature, {kInitialise, kAppReset})) {
+    } else if (!IsOneOf(feature, {Feature::Initialise, Feature::AppReset})) {
         Restore(Check_MeterFeature_AlwaysInit, m_AlwaysInitMemory);
     }
-    Check_MeterFeature_AlwaysInit->setEnabled(!secondary && !IsOneOf(feature, {kInitialise, kAppReset}));
+    Check_MeterFeature_AlwaysInit->setEnabled(!secondary
+                                              && !IsOneOf(feature, {Feature::Initialise, Feature::AppReset}));
     UpdateAddressControls();
 }
 
 bool FeaturePage::BroadcastInUse() const
 {
-    const int feature = SelectedFeature();
+    const Feature feature = FeatureAt(SelectedFeature());
     // An application reset before a read never goes to every slave at once.
-    return Check_MeterFeature_TestAndDiagnostics->isChecked() && IsOneOf(feature, {kInitialise, kIdentify, kDiagnostics}) &&
+    return Check_MeterFeature_TestAndDiagnostics->isChecked()
+           && IsOneOf(feature, {Feature::Initialise, Feature::Identify, Feature::Diagnostics}) &&
            !Check_MeterFeature_UseSecondaryAddress->isChecked() &&
-           !(Check_MeterFeature_AlwaysApp->isChecked() && IsOneOf(feature, {kIdentify, kDiagnostics}));
+           !(Check_MeterFeature_AlwaysApp->isChecked() && IsOneOf(feature, {Feature::Identify, Feature::Diagnostics}));
 }
 
 void FeaturePage::UpdateAddressControls()
 {
-    const int feature = SelectedFeature();
+    const Feature feature = FeatureAt(SelectedFeature());
     const bool secondary = Check_MeterFeature_UseSecondaryAddress->isChecked();
     Text_MeterFeature_Address[0]->setVisible(!secondary);
     Label_MeterFeature[0]->setText(GetLanguageText(secondary ? 640 : 641));
@@ -441,9 +449,11 @@ void FeaturePage::UpdateAddressControls()
         field->setVisible(secondary);
 
     QCheckBox* broadcastBox = Check_MeterFeature_TestAndDiagnostics;
-    broadcastBox->setVisible(IsOneOf(feature, {kInitialise, kIdentify, kDiagnostics, kAppReset}));
-    broadcastBox->setEnabled(!secondary && feature != kAppReset &&
-                             !(Check_MeterFeature_AlwaysApp->isChecked() && IsOneOf(feature, {kIdentify, kDiagnostics})));
+    broadcastBox->setVisible(
+        IsOneOf(feature, {Feature::Initialise, Feature::Identify, Feature::Diagnostics, Feature::AppReset}));
+    broadcastBox->setEnabled(!secondary && feature != Feature::AppReset &&
+                             !(Check_MeterFeature_AlwaysApp->isChecked()
+                               && IsOneOf(feature, {Feature::Identify, Feature::Diagnostics})));
     // The field shows the address the operation goes to: 254 for a
     // broadcast, otherwise the meter's own, which stays stored meanwhile.
     const bool broadcast = BroadcastInUse();
@@ -491,7 +501,7 @@ bool FeaturePage::ConfirmedForEveryMeter()
     // Asked before the operation starts: the question's own event loop must
     // not run inside it.
     if (Context().operations.Busy() || Check_MeterFeature_UseSecondaryAddress->isChecked()
-        || !IsOneOf(SelectedFeature(), {kChangeAddress, kChangeSpeed, kAppReset}))
+        || !IsOneOf(FeatureAt(SelectedFeature()), {Feature::ChangeAddress, Feature::ChangeSpeed, Feature::AppReset}))
         return true;
     const quint8 target = ClampedAddresses().first;
     if (!mbus::IsBroadcast(target))
@@ -516,7 +526,7 @@ void FeaturePage::Command_MeterFeature_Apply_Click()
     const bool alwaysApp = IsChecked(settings, keys::MeterFeature_AlwaysApp);
     NormaliseSecondaryFields();
 
-    const int feature = SelectedFeature();
+    const Feature feature = FeatureAt(SelectedFeature());
     quint8 address = target;
     if (BroadcastInUse()) {
         address = kBroadcastAddress;
@@ -529,18 +539,19 @@ void FeaturePage::Command_MeterFeature_Apply_Click()
     }
     m_Protocol.SetAppResetChoice(Combo_MeterFeature_AppReset->currentIndex());
     switch (feature) {
-    case kInitialise:
+    case Feature::Initialise:
         m_Protocol.InitialiseSlave(address);
         break;
-    case kIdentify:
-    case kDiagnostics:
-        m_Protocol.ReadSlaveIdentification(feature == kIdentify ? FeatureProtocol::kIdentify : FeatureProtocol::kDiagnostics,
+    case Feature::Identify:
+    case Feature::Diagnostics:
+        m_Protocol.ReadSlaveIdentification(feature == Feature::Identify ? FeatureProtocol::ReadMode::Identify
+                                                                        : FeatureProtocol::ReadMode::Diagnostics,
                                            address, alwaysInit, alwaysApp);
         break;
-    case kChangeAddress:
-    case kChangeSpeed:
-        if (m_Protocol.ChangeSlaveSetting(feature == kChangeAddress ? FeatureProtocol::kChangeAddress
-                                                                    : FeatureProtocol::kChangeSpeed,
+    case Feature::ChangeAddress:
+    case Feature::ChangeSpeed:
+        if (m_Protocol.ChangeSlaveSetting(feature == Feature::ChangeAddress ? FeatureProtocol::SettingChange::Address
+                                                                            : FeatureProtocol::SettingChange::Speed,
                                           address, newAddress, Combo_MeterFeature_LineSpeed->currentIndex(), alwaysInit)
             == ChangeOutcome::Unawaited) {
             // Closing the wizard ended the wait, but the change went out: the
@@ -548,7 +559,7 @@ void FeaturePage::Command_MeterFeature_Apply_Click()
             QMessageBox::warning(this, window()->windowTitle(), GetLanguageText(kTextChangeUnawaited));
         }
         break;
-    case kAppReset:
+    case Feature::AppReset:
         m_Protocol.ResetSlaveApplication(address, alwaysInit);
         break;
     default:
@@ -625,8 +636,8 @@ void FeaturePage::UpdateDebugPoll()
 
 void FeaturePage::OfferDebugPoll(Ostrand_Debug& window)
 {
-    const int feature = SelectedFeature();
-    const bool repeatable = (feature == 0 || feature == 4) && Context().state.CurrentPage == page::MeterFeature;
+    const bool repeatable = IsOneOf(FeatureAt(SelectedFeature()), {Feature::Initialise, Feature::Diagnostics})
+                            && Context().state.CurrentPage == page::MeterFeature;
     window.SetPollAction(repeatable ? std::function<void()>([this] { Command_MeterFeature_Apply->click(); })
                                     : std::function<void()>());
     window.SetPollEnabled(repeatable);

@@ -199,7 +199,8 @@ bool FeatureProtocol::SelectSlaveBySecondaryAddress(const QString& id, const QSt
     return true;
 }
 
-IdentificationRead FeatureProtocol::ReadSlaveIdentification(int mode, quint8 address, bool alwaysInit, bool alwaysApp)
+IdentificationRead FeatureProtocol::ReadSlaveIdentification(ReadMode mode, quint8 address, bool alwaysInit,
+                                                            bool alwaysApp)
 {
     IdentificationRead read;
     const DeviceOperationScope operation(m_Operations);
@@ -233,7 +234,7 @@ IdentificationRead FeatureProtocol::ReadSlaveIdentification(int mode, quint8 add
     m_Fcb.Toggle(address); // the meter counted this exchange
     read.identification = DecodeSlaveIdentification(reply);
     m_View.AppendInfo(kCrLf + Text(172));
-    if (mode == kDiagnostics) {
+    if (mode == ReadMode::Diagnostics) {
         if (!read.identification.fixedStructure && IsBirchV2(read.identification))
             read.busValues = BirchV2BusValues(reply);
         ShowDiagnostics(read);
@@ -323,11 +324,11 @@ ChangeOutcome JudgeChange(quint8 address, bool sent, bool cancelled, const QByte
     return ChangeOutcome::NotAcknowledged;
 }
 
-ChangeOutcome FeatureProtocol::ChangeSlaveSetting(int mode, quint8 address, int newAddress, int speedIndex,
+ChangeOutcome FeatureProtocol::ChangeSlaveSetting(SettingChange mode, quint8 address, int newAddress, int speedIndex,
                                                   bool alwaysInit)
 {
     // No speed chosen (or none this program knows): nothing to send.
-    if (mode == kChangeSpeed && (speedIndex < 0 || speedIndex >= kSpeedCount))
+    if (mode == SettingChange::Speed && (speedIndex < 0 || speedIndex >= kSpeedCount))
         return ChangeOutcome::NotSent;
     const DeviceOperationScope operation(m_Operations);
     if (!operation)
@@ -344,7 +345,7 @@ ChangeOutcome FeatureProtocol::ChangeSlaveSetting(int mode, quint8 address, int 
     const quint8 control = m_Fcb.Get(address) ? mbus::kSndUdFcb : mbus::kSndUd;
     m_View.AppendInfo(Text(179) + kCrLf);
     std::optional<QByteArray> frame;
-    if (mode == kChangeAddress) {
+    if (mode == SettingChange::Address) {
         QByteArray data;
         data.append(static_cast<char>(kDifOneByte));
         data.append(static_cast<char>(kVifBusAddress));

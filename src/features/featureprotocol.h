@@ -58,11 +58,10 @@ ChangeOutcome JudgeChange(quint8 address, bool sent, bool cancelled, const QByte
 // operation with its failure text.
 class FeatureProtocol {
 public:
-    // ReadSlaveIdentification's modes and ChangeSlaveSetting's.
-    static constexpr int kIdentify = 1;
-    static constexpr int kChangeAddress = 2;
-    static constexpr int kChangeSpeed = 3;
-    static constexpr int kDiagnostics = 4;
+    // What ReadSlaveIdentification shows of the reply.
+    enum class ReadMode { Identify = 1, Diagnostics = 4 };
+    // What ChangeSlaveSetting changes.
+    enum class SettingChange { Address = 2, Speed = 3 };
     static constexpr int kNoSpeed = -1;
 
     FeatureProtocol(Link& link, DeviceOperations& operations, const Language& language, FcbState& fcb,
@@ -77,9 +76,10 @@ public:
     // The four parts as hex text; short ones are padded with F (any digit).
     bool SelectSlaveBySecondaryAddress(const QString& id, const QString& manufacturer, const QString& version,
                                        const QString& medium);
-    IdentificationRead ReadSlaveIdentification(int mode, quint8 address, bool alwaysInit, bool alwaysApp);
+    IdentificationRead ReadSlaveIdentification(ReadMode mode, quint8 address, bool alwaysInit, bool alwaysApp);
     // A change sent to 255 is not waited for: no meter answers it.
-    ChangeOutcome ChangeSlaveSetting(int mode, quint8 address, int newAddress, int speedIndex, bool alwaysInit);
+    ChangeOutcome ChangeSlaveSetting(SettingChange mode, quint8 address, int newAddress, int speedIndex,
+                                     bool alwaysInit);
 
     // Appends the bytes, 16 to a line, each as two hex digits and a blank.
     void AppendHexDump(const QByteArray& bytes);

@@ -5,7 +5,6 @@
 
 #include "shell/busyguard.h"
 #include "shell/fileerrordialog.h"
-#include "shell/pageconnection.h"
 #include "shell/wizardcontext.h"
 
 #include "shell/pagecontrols.h"
@@ -44,7 +43,7 @@ constexpr int kFirstSharedColumn = 3;
 } // namespace
 
 ModbusPage::ModbusPage(WizardHost& host, QWidget* parent)
-    : WizardPage(page::Modbus, host, parent)
+    : ReadPage(page::Modbus, ini::kModbusTimings, host, parent)
     , m_Client(host.Context().connection, host.Context().link, host.Context().log)
 {
     Body()->addLayout(BuildRequest());
@@ -206,7 +205,7 @@ void ModbusPage::hideEvent(QHideEvent* event)
         if (m_PlotWindow)
             m_PlotWindow->close();
     }
-    WizardPage::hideEvent(event);
+    ReadPage::hideEvent(event);
 }
 
 void ModbusPage::Startup()
@@ -272,34 +271,14 @@ void ModbusPage::FillLists()
     }
 }
 
-void ModbusPage::Prepare(bool back, bool forward)
+ResultLabel* ModbusPage::ReadResult() const
 {
-    WizardPage::Prepare(back, forward);
-    PrepareLinkTimings(Context(), ini::kModbusTimings);
-    lblModbusResultText->ShowResult(GetLanguageText(364), ResultKind::Success);
-    Host().SetNextEnabled(false);
+    return lblModbusResultText;
 }
 
-void ModbusPage::Enter(bool back, bool forward)
+QPushButton* ModbusPage::ReadButton() const
 {
-    WizardPage::Enter(back, forward);
-    if (!EnterReadPage(Context(), Host().Window(), lblModbusResultText, Command_ModBus_MeterFeature_Read))
-        return;
-    if (Ostrand_Debug* window = Host().DebugWindow())
-        OfferDebugPoll(*window);
-}
-
-void ModbusPage::Leave(bool back, bool forward)
-{
-    WizardPage::Leave(back, forward);
-    if (back)
-        Context().connection.CloseConnection();
-}
-
-void ModbusPage::OfferDebugPoll(Ostrand_Debug& window)
-{
-    window.SetPollAction([this] { Command_ModBus_MeterFeature_Read->click(); });
-    window.SetPollEnabled(true);
+    return Command_ModBus_MeterFeature_Read;
 }
 
 void ModbusPage::ConnectControls()

@@ -5,8 +5,7 @@
 #include "modbusorderswindow.h"
 #include "modbusplotwindow.h"
 #include "modbusrows.h"
-#include "shell/debugwindow.h"
-#include "shell/wizardpage.h"
+#include "shell/readpage.h"
 
 #include <QPointer>
 #include <array>
@@ -24,7 +23,7 @@ class ResultLabel;
 
 // Page 70: reads registers from a Modbus slave behind the gateway and shows
 // up to six of them as typed values.
-class ModbusPage : public WizardPage, public DebugPollSource {
+class ModbusPage : public ReadPage {
     Q_OBJECT
 public:
     static constexpr int kValueRows = 6;
@@ -35,12 +34,6 @@ public:
     ~ModbusPage() override;
 
     void Startup() override;
-    void Prepare(bool back, bool forward) override;
-    void Enter(bool back, bool forward) override;
-    void Leave(bool back, bool forward) override;
-
-    // The log window can repeat the Read.
-    void OfferDebugPoll(Ostrand_Debug& window) override;
 
     // The request.
     QLabel* lblModbusProtocol = nullptr;
@@ -94,6 +87,8 @@ public:
 
 protected:
     void hideEvent(QHideEvent* event) override;
+    ResultLabel* ReadResult() const override;
+    QPushButton* ReadButton() const override;
 
 private:
     QLayout* BuildRequest();

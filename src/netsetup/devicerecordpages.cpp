@@ -11,10 +11,6 @@
 #include "shell/wizardhost.h"
 #include "writesettingspage.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-
 namespace {
 
 const QString kBreak = QStringLiteral("\r\n");
@@ -31,22 +27,22 @@ void ConnectDeviceRecordPages(
     WizardHost& host, NetworkContext& network, std::function<QString()> address, DeviceSettingsPage& settingsPage,
     WriteSettingsPage& writePage)
 {
-    settingsPage.SetRecordReader([&host, &network, address, &settingsPage](int mode) {
+    settingsPage.SetRecordReader([&host, &network, address, &settingsPage](TransferMode mode) {
         ReadDeviceRecordForPage(host, network, address(), settingsPage, mode);
     });
-    writePage.SetRecordWriter([&host, &network, address, &settingsPage, &writePage](int mode) {
-        WriteDeviceRecordFromPage(host, network, address(), settingsPage, writePage, mode);
+    writePage.SetRecordWriter([&host, &network, address, &settingsPage, &writePage](TransferMode mode) {
+        WriteDeviceRecordFromPage(host, network, address(), settingsPage.Changes(), writePage, mode);
     });
 }
 
 void ReadDeviceRecordForPage(
-    WizardHost& host, NetworkContext& network, const QString& address, DeviceSettingsPage& page, int mode)
+    WizardHost& host, NetworkContext& network, const QString& address, DeviceSettingsPage& page, TransferMode mode)
 {
     WizardContext& context = host.Context();
     const DeviceOperationScope operation(context.operations);
     if (!operation)
         return;
-    const auto timeout = IniMs(context.ini, mode == transfer::kNetwork ? ini::IP_UDPTimeOut : ini::IP_SerialTimeOut);
+    const auto timeout = IniMs(context.ini, mode == TransferMode::Network ? ini::IP_UDPTimeOut : ini::IP_SerialTimeOut);
     BusyGuard busy(host.Window());
     page.Text_Info_52->SetText(context.language.GetLanguageText(168) + kBreak);
     page.Text_Info_52->repaint();
@@ -64,15 +60,12 @@ void ReadDeviceRecordForPage(
     page.Text_Info_52->SetText(QString());
     page.Text_Info_53->setVisible(true);
     page.ShowDeviceFields(true);
-    page.Text_SetupDevice_Port->setText(settings->port);
-    page.Combo_SetupDevice_LineSpeed->setCurrentIndex(settings->lineSpeed);
-    page.Check_SetupDevice_UDPorTCP->setChecked(settings->udp);
-    page.Text_SetupDevice_Password->setText(settings->password);
+    page.ShowSettings(*settings);
     host.SetNextEnabled(true);
 }
 
 void WriteDeviceRecordFromPage(WizardHost& host, NetworkContext& network, const QString& address,
-    const DeviceSettingsPage& settingsPage, WriteSettingsPage& page, int mode)
+    const RecordChanges& changes, WriteSettingsPage& page, TransferMode mode)
 {
     WizardContext& context = host.Context();
     const DeviceOperationScope operation(context.operations);
@@ -83,17 +76,6 @@ void WriteDeviceRecordFromPage(WizardHost& host, NetworkContext& network, const 
     host.SetNextEnabled(false); // until the gateway has its settings
     page.Text_Info->SetText(language.GetLanguageText(194) + kParagraph);
     page.Text_Info->repaint();
-
-    RecordChanges changes;
-    changes.port = settingsPage.Text_SetupDevice_Port->text();
-    if (settingsPage.Combo_SetupDevice_LineSpeed->currentIndex() >= 0)
-        changes.lineSpeed = settingsPage.Combo_SetupDevice_LineSpeed->currentIndex();
-    changes.udp = settingsPage.Check_SetupDevice_UDPorTCP->isChecked();
-    if (settingsPage.Check_SetupDevice_Security->isChecked()) {
-        changes.password = settingsPage.Text_SetupDevice_Password->text();
-        changes.allowConfig = settingsPage.Check_SetupDevice_Ostrand->isChecked();
-        changes.allowTelnet = settingsPage.Check_SetupDevice_Telnet->isChecked();
-    }
 
     RecordTransfer transfer(context.connection, language);
     UseWizardSettings(transfer, host, network.configTarget);

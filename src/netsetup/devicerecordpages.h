@@ -4,8 +4,10 @@
 #include <functional>
 
 class DeviceSettingsPage;
+enum class TransferMode;
 class WizardHost;
 struct NetworkContext;
+struct RecordChanges;
 class WriteSettingsPage;
 
 // The record transfer of the settings pages: page 50 reads record 0 when
@@ -15,8 +17,7 @@ class WriteSettingsPage;
 void ConnectDeviceRecordPages(WizardHost& host, NetworkContext& network, std::function<QString()> address,
     DeviceSettingsPage& settingsPage, WriteSettingsPage& writePage);
 
-// mode 1 over the network, 2 over the serial port in setup mode.
 void ReadDeviceRecordForPage(
-    WizardHost& host, NetworkContext& network, const QString& address, DeviceSettingsPage& page, int mode);
+    WizardHost& host, NetworkContext& network, const QString& address, DeviceSettingsPage& page, TransferMode mode);
 void WriteDeviceRecordFromPage(WizardHost& host, NetworkContext& network, const QString& address,
-    const DeviceSettingsPage& settingsPage, WriteSettingsPage& page, int mode);
+    const RecordChanges& changes, WriteSettingsPage& page, TransferMode mode);

@@ -1,5 +1,6 @@
 #include "devicesettingspage.h"
 
+#include "networksettings.h"
 #include "shell/infobox.h"
 #include "base/pageflow.h"
 #include "base/settings.h"
@@ -123,6 +124,14 @@ void DeviceSettingsPage::ShowDeviceFields(bool shown)
         Check_SetupDevice_Security_Click();
 }
 
+void DeviceSettingsPage::ShowSettings(const ChannelSettings& settings)
+{
+    Text_SetupDevice_Port->setText(settings.port);
+    Combo_SetupDevice_LineSpeed->setCurrentIndex(settings.lineSpeed);
+    Check_SetupDevice_UDPorTCP->setChecked(settings.udp);
+    Text_SetupDevice_Password->setText(settings.password);
+}
+
 void DeviceSettingsPage::Prepare(bool, bool forward)
 {
     if (forward) {
@@ -140,15 +149,10 @@ void DeviceSettingsPage::Prepare(bool, bool forward)
     Host().SetNextCaption(GetLanguageText(370));
 }
 
-int DeviceSettingsPage::AccessMode() const
-{
-    return Context().settings.ReadInt(keys::Option_EnterIPAddress) == 0 ? 1 : 2;
-}
-
 void DeviceSettingsPage::Enter(bool back, bool)
 {
     if (!back && m_ReadRecord)
-        m_ReadRecord(AccessMode());
+        m_ReadRecord(ChosenTransferMode(Context().settings));
 }
 
 void DeviceSettingsPage::Leave(bool, bool forward)
@@ -157,6 +161,21 @@ void DeviceSettingsPage::Leave(bool, bool forward)
         return;
     Context().settings.Save(keys::UDPorTCP, Check_SetupDevice_UDPorTCP->isChecked() ? 1 : 0);
     Context().settings.Save(keys::TCPPort, Text_SetupDevice_Port->text());
+}
+
+RecordChanges DeviceSettingsPage::Changes() const
+{
+    RecordChanges changes;
+    changes.port = Text_SetupDevice_Port->text();
+    if (Combo_SetupDevice_LineSpeed->currentIndex() >= 0)
+        changes.lineSpeed = Combo_SetupDevice_LineSpeed->currentIndex();
+    changes.udp = Check_SetupDevice_UDPorTCP->isChecked();
+    if (Check_SetupDevice_Security->isChecked()) {
+        changes.password = Text_SetupDevice_Password->text();
+        changes.allowConfig = Check_SetupDevice_Ostrand->isChecked();
+        changes.allowTelnet = Check_SetupDevice_Telnet->isChecked();
+    }
+    return changes;
 }
 
 void DeviceSettingsPage::Check_SetupDevice_Security_Click()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "recordedit.h"
+#include "recordtransfer.h"
 #include "shell/wizardpage.h"
 
 #include <array>
@@ -12,15 +14,15 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+struct ChannelSettings;
 
 // Page 50: the gateway's network settings as read from its configuration
 // records (port, UDP or TCP, M-Bus line speed) and its security switches.
 class DeviceSettingsPage : public WizardPage {
     Q_OBJECT
 public:
-    // How the page reaches the gateway's records: 1 over the network, 2 over
-    // the serial port in setup mode.
-    using RecordTransfer = std::function<void(int mode)>;
+    // Reads the gateway's records the way the connection page chose.
+    using RecordReader = std::function<void(TransferMode mode)>;
 
     explicit DeviceSettingsPage(WizardHost& host, QWidget* parent = nullptr);
 
@@ -30,10 +32,17 @@ public:
     void Leave(bool back, bool forward) override;
 
     // The record read run when the page is entered going forward.
-    void SetRecordReader(RecordTransfer reader) { m_ReadRecord = std::move(reader); }
+    void SetRecordReader(RecordReader reader) { m_ReadRecord = std::move(reader); }
+
+    // What the page would change in the gateway's records: the port, the
+    // line speed and UDP or TCP, and with the security box ticked the
+    // password and both switches.
+    RecordChanges Changes() const;
 
     // Shows the device fields once a record was read.
     void ShowDeviceFields(bool shown);
+    // Fills the device fields from the settings a record read gave.
+    void ShowSettings(const ChannelSettings& settings);
 
     void Check_SetupDevice_Security_Click();
     void cmdChangeParameters_Click();
@@ -56,8 +65,7 @@ public:
 private:
     void BuildDeviceFields();
     void BuildSecurityFrame();
-    int AccessMode() const;
 
     QWidget* m_DeviceFields = nullptr;
-    RecordTransfer m_ReadRecord;
+    RecordReader m_ReadRecord;
 };

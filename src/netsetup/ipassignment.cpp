@@ -55,6 +55,18 @@ IpTimings IpTimings::FromIni(const IniFile& ini)
     return timings;
 }
 
+std::optional<RecordRefusal> IpEntry::Refusal(bool missingAllowed) const
+{
+    const QList<std::pair<int, const AddressEntry*>> fields {
+        {fieldtext::kIPAddress, &ip}, {fieldtext::kGateway, &gateway}, {fieldtext::kNetMask, &mask}};
+    for (const auto& [fieldText, entry] : fields) {
+        const bool skipped = missingAllowed && entry != &ip && !entry->Given();
+        if (!skipped && !entry->address)
+            return RecordRefusal {fieldText, entry->typed};
+    }
+    return std::nullopt;
+}
+
 IpAssignment::IpAssignment(RecordTransfer& transfer, cRecord& record0, const Language& language, SetupView& view)
     : m_Transfer(transfer)
     , m_Record0(record0)
@@ -68,9 +80,8 @@ QString IpAssignment::Text(int id) const
     return m_Language.GetLanguageText(id);
 }
 
-bool IpAssignment::Refused(const QList<AddressField>& typed, int header)
+bool IpAssignment::Refused(const std::optional<RecordRefusal>& refusal, int header)
 {
-    const std::optional<RecordRefusal> refusal = CheckAddresses(typed);
     if (!refusal)
         return false;
     // Nothing is sent: a typing error must not leave a gateway half set up.
@@ -79,17 +90,15 @@ bool IpAssignment::Refused(const QList<AddressField>& typed, int header)
     return true;
 }
 
-IpAssignment::Outcome IpAssignment::SetIpByUdp(
-    const QString& mac, const QString& ip, const QString& gateway, const QString& mask, const IpTimings& timings)
+IpAssignment::Outcome IpAssignment::SetIpByUdp(const QString& mac, const IpEntry& entry, const IpTimings& timings)
 {
     const DeviceOperationScope operation(m_Transfer.Operations());
     if (!operation)
         return Outcome::Failed;
     // What is sent is what the gateway is looked for at afterwards.
-    const QString address = TypedAddress(ip).value_or(ip);
-    const bool dhcp = address == kDhcpAddress;
-    if (!dhcp
-        && Refused({{fieldtext::kIPAddress, ip}, {fieldtext::kGateway, gateway}, {fieldtext::kNetMask, mask}}, 249))
+    const QString address = entry.ip.address.value_or(entry.ip.typed);
+    const bool dhcp = entry.Dhcp();
+    if (!dhcp && Refused(entry.Refusal(false), 249))
         return Outcome::Failed;
     const std::optional<QByteArray> datagram = config::IpSetupDatagram(mac, address);
     if (!datagram) {
@@ -134,17 +143,17 @@ IpAssignment::Outcome IpAssignment::SetIpByUdp(
         bool read = false;
         while (elapsed < timings.resetTimeOut && !read && !operations.CancelRequested()) {
             m_View.AppendInfo(QStringLiteral("."));
-            read = m_Transfer.Read_Record(m_Record0, transfer::kNetwork, address, timings.udpTimeOut);
+            read = m_Transfer.Read_Record(m_Record0, TransferMode::Network, address, timings.udpTimeOut);
             advance(std::max(timings.udpTimeOut, kShortestRead));
         }
         if (read) {
             // The address itself the gateway took from IP-SETUP.
             m_View.AppendInfo(kBreak + Text(246));
             RecordChanges changes;
-            changes.gateway = TypedAddress(gateway);
-            changes.mask = TypedAddress(mask);
+            changes.gateway = entry.gateway.address;
+            changes.mask = entry.mask.address;
             if (!ApplyNetworkChanges(m_Record0, changes)
-                && m_Transfer.Write_Record(m_Record0, transfer::kNetwork, address, timings.resetTimeOut)) {
+                && m_Transfer.Write_Record(m_Record0, TransferMode::Network, address, timings.resetTimeOut)) {
                 m_View.SetHeader(Text(247));
                 m_View.AppendInfo(kParagraph + Text(248));
                 outcome = Outcome::Assigned;
@@ -187,20 +196,14 @@ bool IpAssignment::EnterSerialSetupMode(const SetupPort& port, std::chrono::mill
     return true;
 }
 
-IpAssignment::Outcome IpAssignment::SetIpBySerial(const SetupPort& port, const QString& ip, const QString& gateway,
-    const QString& mask, const IpTimings& timings, std::chrono::milliseconds promptTimeout)
+IpAssignment::Outcome IpAssignment::SetIpBySerial(
+    const SetupPort& port, const IpEntry& entry, const IpTimings& timings, std::chrono::milliseconds promptTimeout)
 {
     const DeviceOperationScope operation(m_Transfer.Operations());
     if (!operation)
         return Outcome::Failed;
     // With DHCP a mask or gateway not given keeps what the gateway has.
-    const bool dhcp = TypedAddress(ip) == kDhcpAddress;
-    QList<AddressField> typed {{fieldtext::kIPAddress, ip}};
-    if (!dhcp || !gateway.isEmpty())
-        typed.append({fieldtext::kGateway, gateway});
-    if (!dhcp || !mask.isEmpty())
-        typed.append({fieldtext::kNetMask, mask});
-    if (Refused(typed, 262))
+    if (Refused(entry.Refusal(entry.Dhcp()), 262))
         return Outcome::Failed;
     if (!EnterSerialSetupMode(port, promptTimeout)) {
         m_View.SetHeader(Text(251));
@@ -213,7 +216,7 @@ IpAssignment::Outcome IpAssignment::SetIpBySerial(const SetupPort& port, const Q
     m_View.SetInfo(Text(254) + kParagraph);
     bool written = false;
     // Only a record just read whole from this gateway is written back.
-    if (m_Transfer.Read_Record(m_Record0, transfer::kSerial, ip, timings.serialTimeOut)) {
+    if (m_Transfer.Read_Record(m_Record0, TransferMode::Serial, entry.ip.typed, timings.serialTimeOut)) {
         const auto settings = [this](int title, const QString& address, const QString& netMask, const QString& router) {
             return Text(title) + QStringLiteral(" - ") + Text(256) + QStringLiteral(": ") + address
                 + QStringLiteral(", ") + Text(257) + QStringLiteral(": ") + netMask + QStringLiteral(", ") + Text(258)
@@ -222,14 +225,14 @@ IpAssignment::Outcome IpAssignment::SetIpBySerial(const SetupPort& port, const Q
         m_View.AppendInfo(settings(255, m_Record0.Get_IPAddress(), m_Record0.Get_NetMask(), m_Record0.Get_Gateway())
             + u'.' + kParagraph);
         RecordChanges changes;
-        changes.ip = TypedAddress(ip);
-        changes.gateway = TypedAddress(gateway);
-        changes.mask = TypedAddress(mask);
+        changes.ip = entry.ip.address;
+        changes.gateway = entry.gateway.address;
+        changes.mask = entry.mask.address;
         m_View.AppendInfo(settings(259, *changes.ip, changes.mask.value_or(m_Record0.Get_NetMask()),
                               changes.gateway.value_or(m_Record0.Get_Gateway()))
             + QStringLiteral("...") + kParagraph);
         written = !ApplyNetworkChanges(m_Record0, changes)
-            && m_Transfer.Write_Record(m_Record0, transfer::kSerial, *changes.ip, timings.resetTimeOut);
+            && m_Transfer.Write_Record(m_Record0, TransferMode::Serial, *changes.ip, timings.resetTimeOut);
         if (written) {
             m_View.SetHeader(Text(260));
             m_View.AppendInfo(kParagraph + Text(261));

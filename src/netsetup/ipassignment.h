@@ -1,12 +1,12 @@
 #pragma once
 
 #include "configsocket.h"
+#include "recordedit.h"
 
 #include <QList>
 #include <QString>
 #include <chrono>
 
-struct AddressField;
 class IniFile;
 class Language;
 class RecordTransfer;
@@ -32,6 +32,27 @@ struct SetupPort {
 // The address a DHCP assignment sends.
 inline const QString kDhcpAddress = QStringLiteral("0.0.0.0");
 
+// The address, gateway and mask a gateway is to be given, each read once as
+// it enters.
+struct IpEntry {
+    IpEntry(const QString& typedIp, const QString& typedGateway, const QString& typedMask)
+        : ip(typedIp)
+        , gateway(typedGateway)
+        , mask(typedMask)
+    {
+    }
+
+    // Asks for an address from a DHCP server.
+    bool Dhcp() const { return ip.address == kDhcpAddress; }
+    // The first field that is not an address; a gateway or mask not given
+    // passes when missingAllowed is set.
+    std::optional<RecordRefusal> Refusal(bool missingAllowed) const;
+
+    AddressEntry ip;
+    AddressEntry gateway;
+    AddressEntry mask;
+};
+
 // Gives a gateway its IP address over the network (IP-SETUP, then the mask
 // and gateway into record 0) or over a serial cable (record 0 in the setup
 // mode), and brings a gateway into its serial setup mode. Progress and
@@ -45,10 +66,9 @@ public:
     // Where IP-SETUP goes; the port is the records' port as well.
     ConfigTarget Target;
 
-    Outcome SetIpByUdp(
-        const QString& mac, const QString& ip, const QString& gateway, const QString& mask, const IpTimings& timings);
-    Outcome SetIpBySerial(const SetupPort& port, const QString& ip, const QString& gateway, const QString& mask,
-        const IpTimings& timings, std::chrono::milliseconds promptTimeout = std::chrono::milliseconds(-1));
+    Outcome SetIpByUdp(const QString& mac, const IpEntry& entry, const IpTimings& timings);
+    Outcome SetIpBySerial(const SetupPort& port, const IpEntry& entry, const IpTimings& timings,
+        std::chrono::milliseconds promptTimeout = std::chrono::milliseconds(-1));
     // Opens the port and calls the gateway until it shows its prompt; the
     // port stays open in setup mode. promptTimeout < 0 waits until Abort.
     bool EnterSerialSetupMode(
@@ -59,8 +79,8 @@ public:
     void Abort();
 
 private:
-    // Shows the first field that is not an address; nothing is sent then.
-    bool Refused(const QList<AddressField>& typed, int header);
+    // Shows the refusal, if any; nothing is sent then.
+    bool Refused(const std::optional<RecordRefusal>& refusal, int header);
     QString Text(int id) const;
 
     RecordTransfer& m_Transfer;

@@ -2,8 +2,15 @@
 
 #include "record.h"
 #include "recordtransfer.h"
+#include "base/settings.h"
 
-std::optional<ChannelSettings> ReadNetworkSettings(RecordTransfer& transfer, DeviceRecords& records, int method,
+TransferMode ChosenTransferMode(const Settings& settings)
+{
+    return settings.ReadInt(keys::Option_EnterIPAddress) == 0 ? TransferMode::Network : TransferMode::Serial;
+}
+
+std::optional<ChannelSettings> ReadNetworkSettings(
+    RecordTransfer& transfer, DeviceRecords& records, TransferMode method,
     const QString& address, std::chrono::milliseconds timeout)
 {
     cRecord& record0 = records.m_Record[0];
@@ -19,7 +26,7 @@ std::optional<ChannelSettings> ReadNetworkSettings(RecordTransfer& transfer, Dev
 }
 
 SettingsWriteResult WriteNetworkSettings(RecordTransfer& transfer, DeviceRecords& records, const RecordChanges& changes,
-    int method, const QString& address, std::chrono::milliseconds timeout)
+    TransferMode method, const QString& address, std::chrono::milliseconds timeout)
 {
     SettingsWriteResult result;
     cRecord& record0 = records.m_Record[0];
@@ -55,7 +62,7 @@ SettingsWriteResult WriteNetworkSettings(RecordTransfer& transfer, DeviceRecords
         result.security = Security::Written;
     else if (transfer.CancelledAfterSending())
         result.security = Security::Unawaited;
-    else if (method == transfer::kNetwork && !changes.allowConfig.value_or(true))
+    else if (method == TransferMode::Network && !changes.allowConfig.value_or(true))
         result.security = Security::LockedOut;
     else
         result.security = Security::NotConfirmed;

@@ -8,6 +8,8 @@
 #include <optional>
 
 class RecordTransfer;
+class Settings;
+enum class TransferMode;
 struct DeviceRecords;
 
 // The first channel's settings of record 0, as the settings page shows them.
@@ -18,10 +20,15 @@ struct ChannelSettings {
     QString password;
 };
 
+// The way to the gateway's records that the connection page chose: over the
+// network to its address, or over the serial port in setup mode.
+TransferMode ChosenTransferMode(const Settings& settings);
+
 // Reads record 0 and puts the factory contents back around the gateway's own
 // network and first-channel settings, which is what every later write of
 // record 0 sends. Nothing when the read failed.
-std::optional<ChannelSettings> ReadNetworkSettings(RecordTransfer& transfer, DeviceRecords& records, int method,
+std::optional<ChannelSettings> ReadNetworkSettings(
+    RecordTransfer& transfer, DeviceRecords& records, TransferMode method,
     const QString& address, std::chrono::milliseconds timeout);
 
 struct SettingsWriteResult {
@@ -51,7 +58,7 @@ struct SettingsWriteResult {
 // refused change writes nothing; record 1 goes only after record 0 was
 // taken.
 SettingsWriteResult WriteNetworkSettings(RecordTransfer& transfer, DeviceRecords& records, const RecordChanges& changes,
-    int method, const QString& address, std::chrono::milliseconds timeout);
+    TransferMode method, const QString& address, std::chrono::milliseconds timeout);
 
 // The language texts that report the write, in order.
 QList<int> SettingsWriteTexts(const RecordChanges& changes, const SettingsWriteResult& result);

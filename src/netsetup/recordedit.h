@@ -46,6 +46,21 @@ std::optional<RecordRefusal> ApplySecurityChanges(cRecord& record1, const Record
 // settings already hold; what a user types passes this check first.
 std::optional<QString> TypedAddress(const QString& text);
 
+// An address as it was typed, read once where it enters: the text (to name
+// it when it is refused) and the address TypedAddress makes of it, if any.
+struct AddressEntry {
+    AddressEntry(const QString& text)
+        : typed(text)
+        , address(TypedAddress(text))
+    {
+    }
+
+    bool Given() const { return !typed.isEmpty(); }
+
+    QString typed;
+    std::optional<QString> address;
+};
+
 // An address box or option: the language text of its label and its text.
 struct AddressField {
     int fieldText = 0;

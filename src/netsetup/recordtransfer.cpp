@@ -63,16 +63,17 @@ void RecordTransfer::WarnThrough(const std::function<void(const QString& text)>&
     sendFailed = [this, warn](const QString& description) { warn(SocketWarningText(m_Language, 154, description)); };
 }
 
-bool RecordTransfer::Read_Record(cRecord& record, int method, const QString& ip, std::chrono::milliseconds timeout)
+bool RecordTransfer::Read_Record(
+    cRecord& record, TransferMode method, const QString& ip, std::chrono::milliseconds timeout)
 {
     const DeviceOperationScope operation(Operations());
     // A step of a cancelled operation sends nothing.
     if (!operation || Operations().CancelRequested())
         return false;
     switch (method) {
-    case transfer::kNetwork:
+    case TransferMode::Network:
         return ReadByNetwork(record, ip, timeout);
-    case transfer::kSerial:
+    case TransferMode::Serial:
         return ReadBySerial(record, timeout);
     default:
         return false;
@@ -80,7 +81,7 @@ bool RecordTransfer::Read_Record(cRecord& record, int method, const QString& ip,
 }
 
 bool RecordTransfer::Write_Record(
-    const cRecord& record, int method, const QString& ip, std::chrono::milliseconds timeout)
+    const cRecord& record, TransferMode method, const QString& ip, std::chrono::milliseconds timeout)
 {
     m_CancelledAfterSending = false;
     if (record.Bytes().isEmpty())
@@ -89,9 +90,9 @@ bool RecordTransfer::Write_Record(
     if (!operation || Operations().CancelRequested())
         return false;
     switch (method) {
-    case transfer::kNetwork:
+    case TransferMode::Network:
         return WriteByNetwork(record, ip, timeout);
-    case transfer::kSerial:
+    case TransferMode::Serial:
         return WriteBySerial({&record}, timeout).front();
     default:
         return false;
@@ -99,13 +100,13 @@ bool RecordTransfer::Write_Record(
 }
 
 QList<bool> RecordTransfer::Write_Records(
-    const QList<const cRecord*>& records, int method, const QString& ip, std::chrono::milliseconds timeout)
+    const QList<const cRecord*>& records, TransferMode method, const QString& ip, std::chrono::milliseconds timeout)
 {
     m_CancelledAfterSending = false;
     const DeviceOperationScope operation(Operations());
     if (!operation || Operations().CancelRequested())
         return QList<bool>(records.size(), false);
-    if (method == transfer::kSerial)
+    if (method == TransferMode::Serial)
         return WriteBySerial(records, timeout);
     QList<bool> written(records.size(), false);
     for (qsizetype i = 0; i < records.size(); ++i) {

@@ -13,10 +13,10 @@ class DeviceOperations;
 class Language;
 
 // How a record travels.
-namespace transfer {
-constexpr int kNetwork = 1; // UDP to the configuration port
-constexpr int kSerial = 2; // the serial port, the gateway in its setup mode
-} // namespace transfer
+enum class TransferMode {
+    Network = 1, // UDP to the configuration port
+    Serial = 2, // the serial port, the gateway in its setup mode
+};
 
 // Reads and writes the gateway's configuration records over the network or
 // the serial setup mode, and waits for the setup mode's prompt. The network
@@ -42,17 +42,17 @@ public:
 
     // Fetches the record; true when a whole reply for its number came. A
     // failure leaves the record as it was.
-    bool Read_Record(cRecord& record, int method, const QString& ip, std::chrono::milliseconds timeout);
+    bool Read_Record(cRecord& record, TransferMode method, const QString& ip, std::chrono::milliseconds timeout);
     // Sends the record; over the network true only when the gateway
     // acknowledged and answered again after its restart, over the serial
     // port when it took the record and came back with its prompt.
-    bool Write_Record(const cRecord& record, int method, const QString& ip, std::chrono::milliseconds timeout);
+    bool Write_Record(const cRecord& record, TransferMode method, const QString& ip, std::chrono::milliseconds timeout);
     // Sends the records in order, each only once the one before was taken,
     // and says for each whether it was confirmed. Over the network each is a
     // Write_Record of its own. Over the serial port the gateway takes them
     // all in one setup-mode session and then restarts once: it leaves the
     // setup mode with the restart, so a record sent after it would be lost.
-    QList<bool> Write_Records(const QList<const cRecord*>& records, int method, const QString& ip,
+    QList<bool> Write_Records(const QList<const cRecord*>& records, TransferMode method, const QString& ip,
         std::chrono::milliseconds timeout);
 
     // The last write was cancelled after a record had gone out: the gateway

@@ -84,7 +84,7 @@ void SerialSetupPage::Command_ConnectRS232AndDoSomething_Click()
         done = assignment.EnterSetupModeForSettings(port);
     } else {
         const QString ip = settings.ReadInt(keys::Option_DHCP) == 0 ? kDhcpAddress : settings.Read(keys::IPAddress);
-        done = assignment.SetIpBySerial(port, ip, settings.Read(keys::Gateway), settings.Read(keys::NetMask),
+        done = assignment.SetIpBySerial(port, {ip, settings.Read(keys::Gateway), settings.Read(keys::NetMask)},
                                         IpTimings::FromIni(context.ini))
             != IpAssignment::Outcome::Failed;
     }

@@ -63,7 +63,7 @@ void SetIpByNetworkPage::Command_SetIPUsingUDP_Click()
     IpAssignment assignment(transfer, m_Network.records.m_Record[0], context.language, view);
     assignment.Target = m_Network.configTarget;
     const IpAssignment::Outcome outcome = assignment.SetIpByUdp(
-        settings.Read(keys::MACAddress), ip, settings.Read(keys::Gateway), settings.Read(keys::NetMask),
+        settings.Read(keys::MACAddress), {ip, settings.Read(keys::Gateway), settings.Read(keys::NetMask)},
         IpTimings::FromIni(context.ini));
 
     Host().SetNextEnabled(outcome != IpAssignment::Outcome::Failed);

@@ -1,5 +1,6 @@
 #include "writesettingspage.h"
 
+#include "networksettings.h"
 #include "shell/infobox.h"
 #include "base/pageflow.h"
 #include "base/settings.h"
@@ -23,7 +24,6 @@ void WriteSettingsPage::Startup()
 
 void WriteSettingsPage::Enter(bool, bool)
 {
-    const int mode = Context().settings.ReadInt(keys::Option_EnterIPAddress) == 0 ? 1 : 2;
     if (m_WriteRecord)
-        m_WriteRecord(mode);
+        m_WriteRecord(ChosenTransferMode(Context().settings));
 }

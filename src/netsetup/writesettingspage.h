@@ -1,5 +1,6 @@
 #pragma once
 
+#include "recordtransfer.h"
 #include "shell/wizardpage.h"
 
 #include <functional>
@@ -10,7 +11,7 @@ class InfoBox;
 class WriteSettingsPage : public WizardPage {
     Q_OBJECT
 public:
-    using RecordTransfer = std::function<void(int mode)>;
+    using RecordWriter = std::function<void(TransferMode mode)>;
 
     explicit WriteSettingsPage(WizardHost& host, QWidget* parent = nullptr);
 
@@ -18,10 +19,10 @@ public:
     void Enter(bool back, bool forward) override;
 
     // The record write run when the page is entered.
-    void SetRecordWriter(RecordTransfer writer) { m_WriteRecord = std::move(writer); }
+    void SetRecordWriter(RecordWriter writer) { m_WriteRecord = std::move(writer); }
 
     InfoBox* Text_Info = nullptr;
 
 private:
-    RecordTransfer m_WriteRecord;
+    RecordWriter m_WriteRecord;
 };

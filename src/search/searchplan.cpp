@@ -76,7 +76,7 @@ std::optional<ChannelSettings> ReadLineRecord(Connection& connection, const Lang
         transfer.WarnThrough(read.warn);
     DeviceRecords scratch;
     const auto timeout = std::chrono::milliseconds(ini.ReadNumberOrDefault(ini::IP_UDPTimeOut));
-    return ReadNetworkSettings(transfer, read.records ? *read.records : scratch, transfer::kNetwork, read.address,
+    return ReadNetworkSettings(transfer, read.records ? *read.records : scratch, TransferMode::Network, read.address,
                                timeout);
 }
 

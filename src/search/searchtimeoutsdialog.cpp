@@ -104,11 +104,7 @@ void Ostrand_SearchTimeouts::BuildWindow()
     optActiveSetting[0]->setAccessibleName(QStringLiteral("Aspen"));
     optActiveSetting[1]->setAccessibleName(QStringLiteral("Birch"));
 
-    const auto button = [this](const char* name) {
-        auto* created = Named(new QPushButton(this), QString::fromLatin1(name));
-        created->setAutoDefault(false);
-        return created;
-    };
+    const auto button = [this](const char* name) { return CommandButton(this, QString::fromLatin1(name)); };
     Command_OK = button("Command_OK");
     Command_OK->setDefault(true);
     Command_Apply = button("Command_Apply");

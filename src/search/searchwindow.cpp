@@ -338,11 +338,7 @@ QWidget* Ostrand_Search::BuildTimeoutFrame()
 
 QLayout* Ostrand_Search::BuildButtons()
 {
-    const auto button = [this](const char* name) {
-        auto* created = Named(new QPushButton(this), QString::fromLatin1(name));
-        created->setAutoDefault(false);
-        return created;
-    };
+    const auto button = [this](const char* name) { return CommandButton(this, QString::fromLatin1(name)); };
     Command_Search = button("Command_Search");
     Command_AbortSearch = button("Command_AbortSearch");
     Command_Save = button("Command_Save");
@@ -696,7 +692,8 @@ SearchPlan Ostrand_Search::PlanWindowSearch(const SearchRequest& request)
     source.readRecord = [this, &connection, typedAddress]() -> std::optional<ChannelSettings> {
         if (m_BreakFlag)
             return std::nullopt;
-        LineRecordRead read{typedAddress, m_Network.configTarget.port, m_Context.state.SelectedAdapterIP, &m_Network.records,
+        LineRecordRead read{typedAddress, m_Network.configTarget.port, m_Context.state.SelectedAdapterIP,
+                            &m_Network.records,
                             [this](const QString& warning) { QMessageBox::warning(this, windowTitle(), warning); }};
         return ReadLineRecord(connection, m_Context.language, m_Context.ini, read);
     };

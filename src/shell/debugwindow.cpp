@@ -264,12 +264,7 @@ QLayout* Ostrand_Debug::BuildControlStrip()
         control->setObjectName(QLatin1String(name));
         return control;
     };
-    const auto button = [this](const char* name) {
-        auto* control = new QPushButton(this);
-        control->setObjectName(QLatin1String(name));
-        control->setAutoDefault(false);
-        return control;
-    };
+    const auto button = [this](const char* name) { return CommandButton(this, QLatin1String(name)); };
     Label_Comment = label("Label_Comment");
     Text_Comment = field("Text_Comment");
     Label_Comment->setBuddy(Text_Comment);

@@ -1,11 +1,9 @@
 #include "pageconnection.h"
 
 #include "busyguard.h"
-#include "resultlabel.h"
 #include "wizardcontext.h"
 #include "comm/connectionrequest.h"
 
-#include <QPushButton>
 
 void PrepareLinkTimings(WizardContext& context, const ini::LinkTimingKeys& keys)
 {
@@ -27,15 +25,4 @@ QString ConnectionFailureText(const WizardContext& context, const QString& separ
     if (!error.isEmpty())
         text += separator + error;
     return text;
-}
-
-bool EnterReadPage(WizardContext& context, QWidget* window, ResultLabel* result, QPushButton* read)
-{
-    const bool opened = OpenPageConnection(context, window);
-    if (opened)
-        result->ShowResult(QString(), ResultKind::Success);
-    else
-        result->ShowResult(ConnectionFailureText(context, QStringLiteral(" Error: ")), ResultKind::DeviceError);
-    read->setEnabled(opened);
-    return opened;
 }

@@ -5,6 +5,14 @@
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QPalette>
+#include <QPushButton>
+
+QPushButton* CommandButton(QWidget* parent, const QString& name, const QString& caption)
+{
+    auto* button = Named(new QPushButton(caption, parent), name);
+    button->setAutoDefault(false);
+    return button;
+}
 
 void FitWidthToDigits(QLineEdit* field, int digits)
 {

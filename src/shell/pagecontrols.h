@@ -7,6 +7,8 @@
 #include <utility>
 
 class QLineEdit;
+class QPushButton;
+class QWidget;
 
 // Small helpers for building the controls of a page.
 
@@ -17,6 +19,11 @@ Widget* Named(Widget* widget, const QString& name)
     widget->setObjectName(name);
     return widget;
 }
+
+// A command button with its object name and caption (the caption may come
+// later, from the language file). Enter in a field does not press it: only
+// the button a window makes its default answers Enter.
+QPushButton* CommandButton(QWidget* parent, const QString& name, const QString& caption = QString());
 
 // Makes a text box just wide enough for the given number of digits (hex
 // digits included) in its own font, so short fields such as an address or a

@@ -91,11 +91,7 @@ QLayout* Ostrand_Timeouts::BuildRows()
 
 QLayout* Ostrand_Timeouts::BuildButtons()
 {
-    const auto button = [this](const char* name) {
-        auto* control = Named(new QPushButton(this), QLatin1String(name));
-        control->setAutoDefault(false);
-        return control;
-    };
+    const auto button = [this](const char* name) { return CommandButton(this, QLatin1String(name)); };
     Command_OK = button("Command_OK");
     Command_OK->setDefault(true);
     Command_Apply = button("Command_Apply");

@@ -241,9 +241,9 @@ TEST_F(WizardTest, BackIntoTheSettingsPageDoesNotReadAgain)
     Open();
     auto* settingsPage = Find<DeviceSettingsPage>(QStringLiteral("Picture_Page(50)"));
     int reads = 0;
-    settingsPage->SetRecordReader([&](int mode) {
+    settingsPage->SetRecordReader([&](TransferMode mode) {
         ++reads;
-        EXPECT_EQ(mode, 1);
+        EXPECT_EQ(mode, TransferMode::Network);
         settingsPage->Text_SetupDevice_Port->setText(QStringLiteral("10005"));
         wizard->SetNextEnabled(true);
     });

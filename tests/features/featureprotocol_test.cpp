@@ -98,7 +98,7 @@ TEST_F(FeatureProtocolTest, InitialiseThenIdentifyWithTheFrameCountBitAndTheReco
     EXPECT_EQ(view.info, T(174) + kCrLf + T(175) + kCrLf);
     EXPECT_TRUE(Fcb(1)); // the next request carries FCB = 1
 
-    const IdentificationRead read = protocol.ReadSlaveIdentification(FeatureProtocol::kIdentify, 1, false, false);
+    const IdentificationRead read = protocol.ReadSlaveIdentification(FeatureProtocol::ReadMode::Identify, 1, false, false);
     ASSERT_TRUE(read.Answered());
     EXPECT_EQ(static_cast<quint8>(read.reply[4]), 0x08);
     // SIM: S = 19, I = 9, M = 13 in five bits each: 4D2Dh
@@ -112,7 +112,7 @@ TEST_F(FeatureProtocolTest, InitialiseThenIdentifyWithTheFrameCountBitAndTheReco
 
     // SND_NKE and an application reset first: one busy span for the whole read
     view.busyChanges.clear();
-    const IdentificationRead again = protocol.ReadSlaveIdentification(FeatureProtocol::kIdentify, 1, true, true);
+    const IdentificationRead again = protocol.ReadSlaveIdentification(FeatureProtocol::ReadMode::Identify, 1, true, true);
     EXPECT_TRUE(again.Answered());
     EXPECT_TRUE(view.info.startsWith(T(174) + kCrLf + T(175) + kCrLf + T(780) + kCrLf + T(175) + kCrLf + kCrLf + T(171) + kCrLf + T(172)));
     EXPECT_EQ(view.busyChanges, QList<bool>({true, false}));
@@ -128,7 +128,7 @@ TEST_F(FeatureProtocolTest, FrameCountBitsGoIntoTheFramesSent)
 
     // A read answered only by the acknowledgement: text 173, the bit stays.
     PeerAnswers(Hex("E5"));
-    const IdentificationRead ackOnly = protocol.ReadSlaveIdentification(FeatureProtocol::kIdentify, 5, false, false);
+    const IdentificationRead ackOnly = protocol.ReadSlaveIdentification(FeatureProtocol::ReadMode::Identify, 5, false, false);
     EXPECT_EQ(LastSent(), Hex("10 7B 05 80 16")); // REQ_UD2 with FCB
     EXPECT_FALSE(ackOnly.Answered());
     EXPECT_EQ(view.info, T(171) + T(173));
@@ -136,9 +136,9 @@ TEST_F(FeatureProtocolTest, FrameCountBitsGoIntoTheFramesSent)
 
     // A long frame answer toggles it; the next read goes without.
     PeerAnswers(Hex("68 0B 0B 68 08 05 72 78563412 4204 02 02 DD 16"));
-    protocol.ReadSlaveIdentification(FeatureProtocol::kIdentify, 5, false, false);
+    protocol.ReadSlaveIdentification(FeatureProtocol::ReadMode::Identify, 5, false, false);
     EXPECT_FALSE(Fcb(5));
-    protocol.ReadSlaveIdentification(FeatureProtocol::kIdentify, 5, false, false);
+    protocol.ReadSlaveIdentification(FeatureProtocol::ReadMode::Identify, 5, false, false);
     EXPECT_EQ(LastSent(), Hex("10 5B 05 60 16"));
 }
 
@@ -147,7 +147,7 @@ TEST_F(FeatureProtocolTest, RepliesTooShortForTheirFieldsShowWhatTheyHold)
     UsePeer();
     // CI 72h with 5 user data bytes: the identification alone, then text 684
     PeerAnswers(Hex("68 08 08 68 08 05 72 78563412 42 D5 16"));
-    IdentificationRead read = protocol.ReadSlaveIdentification(FeatureProtocol::kIdentify, 5, false, false);
+    IdentificationRead read = protocol.ReadSlaveIdentification(FeatureProtocol::ReadMode::Identify, 5, false, false);
     EXPECT_TRUE(read.identification.truncated);
     EXPECT_TRUE(view.info.contains(T(645) + QStringLiteral(" 12345678...") + kCrLf));
     EXPECT_TRUE(view.info.endsWith(T(684)));
@@ -155,14 +155,14 @@ TEST_F(FeatureProtocolTest, RepliesTooShortForTheirFieldsShowWhatTheyHold)
 
     // the shortest long frame the link takes: C, A and CI, no user data at all
     PeerAnswers(Hex("68 03 03 68 08 05 72 7F 16"));
-    read = protocol.ReadSlaveIdentification(FeatureProtocol::kDiagnostics, 5, false, false);
+    read = protocol.ReadSlaveIdentification(FeatureProtocol::ReadMode::Diagnostics, 5, false, false);
     EXPECT_TRUE(read.Answered());
     EXPECT_TRUE(view.info.endsWith(kCrLf + QStringLiteral("68 03 03 68 08 05 72 7F 16 ") + QString(21, u' ')));
 
     // A Birch V2 header whose frame ends before position 35, from the
     // gateway's own slave at address 250
     PeerAnswers(Hex("68 0F 0F 68 08 FA 72 01002420 D82E 02 0E 00 00 0000 CF 16"));
-    read = protocol.ReadSlaveIdentification(FeatureProtocol::kDiagnostics, 250, false, false);
+    read = protocol.ReadSlaveIdentification(FeatureProtocol::ReadMode::Diagnostics, 250, false, false);
     EXPECT_FALSE(read.busValues);
     EXPECT_TRUE(view.info.contains(kCrLf + kCrLf + T(685) + kCrLf + kCrLf + T(649) + kCrLf + kCrLf + QStringLiteral("68 0F")));
 }
@@ -183,7 +183,7 @@ TEST_F(FeatureProtocolTest, ACutOffOrGarbledReplyIsNotCalledSilence)
         if (*row.reply)
             PeerAnswers(Hex(row.reply));
         view.info.clear();
-        protocol.ReadSlaveIdentification(FeatureProtocol::kIdentify, 5, false, false);
+        protocol.ReadSlaveIdentification(FeatureProtocol::ReadMode::Identify, 5, false, false);
         EXPECT_EQ(view.info, T(171) + row.shown);
     }
     PeerAnswers(Hex("E5 E5"));
@@ -194,7 +194,7 @@ TEST_F(FeatureProtocolTest, ACutOffOrGarbledReplyIsNotCalledSilence)
 TEST_F(FeatureProtocolTest, DiagnosticsOfABirchV2GatewayAndOfAFixedStructure)
 {
     UseSimulator();
-    IdentificationRead read = protocol.ReadSlaveIdentification(FeatureProtocol::kDiagnostics, 250, false, false);
+    IdentificationRead read = protocol.ReadSlaveIdentification(FeatureProtocol::ReadMode::Diagnostics, 250, false, false);
     ASSERT_TRUE(read.busValues);
     // 365 tenths of a volt, 180 tenths of a milliampere
     EXPECT_EQ(view.info, T(171) + kCrLf + T(172) + kCrLf + kCrLf + QStringLiteral("Kalvix Birch V2: U = 36.5 V  I = 18 mA") +
@@ -204,9 +204,9 @@ TEST_F(FeatureProtocolTest, DiagnosticsOfABirchV2GatewayAndOfAFixedStructure)
                              QStringLiteral("58 B4 00 58 16 ") + QString(33, u' '));
 
     // fixed structure: text 648 and no dump; identified: FFFF, FF, FF and text 647
-    read = protocol.ReadSlaveIdentification(FeatureProtocol::kDiagnostics, 9, false, false);
+    read = protocol.ReadSlaveIdentification(FeatureProtocol::ReadMode::Diagnostics, 9, false, false);
     EXPECT_TRUE(view.info.endsWith(T(172) + kCrLf + T(648)));
-    read = protocol.ReadSlaveIdentification(FeatureProtocol::kIdentify, 9, false, false);
+    read = protocol.ReadSlaveIdentification(FeatureProtocol::ReadMode::Identify, 9, false, false);
     EXPECT_TRUE(view.info.contains(QStringLiteral(" 55500002.FFFF.FF.FF") + kCrLf));
     EXPECT_TRUE(view.info.contains(T(646) + kCrLf + T(647)));
     // the two counters are its readings
@@ -219,10 +219,10 @@ TEST_F(FeatureProtocolTest, DiagnosticsOfABirchV2GatewayAndOfAFixedStructure)
 TEST_F(FeatureProtocolTest, ChangesCountOnlyTheSingleCharacterAsAcknowledged)
 {
     UseSimulator();
-    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeAddress, 2, 7, 0, false), ChangeOutcome::Acknowledged);
+    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::SettingChange::Address, 2, 7, 0, false), ChangeOutcome::Acknowledged);
     EXPECT_EQ(view.info, T(179) + kCrLf + T(180) + kCrLf + kCrLf);
     EXPECT_TRUE(Fcb(2));
-    const IdentificationRead moved = protocol.ReadSlaveIdentification(FeatureProtocol::kIdentify, 7, false, false);
+    const IdentificationRead moved = protocol.ReadSlaveIdentification(FeatureProtocol::ReadMode::Identify, 7, false, false);
     EXPECT_EQ(moved.identification.id, "12345679");
     EXPECT_EQ(moved.identification.address, "7");
 }
@@ -232,26 +232,26 @@ TEST_F(FeatureProtocolTest, ChangeFramesAndWhatAnswersThem)
     UsePeer();
     // a long frame in answer to the new address: text 181, the bit stays
     PeerAnswers(Hex("68 0B 0B 68 08 02 72 79563412 2D4D 01 07 13 16"));
-    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeAddress, 2, 7, 0, false), ChangeOutcome::NotAcknowledged);
+    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::SettingChange::Address, 2, 7, 0, false), ChangeOutcome::NotAcknowledged);
     EXPECT_EQ(LastSent(), Hex("68 06 06 68 53 02 51 01 7A 07 28 16")); // SND_UD, CI 51h, DIF 01, VIF 7Ah, 7
     EXPECT_EQ(view.info, T(179) + kCrLf + T(181));
     EXPECT_FALSE(Fcb(2));
 
     // bus speed index 3 (2400 baud): CI BBh
     PeerAnswers(Hex("E5"));
-    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeSpeed, 5, 0, 3, false), ChangeOutcome::Acknowledged);
+    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::SettingChange::Speed, 5, 0, 3, false), ChangeOutcome::Acknowledged);
     EXPECT_EQ(LastSent(), Hex("68 03 03 68 53 05 BB 13 16"));
 
     // SND_NKE first, unanswered: the change is not sent at all
     qsizetype sent = peer.Requests().size();
-    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeAddress, 5, 7, 0, true), ChangeOutcome::NotSent);
+    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::SettingChange::Address, 5, 7, 0, true), ChangeOutcome::NotSent);
     EXPECT_EQ(peer.Requests().size(), sent + 1);
     EXPECT_EQ(view.info, T(174) + kCrLf + T(176));
 
     // no speed chosen: nothing happens
     view.info = QStringLiteral("before");
     sent = peer.Requests().size();
-    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeSpeed, 5, 0, FeatureProtocol::kNoSpeed, false),
+    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::SettingChange::Speed, 5, 0, FeatureProtocol::kNoSpeed, false),
               ChangeOutcome::NotSent);
     EXPECT_EQ(peer.Requests().size(), sent);
     EXPECT_EQ(view.info, "before");
@@ -292,10 +292,10 @@ TEST_F(FeatureProtocolTest, ChangesToEveryMeterSayWhatTheyDid)
 {
     UseSimulator();
     // 254: meters 1, 2, 3 and 250 all acknowledge at once
-    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeSpeed, 254, 0, 3, false), ChangeOutcome::Collision);
+    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::SettingChange::Speed, 254, 0, 3, false), ChangeOutcome::Collision);
     EXPECT_EQ(view.info, T(179) + kCrLf + T(1324));
     // 255: sent, and not waited for
-    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeAddress, 255, 9, 0, false), ChangeOutcome::SentToAll);
+    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::SettingChange::Address, 255, 9, 0, false), ChangeOutcome::SentToAll);
     EXPECT_EQ(view.info, T(179) + kCrLf + T(1323));
     EXPECT_TRUE(protocol.ResetSlaveApplication(255, false));
     EXPECT_EQ(view.info, T(780) + kCrLf + T(1323) + kCrLf);
@@ -310,7 +310,7 @@ TEST_F(FeatureProtocolTest, ACancelledChangeIsNotSentOrIsReportedAsSent)
     Context().link.BusDelay = 1000ms;
     Context().link.MarkReceived();
     QTimer::singleShot(50ms, [&] { operations.RequestCancel(); });
-    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeAddress, 1, 42, 0, false), ChangeOutcome::NotSent);
+    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::SettingChange::Address, 1, 42, 0, false), ChangeOutcome::NotSent);
     WaitUntil([this] { return !peer.Requests().isEmpty(); }, 300ms); // time for a frame sent anyway
     EXPECT_TRUE(peer.Requests().isEmpty());
     EXPECT_EQ(view.info, T(179) + kCrLf + T(1322));
@@ -319,7 +319,7 @@ TEST_F(FeatureProtocolTest, ACancelledChangeIsNotSentOrIsReportedAsSent)
     Context().link.BusDelay = 0ms;
     peer.AnswerNext({}); // silent
     QTimer::singleShot(50ms, [&] { operations.RequestCancel(); });
-    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::kChangeAddress, 1, 42, 0, false), ChangeOutcome::Unawaited);
+    EXPECT_EQ(protocol.ChangeSlaveSetting(FeatureProtocol::SettingChange::Address, 1, 42, 0, false), ChangeOutcome::Unawaited);
     EXPECT_EQ(LastSent(), Hex("68 06 06 68 53 01 51 01 7A 2A 4A 16"));
     EXPECT_EQ(view.info, T(179) + kCrLf + T(1320));
 }
@@ -354,7 +354,7 @@ TEST_F(FeatureProtocolTest, SelectionBySecondaryAddressWithWildcards)
     EXPECT_TRUE(protocol.SelectSlaveBySecondaryAddress(QStringLiteral("2345678F"), QString(), QString(), QString()));
     EXPECT_EQ(view.info, QStringLiteral("Selecting slave...") + kCrLf + T(177) + kCrLf);
     EXPECT_FALSE(Fcb(253)); // a selection leaves the bit alone
-    const IdentificationRead read = protocol.ReadSlaveIdentification(FeatureProtocol::kIdentify, 253, false, false);
+    const IdentificationRead read = protocol.ReadSlaveIdentification(FeatureProtocol::ReadMode::Identify, 253, false, false);
     EXPECT_EQ(read.identification.id, "23456789");
     EXPECT_EQ(read.identification.letters, "KVX");
 

@@ -75,7 +75,7 @@ protected:
 
 TEST_F(IpAssignmentTest, FixedAddressIsSentThenMaskAndGatewayGoIntoTheRecord)
 {
-    const auto outcome = assignment.SetIpByUdp(kMac, "127.0.0.1", "10.9.8.7", "255.255.0.0", Quick());
+    const auto outcome = assignment.SetIpByUdp(kMac, {"127.0.0.1", "10.9.8.7", "255.255.0.0"}, Quick());
     EXPECT_EQ(outcome, IpAssignment::Outcome::Assigned);
     ASSERT_EQ(responder.ipSetups.size(), 1);
     EXPECT_EQ(responder.ipSetups.front(), *config::IpSetupDatagram(kMac, "127.0.0.1"));
@@ -101,7 +101,7 @@ TEST_F(IpAssignmentTest, ASilentGatewayGetsBoundedReadAttempts)
     responder.fault = ConfigResponder::Fault::Silent;
     IpTimings timings = Quick();
     timings.resetTimeOut = 2000ms; // after the first second, room for five reads of 200 ms
-    const auto outcome = assignment.SetIpByUdp(kMac, "127.0.0.1", "10.9.8.7", "255.255.0.0", timings);
+    const auto outcome = assignment.SetIpByUdp(kMac, {"127.0.0.1", "10.9.8.7", "255.255.0.0"}, timings);
     EXPECT_EQ(outcome, IpAssignment::Outcome::Failed);
     EXPECT_GE(responder.ReadQueries(0), 3);
     EXPECT_LE(responder.ReadQueries(0), 5);
@@ -114,7 +114,7 @@ TEST_F(IpAssignmentTest, DhcpWaitsForTheRestartAndReadsNothing)
 {
     IpTimings timings = Quick();
     timings.rebootDhcpDelay = 1500ms;
-    const auto outcome = assignment.SetIpByUdp(kMac, kDhcpAddress, "10.9.8.7", "255.255.0.0", timings);
+    const auto outcome = assignment.SetIpByUdp(kMac, {kDhcpAddress, "10.9.8.7", "255.255.0.0"}, timings);
     EXPECT_EQ(outcome, IpAssignment::Outcome::Dhcp);
     ASSERT_EQ(responder.requests.size(), 1);
     EXPECT_EQ(responder.requests.front().right(4), QByteArray(4, '\0'));
@@ -124,19 +124,19 @@ TEST_F(IpAssignmentTest, DhcpWaitsForTheRestartAndReadsNothing)
 
 TEST_F(IpAssignmentTest, ABadAddressOrMacSendsNothing)
 {
-    EXPECT_EQ(assignment.SetIpByUdp(kMac, "192.168.1.300", "10.9.8.7", "255.255.0.0", Quick()),
+    EXPECT_EQ(assignment.SetIpByUdp(kMac, {"192.168.1.300", "10.9.8.7", "255.255.0.0"}, Quick()),
         IpAssignment::Outcome::Failed);
     ASSERT_EQ(view.warnings.size(), 1);
     EXPECT_EQ(view.warnings.front(), Text(210) + " '192.168.1.300'" + kRN + Text(213));
     EXPECT_EQ(view.header, Text(249));
 
-    EXPECT_EQ(assignment.SetIpByUdp("00-20-4A-12-34-ZZ", "192.168.1.30", "10.9.8.7", "255.255.0.0", Quick()),
+    EXPECT_EQ(assignment.SetIpByUdp("00-20-4A-12-34-ZZ", {"192.168.1.30", "10.9.8.7", "255.255.0.0"}, Quick()),
         IpAssignment::Outcome::Failed);
     ASSERT_EQ(view.warnings.size(), 2);
     EXPECT_EQ(view.warnings.back(), Text(203) + " '00-20-4A-12-34-ZZ'");
 
     // With DHCP the mask and gateway are not used, so not checked either.
-    EXPECT_EQ(assignment.SetIpByUdp(kMac, kDhcpAddress, "", "bad.300", Quick()), IpAssignment::Outcome::Dhcp);
+    EXPECT_EQ(assignment.SetIpByUdp(kMac, {kDhcpAddress, "", "bad.300"}, Quick()), IpAssignment::Outcome::Dhcp);
     EXPECT_EQ(responder.requests.size(), 1);
     EXPECT_TRUE(view.busy == QList<bool>({true, false}));
 }
@@ -147,7 +147,7 @@ TEST_F(IpAssignmentTest, SerialAssignmentReadsShowsAndWritesTheRecord)
 {
     const SetupPort port = Pty();
     gateway.records[0] = SampleNetworkRecord();
-    const auto outcome = assignment.SetIpBySerial(port, "10.0.0.5", "10.0.0.1", "255.0.0.0", Quick());
+    const auto outcome = assignment.SetIpBySerial(port, {"10.0.0.5", "10.0.0.1", "255.0.0.0"}, Quick());
     EXPECT_EQ(outcome, IpAssignment::Outcome::Assigned);
     cRecord written(0);
     written.SetBytes(gateway.records[0]);
@@ -173,7 +173,7 @@ TEST_F(IpAssignmentTest, SerialAssignmentThatCannotReadWritesNothing)
     gateway.records[0] = SampleNetworkRecord().left(40); // never a whole record
     const QByteArray before = gateway.records[0];
     record0.SetBytes(SampleNetworkRecord()); // from an earlier gateway
-    const auto outcome = assignment.SetIpBySerial(port, "10.0.0.5", "10.0.0.1", "255.0.0.0", Quick());
+    const auto outcome = assignment.SetIpBySerial(port, {"10.0.0.5", "10.0.0.1", "255.0.0.0"}, Quick());
     EXPECT_EQ(outcome, IpAssignment::Outcome::Failed);
     EXPECT_FALSE(gateway.commands.contains("S0"));
     EXPECT_EQ(view.header, Text(262));
@@ -185,7 +185,7 @@ TEST_F(IpAssignmentTest, SerialPortThatDoesNotOpen)
     SetupPort port;
     port.device = env.AppPath() + "no-such-tty";
     EXPECT_EQ(
-        assignment.SetIpBySerial(port, "10.0.0.5", "10.0.0.1", "255.0.0.0", Quick()), IpAssignment::Outcome::Failed);
+        assignment.SetIpBySerial(port, {"10.0.0.5", "10.0.0.1", "255.0.0.0"}, Quick()), IpAssignment::Outcome::Failed);
     EXPECT_EQ(view.header, Text(251));
     EXPECT_EQ(view.info, Text(252));
     EXPECT_TRUE(view.waiting.isEmpty());

@@ -51,12 +51,12 @@ protected:
 TEST_F(RecordTransferTest, ReadTakesTheRecordOfAWholeReply)
 {
     cRecord record0(0);
-    ASSERT_TRUE(transfer.Read_Record(record0, transfer::kNetwork, kLoopback, 1000ms));
+    ASSERT_TRUE(transfer.Read_Record(record0, TransferMode::Network, kLoopback, 1000ms));
     EXPECT_EQ(record0.Bytes(), responder.records[0]);
     EXPECT_EQ(responder.requests, QList<QByteArray>({config::ReadQuery(0)}));
 
     cRecord record1(1);
-    ASSERT_TRUE(transfer.Read_Record(record1, transfer::kNetwork, kLoopback, 1000ms));
+    ASSERT_TRUE(transfer.Read_Record(record1, TransferMode::Network, kLoopback, 1000ms));
     EXPECT_EQ(record1.Bytes(), responder.records[1]);
     EXPECT_EQ(responder.requests.back(), config::ReadQuery(1));
     EXPECT_TRUE(sendFailures.isEmpty());
@@ -71,7 +71,7 @@ TEST_F(RecordTransferTest, ReadFailuresLeaveTheRecordAsItWas)
         responder.fault = fault;
         cRecord record(0);
         record.SetBytes("before");
-        EXPECT_FALSE(transfer.Read_Record(record, transfer::kNetwork, kLoopback, 300ms)) << int(fault);
+        EXPECT_FALSE(transfer.Read_Record(record, TransferMode::Network, kLoopback, 300ms)) << int(fault);
         EXPECT_EQ(record.Bytes(), QByteArray("before")) << int(fault);
     }
     EXPECT_EQ(responder.ReadQueries(0), 3);
@@ -81,21 +81,21 @@ TEST_F(RecordTransferTest, AnUnknownMethodFailsSoftly)
 {
     cRecord record(0);
     record.RestoreRecordToDefault(false);
-    EXPECT_FALSE(transfer.Read_Record(record, 3, kLoopback, 300ms));
-    EXPECT_FALSE(transfer.Write_Record(record, 0, kLoopback, 300ms));
+    EXPECT_FALSE(transfer.Read_Record(record, static_cast<TransferMode>(3), kLoopback, 300ms));
+    EXPECT_FALSE(transfer.Write_Record(record, static_cast<TransferMode>(0), kLoopback, 300ms));
     EXPECT_TRUE(responder.requests.isEmpty());
 }
 
 TEST_F(RecordTransferTest, ASendFailureIsReportedAndEndsTheRead)
 {
     cRecord record(0);
-    EXPECT_FALSE(transfer.Read_Record(record, transfer::kNetwork, QString(), 1000ms));
+    EXPECT_FALSE(transfer.Read_Record(record, TransferMode::Network, QString(), 1000ms));
     ASSERT_EQ(sendFailures.size(), 1);
     EXPECT_FALSE(sendFailures.front().isEmpty());
 
     QStringList warnings;
     transfer.WarnThrough([&](const QString& text) { warnings << text; });
-    EXPECT_FALSE(transfer.Read_Record(record, transfer::kNetwork, QString(), 1000ms));
+    EXPECT_FALSE(transfer.Read_Record(record, TransferMode::Network, QString(), 1000ms));
     ASSERT_EQ(warnings.size(), 1);
     EXPECT_TRUE(warnings.front().startsWith(env.Context().language.GetLanguageText(154) + "\r\n\r\n'"));
     EXPECT_TRUE(warnings.front().endsWith(u'\''));
@@ -108,7 +108,7 @@ TEST_F(RecordTransferTest, WriteIsDoneWhenTheGatewayAnswersAgainAfterItsRestart)
     record.RestoreRecordToDefault(true);
     ASSERT_TRUE(record.Set_IPPort("4001"));
     transfer.AdapterIP = kNoAdapter; // no usable adapter: the socket stays unbound
-    ASSERT_TRUE(transfer.Write_Record(record, transfer::kNetwork, kLoopback, 3000ms));
+    ASSERT_TRUE(transfer.Write_Record(record, TransferMode::Network, kLoopback, 3000ms));
     EXPECT_EQ(responder.records[0], record.Bytes());
     ASSERT_EQ(responder.requests.size(), 2);
     EXPECT_EQ(responder.requests[0], config::WriteDatagram(0, record.Bytes()));
@@ -117,7 +117,7 @@ TEST_F(RecordTransferTest, WriteIsDoneWhenTheGatewayAnswersAgainAfterItsRestart)
     // The security record is checked the same way: through record 0.
     cRecord security(1);
     security.RestoreRecordToDefault(false);
-    ASSERT_TRUE(transfer.Write_Record(security, transfer::kNetwork, kLoopback, 3000ms));
+    ASSERT_TRUE(transfer.Write_Record(security, TransferMode::Network, kLoopback, 3000ms));
     EXPECT_EQ(responder.requests.back(), config::ReadQuery(0));
 }
 
@@ -129,7 +129,7 @@ TEST_F(RecordTransferTest, AWrongOrMissingAcknowledgementFailsWithoutTheRestartW
     for (const auto fault : {ConfigResponder::Fault::WrongAck, ConfigResponder::Fault::NoAck}) {
         responder.requests.clear();
         responder.fault = fault;
-        EXPECT_FALSE(transfer.Write_Record(record, transfer::kNetwork, kLoopback, 2500ms)) << int(fault);
+        EXPECT_FALSE(transfer.Write_Record(record, TransferMode::Network, kLoopback, 2500ms)) << int(fault);
         EXPECT_EQ(responder.requests, QList<QByteArray>({config::WriteDatagram(0, record.Bytes())})) << int(fault);
     }
 }
@@ -141,7 +141,7 @@ TEST_F(RecordTransferTest, AnAcknowledgedWriteWithoutAnAnswerAfterwardsFails)
     responder.fault = ConfigResponder::Fault::SilentAfterAck;
     // 3000 ms: the acknowledgement costs 100, the restart 1000, what is
     // left allows two checks of a second each.
-    EXPECT_FALSE(transfer.Write_Record(record, transfer::kNetwork, kLoopback, 3000ms));
+    EXPECT_FALSE(transfer.Write_Record(record, TransferMode::Network, kLoopback, 3000ms));
     EXPECT_GE(responder.ReadQueries(0), 1);
     EXPECT_LE(responder.ReadQueries(0), 2);
 }
@@ -161,7 +161,7 @@ TEST_F(RecordTransferTest, AWriteCancelledOnceSentSaysSoAndSendsNothingMore)
         }
     });
     watch.start(1ms);
-    EXPECT_EQ(transfer.Write_Records({&network, &security}, transfer::kNetwork, kLoopback, 20000ms),
+    EXPECT_EQ(transfer.Write_Records({&network, &security}, TransferMode::Network, kLoopback, 20000ms),
               QList<bool>({false, false}));
     EXPECT_TRUE(transfer.CancelledAfterSending()) << "the gateway may have taken record 0";
     WaitUntil([] { return false; }, 300ms); // time for a datagram sent anyway
@@ -171,7 +171,7 @@ TEST_F(RecordTransferTest, AWriteCancelledOnceSentSaysSoAndSendsNothingMore)
 TEST_F(RecordTransferTest, AnEmptyRecordIsNeverSent)
 {
     cRecord record(0);
-    EXPECT_FALSE(transfer.Write_Record(record, transfer::kNetwork, kLoopback, 600ms));
+    EXPECT_FALSE(transfer.Write_Record(record, TransferMode::Network, kLoopback, 600ms));
     EXPECT_TRUE(responder.requests.isEmpty());
 }
 
@@ -182,12 +182,12 @@ TEST_F(RecordTransferTest, SerialReadCollectsTheRecordLines)
     OpenPty();
     gateway.records[0] = SampleNetworkRecord();
     cRecord record(0);
-    ASSERT_TRUE(transfer.Read_Record(record, transfer::kSerial, QString(), 1000ms));
+    ASSERT_TRUE(transfer.Read_Record(record, TransferMode::Serial, QString(), 1000ms));
     EXPECT_EQ(record.Bytes(), SampleNetworkRecord());
     EXPECT_EQ(gateway.commands, QStringList({"G0"}));
 
     cRecord security(1);
-    ASSERT_TRUE(transfer.Read_Record(security, transfer::kSerial, QString(), 1000ms));
+    ASSERT_TRUE(transfer.Read_Record(security, TransferMode::Serial, QString(), 1000ms));
     EXPECT_EQ(security.Bytes(), gateway.records[1]);
 }
 
@@ -208,7 +208,7 @@ TEST_F(RecordTransferTest, SerialReadOfAnIncompleteRecordFails)
         gateway.records[static_cast<size_t>(row.number)] = row.record;
         cRecord record(row.number);
         record.SetBytes("before");
-        EXPECT_FALSE(transfer.Read_Record(record, transfer::kSerial, QString(), 300ms)) << row.what;
+        EXPECT_FALSE(transfer.Read_Record(record, TransferMode::Serial, QString(), 300ms)) << row.what;
         EXPECT_EQ(record.Bytes(), QByteArray("before")) << row.what;
     }
 }
@@ -219,7 +219,7 @@ TEST_F(RecordTransferTest, SerialWriteSendsTheLinesThenRestartsTheGateway)
     cRecord record(0);
     record.SetBytes(SampleNetworkRecord());
     ASSERT_TRUE(record.Set_IPAddress("10.1.2.3"));
-    ASSERT_TRUE(transfer.Write_Record(record, transfer::kSerial, QString(), 2000ms));
+    ASSERT_TRUE(transfer.Write_Record(record, TransferMode::Serial, QString(), 2000ms));
     WaitUntil([this] { return gateway.commands.contains("QU"); }, 1000ms); // the last command on its way
     EXPECT_EQ(gateway.badLines, 0);
     ASSERT_EQ(gateway.setLines.size(), 4);
@@ -240,7 +240,7 @@ TEST_F(RecordTransferTest, SerialWriteOfTwoRecordsRestartsOnceAfterBoth)
     cRecord security(1);
     security.SetBytes(DefaultRecordBytes(1));
     // Record 1 refused: record 0 is still put to use by the one restart after both.
-    EXPECT_EQ(transfer.Write_Records({&network, &security}, transfer::kSerial, QString(), 2000ms),
+    EXPECT_EQ(transfer.Write_Records({&network, &security}, TransferMode::Serial, QString(), 2000ms),
         QList<bool>({true, false}));
     WaitUntil([this] { return gateway.commands.contains("QU"); }, 1000ms);
     EXPECT_EQ(gateway.commands, QStringList({"S0", "S1", "RS", "zzz", "QU"}));
@@ -253,7 +253,7 @@ TEST_F(RecordTransferTest, SerialWriteNotTakenStopsBeforeTheRestart)
     gateway.endOfRecordAnswer = "1>";
     cRecord record(0);
     record.SetBytes(SampleNetworkRecord());
-    EXPECT_FALSE(transfer.Write_Record(record, transfer::kSerial, QString(), 2000ms));
+    EXPECT_FALSE(transfer.Write_Record(record, TransferMode::Serial, QString(), 2000ms));
     EXPECT_EQ(gateway.commands, QStringList({"S0"}));
 }
 
@@ -284,7 +284,7 @@ TEST_F(RecordTransferTest, SerialWriteCancelledSendsNothingMore)
             }
         });
         watch.start(1ms);
-        EXPECT_FALSE(transfer.Write_Record(record, transfer::kSerial, QString(), 2000ms)) << row.when;
+        EXPECT_FALSE(transfer.Write_Record(record, TransferMode::Serial, QString(), 2000ms)) << row.when;
         WaitUntil([] { return false; }, 300ms); // time for lines sent anyway
         EXPECT_EQ(gateway.commands, QStringList({"S0"})) << row.when;
         EXPECT_EQ(gateway.setLines.size(), row.setLines) << row.when;
@@ -308,24 +308,24 @@ TEST_F(RecordTransferTest, SettingsWithSecurityReachTheSimulatedGatewayOverItsCa
     ASSERT_TRUE(transfer.WaitForSetupPrompt(3000ms));
 
     DeviceRecords records;
-    ASSERT_TRUE(ReadNetworkSettings(transfer, records, transfer::kSerial, QString(), 1000ms));
+    ASSERT_TRUE(ReadNetworkSettings(transfer, records, TransferMode::Serial, QString(), 1000ms));
     RecordChanges changes;
     changes.port = QStringLiteral("4005");
     changes.allowTelnet = true;
     changes.allowConfig = false;
     const SettingsWriteResult result
-        = WriteNetworkSettings(transfer, records, changes, transfer::kSerial, QString(), 3000ms);
+        = WriteNetworkSettings(transfer, records, changes, TransferMode::Serial, QString(), 3000ms);
     EXPECT_EQ(result.status, SettingsWriteResult::Status::Written);
     EXPECT_EQ(result.security, SettingsWriteResult::Security::Written);
 
     // Read back over the cable, in a setup mode entered afresh.
     ASSERT_TRUE(transfer.WaitForSetupPrompt(3000ms));
     cRecord security(1);
-    ASSERT_TRUE(transfer.Read_Record(security, transfer::kSerial, QString(), 1000ms));
+    ASSERT_TRUE(transfer.Read_Record(security, TransferMode::Serial, QString(), 1000ms));
     EXPECT_TRUE(security.Get_AllowTelnet());
     EXPECT_FALSE(security.Get_Allow77FE());
     cRecord network(0);
-    ASSERT_TRUE(transfer.Read_Record(network, transfer::kSerial, QString(), 1000ms));
+    ASSERT_TRUE(transfer.Read_Record(network, TransferMode::Serial, QString(), 1000ms));
     EXPECT_EQ(network.Get_IPPort(), "4005");
 }
 
