@@ -3,6 +3,7 @@
 #include "clisession.h"
 #include "configcli.h"
 
+#include "comm/mbusapplication.h"
 #include "comm/mbusframe.h"
 #include "features/slaveidentification.h"
 
@@ -46,11 +47,7 @@ std::optional<SecondaryAddress> ParseSecondaryAddress(const QString& text)
         !hex2.match(address.medium).hasMatch())
         return std::nullopt;
     if (letters.match(address.manufacturer).hasMatch()) {
-        const QString upper = address.manufacturer.toUpper();
-        quint16 code = 0;
-        for (const QChar letter : upper)
-            code = static_cast<quint16>(code << 5 | (letter.unicode() - 64));
-        address.manufacturer = ManufacturerText(code);
+        address.manufacturer = ManufacturerText(*ManufacturerCode(address.manufacturer.toUpper()));
     } else if (!hex4.match(address.manufacturer).hasMatch()) {
         return std::nullopt;
     }

@@ -4,6 +4,7 @@
 #include "gatewayslave.h"
 #include "jsonreader.h"
 
+#include "comm/mbusapplication.h"
 #include "comm/mbusframe.h"
 
 #include <QFile>

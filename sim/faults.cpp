@@ -34,7 +34,7 @@ QByteArray ApplyReplyFaults(const QByteArray& reply, const Faults& faults)
     if (faults.garbage)
         return GarbageBytes(static_cast<int>(reply.size()));
     QByteArray bytes = reply;
-    const bool isAck = bytes.size() == 1 && static_cast<quint8>(bytes[0]) == mbus::kAck;
+    const bool isAck = IsLoneAcknowledgement(bytes);
     if (faults.wrongAck && isAck)
         bytes[0] = static_cast<char>(kWrongAck);
     if (faults.wrongChecksum && !isAck && bytes.size() >= 2)

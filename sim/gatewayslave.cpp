@@ -1,5 +1,7 @@
 #include "gatewayslave.h"
 
+#include "comm/mbusapplication.h"
+
 namespace {
 
 constexpr quint8 kMediumBusSystem = 0x0E;

@@ -1,5 +1,6 @@
 #include "meter.h"
 
+#include "comm/mbusapplication.h"
 #include "comm/mbusframe.h"
 
 namespace {
@@ -7,10 +8,6 @@ namespace {
 constexpr quint8 kFcb = 0x20; // frame count bit
 constexpr quint8 kFcv = 0x10; // frame count bit valid
 constexpr quint8 kRspUd = 0x08;
-constexpr quint8 kCiVariableReply = 0x72;
-constexpr quint8 kCiFixedReply = 0x73;
-constexpr quint8 kCiFirstSpeed = 0xB8;
-constexpr quint8 kCiLastSpeed = 0xBF;
 constexpr quint8 kBroadcastQuiet = 0xFF;
 constexpr quint8 kHighestPrimary = 250;
 constexpr quint8 kDifOneByte = 0x01;
@@ -46,24 +43,11 @@ bool NibbleMatches(quint8 mask, quint8 own, quint8 nibble)
 
 } // namespace
 
-std::optional<quint16> ManufacturerCode(const QString& letters)
-{
-    if (letters.size() != 3)
-        return std::nullopt;
-    quint16 code = 0;
-    for (const QChar letter : letters) {
-        if (letter < QLatin1Char('A') || letter > QLatin1Char('Z'))
-            return std::nullopt;
-        code = static_cast<quint16>(code << 5 | (letter.unicode() - 64));
-    }
-    return code;
-}
-
 std::optional<int> BaudOfSpeedCommand(quint8 controlInformation)
 {
-    if (controlInformation < kCiFirstSpeed || controlInformation > kCiLastSpeed)
+    if (controlInformation < mbus::kCiFirstSpeed || controlInformation > mbus::kCiLastSpeed)
         return std::nullopt;
-    return 300 << (controlInformation - kCiFirstSpeed);
+    return 300 << (controlInformation - mbus::kCiFirstSpeed);
 }
 
 Meter::Meter(const MeterConfig& config) : m_Config(config) {}
@@ -201,9 +185,9 @@ QByteArray Meter::RspUd()
 {
     QByteArray data;
     AppendLittleEndian(data, m_Config.id, 4);
-    quint8 ci = kCiVariableReply;
+    quint8 ci = mbus::kCiVariableReply;
     if (m_Config.fixedStructure) {
-        ci = kCiFixedReply;
+        ci = mbus::kCiFixedReply;
         data.append(static_cast<char>(m_Config.accessNumber));
         data.append(static_cast<char>(m_Config.status));
         AppendLittleEndian(data, m_Config.fixedMediumUnit, 2);

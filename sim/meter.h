@@ -26,10 +26,6 @@ struct MeterConfig {
     Faults faults;
 };
 
-// The EN 13757-3 manufacturer code: each letter A-Z as letter - 64 in five
-// bits, first letter highest; nothing for other text.
-std::optional<quint16> ManufacturerCode(const QString& letters);
-
 // Speed of the bus speed command with this CI (B8h 300 ... BFh 38400 baud).
 std::optional<int> BaudOfSpeedCommand(quint8 controlInformation);
 

@@ -14,3 +14,8 @@ QString GetField(const QString& text, int n, const QString& separator)
     const qsizetype end = text.indexOf(separator, start);
     return end < 0 ? text.mid(start) : text.mid(start, end - start);
 }
+
+QString Hex2(quint8 byte)
+{
+    return QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+}

@@ -8,6 +8,19 @@ quint8 MBusChecksum(const QByteArray& bytes)
     return sum;
 }
 
+bool IsLoneAcknowledgement(const QByteArray& bytes)
+{
+    return bytes.size() == 1 && static_cast<quint8>(bytes[0]) == mbus::kAck;
+}
+
+QByteArray LongFrameUserData(const QByteArray& frame)
+{
+    constexpr int kTrailer = 2; // checksum and stop byte
+    if (frame.size() <= mbus::kLongUserDataAt + kTrailer)
+        return {};
+    return frame.mid(mbus::kLongUserDataAt, frame.size() - mbus::kLongUserDataAt - kTrailer);
+}
+
 QByteArray ShortFrame(quint8 control, quint8 address)
 {
     QByteArray frame;
@@ -62,7 +75,7 @@ bool IsShortFrame(const QByteArray& received)
 MBusReplyCheck CheckMBusReply(const QByteArray& received)
 {
     MBusReplyCheck check;
-    if (received.size() == 1 && At(received, 0) == mbus::kAck) {
+    if (IsLoneAcknowledgement(received)) {
         check.complete = true;
         return check;
     }
@@ -109,12 +122,10 @@ struct RequestTarget {
 
 std::optional<RequestTarget> Target(const QByteArray& request)
 {
-    constexpr qsizetype kLongControlAt = 4;
-    constexpr qsizetype kLongAddressAt = 5;
     if (IsShortFrame(request))
         return RequestTarget{At(request, 1), At(request, 2)};
-    if (request.size() > kLongAddressAt && CheckMBusReply(request).complete)
-        return RequestTarget{At(request, kLongControlAt), At(request, kLongAddressAt)};
+    if (request.size() > mbus::kLongAddressAt && CheckMBusReply(request).complete)
+        return RequestTarget{At(request, mbus::kLongControlAt), At(request, mbus::kLongAddressAt)};
     return std::nullopt;
 }
 
@@ -136,14 +147,13 @@ bool AnswerAddressProvesNothing(const QByteArray& request)
 
 qsizetype LeadingLateMBusFrameLength(const QByteArray& received, const QByteArray& request)
 {
-    constexpr qsizetype kAddressAt = 5;
     const std::optional<RequestTarget> target = Target(request);
     if (!target || ProvesNothing(*target) || received.size() < 6 || At(received, 0) != mbus::kLongStart)
         return 0;
     const qsizetype length = At(received, 1) + 6;
     if (received.size() < length || !CheckMBusReply(received.left(length)).complete)
         return 0;
-    return At(received, kAddressAt) == target->address ? 0 : length;
+    return At(received, mbus::kLongAddressAt) == target->address ? 0 : length;
 }
 
 QString MBusTimeoutNote(int receivedLength, int lengthField, bool wrongFrame)

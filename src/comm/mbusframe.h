@@ -21,11 +21,6 @@ constexpr quint8 kReqUd2Fcb = 0x7B; // the same with the frame count bit set
 constexpr quint8 kSndUd = 0x53;     // send user data, frame count bit clear
 constexpr quint8 kSndUdFcb = 0x73;
 
-// Control information field values.
-constexpr quint8 kCiApplicationReset = 0x50;
-constexpr quint8 kCiDataSend = 0x51;
-constexpr quint8 kCiSelectSlave = 0x52;
-
 // Addresses beyond the primary range.
 constexpr quint8 kSelectedSlave = 0xFD; // the slave selected by secondary address
 constexpr quint8 kBroadcastAnswered = 0xFE;
@@ -40,10 +35,26 @@ constexpr bool IsBroadcast(quint8 address)
 // Longest user data of a long frame: L counts C, A, CI and the data and is one byte.
 constexpr int kMaxLongFrameData = 255 - 3;
 
+// Positions in a long frame, counted from 0 at the first 68h.
+constexpr int kLongLengthAt = 1;
+constexpr int kLongControlAt = 4;
+constexpr int kLongAddressAt = 5;
+constexpr int kLongCiAt = 6;
+constexpr int kLongUserDataAt = 7;
+// The bytes around C, A, CI and the data: 68h L L 68h before them, CS 16h after.
+constexpr int kLongFrameOverhead = 6;
+
 } // namespace mbus
 
 // The arithmetic sum of the bytes modulo 256 (00h for no bytes).
 quint8 MBusChecksum(const QByteArray& bytes);
+
+// The single character E5h and nothing else: a slave's acknowledgement.
+bool IsLoneAcknowledgement(const QByteArray& bytes);
+
+// The user data of a long frame: the bytes after CI up to the checksum;
+// empty when there are none. Cut by the bytes at hand, not by the L field.
+QByteArray LongFrameUserData(const QByteArray& frame);
 
 // 10h C A CS 16h.
 QByteArray ShortFrame(quint8 control, quint8 address);

@@ -30,8 +30,8 @@ MBusReplyWait AwaitMBusReply(Connection& connection, std::chrono::milliseconds t
         if (check.lengthField)
             wait.lengthField = *check.lengthField;
         wait.wrongFrame = check.wrongFrame;
-        const bool loneAck = buffer.size() == 1 && static_cast<quint8>(buffer[0]) == mbus::kAck;
-        return check.complete && (acceptance == ReplyAcceptance::AcknowledgementOrFrame || !loneAck);
+        return check.complete
+            && (acceptance == ReplyAcceptance::AcknowledgementOrFrame || !IsLoneAcknowledgement(buffer));
     };
     // a connection that closes under the wait ends it at once; a cancel
     // ends it as the timeout would

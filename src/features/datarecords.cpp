@@ -5,23 +5,14 @@
 #include "recordvalue.h"
 #include "vifcodes.h"
 
+#include "comm/mbusapplication.h"
+#include "comm/mbusframe.h"
+
 #include <algorithm>
 #include <iterator>
 #include <optional>
 
 namespace {
-
-// Frame offsets from 0: 68h L L 68h C A CI, then the user data.
-constexpr int kLengthAt = 1;
-constexpr int kCiAt = 6;
-constexpr int kUserDataAt = 7;
-constexpr int kFrameOverhead = 6; // 68h L L 68h before C, checksum and stop after the data
-constexpr int kHeaderBytes = 12; // identification, manufacturer, version, medium, access, status, signature
-constexpr quint8 kLongStart = 0x68;
-constexpr quint8 kCiVariable = 0x72;
-constexpr quint8 kCiVariableMsbFirst = 0x76;
-constexpr quint8 kCiFixed = 0x73;
-constexpr quint8 kCiFixedMsbFirst = 0x77;
 
 constexpr int kMaxExtensions = 10;
 constexpr quint8 kExtension = 0x80;
@@ -194,11 +185,9 @@ DataRecord ManufacturerData(Cursor& cursor, bool more)
 }
 
 
-// The fixed data structure: identification, access number, status, the
-// medium and unit bytes of the two counters, then the two counters.
-constexpr int kFixedCountersAt = 8; // user data bytes before counter 1
+// The fixed data structure: its header, then the two counters.
 constexpr int kCounterBytes = 4;
-constexpr int kFixedDataBytes = kFixedCountersAt + 2 * kCounterBytes;
+constexpr int kFixedDataBytes = mbus::kFixedHeaderBytes + 2 * kCounterBytes;
 constexpr quint8 kStatusBinaryCounters = 0x80;
 constexpr quint8 kStatusStoredValues = 0x40;
 constexpr int kUnitSameButHistoric = 0x3E;
@@ -255,28 +244,29 @@ std::optional<qint64> CounterValue(const QByteArray& data, bool binary)
 // significant byte first.
 QList<DataRecord> FixedStructureCounters(const QByteArray& frame, bool msbFirst)
 {
-    const auto userData = [&frame](int index) { return static_cast<quint8>(frame[kUserDataAt + index]); };
-    const quint8 status = userData(5);
+    const FixedHeader header = ReadFixedHeader(LongFrameUserData(frame), msbFirst);
+    const quint8 status = *header.status;
     const bool binary = (status & kStatusBinaryCounters) != 0;
-    const int firstUnit = userData(6) & 0x3F;
+    const auto unitCode = [&header](int counter) { return *header.mediumUnit >> (8 * counter) & 0x3F; };
+    const int firstUnit = unitCode(0);
     QList<DataRecord> records;
     for (int counter = 0; counter < 2; ++counter) {
-        const int begin = kUserDataAt + kFixedCountersAt + counter * kCounterBytes;
+        const int begin = mbus::kLongUserDataAt + mbus::kFixedHeaderBytes + counter * kCounterBytes;
         DataRecord record;
         record.position = begin + 1;
         record.bytes = frame.mid(begin, kCounterBytes);
         record.storage = (status & kStatusStoredValues) != 0 ? 1 : 0;
         record.function = QString::fromLatin1(kFunctions[0]);
         record.description = QStringLiteral("Counter %1").arg(counter + 1);
-        int unitCode = userData(6 + counter) & 0x3F;
-        if (counter == 1 && unitCode == kUnitSameButHistoric) {
-            unitCode = firstUnit;
+        int code = unitCode(counter);
+        if (counter == 1 && code == kUnitSameButHistoric) {
+            code = firstUnit;
             record.storage = 1;
         }
         QByteArray data = record.bytes;
         if (msbFirst)
             std::reverse(data.begin(), data.end());
-        const FixedUnit unit = FixedStructureUnit(unitCode);
+        const FixedUnit unit = FixedStructureUnit(code);
         const std::optional<qint64> value = CounterValue(data, binary);
         if (!value)
             record.error = QStringLiteral("a BCD digit above 9");
@@ -294,40 +284,40 @@ QList<DataRecord> FixedStructureCounters(const QByteArray& frame, bool msbFirst)
 DataRecords DecodeDataRecords(const QByteArray& frame)
 {
     DataRecords result;
-    if (frame.size() <= kCiAt || static_cast<quint8>(frame[0]) != kLongStart) {
+    if (frame.size() <= mbus::kLongCiAt || static_cast<quint8>(frame[0]) != mbus::kLongStart) {
         result.error = QStringLiteral("not a long frame");
         return result;
     }
-    const quint8 ci = static_cast<quint8>(frame[kCiAt]);
-    const bool fixed = ci == kCiFixed || ci == kCiFixedMsbFirst;
-    if (ci != kCiVariable && ci != kCiVariableMsbFirst && !fixed) {
+    const quint8 ci = static_cast<quint8>(frame[mbus::kLongCiAt]);
+    const bool fixed = IsFixedStructure(ci);
+    if (!IsVariableStructure(ci) && !fixed) {
         result.error = QStringLiteral("CI %1 carries no data records").arg(CodeName(ci));
         return result;
     }
     // A frame whose length disagrees with its L field cannot say where its
     // data end: nothing in it is read as records.
-    const int length = static_cast<quint8>(frame[kLengthAt]);
-    if (frame.size() != length + kFrameOverhead) {
+    const int length = static_cast<quint8>(frame[mbus::kLongLengthAt]);
+    if (frame.size() != length + mbus::kLongFrameOverhead) {
         result.error = QStringLiteral("the L field gives a frame of %1 bytes, %2 arrived")
-                           .arg(length + kFrameOverhead)
+                           .arg(length + mbus::kLongFrameOverhead)
                            .arg(frame.size());
         return result;
     }
     const int end = static_cast<int>(frame.size()) - 2; // checksum and stop byte follow
     if (fixed) {
-        if (end - kUserDataAt < kFixedDataBytes)
+        if (end - mbus::kLongUserDataAt < kFixedDataBytes)
             result.error = QStringLiteral("the fixed structure needs %1 bytes, the frame holds %2")
                                .arg(kFixedDataBytes)
-                               .arg(std::max(end - kUserDataAt, 0));
+                               .arg(std::max(end - mbus::kLongUserDataAt, 0));
         else
-            result.records = FixedStructureCounters(frame, ci == kCiFixedMsbFirst);
+            result.records = FixedStructureCounters(frame, ci == mbus::kCiFixedReplyMsbFirst);
         return result;
     }
-    const int first = kUserDataAt + kHeaderBytes;
+    const int first = mbus::kLongUserDataAt + mbus::kVariableHeaderBytes;
     if (end < first) {
         result.error = QStringLiteral("the header needs %1 bytes, the frame holds %2")
-                           .arg(kHeaderBytes)
-                           .arg(std::max(end - kUserDataAt, 0));
+                           .arg(mbus::kVariableHeaderBytes)
+                           .arg(std::max(end - mbus::kLongUserDataAt, 0));
         return result;
     }
 
@@ -361,7 +351,7 @@ DataRecords DecodeDataRecords(const QByteArray& frame)
             record.description = quantity.description;
             if (!quantity.meterError.isEmpty())
                 record.description += QStringLiteral(" (meter reports: %1)").arg(quantity.meterError);
-            broken = ReadData(cursor, dif & 0x0F, ci == kCiVariableMsbFirst, quantity, record);
+            broken = ReadData(cursor, dif & 0x0F, ci == mbus::kCiVariableReplyMsbFirst, quantity, record);
         }
         if (broken) {
             // Nothing after it can be read: the record keeps the rest of the data.

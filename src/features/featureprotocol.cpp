@@ -4,6 +4,7 @@
 
 #include "comm/deviceoperations.h"
 #include "comm/link.h"
+#include "comm/mbusapplication.h"
 #include "comm/mbusframe.h"
 #include "base/language.h"
 
@@ -13,7 +14,6 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-constexpr quint8 kCiFirstSpeed = 0xB8; // 300 baud; + the speed index
 constexpr int kSpeedCount = 6;         // 300 to 9600 baud
 constexpr int kAppResetChoices = 17;   // none, then subcodes 0 to 15
 constexpr quint8 kDifOneByte = 0x01;
@@ -314,7 +314,7 @@ ChangeOutcome JudgeChange(quint8 address, bool sent, bool cancelled, const QByte
         return ChangeOutcome::NotSent;
     if (address == mbus::kBroadcastQuiet)
         return ChangeOutcome::SentToAll;
-    if (reply.size() == 1 && static_cast<quint8>(reply[0]) == mbus::kAck)
+    if (IsLoneAcknowledgement(reply))
         return ChangeOutcome::Acknowledged;
     // Answers of several meters overlay into bytes that form no reply.
     if (address == mbus::kBroadcastAnswered && reply.isEmpty() && heard.kind != MissingReply::Kind::Silence)
@@ -352,7 +352,7 @@ ChangeOutcome FeatureProtocol::ChangeSlaveSetting(SettingChange mode, quint8 add
         data.append(static_cast<char>(newAddress));
         frame = LongFrame(control, address, mbus::kCiDataSend, data);
     } else {
-        frame = LongFrame(control, address, static_cast<quint8>(kCiFirstSpeed + speedIndex));
+        frame = LongFrame(control, address, static_cast<quint8>(mbus::kCiFirstSpeed + speedIndex));
     }
     const Exchange change = Request(*frame, address != mbus::kBroadcastQuiet);
     const ChangeOutcome outcome = JudgeChange(address, change.sent, m_Operations.CancelRequested(), change.reply,

@@ -28,13 +28,6 @@ struct SlaveIdentification {
 // "FFFF", "FF", "FF" for the rest; any other CI leaves the fields empty.
 SlaveIdentification DecodeSlaveIdentification(const QByteArray& frame);
 
-// The three letters of an EN 13757-3 manufacturer code: each letter in five
-// bits, the first one highest, as the character 64 + its bits. Empty for 0.
-QString ManufacturerLetters(quint16 code);
-
-// The four hex digits of a manufacturer code, as the header shows it.
-QString ManufacturerText(quint16 code);
-
 // A Birch V2 gateway answering as its own slave reports the bus voltage and
 // current in its reply to REQ_UD2.
 struct BusValues {

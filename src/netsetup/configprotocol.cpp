@@ -1,16 +1,12 @@
 #include "configprotocol.h"
 
+#include "base/textfields.h"
 
 namespace config {
 
 namespace {
 
 constexpr int kBytesPerLine = 32;
-
-QString Hex2(int value)
-{
-    return QStringLiteral("%1").arg(value & 0xFF, 2, 16, QLatin1Char('0')).toUpper();
-}
 
 std::optional<quint8> Octet(const QString& field)
 {
@@ -104,14 +100,14 @@ QStringList RecordLines(const QByteArray& record)
     QStringList lines;
     for (qsizetype offset = 0; offset < record.size(); offset += kBytesPerLine) {
         const QByteArray chunk = record.mid(offset, kBytesPerLine);
-        QString body = Hex2(static_cast<int>(chunk.size())) + Hex2(static_cast<int>(offset >> 8))
-            + Hex2(static_cast<int>(offset)) + QStringLiteral("10");
+        QString body = Hex2(static_cast<quint8>(chunk.size())) + Hex2(static_cast<quint8>(offset >> 8))
+            + Hex2(static_cast<quint8>(offset)) + QStringLiteral("10");
         for (const char byte : chunk)
             body += Hex2(static_cast<quint8>(byte));
         int sum = 0;
         for (const QChar c : body)
             sum += c.unicode(); // the characters' codes, as the gateway checks them
-        lines << u':' + body + Hex2((0x100 - (sum & 0xFF)) & 0xFF);
+        lines << u':' + body + Hex2(static_cast<quint8>(0x100 - (sum & 0xFF)));
     }
     return lines;
 }

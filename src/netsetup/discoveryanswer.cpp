@@ -17,11 +17,6 @@ quint8 ByteAt(const QByteArray& datagram, int offset)
     return offset < datagram.size() ? static_cast<quint8>(datagram[offset]) : 0;
 }
 
-QString Hex2(quint8 value)
-{
-    return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
-}
-
 } // namespace
 
 DeviceType DeviceTypeOfPrefix(const QString& prefix)

@@ -1,79 +1,55 @@
 #include "meterdecoding.h"
 
+#include "comm/mbusapplication.h"
 #include "comm/mbusframe.h"
+#include "base/textfields.h"
 
 #include <array>
 #include <optional>
 
 namespace {
 
-// Bytes before the user data of a long frame: 68h L L 68h C A CI.
-constexpr int kLongHeader = 7;
-// Bytes after it: CS 16h.
-constexpr int kLongTrailer = 2;
-// Identification (4), manufacturer (2), version, medium.
-constexpr int kFixedHeader = 8;
-constexpr quint8 kCiFixedStructure = 0x73;
-// The fixed structure with its numbers sent most significant byte first.
-constexpr quint8 kCiFixedStructureMsbFirst = 0x77;
-
-bool IsFixedStructure(int ci)
-{
-    return ci == kCiFixedStructure || ci == kCiFixedStructureMsbFirst;
-}
-
-QString Hex(int value, int digits)
-{
-    return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
-}
-
-// Three letters of five bits each, first letter highest; codes beyond A-Z
-// are taken as they come.
-QString ManufacturerLetters(int code)
-{
-    if (code == 0)
-        return QString();
-    QString letters;
-    letters += QChar(code / 1024 + 64);
-    letters += QChar((code % 1024) / 32 + 64);
-    letters += QChar(code % 32 + 64);
-    return letters;
-}
+// Bytes a reply's header holds for the search row: identification (4),
+// manufacturer (2), version, medium; the fixed structure's are as many.
+constexpr int kRowHeaderBytes = 8;
 
 // What the header of the frame says, read whole before any text is written.
 struct MeterHeader {
     int address = 0;
-    int controlInformation = 0;
-    QString identification;
-    int manufacturer = 0;
-    int version = 0;
-    int medium = 0;
+    bool fixedStructure = false;
+    quint32 identification = 0;
+    quint16 manufacturer = 0;
+    quint8 version = 0;
+    quint8 medium = 0;
 };
 
+// Every CI but the fixed structure's is read as the variable structure's header.
 std::optional<MeterHeader> ReadHeader(const QByteArray& frame)
 {
-    if (frame.size() < kLongHeader + kFixedHeader + kLongTrailer || static_cast<quint8>(frame[0]) != mbus::kLongStart
+    const QByteArray data = LongFrameUserData(frame);
+    if (data.size() < kRowHeaderBytes || static_cast<quint8>(frame[0]) != mbus::kLongStart
         || !CheckMBusReply(frame).complete)
         return std::nullopt;
-    const auto byte = [&frame](int index) { return static_cast<quint8>(frame[index]); };
-    const auto data = [&](int number) { return byte(kLongHeader + number - 1); }; // D1, D2, ...
+    const auto ci = static_cast<quint8>(frame[mbus::kLongCiAt]);
     MeterHeader header;
-    header.address = byte(5);
-    header.controlInformation = byte(6);
-    // BCD digits read most significant first, whichever order they came in.
-    header.identification = header.controlInformation == kCiFixedStructureMsbFirst
-        ? Hex(data(1), 2) + Hex(data(2), 2) + Hex(data(3), 2) + Hex(data(4), 2)
-        : Hex(data(4), 2) + Hex(data(3), 2) + Hex(data(2), 2) + Hex(data(1), 2);
-    header.manufacturer = data(6) * 256 + data(5);
-    header.version = data(7);
-    header.medium = data(8);
+    header.address = static_cast<quint8>(frame[mbus::kLongAddressAt]);
+    header.fixedStructure = IsFixedStructure(ci);
+    if (header.fixedStructure) {
+        header.identification = *ReadFixedHeader(data, ci == mbus::kCiFixedReplyMsbFirst).identification;
+        return header;
+    }
+    const VariableHeader variable = ReadVariableHeader(data);
+    header.identification = *variable.identification;
+    header.manufacturer = *variable.manufacturer;
+    header.version = *variable.version;
+    header.medium = *variable.medium;
     return header;
 }
 
 QString MediumText(int code)
 {
     if (code < kNamedMedia)
-        return MediumNames(code) + QStringLiteral(" (") + Hex(code, 2) + QStringLiteral("h)");
+        return MediumNames(code) + QStringLiteral(" (") + Hex2(static_cast<quint8>(code)) + QStringLiteral("h)");
     return QStringLiteral("Reserved (") + QString::number(code) + u')';
 }
 
@@ -134,8 +110,8 @@ bool ExtractMeterData(const QByteArray& packetData, SearchResultRow& row)
     if (!header)
         return false;
     row.Text(rowtext::kAddress) = QString::number(header->address);
-    row.Text(rowtext::kIdentification) = header->identification;
-    if (IsFixedStructure(header->controlInformation)) {
+    row.Text(rowtext::kIdentification) = IdentificationText(header->identification);
+    if (header->fixedStructure) {
         const QString none = QStringLiteral("N/A");
         row.Text(rowtext::kManufacturer) = none;
         row.Text(rowtext::kVersion) = none;
@@ -144,9 +120,9 @@ bool ExtractMeterData(const QByteArray& packetData, SearchResultRow& row)
         return true;
     }
     const QString letters = ManufacturerLetters(header->manufacturer);
-    row.Text(rowtext::kManufacturer) = letters + QStringLiteral(" (") + Hex(header->manufacturer, 4) + QStringLiteral("h)");
+    row.Text(rowtext::kManufacturer) = letters + QStringLiteral(" (") + ManufacturerText(header->manufacturer) + QStringLiteral("h)");
     row.Text(rowtext::kVersion) =
-        QString::number(header->version) + QStringLiteral(" (") + Hex(header->version, 2) + QStringLiteral("h)");
+        QString::number(header->version) + QStringLiteral(" (") + Hex2(header->version) + QStringLiteral("h)");
     row.Text(rowtext::kMedium) = MediumText(header->medium);
     row.Text(rowtext::kDevice) = MeterDeviceText(letters, header->version);
     return true;

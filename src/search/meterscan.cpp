@@ -4,6 +4,7 @@
 #include "searchlink.h"
 
 #include "comm/deviceoperations.h"
+#include "comm/mbusapplication.h"
 #include "comm/mbusframe.h"
 #include "base/language.h"
 
@@ -36,11 +37,6 @@ constexpr qsizetype kShortestMeterReply = 11;
 // Eight digit positions, eleven progress steps each.
 constexpr int kMaskDigits = 8;
 constexpr int kStepsPerDigit = 11;
-
-bool IsLoneAcknowledgement(const QByteArray& bytes)
-{
-    return bytes.size() == 1 && static_cast<quint8>(bytes[0]) == mbus::kAck;
-}
 
 quint8 HexByte(const QString& twoDigits)
 {

@@ -17,11 +17,6 @@ namespace {
 // The quiet time never holds a frame back longer than this.
 constexpr auto kLongestQuiet = 10001ms;
 
-bool IsLoneAcknowledgement(const QByteArray& bytes)
-{
-    return bytes.size() == 1 && static_cast<quint8>(bytes[0]) == mbus::kAck;
-}
-
 QString ReceivedNote(qsizetype length)
 {
     return QStringLiteral("Received %1 byte").arg(length);

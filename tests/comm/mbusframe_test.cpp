@@ -1,3 +1,4 @@
+#include "comm/mbusapplication.h"
 #include "comm/mbusframe.h"
 
 #include "testenvironment.h"

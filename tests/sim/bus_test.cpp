@@ -1,6 +1,7 @@
 #include "bus.h"
 #include "faults.h"
 
+#include "comm/mbusapplication.h"
 #include "comm/mbusframe.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
 #include "meter.h"
 
+#include "comm/mbusapplication.h"
 #include "comm/mbusframe.h"
 
 #include <gtest/gtest.h>
@@ -44,16 +45,6 @@ int AccessNumber(const std::optional<QByteArray>& reply)
 }
 
 } // namespace
-
-TEST(SimMeterIdentity, ManufacturerLettersPackFiveBitsEach)
-{
-    EXPECT_EQ(ManufacturerCode(QStringLiteral("ABC")), 0x0443); // 1 << 10 | 2 << 5 | 3
-    EXPECT_EQ(ManufacturerCode(QStringLiteral("KVX")), 0x2ED8); // 11 << 10 | 22 << 5 | 24
-    EXPECT_EQ(ManufacturerCode(QStringLiteral("ZZZ")), 0x6B5A);
-    EXPECT_FALSE(ManufacturerCode(QStringLiteral("kvx")));
-    EXPECT_FALSE(ManufacturerCode(QStringLiteral("AB")));
-    EXPECT_FALSE(ManufacturerCode(QStringLiteral("A1B")));
-}
 
 TEST(SimMeterLink, SndNkeIsAcknowledgedOnlyAtItsAddress)
 {
