@@ -9,6 +9,7 @@
 #include "search/searchexport.h"
 #include "search/searchlink.h"
 #include "search/searchstart.h"
+#include "search/searchtexts.h"
 #include "search/searchtimeouts.h"
 
 #include <QDate>
@@ -259,7 +260,10 @@ std::optional<CliResult> SaveFiles(CliSession& session, const ScanRun& run, cons
         files.append({run.csvPath, SearchCsvLines(rows, header, fromReply, run.exclude), ExportWrite::Replace});
     if (!run.txtPath.isEmpty()) {
         QStringList captions;
-        for (int id : {810, 811, run.method == SearchMethod::Primary ? 812 : 818, 813, 814, 815, 816, 817, 827})
+        for (int id : {searchtext::kFirstColumn, searchtext::kAddressColumn,
+                       run.method == SearchMethod::Primary ? searchtext::kSndNkeColumn : searchtext::kSelectionColumn,
+                       searchtext::kReadoutColumn, searchtext::kIdentificationColumn, searchtext::kManufacturerColumn,
+                       searchtext::kVersionColumn, searchtext::kMediumColumn, searchtext::kDeviceColumn})
             captions << session.Texts().GetLanguageText(id);
         files.append({run.txtPath, SearchReportLines(rows, captions, header), ExportWrite::Append});
     }

@@ -1,8 +1,10 @@
 #include "setipbynetworkpage.h"
 
 #include "ipassignment.h"
+#include "netsetuptexts.h"
 #include "pagesetupview.h"
 #include "recordtransfer.h"
+#include "comm/commtexts.h"
 #include "shell/infobox.h"
 #include "shell/pageflow.h"
 #include "shell/settings.h"
@@ -33,13 +35,13 @@ SetIpByNetworkPage::SetIpByNetworkPage(WizardHost& host, QWidget* parent)
 
 void SetIpByNetworkPage::Startup()
 {
-    Command_SetIPUsingUDP->setText(GetLanguageText(230));
+    Command_SetIPUsingUDP->setText(GetLanguageText(commtext::kApply));
 }
 
 void SetIpByNetworkPage::Prepare(bool, bool)
 {
-    HeaderLabel()->setText(GetLanguageText(208));
-    Text_Info->SetText(GetLanguageText(209));
+    HeaderLabel()->setText(GetLanguageText(netsetuptext::kSetIpByNetworkHeader));
+    Text_Info->SetText(GetLanguageText(netsetuptext::kSetIpByNetworkInfo));
     Command_SetIPUsingUDP->setEnabled(true);
     Host().SetNextEnabled(false); // until the gateway has its address
 }

@@ -1,5 +1,6 @@
 #include "writesettingspage.h"
 
+#include "netsetuptexts.h"
 #include "shell/infobox.h"
 #include "shell/pageflow.h"
 #include "shell/settings.h"
@@ -18,7 +19,7 @@ WriteSettingsPage::WriteSettingsPage(WizardHost& host, QWidget* parent)
 
 void WriteSettingsPage::Startup()
 {
-    HeaderLabel()->setText(GetLanguageText(550));
+    HeaderLabel()->setText(GetLanguageText(netsetuptext::kWritingSettingsHeader));
 }
 
 void WriteSettingsPage::Enter(bool, bool)

@@ -4,6 +4,7 @@
 
 #include "testenvironment.h"
 
+#include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QRegularExpression>
@@ -46,19 +47,33 @@ QSet<int> IdsInFile(const QString& number)
     return ids;
 }
 
-// Ids the sources ask for literally: GetLanguageText(123).
+// Every .cpp and .h file under the given folders of the source tree, by
+// path relative to it.
+QList<std::pair<QString, QString>> SourceFiles(const QStringList& folders)
+{
+    QList<std::pair<QString, QString>> files;
+    const QDir root(QStringLiteral(OSTRAND_SOURCE_DIR));
+    for (const QString& folder : folders) {
+        QDirIterator it(root.filePath(folder), {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            QFile file(it.next());
+            if (file.open(QIODevice::ReadOnly))
+                files.append({root.relativeFilePath(file.fileName()), QString::fromUtf8(file.readAll())});
+        }
+    }
+    return files;
+}
+
+// Ids the sources name: the constants of the text headers (searchtexts.h, ...).
 QSet<int> IdsInSources()
 {
     QSet<int> ids;
-    const QRegularExpression call(QStringLiteral(R"(GetLanguageText\(\s*(\d+)\s*\))"));
-    QDirIterator files(QStringLiteral(OSTRAND_SOURCE_DIR "/src"), {QStringLiteral("*.cpp"), QStringLiteral("*.h")},
-                       QDir::Files, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        QFile file(files.next());
-        if (!file.open(QIODevice::ReadOnly))
+    const QRegularExpression name(QStringLiteral(R"(constexpr int k\w+ = (\d+);)"));
+    for (const auto& [path, source] : SourceFiles({QStringLiteral("src"), QStringLiteral("cli")})) {
+        if (!path.endsWith(QStringLiteral("texts.h")))
             continue;
-        const QString source = QString::fromUtf8(file.readAll());
-        for (auto match = call.globalMatch(source); match.hasNext();)
+        for (auto match = name.globalMatch(source); match.hasNext();)
             ids.insert(match.next().captured(1).toInt());
     }
     return ids;
