@@ -58,5 +58,3 @@ std::optional<RecordRefusal> CheckAddresses(const QList<AddressField>& fields);
 
 // "<label> '<value>'", and for an address how to type one.
 QString RefusalText(const Language& language, const RecordRefusal& refusal);
-
-// Language texts naming the fields.
