@@ -3,6 +3,7 @@
 #include "base/apppath.h"
 #include "base/inifilelocation.h"
 #include "base/textencoding.h"
+#include "netsetup/netsetuptexts.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -78,7 +79,9 @@ CliSession::CliSession(const CliArgs& args)
     m_Connection = std::make_unique<Connection>(*m_Ini, m_Log, m_Operations);
     m_Link = std::make_unique<Link>(*m_Connection, m_Log);
     m_Link->sendFailed = [this](const QString& description) {
-        std::fprintf(stderr, "%s\n", qPrintable(m_Language.GetLanguageText(154) + QStringLiteral(": '") + description + u'\''));
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(m_Language.GetLanguageText(netsetuptext::kNotSent) + QStringLiteral(": '") + description
+                                + u'\''));
     };
 }
 

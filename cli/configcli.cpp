@@ -2,6 +2,7 @@
 
 #include "clisession.h"
 
+#include "netsetup/netsetuptexts.h"
 #include "netsetup/recordedit.h"
 #include "netsetup/recordtransfer.h"
 
@@ -82,13 +83,13 @@ CliResult RefusedOption(const RecordRefusal& refusal, const Language& language)
 {
     QString option;
     switch (refusal.fieldText) {
-    case fieldtext::kIPAddress:
+    case netsetuptext::kIPAddress:
         option = QStringLiteral("--ip");
         break;
-    case fieldtext::kGateway:
+    case netsetuptext::kGateway:
         option = QStringLiteral("--gateway");
         break;
-    case fieldtext::kNetMask:
+    case netsetuptext::kNetMask:
         option = QStringLiteral("--mask");
         break;
     default:

@@ -7,6 +7,7 @@
 #include "netsetup/adapterchoice.h"
 #include "netsetup/discovery.h"
 #include "netsetup/discoveryfigures.h"
+#include "netsetup/netsetuptexts.h"
 #include "netsetup/platform/arp.h"
 #include "netsetup/platform/networkadapters.h"
 #include "netsetup/recordedit.h"
@@ -39,8 +40,8 @@ public:
                      answer.serialNumber ? QVariant(static_cast<qulonglong>(*answer.serialNumber)) : QVariant(),
                      device.reachable});
     }
-    void SendFailed(const QString& description) override { Warn(242, description); }
-    void SocketFailed(const QString& description) override { Warn(151, description); }
+    void SendFailed(const QString& description) override { Warn(netsetuptext::kDiscoveryNotSent, description); }
+    void SocketFailed(const QString& description) override { Warn(netsetuptext::kDiscoverySocketError, description); }
 
     QString failure;
 

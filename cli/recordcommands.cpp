@@ -5,6 +5,7 @@
 
 #include "comm/connection.h"
 #include "netsetup/configprotocol.h"
+#include "netsetup/netsetuptexts.h"
 #include "netsetup/networksettings.h"
 #include "netsetup/recordtransfer.h"
 #include "base/settingkeys.h"
@@ -217,9 +218,10 @@ Prepared PrepareRecordRead(CliSession& session)
         const bool read = records.Transfer().Read_Record(record, records.Method(), peer.host, records.ReadTimeout());
         records.QuitSetupMode();
         if (!read)
-            return DeviceError(QStringLiteral("record %1 could not be read from %2: %3")
-                                   .arg(number)
-                                   .arg(records.Where(), OneLine(records.Texts().GetLanguageText(169))));
+            return DeviceError(
+                QStringLiteral("record %1 could not be read from %2: %3")
+                    .arg(number)
+                    .arg(records.Where(), OneLine(records.Texts().GetLanguageText(netsetuptext::kSettingsNotRead))));
         CliResult result;
         AddRecordFields(result, record, raw);
         return result;
@@ -257,11 +259,11 @@ Prepared PrepareRecordWrite(CliSession& session)
     RecordChanges changes = std::get<RecordChanges>(parsed);
     QList<AddressField> typed;
     if (changes.ip)
-        typed.append({fieldtext::kIPAddress, *changes.ip});
+        typed.append({netsetuptext::kIPAddress, *changes.ip});
     if (changes.gateway)
-        typed.append({fieldtext::kGateway, *changes.gateway});
+        typed.append({netsetuptext::kGateway, *changes.gateway});
     if (changes.mask)
-        typed.append({fieldtext::kNetMask, *changes.mask});
+        typed.append({netsetuptext::kNetMask, *changes.mask});
     if (const auto refusal = CheckAddresses(typed))
         return RefusedOption(*refusal, session.Texts());
     for (std::optional<QString>* address : {&changes.ip, &changes.gateway, &changes.mask}) {
@@ -276,8 +278,9 @@ Prepared PrepareRecordWrite(CliSession& session)
         if (!ReadNetworkSettings(
                 records.Transfer(), records.Records(), records.Method(), peer.host, records.ReadTimeout())) {
             records.QuitSetupMode();
-            return DeviceError(QStringLiteral("record 0 could not be read from %1: %2")
-                                   .arg(records.Where(), OneLine(records.Texts().GetLanguageText(169))));
+            return DeviceError(
+                QStringLiteral("record 0 could not be read from %1: %2")
+                    .arg(records.Where(), OneLine(records.Texts().GetLanguageText(netsetuptext::kSettingsNotRead))));
         }
         const SettingsWriteResult written = WriteNetworkSettings(
             records.Transfer(), records.Records(), changes, records.Method(), peer.host, records.WriteTimeout());
@@ -285,7 +288,7 @@ Prepared PrepareRecordWrite(CliSession& session)
             return DeviceError(QStringLiteral("record 0 of %1 is too short to take the changes").arg(records.Where()));
         QStringList texts;
         for (const int text : SettingsWriteTexts(changes, written)) {
-            if (text != writetext::kBackToTasks) // the wizard's way on
+            if (text != netsetuptext::kBackToTasks) // the wizard's way on
                 texts << records.Texts().GetLanguageText(text);
         }
         if (!written.Complete())

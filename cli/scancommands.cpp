@@ -6,6 +6,7 @@
 #include "netsetup/configprotocol.h"
 #include "search/searchexport.h"
 #include "search/searchplan.h"
+#include "search/searchtexts.h"
 
 #include <QDate>
 #include <QFileInfo>
@@ -249,7 +250,11 @@ std::optional<CliResult> SaveFiles(CliSession& session, const ScanRun& run, cons
         files.append({run.csvPath, SearchCsvLines(rows, header, fromReply, run.exclude), ExportWrite::Replace});
     if (!run.txtPath.isEmpty()) {
         QStringList captions;
-        for (int id : {810, 811, run.search.method == SearchMethod::Primary ? 812 : 818, 813, 814, 815, 816, 817, 827})
+        for (int id :
+             {searchtext::kFirstColumn, searchtext::kAddressColumn,
+              run.search.method == SearchMethod::Primary ? searchtext::kSndNkeColumn : searchtext::kSelectionColumn,
+              searchtext::kReadoutColumn, searchtext::kIdentificationColumn, searchtext::kManufacturerColumn,
+              searchtext::kVersionColumn, searchtext::kMediumColumn, searchtext::kDeviceColumn})
             captions << session.Texts().GetLanguageText(id);
         files.append({run.txtPath, SearchReportLines(rows, captions, header), ExportWrite::Append});
     }

@@ -4,6 +4,7 @@
 #include "configcli.h"
 
 #include "netsetup/adapterchoice.h"
+#include "netsetup/netsetuptexts.h"
 #include "netsetup/platform/networkadapters.h"
 #include "netsetup/recordedit.h"
 #include "base/wizardstate.h"
@@ -23,11 +24,11 @@ std::optional<CliResult> ReadAddressOptions(CliSession& session, SetIpRequest& r
     // those not given stay as the gateway has them.
     if (fixed && (!parser.isSet(QStringLiteral("mask")) || !parser.isSet(QStringLiteral("gateway"))))
         return UsageError(QStringLiteral("give --mask MASK and --gateway IP with --ip"));
-    QList<AddressField> typed {{fieldtext::kIPAddress, request.ip}};
+    QList<AddressField> typed {{netsetuptext::kIPAddress, request.ip}};
     if (parser.isSet(QStringLiteral("gateway")))
-        typed.append({fieldtext::kGateway, request.gateway});
+        typed.append({netsetuptext::kGateway, request.gateway});
     if (parser.isSet(QStringLiteral("mask")))
-        typed.append({fieldtext::kNetMask, request.mask});
+        typed.append({netsetuptext::kNetMask, request.mask});
     if (const auto refusal = CheckAddresses(typed))
         return RefusedOption(*refusal, session.Texts());
     request.ip = *TypedAddress(request.ip);

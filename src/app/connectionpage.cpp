@@ -1,5 +1,7 @@
 #include "connectionpage.h"
 
+#include "apptexts.h"
+#include "netsetup/netsetuptexts.h"
 #include "netsetup/pagesetupview.h"
 #include "netsetup/recordedit.h"
 #include "shell/infobox.h"
@@ -117,16 +119,16 @@ void ConnectionPage::BuildSerialFrame()
 
 void ConnectionPage::Startup()
 {
-    Text_Info[0]->SetText(GetLanguageText(404));
-    Text_Info[1]->SetText(GetLanguageText(405));
-    Label_EnterIPAddress[0]->setText(GetLanguageText(400));
-    Label_EnterIPAddress[1]->setText(GetLanguageText(401));
-    Label_EnterIPAddress[2]->setText(GetLanguageText(402));
-    Label_EnterIPAddress[3]->setText(GetLanguageText(403));
-    Label_EnterIPAddress[4]->setText(GetLanguageText(407));
-    Label_EnterIPAddress[5]->setText(GetLanguageText(408));
-    Label_EnterIPAddress[6]->setText(GetLanguageText(409));
-    Check_EnterIPAddress_UDPorTCP->setText(GetLanguageText(507));
+    Text_Info[0]->SetText(GetLanguageText(apptext::kOverNetworkInfo));
+    Text_Info[1]->SetText(GetLanguageText(apptext::kOverSerialPortInfo));
+    Label_EnterIPAddress[0]->setText(GetLanguageText(netsetuptext::kConnectionAddress));
+    Label_EnterIPAddress[1]->setText(GetLanguageText(apptext::kConnectionPort));
+    Label_EnterIPAddress[2]->setText(GetLanguageText(apptext::kConnectionSerialPort));
+    Label_EnterIPAddress[3]->setText(GetLanguageText(apptext::kMBusSpeed));
+    Label_EnterIPAddress[4]->setText(GetLanguageText(apptext::kDataBits));
+    Label_EnterIPAddress[5]->setText(GetLanguageText(apptext::kParity));
+    Label_EnterIPAddress[6]->setText(GetLanguageText(apptext::kStopBits));
+    Check_EnterIPAddress_UDPorTCP->setText(GetLanguageText(netsetuptext::kUdp));
     {
         const QSignalBlocker blockPort(Combo_EnterIPAddress_SerialPort);
         FillSerialPortList(Combo_EnterIPAddress_SerialPort);
@@ -180,12 +182,13 @@ void ConnectionPage::Prepare(bool, bool)
 
     const bool networkSettingsTask = task == task::NetworkSettings;
     if (networkSettingsTask) {
-        HeaderLabel()->setText(GetLanguageText(360));
-        Text_Info_EnterIPAddress->SetText(GetLanguageText(361));
+        HeaderLabel()->setText(GetLanguageText(apptext::kConnectionQuestion));
+        Text_Info_EnterIPAddress->SetText(GetLanguageText(apptext::kConnectionQuestionInfo));
     } else {
-        HeaderLabel()->setText(GetLanguageText(362));
-        Text_Info_EnterIPAddress->SetText(GetLanguageText(363));
-        Label_EnterIPAddress[3]->setText(lineTask ? GetLanguageText(406) : GetLanguageText(403));
+        HeaderLabel()->setText(GetLanguageText(apptext::kConnectionHeader));
+        Text_Info_EnterIPAddress->SetText(GetLanguageText(apptext::kConnectionInfo));
+        Label_EnterIPAddress[3]->setText(lineTask ? GetLanguageText(apptext::kBaudRate)
+                                                  : GetLanguageText(apptext::kMBusSpeed));
     }
     Label_EnterIPAddress[3]->setVisible(!networkSettingsTask);
     Combo_EnterIPAddress_BaudRate->setVisible(!networkSettingsTask);
@@ -215,7 +218,7 @@ bool ConnectionPage::AcceptNext()
 {
     if (!Option_EnterIPAddress[0]->isChecked())
         return true;
-    if (RefuseTypedAddresses(Host(), {{fieldtext::kConnectionAddress, Text_EnterIPAddress->text()}})) {
+    if (RefuseTypedAddresses(Host(), {{netsetuptext::kConnectionAddress, Text_EnterIPAddress->text()}})) {
         Text_EnterIPAddress->setFocus();
         return false;
     }

@@ -1,5 +1,6 @@
 #include "demosite.h"
 
+#include "apptexts.h"
 #include "udpendpoint.h"
 
 #include "comm/loopbackguard.h"
@@ -60,10 +61,11 @@ QString DemoSiteText(const Language& language, const DemoSite& site)
         return language.GetLanguageText(id) + u' ' + QString::number(number);
     };
     const DemoPorts& ports = site.Ports();
-    return language.GetLanguageText(1315) + QStringLiteral("\nAspen ") + site.AspenAddress().toString()
-           + QStringLiteral(": ") + port(1316, ports.transparent) + QStringLiteral(", ") + port(1317, ports.modbus)
-           + QStringLiteral(", ") + port(1318, ports.ascii) + QStringLiteral("\nBirch V2 ")
-           + site.BirchAddress().toString() + QStringLiteral(": ") + port(1316, ports.transparent);
+    return language.GetLanguageText(apptext::kDemoSite) + QStringLiteral("\nAspen ") + site.AspenAddress().toString()
+        + QStringLiteral(": ") + port(apptext::kMBusPort, ports.transparent) + QStringLiteral(", ")
+        + port(apptext::kModbusPort, ports.modbus) + QStringLiteral(", ") + port(apptext::kAsciiPort, ports.ascii)
+        + QStringLiteral("\nBirch V2 ") + site.BirchAddress().toString() + QStringLiteral(": ")
+        + port(apptext::kMBusPort, ports.transparent);
 }
 
 } // namespace
@@ -211,7 +213,7 @@ QString UseDemoSite(WizardContext& context, NetworkContext& network, const DemoS
     network.pingOnce = [&context](const QString& ip) {
         return RefusedDestination(ip).isEmpty() && PingOnce(ip, std::chrono::milliseconds(1000), &context.operations);
     };
-    KeepTrafficOnLoopback(context.language.GetLanguageText(1314));
+    KeepTrafficOnLoopback(context.language.GetLanguageText(apptext::kDemoLoopbackOnly));
     if (!QHostAddress(context.settings.Read(keys::IPAddress)).isLoopback())
         context.settings.Save(keys::IPAddress, site.AspenAddress().toString());
     // The site may have moved to other ports since the last demo.

@@ -1,5 +1,6 @@
 #include "devicewebpage.h"
 
+#include "apptexts.h"
 #include "base/language.h"
 
 #include <QDesktopServices>
@@ -10,8 +11,9 @@ void OpenDeviceWebPage(QWidget* parent, const Language& language, const QString&
 {
     if (QDesktopServices::openUrl(QUrl(QStringLiteral("http://") + deviceIP)))
         return;
-    QMessageBox::warning(parent, language.GetLanguageText(10),
-                         language.GetLanguageText(901) + QStringLiteral("\r\n") + language.GetLanguageText(902));
+    QMessageBox::warning(parent, language.GetLanguageText(apptext::kWizardCaption),
+                         language.GetLanguageText(apptext::kNoBrowser) + QStringLiteral("\r\n")
+                             + language.GetLanguageText(apptext::kStartBrowserYourself));
 }
 
 QString LinkAddress(int index)

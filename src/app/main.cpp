@@ -1,3 +1,4 @@
+#include "apptexts.h"
 #include "base/apppath.h"
 #include "base/inifilelocation.h"
 #include "base/language.h"
@@ -52,10 +53,11 @@ int main(int argc, char* argv[])
     InstallQtTranslations(app, context.settings.ReadInt(keys::Language));
     if (const std::optional<FileError> problem = context.ini.Problem()) {
         // timings changed in this run would be lost without a word
-        QMessageBox::warning(nullptr, language.GetLanguageText(10),
-                             language.GetLanguageText(1361) + QStringLiteral("\n") + QDir::toNativeSeparators(context.ini.Path())
-                                 + QStringLiteral("\n\n") + problem->Message() + QStringLiteral("\n\n")
-                                 + language.GetLanguageText(1362));
+        QMessageBox::warning(nullptr, language.GetLanguageText(apptext::kWizardCaption),
+                             language.GetLanguageText(apptext::kTimingFileNotKept) + QStringLiteral("\n")
+                                 + QDir::toNativeSeparators(context.ini.Path()) + QStringLiteral("\n\n")
+                                 + problem->Message() + QStringLiteral("\n\n")
+                                 + language.GetLanguageText(apptext::kTimingChangesLost));
     }
 
     std::unique_ptr<DemoSite> site;
@@ -66,8 +68,8 @@ int main(int argc, char* argv[])
         if (bus.config)
             site = std::make_unique<DemoSite>(*bus.config);
         if (!site || !site->Start(&error)) {
-            QMessageBox::critical(nullptr, language.GetLanguageText(10),
-                                  language.GetLanguageText(1313) + QStringLiteral("\n\n") + error);
+            QMessageBox::critical(nullptr, language.GetLanguageText(apptext::kWizardCaption),
+                                  language.GetLanguageText(apptext::kDemoNotStarted) + QStringLiteral("\n\n") + error);
             return 1;
         }
         offer.site = UseDemoSite(context, network, *site);

@@ -1,5 +1,7 @@
 #include "taskpage.h"
 
+#include "apptexts.h"
+#include "netsetup/netsetuptexts.h"
 #include "shell/infobox.h"
 #include "base/settings.h"
 #include "shell/wizardcontext.h"
@@ -30,10 +32,11 @@ TaskPage::TaskPage(WizardHost& host, QWidget* parent)
 
 void TaskPage::Startup()
 {
-    HeaderLabel()->setText(GetLanguageText(103));
-    Text_Info->SetText(GetLanguageText(102));
+    HeaderLabel()->setText(GetLanguageText(apptext::kTaskQuestion));
+    Text_Info->SetText(GetLanguageText(apptext::kTaskInfo));
     for (int i = 0; i < 7; ++i)
-        Option_SelectWhatToDo[static_cast<size_t>(i)]->setText(GetLanguageText(110 + i)); // 110-116
+        Option_SelectWhatToDo[static_cast<size_t>(i)]->setText(
+            GetLanguageText(netsetuptext::kFindGateways + i)); // 110-116
     SelectTask(Context().settings.ReadInt(keys::Option_SelectWhatToDo));
 }
 

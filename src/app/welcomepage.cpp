@@ -1,5 +1,6 @@
 #include "welcomepage.h"
 
+#include "apptexts.h"
 #include "devicewebpage.h"
 #include "shell/infobox.h"
 #include "svgpicture.h"
@@ -116,11 +117,11 @@ WelcomePage::WelcomePage(WizardHost& host, QWidget* parent)
 
 void WelcomePage::Startup()
 {
-    Label_Header->setText(GetLanguageText(100));
-    Text_Info->SetText(GetLanguageText(101));
-    Command_ChangeLanguage->setText(GetLanguageText(104));
-    Command_Demo->setText(GetLanguageText(1310));
-    Command_Demo->setToolTip(GetLanguageText(1312));
+    Label_Header->setText(GetLanguageText(apptext::kWelcomeHeader));
+    Text_Info->SetText(GetLanguageText(apptext::kWelcomeInfo));
+    Command_ChangeLanguage->setText(GetLanguageText(apptext::kChangeLanguage));
+    Command_Demo->setText(GetLanguageText(apptext::kDemoButton));
+    Command_Demo->setToolTip(GetLanguageText(apptext::kDemoInfo));
     Label_Version->setText(Label_Version->text() + kVersionText);
     for (int i = 0; i < 2; ++i) {
         const QString address = LinkAddress(i);

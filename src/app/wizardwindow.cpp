@@ -1,5 +1,6 @@
 #include "wizardwindow.h"
 
+#include "apptexts.h"
 #include "connectionpage.h"
 #include "devicewebpage.h"
 #include "languagedialog.h"
@@ -9,6 +10,8 @@
 #include "welcomepage.h"
 #include "wizardpages.h"
 #include "comm/tasktimings.h"
+#include "netsetup/netsetuptexts.h"
+#include "shell/shelltexts.h"
 #include "shell/timeoutsdialog.h"
 #include "netsetup/adapterchoice.h"
 #include "netsetup/networkcontext.h"
@@ -38,7 +41,6 @@ namespace {
 // The window's classic size, 7530 by 6500 twips.
 constexpr int kWindowWidthTwips = 7530;
 constexpr int kWindowHeightTwips = 6500;
-constexpr int kClosingWhenIdleText = 11;
 
 int TwipsToPixels(int twips, int dpi)
 {
@@ -59,8 +61,9 @@ Ostrand_Wizard::Ostrand_Wizard(
     BuildWindow();
     CreatePages();
     m_Context.link.sendFailed = [this](const QString& description) {
-        QMessageBox::warning(this, windowTitle(), m_Context.language.GetLanguageText(154) + QStringLiteral("\r\n\r\n'")
-                                                      + description + u'\'');
+        QMessageBox::warning(this, windowTitle(),
+                             m_Context.language.GetLanguageText(netsetuptext::kNotSent) + QStringLiteral("\r\n\r\n'")
+                                 + description + u'\'');
     };
     Form_Load();
     // A close asked for during an operation comes once it has ended.
@@ -147,9 +150,9 @@ void Ostrand_Wizard::CreatePages()
 void Ostrand_Wizard::Form_Load()
 {
     WizardState& state = m_Context.state;
-    QString title = m_Context.language.GetLanguageText(10);
+    QString title = m_Context.language.GetLanguageText(apptext::kWizardCaption);
     if (!m_Demo.site.isEmpty())
-        title += QStringLiteral(" - ") + m_Context.language.GetLanguageText(1311);
+        title += QStringLiteral(" - ") + m_Context.language.GetLanguageText(apptext::kDemoHeader);
     setWindowTitle(title);
 
     state.SelectedAdapterDescription = m_Context.settings.Read(keys::SelectedAdapterDescription);
@@ -158,9 +161,9 @@ void Ostrand_Wizard::Form_Load()
     SettleAdapterChoice(adapters, state.SelectedAdapterIP, state.SelectedAdapterDescription);
     state.AdapterCount = static_cast<int>(adapters.size());
 
-    Command_Cancel->setText(m_Context.language.GetLanguageText(232));
-    Command_Back->setText(m_Context.language.GetLanguageText(233));
-    Command_Next->setText(m_Context.language.GetLanguageText(234));
+    Command_Cancel->setText(m_Context.language.GetLanguageText(shelltext::kExit));
+    Command_Back->setText(m_Context.language.GetLanguageText(apptext::kBack));
+    Command_Next->setText(m_Context.language.GetLanguageText(apptext::kNext));
     // The window keeps one size from page to page and from language to
     // language: what the largest page needs in any of them.
     QSize largest = LargestPageSizeInOtherLanguages(m_Context, m_Network);
@@ -230,7 +233,7 @@ void Ostrand_Wizard::PreparePage(int number, bool back, bool forward)
     WizardPage* target = Page(number);
     if (!target)
         return;
-    SetNextCaption(m_Context.language.GetLanguageText(234));
+    SetNextCaption(m_Context.language.GetLanguageText(apptext::kNext));
     target->PlaceLogo(Picture_Logo);
     SetBackEnabled(number != page::Welcome);
     SetNextEnabled(true);
@@ -320,8 +323,10 @@ void Ostrand_Wizard::Command_Next_Click()
 
     bool openWebPage = false;
     if (state.SelectedDeviceType == DeviceTypeBirch && from == page::DeviceList) {
-        openWebPage = QMessageBox::question(this, windowTitle(), m_Context.language.GetLanguageText(900),
-                                            QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+        openWebPage
+            = QMessageBox::question(this, windowTitle(), m_Context.language.GetLanguageText(apptext::kWebPageQuestion),
+                                    QMessageBox::Yes | QMessageBox::No)
+            == QMessageBox::Yes;
     }
     LeavePage(from, false, true);
 
@@ -338,7 +343,7 @@ void Ostrand_Wizard::Command_Next_Click()
         const int shown = PageWithoutAdapter(target, Choices(), refused);
         GoTo(shown, false, true);
         if (refused)
-            QMessageBox::information(this, windowTitle(), m_Context.language.GetLanguageText(225));
+            QMessageBox::information(this, windowTitle(), m_Context.language.GetLanguageText(netsetuptext::kNoAdapter));
         return;
     }
     GoTo(target, false, true);
@@ -377,7 +382,7 @@ void Ostrand_Wizard::closeEvent(QCloseEvent* event)
         event->ignore();
         if (!m_CloseWhenIdle) {
             m_CloseWhenIdle = true;
-            setWindowTitle(m_Context.language.GetLanguageText(kClosingWhenIdleText));
+            setWindowTitle(m_Context.language.GetLanguageText(apptext::kClosingWhenIdle));
         }
         m_Context.operations.RequestCancel();
         return;
@@ -399,7 +404,7 @@ void Ostrand_Wizard::Command_ChangeLanguage_Click()
     Ostrand_Language dialog(m_Context, this);
     // The texts loaded at start stay until the next start; say so.
     if (dialog.exec() == QDialog::Accepted)
-        QMessageBox::warning(this, windowTitle(), m_Context.language.GetLanguageText(105));
+        QMessageBox::warning(this, windowTitle(), m_Context.language.GetLanguageText(apptext::kLanguageAtNextStart));
 }
 
 Ostrand_Debug* Ostrand_Wizard::DebugWindow()

@@ -2,6 +2,7 @@
 
 #include "asciiclient.h"
 #include "asciiitemfile.h"
+#include "asciitexts.h"
 #include "shell/fileerrordialog.h"
 #include "base/textnumber.h"
 #include "shell/wizardcontext.h"
@@ -28,12 +29,9 @@
 
 namespace {
 
-// The load texts follow each other per format: failure, then success.
-constexpr int kFirstLoadText = 1117;
-
 int LoadFailureText(AsciiItemFileFormat format)
 {
-    return kFirstLoadText + 2 * static_cast<int>(format);
+    return asciitext::kFirstLoadText + 2 * static_cast<int>(format);
 }
 
 int LoadSuccessText(AsciiItemFileFormat format)
@@ -166,22 +164,22 @@ void AsciiPage::Startup()
 
 void AsciiPage::SetTexts()
 {
-    HeaderLabel()->setText(GetLanguageText(1100));
-    Text_Info->SetText(GetLanguageText(1115));
-    lblMBusAsciiTagName->setText(GetLanguageText(1101));
-    cboMBusAsciiTagName->setToolTip(GetLanguageText(1116));
-    lblMBusAsciiProtocol->setText(GetLanguageText(1102));
-    fraMBusAsciiMultidrop->setTitle(GetLanguageText(1103));
-    lblMBusAsciiStationID->setText(GetLanguageText(1104));
-    lblMBusAsciiValue->setText(GetLanguageText(1105));
-    fraMBusAsciiFileFormat->setTitle(GetLanguageText(1106));
+    HeaderLabel()->setText(GetLanguageText(asciitext::kAsciiHeader));
+    Text_Info->SetText(GetLanguageText(asciitext::kAsciiInfo));
+    lblMBusAsciiTagName->setText(GetLanguageText(asciitext::kItemName));
+    cboMBusAsciiTagName->setToolTip(GetLanguageText(asciitext::kItemNameTip));
+    lblMBusAsciiProtocol->setText(GetLanguageText(asciitext::kProtocol));
+    fraMBusAsciiMultidrop->setTitle(GetLanguageText(asciitext::kMultidrop));
+    lblMBusAsciiStationID->setText(GetLanguageText(asciitext::kStationId));
+    lblMBusAsciiValue->setText(GetLanguageText(asciitext::kValue));
+    fraMBusAsciiFileFormat->setTitle(GetLanguageText(asciitext::kItemFileFormat));
     for (int i = 0; i < static_cast<int>(optMBusAsciiFileFormat.size()); ++i)
-        optMBusAsciiFileFormat[static_cast<size_t>(i)]->setText(GetLanguageText(1107 + i));
-    Command_MBusAscii_MeterFeature_Read->setText(GetLanguageText(1110));
-    Command_MBusAscii_MeterFeature_Write->setText(GetLanguageText(1111));
-    cmdMBusAsciiGetFile->setText(GetLanguageText(1112));
-    cmdMBusAsciiSaveFile->setText(GetLanguageText(1113));
-    Command_MBusAscii_MeterFeature_Debug->setText(GetLanguageText(1114));
+        optMBusAsciiFileFormat[static_cast<size_t>(i)]->setText(GetLanguageText(asciitext::kFirstFileFormat + i));
+    Command_MBusAscii_MeterFeature_Read->setText(GetLanguageText(asciitext::kRead));
+    Command_MBusAscii_MeterFeature_Write->setText(GetLanguageText(asciitext::kWrite));
+    cmdMBusAsciiGetFile->setText(GetLanguageText(asciitext::kGetFile));
+    cmdMBusAsciiSaveFile->setText(GetLanguageText(asciitext::kSaveFile));
+    Command_MBusAscii_MeterFeature_Debug->setText(GetLanguageText(asciitext::kDebug));
 }
 
 ResultLabel* AsciiPage::ReadResult() const

@@ -1,5 +1,7 @@
 #include "featurepage.h"
 
+#include "featuretexts.h"
+#include "comm/commtexts.h"
 #include "comm/deviceoperations.h"
 #include "comm/mbusframe.h"
 #include "shell/pageconnection.h"
@@ -42,11 +44,6 @@ constexpr int kListWidthInChars = 10;
 constexpr int kClampedAddress = 250;
 constexpr int kHighestTarget = 255;
 constexpr int kHighestNewAddress = 251;
-
-// Asks before a change goes to every meter of the bus.
-constexpr int kTextEveryMeterQuestion = 1325;
-// A change that went out, whose answer a close did not let the page await.
-constexpr int kTextChangeUnawaited = 1320;
 
 // The operations by option index.
 enum class Feature { Initialise = 0, Identify = 1, ChangeAddress = 2, ChangeSpeed = 3, Diagnostics = 4, AppReset = 5 };
@@ -290,38 +287,40 @@ void FeaturePage::Startup()
 
 void FeaturePage::SetTexts()
 {
-    Frame_MeterFeature_Function->setTitle(GetLanguageText(664));
+    Frame_MeterFeature_Function->setTitle(GetLanguageText(featuretext::kFunction));
     for (int i = 0; i < kFeatureCount; ++i)
-        Option_SelectMeterFeature[static_cast<size_t>(i)]->setText(GetLanguageText(650 + i));
-    Check_MeterFeature_AlwaysInit->setText(GetLanguageText(658));
-    Check_MeterFeature_AlwaysInit->setToolTip(GetLanguageText(668));
-    Check_MeterFeature_AlwaysApp->setText(GetLanguageText(659));
-    Check_MeterFeature_AlwaysApp->setToolTip(GetLanguageText(669));
+        Option_SelectMeterFeature[static_cast<size_t>(i)]->setText(
+            GetLanguageText(featuretext::kFirstFunctionOption + i));
+    Check_MeterFeature_AlwaysInit->setText(GetLanguageText(featuretext::kAlwaysInitialise));
+    Check_MeterFeature_AlwaysInit->setToolTip(GetLanguageText(featuretext::kAlwaysInitialiseTip));
+    Check_MeterFeature_AlwaysApp->setText(GetLanguageText(featuretext::kAlwaysResetApplication));
+    Check_MeterFeature_AlwaysApp->setToolTip(GetLanguageText(featuretext::kAlwaysResetApplicationTip));
 
-    Frame_MeterFeature_Meter->setTitle(GetLanguageText(665));
-    Label_MeterFeature[0]->setText(GetLanguageText(641));
-    Text_MeterFeature_Address[0]->setToolTip(GetLanguageText(673));
+    Frame_MeterFeature_Meter->setTitle(GetLanguageText(featuretext::kMeter));
+    Label_MeterFeature[0]->setText(GetLanguageText(featuretext::kPrimaryAddress));
+    Text_MeterFeature_Address[0]->setToolTip(GetLanguageText(featuretext::kPrimaryAddressTip));
     for (int i = 0; i < 3; ++i)
-        Label_MeterFeature[static_cast<size_t>(i + 3)]->setText(GetLanguageText(670 + i));
+        Label_MeterFeature[static_cast<size_t>(i + 3)]->setText(GetLanguageText(commtext::kManufacturer + i));
     for (int i = 0; i < 4; ++i)
-        Text_MeterFeature_Sec_Address[static_cast<size_t>(i)]->setToolTip(GetLanguageText(675 + i));
-    Check_MeterFeature_UseSecondaryAddress->setText(GetLanguageText(656));
-    Check_MeterFeature_UseSecondaryAddress->setToolTip(GetLanguageText(666));
-    Check_MeterFeature_TestAndDiagnostics->setText(GetLanguageText(657));
-    Check_MeterFeature_TestAndDiagnostics->setToolTip(GetLanguageText(667));
+        Text_MeterFeature_Sec_Address[static_cast<size_t>(i)]->setToolTip(
+            GetLanguageText(featuretext::kFirstSecondaryFieldTip + i));
+    Check_MeterFeature_UseSecondaryAddress->setText(GetLanguageText(featuretext::kUseSecondaryAddress));
+    Check_MeterFeature_UseSecondaryAddress->setToolTip(GetLanguageText(featuretext::kUseSecondaryAddressTip));
+    Check_MeterFeature_TestAndDiagnostics->setText(GetLanguageText(featuretext::kBroadcast));
+    Check_MeterFeature_TestAndDiagnostics->setToolTip(GetLanguageText(featuretext::kBroadcastTip));
 
-    Label_MeterFeature[1]->setText(GetLanguageText(660));
-    Text_MeterFeature_Address[1]->setToolTip(GetLanguageText(674));
-    Label_MeterFeature[2]->setText(GetLanguageText(661));
-    Combo_MeterFeature_LineSpeed->setToolTip(GetLanguageText(683));
-    Label_MeterFeature_AppReset->setText(GetLanguageText(662));
-    Combo_MeterFeature_AppReset->setToolTip(GetLanguageText(682));
+    Label_MeterFeature[1]->setText(GetLanguageText(featuretext::kNewPrimaryAddress));
+    Text_MeterFeature_Address[1]->setToolTip(GetLanguageText(featuretext::kNewPrimaryAddressTip));
+    Label_MeterFeature[2]->setText(GetLanguageText(featuretext::kNewBusSpeed));
+    Combo_MeterFeature_LineSpeed->setToolTip(GetLanguageText(featuretext::kNewBusSpeedTip));
+    Label_MeterFeature_AppReset->setText(GetLanguageText(featuretext::kResetSubcode));
+    Combo_MeterFeature_AppReset->setToolTip(GetLanguageText(featuretext::kResetSubcodeTip));
 
-    Command_MeterFeature_Apply->setToolTip(GetLanguageText(679));
-    Command_MeterFeature_Search->setText(GetLanguageText(826));
-    Command_MeterFeature_Search->setToolTip(GetLanguageText(681));
-    Command_MeterFeature_Debug->setText(GetLanguageText(663));
-    Command_MeterFeature_Debug->setToolTip(GetLanguageText(680));
+    Command_MeterFeature_Apply->setToolTip(GetLanguageText(featuretext::kRunTip));
+    Command_MeterFeature_Search->setText(GetLanguageText(featuretext::kSearchMeters));
+    Command_MeterFeature_Search->setToolTip(GetLanguageText(featuretext::kSearchTip));
+    Command_MeterFeature_Debug->setText(GetLanguageText(featuretext::kDebug));
+    Command_MeterFeature_Debug->setToolTip(GetLanguageText(featuretext::kDebugTip));
 }
 
 void FeaturePage::FillAppResetList()
@@ -330,9 +329,10 @@ void FeaturePage::FillAppResetList()
     // the subcode's meaning (texts 761-776) and its number 0-15.
     QComboBox* list = Combo_MeterFeature_AppReset;
     list->clear();
-    list->addItem(GetLanguageText(760));
+    list->addItem(GetLanguageText(featuretext::kNoSubcode));
     for (int subcode = 0; subcode < 16; ++subcode)
-        list->addItem(GetLanguageText(761 + subcode) + QStringLiteral(" - ") + QString::number(subcode));
+        list->addItem(GetLanguageText(featuretext::kFirstSubcode + subcode) + QStringLiteral(" - ")
+                      + QString::number(subcode));
     // The list stays narrow on the page; its drop-down shows whole entries.
     QAbstractItemView* view = list->view();
     view->setMinimumWidth(view->sizeHintForColumn(0) + 2 * view->frameWidth());
@@ -343,7 +343,7 @@ void FeaturePage::Prepare(bool back, bool forward)
     WizardPage::Prepare(back, forward);
     PrepareLinkTimings(Context(), ini::kFeatureTimings);
     const Settings& settings = Context().settings;
-    Text_Info->SetText(GetLanguageText(364));
+    Text_Info->SetText(GetLanguageText(commtext::kOpeningConnection));
 
     // The controls are filled from the store, not changed by the user:
     // nothing is stored back and no handler runs until an option is chosen.
@@ -405,7 +405,7 @@ void FeaturePage::Option_SelectMeterFeature_Click(int feature)
     Check_MeterFeature_UseSecondaryAddress_Click();
 
     ShowFeatureCaptions();
-    Text_Info->SetText(GetLanguageText(630 + feature));
+    Text_Info->SetText(GetLanguageText(featuretext::kFirstFunctionInfo + feature));
     UpdateDebugPoll();
 }
 
@@ -441,7 +441,7 @@ void FeaturePage::UpdateAddressControls()
     const Feature feature = FeatureAt(SelectedFeature());
     const bool secondary = Check_MeterFeature_UseSecondaryAddress->isChecked();
     Text_MeterFeature_Address[0]->setVisible(!secondary);
-    Label_MeterFeature[0]->setText(GetLanguageText(secondary ? 640 : 641));
+    Label_MeterFeature[0]->setText(GetLanguageText(secondary ? commtext::kIdentity : featuretext::kPrimaryAddress));
     Label_MeterFeature[0]->setBuddy(secondary ? Text_MeterFeature_Sec_Address[0] : Text_MeterFeature_Address[0]);
     for (int i = 3; i < 6; ++i)
         Label_MeterFeature[static_cast<size_t>(i)]->setVisible(secondary);
@@ -506,7 +506,8 @@ bool FeaturePage::ConfirmedForEveryMeter()
     const quint8 target = ClampedAddresses().first;
     if (!mbus::IsBroadcast(target))
         return true;
-    return QMessageBox::question(this, window()->windowTitle(), GetLanguageText(kTextEveryMeterQuestion).arg(target),
+    return QMessageBox::question(this, window()->windowTitle(),
+                                 GetLanguageText(featuretext::kEveryMeterQuestion).arg(target),
                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         == QMessageBox::Yes;
 }
@@ -556,7 +557,7 @@ void FeaturePage::Command_MeterFeature_Apply_Click()
             == ChangeOutcome::Unawaited) {
             // Closing the wizard ended the wait, but the change went out: the
             // meter may have taken it, and the user hears so before the window goes.
-            QMessageBox::warning(this, window()->windowTitle(), GetLanguageText(kTextChangeUnawaited));
+            QMessageBox::warning(this, window()->windowTitle(), GetLanguageText(featuretext::kChangeUnawaited));
         }
         break;
     case Feature::AppReset:
@@ -602,9 +603,10 @@ void FeaturePage::SetBusy(bool busy)
 void FeaturePage::ShowFeatureCaptions()
 {
     const int feature = SelectedFeature();
-    HeaderLabel()->setText(Check_MeterFeature_AlwaysInit->isChecked() ? GetLanguageText(610 + feature)
-                                                                       : GetLanguageText(620 + feature));
-    Command_MeterFeature_Apply->setText(u'&' + GetLanguageText(691 + feature));
+    HeaderLabel()->setText(Check_MeterFeature_AlwaysInit->isChecked()
+                               ? GetLanguageText(featuretext::kFirstInitialisingHeader + feature)
+                               : GetLanguageText(featuretext::kFirstFunctionHeader + feature));
+    Command_MeterFeature_Apply->setText(u'&' + GetLanguageText(featuretext::kFirstApplyButton + feature));
 }
 
 void FeaturePage::Enter(bool back, bool forward)

@@ -1,5 +1,7 @@
 #include "featureprotocol.h"
 
+#include "featuretexts.h"
+#include "comm/commtexts.h"
 #include "comm/fcbstate.h"
 
 #include "comm/deviceoperations.h"
@@ -19,21 +21,6 @@ constexpr int kAppResetChoices = 17;   // none, then subcodes 0 to 15
 constexpr quint8 kDifOneByte = 0x01;
 constexpr quint8 kVifBusAddress = 0x7A;
 constexpr int kHexDumpWidth = 16;
-
-// New texts: beyond what the identification and diagnostics reads show by
-// their documented texts, the data records and a reply cut short.
-constexpr int kTextHeaderTooShort = 684;
-constexpr int kTextBusValuesMissing = 685;
-constexpr int kTextDataRecords = 686;
-constexpr int kTextRecordError = 687;
-constexpr int kTextNoRecords = 688;
-// How a change ended beyond acknowledged or not.
-constexpr int kTextChangeUnawaited = 1320;
-constexpr int kTextChangeNotSent = 1322;
-constexpr int kTextChangeSentToAll = 1323;
-constexpr int kTextChangeCollision = 1324;
-constexpr int kTextIncompleteReply = 1341;
-constexpr int kTextCollision = 1342;
 
 bool IsHexText(const QString& text)
 {
@@ -57,15 +44,15 @@ int ChangeFailureText(ChangeOutcome outcome, bool cancelled)
 {
     switch (outcome) {
     case ChangeOutcome::NotSent:
-        return cancelled ? kTextChangeNotSent : 181;
+        return cancelled ? featuretext::kChangeNotSent : featuretext::kSettingNotAcknowledged;
     case ChangeOutcome::Unawaited:
-        return kTextChangeUnawaited;
+        return featuretext::kChangeUnawaited;
     case ChangeOutcome::SentToAll:
-        return kTextChangeSentToAll;
+        return featuretext::kChangeSentToAll;
     case ChangeOutcome::Collision:
-        return kTextChangeCollision;
+        return featuretext::kChangeCollision;
     default:
-        return 181;
+        return featuretext::kSettingNotAcknowledged;
     }
 }
 
@@ -106,9 +93,9 @@ QString FeatureProtocol::MissingReplyText(int silenceText) const
     const MissingReply& missing = m_Link.LastMissingReply();
     switch (missing.kind) {
     case MissingReply::Kind::Incomplete:
-        return Text(kTextIncompleteReply).arg(missing.received).arg(missing.expected);
+        return Text(commtext::kIncompleteReply).arg(missing.received).arg(missing.expected);
     case MissingReply::Kind::Garbled:
-        return Text(kTextCollision);
+        return Text(featuretext::kCollision);
     case MissingReply::Kind::Silence:
         break;
     }
@@ -139,13 +126,13 @@ bool FeatureProtocol::InitialiseSlave(quint8 address)
     if (!operation)
         return false;
     const Busy busy(*this);
-    m_View.SetInfo(Text(174) + kCrLf);
+    m_View.SetInfo(Text(featuretext::kInitialising) + kCrLf);
     if (Transact(ShortFrame(mbus::kSndNke, address)).isEmpty()) {
-        m_View.AppendInfo(MissingReplyText(176));
+        m_View.AppendInfo(MissingReplyText(featuretext::kNoReply));
         return false;
     }
     m_Fcb.Set(address, true);
-    m_View.AppendInfo(Text(175) + kCrLf);
+    m_View.AppendInfo(Text(featuretext::kMeterAcknowledged) + kCrLf);
     return true;
 }
 
@@ -156,28 +143,28 @@ bool FeatureProtocol::ResetSlaveApplication(quint8 address, bool initialisedBefo
         return false;
     const Busy busy(*this);
     if (initialisedBefore)
-        m_View.AppendInfo(Text(780) + kCrLf);
+        m_View.AppendInfo(Text(featuretext::kResettingApplication) + kCrLf);
     else
-        m_View.SetInfo(Text(780) + kCrLf);
+        m_View.SetInfo(Text(featuretext::kResettingApplication) + kCrLf);
     QByteArray subcode;
     if (m_AppResetChoice >= 1 && m_AppResetChoice < kAppResetChoices)
         subcode.append(static_cast<char>((m_AppResetChoice - 1) * 16));
     const Exchange reset = Request(*LongFrame(mbus::kSndUd, address, mbus::kCiApplicationReset, subcode),
                                    address != mbus::kBroadcastQuiet);
     if (reset.sent && address == mbus::kBroadcastQuiet) {
-        m_View.AppendInfo(Text(kTextChangeSentToAll) + kCrLf);
+        m_View.AppendInfo(Text(featuretext::kChangeSentToAll) + kCrLf);
         return true;
     }
     if (reset.reply.isEmpty()) {
         // Cancelled: whether the reset went out, and so may have been taken.
         if (m_Operations.CancelRequested())
-            m_View.AppendInfo(Text(reset.sent ? kTextChangeUnawaited : kTextChangeNotSent));
+            m_View.AppendInfo(Text(reset.sent ? featuretext::kChangeUnawaited : featuretext::kChangeNotSent));
         else
-            m_View.AppendInfo(MissingReplyText(176));
+            m_View.AppendInfo(MissingReplyText(featuretext::kNoReply));
         return false;
     }
     m_Fcb.Set(address, true);
-    m_View.AppendInfo(Text(175) + kCrLf);
+    m_View.AppendInfo(Text(featuretext::kMeterAcknowledged) + kCrLf);
     return true;
 }
 
@@ -192,10 +179,11 @@ bool FeatureProtocol::SelectSlaveBySecondaryAddress(const QString& id, const QSt
     // Anything but hex digits selects nobody: nothing is sent for it.
     const std::optional<QByteArray> data = SecondaryAddressBytes(id, manufacturer, version, medium);
     if (!data || Transact(*LongFrame(mbus::kSndUd, mbus::kSelectedSlave, mbus::kCiSelectSlave, *data)).isEmpty()) {
-        m_View.AppendInfo(data ? MissingReplyText(178) : Text(178));
+        m_View.AppendInfo(data ? MissingReplyText(featuretext::kSelectionUnanswered)
+                               : Text(featuretext::kSelectionUnanswered));
         return false;
     }
-    m_View.AppendInfo(Text(177) + kCrLf);
+    m_View.AppendInfo(Text(featuretext::kMeterSelected) + kCrLf);
     return true;
 }
 
@@ -221,19 +209,19 @@ IdentificationRead FeatureProtocol::ReadSlaveIdentification(ReadMode mode, quint
     if (!ok)
         return read;
 
-    m_View.AppendInfo((alwaysInit || alwaysApp ? kCrLf : QString()) + Text(171));
+    m_View.AppendInfo((alwaysInit || alwaysApp ? kCrLf : QString()) + Text(featuretext::kReadingIdentification));
     const quint8 control = m_Fcb.Get(address) ? mbus::kReqUd2Fcb : mbus::kReqUd2;
     const QByteArray reply = Transact(ShortFrame(control, address));
     if (reply.size() < 2) {
         // text 173 follows text 171 on its line after a blank
-        const QString why = MissingReplyText(173);
+        const QString why = MissingReplyText(featuretext::kNoReplyToRead);
         m_View.AppendInfo(why.startsWith(u' ') ? why : u' ' + why);
         return read;
     }
     read.reply = reply;
     m_Fcb.Toggle(address); // the meter counted this exchange
     read.identification = DecodeSlaveIdentification(reply);
-    m_View.AppendInfo(kCrLf + Text(172));
+    m_View.AppendInfo(kCrLf + Text(featuretext::kReplyReceived));
     if (mode == ReadMode::Diagnostics) {
         if (!read.identification.fixedStructure && IsBirchV2(read.identification))
             read.busValues = BirchV2BusValues(reply);
@@ -254,27 +242,29 @@ IdentificationRead FeatureProtocol::ReadSlaveIdentification(ReadMode mode, quint
 void FeatureProtocol::ShowIdentification(const IdentificationRead& read)
 {
     const SlaveIdentification& id = read.identification;
-    m_View.AppendInfo(u' ' + Text(642) + u' ' + id.address + QStringLiteral(", ") + Text(643) + u' ' + id.id +
-                      QStringLiteral(" (") + id.letters + QStringLiteral(").") + kCrLf + kCrLf + Text(644) + u' ' +
-                      id.address + u'.' + kCrLf + Text(645) + u' ' + id.id + u'.' + id.manufacturer + u'.' +
-                      id.version + u'.' + id.medium + kCrLf + Text(646));
+    m_View.AppendInfo(u' ' + Text(featuretext::kFromAddress) + u' ' + id.address + QStringLiteral(", ")
+                      + Text(featuretext::kIdentificationNumber) + u' ' + id.id + QStringLiteral(" (") + id.letters
+                      + QStringLiteral(").") + kCrLf + kCrLf + Text(featuretext::kPrimaryAddressOfMeter) + u' '
+                      + id.address + u'.' + kCrLf + Text(featuretext::kSecondaryAddress) + u' ' + id.id + u'.'
+                      + id.manufacturer + u'.' + id.version + u'.' + id.medium + kCrLf
+                      + Text(featuretext::kSecondaryAddressParts));
     if (id.fixedStructure)
-        m_View.AppendInfo(kCrLf + Text(647));
+        m_View.AppendInfo(kCrLf + Text(featuretext::kFixedStructure));
     if (id.truncated)
-        m_View.AppendInfo(kCrLf + Text(kTextHeaderTooShort));
+        m_View.AppendInfo(kCrLf + Text(featuretext::kHeaderTooShort));
 }
 
 void FeatureProtocol::ShowRecords(const DataRecords& records)
 {
     if (records.records.isEmpty()) {
-        m_View.AppendInfo(kCrLf + kCrLf + Text(kTextNoRecords));
+        m_View.AppendInfo(kCrLf + kCrLf + Text(featuretext::kNoRecords));
         return;
     }
-    QString table = kCrLf + kCrLf + Text(kTextDataRecords);
+    QString table = kCrLf + kCrLf + Text(featuretext::kDataRecords);
     for (const DataRecord& record : records.records) {
         table += kCrLf;
         if (!record.error.isEmpty()) {
-            table += Text(kTextRecordError) + QStringLiteral(" %1: ").arg(record.position) + record.error;
+            table += Text(featuretext::kRecordError) + QStringLiteral(" %1: ").arg(record.position) + record.error;
             continue;
         }
         QString description = record.description;
@@ -293,7 +283,7 @@ void FeatureProtocol::ShowRecords(const DataRecords& records)
 void FeatureProtocol::ShowDiagnostics(const IdentificationRead& read)
 {
     if (read.identification.fixedStructure) {
-        m_View.AppendInfo(kCrLf + Text(648));
+        m_View.AppendInfo(kCrLf + Text(featuretext::kFixedStructureNoDiagnostics));
         return;
     }
     if (IsBirchV2(read.identification)) {
@@ -301,9 +291,9 @@ void FeatureProtocol::ShowDiagnostics(const IdentificationRead& read)
             m_View.AppendInfo(kCrLf + kCrLf + QStringLiteral("Kalvix Birch V2: U = ") + read.busValues->voltage +
                               QStringLiteral(" V  I = ") + read.busValues->current + QStringLiteral(" mA") + kCrLf);
         else
-            m_View.AppendInfo(kCrLf + kCrLf + Text(kTextBusValuesMissing) + kCrLf);
+            m_View.AppendInfo(kCrLf + kCrLf + Text(featuretext::kBusValuesMissing) + kCrLf);
     }
-    m_View.AppendInfo(kCrLf + Text(649) + kCrLf);
+    m_View.AppendInfo(kCrLf + Text(featuretext::kReplyFrame) + kCrLf);
     AppendHexDump(read.reply);
 }
 
@@ -343,7 +333,7 @@ ChangeOutcome FeatureProtocol::ChangeSlaveSetting(SettingChange mode, quint8 add
     if (!ok)
         return ChangeOutcome::NotSent;
     const quint8 control = m_Fcb.Get(address) ? mbus::kSndUdFcb : mbus::kSndUd;
-    m_View.AppendInfo(Text(179) + kCrLf);
+    m_View.AppendInfo(Text(featuretext::kSendingSetting) + kCrLf);
     std::optional<QByteArray> frame;
     if (mode == SettingChange::Address) {
         QByteArray data;
@@ -358,7 +348,7 @@ ChangeOutcome FeatureProtocol::ChangeSlaveSetting(SettingChange mode, quint8 add
     const ChangeOutcome outcome = JudgeChange(address, change.sent, m_Operations.CancelRequested(), change.reply,
                                               m_Link.LastMissingReply());
     if (outcome == ChangeOutcome::Acknowledged) {
-        m_View.AppendInfo(Text(180) + kCrLf + kCrLf);
+        m_View.AppendInfo(Text(featuretext::kSettingAcknowledged) + kCrLf + kCrLf);
         m_Fcb.Toggle(address);
     } else {
         m_View.AppendInfo(Text(ChangeFailureText(outcome, m_Operations.CancelRequested())));

@@ -1,5 +1,6 @@
 #include "modbusorderswindow.h"
 
+#include "modbustexts.h"
 #include "base/language.h"
 #include "shell/pagecontrols.h"
 
@@ -31,14 +32,16 @@ ModbusOrdersWindow::ModbusOrdersWindow(const Language& language, QWidget* parent
     , m_Language(language)
 {
     setObjectName(QStringLiteral("Ostrand_ModbusOrders"));
-    setWindowTitle(language.GetLanguageText(1024));
+    setWindowTitle(language.GetLanguageText(modbustext::kAllWordOrders));
     setModal(false);
 
-    lblModbusOrdersInfo = Named(new QLabel(language.GetLanguageText(1025), this), QStringLiteral("lblModbusOrdersInfo"));
+    lblModbusOrdersInfo = Named(new QLabel(language.GetLanguageText(modbustext::kAllWordOrdersInfo), this),
+                                QStringLiteral("lblModbusOrdersInfo"));
     lblModbusOrdersInfo->setWordWrap(true);
     grdModbusOrders = Named(new QTableWidget(kModbusValueRows, kFirstOrderColumn + kOrderColumns, this),
                             QStringLiteral("grdModbusOrders"));
-    QStringList titles = {language.GetLanguageText(1006), language.GetLanguageText(1007)};
+    QStringList titles
+        = {language.GetLanguageText(modbustext::kRegister), language.GetLanguageText(modbustext::kDataType)};
     for (const char* title : kOrderTitles)
         titles << QString::fromLatin1(title);
     grdModbusOrders->setHorizontalHeaderLabels(titles);
@@ -48,7 +51,7 @@ ModbusOrdersWindow::ModbusOrdersWindow(const Language& language, QWidget* parent
     grdModbusOrders->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grdModbusOrders->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     lblModbusOrdersInfo->setBuddy(grdModbusOrders);
-    cmdModbusOrdersClose = Named(new QPushButton(language.GetLanguageText(1026), this),
+    cmdModbusOrdersClose = Named(new QPushButton(language.GetLanguageText(modbustext::kClose), this),
                                  QStringLiteral("cmdModbusOrdersClose"));
     cmdModbusOrdersClose->setAutoDefault(false);
 

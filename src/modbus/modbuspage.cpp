@@ -3,6 +3,7 @@
 #include "modbusorderswindow.h"
 #include "modbusplotwindow.h"
 
+#include "modbustexts.h"
 #include "shell/busyguard.h"
 #include "shell/fileerrordialog.h"
 #include "shell/wizardcontext.h"
@@ -222,26 +223,28 @@ void ModbusPage::Startup()
 
 void ModbusPage::SetTexts()
 {
-    HeaderLabel()->setText(GetLanguageText(1000));
-    lblModbusProtocol->setText(GetLanguageText(1001));
-    lblModbusSlaveAddress->setText(GetLanguageText(1002));
-    lblModbusFunction->setText(GetLanguageText(1003));
-    cboModbusFunction->setToolTip(GetLanguageText(1019));
-    lblModbusFirstRegister->setText(GetLanguageText(1004));
-    lblModbusNoOfRegisters->setText(GetLanguageText(1005));
-    ChkModbusAutoRegister->setText(GetLanguageText(1012));
+    HeaderLabel()->setText(GetLanguageText(modbustext::kModbusHeader));
+    lblModbusProtocol->setText(GetLanguageText(modbustext::kProtocol));
+    lblModbusSlaveAddress->setText(GetLanguageText(modbustext::kSlaveAddress));
+    lblModbusFunction->setText(GetLanguageText(modbustext::kFunction));
+    cboModbusFunction->setToolTip(GetLanguageText(modbustext::kFunctionTip));
+    lblModbusFirstRegister->setText(GetLanguageText(modbustext::kFirstRegister));
+    lblModbusNoOfRegisters->setText(GetLanguageText(modbustext::kRegisterCount));
+    ChkModbusAutoRegister->setText(GetLanguageText(modbustext::kCountRegisters));
 
-    grdModbusValues->setHorizontalHeaderLabels({GetLanguageText(1006), GetLanguageText(1007), GetLanguageText(1008),
-                                                GetLanguageText(1009), GetLanguageText(1010), GetLanguageText(1011)});
+    grdModbusValues->setHorizontalHeaderLabels(
+        {GetLanguageText(modbustext::kRegister), GetLanguageText(modbustext::kDataType),
+         GetLanguageText(modbustext::kWordOrder), GetLanguageText(modbustext::kBytes),
+         GetLanguageText(modbustext::kValue), GetLanguageText(modbustext::kDescription)});
 
-    Command_ModBus_MeterFeature_Read->setText(GetLanguageText(1013));
-    Command_ModBus_MeterFeature_Write->setText(GetLanguageText(1014));
-    Command_ModBus_MeterFeature_Clear->setText(GetLanguageText(1015));
-    Command_ModBus_MeterFeature_Save->setText(GetLanguageText(1016));
-    Command_ModBus_MeterFeature_Get->setText(GetLanguageText(1017));
-    Command_ModBus_MeterFeature_Debug->setText(GetLanguageText(1018));
-    cmdModbusShowAllOrders->setText(GetLanguageText(1022));
-    cmdModbusPlot->setText(GetLanguageText(1023));
+    Command_ModBus_MeterFeature_Read->setText(GetLanguageText(modbustext::kRead));
+    Command_ModBus_MeterFeature_Write->setText(GetLanguageText(modbustext::kWrite));
+    Command_ModBus_MeterFeature_Clear->setText(GetLanguageText(modbustext::kClear));
+    Command_ModBus_MeterFeature_Save->setText(GetLanguageText(modbustext::kSave));
+    Command_ModBus_MeterFeature_Get->setText(GetLanguageText(modbustext::kGet));
+    Command_ModBus_MeterFeature_Debug->setText(GetLanguageText(modbustext::kDebug));
+    cmdModbusShowAllOrders->setText(GetLanguageText(modbustext::kShowAllOrders));
+    cmdModbusPlot->setText(GetLanguageText(modbustext::kPlot));
 }
 
 void ModbusPage::FitValueColumns()
@@ -440,7 +443,9 @@ void ModbusPage::Command_ModBus_MeterFeature_Read_Click()
     MarkRefused(txtModbusSlaveAddress, request.slaveAddress < 1);
     MarkRefused(txtModbusNoOfRegisters, request.registerCount < 1);
     if (request.slaveAddress < 1 || request.registerCount < 1) {
-        lblModbusResultText->ShowResult(GetLanguageText(request.slaveAddress < 1 ? 1343 : 1344), ResultKind::Failure);
+        lblModbusResultText->ShowResult(
+            GetLanguageText(request.slaveAddress < 1 ? modbustext::kBadSlaveAddress : modbustext::kNoRegisters),
+            ResultKind::Failure);
         return;
     }
     const QPointer<ModbusPage> self(this);
@@ -530,14 +535,15 @@ void ModbusPage::LoadModbusConfiguration()
     }
     const ModbusConfigLoad load = ParseModbusConfiguration(std::get<QByteArray>(content));
     if (!load.recognised) {
-        lblModbusResultText->ShowResult(GetLanguageText(1021) + u' ' + QFileInfo(path).fileName(), ResultKind::Failure);
+        lblModbusResultText->ShowResult(
+            GetLanguageText(modbustext::kNotAConfigFile) + u' ' + QFileInfo(path).fileName(), ResultKind::Failure);
         return;
     }
     ShowLoaded(load);
     if (load.error)
         ShowFileErrorDialog(Host().Window(), QStringLiteral("Open Error"), *load.error);
     else
-        lblModbusResultText->ShowResult(GetLanguageText(1020), ResultKind::Success);
+        lblModbusResultText->ShowResult(GetLanguageText(modbustext::kConfigLoaded), ResultKind::Success);
 }
 
 void ModbusPage::ShowLoaded(const ModbusConfigLoad& load)

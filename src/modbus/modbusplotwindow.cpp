@@ -1,5 +1,6 @@
 #include "modbusplotwindow.h"
 
+#include "modbustexts.h"
 #include "shell/fileerrordialog.h"
 #include "base/language.h"
 #include "shell/pagecontrols.h"
@@ -39,19 +40,20 @@ ModbusPlotWindow::ModbusPlotWindow(const Language& language, QWidget* parent)
     , m_Language(language)
 {
     setObjectName(QStringLiteral("Ostrand_ModbusPlot"));
-    setWindowTitle(language.GetLanguageText(1027));
+    setWindowTitle(language.GetLanguageText(modbustext::kPlotCaption));
     setModal(false);
     chooseSaveFile = [this](const QString& filter, std::function<void(const QString&)> chosen) {
-        AskSaveFileName(this, WithoutMnemonic(m_Language.GetLanguageText(1032)), filter, std::move(chosen));
+        AskSaveFileName(this, WithoutMnemonic(m_Language.GetLanguageText(modbustext::kSavePlot)), filter,
+                        std::move(chosen));
     };
 
     m_Chart = new QChart;
     m_Chart->legend()->setAlignment(Qt::AlignRight); // a column: the labels keep their width
     m_TimeAxis = new QDateTimeAxis(m_Chart);
     m_TimeAxis->setTickCount(4);
-    m_TimeAxis->setTitleText(language.GetLanguageText(1030));
+    m_TimeAxis->setTitleText(language.GetLanguageText(modbustext::kTime));
     m_ValueAxis = new QValueAxis(m_Chart);
-    m_ValueAxis->setTitleText(language.GetLanguageText(1010));
+    m_ValueAxis->setTitleText(language.GetLanguageText(modbustext::kValue));
     m_ValueAxis->setLabelFormat(QStringLiteral("%.6g"));
     m_Chart->addAxis(m_TimeAxis, Qt::AlignBottom);
     m_Chart->addAxis(m_ValueAxis, Qt::AlignLeft);
@@ -60,12 +62,17 @@ ModbusPlotWindow::ModbusPlotWindow(const Language& language, QWidget* parent)
     chtModbusPlot->setMinimumSize(kChartWidthInChars * fontMetrics().averageCharWidth(),
                                   kChartHeightInLines * fontMetrics().lineSpacing());
 
-    lblModbusPlotInfo = Named(new QLabel(language.GetLanguageText(1031), this), QStringLiteral("lblModbusPlotInfo"));
+    lblModbusPlotInfo
+        = Named(new QLabel(language.GetLanguageText(modbustext::kPlotInfo), this), QStringLiteral("lblModbusPlotInfo"));
     lblModbusPlotInfo->setWordWrap(true);
-    cmdModbusPlotSavePng = Named(new QPushButton(language.GetLanguageText(1028), this), QStringLiteral("cmdModbusPlotSavePng"));
-    cmdModbusPlotSaveCsv = Named(new QPushButton(language.GetLanguageText(1029), this), QStringLiteral("cmdModbusPlotSaveCsv"));
-    cmdModbusPlotClear = Named(new QPushButton(language.GetLanguageText(1015), this), QStringLiteral("cmdModbusPlotClear"));
-    cmdModbusPlotClose = Named(new QPushButton(language.GetLanguageText(1026), this), QStringLiteral("cmdModbusPlotClose"));
+    cmdModbusPlotSavePng = Named(new QPushButton(language.GetLanguageText(modbustext::kSavePng), this),
+                                 QStringLiteral("cmdModbusPlotSavePng"));
+    cmdModbusPlotSaveCsv = Named(new QPushButton(language.GetLanguageText(modbustext::kSaveCsv), this),
+                                 QStringLiteral("cmdModbusPlotSaveCsv"));
+    cmdModbusPlotClear = Named(new QPushButton(language.GetLanguageText(modbustext::kClear), this),
+                               QStringLiteral("cmdModbusPlotClear"));
+    cmdModbusPlotClose = Named(new QPushButton(language.GetLanguageText(modbustext::kClose), this),
+                               QStringLiteral("cmdModbusPlotClose"));
 
     auto* buttons = new QHBoxLayout;
     for (QPushButton* button : {cmdModbusPlotSavePng, cmdModbusPlotSaveCsv, cmdModbusPlotClear})

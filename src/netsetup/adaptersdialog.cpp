@@ -1,7 +1,9 @@
 #include "adaptersdialog.h"
 
 #include "adapterchoice.h"
+#include "netsetuptexts.h"
 #include "base/settings.h"
+#include "comm/commtexts.h"
 #include "shell/wizardcontext.h"
 
 #include <QHBoxLayout>
@@ -18,7 +20,7 @@ Ostrand_Adapters::Ostrand_Adapters(WizardContext& context, const AdapterList& li
     , m_RunScan(std::move(runScan))
 {
     setObjectName(QStringLiteral("Ostrand_Adapters"));
-    setWindowTitle(context.language.GetLanguageText(30));
+    setWindowTitle(context.language.GetLanguageText(netsetuptext::kAdaptersCaption));
     setModal(true);
 
     auto* layout = new QVBoxLayout(this);
@@ -36,10 +38,10 @@ Ostrand_Adapters::Ostrand_Adapters(WizardContext& context, const AdapterList& li
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    OK_Adapters = new QPushButton(context.language.GetLanguageText(238), this);
+    OK_Adapters = new QPushButton(context.language.GetLanguageText(commtext::kOk), this);
     OK_Adapters->setObjectName(QStringLiteral("OK_Adapters"));
     OK_Adapters->setDefault(true);
-    Cancel_Adapters = new QPushButton(context.language.GetLanguageText(231), this);
+    Cancel_Adapters = new QPushButton(context.language.GetLanguageText(commtext::kCancel), this);
     Cancel_Adapters->setObjectName(QStringLiteral("Cancel_Adapters"));
     Cancel_Adapters->setAutoDefault(false);
     buttons->addWidget(OK_Adapters);

@@ -3,6 +3,7 @@
 #include "networkcontext.h"
 #include "adaptersdialog.h"
 #include "discovery.h"
+#include "netsetuptexts.h"
 #include "recordtransfer.h" // SocketWarningText
 #include "shell/busyguard.h"
 #include "shell/infobox.h"
@@ -41,9 +42,11 @@ public:
         if (!m_Page)
             return;
         const DiscoveryAnswer& answer = device.answer;
-        const QString type = answer.type == DeviceTypeUnknown ? m_Language.GetLanguageText(264) : answer.family;
+        const QString type
+            = answer.type == DeviceTypeUnknown ? m_Language.GetLanguageText(netsetuptext::kUnknown) : answer.family;
         const QString serial = answer.serialNumber ? QString::number(*answer.serialNumber) : QStringLiteral("-");
-        m_Page->AddDeviceRow(answer.ip, answer.mac, type, serial, m_Language.GetLanguageText(150), device.key);
+        m_Page->AddDeviceRow(answer.ip, answer.mac, type, serial, m_Language.GetLanguageText(netsetuptext::kFound),
+                             device.key);
     }
 
     void DeviceChecked(int row, const FoundDevice& device) override
@@ -52,8 +55,8 @@ public:
             m_Page->SetRowReachable(m_Page->ListView_Devices->topLevelItem(row), device.reachable);
     }
 
-    void SendFailed(const QString& description) override { Warn(242, description); }
-    void SocketFailed(const QString& description) override { Warn(151, description); }
+    void SendFailed(const QString& description) override { Warn(netsetuptext::kDiscoveryNotSent, description); }
+    void SocketFailed(const QString& description) override { Warn(netsetuptext::kDiscoverySocketError, description); }
 
 private:
     void Warn(int textId, const QString& description)
@@ -117,13 +120,13 @@ DeviceListPage::DeviceListPage(WizardHost& host, NetworkContext& network, QWidge
 void DeviceListPage::Startup()
 {
     // The scan puts its own progress into the header; until then it names the task.
-    HeaderLabel()->setText(GetLanguageText(110));
+    HeaderLabel()->setText(GetLanguageText(netsetuptext::kFindGateways));
     QStringList headings;
-    for (int id = 280; id <= 284; ++id)
+    for (int id = netsetuptext::kFirstDeviceColumn; id <= netsetuptext::kLastDeviceColumn; ++id)
         headings << GetLanguageText(id);
     ListView_Devices->setHeaderLabels(headings);
-    Command_ScanDevicesRefresh->setText(GetLanguageText(235));
-    Command_ScanDevicesSelectAdapter->setText(GetLanguageText(237));
+    Command_ScanDevicesRefresh->setText(GetLanguageText(netsetuptext::kScanAgain));
+    Command_ScanDevicesSelectAdapter->setText(GetLanguageText(netsetuptext::kSelectAdapter));
     // With a single adapter there is nothing to choose.
     Command_ScanDevicesSelectAdapter->setVisible(Context().state.AdapterCount > 1);
 }
@@ -137,10 +140,10 @@ void DeviceListPage::Enter(bool, bool)
 {
     const QString& adapter = Context().state.SelectedAdapterIP;
     if (adapter.isEmpty()) {
-        Text_Info->SetText(GetLanguageText(224));
+        Text_Info->SetText(GetLanguageText(netsetuptext::kChooseAdapter));
         SelectAdapter();
     } else if (adapter == kNoAdapter) {
-        Text_Info->SetText(GetLanguageText(225));
+        Text_Info->SetText(GetLanguageText(netsetuptext::kNoAdapter));
     } else {
         ScanLanDevices();
     }
@@ -155,8 +158,8 @@ void DeviceListPage::ScanLanDevices()
     QPointer<DeviceListPage> self(this);
     QWidget* window = Host().Window();
     BusyGuard busy(window ? window : this);
-    HeaderLabel()->setText(GetLanguageText(184));
-    Text_Info->SetText(GetLanguageText(185));
+    HeaderLabel()->setText(GetLanguageText(netsetuptext::kSearchingNetwork));
+    Text_Info->SetText(GetLanguageText(netsetuptext::kSearchingNetworkInfo));
     ListView_Devices->clear();
     Host().SetNextEnabled(false); // the gateway picked before is no longer in the list
 
@@ -177,7 +180,7 @@ void DeviceListPage::ScanLanDevices()
         ListView_Devices->setCurrentItem(only);
         ListView_Devices_ItemClick(only);
     }
-    HeaderLabel()->setText(GetLanguageText(188));
+    HeaderLabel()->setText(GetLanguageText(netsetuptext::kSearchFinished));
     Text_Info->SetText(ScanSummaryText(context.language, result));
 }
 
@@ -192,7 +195,7 @@ void DeviceListPage::SetRowReachable(QTreeWidgetItem* row, bool reachable)
 {
     if (!row)
         return;
-    row->setText(ColumnStatus, GetLanguageText(reachable ? 186 : 187));
+    row->setText(ColumnStatus, GetLanguageText(reachable ? netsetuptext::kReachable : netsetuptext::kNotReachable));
     row->setData(ColumnIP, kIconRole, reachable ? IconReachable : IconNotReachable);
     row->setIcon(ColumnIP, QIcon(reachable ? QStringLiteral(":/pictures/reachable.svg")
                                            : QStringLiteral(":/pictures/unreachable.svg")));

@@ -1,5 +1,6 @@
 #include "devicerecordpages.h"
 
+#include "netsetuptexts.h"
 #include "networkcontext.h"
 #include "networksettings.h"
 #include "pagesetupview.h"
@@ -44,7 +45,7 @@ void ReadDeviceRecordForPage(
         return;
     const auto timeout = IniMs(context.ini, mode == TransferMode::Network ? ini::IP_UDPTimeOut : ini::IP_SerialTimeOut);
     BusyGuard busy(host.Window());
-    page.Text_Info_52->SetText(context.language.GetLanguageText(168) + kBreak);
+    page.Text_Info_52->SetText(context.language.GetLanguageText(netsetuptext::kReadingSettings) + kBreak);
     page.Text_Info_52->repaint();
 
     RecordTransfer transfer(context.connection, context.language);
@@ -52,8 +53,8 @@ void ReadDeviceRecordForPage(
     const std::optional<ChannelSettings> settings
         = ReadNetworkSettings(transfer, network.records, mode, address, timeout);
     if (!settings) {
-        page.Text_Info_52->SetText(
-            context.language.GetLanguageText(169) + kParagraph + context.language.GetLanguageText(170));
+        page.Text_Info_52->SetText(context.language.GetLanguageText(netsetuptext::kSettingsNotRead) + kParagraph
+                                   + context.language.GetLanguageText(netsetuptext::kCheckAddressAndGoBack));
         context.connection.CloseSerialPort();
         return;
     }
@@ -74,7 +75,7 @@ void WriteDeviceRecordFromPage(WizardHost& host, NetworkContext& network, const 
     const Language& language = context.language;
     BusyGuard busy(host.Window());
     host.SetNextEnabled(false); // until the gateway has its settings
-    page.Text_Info->SetText(language.GetLanguageText(194) + kParagraph);
+    page.Text_Info->SetText(language.GetLanguageText(netsetuptext::kWritingSettings) + kParagraph);
     page.Text_Info->repaint();
 
     RecordTransfer transfer(context.connection, language);
@@ -87,7 +88,7 @@ void WriteDeviceRecordFromPage(WizardHost& host, NetworkContext& network, const 
         return;
     }
     for (const int text : texts)
-        page.Text_Info->AppendText(
-            language.GetLanguageText(text) + (text == writetext::kBackToTasks ? QString() : kParagraph));
+        page.Text_Info->AppendText(language.GetLanguageText(text)
+                                   + (text == netsetuptext::kBackToTasks ? QString() : kParagraph));
     host.SetNextEnabled(true);
 }

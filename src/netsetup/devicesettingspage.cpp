@@ -1,6 +1,8 @@
 #include "devicesettingspage.h"
 
+#include "netsetuptexts.h"
 #include "networksettings.h"
+#include "comm/commtexts.h"
 #include "shell/infobox.h"
 #include "base/pageflow.h"
 #include "base/settings.h"
@@ -101,18 +103,18 @@ void DeviceSettingsPage::BuildSecurityFrame()
 
 void DeviceSettingsPage::Startup()
 {
-    HeaderLabel()->setText(GetLanguageText(500));
-    Check_SetupDevice_Security->setText(GetLanguageText(501));
-    Text_Info_50->SetText(GetLanguageText(502));
-    Text_Info_51->SetText(GetLanguageText(503));
-    Text_Info_53->SetText(GetLanguageText(504));
-    Check_SetupDevice_Ostrand->setText(GetLanguageText(505));
-    Check_SetupDevice_Telnet->setText(GetLanguageText(506));
-    Check_SetupDevice_UDPorTCP->setText(GetLanguageText(507));
-    Label_SetupDevice[0]->setText(GetLanguageText(285));
-    Label_SetupDevice[1]->setText(GetLanguageText(286));
-    Label_SetupDevice[2]->setText(GetLanguageText(287));
-    cmdChangeParameters->setText(GetLanguageText(239));
+    HeaderLabel()->setText(GetLanguageText(netsetuptext::kNetworkSettingsHeader));
+    Check_SetupDevice_Security->setText(GetLanguageText(netsetuptext::kUpdateSecurity));
+    Text_Info_50->SetText(GetLanguageText(netsetuptext::kTelnetInfo));
+    Text_Info_51->SetText(GetLanguageText(netsetuptext::kWizardAccessInfo));
+    Text_Info_53->SetText(GetLanguageText(netsetuptext::kSettingsReadInfo));
+    Check_SetupDevice_Ostrand->setText(GetLanguageText(netsetuptext::kAllowConfig));
+    Check_SetupDevice_Telnet->setText(GetLanguageText(netsetuptext::kAllowTelnet));
+    Check_SetupDevice_UDPorTCP->setText(GetLanguageText(netsetuptext::kUdp));
+    Label_SetupDevice[0]->setText(GetLanguageText(netsetuptext::kPort));
+    Label_SetupDevice[1]->setText(GetLanguageText(netsetuptext::kPassword));
+    Label_SetupDevice[2]->setText(GetLanguageText(netsetuptext::kLineSpeed));
+    cmdChangeParameters->setText(GetLanguageText(commtext::kFactoryDefaults));
     FillMBusLineSpeedList(Combo_SetupDevice_LineSpeed, Context().language);
 }
 
@@ -146,7 +148,7 @@ void DeviceSettingsPage::Prepare(bool, bool forward)
         ShowDeviceFields(false);
         Host().SetNextEnabled(false);
     }
-    Host().SetNextCaption(GetLanguageText(370));
+    Host().SetNextCaption(GetLanguageText(netsetuptext::kWrite));
 }
 
 void DeviceSettingsPage::Enter(bool back, bool)

@@ -1,6 +1,7 @@
 #include "discovery.h"
 #include "discoveryfigures.h"
 
+#include "netsetuptexts.h"
 #include "comm/deviceoperations.h"
 #include "comm/loopbackguard.h"
 #include "netsetup/platform/receivebuffer.h"
@@ -152,10 +153,11 @@ std::chrono::milliseconds ScanTimeFromIni(const IniFile& ini)
 QString ScanSummaryText(const Language& language, const ScanResult& result)
 {
     if (result.devices.isEmpty())
-        return language.GetLanguageText(189);
+        return language.GetLanguageText(netsetuptext::kNoGatewaysFound);
     const QString lineBreak = QStringLiteral("\r\n");
-    QString text = QString::number(result.devices.size()) + u' ' + language.GetLanguageText(190) + lineBreak;
+    QString text = QString::number(result.devices.size()) + u' '
+        + language.GetLanguageText(netsetuptext::kGatewaysFound) + lineBreak;
     if (result.unreachableSeen)
-        text += language.GetLanguageText(191) + lineBreak;
-    return text + language.GetLanguageText(192);
+        text += language.GetLanguageText(netsetuptext::kNotReachableAdvice) + lineBreak;
+    return text + language.GetLanguageText(netsetuptext::kSelectGateway);
 }

@@ -1,5 +1,6 @@
 #include "ipassignment.h"
 
+#include "netsetuptexts.h"
 #include "record.h"
 #include "recordedit.h"
 #include "recordtransfer.h"
@@ -58,7 +59,7 @@ IpTimings IpTimings::FromIni(const IniFile& ini)
 std::optional<RecordRefusal> IpEntry::Refusal(bool missingAllowed) const
 {
     const QList<std::pair<int, const AddressEntry*>> fields {
-        {fieldtext::kIPAddress, &ip}, {fieldtext::kGateway, &gateway}, {fieldtext::kNetMask, &mask}};
+        {netsetuptext::kIPAddress, &ip}, {netsetuptext::kGateway, &gateway}, {netsetuptext::kNetMask, &mask}};
     for (const auto& [fieldText, entry] : fields) {
         const bool skipped = missingAllowed && entry != &ip && !entry->Given();
         if (!skipped && !entry->address)
@@ -98,27 +99,27 @@ IpAssignment::Outcome IpAssignment::SetIpByUdp(const QString& mac, const IpEntry
     // What is sent is what the gateway is looked for at afterwards.
     const QString address = entry.ip.address.value_or(entry.ip.typed);
     const bool dhcp = entry.Dhcp();
-    if (!dhcp && Refused(entry.Refusal(false), 249))
+    if (!dhcp && Refused(entry.Refusal(false), netsetuptext::kIpNotSet))
         return Outcome::Failed;
     const std::optional<QByteArray> datagram = config::IpSetupDatagram(mac, address);
     if (!datagram) {
-        m_View.SetHeader(Text(249));
-        m_View.Warn(RefusalText(m_Language, {fieldtext::kMacAddress, mac}));
+        m_View.SetHeader(Text(netsetuptext::kIpNotSet));
+        m_View.Warn(RefusalText(m_Language, {netsetuptext::kMacAddress, mac}));
         return Outcome::Failed;
     }
 
     BusyScope busy(m_View);
-    m_View.SetHeader(Text(240));
-    m_View.SetInfo(Text(241) + u' ' + mac + QStringLiteral("..."));
+    m_View.SetHeader(Text(netsetuptext::kSettingIp));
+    m_View.SetInfo(Text(netsetuptext::kSendingToMac) + u' ' + mac + QStringLiteral("..."));
     ConfigSocket& socket = m_Transfer.Socket();
     m_Transfer.SetRemotePort(Target.port);
     socket.SetRemoteHost(Target.broadcast);
     socket.Bind(m_Transfer.AdapterIP);
     const QString error = socket.Send(*datagram);
     if (!error.isEmpty())
-        m_View.Warn(SocketWarningText(m_Language, 242, error));
+        m_View.Warn(SocketWarningText(m_Language, netsetuptext::kDiscoveryNotSent, error));
 
-    m_View.AppendInfo(kBreak + Text(243));
+    m_View.AppendInfo(kBreak + Text(netsetuptext::kWaitingForAnswer));
     QElapsedTimer clock;
     clock.start();
     DeviceOperations& operations = m_Transfer.Operations();
@@ -136,8 +137,8 @@ IpAssignment::Outcome IpAssignment::SetIpByUdp(const QString& mac, const IpEntry
             operations.Pause(kDhcpStep);
             advance(kDhcpStep);
         }
-        m_View.SetHeader(Text(244));
-        m_View.SetInfo(Text(245));
+        m_View.SetHeader(Text(netsetuptext::kDhcpSetHeader));
+        m_View.SetInfo(Text(netsetuptext::kDhcpSetInfo));
         outcome = Outcome::Dhcp;
     } else {
         bool read = false;
@@ -148,20 +149,20 @@ IpAssignment::Outcome IpAssignment::SetIpByUdp(const QString& mac, const IpEntry
         }
         if (read) {
             // The address itself the gateway took from IP-SETUP.
-            m_View.AppendInfo(kBreak + Text(246));
+            m_View.AppendInfo(kBreak + Text(netsetuptext::kWritingMaskAndGateway));
             RecordChanges changes;
             changes.gateway = entry.gateway.address;
             changes.mask = entry.mask.address;
             if (!ApplyNetworkChanges(m_Record0, changes)
                 && m_Transfer.Write_Record(m_Record0, TransferMode::Network, address, timings.resetTimeOut)) {
-                m_View.SetHeader(Text(247));
-                m_View.AppendInfo(kParagraph + Text(248));
+                m_View.SetHeader(Text(netsetuptext::kIpSetHeader));
+                m_View.AppendInfo(kParagraph + Text(netsetuptext::kIpSetInfo));
                 outcome = Outcome::Assigned;
             }
         }
         if (outcome == Outcome::Failed) {
-            m_View.SetHeader(Text(249));
-            m_View.SetInfo(Text(250));
+            m_View.SetHeader(Text(netsetuptext::kIpNotSet));
+            m_View.SetInfo(Text(netsetuptext::kIpNotSetInfo));
         }
     }
     socket.Close();
@@ -175,15 +176,15 @@ bool IpAssignment::EnterSerialSetupMode(const SetupPort& port, std::chrono::mill
         return false;
     Connection& connection = m_Transfer.SerialConnection();
     const QString name = port.device.isEmpty() ? QString::number(port.index + 1) : port.device;
-    m_View.SetInfo(Text(155) + name + QStringLiteral("...") + kParagraph);
+    m_View.SetInfo(Text(netsetuptext::kOpeningSerialPort) + name + QStringLiteral("...") + kParagraph);
     const bool opened = port.device.isEmpty() ? connection.OpenSerialPort(port.index, kSetupLine)
                                               : connection.OpenSerialDevice(port.device, kSetupLine);
     if (!opened) {
-        m_View.AppendInfo(Text(156));
+        m_View.AppendInfo(Text(netsetuptext::kSerialPortNotOpened));
         return false;
     }
     m_View.SetWaitingForPrompt(true);
-    m_View.SetInfo(Text(157));
+    m_View.SetInfo(Text(netsetuptext::kSwitchPowerOffAndOn));
     const auto progress
         = std::exchange(m_Transfer.promptProgress, [this](const QString& text) { m_View.SetHeader(text); });
     const bool prompted = m_Transfer.WaitForSetupPrompt(promptTimeout);
@@ -203,44 +204,46 @@ IpAssignment::Outcome IpAssignment::SetIpBySerial(
     if (!operation)
         return Outcome::Failed;
     // With DHCP a mask or gateway not given keeps what the gateway has.
-    if (Refused(entry.Refusal(entry.Dhcp()), 262))
+    if (Refused(entry.Refusal(entry.Dhcp()), netsetuptext::kIpNotSetBySerial))
         return Outcome::Failed;
     if (!EnterSerialSetupMode(port, promptTimeout)) {
-        m_View.SetHeader(Text(251));
-        m_View.SetInfo(Text(252));
+        m_View.SetHeader(Text(netsetuptext::kSetupModeNotReachedHeader));
+        m_View.SetInfo(Text(netsetuptext::kSetupModeNotReachedInfo));
         return Outcome::Failed;
     }
 
     BusyScope busy(m_View);
-    m_View.SetHeader(Text(253));
-    m_View.SetInfo(Text(254) + kParagraph);
+    m_View.SetHeader(Text(netsetuptext::kSettingIpBySerial));
+    m_View.SetInfo(Text(netsetuptext::kReadingGatewaySettings) + kParagraph);
     bool written = false;
     // Only a record just read whole from this gateway is written back.
     if (m_Transfer.Read_Record(m_Record0, TransferMode::Serial, entry.ip.typed, timings.serialTimeOut)) {
         const auto settings = [this](int title, const QString& address, const QString& netMask, const QString& router) {
-            return Text(title) + QStringLiteral(" - ") + Text(256) + QStringLiteral(": ") + address
-                + QStringLiteral(", ") + Text(257) + QStringLiteral(": ") + netMask + QStringLiteral(", ") + Text(258)
-                + QStringLiteral(": ") + router;
+            return Text(title) + QStringLiteral(" - ") + Text(netsetuptext::kIpAddressLabel) + QStringLiteral(": ")
+                + address + QStringLiteral(", ") + Text(netsetuptext::kNetMaskLabel) + QStringLiteral(": ") + netMask
+                + QStringLiteral(", ") + Text(netsetuptext::kGatewayLabel) + QStringLiteral(": ") + router;
         };
-        m_View.AppendInfo(settings(255, m_Record0.Get_IPAddress(), m_Record0.Get_NetMask(), m_Record0.Get_Gateway())
-            + u'.' + kParagraph);
+        m_View.AppendInfo(settings(netsetuptext::kCurrentSettings, m_Record0.Get_IPAddress(), m_Record0.Get_NetMask(),
+                                   m_Record0.Get_Gateway())
+                          + u'.' + kParagraph);
         RecordChanges changes;
         changes.ip = entry.ip.address;
         changes.gateway = entry.gateway.address;
         changes.mask = entry.mask.address;
-        m_View.AppendInfo(settings(259, *changes.ip, changes.mask.value_or(m_Record0.Get_NetMask()),
-                              changes.gateway.value_or(m_Record0.Get_Gateway()))
-            + QStringLiteral("...") + kParagraph);
+        m_View.AppendInfo(settings(netsetuptext::kNewSettings, *changes.ip,
+                                   changes.mask.value_or(m_Record0.Get_NetMask()),
+                                   changes.gateway.value_or(m_Record0.Get_Gateway()))
+                          + QStringLiteral("...") + kParagraph);
         written = !ApplyNetworkChanges(m_Record0, changes)
             && m_Transfer.Write_Record(m_Record0, TransferMode::Serial, *changes.ip, timings.resetTimeOut);
         if (written) {
-            m_View.SetHeader(Text(260));
-            m_View.AppendInfo(kParagraph + Text(261));
+            m_View.SetHeader(Text(netsetuptext::kIpSetBySerialHeader));
+            m_View.AppendInfo(kParagraph + Text(netsetuptext::kIpSetBySerialInfo));
         }
     }
     if (!written) {
-        m_View.SetHeader(Text(262));
-        m_View.AppendInfo(Text(263));
+        m_View.SetHeader(Text(netsetuptext::kIpNotSetBySerial));
+        m_View.AppendInfo(Text(netsetuptext::kSerialTransferFailed));
     }
     m_Transfer.SerialConnection().CloseSerialPort();
     return written ? Outcome::Assigned : Outcome::Failed;
@@ -252,8 +255,8 @@ bool IpAssignment::EnterSetupModeForSettings(const SetupPort& port, std::chrono:
     if (!operation)
         return false;
     const bool entered = EnterSerialSetupMode(port, promptTimeout);
-    m_View.SetHeader(Text(entered ? 510 : 512));
-    m_View.SetInfo(Text(entered ? 511 : 513));
+    m_View.SetHeader(Text(entered ? netsetuptext::kSetupModeHeader : netsetuptext::kSetupModeNotReached));
+    m_View.SetInfo(Text(entered ? netsetuptext::kSetupModeInfo : netsetuptext::kSetupModeNotEntered));
     return entered;
 }
 

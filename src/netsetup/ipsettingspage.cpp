@@ -1,5 +1,6 @@
 #include "ipsettingspage.h"
 
+#include "netsetuptexts.h"
 #include "pagesetupview.h"
 #include "recordedit.h"
 
@@ -76,13 +77,13 @@ IpSettingsPage::IpSettingsPage(WizardHost& host, QWidget* parent)
 
 void IpSettingsPage::Startup()
 {
-    HeaderLabel()->setText(GetLanguageText(205));
-    Option_DHCP[0]->setText(GetLanguageText(206));
-    Option_DHCP[1]->setText(GetLanguageText(207));
-    Label_IPAddress[0]->setText(GetLanguageText(210));
-    Label_IPAddress[1]->setText(GetLanguageText(211));
-    Label_IPAddress[2]->setText(GetLanguageText(212));
-    Label_IPAddress[3]->setText(GetLanguageText(213));
+    HeaderLabel()->setText(GetLanguageText(netsetuptext::kIpSettingsHeader));
+    Option_DHCP[0]->setText(GetLanguageText(netsetuptext::kDhcpOption));
+    Option_DHCP[1]->setText(GetLanguageText(netsetuptext::kFixedAddressOption));
+    Label_IPAddress[0]->setText(GetLanguageText(netsetuptext::kIPAddress));
+    Label_IPAddress[1]->setText(GetLanguageText(netsetuptext::kGateway));
+    Label_IPAddress[2]->setText(GetLanguageText(netsetuptext::kNetMask));
+    Label_IPAddress[3]->setText(GetLanguageText(netsetuptext::kHowToTypeAddresses));
     ShowExplanation();
     const int stored = Context().settings.ReadInt(keys::Option_DHCP);
     if (stored == kDhcp || stored == kFixedAddress) {
@@ -114,8 +115,9 @@ bool IpSettingsPage::AcceptNext()
 {
     if (!Option_DHCP[kFixedAddress]->isChecked())
         return true;
-    const std::pair<int, QLineEdit*> boxes[] = {
-        {fieldtext::kIPAddress, Text_IPAddress}, {fieldtext::kGateway, Text_Gateway}, {fieldtext::kNetMask, Text_NetMask}};
+    const std::pair<int, QLineEdit*> boxes[] = {{netsetuptext::kIPAddress, Text_IPAddress},
+                                                {netsetuptext::kGateway, Text_Gateway},
+                                                {netsetuptext::kNetMask, Text_NetMask}};
     QList<AddressField> typed;
     for (const auto& [label, box] : boxes)
         typed.append({label, box->text()});
@@ -146,8 +148,8 @@ void IpSettingsPage::ShowExplanation()
 {
     // Only over the network does the wizard search for a gateway that took
     // its address from DHCP, so only then is that worth telling.
-    QString text = GetLanguageText(220);
+    QString text = GetLanguageText(netsetuptext::kIpSettingsInfo);
     if (Context().settings.ReadInt(keys::Option_ChangeIPSettings) == 0)
-        text += QStringLiteral("\r\n\r\n") + GetLanguageText(221);
+        text += QStringLiteral("\r\n\r\n") + GetLanguageText(netsetuptext::kDhcpAdvice);
     Text_Info_IPAddress->SetText(text);
 }

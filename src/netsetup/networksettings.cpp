@@ -1,5 +1,6 @@
 #include "networksettings.h"
 
+#include "netsetuptexts.h"
 #include "record.h"
 #include "recordtransfer.h"
 #include "base/settings.h"
@@ -73,18 +74,18 @@ QList<int> SettingsWriteTexts(const RecordChanges& changes, const SettingsWriteR
 {
     if (result.status == SettingsWriteResult::Status::Unawaited
         || result.security == SettingsWriteResult::Security::Unawaited)
-        return {writetext::kUnawaited};
+        return {netsetuptext::kUnawaited};
     if (result.status != SettingsWriteResult::Status::Written)
-        return {writetext::kNotWritten};
+        return {netsetuptext::kNotWritten};
     if (result.security == SettingsWriteResult::Security::NotConfirmed)
-        return {writetext::kSecurityNotWritten};
+        return {netsetuptext::kSecurityNotWritten};
     QList<int> texts;
     if (changes.ChangesSecurity())
-        texts << writetext::kSecurityAsWell;
+        texts << netsetuptext::kSecurityAsWell;
     // Without wizard access the gateway no longer answers the check after
     // its restart; that is the expected end, not a failure.
     if (result.security == SettingsWriteResult::Security::LockedOut)
-        texts << writetext::kWizardLockedOut;
-    texts << writetext::kWritten << writetext::kBackToTasks;
+        texts << netsetuptext::kWizardLockedOut;
+    texts << netsetuptext::kWritten << netsetuptext::kBackToTasks;
     return texts;
 }

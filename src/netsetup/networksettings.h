@@ -62,12 +62,3 @@ SettingsWriteResult WriteNetworkSettings(RecordTransfer& transfer, DeviceRecords
 
 // The language texts that report the write, in order.
 QList<int> SettingsWriteTexts(const RecordChanges& changes, const SettingsWriteResult& result);
-namespace writetext {
-constexpr int kSecurityAsWell = 195;
-constexpr int kWizardLockedOut = 196;
-constexpr int kWritten = 197;
-constexpr int kBackToTasks = 198;
-constexpr int kNotWritten = 199;
-constexpr int kSecurityNotWritten = 193;
-constexpr int kUnawaited = 1321;
-} // namespace writetext

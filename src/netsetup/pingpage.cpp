@@ -1,5 +1,6 @@
 #include "pingpage.h"
 
+#include "netsetuptexts.h"
 #include "networkcontext.h"
 #include "pingtest.h"
 #include "shell/busyguard.h"
@@ -74,14 +75,14 @@ PingPage::PingPage(WizardHost& host, NetworkContext& network, QWidget* parent)
 
 void PingPage::Startup()
 {
-    Label_PingIPAddress->setText(GetLanguageText(210));
-    Command_Ping->setText(GetLanguageText(236));
+    Label_PingIPAddress->setText(GetLanguageText(netsetuptext::kIPAddress));
+    Command_Ping->setText(GetLanguageText(netsetuptext::kPingButton));
 }
 
 void PingPage::Prepare(bool, bool)
 {
-    HeaderLabel()->setText(GetLanguageText(350));
-    Text_Info->SetText(GetLanguageText(351));
+    HeaderLabel()->setText(GetLanguageText(netsetuptext::kPingHeader));
+    Text_Info->SetText(GetLanguageText(netsetuptext::kPingInfo));
     Text_PingIPAddress->setText(Context().settings.Read(keys::IPAddress));
     Host().SetNextEnabled(false); // until the gateway has answered
 }

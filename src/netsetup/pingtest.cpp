@@ -1,5 +1,6 @@
 #include "pingtest.h"
 
+#include "netsetuptexts.h"
 #include "comm/deviceoperations.h"
 #include "base/inifile.h"
 #include "base/language.h"
@@ -39,39 +40,40 @@ PingTestResult RunPingTest(const QString& address, const PingTestSettings& setti
                            const MillisecondClock& clock)
 {
     const MillisecondClock now = clock ? clock : SteadyClock();
-    const QString ms = language.GetLanguageText(162);
+    const QString ms = language.GetLanguageText(netsetuptext::kPingMilliseconds);
     PingTestResult result;
     const DeviceOperationScope operation(operations);
     if (!operation)
         return result;
-    sink.SetText(language.GetLanguageText(159) + kLineBreak);
+    sink.SetText(language.GetLanguageText(netsetuptext::kPinging) + kLineBreak);
 
     for (int count = 1; count <= settings.numberOfPings; ++count) {
         result.count = count;
         const qint64 t0 = now();
-        sink.AppendText(kLineBreak + language.GetLanguageText(160) + u' ' + QString::number(count));
+        sink.AppendText(kLineBreak + language.GetLanguageText(netsetuptext::kPing) + u' ' + QString::number(count));
         const bool answered = pinger && pinger(address);
         const qint64 took = now() - t0;
         result.totalMs += took;
         sink.EchoDone(count, answered, took);
         if (answered) {
             const QString time = took == 0 ? QStringLiteral("< 1") : QString::number(took);
-            sink.AppendText(QStringLiteral(" - ") + language.GetLanguageText(164) + u' ' + time + u' ' + ms + u'.');
+            sink.AppendText(QStringLiteral(" - ") + language.GetLanguageText(netsetuptext::kReplyAfter) + u' ' + time
+                            + u' ' + ms + u'.');
             operations.Pause(settings.delay);
             if (operations.CancelRequested())
                 return result;
             continue;
         }
-        sink.AppendText(QStringLiteral(" - ") + language.GetLanguageText(161) + u' ' + QString::number(took) + u' '
-                        + ms + u'.');
+        sink.AppendText(QStringLiteral(" - ") + language.GetLanguageText(netsetuptext::kNoReplyAfter) + u' '
+                        + QString::number(took) + u' ' + ms + u'.');
         if (count != settings.numberOfPings) {
-            sink.AppendText(kLineBreak + kLineBreak + language.GetLanguageText(165));
+            sink.AppendText(kLineBreak + kLineBreak + language.GetLanguageText(netsetuptext::kGatewayDoesNotAnswer));
             return result;
         }
     }
-    sink.AppendText(kLineBreak + kLineBreak + language.GetLanguageText(166) + u' ' + QString::number(result.count)
-                    + u' ' + language.GetLanguageText(167) + u' ' + QString::number(result.totalMs) + u' ' + ms
-                    + u'.');
+    sink.AppendText(kLineBreak + kLineBreak + language.GetLanguageText(netsetuptext::kTestFinished) + u' '
+                    + QString::number(result.count) + u' ' + language.GetLanguageText(netsetuptext::kPingsTotalTime)
+                    + u' ' + QString::number(result.totalMs) + u' ' + ms + u'.');
     result.completed = true;
     return result;
 }

@@ -1,5 +1,6 @@
 #include "recordedit.h"
 
+#include "netsetuptexts.h"
 #include "base/language.h"
 
 namespace {
@@ -11,8 +12,8 @@ QString YesNo(bool value)
 
 bool IsAddress(int fieldText)
 {
-    return fieldText == fieldtext::kIPAddress || fieldText == fieldtext::kGateway || fieldText == fieldtext::kNetMask
-        || fieldText == fieldtext::kConnectionAddress;
+    return fieldText == netsetuptext::kIPAddress || fieldText == netsetuptext::kGateway
+        || fieldText == netsetuptext::kNetMask || fieldText == netsetuptext::kConnectionAddress;
 }
 
 constexpr int kMostDigits = 3;
@@ -26,19 +27,19 @@ std::optional<RecordRefusal> ApplyNetworkChanges(cRecord& record0, const RecordC
         return std::optional<RecordRefusal>(RecordRefusal {field, value});
     };
     if (changes.ip && !changed.Set_IPAddress(*changes.ip))
-        return refuse(fieldtext::kIPAddress, *changes.ip);
+        return refuse(netsetuptext::kIPAddress, *changes.ip);
     if (changes.gateway && !changed.Set_Gateway(*changes.gateway))
-        return refuse(fieldtext::kGateway, *changes.gateway);
+        return refuse(netsetuptext::kGateway, *changes.gateway);
     if (changes.mask && !changed.Set_NetMask(*changes.mask))
-        return refuse(fieldtext::kNetMask, *changes.mask);
+        return refuse(netsetuptext::kNetMask, *changes.mask);
     if (changes.port && !changed.Set_IPPort(*changes.port))
-        return refuse(fieldtext::kPort, *changes.port);
+        return refuse(netsetuptext::kPort, *changes.port);
     if (changes.lineSpeed && !changed.Set_LineSpeed(*changes.lineSpeed))
-        return refuse(fieldtext::kLineSpeed, QString::number(*changes.lineSpeed));
+        return refuse(netsetuptext::kLineSpeed, QString::number(*changes.lineSpeed));
     if (changes.udp && !changed.Set_IsUsingUDP(*changes.udp))
-        return refuse(fieldtext::kUdp, YesNo(*changes.udp));
+        return refuse(netsetuptext::kUdp, YesNo(*changes.udp));
     if (changes.password && !changed.Set_TelnetPassword(*changes.password))
-        return refuse(fieldtext::kPassword, *changes.password);
+        return refuse(netsetuptext::kPassword, *changes.password);
     record0 = changed;
     return std::nullopt;
 }
@@ -47,9 +48,9 @@ std::optional<RecordRefusal> ApplySecurityChanges(cRecord& record1, const Record
 {
     cRecord changed = record1;
     if (changes.allowConfig && !changed.Set_Allow77FE(*changes.allowConfig))
-        return RecordRefusal {fieldtext::kAllowConfig, YesNo(*changes.allowConfig)};
+        return RecordRefusal {netsetuptext::kAllowConfig, YesNo(*changes.allowConfig)};
     if (changes.allowTelnet && !changed.Set_AllowTelnet(*changes.allowTelnet))
-        return RecordRefusal {fieldtext::kAllowTelnet, YesNo(*changes.allowTelnet)};
+        return RecordRefusal {netsetuptext::kAllowTelnet, YesNo(*changes.allowTelnet)};
     record1 = changed;
     return std::nullopt;
 }
@@ -89,6 +90,6 @@ QString RefusalText(const Language& language, const RecordRefusal& refusal)
 {
     QString text = language.GetLanguageText(refusal.fieldText) + QStringLiteral(" '") + refusal.value + u'\'';
     if (IsAddress(refusal.fieldText))
-        text += QStringLiteral("\r\n") + language.GetLanguageText(fieldtext::kHowToTypeAddresses);
+        text += QStringLiteral("\r\n") + language.GetLanguageText(netsetuptext::kHowToTypeAddresses);
     return text;
 }

@@ -73,19 +73,3 @@ std::optional<RecordRefusal> CheckAddresses(const QList<AddressField>& fields);
 
 // "<label> '<value>'", and for an address how to type one.
 QString RefusalText(const Language& language, const RecordRefusal& refusal);
-
-// Language texts naming the fields.
-namespace fieldtext {
-constexpr int kIPAddress = 210;
-constexpr int kGateway = 211;
-constexpr int kNetMask = 212;
-constexpr int kPort = 285;
-constexpr int kPassword = 286;
-constexpr int kLineSpeed = 287;
-constexpr int kAllowConfig = 505;
-constexpr int kAllowTelnet = 506;
-constexpr int kUdp = 507;
-constexpr int kHowToTypeAddresses = 213;
-constexpr int kMacAddress = 203;
-constexpr int kConnectionAddress = 400; // the address box of the connection page
-} // namespace fieldtext

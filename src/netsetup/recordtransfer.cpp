@@ -1,5 +1,6 @@
 #include "recordtransfer.h"
 
+#include "netsetuptexts.h"
 #include "recorddefaults.h"
 
 #include "comm/connection.h"
@@ -59,8 +60,12 @@ void RecordTransfer::Abort()
 
 void RecordTransfer::WarnThrough(const std::function<void(const QString& text)>& warn)
 {
-    socketError = [this, warn](const QString& description) { warn(SocketWarningText(m_Language, 152, description)); };
-    sendFailed = [this, warn](const QString& description) { warn(SocketWarningText(m_Language, 154, description)); };
+    socketError = [this, warn](const QString& description) {
+        warn(SocketWarningText(m_Language, netsetuptext::kConfigSocketError, description));
+    };
+    sendFailed = [this, warn](const QString& description) {
+        warn(SocketWarningText(m_Language, netsetuptext::kNotSent, description));
+    };
 }
 
 bool RecordTransfer::Read_Record(
@@ -270,7 +275,7 @@ bool RecordTransfer::WaitForSetupPrompt(std::chrono::milliseconds timeout)
         const qint64 elapsed = clock.elapsed();
         m_Connection.WriteSerialBytes(config::kWakeUp);
         if (promptProgress)
-            promptProgress(m_Language.GetLanguageText(153) + QString(dots, u'.'));
+            promptProgress(m_Language.GetLanguageText(netsetuptext::kWaitingForPrompt) + QString(dots, u'.'));
         operations.WaitUntil(prompted, kPromptCall);
         dots = (dots + 1) % kDotCycle;
         if (timeout >= 0ms && timeout.count() < elapsed)

@@ -1,9 +1,11 @@
 #include "serialsetuppage.h"
 
+#include "netsetuptexts.h"
 #include "networkcontext.h"
 #include "ipassignment.h"
 #include "pagesetupview.h"
 #include "recordtransfer.h"
+#include "comm/commtexts.h"
 #include "shell/infobox.h"
 #include "base/settings.h"
 #include "base/pageflow.h"
@@ -14,10 +16,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-constexpr int kAbortText = 229; // "&Abort"
-} // namespace
 
 SerialSetupPage::SerialSetupPage(WizardHost& host, NetworkContext& network, QWidget* parent)
     : WizardPage(page::SerialSetup, host, parent)
@@ -47,16 +45,19 @@ SerialSetupPage::SerialSetupPage(WizardHost& host, NetworkContext& network, QWid
 
 void SerialSetupPage::Startup()
 {
-    Command_ConnectRS232AndDoSomething_Cancel->setText(GetLanguageText(kAbortText));
+    Command_ConnectRS232AndDoSomething_Cancel->setText(GetLanguageText(netsetuptext::kAbort));
     Command_ConnectRS232AndDoSomething_Cancel->setEnabled(false);
 }
 
 void SerialSetupPage::Prepare(bool, bool)
 {
     const bool networkSettings = Context().state.WhatToDo == task::NetworkSettings;
-    HeaderLabel()->setText(GetLanguageText(networkSettings ? 300 : 222));
-    Text_Info->SetText(GetLanguageText(networkSettings ? 301 : 223));
-    Command_ConnectRS232AndDoSomething->setText(GetLanguageText(networkSettings ? 302 : 230));
+    HeaderLabel()->setText(
+        GetLanguageText(networkSettings ? netsetuptext::kSerialConnectHeader : netsetuptext::kSetIpBySerialHeader));
+    Text_Info->SetText(
+        GetLanguageText(networkSettings ? netsetuptext::kSerialConnectInfo : netsetuptext::kSetIpBySerialInfo));
+    Command_ConnectRS232AndDoSomething->setText(
+        GetLanguageText(networkSettings ? netsetuptext::kExecute : commtext::kApply));
     Command_ConnectRS232AndDoSomething->setEnabled(true);
     Host().SetNextEnabled(false); // until the gateway is in setup mode
 }

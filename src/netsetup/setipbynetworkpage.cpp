@@ -2,8 +2,10 @@
 
 #include "networkcontext.h"
 #include "ipassignment.h"
+#include "netsetuptexts.h"
 #include "pagesetupview.h"
 #include "recordtransfer.h"
+#include "comm/commtexts.h"
 #include "shell/infobox.h"
 #include "base/pageflow.h"
 #include "base/settings.h"
@@ -35,13 +37,13 @@ SetIpByNetworkPage::SetIpByNetworkPage(WizardHost& host, NetworkContext& network
 
 void SetIpByNetworkPage::Startup()
 {
-    Command_SetIPUsingUDP->setText(GetLanguageText(230));
+    Command_SetIPUsingUDP->setText(GetLanguageText(commtext::kApply));
 }
 
 void SetIpByNetworkPage::Prepare(bool, bool)
 {
-    HeaderLabel()->setText(GetLanguageText(208));
-    Text_Info->SetText(GetLanguageText(209));
+    HeaderLabel()->setText(GetLanguageText(netsetuptext::kSetIpByNetworkHeader));
+    Text_Info->SetText(GetLanguageText(netsetuptext::kSetIpByNetworkInfo));
     Command_SetIPUsingUDP->setEnabled(true);
     Host().SetNextEnabled(false); // until the gateway has its address
 }

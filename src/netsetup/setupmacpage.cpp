@@ -1,5 +1,6 @@
 #include "setupmacpage.h"
 
+#include "netsetuptexts.h"
 #include "shell/infobox.h"
 #include "shell/pagecontrols.h"
 #include "base/pageflow.h"
@@ -79,11 +80,11 @@ SetupMacPage::SetupMacPage(WizardHost& host, QWidget* parent)
 
 void SetupMacPage::Startup()
 {
-    HeaderLabel()->setText(GetLanguageText(200));
-    Text_Info[0]->SetText(GetLanguageText(201));
-    Text_Info[1]->SetText(GetLanguageText(202));
-    Label_SetupIP[0]->setText(GetLanguageText(203));
-    Label_SetupIP[1]->setText(GetLanguageText(204));
+    HeaderLabel()->setText(GetLanguageText(netsetuptext::kSetIpHeader));
+    Text_Info[0]->SetText(GetLanguageText(netsetuptext::kOverNetworkOption));
+    Text_Info[1]->SetText(GetLanguageText(netsetuptext::kOverSerialCableOption));
+    Label_SetupIP[0]->setText(GetLanguageText(netsetuptext::kMacAddress));
+    Label_SetupIP[1]->setText(GetLanguageText(netsetuptext::kSerialPort));
     {
         // Filling is no choice of the user's: nothing may be stored, and the
         // list stays without a selection until the page is prepared.

@@ -1,5 +1,6 @@
 #include "writesettingspage.h"
 
+#include "netsetuptexts.h"
 #include "networksettings.h"
 #include "shell/infobox.h"
 #include "base/pageflow.h"
@@ -19,7 +20,7 @@ WriteSettingsPage::WriteSettingsPage(WizardHost& host, QWidget* parent)
 
 void WriteSettingsPage::Startup()
 {
-    HeaderLabel()->setText(GetLanguageText(550));
+    HeaderLabel()->setText(GetLanguageText(netsetuptext::kWritingSettingsHeader));
 }
 
 void WriteSettingsPage::Enter(bool, bool)

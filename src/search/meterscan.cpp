@@ -3,6 +3,8 @@
 #include "meterdecoding.h"
 #include "searchlink.h"
 
+#include "searchtexts.h"
+#include "comm/commtexts.h"
 #include "comm/deviceoperations.h"
 #include "comm/mbusapplication.h"
 #include "comm/mbusframe.h"
@@ -13,19 +15,6 @@
 #include <cmath>
 
 namespace {
-
-namespace text {
-constexpr int kProbing = 819;
-constexpr int kSelected = 820;
-constexpr int kAcknowledged = 821;
-constexpr int kRead = 822;
-constexpr int kProbesIn = 823;
-constexpr int kSeconds = 824;
-constexpr int kCollision = 825;
-constexpr int kConnectionLost = 846;
-constexpr int kAborted = 1360;
-constexpr int kIncompleteReply = 1341;
-} // namespace text
 
 const QString kOk = QStringLiteral("Ok");
 const QString kNoAnswer = QStringLiteral("--");
@@ -82,8 +71,8 @@ std::optional<QByteArray> SelectionFrame(const QString& idMask, const QString& m
 
 QString SearchSummary(const Language& language, int probes, double seconds)
 {
-    return QString::number(probes) + u' ' + language.GetLanguageText(text::kProbesIn) + u' '
-        + QString::number(std::llround(seconds)) + u' ' + language.GetLanguageText(text::kSeconds);
+    return QString::number(probes) + u' ' + language.GetLanguageText(searchtext::kProbesIn) + u' '
+        + QString::number(std::llround(seconds)) + u' ' + language.GetLanguageText(searchtext::kSeconds);
 }
 
 MeterScan::MeterScan(SearchLink& link, DeviceOperations& operations, const Language& language, SearchRowSink& sink,
@@ -125,7 +114,7 @@ bool MeterScan::NoteLostConnection(SearchResultRow& row, int resultText, int han
     if (m_Link.ConnectionOpen())
         return false;
     m_ConnectionLost = true;
-    row.Text(resultText) = Text(text::kConnectionLost);
+    row.Text(resultText) = Text(searchtext::kConnectionLost);
     row.icon = SearchIcon::Fault;
     m_Sink.ChangeRow(handle, row);
     return true;
@@ -137,7 +126,7 @@ bool MeterScan::NoteAborted(SearchResultRow& row, int resultText, int handle)
         return false;
     // the wait was cut short: its silence says nothing about the meters
     m_BreakFlag = true;
-    row.Text(resultText) = Text(text::kAborted);
+    row.Text(resultText) = Text(searchtext::kAborted);
     m_Sink.ChangeRow(handle, row);
     return true;
 }
@@ -149,7 +138,7 @@ void MeterScan::RunPrimary(const PrimaryScanSettings& settings)
     m_Sink.SetProgressRange(settings.first, settings.last + 1);
     m_Sink.SetProgress(settings.first);
     for (int address = settings.first; address <= settings.last && !Stopped(); ++address) {
-        m_Sink.SetStatus(2, Text(text::kProbing) + u' ' + QString::number(address));
+        m_Sink.SetStatus(2, Text(searchtext::kProbing) + u' ' + QString::number(address));
         SearchResultRow row;
         row.Text(rowtext::kProbed) = QString::number(address);
         const int handle = m_Sink.AddRow(row);
@@ -184,12 +173,12 @@ void MeterScan::ProbePrimary(int address, const PrimaryScanSettings& settings, S
             ++m_Counters.sndNkeFound;
         } else {
             // several meters at once, or garbled: the next frame waits for the line to calm down
-            row.Text(rowtext::kSelection) = Text(text::kCollision);
+            row.Text(rowtext::kSelection) = Text(searchtext::kCollision);
             row.icon = SearchIcon::Fault;
             go = false;
             m_Link.SearchFrameDelay = m_Timing.QuietTime(SearchProbe::SndNke, true);
         }
-        NoteFound(3, text::kAcknowledged, m_Counters.sndNkeFound);
+        NoteFound(3, searchtext::kAcknowledged, m_Counters.sndNkeFound);
         m_Sink.ChangeRow(handle, row);
     }
     m_Sink.SetProgress(address + 1);
@@ -205,12 +194,12 @@ void MeterScan::ProbePrimary(int address, const PrimaryScanSettings& settings, S
     if (reply.size() >= kShortestMeterReply) {
         ExtractMeterData(reply, row); // a header cut short leaves the decoded columns empty
         ++m_Counters.rspUd2Found;
-        NoteFound(4, text::kRead, m_Counters.rspUd2Found);
+        NoteFound(4, searchtext::kRead, m_Counters.rspUd2Found);
         row.Text(rowtext::kReadout) = kOk;
         row.icon = SearchIcon::Answered;
     } else {
         const MissingReply missing = JudgeMissingReply(m_Link.Received());
-        row.Text(rowtext::kReadout) = ReadoutFailure(missing, Text(text::kCollision));
+        row.Text(rowtext::kReadout) = ReadoutFailure(missing, Text(searchtext::kCollision));
         // silence without a SND_NKE first: nobody is there; after an acknowledgement the meter is at fault
         const bool nobody = missing.kind == MissingReply::Kind::Silence && !settings.sndNke;
         row.icon = nobody ? SearchIcon::Neutral : SearchIcon::Fault;
@@ -270,7 +259,7 @@ void MeterScan::ScanTree(QString mask, int maskPointer, const SecondaryScanSetti
 void MeterScan::ProbeMask(const QString& mask, const SecondaryScanSettings& settings, bool& descend, int& handle,
                           SearchResultRow& row)
 {
-    m_Sink.SetStatus(2, Text(text::kProbing) + u' ' + mask);
+    m_Sink.SetStatus(2, Text(searchtext::kProbing) + u' ' + mask);
     row.Text(rowtext::kProbed) = mask;
     handle = m_Sink.AddRow(row);
     // a selection is answered with E5h only: a long frame is a late answer to an earlier read
@@ -291,7 +280,7 @@ void MeterScan::ProbeMask(const QString& mask, const SecondaryScanSettings& sett
         row.Text(rowtext::kSelection) = kOk;
         row.icon = SearchIcon::Answered;
         ++m_Counters.sndNkeFound;
-        NoteFound(3, text::kSelected, m_Counters.sndNkeFound);
+        NoteFound(3, searchtext::kSelected, m_Counters.sndNkeFound);
         m_Sink.ChangeRow(handle, row);
         if (settings.readMeters && !Stopped())
             ReadSelectedMeter(row, handle);
@@ -299,7 +288,7 @@ void MeterScan::ProbeMask(const QString& mask, const SecondaryScanSettings& sett
         // one clean acknowledgement may still hide further meters behind the wildcard
         descend = true;
         const bool lone = IsLoneAcknowledgement(received);
-        row.Text(rowtext::kSelection) = Text(text::kCollision) + (lone ? QStringLiteral("?") : QString());
+        row.Text(rowtext::kSelection) = Text(searchtext::kCollision) + (lone ? QStringLiteral("?") : QString());
         row.icon = lone ? SearchIcon::Uncertain : SearchIcon::Fault;
     } else {
         row.Text(rowtext::kSelection) = kBadData;
@@ -318,7 +307,7 @@ void MeterScan::ReadSelectedMeter(SearchResultRow& row, int handle)
     if (reply.size() >= kShortestMeterReply) {
         ExtractMeterData(reply, row);
         ++m_Counters.rspUd2Found;
-        NoteFound(4, text::kRead, m_Counters.rspUd2Found);
+        NoteFound(4, searchtext::kRead, m_Counters.rspUd2Found);
         row.Text(rowtext::kReadout) = kOk;
         row.icon = SearchIcon::Answered;
     } else {
@@ -336,7 +325,7 @@ QString MeterScan::ReadoutFailure(const MissingReply& missing, const QString& ga
 {
     switch (missing.kind) {
     case MissingReply::Kind::Incomplete:
-        return Text(text::kIncompleteReply).arg(missing.received).arg(missing.expected);
+        return Text(commtext::kIncompleteReply).arg(missing.received).arg(missing.expected);
     case MissingReply::Kind::Garbled:
         return garbled;
     case MissingReply::Kind::Silence:

@@ -1,5 +1,6 @@
 #include "searchstart.h"
 
+#include "searchtexts.h"
 #include "comm/connection.h"
 #include "base/language.h"
 #include "base/textfields.h"
@@ -10,11 +11,10 @@
 namespace {
 
 namespace text {
-constexpr int kBirch[] = {829, 830, 831, 832};
-constexpr int kRecordNotRead = 833;
-constexpr int kSpeedUnknown = 834;
-constexpr int kRecordAdvice[] = {835, 836, 837, 838, 832};
-constexpr int kSearchCancelled = 839;
+constexpr int kBirch[] = {searchtext::kBirchGateway, searchtext::kSpeedNotReadable, searchtext::kChooseTimeouts,
+                          searchtext::kContinueQuestion};
+constexpr int kRecordAdvice[] = {searchtext::kOwnTimeouts, searchtext::kChooseInTimeoutBox, searchtext::kLongTimeouts,
+                                 searchtext::kNoCancelsSearch, searchtext::kContinueQuestion};
 } // namespace text
 
 QString NetworkPortsettings(const ConnectionRequest& request, bool udp)
@@ -57,8 +57,8 @@ QString BirchGatewayQuestionText(const Language& language)
 QString UnreadableRecordQuestionText(const Language& language, const QString& typedAddress)
 {
     QStringList lines;
-    lines << language.GetLanguageText(text::kRecordNotRead) + u' ' + typedAddress + QStringLiteral(", ")
-            + language.GetLanguageText(text::kSpeedUnknown);
+    lines << language.GetLanguageText(searchtext::kRecordNotRead) + u' ' + typedAddress + QStringLiteral(", ")
+            + language.GetLanguageText(searchtext::kSpeedUnknown);
     for (const int id : text::kRecordAdvice)
         lines << language.GetLanguageText(id);
     return lines.join(QStringLiteral("\r\n"));
@@ -113,7 +113,7 @@ SearchLine DetermineSearchLine(const SearchLineSource& source, RememberedHost& r
         line.manualTimeouts = true;
         remembered.accepted = true;
     } else {
-        line.portsettings = source.typedAddress + u' ' + language.GetLanguageText(text::kSearchCancelled);
+        line.portsettings = source.typedAddress + u' ' + language.GetLanguageText(searchtext::kSearchCancelled);
         line.refused = true;
     }
     return line;

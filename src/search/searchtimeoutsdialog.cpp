@@ -1,9 +1,11 @@
 #include "searchtimeoutsdialog.h"
 
+#include "searchtexts.h"
 #include "searchtimeouts.h"
 
 #include "base/inifile.h"
 #include "base/language.h"
+#include "comm/commtexts.h"
 #include "shell/pagecontrols.h"
 #include "base/settings.h"
 #include "base/textnumber.h"
@@ -21,21 +23,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-namespace text {
-constexpr int kCaption = 60;
-constexpr int kOk = 238;
-constexpr int kApply = 230;
-constexpr int kCancel = 231;
-constexpr int kFactoryDefaults = 239;
-constexpr int kAspen = 1200;
-constexpr int kBirch = 1201;
-constexpr int kFunctionBaud = 1202;
-constexpr int kActiveSetting = 1203;
-constexpr int kMilliseconds = 740;
-constexpr int kNotANumber = 848;
-constexpr int kRefused = 1340;
-} // namespace text
 
 const char* const kFunctions[Ostrand_SearchTimeouts::kRows] = {
     "SND_NKE/SND_UD     300", "RSP_UD2     300", "SND_NKE/SND_UD   2400",
@@ -134,17 +121,17 @@ void Ostrand_SearchTimeouts::BuildWindow()
 void Ostrand_SearchTimeouts::SetTexts()
 {
     const auto text = [this](int id) { return m_Language.GetLanguageText(id); };
-    setWindowTitle(text(text::kCaption));
-    Command_OK->setText(text(text::kOk));
-    Command_Apply->setText(text(text::kApply));
-    Command_Cancel->setText(text(text::kCancel));
-    Command_FactoryDefaults->setText(text(text::kFactoryDefaults));
-    lblAspenHeader->setText(text(text::kAspen));
-    lblBirchHeader->setText(text(text::kBirch));
-    lblFunctionBaud->setText(text(text::kFunctionBaud));
-    lblActivSetting->setText(text(text::kActiveSetting));
+    setWindowTitle(text(searchtext::kSearchTimeoutsCaption));
+    Command_OK->setText(text(commtext::kOk));
+    Command_Apply->setText(text(commtext::kApply));
+    Command_Cancel->setText(text(commtext::kCancel));
+    Command_FactoryDefaults->setText(text(commtext::kFactoryDefaults));
+    lblAspenHeader->setText(text(searchtext::kAspen));
+    lblBirchHeader->setText(text(searchtext::kBirch));
+    lblFunctionBaud->setText(text(searchtext::kFunctionBaud));
+    lblActivSetting->setText(text(searchtext::kActiveSetting));
     for (QLabel* unit : lblSort)
-        unit->setText(text(text::kMilliseconds));
+        unit->setText(text(commtext::kMilliseconds));
 }
 
 ini::SearchGateway Ostrand_SearchTimeouts::ActiveType() const
@@ -176,8 +163,9 @@ bool Ostrand_SearchTimeouts::RefuseNonNumeric()
     if (refused.isEmpty())
         return false;
     QMessageBox::warning(this, windowTitle(),
-                         m_Language.GetLanguageText(text::kNotANumber) + u'\n' + m_Language.GetLanguageText(text::kRefused)
-                             + u' ' + refused.join(QStringLiteral(", ")));
+                         m_Language.GetLanguageText(commtext::kNotANumber) + u'\n'
+                             + m_Language.GetLanguageText(commtext::kRefused) + u' '
+                             + refused.join(QStringLiteral(", ")));
     return true;
 }
 

@@ -3,8 +3,10 @@
 #include "fastsearchkeys.h"
 #include "meterdecoding.h"
 #include "searchexport.h"
+#include "searchtexts.h"
 #include "searchtimeouts.h"
 
+#include "comm/commtexts.h"
 #include "comm/connection.h"
 #include "comm/connectionrequest.h"
 #include "comm/deviceoperations.h"
@@ -13,6 +15,7 @@
 #include "shell/pagecontrols.h"
 #include "shell/savefiledialog.h"
 #include "base/textnumber.h"
+#include "shell/shelltexts.h"
 #include "shell/wizardcontext.h"
 
 #include <QApplication>
@@ -51,39 +54,6 @@
 #include <algorithm>
 
 namespace {
-
-namespace text {
-constexpr int kCaption = 50;
-constexpr int kMethod = 801;
-constexpr int kPrimaryOption = 802;
-constexpr int kSecondaryOption = 803;
-constexpr int kViewFoundOnly = 804;
-constexpr int kPrimaryFrame = 805;
-constexpr int kFirst = 806;
-constexpr int kLast = 807;
-constexpr int kSecondaryFrame = 808;
-constexpr int kExclude = 809;
-constexpr int kFirstColumn = 810; // 810-817 name columns 2-9
-constexpr int kSelectionColumn = 818;
-constexpr int kDeviceColumn = 827;
-constexpr int kIdentity = 640;
-constexpr int kMnfct = 670;
-constexpr int kVers = 671;
-constexpr int kMedia = 672;
-constexpr int kStart = 800;
-constexpr int kAbort = 231;
-constexpr int kExit = 232;
-constexpr int kSaveTxt = 841;
-constexpr int kSaveCsv = 842;
-constexpr int kFastSearch = 844;
-constexpr int kPrimaryTimeout = 840;
-constexpr int kSecondaryTimeout = 843;
-constexpr int kCopyIdentification = 845;
-constexpr int kBadMask = 847;
-constexpr int kAppendReport = 1380;
-constexpr int kFastSearchCheck = 1300;
-constexpr int kGatewayAllowance = 1301;
-} // namespace text
 
 // The selection column (4) says "SND_NKE" or "Selection" by method.
 constexpr int kSelectionColumnIndex = 3;
@@ -172,8 +142,8 @@ Ostrand_Search::Ostrand_Search(WizardContext& context, NetworkContext& network, 
                             QStringLiteral("Text Files(*.csv);;All Files(*.*)"), std::move(chosen));
         else // the report goes to the end of the file
             AskAppendFileName(this, QStringLiteral("Save Search txt Configuration"),
-                              QStringLiteral("Text Files(*.txt);;All Files(*.*)"), GetLanguageText(text::kAppendReport),
-                              std::move(chosen));
+                              QStringLiteral("Text Files(*.txt);;All Files(*.*)"),
+                              GetLanguageText(searchtext::kAppendReport), std::move(chosen));
     };
 
     BuildList();
@@ -370,39 +340,39 @@ void Ostrand_Search::BuildStatusBar()
 
 void Ostrand_Search::SetTexts()
 {
-    setWindowTitle(GetLanguageText(text::kCaption));
-    Frame_Method->setTitle(GetLanguageText(text::kMethod));
-    Option_SearchMethod[0]->setText(GetLanguageText(text::kPrimaryOption));
-    Option_SearchMethod[1]->setText(GetLanguageText(text::kSecondaryOption));
-    Check_ViewFoundOnly->setText(GetLanguageText(text::kViewFoundOnly));
-    Frame_Primary->setTitle(GetLanguageText(text::kPrimaryFrame));
-    Label_FirstPrimaryAddress->setText(GetLanguageText(text::kFirst));
-    Label_LastPrimaryAddress->setText(GetLanguageText(text::kLast));
-    Frame_Secondary->setTitle(GetLanguageText(text::kSecondaryFrame));
-    lblMaskId->setText(GetLanguageText(text::kIdentity));
-    lblMaskMnfct->setText(GetLanguageText(text::kMnfct));
-    lblMaskVersion->setText(GetLanguageText(text::kVers));
-    lblMaskMedia->setText(GetLanguageText(text::kMedia));
-    Frame_FastSearch->setTitle(GetLanguageText(text::kFastSearch));
-    lblMaskExcludeMnfct->setText(GetLanguageText(text::kMnfct));
-    lblMaskExclude->setText(GetLanguageText(text::kExclude));
-    Check_FastSearch->setText(GetLanguageText(text::kFastSearchCheck));
+    setWindowTitle(GetLanguageText(searchtext::kSearchCaption));
+    Frame_Method->setTitle(GetLanguageText(searchtext::kMethod));
+    Option_SearchMethod[0]->setText(GetLanguageText(searchtext::kPrimaryOption));
+    Option_SearchMethod[1]->setText(GetLanguageText(searchtext::kSecondaryOption));
+    Check_ViewFoundOnly->setText(GetLanguageText(searchtext::kViewFoundOnly));
+    Frame_Primary->setTitle(GetLanguageText(searchtext::kPrimaryFrame));
+    Label_FirstPrimaryAddress->setText(GetLanguageText(searchtext::kFirst));
+    Label_LastPrimaryAddress->setText(GetLanguageText(searchtext::kLast));
+    Frame_Secondary->setTitle(GetLanguageText(searchtext::kSecondaryFrame));
+    lblMaskId->setText(GetLanguageText(commtext::kIdentity));
+    lblMaskMnfct->setText(GetLanguageText(commtext::kManufacturer));
+    lblMaskVersion->setText(GetLanguageText(commtext::kVersion));
+    lblMaskMedia->setText(GetLanguageText(commtext::kMedium));
+    Frame_FastSearch->setTitle(GetLanguageText(searchtext::kFastSearch));
+    lblMaskExcludeMnfct->setText(GetLanguageText(commtext::kManufacturer));
+    lblMaskExclude->setText(GetLanguageText(searchtext::kExclude));
+    Check_FastSearch->setText(GetLanguageText(searchtext::kFastSearchCheck));
     // the allowance the fast search adds to the bus's own timing, from the INI file
-    lblGatewayAllowance->setText(GetLanguageText(text::kGatewayAllowance) + u' '
+    lblGatewayAllowance->setText(GetLanguageText(searchtext::kGatewayAllowance) + u' '
                                  + QString::number(ReadSearchDelay(m_Context.ini, ini::Search_GatewayAllowance).count())
                                  + QStringLiteral(" ms"));
-    Frame_Timeout->setTitle(GetLanguageText(text::kPrimaryTimeout));
-    Command_Search->setText(GetLanguageText(text::kStart));
-    Command_AbortSearch->setText(GetLanguageText(text::kAbort));
-    Command_Save->setText(GetLanguageText(text::kSaveTxt));
-    CmdSaveCsv->setText(GetLanguageText(text::kSaveCsv));
-    Command_Exit->setText(GetLanguageText(text::kExit));
-    Menu_Popup_CopyToClipBoard->setText(GetLanguageText(text::kCopyIdentification));
+    Frame_Timeout->setTitle(GetLanguageText(searchtext::kPrimaryTimeout));
+    Command_Search->setText(GetLanguageText(searchtext::kStart));
+    Command_AbortSearch->setText(GetLanguageText(commtext::kCancel));
+    Command_Save->setText(GetLanguageText(searchtext::kSaveTxt));
+    CmdSaveCsv->setText(GetLanguageText(searchtext::kSaveCsv));
+    Command_Exit->setText(GetLanguageText(shelltext::kExit));
+    Menu_Popup_CopyToClipBoard->setText(GetLanguageText(searchtext::kCopyIdentification));
 
     QStringList headers{QString()};
-    for (int id = text::kFirstColumn; id < text::kFirstColumn + 8; ++id)
+    for (int id = searchtext::kFirstColumn; id < searchtext::kFirstColumn + 8; ++id)
         headers << GetLanguageText(id);
-    headers << GetLanguageText(text::kDeviceColumn);
+    headers << GetLanguageText(searchtext::kDeviceColumn);
     ListView_Search->setHeaderLabels(headers);
 }
 
@@ -515,9 +485,10 @@ void Ostrand_Search::Option_SearchMethod_Click(int index)
 {
     Frame_Primary->setVisible(index == 0);
     Frame_Secondary->setVisible(index == 1);
-    ListView_Search->headerItem()->setText(kSelectionColumnIndex,
-                                           GetLanguageText(index == 0 ? text::kFirstColumn + 2 : text::kSelectionColumn));
-    Frame_Timeout->setTitle(GetLanguageText(index == 0 ? text::kPrimaryTimeout : text::kSecondaryTimeout));
+    ListView_Search->headerItem()->setText(
+        kSelectionColumnIndex,
+        GetLanguageText(index == 0 ? searchtext::kFirstColumn + 2 : searchtext::kSelectionColumn));
+    Frame_Timeout->setTitle(GetLanguageText(index == 0 ? searchtext::kPrimaryTimeout : searchtext::kSecondaryTimeout));
 }
 
 bool Ostrand_Search::SettingsValid() const
@@ -596,7 +567,7 @@ bool Ostrand_Search::RefuseBadMasks(SecondaryScanSettings& settings)
         const std::optional<QString> normal = NormaliseSearchMask(mask.field->text(), mask.digits);
         if (!normal) {
             QMessageBox::warning(this, windowTitle(),
-                                 GetLanguageText(text::kBadMask) + QStringLiteral("\r\n\r\n") + mask.label->text()
+                                 GetLanguageText(searchtext::kBadMask) + QStringLiteral("\r\n\r\n") + mask.label->text()
                                      + QStringLiteral(": ") + mask.field->text());
             mask.field->setFocus();
             return false;

@@ -1,4 +1,5 @@
 #include "debugwindow.h"
+#include "shelltexts.h"
 #include "base/fileappend.h"
 
 #include "base/fileerror.h"
@@ -180,8 +181,8 @@ Ostrand_Debug::Ostrand_Debug(
     setObjectName(QStringLiteral("Ostrand_Debug"));
     chooseSaveFile = [this](std::function<void(const QString&)> chosen) {
         AskAppendFileName(this, QStringLiteral("Save Debug Information"),
-                          QStringLiteral("Text Files(*.txt);;All Files(*.*)"), m_Language.GetLanguageText(1363),
-                          std::move(chosen));
+                          QStringLiteral("Text Files(*.txt);;All Files(*.*)"),
+                          m_Language.GetLanguageText(shelltext::kAppendLog), std::move(chosen));
     };
 
     m_Lines = new TrafficLinesModel(this);
@@ -316,24 +317,24 @@ QLayout* Ostrand_Debug::BuildControlStrip()
 void Ostrand_Debug::SetTexts()
 {
     const auto text = [this](int id) { return m_Language.GetLanguageText(id); };
-    setWindowTitle(text(20));
-    Menu_File->setTitle(text(130));
-    Menu_File_SaveToDebugTXT->setText(text(132));
-    Menu_File_Clear->setText(text(131));
-    Menu_File_Exit->setText(text(232));
-    Menu_Tools->setTitle(text(135));
-    Menu_Tools_ResetStats->setText(text(136));
-    Menu_Tools_Timeouts->setText(text(137));
-    Menu_Tools_SearchTimeouts->setText(text(138));
-    Label_Comment->setText(text(752) + u':');
-    Command_Save->setText(text(751));
-    Command_Clear->setText(text(750));
-    Command_Exit->setText(text(232));
-    Check_CountinousPoll->setText(text(753));
-    lblInterval->setText(text(754));
+    setWindowTitle(text(shelltext::kDebugCaption));
+    Menu_File->setTitle(text(shelltext::kFileMenu));
+    Menu_File_SaveToDebugTXT->setText(text(shelltext::kSaveToDebugFile));
+    Menu_File_Clear->setText(text(shelltext::kClearDebugList));
+    Menu_File_Exit->setText(text(shelltext::kExit));
+    Menu_Tools->setTitle(text(shelltext::kToolsMenu));
+    Menu_Tools_ResetStats->setText(text(shelltext::kResetStats));
+    Menu_Tools_Timeouts->setText(text(shelltext::kTimeoutsMenu));
+    Menu_Tools_SearchTimeouts->setText(text(shelltext::kSearchTimeoutsMenu));
+    Label_Comment->setText(text(shelltext::kFileComment) + u':');
+    Command_Save->setText(text(shelltext::kSave));
+    Command_Clear->setText(text(shelltext::kClear));
+    Command_Exit->setText(text(shelltext::kExit));
+    Check_CountinousPoll->setText(text(shelltext::kContinuousPoll));
+    lblInterval->setText(text(shelltext::kInterval));
     lblIntervalSort->setText(QStringLiteral("ms"));
-    lblResponseTot->setText(text(755));
-    lblErrorTot->setText(text(756));
+    lblResponseTot->setText(text(shelltext::kResponses));
+    lblErrorTot->setText(text(shelltext::kFailed));
 }
 
 void Ostrand_Debug::ConnectControls()

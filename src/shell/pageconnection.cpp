@@ -1,6 +1,7 @@
 #include "pageconnection.h"
 
 #include "busyguard.h"
+#include "shelltexts.h"
 #include "wizardcontext.h"
 #include "comm/connectionrequest.h"
 
@@ -20,7 +21,7 @@ bool OpenPageConnection(WizardContext& context, QWidget* window)
 
 QString ConnectionFailureText(const WizardContext& context, const QString& separator)
 {
-    QString text = context.language.GetLanguageText(158);
+    QString text = context.language.GetLanguageText(shelltext::kConnectionNotOpened);
     const QString& error = context.connection.LastSocketError();
     if (!error.isEmpty())
         text += separator + error;

@@ -4,6 +4,7 @@
 #include "resultlabel.h"
 #include "wizardcontext.h"
 #include "wizardhost.h"
+#include "comm/commtexts.h"
 
 #include <QPushButton>
 
@@ -17,7 +18,7 @@ void ReadPage::Prepare(bool back, bool forward)
 {
     WizardPage::Prepare(back, forward);
     PrepareLinkTimings(Context(), m_Timings);
-    ReadResult()->ShowResult(GetLanguageText(364), ResultKind::Success);
+    ReadResult()->ShowResult(GetLanguageText(commtext::kOpeningConnection), ResultKind::Success);
     Host().SetNextEnabled(false);
 }
 

@@ -1,5 +1,6 @@
 #include "standardlists.h"
 
+#include "shelltexts.h"
 #include "base/language.h"
 
 #include <QComboBox>
@@ -13,7 +14,7 @@ void FillSerialPortList(QComboBox* list)
 
 void FillMBusLineSpeedList(QComboBox* list, const Language& language)
 {
-    const QString uncommon = u' ' + language.GetLanguageText(690);
+    const QString uncommon = u' ' + language.GetLanguageText(shelltext::kNonStandard);
     list->clear();
     list->addItems({QStringLiteral("300"), QStringLiteral("600") + uncommon, QStringLiteral("1200") + uncommon,
                     QStringLiteral("2400"), QStringLiteral("4800") + uncommon, QStringLiteral("9600")});

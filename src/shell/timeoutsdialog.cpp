@@ -1,6 +1,7 @@
 #include "timeoutsdialog.h"
 
 #include "base/language.h"
+#include "comm/commtexts.h"
 #include "shell/pagecontrols.h"
 #include "base/settingkeys.h"
 
@@ -14,11 +15,6 @@
 
 namespace {
 
-constexpr int kFirstCaption = 700;
-constexpr int kFirstToolTip = 720;
-constexpr int kUnitText = 740;
-constexpr int kNotANumber = 848;
-constexpr int kRefused = 1340;
 // Room for the longest factory value and a few more digits.
 constexpr int kValueDigits = 7;
 
@@ -108,16 +104,16 @@ QLayout* Ostrand_Timeouts::BuildButtons()
 
 void Ostrand_Timeouts::SetTexts(const Language& language)
 {
-    setWindowTitle(language.GetLanguageText(40));
-    Command_OK->setText(language.GetLanguageText(238));
-    Command_Apply->setText(language.GetLanguageText(230));
-    Command_Cancel->setText(language.GetLanguageText(231));
-    Command_FactoryDefaults->setText(language.GetLanguageText(239));
+    setWindowTitle(language.GetLanguageText(commtext::kTimeoutsCaption));
+    Command_OK->setText(language.GetLanguageText(commtext::kOk));
+    Command_Apply->setText(language.GetLanguageText(commtext::kApply));
+    Command_Cancel->setText(language.GetLanguageText(commtext::kCancel));
+    Command_FactoryDefaults->setText(language.GetLanguageText(commtext::kFactoryDefaults));
     for (int i = 0; i < kRows; ++i) {
         const auto row = static_cast<size_t>(i);
-        Label_Timeout[row]->setText(language.GetLanguageText(kFirstCaption + i));
-        Text_Timeout[row]->setToolTip(language.GetLanguageText(kFirstToolTip + i));
-        Label_Unit[row]->setText(language.GetLanguageText(kUnitText));
+        Label_Timeout[row]->setText(language.GetLanguageText(commtext::kFirstTimeoutCaption + i));
+        Text_Timeout[row]->setToolTip(language.GetLanguageText(commtext::kFirstTimeoutTip + i));
+        Label_Unit[row]->setText(language.GetLanguageText(commtext::kMilliseconds));
     }
 }
 
@@ -137,8 +133,9 @@ bool Ostrand_Timeouts::WriteAllTimeouts()
     const QStringList refused = RefuseNonWholeMilliseconds(fields);
     if (!refused.isEmpty()) {
         QMessageBox::warning(this, windowTitle(),
-                             m_Language.GetLanguageText(kNotANumber) + u'\n' + m_Language.GetLanguageText(kRefused)
-                                 + u' ' + refused.join(QStringLiteral(", ")));
+                             m_Language.GetLanguageText(commtext::kNotANumber) + u'\n'
+                                 + m_Language.GetLanguageText(commtext::kRefused) + u' '
+                                 + refused.join(QStringLiteral(", ")));
         return false;
     }
     // all rows in one replacement of the file

@@ -3,6 +3,7 @@
 // a write.
 #include "netsetup/configprotocol.h"
 #include "netsetup/ipassignment.h"
+#include "netsetup/netsetuptexts.h"
 #include "netsetup/networksettings.h"
 #include "netsetup/record.h"
 #include "netsetup/recorddefaults.h"
@@ -382,7 +383,7 @@ TEST_F(RecordChangesTest, ARefusedFieldLeavesTheRecordAsItWas)
     changes.port = "4000";
     const auto refusal = ApplyNetworkChanges(record, changes);
     ASSERT_TRUE(refusal);
-    EXPECT_EQ(refusal->fieldText, fieldtext::kNetMask);
+    EXPECT_EQ(refusal->fieldText, netsetuptext::kNetMask);
     EXPECT_EQ(record.Bytes(), SampleNetworkRecord());
     EXPECT_EQ(RefusalText(env.Context().language, *refusal), Text(212) + " '255.255.255.300'\r\n" + Text(213));
 
@@ -435,11 +436,11 @@ TEST(TypedAddresses, FourDecimalNumbersFromZeroTo255AndNothingElse)
             EXPECT_FALSE(taken) << row.typed << " gave " << taken->toStdString();
     }
 
-    EXPECT_FALSE(CheckAddresses({{fieldtext::kIPAddress, "192.168.1.20"}, {fieldtext::kNetMask, "255.255.0.0"}}));
+    EXPECT_FALSE(CheckAddresses({{netsetuptext::kIPAddress, "192.168.1.20"}, {netsetuptext::kNetMask, "255.255.0.0"}}));
     const auto refused = CheckAddresses(
-        {{fieldtext::kIPAddress, "192.168.1.20"}, {fieldtext::kGateway, "127.1"}, {fieldtext::kNetMask, "x"}});
+        {{netsetuptext::kIPAddress, "192.168.1.20"}, {netsetuptext::kGateway, "127.1"}, {netsetuptext::kNetMask, "x"}});
     ASSERT_TRUE(refused);
-    EXPECT_EQ(refused->fieldText, fieldtext::kGateway) << "the first refused field";
+    EXPECT_EQ(refused->fieldText, netsetuptext::kGateway) << "the first refused field";
     EXPECT_EQ(refused->value, "127.1");
 }
 
