@@ -74,7 +74,6 @@ ReplyOutcome Link::WaitMBusReply(std::chrono::milliseconds timeout, const QByteA
 {
     DeviceOperations& operations = m_Connection.Operations();
     const DeviceOperationScope operation(operations);
-    m_LastMissingReply = {};
     if (!operation || !m_Connection.ConnectionOpen())
         return {};
     const auto late = [&](const QByteArray& bytes) { return LeadingLateMBusFrameLength(bytes, request); };
@@ -85,7 +84,6 @@ ReplyOutcome Link::WaitMBusReply(std::chrono::milliseconds timeout, const QByteA
         return EndReplyWait({ReplyOutcome::Kind::Reply, received.size(), {}});
     if (AnswerAddressProvesNothing(request) && m_Connection.ConnectionOpen() && !operations.CancelRequested())
         m_LateAnswerDue = timeout;
-    m_LastMissingReply = JudgeMissingReply(received);
     return EndReplyWait({ReplyOutcome::Kind::Timeout, 0,
                          MBusTimeoutNote(static_cast<int>(received.size()), wait.lengthField, wait.wrongFrame)});
 }

@@ -59,14 +59,9 @@ public:
     // up to that request's timeout and passes it over. Otherwise nothing.
     void DrainLateReply();
 
-    // What the last wait heard instead of a reply; silence after a wait that
-    // got its reply.
-    const MissingReply& LastMissingReply() const { return m_LastMissingReply; }
-
 private:
     Connection& m_Connection;
     TrafficLog& m_Log;
     QElapsedTimer m_LastReceiveTime;
-    MissingReply m_LastMissingReply;
     std::chrono::milliseconds m_LateAnswerDue{0}; // how long a late answer may still come, 0 when none is owed
 };

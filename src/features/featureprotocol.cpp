@@ -88,9 +88,9 @@ QString FeatureProtocol::Text(int id) const
     return m_Language.GetLanguageText(id);
 }
 
-QString FeatureProtocol::MissingReplyText(int silenceText) const
+QString FeatureProtocol::MissingReplyText(const Exchange& exchange, int silenceText) const
 {
-    const MissingReply& missing = m_Link.LastMissingReply();
+    const MissingReply missing = exchange.Missing();
     switch (missing.kind) {
     case MissingReply::Kind::Incomplete:
         return Text(commtext::kIncompleteReply).arg(missing.received).arg(missing.expected);
@@ -109,15 +109,8 @@ FeatureProtocol::Exchange FeatureProtocol::Request(const QByteArray& frame, bool
     exchange.sent = m_Link.SendFrame(frame);
     if (!exchange.sent || !awaitReply)
         return exchange;
-    const ReplyOutcome heard = m_Link.WaitMBusReply(m_Link.BusTimeout, frame);
-    if (heard.kind == ReplyOutcome::Kind::Reply)
-        exchange.reply = heard.bytes;
+    exchange.heard = m_Link.WaitMBusReply(m_Link.BusTimeout, frame);
     return exchange;
-}
-
-QByteArray FeatureProtocol::Transact(const QByteArray& frame)
-{
-    return Request(frame).reply;
 }
 
 bool FeatureProtocol::InitialiseSlave(quint8 address)
@@ -127,8 +120,9 @@ bool FeatureProtocol::InitialiseSlave(quint8 address)
         return false;
     const Busy busy(*this);
     m_View.SetInfo(Text(featuretext::kInitialising) + kCrLf);
-    if (Transact(ShortFrame(mbus::kSndNke, address)).isEmpty()) {
-        m_View.AppendInfo(MissingReplyText(featuretext::kNoReply));
+    const Exchange initialise = Request(ShortFrame(mbus::kSndNke, address));
+    if (initialise.Reply().isEmpty()) {
+        m_View.AppendInfo(MissingReplyText(initialise, featuretext::kNoReply));
         return false;
     }
     m_Fcb.Set(address, true);
@@ -155,12 +149,12 @@ bool FeatureProtocol::ResetSlaveApplication(quint8 address, bool initialisedBefo
         m_View.AppendInfo(Text(featuretext::kChangeSentToAll) + kCrLf);
         return true;
     }
-    if (reset.reply.isEmpty()) {
+    if (reset.Reply().isEmpty()) {
         // Cancelled: whether the reset went out, and so may have been taken.
         if (m_Operations.CancelRequested())
             m_View.AppendInfo(Text(reset.sent ? featuretext::kChangeUnawaited : featuretext::kChangeNotSent));
         else
-            m_View.AppendInfo(MissingReplyText(featuretext::kNoReply));
+            m_View.AppendInfo(MissingReplyText(reset, featuretext::kNoReply));
         return false;
     }
     m_Fcb.Set(address, true);
@@ -178,8 +172,10 @@ bool FeatureProtocol::SelectSlaveBySecondaryAddress(const QString& id, const QSt
     m_View.SetInfo(QStringLiteral("Selecting slave...") + kCrLf);
     // Anything but hex digits selects nobody: nothing is sent for it.
     const std::optional<QByteArray> data = SecondaryAddressBytes(id, manufacturer, version, medium);
-    if (!data || Transact(*LongFrame(mbus::kSndUd, mbus::kSelectedSlave, mbus::kCiSelectSlave, *data)).isEmpty()) {
-        m_View.AppendInfo(data ? MissingReplyText(featuretext::kSelectionUnanswered)
+    const Exchange selection
+        = data ? Request(*LongFrame(mbus::kSndUd, mbus::kSelectedSlave, mbus::kCiSelectSlave, *data)) : Exchange{};
+    if (selection.Reply().isEmpty()) {
+        m_View.AppendInfo(data ? MissingReplyText(selection, featuretext::kSelectionUnanswered)
                                : Text(featuretext::kSelectionUnanswered));
         return false;
     }
@@ -211,10 +207,11 @@ IdentificationRead FeatureProtocol::ReadSlaveIdentification(ReadMode mode, quint
 
     m_View.AppendInfo((alwaysInit || alwaysApp ? kCrLf : QString()) + Text(featuretext::kReadingIdentification));
     const quint8 control = m_Fcb.Get(address) ? mbus::kReqUd2Fcb : mbus::kReqUd2;
-    const QByteArray reply = Transact(ShortFrame(control, address));
+    const Exchange exchange = Request(ShortFrame(control, address));
+    const QByteArray reply = exchange.Reply();
     if (reply.size() < 2) {
         // text 173 follows text 171 on its line after a blank
-        const QString why = MissingReplyText(featuretext::kNoReplyToRead);
+        const QString why = MissingReplyText(exchange, featuretext::kNoReplyToRead);
         m_View.AppendInfo(why.startsWith(u' ') ? why : u' ' + why);
         return read;
     }
@@ -345,8 +342,8 @@ ChangeOutcome FeatureProtocol::ChangeSlaveSetting(SettingChange mode, quint8 add
         frame = LongFrame(control, address, static_cast<quint8>(mbus::kCiFirstSpeed + speedIndex));
     }
     const Exchange change = Request(*frame, address != mbus::kBroadcastQuiet);
-    const ChangeOutcome outcome = JudgeChange(address, change.sent, m_Operations.CancelRequested(), change.reply,
-                                              m_Link.LastMissingReply());
+    const ChangeOutcome outcome = JudgeChange(address, change.sent, m_Operations.CancelRequested(), change.Reply(),
+                                              change.Missing());
     if (outcome == ChangeOutcome::Acknowledged) {
         m_View.AppendInfo(Text(featuretext::kSettingAcknowledged) + kCrLf + kCrLf);
         m_Fcb.Toggle(address);

@@ -2,6 +2,7 @@
 
 #include "datarecords.h"
 #include "comm/mbusframe.h"
+#include "comm/replyoutcome.h"
 #include "slaveidentification.h"
 
 #include <QByteArray>
@@ -98,20 +99,22 @@ public:
     };
 
 private:
-
-    QString Text(int id) const;
-    // Why the last transaction got no reply: a cut-off frame, a collision,
-    // or (the given text) nothing at all.
-    QString MissingReplyText(int silenceText) const;
-    // What one request met: whether it went out, and the reply accepted.
+    // What one request met: whether it went out, and how its wait ended.
     struct Exchange {
         bool sent = false;
-        QByteArray reply;
+        ReplyOutcome heard; // NotRun when nothing went out or no answer was awaited
+        QByteArray Reply() const { return heard.kind == ReplyOutcome::Kind::Reply ? heard.bytes : QByteArray(); }
+        // What the wait heard instead of a reply: silence unless it heard something.
+        MissingReply Missing() const { return heard.Missed() ? JudgeMissingReply(heard.bytes) : MissingReply{}; }
     };
+
+    QString Text(int id) const;
+    // Why the request got no reply: a cut-off frame, a collision, or (the
+    // given text) nothing at all.
+    QString MissingReplyText(const Exchange& exchange, int silenceText) const;
     // Sends the frame once an earlier read's late answer is out of the way,
     // and waits for its reply unless told not to (nobody answers 255).
     Exchange Request(const QByteArray& frame, bool awaitReply = true);
-    QByteArray Transact(const QByteArray& frame);
     void ShowIdentification(const IdentificationRead& read);
     void ShowRecords(const DataRecords& records);
     void ShowDiagnostics(const IdentificationRead& read);

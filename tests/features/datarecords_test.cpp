@@ -115,8 +115,9 @@ TEST(DataRecords, EveryCutAndEveryChangedByteIsSurvived)
             for (qsizetype size = 0; size < frame.size(); ++size) {
                 const DataRecords decoded = DecodeDataRecords(frame.left(size));
                 const bool lengthFits = size > 1 && size == static_cast<quint8>(frame[1]) + 6;
-                if (!lengthFits)
+                if (!lengthFits) {
                     EXPECT_FALSE(decoded.error.isEmpty()) << name.toStdString() << " cut at " << size;
+                }
             }
             for (qsizetype at = 19; at < frame.size() - 2; ++at) {
                 for (const int value : {0x00, 0x0F, 0x1F, 0x7F, 0x80, 0xBF, 0xC9, 0xEF, 0xF7, 0xFB, 0xFC, 0xFD, 0xFF}) {

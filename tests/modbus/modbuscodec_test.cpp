@@ -135,8 +135,9 @@ TEST(ModbusReplyJudgeTest, ExceptionsWholeRepliesAndWhatIsStillMissing)
         const ModbusWaitJudgement judgement = JudgeModbusReply(row.received, row.framing, row.lengths);
         EXPECT_EQ(judgement.verdict, row.verdict);
         EXPECT_EQ(judgement.exceptionCode, row.code);
-        if (row.verdict != Verdict::Incomplete)
+        if (row.verdict != Verdict::Incomplete) {
             EXPECT_EQ(judgement.replyLength, row.length < 0 ? row.received.size() : row.length);
+        }
     }
 }
 

@@ -405,7 +405,8 @@ TEST_F(DebugWindowTest, TheSaveDialogAsksToAddToAnExistingFileNotToReplaceIt)
     });
     answer.start(10);
     QTest::mouseClick(window->Command_Save, Qt::LeftButton);
-    QTest::qWaitFor([&path] { return FileBytes(path).contains("DEBUG INFO"); }); // the dialog does not hold the click
+    // the dialog does not hold the click
+    EXPECT_TRUE(QTest::qWaitFor([&path] { return FileBytes(path).contains("DEBUG INFO"); }));
     answer.stop();
     EXPECT_FALSE(confirmsReplace) << "the file is not replaced, so the dialog must not ask so";
     EXPECT_EQ(asked, Text(1363).arg(QDir::toNativeSeparators(path)));

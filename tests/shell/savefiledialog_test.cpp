@@ -63,8 +63,9 @@ TEST(SaveFileDialog, AnExistingFileIsOfferedToBeAddedToAndTakenOnlyOnYes)
             QApplication::processEvents();
         }
         EXPECT_EQ(chosen.has_value(), c.taken) << c.path.toStdString();
-        if (c.taken)
+        if (c.taken) {
             EXPECT_EQ(chosen.value_or(QString()), c.path);
+        }
     }
 }
 
