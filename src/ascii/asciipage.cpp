@@ -4,6 +4,7 @@
 #include "asciiitemfile.h"
 #include "asciitexts.h"
 #include "shell/fileerrordialog.h"
+#include "shell/savefiledialog.h"
 #include "base/textnumber.h"
 #include "shell/wizardcontext.h"
 
@@ -51,8 +52,8 @@ AsciiPage::AsciiPage(WizardHost& host, QWidget* parent)
                                             QStringLiteral("Comma Separated Files(*.csv);;All Files(*.*)"));
     };
     chooseSaveFile = [this] {
-        return QFileDialog::getSaveFileName(Host().Window(), QStringLiteral("Save Ascii File"), QString(),
-                                            QStringLiteral("Text Files(*.csv);;All Files(*.*)"));
+        return ChooseSaveFileName(Host().Window(), QStringLiteral("Save Ascii File"),
+                                  QStringLiteral("Text Files(*.csv);;All Files(*.*)"));
     };
     Text_Info = AddInfo(page::MBusAscii, Body());
     Text_Info->SetMaximumAutoHeight(3 * fontMetrics().lineSpacing() + 6);

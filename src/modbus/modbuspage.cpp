@@ -6,6 +6,7 @@
 #include "modbustexts.h"
 #include "shell/busyguard.h"
 #include "shell/fileerrordialog.h"
+#include "shell/savefiledialog.h"
 #include "shell/wizardcontext.h"
 
 #include "shell/pagecontrols.h"
@@ -57,8 +58,8 @@ ModbusPage::ModbusPage(WizardHost& host, QWidget* parent)
     Body()->addStretch(1);
     ConnectControls();
     chooseSaveFile = [this] {
-        return QFileDialog::getSaveFileName(Host().Window(), QStringLiteral("Save Modbus Configuration"), QString(),
-                                            QStringLiteral("Text Files(*.csv);;All Files(*.*)"));
+        return ChooseSaveFileName(Host().Window(), QStringLiteral("Save Modbus Configuration"),
+                                  QStringLiteral("Text Files(*.csv);;All Files(*.*)"));
     };
     chooseOpenFile = [this] {
         return QFileDialog::getOpenFileName(Host().Window(), QStringLiteral("Get Modbus Configuration"),

@@ -5,16 +5,25 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
+#include <QRegularExpression>
 
 namespace {
 
-void OpenSaveDialog(QWidget* parent, const QString& caption, const QString& filter, bool confirmReplace,
-                    std::function<void(const QString& path)> chosen)
+QFileDialog* NewSaveDialog(QWidget* parent, const QString& caption, const QString& filter, bool confirmReplace)
 {
     auto* dialog = new QFileDialog(parent, caption, QString(), filter);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setOption(QFileDialog::DontConfirmOverwrite, !confirmReplace);
+    // A file saved as "plan" would not show under the Load dialog's filter.
+    dialog->setDefaultSuffix(FilterSuffix(filter));
+    return dialog;
+}
+
+void OpenSaveDialog(QWidget* parent, const QString& caption, const QString& filter, bool confirmReplace,
+                    std::function<void(const QString& path)> chosen)
+{
+    QFileDialog* dialog = NewSaveDialog(parent, caption, filter, confirmReplace);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(dialog, &QFileDialog::fileSelected, dialog, [chosen = std::move(chosen)](const QString& path) {
         if (!path.isEmpty() && chosen)
@@ -24,6 +33,25 @@ void OpenSaveDialog(QWidget* parent, const QString& caption, const QString& filt
 }
 
 } // namespace
+
+QString FilterSuffix(const QString& filter)
+{
+    static const QRegularExpression firstPattern(QStringLiteral(R"(\(\s*\*\.([A-Za-z0-9]+)[\s;)])"));
+    const QRegularExpressionMatch match = firstPattern.match(filter.section(QStringLiteral(";;"), 0, 0));
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+QString ChooseSaveFileName(QWidget* parent, const QString& caption, const QString& filter)
+{
+    QFileDialog* dialog = NewSaveDialog(parent, caption, filter, true);
+    const QPointer<QFileDialog> guard(dialog);
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    if (!guard)
+        return QString();
+    const QStringList files = dialog->selectedFiles();
+    delete dialog;
+    return accepted && !files.isEmpty() ? files.front() : QString();
+}
 
 void AskSaveFileName(QWidget* parent, const QString& caption, const QString& filter,
                      std::function<void(const QString& path)> chosen)

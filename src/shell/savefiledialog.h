@@ -6,6 +6,15 @@
 
 class QWidget;
 
+// The extension of the filter's first pattern ("Text Files(*.csv);;All
+// Files(*.*)" gives "csv"); empty when that pattern takes any name.
+QString FilterSuffix(const QString& filter);
+
+// Asks where to save, as a modal dialog. A name typed without an extension
+// gets the filter's, and a file of that name is offered for replacing.
+// Empty when the user cancels.
+QString ChooseSaveFileName(QWidget* parent, const QString& caption, const QString& filter);
+
 // Asks where to save without holding the caller. The dialog is modal to its
 // window, but no nested event loop runs for it: a device operation that is
 // waiting for a reply meanwhile (the log window's poll, a scan) goes on

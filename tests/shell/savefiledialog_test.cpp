@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -40,10 +41,12 @@ TEST(SaveFileDialog, AnExistingFileIsOfferedToBeAddedToAndTakenOnlyOnYes)
         QString path;
         QMessageBox::StandardButton answer; // NoButton: no question is expected
         bool taken;
+        QString file; // what is taken, when not the path typed
     } cases[] = {
-        {dir.filePath(QStringLiteral("new.txt")), QMessageBox::NoButton, true},
-        {existing, QMessageBox::Yes, true},
-        {existing, QMessageBox::No, false},
+        {dir.filePath(QStringLiteral("new.txt")), QMessageBox::NoButton, true, {}},
+        {existing, QMessageBox::Yes, true, {}},
+        {existing, QMessageBox::No, false, {}},
+        {dir.filePath(QStringLiteral("report")), QMessageBox::Yes, true, existing}, // typed without its extension
     };
     for (const auto& c : cases) {
         std::optional<QString> chosen;
@@ -64,9 +67,37 @@ TEST(SaveFileDialog, AnExistingFileIsOfferedToBeAddedToAndTakenOnlyOnYes)
         }
         EXPECT_EQ(chosen.has_value(), c.taken) << c.path.toStdString();
         if (c.taken) {
-            EXPECT_EQ(chosen.value_or(QString()), c.path);
+            EXPECT_EQ(chosen.value_or(QString()), c.file.isEmpty() ? c.path : c.file);
         }
     }
+}
+
+TEST(SaveFileDialog, ANameWithoutExtensionGetsTheFiltersFirst)
+{
+    const struct {
+        QString filter;
+        QString suffix;
+    } filters[] = {
+        {QStringLiteral("Text Files(*.csv);;All Files(*.*)"), QStringLiteral("csv")},
+        {QStringLiteral("Text Files (*.txt *.log)"), QStringLiteral("txt")},
+        {QStringLiteral("All Files(*.*);;Text Files(*.csv)"), QString()},
+        {QStringLiteral("All Files (*)"), QString()},
+    };
+    for (const auto& f : filters)
+        EXPECT_EQ(FilterSuffix(f.filter), f.suffix) << f.filter.toStdString();
+
+    QTemporaryDir dir;
+    QWidget window;
+    window.show();
+    QString chosen;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = OpenDialog<QFileDialog>();
+        ASSERT_NE(dialog, nullptr);
+        dialog->selectFile(dir.filePath(QStringLiteral("plan")));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    chosen = ChooseSaveFileName(&window, QStringLiteral("Save"), QStringLiteral("Text Files(*.csv);;All Files(*.*)"));
+    EXPECT_EQ(chosen, dir.filePath(QStringLiteral("plan.csv")));
 }
 
 } // namespace
