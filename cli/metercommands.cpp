@@ -4,12 +4,10 @@
 #include "configcli.h"
 #include "featurecli.h"
 
+#include "comm/mbusapplication.h"
 #include "comm/mbusframe.h"
 
 namespace {
-
-// The bus speeds in the order of their speed codes (B8h + index).
-const QList<int> kBusSpeeds = {300, 600, 1200, 2400, 4800, 9600};
 
 // A change of primary address or bus speed, and the field its result adds.
 struct Change {
@@ -139,12 +137,12 @@ CommandOptions MBusSetSpeedOptions()
 
 std::variant<std::function<CliResult()>, CliResult> PrepareMBusSetSpeed(CliSession& session)
 {
-    const int speedIndex =
-        static_cast<int>(kBusSpeeds.indexOf(NumberIn(session.Args().arguments.value(1), 0, 9600).value_or(-1)));
+    const int speed = NumberIn(session.Args().arguments.value(1), 0, 9600).value_or(-1);
+    const int speedIndex = static_cast<int>(mbus::kLineSpeeds.indexOf(speed));
     if (speedIndex < 0)
         return UsageError(QStringLiteral("the speed must be one of 300, 600, 1200, 2400, 4800, 9600"));
     return PrepareChange(session, {FeatureProtocol::SettingChange::Speed, 0, speedIndex,
-                                   QStringLiteral("the new speed"), QStringLiteral("baud"), kBusSpeeds[speedIndex]});
+                                   QStringLiteral("the new speed"), QStringLiteral("baud"), speed});
 }
 
 CommandOptions MBusAppResetOptions()

@@ -9,6 +9,7 @@
 #include "netsetup/networksettings.h"
 #include "netsetup/recordtransfer.h"
 #include "base/settingkeys.h"
+#include "comm/mbusapplication.h"
 
 #include <memory>
 
@@ -16,7 +17,6 @@ namespace {
 
 using Prepared = std::variant<std::function<CliResult()>, CliResult>;
 
-const QList<int> kLineSpeeds = {300, 600, 1200, 2400, 4800, 9600}; // by list index
 
 // The gateway the command reaches: an address, or a serial device whose
 // gateway is brought into setup mode first.
@@ -131,7 +131,7 @@ void AddRecordFields(CliResult& result, const cRecord& record, bool raw)
         result.Add(QStringLiteral("port"), record.Get_IPPort().toInt());
         result.Add(QStringLiteral("protocol"), record.Get_IsUsingUDP() ? QStringLiteral("udp") : QStringLiteral("tcp"));
         const int speed = record.Get_LineSpeed();
-        result.Add(QStringLiteral("line_speed"), speed >= 0 ? QVariant(kLineSpeeds[speed]) : QVariant());
+        result.Add(QStringLiteral("line_speed"), speed >= 0 ? QVariant(mbus::kLineSpeeds[speed]) : QVariant());
         result.Add(QStringLiteral("password"), record.Get_TelnetPassword());
     } else if (record.RecordNumber() == 1) {
         result.Add(QStringLiteral("allow_telnet"), record.Get_AllowTelnet());
@@ -169,7 +169,7 @@ std::variant<RecordChanges, CliResult> ChangesOf(const QCommandLineParser& parse
         changes.udp = protocol->compare(QLatin1String("udp"), Qt::CaseInsensitive) == 0;
     }
     if (auto speed = text("line-speed")) {
-        const qsizetype index = kLineSpeeds.indexOf(speed->toInt());
+        const qsizetype index = mbus::kLineSpeeds.indexOf(speed->toInt());
         if (index < 0)
             return UsageError(QStringLiteral("--line-speed takes 300, 600, 1200, 2400, 4800 or 9600"));
         changes.lineSpeed = static_cast<int>(index);

@@ -7,6 +7,7 @@
 #include "search/searchexport.h"
 #include "search/searchplan.h"
 #include "search/searchtexts.h"
+#include "comm/mbusapplication.h"
 
 #include <QDate>
 #include <QFileInfo>
@@ -21,7 +22,6 @@ namespace {
 
 using Prepared = std::variant<std::function<CliResult()>, CliResult>;
 
-const QList<int> kLineSpeeds = {300, 600, 1200, 2400, 4800, 9600};
 
 CliResult UsageError(const QString& message)
 {
@@ -182,7 +182,7 @@ std::optional<CliResult> ReadSharedOptions(const CliArgs& args, ScanRun& run)
         return UsageError(QStringLiteral("the scan takes no arguments, only options"));
     bool bad = false;
     const std::optional<qint64> lineSpeed = NumberOption(parser, QStringLiteral("line-speed"), 9600, bad);
-    if (bad || (lineSpeed && !kLineSpeeds.contains(static_cast<int>(*lineSpeed))))
+    if (bad || (lineSpeed && !mbus::kLineSpeeds.contains(static_cast<int>(*lineSpeed))))
         return UsageError(QStringLiteral("--line-speed takes 300, 600, 1200, 2400, 4800 or 9600"));
     run.search.lineSpeed = LineSpeedText(lineSpeed);
     run.search.sndNkeTimeout = Milliseconds(NumberOption(parser, QStringLiteral("snd-nke-timeout"), 3600000, bad));

@@ -7,6 +7,7 @@
 #include "meterreadcommands.h"
 #include "scancommands.h"
 #include "setipcommand.h"
+#include "comm/mbusapplication.h"
 
 #include <QElapsedTimer>
 
@@ -132,7 +133,7 @@ std::variant<SiteRequest, CliResult> RequestOf(CliSession& session)
         return UsageError(QStringLiteral("--last is below --first"));
     request.dataPort = static_cast<quint16>(dataPort);
     if (speed != 0) {
-        if (!QList<int>{300, 600, 1200, 2400, 4800, 9600}.contains(speed))
+        if (!mbus::kLineSpeeds.contains(speed))
             return UsageError(QStringLiteral("--line-speed takes 300, 600, 1200, 2400, 4800 or 9600"));
         request.lineSpeed = speed;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <optional>
 
@@ -17,6 +18,9 @@ constexpr quint8 kCiSelectSlave = 0x52;
 // The bus speed commands: B8h 300 baud, each next one twice as fast, BFh 38400 baud.
 constexpr quint8 kCiFirstSpeed = 0xB8;
 constexpr quint8 kCiLastSpeed = 0xBF;
+// The line speeds a gateway's record and its meters use, by the index the
+// record keeps (and the speed command adds to B8h).
+inline const QList<int> kLineSpeeds = {300, 600, 1200, 2400, 4800, 9600};
 
 // Control information field values of a meter's RSP_UD.
 constexpr quint8 kCiVariableReply = 0x72;

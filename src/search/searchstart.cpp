@@ -2,6 +2,7 @@
 
 #include "searchtexts.h"
 #include "comm/connection.h"
+#include "comm/mbusapplication.h"
 #include "base/language.h"
 #include "base/textfields.h"
 #include "netsetup/discoveryanswer.h"
@@ -33,9 +34,7 @@ QString SerialPortName(const ConnectionRequest& request)
 
 QString LineSpeedOfIndex(int index)
 {
-    static const QString kSpeeds[] = {QStringLiteral("300"),  QStringLiteral("600"),  QStringLiteral("1200"),
-                                      QStringLiteral("2400"), QStringLiteral("4800"), QStringLiteral("9600")};
-    return index >= 0 && index < 6 ? kSpeeds[index] : QString();
+    return index >= 0 && index < mbus::kLineSpeeds.size() ? QString::number(mbus::kLineSpeeds[index]) : QString();
 }
 
 QString ConnectionPortsettings(const Connection& connection)
