@@ -216,7 +216,7 @@ TEST_F(FeaturePageTest, PrepareOnFirstUseShowsEntryZeroEmptyFieldsAndClearBoxes)
     }
     page->Prepare(false, true);
 
-    EXPECT_EQ(page->Combo_MeterFeature_LineSpeed->currentIndex(), 0);
+    EXPECT_EQ(page->Combo_MeterFeature_LineSpeed->currentIndex(), 3); // 2400 baud, the gateway's line not known
     EXPECT_EQ(page->Combo_MeterFeature_AppReset->currentIndex(), 0);
     for (const QCheckBox* box : {page->Check_MeterFeature_TestAndDiagnostics, page->Check_MeterFeature_UseSecondaryAddress,
                                  page->Check_MeterFeature_AlwaysInit, page->Check_MeterFeature_AlwaysApp})
@@ -226,6 +226,12 @@ TEST_F(FeaturePageTest, PrepareOnFirstUseShowsEntryZeroEmptyFieldsAndClearBoxes)
     for (const QLineEdit* field : page->Text_MeterFeature_Sec_Address)
         EXPECT_TRUE(field->text().isEmpty());
     EXPECT_FALSE(host.nextEnabled);
+
+    // over a serial line the new speed starts at the line's own
+    Store().Save(keys::Option_EnterIPAddress, 1);
+    Store().Save(keys::Combo_EnterIPAddress_BaudRate.ForTask(env.Context().state.WhatToDo), 5);
+    page->Prepare(false, true);
+    EXPECT_EQ(page->Combo_MeterFeature_LineSpeed->currentIndex(), 5);
 }
 
 } // namespace
@@ -419,7 +425,10 @@ TEST_F(FeaturePageWalk, TheOperationsThroughTheWindow)
     Type(page->Text_MeterFeature_Address[1], QStringLiteral("9"));
     Apply();
     EXPECT_EQ(frames.value(0), Hex("68 06 06 68 53 02 51 01 7A 09 2A 16"));
-    EXPECT_TRUE(Info().endsWith(T(180) + QStringLiteral("\n\n"))) << Info().toStdString();
+    // read back where it now is: the page says it answers there
+    EXPECT_EQ(frames.value(1), Hex("10 5B 09 64 16"));
+    EXPECT_TRUE(Info().endsWith(T(180) + QStringLiteral("\n\n") + T(1500).arg(9) + u'\n' + T(1501).arg(9)))
+        << Info().toStdString();
 
     // ... and the meter answers under its new one
     Choose(*page, 1);
@@ -450,6 +459,14 @@ TEST_F(FeaturePageWalk, TheOperationsThroughTheWindow)
     EXPECT_TRUE(Info().contains(QStringLiteral("Kalvix Birch V2: U = 36.5 V  I = 18 mA"))) << Info().toStdString();
     Choose(*page, 5);
     EXPECT_FALSE(log.Check_CountinousPoll->isEnabled());
+
+    // A new bus speed over the network: the page says what the gateway's line needs to follow it
+    Choose(*page, 3);
+    EXPECT_EQ(page->Combo_MeterFeature_LineSpeed->currentText(), "2400"); // never chosen: the line's usual speed
+    page->Combo_MeterFeature_LineSpeed->setCurrentIndex(5);
+    Type(page->Text_MeterFeature_Address[0], QStringLiteral("1"));
+    Apply();
+    EXPECT_TRUE(Info().endsWith(T(180) + QStringLiteral("\n\n") + T(1508).arg(9600))) << Info().toStdString();
 
     // Debug and Search leave the page to the wizard
     QSignalSpy search(page.get(), &FeaturePage::searchRequested);
