@@ -477,6 +477,32 @@ TEST_F(FeaturePageWalk, TheOperationsThroughTheWindow)
     host.debugWindow = nullptr;
 }
 
+TEST_F(FeaturePageWalk, OverASerialLineTheNewSpeedIsFollowedAndTheMeterReadThere)
+{
+    GatewayUnderTest cable;
+    EndpointOptions options;
+    options.udpPort.reset();
+    options.tcpPort.reset();
+    options.pty = true;
+    ASSERT_NO_FATAL_FAILURE(cable.StartGateway(DefaultBusConfig(), options));
+    env.Context().ini.WriteIniValue(QStringLiteral("SerialPorts"), QStringLiteral("COM1"), cable.gateway->PtyPath());
+    Store().Save(keys::Option_EnterIPAddress, 1);
+    Store().Save(keys::SerialPortForConnection.ForTask(4), QStringLiteral("0"));
+    Store().Save(keys::Option_SelectMeterFeature, 3);
+    Store().Save(keys::MeterFeature_Address_0, QStringLiteral("1"));
+    Store().Save(keys::MeterFeature_LineSpeed, 5);
+    page = LoadedPage();
+    page->Prepare(false, true);
+    page->Enter(false, true);
+
+    const auto watch = AnswerNextModal(QMessageBox::Yes);
+    Apply();
+    EXPECT_EQ(watch->text, env.Context().language.GetLanguageText(1507).arg(9600));
+    EXPECT_EQ(Store().Read(keys::Combo_EnterIPAddress_BaudRate.ForTask(4)), "5");
+    EXPECT_TRUE(Info().endsWith(T(1500).arg(1) + u'\n' + T(1501).arg(1))) << Info().toStdString();
+    EXPECT_EQ(cable.frames.size(), 2); // the new speed, then the read at it
+}
+
 TEST_F(FeaturePageWalk, AChangeForEveryMeterGoesOnlyWhenTheUserSaysSo)
 {
     Store().Save(keys::Option_SelectMeterFeature, 2);

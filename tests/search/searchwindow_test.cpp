@@ -315,7 +315,7 @@ TEST_F(SearchWindowTest, PrimarySearchLearnsTheSpeedFromTheRecordAndHandsAMeterT
     search.Menu_Popup_SetPrimaryAddress->trigger();
     EXPECT_EQ(prompt, "New primary address (0 to 250) of the meter 12345675.0442.05.0C:");
     ASSERT_TRUE(result && result->seen);
-    EXPECT_TRUE(result->text.endsWith(QStringLiteral("The meter answers at its new address 7."))) << result->text.toStdString();
+    EXPECT_TRUE(result->text.endsWith(QStringLiteral("The meter answers at address 7."))) << result->text.toStdString();
     EXPECT_EQ(RowOf("1").Text(rowtext::kAddress), "7");
     // a collision names no one meter
     search.ListView_Search->setCurrentItem(search.ListView_Search->findItems(QStringLiteral("3"), Qt::MatchExactly, 1).front());
