@@ -343,7 +343,8 @@ ReadBack FeatureProtocol::ReadBackSlave(quint8 address, const std::optional<Seco
     if (!operation || m_Operations.CancelRequested())
         return ReadBack::NotRun;
     const Busy busy(*this);
-    m_View.AppendInfo(Text(featuretext::kReadingBack).arg(address) + kCrLf);
+    // the answer follows on the line, so that the result is seen with the change's
+    m_View.AppendInfo(Text(featuretext::kReadingBack).arg(address) + u' ');
     const quint8 control = m_Fcb.Get(address) ? mbus::kReqUd2Fcb : mbus::kReqUd2;
     const Exchange exchange = Request(ShortFrame(control, address));
     const QByteArray reply = exchange.Reply();

@@ -427,7 +427,7 @@ TEST_F(FeaturePageWalk, TheOperationsThroughTheWindow)
     EXPECT_EQ(frames.value(0), Hex("68 06 06 68 53 02 51 01 7A 09 2A 16"));
     // read back where it now is: the page says it answers there
     EXPECT_EQ(frames.value(1), Hex("10 5B 09 64 16"));
-    EXPECT_TRUE(Info().endsWith(T(180) + QStringLiteral("\n\n") + T(1500).arg(9) + u'\n' + T(1501).arg(9)))
+    EXPECT_TRUE(Info().endsWith(T(180) + QStringLiteral("\n\n") + T(1500).arg(9) + u' ' + T(1501).arg(9)))
         << Info().toStdString();
 
     // ... and the meter answers under its new one
@@ -499,7 +499,7 @@ TEST_F(FeaturePageWalk, OverASerialLineTheNewSpeedIsFollowedAndTheMeterReadThere
     Apply();
     EXPECT_EQ(watch->text, env.Context().language.GetLanguageText(1507).arg(9600));
     EXPECT_EQ(Store().Read(keys::Combo_EnterIPAddress_BaudRate.ForTask(4)), "5");
-    EXPECT_TRUE(Info().endsWith(T(1500).arg(1) + u'\n' + T(1501).arg(1))) << Info().toStdString();
+    EXPECT_TRUE(Info().endsWith(T(1500).arg(1) + u' ' + T(1501).arg(1))) << Info().toStdString();
     EXPECT_EQ(cable.frames.size(), 2); // the new speed, then the read at it
 }
 
