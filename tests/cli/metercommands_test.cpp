@@ -148,7 +148,7 @@ TEST_F(MeterCommandsTest, SetAddressBySecondaryAddressReadsTheMeterThere)
     } rows[] = {
         {{"mbus-set-address", "--secondary", "12345679 4D2D 01 07", "7"}, 0,
          "address=253 secondary=12345679.4D2D.01.07 acknowledged=yes answers=yes message="},
-        {{"mbus-set-address", "--secondary", "66600006", "8"}, 1,
+        {{"mbus-set-address", "--secondary", "66600006.FFFF.FF.FF", "8"}, 1, // as the messages print it
          "meter 66600006.FFFF.FF.FF took the new address 8 but does not answer there"},
         {{"mbus-set-address", "--secondary", "99999998", "8"}, 1,
          "no single meter answered the selection of 99999998.FFFF.FF.FF, so nothing more was sent"},
