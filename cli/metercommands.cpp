@@ -159,8 +159,8 @@ CommandOptions MBusSetAddressOptions()
 {
     return {QStringLiteral("mbus-set-address"), {SecondaryOption(), AlwaysInitOption(), AllMetersOption()},
             QStringLiteral("ADDRESS NEW | --secondary ID NEW"),
-            QStringLiteral("Give a meter a new primary address (0-250), by its primary address or, selected by its whole "
-                           "secondary address, at 253; the meter is then read at the new address."),
+            QStringLiteral("Give a meter a new primary address (0-250); with --secondary the meter is selected by its "
+                           "whole secondary address, changed at 253 and read at the new address."),
             CommandTransport::Any};
 }
 
