@@ -31,7 +31,10 @@ std::optional<int> NumberIn(const QString& text, int minimum, int maximum)
 
 std::optional<SecondaryAddress> ParseSecondaryAddress(const QString& text)
 {
-    const QStringList parts = text.split(u',');
+    static const QRegularExpression whole(QStringLiteral("^([0-9A-Fa-f]{8})([0-9A-Fa-f]{4})([0-9A-Fa-f]{2})([0-9A-Fa-f]{2})$"));
+    const QRegularExpressionMatch digits = whole.match(QString(text).remove(u' '));
+    const QStringList parts = digits.hasMatch() ? digits.capturedTexts().mid(1)
+                                                : text.split(QRegularExpression(QStringLiteral("[,.]")));
     if (parts.size() > 4)
         return std::nullopt;
     static const QRegularExpression id(QStringLiteral("^[0-9Ff*]{0,8}$"));
@@ -87,11 +90,7 @@ std::optional<CliResult> SelectTarget(FeatureRun& run, const MeterTarget& target
     if (run.protocol.SelectSlaveBySecondaryAddress(secondary.id, secondary.manufacturer, secondary.version,
                                                    secondary.medium))
         return std::nullopt;
-    return DeviceError(QStringLiteral("no meter answered the selection of %1: %2")
-                           .arg(QStringList{secondary.id, PadLeft(secondary.manufacturer, 4, u'F'),
-                                            PadLeft(secondary.version, 2, u'F'), PadLeft(secondary.medium, 2, u'F')}
-                                    .join(u'.'),
-                                run.view.Message()));
+    return DeviceError(QStringLiteral("no meter answered the selection of %1: %2").arg(secondary.Text(), run.view.Message()));
 }
 
 QCommandLineOption SecondaryOption()

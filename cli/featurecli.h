@@ -39,13 +39,9 @@ struct FeatureRun {
 
 // A meter's secondary address as --secondary gives it: the identification
 // (digits, F or * for any digit) and optionally the manufacturer (hex, or
-// its three letters), version and medium (hex); parts left out match anything.
-struct SecondaryAddress {
-    QString id;
-    QString manufacturer;
-    QString version;
-    QString medium;
-};
+// its three letters), version and medium (hex), separated by commas or dots;
+// parts left out match anything. The 16 hex digits of a whole secondary
+// address (12345678 4D2D 01 07, blanks allowed) are its four parts too.
 std::optional<SecondaryAddress> ParseSecondaryAddress(const QString& text);
 
 // The meter a command talks to: a primary address, or 253 after selecting

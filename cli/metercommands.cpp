@@ -7,6 +7,8 @@
 #include "comm/mbusapplication.h"
 #include "comm/mbusframe.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 // A change of primary address or bus speed, and the field its result adds.
@@ -37,8 +39,10 @@ std::optional<CliResult> RefusedForEveryMeter(const CliArgs& args, quint8 addres
 }
 
 // What became of the change, as a result: only an acknowledgement and a
-// change sent to 255 (which nobody answers) succeed.
-CliResult ChangeResult(quint8 address, ChangeOutcome outcome, const Change& change, const CliFeatureView& view)
+// change sent to 255 (which nobody answers) succeed. The errors name the
+// meter as given (its address, or its secondary address).
+CliResult ChangeResult(quint8 address, ChangeOutcome outcome, const Change& change, const CliFeatureView& view,
+                       const QString& meter)
 {
     const bool acknowledged = outcome == ChangeOutcome::Acknowledged;
     CliResult result;
@@ -47,16 +51,14 @@ CliResult ChangeResult(quint8 address, ChangeOutcome outcome, const Change& chan
     case ChangeOutcome::SentToAll:
         break;
     case ChangeOutcome::NotAcknowledged:
-        result = DeviceError(QStringLiteral("meter %1 did not acknowledge %2: %3").arg(address).arg(change.what, view.Message()));
+        result = DeviceError(QStringLiteral("meter %1 did not acknowledge %2: %3").arg(meter, change.what, view.Message()));
         break;
     case ChangeOutcome::NotSent:
-        result = DeviceError(QStringLiteral("%1 was not sent to meter %2: %3").arg(change.what).arg(address).arg(view.Message()));
+        result = DeviceError(QStringLiteral("%1 was not sent to meter %2: %3").arg(change.what, meter, view.Message()));
         break;
     case ChangeOutcome::Unawaited:
         result = DeviceError(QStringLiteral("%1 was sent to meter %2; the answer was not awaited: %3")
-                                 .arg(change.what)
-                                 .arg(address)
-                                 .arg(view.Message()));
+                                 .arg(change.what, meter, view.Message()));
         break;
     case ChangeOutcome::Collision:
         result = DeviceError(QStringLiteral("more than one meter answered %1 at address %2: every meter may have changed")
@@ -89,7 +91,47 @@ std::variant<std::function<CliResult()>, CliResult> PrepareChange(CliSession& se
         FeatureRun run(session);
         const ChangeOutcome outcome =
             run.protocol.ChangeSlaveSetting(change.mode, address, change.newAddress, change.speedIndex, alwaysInit);
-        return ChangeResult(address, outcome, change, run.view);
+        return ChangeResult(address, outcome, change, run.view, QString::number(address));
+    });
+}
+
+const QString kNewAddressWhat = QStringLiteral("the new address");
+
+// The meter selected by its whole secondary address, its new address sent
+// to 253 and read back there: a success only when it answers there.
+std::variant<std::function<CliResult()>, CliResult> PrepareMove(CliSession& session, int newAddress)
+{
+    const CliArgs& args = session.Args();
+    auto target = TargetFromArguments(args, 1, true);
+    if (auto* failure = std::get_if<CliResult>(&target))
+        return *failure;
+    if (args.parser->isSet(QStringLiteral("always-init")))
+        return UsageError(QStringLiteral("a meter selected by --secondary is not sent SND_NKE: leave out --always-init"));
+    const SecondaryAddress meter = *std::get<MeterTarget>(target).secondary;
+    static const QRegularExpression wholeId(QStringLiteral("^[0-9]{8}$"));
+    if (!wholeId.match(meter.id).hasMatch())
+        return UsageError(QStringLiteral("--secondary of mbus-set-address takes the whole identification number "
+                                         "(8 digits, no F or *): a wildcard could give several meters the address"));
+    return MeterCommand(session, [&session, meter, newAddress] {
+        FeatureRun run(session);
+        const AddressMove move = run.protocol.ChangeAddressBySecondary(meter, newAddress);
+        if (!move.selected)
+            return DeviceError(QStringLiteral("no single meter answered the selection of %1, so nothing more was sent: %2")
+                                   .arg(meter.Text(), run.view.Message()));
+        const Change change{FeatureProtocol::SettingChange::Address, newAddress, 0, kNewAddressWhat,
+                            QStringLiteral("new_address"), newAddress};
+        CliResult result = ChangeResult(mbus::kSelectedSlave, move.change, change, run.view, meter.Text());
+        if (result.Ok() && move.readBack != ReadBack::Answered) {
+            const CliResult mute = DeviceError(QStringLiteral("meter %1 took the new address %2 but does not answer there: %3")
+                                                   .arg(meter.Text())
+                                                   .arg(newAddress)
+                                                   .arg(run.view.Message()));
+            result.outcome = mute.outcome;
+            result.error = mute.error;
+        }
+        result.fields.insert(1, {QStringLiteral("secondary"), meter.Text()});
+        result.fields.insert(3, {QStringLiteral("answers"), move.readBack == ReadBack::Answered});
+        return result;
     });
 }
 
@@ -115,17 +157,23 @@ std::variant<std::function<CliResult()>, CliResult> PrepareMBusInit(CliSession& 
 
 CommandOptions MBusSetAddressOptions()
 {
-    return {QStringLiteral("mbus-set-address"), {AlwaysInitOption(), AllMetersOption()}, QStringLiteral("ADDRESS NEW"),
-            QStringLiteral("Give a meter a new primary address (0-250)."), CommandTransport::Any};
+    return {QStringLiteral("mbus-set-address"), {SecondaryOption(), AlwaysInitOption(), AllMetersOption()},
+            QStringLiteral("ADDRESS NEW | --secondary ID NEW"),
+            QStringLiteral("Give a meter a new primary address (0-250); with --secondary the meter is selected by its "
+                           "whole secondary address, changed at 253 and read at the new address."),
+            CommandTransport::Any};
 }
 
 std::variant<std::function<CliResult()>, CliResult> PrepareMBusSetAddress(CliSession& session)
 {
-    const std::optional<int> newAddress = NumberIn(session.Args().arguments.value(1), 0, 250);
+    const bool bySecondary = session.Args().parser->isSet(QStringLiteral("secondary"));
+    const std::optional<int> newAddress = NumberIn(session.Args().arguments.value(bySecondary ? 0 : 1), 0, 250);
     if (!newAddress)
         return UsageError(QStringLiteral("the new address must be a number from 0 to 250"));
-    return PrepareChange(session, {FeatureProtocol::SettingChange::Address, *newAddress, 0,
-                                   QStringLiteral("the new address"), QStringLiteral("new_address"), *newAddress});
+    if (bySecondary)
+        return PrepareMove(session, *newAddress);
+    return PrepareChange(session, {FeatureProtocol::SettingChange::Address, *newAddress, 0, kNewAddressWhat,
+                                   QStringLiteral("new_address"), *newAddress});
 }
 
 CommandOptions MBusSetSpeedOptions()

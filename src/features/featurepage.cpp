@@ -2,6 +2,9 @@
 
 #include "featuretexts.h"
 #include "comm/commtexts.h"
+#include "comm/connection.h"
+#include "comm/connectionrequest.h"
+#include "comm/mbusapplication.h"
 #include "comm/deviceoperations.h"
 #include "comm/mbusframe.h"
 #include "shell/pageconnection.h"
@@ -44,6 +47,9 @@ constexpr int kListWidthInChars = 10;
 constexpr int kClampedAddress = 250;
 constexpr int kHighestTarget = 255;
 constexpr int kHighestNewAddress = 251;
+
+// The M-Bus line speed where the one in use is not known.
+constexpr int kUsualLineSpeed = 2400;
 
 // The operations by option index.
 enum class Feature { Initialise = 0, Identify = 1, ChangeAddress = 2, ChangeSpeed = 3, Diagnostics = 4, AppReset = 5 };
@@ -357,7 +363,10 @@ void FeaturePage::Prepare(bool back, bool forward)
     for (QObject* control : controls)
         silent.emplace_back(control);
 
-    SelectStoredIndex(Combo_MeterFeature_LineSpeed, settings.ReadInt(keys::MeterFeature_LineSpeed));
+    // never chosen: the speed the line runs at, not the slowest one
+    SelectStoredIndex(Combo_MeterFeature_LineSpeed, settings.Read(keys::MeterFeature_LineSpeed).isEmpty()
+                                                        ? LineSpeedIndexInUse()
+                                                        : settings.ReadInt(keys::MeterFeature_LineSpeed));
     SelectStoredIndex(Combo_MeterFeature_AppReset, settings.ReadInt(keys::MeterFeature_AppReset));
     Check_MeterFeature_TestAndDiagnostics->setChecked(IsChecked(settings, keys::MeterFeature_TestAndDiagnostics));
     Check_MeterFeature_UseSecondaryAddress->setChecked(IsChecked(settings, keys::MeterFeature_UseSecondaryAddress));
@@ -516,9 +525,16 @@ void FeaturePage::Command_MeterFeature_Apply_Click()
 {
     if (!ConfirmedForEveryMeter())
         return;
+    // The question about the new speed waits until the operation is over.
+    if (const std::optional<quint8> changed = RunFeature())
+        FollowNewSpeed(*changed, Combo_MeterFeature_LineSpeed->currentIndex());
+}
+
+std::optional<quint8> FeaturePage::RunFeature()
+{
     const DeviceOperationScope operation(Context().operations);
     if (!operation)
-        return;
+        return std::nullopt;
     const FeatureProtocol::Busy busy(m_Protocol);
     Context().log.SetSearchTrace(false);
     const auto [target, newAddress] = ClampedAddresses();
@@ -535,7 +551,7 @@ void FeaturePage::Command_MeterFeature_Apply_Click()
         if (!m_Protocol.SelectSlaveBySecondaryAddress(
                 Text_MeterFeature_Sec_Address[0]->text(), Text_MeterFeature_Sec_Address[1]->text(),
                 Text_MeterFeature_Sec_Address[2]->text(), Text_MeterFeature_Sec_Address[3]->text()))
-            return;
+            return std::nullopt;
         address = mbus::kSelectedSlave;
     }
     m_Protocol.SetAppResetChoice(Combo_MeterFeature_AppReset->currentIndex());
@@ -550,22 +566,77 @@ void FeaturePage::Command_MeterFeature_Apply_Click()
                                            address, alwaysInit, alwaysApp);
         break;
     case Feature::ChangeAddress:
-    case Feature::ChangeSpeed:
-        if (m_Protocol.ChangeSlaveSetting(feature == Feature::ChangeAddress ? FeatureProtocol::SettingChange::Address
-                                                                            : FeatureProtocol::SettingChange::Speed,
-                                          address, newAddress, Combo_MeterFeature_LineSpeed->currentIndex(), alwaysInit)
-            == ChangeOutcome::Unawaited) {
+    case Feature::ChangeSpeed: {
+        const ChangeOutcome outcome = m_Protocol.ChangeSlaveSetting(
+            feature == Feature::ChangeAddress ? FeatureProtocol::SettingChange::Address
+                                              : FeatureProtocol::SettingChange::Speed,
+            address, newAddress, Combo_MeterFeature_LineSpeed->currentIndex(), alwaysInit);
+        if (outcome == ChangeOutcome::Unawaited) {
             // Closing the wizard ended the wait, but the change went out: the
             // meter may have taken it, and the user hears so before the window goes.
             QMessageBox::warning(this, window()->windowTitle(), GetLanguageText(featuretext::kChangeUnawaited));
         }
+        if (outcome != ChangeOutcome::Acknowledged)
+            break;
+        if (feature == Feature::ChangeSpeed)
+            return address; // read back once the line follows
+        // Whether the meter really moved: it answers at its new address.
+        m_Protocol.ReadBackSlave(static_cast<quint8>(newAddress), SelectedSecondary());
         break;
+    }
     case Feature::AppReset:
         m_Protocol.ResetSlaveApplication(address, alwaysInit);
         break;
     default:
         break;
     }
+    return std::nullopt;
+}
+
+std::optional<SecondaryAddress> FeaturePage::SelectedSecondary() const
+{
+    if (!Check_MeterFeature_UseSecondaryAddress->isChecked())
+        return std::nullopt;
+    return SecondaryAddress{Text_MeterFeature_Sec_Address[0]->text(), Text_MeterFeature_Sec_Address[1]->text(),
+                            Text_MeterFeature_Sec_Address[2]->text(), Text_MeterFeature_Sec_Address[3]->text()};
+}
+
+int FeaturePage::LineSpeedIndexInUse() const
+{
+    const ConnectionRequest request = ConnectionRequestFromSettings(Context().settings, Context().state.WhatToDo);
+    // Over the network the gateway's line speed is in its record, which this page does not read.
+    const qsizetype index = request.serial ? mbus::kLineSpeeds.indexOf(ParseLineSettings(request.lineSettings).baud) : -1;
+    return static_cast<int>(index >= 0 ? index : mbus::kLineSpeeds.indexOf(kUsualLineSpeed));
+}
+
+void FeaturePage::FollowNewSpeed(quint8 address, int speedIndex)
+{
+    WizardContext& context = Context();
+    const int baud = mbus::kLineSpeeds.value(speedIndex);
+    if (context.connection.Mode() != ConnectionMode::Serial) {
+        // The gateway sets the line's speed: only its network settings can follow the meter.
+        Text_Info->AppendText(GetLanguageText(featuretext::kFollowSpeedNetwork).arg(baud));
+        return;
+    }
+    if (QMessageBox::question(this, window()->windowTitle(), GetLanguageText(featuretext::kFollowSpeedQuestion).arg(baud),
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+        != QMessageBox::Yes) {
+        const int inUse = ParseLineSettings(context.connection.Request().lineSettings).baud;
+        Text_Info->AppendText(GetLanguageText(featuretext::kStaysAtSpeed).arg(inUse));
+        return;
+    }
+    // The connection page's list holds the bus speeds in the same order.
+    context.settings.Save(keys::Combo_EnterIPAddress_BaudRate.ForTask(context.state.WhatToDo), speedIndex);
+    context.connection.CloseConnection();
+    m_ConnectionOpened = OpenPageConnection(context, Host().Window());
+    Command_MeterFeature_Apply->setEnabled(m_ConnectionOpened && !context.operations.Busy());
+    if (!m_ConnectionOpened) {
+        Text_Info->AppendText(ConnectionFailureText(context, QStringLiteral("\r\nError description: ")));
+        return;
+    }
+    const DeviceOperationScope operation(context.operations);
+    if (operation)
+        m_Protocol.ReadBackSlave(address, SelectedSecondary());
 }
 
 void FeaturePage::SetInfo(const QString& text)

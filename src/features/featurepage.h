@@ -103,6 +103,15 @@ private:
     bool ConfirmedForEveryMeter();
     // Apply step 3: the secondary fields normalised and written back.
     void NormaliseSecondaryFields();
+    // Runs the checked operation; the meter's address when it acknowledged a new bus speed.
+    std::optional<quint8> RunFeature();
+    // The meter's secondary address as the fields give it, while secondary addressing is on.
+    std::optional<SecondaryAddress> SelectedSecondary() const;
+    // The speed list's entry of the line speed in use, 2400 baud where it is not known.
+    int LineSpeedIndexInUse() const;
+    // After a new bus speed: offers to switch a serial connection to it and
+    // reads the meter there; over the network says what the gateway needs.
+    void FollowNewSpeed(quint8 address, int speedIndex);
 
     QLayout* BuildFunctionColumn();
     QLayout* BuildMeterColumn();

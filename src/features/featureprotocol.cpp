@@ -10,6 +10,8 @@
 #include "comm/mbusframe.h"
 #include "base/language.h"
 
+#include <QRegularExpression>
+#include <QStringList>
 #include <algorithm>
 
 namespace {
@@ -21,6 +23,7 @@ constexpr int kAppResetChoices = 17;   // none, then subcodes 0 to 15
 constexpr quint8 kDifOneByte = 0x01;
 constexpr quint8 kVifBusAddress = 0x7A;
 constexpr int kHexDumpWidth = 16;
+constexpr int kHighestNewAddress = 250; // 251-255 are the bus's own addresses
 
 bool IsHexText(const QString& text)
 {
@@ -311,6 +314,83 @@ ChangeOutcome JudgeChange(quint8 address, bool sent, bool cancelled, const QByte
     return ChangeOutcome::NotAcknowledged;
 }
 
+QString SecondaryAddress::Text() const
+{
+    return QStringList{PadLeft(id, 8, u'F'), PadLeft(manufacturer, 4, u'F'), PadLeft(version, 2, u'F'),
+                       PadLeft(medium, 2, u'F')}
+        .join(u'.');
+}
+
+bool MatchesSecondaryAddress(const SlaveIdentification& identification, const SecondaryAddress& address)
+{
+    const auto matches = [](const QString& got, const QString& wanted, int width) {
+        const QString mask = PadLeft(wanted, width, u'F').toUpper();
+        if (got.size() != width)
+            return false;
+        for (int i = 0; i < width; ++i) {
+            if (mask[i] != u'F' && mask[i] != got[i].toUpper())
+                return false;
+        }
+        return true;
+    };
+    return matches(identification.id, address.id, 8) && matches(identification.manufacturer, address.manufacturer, 4)
+           && matches(identification.version, address.version, 2) && matches(identification.medium, address.medium, 2);
+}
+
+ReadBack FeatureProtocol::ReadBackSlave(quint8 address, const std::optional<SecondaryAddress>& expected)
+{
+    const DeviceOperationScope operation(m_Operations);
+    if (!operation || m_Operations.CancelRequested())
+        return ReadBack::NotRun;
+    const Busy busy(*this);
+    // the answer follows on the line, so that the result is seen with the change's
+    m_View.AppendInfo(Text(featuretext::kReadingBack).arg(address) + u' ');
+    const quint8 control = m_Fcb.Get(address) ? mbus::kReqUd2Fcb : mbus::kReqUd2;
+    const Exchange exchange = Request(ShortFrame(control, address));
+    const QByteArray reply = exchange.Reply();
+    if (reply.size() < 2) {
+        if (m_Operations.CancelRequested())
+            return ReadBack::NotRun;
+        const bool silent = exchange.Missing().kind == MissingReply::Kind::Silence && reply.isEmpty();
+        m_View.AppendInfo(Text(silent ? featuretext::kSilentThere : featuretext::kSeveralThere).arg(address));
+        return silent ? ReadBack::Silent : ReadBack::Other;
+    }
+    m_Fcb.Toggle(address); // the meter counted this exchange
+    const SlaveIdentification identification = DecodeSlaveIdentification(reply);
+    const bool same = expected ? MatchesSecondaryAddress(identification, *expected)
+                               : identification.address == QString::number(address);
+    if (!same) {
+        m_View.AppendInfo(Text(featuretext::kOtherMeterThere).arg(address).arg(identification.id));
+        return ReadBack::Other;
+    }
+    m_View.AppendInfo(Text(featuretext::kAnswersThere).arg(address));
+    return ReadBack::Answered;
+}
+
+AddressMove FeatureProtocol::ChangeAddressBySecondary(const SecondaryAddress& meter, int newAddress)
+{
+    AddressMove move;
+    const DeviceOperationScope operation(m_Operations);
+    if (!operation)
+        return move;
+    const Busy busy(*this);
+    // Only the whole identification names one meter; a wildcard could move several.
+    static const QRegularExpression wholeId(QStringLiteral("^[0-9]{8}$"));
+    if (!wholeId.match(meter.id).hasMatch() || newAddress < 0 || newAddress > kHighestNewAddress) {
+        m_View.SetInfo(Text(wholeId.match(meter.id).hasMatch() ? featuretext::kNewAddressRange
+                                                               : featuretext::kWholeIdentification));
+        return move;
+    }
+    move.selected = SelectSlaveBySecondaryAddress(meter.id, meter.manufacturer, meter.version, meter.medium);
+    if (!move.selected)
+        return move;
+    move.change = SendChange(SettingChange::Address, mbus::kSelectedSlave, newAddress, 0);
+    if (move.change != ChangeOutcome::Acknowledged)
+        return move;
+    move.readBack = ReadBackSlave(static_cast<quint8>(newAddress), meter);
+    return move;
+}
+
 ChangeOutcome FeatureProtocol::ChangeSlaveSetting(SettingChange mode, quint8 address, int newAddress, int speedIndex,
                                                   bool alwaysInit)
 {
@@ -329,6 +409,11 @@ ChangeOutcome FeatureProtocol::ChangeSlaveSetting(SettingChange mode, quint8 add
     // A meter that did not take the initialise is not sent the change either.
     if (!ok)
         return ChangeOutcome::NotSent;
+    return SendChange(mode, address, newAddress, speedIndex);
+}
+
+ChangeOutcome FeatureProtocol::SendChange(SettingChange mode, quint8 address, int newAddress, int speedIndex)
+{
     const quint8 control = m_Fcb.Get(address) ? mbus::kSndUdFcb : mbus::kSndUd;
     m_View.AppendInfo(Text(featuretext::kSendingSetting) + kCrLf);
     std::optional<QByteArray> frame;

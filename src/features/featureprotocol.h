@@ -46,6 +46,34 @@ enum class ChangeOutcome {
     Collision,       // sent to 254 and answered by more than one meter: every one may have changed
 };
 
+// A meter's secondary address as hex texts: the identification (8 digits),
+// the manufacturer (4), version and medium (2 each). An F digit, or a part
+// left empty, matches anything.
+struct SecondaryAddress {
+    QString id;
+    QString manufacturer;
+    QString version;
+    QString medium;
+
+    // The four parts padded with F, joined by dots: 12345678.4D2D.01.07.
+    QString Text() const;
+};
+
+// What a read of a changed meter at its new address or speed heard.
+enum class ReadBack {
+    NotRun,   // nothing read: the change was not acknowledged, or the operation was cancelled
+    Answered, // the changed meter answered there
+    Silent,   // nobody answered
+    Other,    // another meter answered, or several at once
+};
+
+// What became of a change of primary address through the secondary address.
+struct AddressMove {
+    bool selected = false; // the meter took its selection
+    ChangeOutcome change = ChangeOutcome::NotSent;
+    ReadBack readBack = ReadBack::NotRun;
+};
+
 // The outcome of a change from what happened to its frame: whether it went
 // out, whether the operation was cancelled afterwards, the accepted reply
 // and what the wait heard when none was accepted.
@@ -82,6 +110,18 @@ public:
     ChangeOutcome ChangeSlaveSetting(SettingChange mode, quint8 address, int newAddress, int speedIndex,
                                      bool alwaysInit);
 
+    // Reads the meter at the address with REQ_UD2 after a change and says
+    // whether the changed meter answers there: with `expected`, the reply's
+    // identification must match that secondary address, without it the
+    // reply must come from the address itself.
+    ReadBack ReadBackSlave(quint8 address, const std::optional<SecondaryAddress>& expected);
+
+    // Gives the meter of this secondary address a new primary address
+    // (0-250): selects it (its whole identification, a single E5h), sends
+    // the new address to 253 and reads it back at the new address. A step
+    // that fails, or a cancel, ends it: nothing more is sent.
+    AddressMove ChangeAddressBySecondary(const SecondaryAddress& meter, int newAddress);
+
     // Appends the bytes, 16 to a line, each as two hex digits and a blank.
     void AppendHexDump(const QByteArray& bytes);
 
@@ -109,6 +149,9 @@ private:
     };
 
     QString Text(int id) const;
+    // The change's frame to the address and the judgement of its answer,
+    // after whatever was to come first.
+    ChangeOutcome SendChange(SettingChange mode, quint8 address, int newAddress, int speedIndex);
     // Why the request got no reply: a cut-off frame, a collision, or (the
     // given text) nothing at all.
     QString MissingReplyText(const Exchange& exchange, int silenceText) const;
@@ -139,6 +182,10 @@ QString NormaliseSecondaryId(const QString& text, int width);
 // Nothing when a part holds something other than hex digits.
 std::optional<QByteArray> SecondaryAddressBytes(const QString& id, const QString& manufacturer,
                                                 const QString& version, const QString& medium);
+
+// Whether the identification decoded from a reply is the secondary address's
+// (its F digits and empty parts match anything).
+bool MatchesSecondaryAddress(const SlaveIdentification& identification, const SecondaryAddress& address);
 
 // The last `width` characters of `width` times `fill` followed by the text.
 QString PadLeft(const QString& text, int width, QChar fill);

@@ -65,4 +65,14 @@ constexpr int kChangeSentToAll = 1323;
 constexpr int kChangeCollision = 1324;
 constexpr int kEveryMeterQuestion = 1325;
 constexpr int kCollision = 1342;
+constexpr int kReadingBack = 1500;
+constexpr int kAnswersThere = 1501;
+constexpr int kSilentThere = 1502;
+constexpr int kOtherMeterThere = 1503;
+constexpr int kSeveralThere = 1504;
+constexpr int kWholeIdentification = 1505;
+constexpr int kNewAddressRange = 1506;
+constexpr int kFollowSpeedQuestion = 1507;
+constexpr int kFollowSpeedNetwork = 1508;
+constexpr int kStaysAtSpeed = 1509;
 } // namespace featuretext

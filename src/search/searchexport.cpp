@@ -18,6 +18,19 @@ bool IsCompleteSecondaryAddress(const QString& probed)
     return address.match(probed).hasMatch();
 }
 
+// The identification a row's CSV line starts with.
+QString RowIdentification(const SearchResultRow& row, bool identificationFromReply)
+{
+    const QString identification =
+        identificationFromReply ? row.Text(rowtext::kIdentification) : row.Text(rowtext::kProbed);
+    // A meter that took its selection but sent no data is still known by
+    // the address that selected it.
+    if (identification.isEmpty() && row.Text(rowtext::kSelection) == kSelectionOk
+        && IsCompleteSecondaryAddress(row.Text(rowtext::kProbed)))
+        return row.Text(rowtext::kProbed);
+    return identification;
+}
+
 const QString kSavedFrom = QStringLiteral("Saved from Kalvix D-Ura Zuzod Ededev version ");
 constexpr int kReportRuleWidth = 130;
 
@@ -44,18 +57,23 @@ QStringList SearchCsvLines(const QList<SearchResultRow>& rows, const SearchExpor
         const QString manufacturer = ParseListX(row.Text(rowtext::kManufacturer), rowtext::kManufacturer);
         if (manufacturer == exclude)
             continue;
-        QString identification =
-            identificationFromReply ? row.Text(rowtext::kIdentification) : row.Text(rowtext::kProbed);
-        // A meter that took its selection but sent no data is still known by
-        // the address that selected it.
-        if (identification.isEmpty() && row.Text(rowtext::kSelection) == kSelectionOk
-            && IsCompleteSecondaryAddress(row.Text(rowtext::kProbed)))
-            identification = row.Text(rowtext::kProbed);
-        lines << identification + u',' + manufacturer + u','
+        lines << RowIdentification(row, identificationFromReply) + u',' + manufacturer + u','
                 + ParseListX(row.Text(rowtext::kVersion), rowtext::kVersion) + u','
                 + ParseListX(row.Text(rowtext::kMedium), rowtext::kMedium);
     }
     return lines;
+}
+
+std::optional<SecondaryAddress> RowSecondaryAddress(const SearchResultRow& row, bool identificationFromReply)
+{
+    static const QRegularExpression wholeId(QStringLiteral("^[0-9]{8}$"));
+    const QString id = RowIdentification(row, identificationFromReply);
+    const bool answered = row.icon == SearchIcon::Answered || row.Text(rowtext::kSelection) == kSelectionOk;
+    if (!answered || !wholeId.match(id).hasMatch())
+        return std::nullopt;
+    return SecondaryAddress{id, ParseListX(row.Text(rowtext::kManufacturer), rowtext::kManufacturer),
+                            ParseListX(row.Text(rowtext::kVersion), rowtext::kVersion),
+                            ParseListX(row.Text(rowtext::kMedium), rowtext::kMedium)};
 }
 
 QStringList SearchReportLines(const QList<SearchResultRow>& rows, const QStringList& captions,

@@ -3,6 +3,7 @@
 #include "searchresultrow.h"
 
 #include "base/fileerror.h"
+#include "features/featureprotocol.h"
 
 #include <QList>
 #include <QString>
@@ -30,6 +31,12 @@ QString PadLeftToWidth(const QString& text, int width);
 // whose manufacturer code equals exclude are left out.
 QStringList SearchCsvLines(const QList<SearchResultRow>& rows, const SearchExportHeader& header,
                            bool identificationFromReply, const QString& exclude);
+
+// The secondary address of the meter a row lists, as its CSV line gives it
+// (manufacturer, version and medium empty where the row has none): nothing
+// unless a meter answered in the row and it names the meter by its whole
+// identification number.
+std::optional<SecondaryAddress> RowSecondaryAddress(const SearchResultRow& row, bool identificationFromReply);
 
 // The report's lines: header, the nine column captions, every row, closing rule.
 QStringList SearchReportLines(const QList<SearchResultRow>& rows, const QStringList& captions,

@@ -59,4 +59,8 @@ constexpr int kFastSearchCheck = 1300;
 constexpr int kGatewayAllowance = 1301;
 constexpr int kAborted = 1360;
 constexpr int kAppendReport = 1380;
+constexpr int kSetPrimaryAddress = 1520;
+constexpr int kSetPrimaryAddressTitle = 1521;
+constexpr int kNewPrimaryAddressPrompt = 1522;
+constexpr int kChangeAddress = 1523;
 } // namespace searchtext

@@ -10,6 +10,7 @@
 #include "comm/connection.h"
 #include "comm/connectionrequest.h"
 #include "comm/deviceoperations.h"
+#include "features/featureprotocol.h"
 #include "netsetup/networkcontext.h"
 #include "shell/fileerrordialog.h"
 #include "shell/pagecontrols.h"
@@ -37,6 +38,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QIcon>
+#include <QInputDialog>
 #include <QPainter>
 #include <QPen>
 #include <QPixmap>
@@ -208,6 +210,8 @@ void Ostrand_Search::BuildList()
     Menu_Popup->setObjectName(QStringLiteral("Menu_Popup"));
     Menu_Popup_CopyToClipBoard = Menu_Popup->addAction(QString());
     Menu_Popup_CopyToClipBoard->setObjectName(QStringLiteral("Menu_Popup_CopyToClipBoard"));
+    Menu_Popup_SetPrimaryAddress = Menu_Popup->addAction(QString());
+    Menu_Popup_SetPrimaryAddress->setObjectName(QStringLiteral("Menu_Popup_SetPrimaryAddress"));
 }
 
 QWidget* Ostrand_Search::BuildMethodFrame()
@@ -368,6 +372,7 @@ void Ostrand_Search::SetTexts()
     CmdSaveCsv->setText(GetLanguageText(searchtext::kSaveCsv));
     Command_Exit->setText(GetLanguageText(shelltext::kExit));
     Menu_Popup_CopyToClipBoard->setText(GetLanguageText(searchtext::kCopyIdentification));
+    Menu_Popup_SetPrimaryAddress->setText(GetLanguageText(searchtext::kSetPrimaryAddress));
 
     QStringList headers{QString()};
     for (int id = searchtext::kFirstColumn; id < searchtext::kFirstColumn + 8; ++id)
@@ -385,6 +390,11 @@ void Ostrand_Search::ConnectControls()
     connect(Command_Save, &QPushButton::clicked, this, [this] { Command_Save_Click(); });
     connect(CmdSaveCsv, &QPushButton::clicked, this, [this] { CmdSaveCsv_Click(); });
     connect(Menu_Popup_CopyToClipBoard, &QAction::triggered, this, [this] { Menu_Popup_CopyToClipBoard_Click(); });
+    connect(Menu_Popup_SetPrimaryAddress, &QAction::triggered, this, [this] { Menu_Popup_SetPrimaryAddress_Click(); });
+    // Only a meter named by its whole identification number can be given an address.
+    connect(Menu_Popup, &QMenu::aboutToShow, this, [this] {
+        Menu_Popup_SetPrimaryAddress->setEnabled(!Searching() && CurrentMeter().has_value());
+    });
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, [this] {
         if (Searching())
@@ -864,4 +874,99 @@ void Ostrand_Search::SaveRowsTo(const QString& path, bool csv)
     if (const std::optional<FileError> error =
             SaveSearchExport(path, lines, csv ? ExportWrite::Replace : ExportWrite::Append))
         ShowFileErrorBox(this, QStringLiteral("Save Error"), *error);
+}
+
+namespace {
+
+constexpr int kHighestNewAddress = 250; // 251-255 are the bus's own addresses
+
+// Keeps what the address change reports, for the message after it, and the
+// window unusable while it runs.
+class AddressChangeView : public FeatureView {
+public:
+    explicit AddressChangeView(QWidget& window)
+        : m_Window(window)
+    {
+    }
+    void SetInfo(const QString& text) override { m_Text = text; }
+    void AppendInfo(const QString& text) override { m_Text += text; }
+    void SetBusy(bool busy) override
+    {
+        m_Window.setEnabled(!busy);
+        if (busy)
+            m_Window.setCursor(Qt::BusyCursor);
+        else
+            m_Window.unsetCursor();
+    }
+    const QString& Text() const { return m_Text; }
+
+private:
+    QWidget& m_Window;
+    QString m_Text;
+};
+
+} // namespace
+
+std::optional<SecondaryAddress> Ostrand_Search::CurrentMeter() const
+{
+    const QTreeWidgetItem* item = ListView_Search->currentItem();
+    if (!item)
+        return std::nullopt;
+    // a primary scan's probed text is an address, never an identification
+    return RowSecondaryAddress(RowOf(item), m_RowsMethod == SearchMethod::Primary || chkSec_REQ_UD2->isChecked());
+}
+
+std::optional<int> Ostrand_Search::AskNewPrimaryAddress(const SecondaryAddress& meter)
+{
+    QInputDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("Dialog_SetPrimaryAddress"));
+    dialog.setWindowTitle(GetLanguageText(searchtext::kSetPrimaryAddressTitle));
+    dialog.setLabelText(GetLanguageText(searchtext::kNewPrimaryAddressPrompt).arg(meter.Text()));
+    dialog.setInputMode(QInputDialog::IntInput);
+    dialog.setIntRange(0, kHighestNewAddress);
+    dialog.setIntValue(0);
+    dialog.setOkButtonText(GetLanguageText(searchtext::kChangeAddress));
+    dialog.setCancelButtonText(GetLanguageText(commtext::kCancel));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.intValue();
+}
+
+void Ostrand_Search::Menu_Popup_SetPrimaryAddress_Click()
+{
+    const std::optional<SecondaryAddress> meter = CurrentMeter();
+    if (!meter || Searching() || m_Context.operations.Busy())
+        return;
+    const int row = ListView_Search->indexOfTopLevelItem(ListView_Search->currentItem());
+    const std::optional<int> newAddress = AskNewPrimaryAddress(*meter);
+    if (!newAddress)
+        return;
+    AddressChangeView view(*this);
+    AddressMove move;
+    {
+        const DeviceOperationScope operation(m_Context.operations);
+        if (!operation)
+            return;
+        m_Running = true; // closing the window now cancels the change, as it does a search
+        Connection& connection = m_Context.connection;
+        if (connection.OpenConnection(ConnectionRequestFromSettings(m_Context.settings, m_Context.state.WhatToDo),
+                                      m_Context.link.OpenTimeout)) {
+            FeatureProtocol protocol(m_Context.link, m_Context.operations, m_Context.language, m_Context.fcb, view);
+            move = protocol.ChangeAddressBySecondary(*meter, *newAddress);
+        } else {
+            view.SetInfo(GetLanguageText(shelltext::kConnectionNotOpened));
+        }
+        m_Running = false;
+    }
+    // The meter took the new address: the row shows where it is now.
+    if (QTreeWidgetItem* item = ListView_Search->topLevelItem(row); item && move.change == ChangeOutcome::Acknowledged)
+        item->setText(rowtext::kAddress, QString::number(*newAddress));
+    if (m_CloseWhenStopped) {
+        QTimer::singleShot(0, this, [this] { close(); });
+        return;
+    }
+    QMessageBox box(move.readBack == ReadBack::Answered ? QMessageBox::Information : QMessageBox::Warning,
+                    GetLanguageText(searchtext::kSetPrimaryAddressTitle), view.Text(), QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("Message_SetPrimaryAddress"));
+    box.exec();
 }

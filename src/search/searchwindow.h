@@ -2,6 +2,8 @@
 
 #include "searchplan.h"
 
+#include "features/featureprotocol.h"
+
 #include "base/settingkeys.h"
 
 #include <QHash>
@@ -115,6 +117,7 @@ public:
     QProgressBar* ProgressBar_Search = nullptr;
     QMenu* Menu_Popup = nullptr;
     QAction* Menu_Popup_CopyToClipBoard = nullptr;
+    QAction* Menu_Popup_SetPrimaryAddress = nullptr;
 
     // Last mouse button pressed or released over the list.
     int LastMouseButton = 0;
@@ -125,6 +128,9 @@ public:
     void CmdSaveCsv_Click();
     void Command_Save_Click();
     void Menu_Popup_CopyToClipBoard_Click();
+    // Gives the meter of the current row a new primary address through its
+    // secondary address, reads it there and says so; the row follows.
+    void Menu_Popup_SetPrimaryAddress_Click();
     void Option_SearchMethod_Click(int index);
     void Option_Timeout_Click(int index);
     void ListView_Search_DblClick();
@@ -170,6 +176,10 @@ private:
     SearchResultRow RowOf(const QTreeWidgetItem* item) const;
     void ShowRow(QTreeWidgetItem* item, const SearchResultRow& row);
     QString GetLanguageText(int id) const;
+    // The secondary address of the meter in the current row, if it names one.
+    std::optional<SecondaryAddress> CurrentMeter() const;
+    // The new primary address (0-250) the user gives the meter; nothing on cancel.
+    std::optional<int> AskNewPrimaryAddress(const SecondaryAddress& meter);
     int TwipsToPixels(int twips) const;
     int PixelsToTwips(int pixels) const;
 

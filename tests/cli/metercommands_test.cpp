@@ -37,6 +37,11 @@ protected:
     {
         BusConfig bus = DefaultBusConfig(); // 1: 12345678 SIM, 2: 12345679 SIM, 3: 23456789 KVX
         bus.meters.append(GatewaySlave({250, 0x20240001, 365, 180, 2400}));
+        MeterConfig mute; // takes what it is sent, but is never read
+        mute.address = 6;
+        mute.id = 0x66600006;
+        mute.answersReqUd2 = false;
+        bus.meters.append(mute);
         return bus;
     }
 
@@ -132,6 +137,32 @@ TEST_F(MeterCommandsTest, SetAddressThenTheMeterAnswersThere)
     EXPECT_TRUE(Cli({QStringLiteral("mbus-identify"), QStringLiteral("7")}).out.contains(QStringLiteral("id=12345679")));
 
     EXPECT_EQ(Cli({QStringLiteral("mbus-set-address"), QStringLiteral("2"), QStringLiteral("251")}).status, 2);
+}
+
+TEST_F(MeterCommandsTest, SetAddressBySecondaryAddressReadsTheMeterThere)
+{
+    const struct {
+        QStringList arguments;
+        int status;
+        const char* says;
+    } rows[] = {
+        {{"mbus-set-address", "--secondary", "12345679 4D2D 01 07", "7"}, 0,
+         "address=253 secondary=12345679.4D2D.01.07 acknowledged=yes answers=yes message="},
+        {{"mbus-set-address", "--secondary", "66600006.FFFF.FF.FF", "8"}, 1, // as the messages print it
+         "meter 66600006.FFFF.FF.FF took the new address 8 but does not answer there"},
+        {{"mbus-set-address", "--secondary", "99999998", "8"}, 1,
+         "no single meter answered the selection of 99999998.FFFF.FF.FF, so nothing more was sent"},
+        {{"mbus-set-address", "--secondary", "1234567*", "8"}, 2, "whole identification number"},
+        {{"mbus-set-address", "--secondary", "12345678", "8", "--always-init"}, 2, "leave out --always-init"},
+        {{"mbus-set-address", "--secondary", "12345678", "251"}, 2, "from 0 to 250"},
+        {{"mbus-set-address", "--secondary", "12345678", "1", "8"}, 2, "or --secondary ID, and nothing more"},
+    };
+    for (const auto& row : rows) {
+        const CliRun run = Cli(row.arguments);
+        EXPECT_EQ(run.status, row.status) << row.says << ": " << run.err.toStdString();
+        EXPECT_TRUE((run.out + run.err).contains(QString::fromUtf8(row.says))) << run.out.toStdString() << run.err.toStdString();
+    }
+    EXPECT_TRUE(Cli({QStringLiteral("mbus-identify"), QStringLiteral("7")}).out.contains(QStringLiteral("id=12345679")));
 }
 
 TEST_F(MeterCommandsTest, ChangesForEveryMeterOnlyWhenAskedFor)

@@ -216,7 +216,7 @@ TEST_F(FeaturePageTest, PrepareOnFirstUseShowsEntryZeroEmptyFieldsAndClearBoxes)
     }
     page->Prepare(false, true);
 
-    EXPECT_EQ(page->Combo_MeterFeature_LineSpeed->currentIndex(), 0);
+    EXPECT_EQ(page->Combo_MeterFeature_LineSpeed->currentIndex(), 3); // 2400 baud, the gateway's line not known
     EXPECT_EQ(page->Combo_MeterFeature_AppReset->currentIndex(), 0);
     for (const QCheckBox* box : {page->Check_MeterFeature_TestAndDiagnostics, page->Check_MeterFeature_UseSecondaryAddress,
                                  page->Check_MeterFeature_AlwaysInit, page->Check_MeterFeature_AlwaysApp})
@@ -226,6 +226,12 @@ TEST_F(FeaturePageTest, PrepareOnFirstUseShowsEntryZeroEmptyFieldsAndClearBoxes)
     for (const QLineEdit* field : page->Text_MeterFeature_Sec_Address)
         EXPECT_TRUE(field->text().isEmpty());
     EXPECT_FALSE(host.nextEnabled);
+
+    // over a serial line the new speed starts at the line's own
+    Store().Save(keys::Option_EnterIPAddress, 1);
+    Store().Save(keys::Combo_EnterIPAddress_BaudRate.ForTask(env.Context().state.WhatToDo), 5);
+    page->Prepare(false, true);
+    EXPECT_EQ(page->Combo_MeterFeature_LineSpeed->currentIndex(), 5);
 }
 
 } // namespace
@@ -419,7 +425,10 @@ TEST_F(FeaturePageWalk, TheOperationsThroughTheWindow)
     Type(page->Text_MeterFeature_Address[1], QStringLiteral("9"));
     Apply();
     EXPECT_EQ(frames.value(0), Hex("68 06 06 68 53 02 51 01 7A 09 2A 16"));
-    EXPECT_TRUE(Info().endsWith(T(180) + QStringLiteral("\n\n"))) << Info().toStdString();
+    // read back where it now is: the page says it answers there
+    EXPECT_EQ(frames.value(1), Hex("10 5B 09 64 16"));
+    EXPECT_TRUE(Info().endsWith(T(180) + QStringLiteral("\n\n") + T(1500).arg(9) + u' ' + T(1501).arg(9)))
+        << Info().toStdString();
 
     // ... and the meter answers under its new one
     Choose(*page, 1);
@@ -451,6 +460,14 @@ TEST_F(FeaturePageWalk, TheOperationsThroughTheWindow)
     Choose(*page, 5);
     EXPECT_FALSE(log.Check_CountinousPoll->isEnabled());
 
+    // A new bus speed over the network: the page says what the gateway's line needs to follow it
+    Choose(*page, 3);
+    EXPECT_EQ(page->Combo_MeterFeature_LineSpeed->currentText(), "2400"); // never chosen: the line's usual speed
+    page->Combo_MeterFeature_LineSpeed->setCurrentIndex(5);
+    Type(page->Text_MeterFeature_Address[0], QStringLiteral("1"));
+    Apply();
+    EXPECT_TRUE(Info().endsWith(T(180) + QStringLiteral("\n\n") + T(1508).arg(9600))) << Info().toStdString();
+
     // Debug and Search leave the page to the wizard
     QSignalSpy search(page.get(), &FeaturePage::searchRequested);
     QTest::mouseClick(page->Command_MeterFeature_Search, Qt::LeftButton);
@@ -458,6 +475,32 @@ TEST_F(FeaturePageWalk, TheOperationsThroughTheWindow)
     EXPECT_EQ(search.count(), 1);
     EXPECT_EQ(host.debugToggles, 1);
     host.debugWindow = nullptr;
+}
+
+TEST_F(FeaturePageWalk, OverASerialLineTheNewSpeedIsFollowedAndTheMeterReadThere)
+{
+    GatewayUnderTest cable;
+    EndpointOptions options;
+    options.udpPort.reset();
+    options.tcpPort.reset();
+    options.pty = true;
+    ASSERT_NO_FATAL_FAILURE(cable.StartGateway(DefaultBusConfig(), options));
+    env.Context().ini.WriteIniValue(QStringLiteral("SerialPorts"), QStringLiteral("COM1"), cable.gateway->PtyPath());
+    Store().Save(keys::Option_EnterIPAddress, 1);
+    Store().Save(keys::SerialPortForConnection.ForTask(4), QStringLiteral("0"));
+    Store().Save(keys::Option_SelectMeterFeature, 3);
+    Store().Save(keys::MeterFeature_Address_0, QStringLiteral("1"));
+    Store().Save(keys::MeterFeature_LineSpeed, 5);
+    page = LoadedPage();
+    page->Prepare(false, true);
+    page->Enter(false, true);
+
+    const auto watch = AnswerNextModal(QMessageBox::Yes);
+    Apply();
+    EXPECT_EQ(watch->text, env.Context().language.GetLanguageText(1507).arg(9600));
+    EXPECT_EQ(Store().Read(keys::Combo_EnterIPAddress_BaudRate.ForTask(4)), "5");
+    EXPECT_TRUE(Info().endsWith(T(1500).arg(1) + u' ' + T(1501).arg(1))) << Info().toStdString();
+    EXPECT_EQ(cable.frames.size(), 2); // the new speed, then the read at it
 }
 
 TEST_F(FeaturePageWalk, AChangeForEveryMeterGoesOnlyWhenTheUserSaysSo)

@@ -5,6 +5,7 @@
 
 #include "comm/waiting.h"
 #include "comm/fcbstate.h"
+#include "comm/mbusapplication.h"
 
 #include "gatewayslave.h"
 #include "scriptedpeer.h"
@@ -28,11 +29,17 @@ const QString kCrLf = QStringLiteral("\r\n");
 class RecordingView : public FeatureView {
 public:
     void SetInfo(const QString& text) override { info = text; }
-    void AppendInfo(const QString& text) override { info += text; }
+    void AppendInfo(const QString& text) override
+    {
+        info += text;
+        if (onAppend)
+            onAppend(text);
+    }
     void SetBusy(bool busy) override { busyChanges << busy; }
 
     QString info;
     QList<bool> busyChanges;
+    std::function<void(const QString&)> onAppend; // what a step's report sets off
 };
 
 BusConfig SimulatedBus()
@@ -44,6 +51,15 @@ BusConfig SimulatedBus()
     fixed.id = 0x55500002;
     fixed.fixedStructure = true;
     bus.meters.append(fixed);
+    MeterConfig twin = bus.meters[0]; // meter 1's number, another maker's
+    twin.address = 5;
+    twin.manufacturer = *ManufacturerCode(QStringLiteral("KVX"));
+    bus.meters.append(twin);
+    MeterConfig mute;
+    mute.address = 6;
+    mute.id = 0x66600006;
+    mute.answersReqUd2 = false;
+    bus.meters.append(mute);
     return bus;
 }
 
@@ -379,4 +395,68 @@ TEST_F(FeatureProtocolTest, HexDumpSixteenBytesALine)
     protocol.AppendHexDump(Hex("00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10"));
     EXPECT_EQ(view.info, kCrLf + QStringLiteral("00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F ") + kCrLf +
                              QStringLiteral("10 ") + QString(45, u' '));
+}
+
+TEST_F(FeatureProtocolTest, AddressChangeBySecondaryAddressOnTheBus)
+{
+    UseSimulator();
+    const struct {
+        const char* what;
+        SecondaryAddress meter;
+        int newAddress;
+        bool selected;
+        ChangeOutcome change;
+        ReadBack readBack;
+        QString ending;
+    } rows[] = {
+        {"moved, answers there", {"12345679", "4D2D", "01", "07"}, 20, true, ChangeOutcome::Acknowledged,
+         ReadBack::Answered, T(1501).arg(20)},
+        {"nobody selected", {"99999998", {}, {}, {}}, 21, false, ChangeOutcome::NotSent, ReadBack::NotRun, T(178)},
+        {"two makers' meters of one number", {"12345678", {}, {}, {}}, 22, false, ChangeOutcome::NotSent,
+         ReadBack::NotRun, T(1342)},
+        {"moved, reads nothing", {"66600006", {}, {}, {}}, 23, true, ChangeOutcome::Acknowledged, ReadBack::Silent,
+         T(1502).arg(23)},
+        {"a wildcard names no one meter", {"1234567F", {}, {}, {}}, 24, false, ChangeOutcome::NotSent,
+         ReadBack::NotRun, T(1505)},
+    };
+    for (const auto& row : rows) {
+        const AddressMove move = protocol.ChangeAddressBySecondary(row.meter, row.newAddress);
+        EXPECT_EQ(move.selected, row.selected) << row.what;
+        EXPECT_EQ(move.change, row.change) << row.what;
+        EXPECT_EQ(move.readBack, row.readBack) << row.what;
+        EXPECT_TRUE(view.info.endsWith(row.ending)) << row.what << ": " << view.info.toStdString();
+    }
+    EXPECT_EQ(protocol.ReadSlaveIdentification(FeatureProtocol::ReadMode::Identify, 20, false, false).identification.id,
+              "12345679");
+}
+
+TEST_F(FeatureProtocolTest, AddressChangeBySecondaryAddressFramesAndACancelBetweenThem)
+{
+    UsePeer();
+    // a cancel once the meter is selected: the new address is not sent
+    PeerAnswers(Hex("E5"));
+    view.onAppend = [this](const QString& text) {
+        if (text.startsWith(T(177)))
+            Context().operations.RequestCancel();
+    };
+    const SecondaryAddress meter{"12345679", "4D2D", "01", "07"};
+    AddressMove move = protocol.ChangeAddressBySecondary(meter, 20);
+    EXPECT_TRUE(move.selected);
+    EXPECT_EQ(move.change, ChangeOutcome::NotSent);
+    EXPECT_EQ(peer.Requests(), QList<QByteArray>({Hex("68 0B 0B 68 53 FD 52 79 56 34 12 2D 4D 01 07 39 16")}));
+    EXPECT_TRUE(view.info.endsWith(T(1322)));
+
+    // each step's answer scripted once the step before is over; another meter answers at 20
+    view.onAppend = [this](const QString& text) {
+        if (text.startsWith(T(177)))
+            PeerAnswers(Hex("E5"));
+        else if (text.startsWith(T(180)))
+            PeerAnswers(Hex("68 0B 0B 68 08 14 72 11111111 D82E 01 04 DD 16"));
+    };
+    PeerAnswers(Hex("E5"));
+    move = protocol.ChangeAddressBySecondary(meter, 20);
+    EXPECT_EQ(move.change, ChangeOutcome::Acknowledged);
+    EXPECT_EQ(move.readBack, ReadBack::Other);
+    EXPECT_EQ(peer.Requests().mid(2), QList<QByteArray>({Hex("68 06 06 68 53 FD 51 01 7A 14 30 16"), Hex("10 5B 14 6F 16")}));
+    EXPECT_TRUE(view.info.endsWith(T(1503).arg(20).arg("11111111")));
 }

@@ -71,6 +71,27 @@ TEST(SearchExport, CsvLinesTakeTheIdentificationFromTheReplyOrTheProbeAndSkipThe
             << row.fromReply << " '" << row.exclude << "'";
 }
 
+TEST(SearchExport, ARowGivesTheSecondaryAddressOfTheOneMeterItNames)
+{
+    QList<SearchResultRow> rows = SecondaryRows();
+    rows << Row(SearchIcon::Neutral, {"12345670", "", "--"});
+    const struct {
+        int row;
+        bool fromReply;
+        const char* address; // nothing for no meter
+    } cases[] = {
+        {0, false, nullptr}, // a collision
+        {1, true, nullptr},
+        {2, true, "12345678.0442.02.02"},
+        {3, false, "66600001.FFFF.FF.FF"}, // selected, sent no data
+        {4, false, nullptr},               // a whole number nobody answered
+    };
+    for (const auto& c : cases) {
+        const std::optional<SecondaryAddress> address = RowSecondaryAddress(rows[c.row], c.fromReply);
+        EXPECT_EQ(address ? address->Text() : QString(), QString::fromLatin1(c.address)) << c.row;
+    }
+}
+
 TEST(SearchExport, CsvRowWithoutManufacturerCodeIsSkippedOnlyForAnEmptyExclude)
 {
     const QList<SearchResultRow> rows = {

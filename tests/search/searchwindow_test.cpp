@@ -22,6 +22,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -149,7 +150,8 @@ TEST_F(SearchWindowTest, EveryControlHasItsNameAndALanguageCaption)
         {"CmdSaveCsv", search.CmdSaveCsv}, {"Command_Exit", search.Command_Exit},
         {"ListView_Search", search.ListView_Search}, {"StatusBar", search.StatusBar},
         {"ProgressBar_Search", search.ProgressBar_Search}, {"Menu_Popup", search.Menu_Popup},
-        {"Menu_Popup_CopyToClipBoard", search.Menu_Popup_CopyToClipBoard}};
+        {"Menu_Popup_CopyToClipBoard", search.Menu_Popup_CopyToClipBoard},
+        {"Menu_Popup_SetPrimaryAddress", search.Menu_Popup_SetPrimaryAddress}};
     for (const auto& [name, member] : named)
         EXPECT_EQ(search.findChild<QObject*>(QString::fromLatin1(name)), member) << name;
     EXPECT_EQ(UnknownLanguageTexts(search), QStringList());
@@ -297,6 +299,28 @@ TEST_F(SearchWindowTest, PrimarySearchLearnsTheSpeedFromTheRecordAndHandsAMeterT
     EXPECT_EQ(secondary[3].text(), "0C");
     search.Menu_Popup_CopyToClipBoard->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "12345675");
+
+    // "Set primary address..." asks for the address, moves the meter there through its secondary address and says so
+    std::shared_ptr<ModalWatch> result;
+    QString prompt;
+    QTimer::singleShot(50ms, [&] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        prompt = dialog->labelText();
+        dialog->setIntValue(7);
+        result = AnswerNextModal(QMessageBox::Ok);
+        dialog->accept();
+    });
+    emit search.Menu_Popup->aboutToShow();
+    search.Menu_Popup_SetPrimaryAddress->trigger();
+    EXPECT_EQ(prompt, "New primary address (0 to 250) of the meter 12345675.0442.05.0C:");
+    ASSERT_TRUE(result && result->seen);
+    EXPECT_TRUE(result->text.endsWith(QStringLiteral("The meter answers at address 7."))) << result->text.toStdString();
+    EXPECT_EQ(RowOf("1").Text(rowtext::kAddress), "7");
+    // a collision names no one meter
+    search.ListView_Search->setCurrentItem(search.ListView_Search->findItems(QStringLiteral("3"), Qt::MatchExactly, 1).front());
+    emit search.Menu_Popup->aboutToShow();
+    EXPECT_FALSE(search.Menu_Popup_SetPrimaryAddress->isEnabled());
 }
 
 TEST_F(SearchWindowTest, AbortInTheMiddleEndsTheSearchAtOnce)
