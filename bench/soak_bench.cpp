@@ -78,7 +78,7 @@ int main(int argc, char* argv[])
     context.state.WhatToDo = 5;
 
     // The log window deletes itself when it closes, as it does in the wizard.
-    auto* logWindow = new Ostrand_Debug(log, context.ini, language, context.operations);
+    auto* logWindow = new Ostrand_Debug(log, context.ini, settings, language, context.operations);
     Ostrand_Debug& window = *logWindow;
     window.show();
     PlainWizardHost host(context, &window);

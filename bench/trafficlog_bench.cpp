@@ -7,6 +7,7 @@
 #include "shell/debugwindow.h"
 #include "base/inifile.h"
 #include "base/language.h"
+#include "base/settings.h"
 #include "base/trafficlog.h"
 
 #include <QApplication>
@@ -90,7 +91,8 @@ int main(int argc, char* argv[])
     Language language;
     TrafficLog log;
     DeviceOperations operations;
-    auto* window = new Ostrand_Debug(log, ini, language, operations);
+    Settings settings = Settings::AtFile(dir.filePath(QStringLiteral("store.conf")));
+    auto* window = new Ostrand_Debug(log, ini, settings, language, operations);
     window->show();
 
     const long before = CurrentMemoryKb();

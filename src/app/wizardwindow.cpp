@@ -420,7 +420,8 @@ void Ostrand_Wizard::ToggleDebugWindow()
         CloseDebugWindow();
         return;
     }
-    m_DebugWindow = new Ostrand_Debug(m_Context.log, m_Context.ini, m_Context.language, m_Context.operations);
+    m_DebugWindow = new Ostrand_Debug(m_Context.log, m_Context.ini, m_Context.settings, m_Context.language,
+                                      m_Context.operations);
     connect(m_DebugWindow, &Ostrand_Debug::searchTimeoutsRequested, m_SearchWindows, &SearchWindows::ShowSearchTimeouts);
     m_DebugWindow->PlaceBeside(this);
     connect(m_DebugWindow, &Ostrand_Debug::timeoutsRequested, this, [this] { ShowTimeoutsDialog(); });

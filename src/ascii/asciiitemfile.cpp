@@ -96,8 +96,11 @@ std::optional<QStringList> AsciiItemLineTags(const QString& line, AsciiItemFileF
 bool AsciiItemFileParser::Take(const QByteArray& line)
 {
     std::optional<QStringList> tags = AsciiItemLineTags(QString::fromLatin1(line), m_Format);
+    ++m_Lines;
     if (tags)
         m_Read.tags += std::move(*tags);
+    else
+        m_Read.failedLine = m_Lines;
     m_Stopped = !tags;
     return tags.has_value();
 }
@@ -122,8 +125,11 @@ bool AsciiItemFileParser::Feed(QByteArrayView bytes)
         Take(std::exchange(m_Line, QByteArray()));
         at = end + 1;
     }
-    if (m_Line.size() > kLongestLine)
-        m_Stopped = true; // not a line of an item file
+    if (m_Line.size() > kLongestLine) { // not a line of an item file
+        m_Stopped = true;
+        m_Read.failedLine = m_Lines + 1;
+        m_Read.lineTooLong = true;
+    }
     return !m_Stopped;
 }
 

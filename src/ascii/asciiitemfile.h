@@ -22,10 +22,14 @@ enum class AsciiItemFileFormat {
 std::optional<QStringList> AsciiItemLineTags(const QString& line, AsciiItemFileFormat format);
 
 // What reading a file gave: the names up to the first line that did not
-// fit (complete is false then), or a file error.
+// fit (complete is false then), or a file error. A line that does not fit
+// breaks its format's rule (two dots, "[" first, "[item]" first), unless it
+// is longer than any line of an item file.
 struct AsciiItemFileRead {
     QStringList tags;
     bool complete = false;
+    qsizetype failedLine = 0; // the line that did not fit, counted from 1
+    bool lineTooLong = false;
     std::optional<FileError> error;
 };
 
@@ -48,6 +52,7 @@ private:
     AsciiItemFileFormat m_Format;
     AsciiItemFileRead m_Read;
     QByteArray m_Line;
+    qsizetype m_Lines = 0; // lines taken so far
     bool m_AfterCr = false;
     bool m_Stopped = false;
 };

@@ -16,7 +16,6 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -40,6 +39,11 @@ int LoadSuccessText(AsciiItemFileFormat format)
     return LoadFailureText(format) + 1;
 }
 
+int LineRuleText(AsciiItemFileFormat format)
+{
+    return asciitext::kFirstLineRule + static_cast<int>(format);
+}
+
 } // namespace
 
 AsciiPage::AsciiPage(WizardHost& host, QWidget* parent)
@@ -47,13 +51,12 @@ AsciiPage::AsciiPage(WizardHost& host, QWidget* parent)
     , m_Client(std::make_shared<AsciiClient>(Context().connection, Context().link, Context().log))
 {
     chooseItemFile = [this] {
-        return QFileDialog::getOpenFileName(Host().Window(), QStringLiteral("Get Modbus Configuration"),
-                                            Context().appPath,
-                                            QStringLiteral("Comma Separated Files(*.csv);;All Files(*.*)"));
+        return ChooseOpenFileName(Host().Window(), Context().settings, FileKind::AsciiItems,
+                                  GetLanguageText(asciitext::kGetItemFileTitle), Context().appPath);
     };
     chooseSaveFile = [this] {
-        return ChooseSaveFileName(Host().Window(), QStringLiteral("Save Ascii File"),
-                                  QStringLiteral("Text Files(*.csv);;All Files(*.*)"));
+        return ChooseSaveFileName(Host().Window(), Context().settings, FileKind::AsciiItems,
+                                  GetLanguageText(asciitext::kSaveItemFileTitle));
     };
     Text_Info = AddInfo(page::MBusAscii, Body());
     Text_Info->SetMaximumAutoHeight(3 * fontMetrics().lineSpacing() + 6);
@@ -64,7 +67,6 @@ AsciiPage::AsciiPage(WizardHost& host, QWidget* parent)
     connect(Command_MBusAscii_MeterFeature_Debug, &QPushButton::clicked, this, [this] { Host().ToggleDebugWindow(); });
     connect(Command_MBusAscii_MeterFeature_Read, &QPushButton::clicked, this,
             [this] { Command_MBusAscii_MeterFeature_Read_Click(); });
-    // Only reading is offered: the Write button has no action.
     connect(cmdMBusAsciiGetFile, &QPushButton::clicked, this, [this] { LoadAsciiItemFile(); });
     connect(cmdMBusAsciiSaveFile, &QPushButton::clicked, this, [this] { SaveAsciiItemFile(); });
     connect(txtMBusAsciiStationID, &QLineEdit::textChanged, this, [this] { txtMBusAsciiStationID_Change(); });
@@ -101,7 +103,8 @@ QLayout* AsciiPage::BuildItem()
     grid->addWidget(Command_MBusAscii_MeterFeature_Read, 0, 3);
     grid->addWidget(lblMBusAsciiValue, 1, 0);
     grid->addWidget(txtMBusAsciiValue, 1, 1, 1, 2);
-    grid->addWidget(Command_MBusAscii_MeterFeature_Write, 1, 3);
+    // Only reading is offered: a Write button would do nothing.
+    Command_MBusAscii_MeterFeature_Write->hide();
     grid->addWidget(lblMBusAsciiProtocol, 2, 0);
     grid->addWidget(cboMBusAsciiProtocol, 2, 1);
     grid->setColumnStretch(2, 1);
@@ -195,16 +198,26 @@ QPushButton* AsciiPage::ReadButton() const
 
 void AsciiPage::Command_MBusAscii_MeterFeature_Read_Click()
 {
+    const QByteArray tag = cboMBusAsciiTagName->currentText().toLatin1();
+    MarkRefused(cboMBusAsciiTagName->lineEdit(), !IsAsciiItemName(tag));
+    if (!IsAsciiItemName(tag)) {
+        lblMBusAsciiResultText->ShowResult(GetLanguageText(asciitext::kNoItemName), ResultKind::Failure);
+        return;
+    }
     const DeviceOperationScope operation(Context().operations);
     if (!operation)
         return;
+    // What the field held belongs to the last read, not to this one.
+    txtMBusAsciiValue->clear();
+    lblMBusAsciiResultText->ShowResult(GetLanguageText(asciitext::kReading).arg(QString::fromLatin1(tag)),
+                                       ResultKind::Success);
     const int station = AsciiStationFromText(txtMBusAsciiStationID->text());
     txtMBusAsciiStationID->setText(QString::number(station));
     const int protocol = cboMBusAsciiProtocol->currentIndex();
     // The page may be gone when the wait returns; the client stays for the read.
     const QPointer<AsciiPage> self(this);
     const std::shared_ptr<AsciiClient> client = m_Client;
-    const AsciiReadResult read = client->ReadAsciiItem(protocol, station, cboMBusAsciiTagName->currentText().toLatin1());
+    const AsciiReadResult read = client->ReadAsciiItem(protocol, station, tag);
     if (self)
         ShowAsciiResult(read, protocol);
 }
@@ -227,7 +240,8 @@ void AsciiPage::ShowAsciiResult(const AsciiReadResult& read, int protocol)
     case ReplyOutcome::Kind::NotRun:
         return;
     }
-    if (read.Answered())
+    // An error reply carries its letter where a value would stand: it is no value.
+    if (read.kind == ReplyOutcome::Kind::Reply)
         txtMBusAsciiValue->setText(QString::fromLatin1(AsciiReplyValue(read.bytes, protocol)));
 }
 
@@ -256,8 +270,12 @@ void AsciiPage::LoadAsciiItemFile()
     if (read.complete)
         lblMBusAsciiResultText->ShowResult(GetLanguageText(LoadSuccessText(format)), ResultKind::Success);
     else
-        lblMBusAsciiResultText->ShowResult(GetLanguageText(LoadFailureText(format)) + u' ' + QFileInfo(path).fileName(),
-                                           ResultKind::Failure);
+        lblMBusAsciiResultText->ShowResult(
+            GetLanguageText(LoadFailureText(format)) + u' ' + QFileInfo(path).fileName() + u'\n'
+                + GetLanguageText(asciitext::kFailedLine)
+                      .arg(read.failedLine)
+                      .arg(GetLanguageText(read.lineTooLong ? asciitext::kLineTooLong : LineRuleText(format))),
+            ResultKind::Failure);
     if (cboMBusAsciiTagName->count() > 0)
         cboMBusAsciiTagName->setCurrentIndex(0);
 }

@@ -25,6 +25,11 @@ int AsciiStationFromText(const QString& text)
     return static_cast<int>(std::clamp<qint64>(LeadingNumber(text), 0, ascii::kHighestStation));
 }
 
+bool IsAsciiItemName(const QByteArray& tag)
+{
+    return !tag.trimmed().isEmpty() && !tag.contains(ascii::kStx) && !tag.contains(ascii::kEtx);
+}
+
 QByteArray AsciiChecksum(const QByteArray& characters)
 {
     unsigned sum = 0;

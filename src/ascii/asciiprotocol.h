@@ -36,6 +36,10 @@ int NextAsciiSequence(int counter);
 // 0 becomes 0 and above 99 becomes 99 ("abc" is 0).
 int AsciiStationFromText(const QString& text);
 
+// Whether a request may carry the item name: not empty or blank, and
+// without STX or ETX, which would end the frame inside the name.
+bool IsAsciiItemName(const QByteArray& tag);
+
 // The sum of the character codes modulo 256 as two upper-case hex digits.
 QByteArray AsciiChecksum(const QByteArray& characters);
 

@@ -19,4 +19,11 @@ constexpr int kDebug = 1114;
 constexpr int kAsciiInfo = 1115;
 constexpr int kItemNameTip = 1116;
 constexpr int kFirstLoadText = 1117; // 1117-1122 per item file format: not read, then loaded
+constexpr int kGetItemFileTitle = 1550;
+constexpr int kSaveItemFileTitle = 1551;
+constexpr int kReading = 1552;
+constexpr int kNoItemName = 1553;
+constexpr int kFailedLine = 1554;
+constexpr int kFirstLineRule = 1555; // 1555-1557 per item file format: the rule its lines keep
+constexpr int kLineTooLong = 1558;
 } // namespace asciitext

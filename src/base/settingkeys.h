@@ -77,6 +77,13 @@ inline const SettingKey Option_SearchMethod{QStringLiteral("Option_SearchMethod"
 inline const SettingKey Option_Search_Timeout{QStringLiteral("Option_Search_Timeout"), QStringLiteral("0")};
 inline const SettingKey Option_SearchActiveSetting{QStringLiteral("Option_SearchActiveSetting"), QStringLiteral("0")};
 
+// The folder each kind of file was last saved to or loaded from, where its
+// next Save or Load dialog opens.
+inline const SettingKey Folder_ModbusConfiguration{QStringLiteral("Folder_ModbusConfiguration"), QString()};
+inline const SettingKey Folder_AsciiItems{QStringLiteral("Folder_AsciiItems"), QString()};
+inline const SettingKey Folder_SearchExport{QStringLiteral("Folder_SearchExport"), QString()};
+inline const SettingKey Folder_Log{QStringLiteral("Folder_Log"), QString()};
+
 } // namespace keys
 
 namespace ini {

@@ -2,6 +2,10 @@
 
 #include "valuelib.h"
 
+#include "base/textnumber.h"
+
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <array>
 
@@ -31,6 +35,22 @@ quint8 At(const QByteArray& bytes, qsizetype position)
 }
 
 } // namespace
+
+ModbusRequestField RefusedModbusField(const QString& slaveAddress, const QString& firstRegister,
+                                      const QString& registerCount)
+{
+    static const QRegularExpression wholeNumber(QStringLiteral(R"(^\s*\d+\s*$)"));
+    const auto within = [](const QString& text, qint64 lowest, qint64 highest) {
+        return wholeNumber.match(text).hasMatch() && LeadingNumber(text) >= lowest && LeadingNumber(text) <= highest;
+    };
+    if (!within(slaveAddress, 1, 255))
+        return ModbusRequestField::SlaveAddress;
+    if (!within(firstRegister, 0, 65535))
+        return ModbusRequestField::FirstRegister;
+    if (!within(registerCount, 1, 65535))
+        return ModbusRequestField::RegisterCount;
+    return ModbusRequestField::None;
+}
 
 quint8 ClampToByte(qint64 value)
 {

@@ -35,6 +35,13 @@ struct ModbusRequest {
     qint64 registerCount = 1;  // 0..65535
 };
 
+// The request field that keeps a read from being sent: empty, no number or
+// outside its range. Slave 1..255 (0 is the broadcast, which no slave
+// answers), first register 0..65535, count 1..65535.
+enum class ModbusRequestField { None, SlaveAddress, FirstRegister, RegisterCount };
+ModbusRequestField RefusedModbusField(const QString& slaveAddress, const QString& firstRegister,
+                                      const QString& registerCount);
+
 quint8 ClampToByte(qint64 value);
 quint16 ClampToWord(qint64 value);
 

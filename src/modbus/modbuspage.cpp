@@ -4,7 +4,9 @@
 #include "modbusplotwindow.h"
 
 #include "modbustexts.h"
+#include "base/windowplacement.h"
 #include "shell/busyguard.h"
+#include "shell/debugwindow.h"
 #include "shell/fileerrordialog.h"
 #include "shell/savefiledialog.h"
 #include "shell/wizardcontext.h"
@@ -18,7 +20,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QSignalBlocker>
 #include <QGridLayout>
@@ -29,11 +30,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QEvent>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace {
 
+constexpr int kTwipsPerInch = 1440;
 constexpr int kRegisterDigits = 5; // 0-65535
 constexpr qint64 kHighestSlaveAddress = 255;
 constexpr qint64 kHighestRegister = 65535;
@@ -41,6 +45,10 @@ constexpr qint64 kHighestRegister = 65535;
 // Register, data type, word order, bytes, value, description.
 constexpr int kValueColumns = 6;
 constexpr int kFirstSharedColumn = 3;
+constexpr int kBytesColumn = 3;
+constexpr int kValueColumn = 4;
+// The bytes column has room for this at least (two registers).
+const QString kLeastBytes = QStringLiteral("0000 0000");
 
 } // namespace
 
@@ -50,21 +58,22 @@ ModbusPage::ModbusPage(WizardHost& host, QWidget* parent)
 {
     Body()->addLayout(BuildRequest());
     Body()->addWidget(BuildValueRows());
+    // The result has the page's width: an exception's text reads on one line.
     lblModbusResultText = Named(new ResultLabel(this), QStringLiteral("lblModbusResultText"));
-    auto* results = new QHBoxLayout;
-    results->addWidget(lblModbusResultText, 1, Qt::AlignTop);
-    results->addLayout(BuildButtons());
-    Body()->addLayout(results);
+    Body()->addWidget(lblModbusResultText);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addLayout(BuildButtons());
+    Body()->addLayout(buttons);
     Body()->addStretch(1);
     ConnectControls();
     chooseSaveFile = [this] {
-        return ChooseSaveFileName(Host().Window(), QStringLiteral("Save Modbus Configuration"),
-                                  QStringLiteral("Text Files(*.csv);;All Files(*.*)"));
+        return ChooseSaveFileName(Host().Window(), Context().settings, FileKind::ModbusConfiguration,
+                                  QStringLiteral("Save Modbus Configuration"));
     };
     chooseOpenFile = [this] {
-        return QFileDialog::getOpenFileName(Host().Window(), QStringLiteral("Get Modbus Configuration"),
-                                            Context().appPath,
-                                            QStringLiteral("Comma Separated Files(*.csv);;All Files(*.*)"));
+        return ChooseOpenFileName(Host().Window(), Context().settings, FileKind::ModbusConfiguration,
+                                  QStringLiteral("Get Modbus Configuration"), Context().appPath);
     };
 }
 
@@ -102,17 +111,19 @@ QLayout* ModbusPage::BuildRequest()
 
     auto* grid = new QGridLayout;
     grid->setVerticalSpacing(2);
+    // The function list, which names what it reads, under the slave it asks;
+    // the counting of register numbers, which is about the rows, below.
     grid->addWidget(lblModbusProtocol, 0, 0);
     grid->addLayout(framing, 0, 1);
-    grid->addWidget(lblModbusFunction, 0, 3);
-    grid->addWidget(cboModbusFunction, 0, 4, Qt::AlignLeft);
+    grid->addWidget(lblModbusFirstRegister, 0, 3);
+    grid->addWidget(txtModbusFirstRegister, 0, 4, Qt::AlignLeft);
     grid->addWidget(lblModbusSlaveAddress, 1, 0);
     grid->addWidget(txtModbusSlaveAddress, 1, 1, Qt::AlignLeft);
-    grid->addWidget(lblModbusFirstRegister, 1, 3);
-    grid->addWidget(txtModbusFirstRegister, 1, 4, Qt::AlignLeft);
-    grid->addWidget(ChkModbusAutoRegister, 2, 0, 1, 2);
-    grid->addWidget(lblModbusNoOfRegisters, 2, 3);
-    grid->addWidget(txtModbusNoOfRegisters, 2, 4, Qt::AlignLeft);
+    grid->addWidget(lblModbusNoOfRegisters, 1, 3);
+    grid->addWidget(txtModbusNoOfRegisters, 1, 4, Qt::AlignLeft);
+    grid->addWidget(lblModbusFunction, 2, 0);
+    grid->addWidget(cboModbusFunction, 2, 1, Qt::AlignLeft);
+    grid->addWidget(ChkModbusAutoRegister, 3, 0, 1, 5);
     grid->setColumnMinimumWidth(2, 12);
     grid->setColumnStretch(5, 1);
     return grid;
@@ -129,8 +140,8 @@ QWidget* ModbusPage::BuildValueRows()
     for (int row = 0; row < kValueRows; ++row)
         AddValueRow(row);
 
-    // All six rows always show; the bytes, the value and the description
-    // share the width the register, type and order leave.
+    // All six rows always show. The bytes and the value are as wide as their
+    // texts as far as the page allows, and the description takes what is left.
     const int rowHeight = cboModbusDatatype[0]->sizeHint().height();
     QHeaderView* rows = grdModbusValues->verticalHeader();
     rows->setSectionResizeMode(QHeaderView::Fixed);
@@ -139,7 +150,12 @@ QWidget* ModbusPage::BuildValueRows()
     columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     columns->setTextElideMode(Qt::ElideRight);
     for (int column = 0; column < kValueColumns; ++column)
-        columns->setSectionResizeMode(column, column < kFirstSharedColumn ? QHeaderView::Fixed : QHeaderView::Stretch);
+        columns->setSectionResizeMode(column, column + 1 < kValueColumns ? QHeaderView::Fixed : QHeaderView::Stretch);
+    // A narrow description shows the beginning of its title rather than
+    // pushing the cells out of sight.
+    columns->setMinimumSectionSize(4 * fontMetrics().averageCharWidth());
+    grdModbusValues->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grdModbusValues->viewport()->installEventFilter(this); // its width shares out the columns
     grdModbusValues->setFixedHeight(columns->sizeHint().height() + kValueRows * rowHeight +
                                     2 * grdModbusValues->frameWidth());
     return grdModbusValues;
@@ -172,20 +188,25 @@ QLayout* ModbusPage::BuildButtons()
 {
     QPushButton** buttons[] = {&Command_ModBus_MeterFeature_Read, &Command_ModBus_MeterFeature_Write,
                                &Command_ModBus_MeterFeature_Clear, &cmdModbusShowAllOrders,
-                               &Command_ModBus_MeterFeature_Save, &Command_ModBus_MeterFeature_Get,
-                               &Command_ModBus_MeterFeature_Debug, &cmdModbusPlot};
+                               &cmdModbusPlot, &Command_ModBus_MeterFeature_Save,
+                               &Command_ModBus_MeterFeature_Get, &Command_ModBus_MeterFeature_Debug};
     const char* names[] = {"Command_ModBus_MeterFeature_Read",  "Command_ModBus_MeterFeature_Write",
                            "Command_ModBus_MeterFeature_Clear", "cmdModbusShowAllOrders",
-                           "Command_ModBus_MeterFeature_Save",  "Command_ModBus_MeterFeature_Get",
-                           "Command_ModBus_MeterFeature_Debug", "cmdModbusPlot"};
-    // Reading and its values in the first row, files, the log and the plot in the second.
+                           "cmdModbusPlot",                     "Command_ModBus_MeterFeature_Save",
+                           "Command_ModBus_MeterFeature_Get",   "Command_ModBus_MeterFeature_Debug"};
+    // Reading and its values in the first row, the files and the log in the second.
     constexpr int kColumns = 4;
     auto* grid = new QGridLayout;
     grid->setSpacing(4);
+    int cell = 0;
     for (int i = 0; i < static_cast<int>(std::size(names)); ++i) {
         *buttons[i] = Named(new QPushButton(this), QLatin1String(names[i]));
-        grid->addWidget(*buttons[i], i / kColumns, i % kColumns);
+        if (*buttons[i] == Command_ModBus_MeterFeature_Write)
+            continue; // only reading is offered: it would do nothing
+        grid->addWidget(*buttons[i], cell / kColumns, cell % kColumns);
+        ++cell;
     }
+    Command_ModBus_MeterFeature_Write->hide();
     return grid;
 }
 
@@ -215,11 +236,17 @@ void ModbusPage::Startup()
     SetTexts();
     FillLists();
     FitValueColumns();
+    FitTextColumns();
     optModBusRtuTcp[1]->setChecked(true);
+    // A read works as the page opens: slave 1, its first register.
+    txtModbusSlaveAddress->setText(QStringLiteral("1"));
+    txtModbusFirstRegister->setText(QStringLiteral("0"));
+    txtModbusNoOfRegisters->setText(QStringLiteral("1"));
     // Register numbers are counted from the first register, not typed.
     ChkModbusAutoRegister->setChecked(true);
     for (QLineEdit* field : txtModbusRegister)
         field->setEnabled(false);
+    UpdateModbusRows();
 }
 
 void ModbusPage::SetTexts()
@@ -259,10 +286,43 @@ void ModbusPage::FitValueColumns()
     }
 }
 
+bool ModbusPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == grdModbusValues->viewport() && event->type() == QEvent::Resize)
+        FitTextColumns();
+    return ReadPage::eventFilter(watched, event);
+}
+
+void ModbusPage::FitTextColumns()
+{
+    QHeaderView* columns = grdModbusValues->horizontalHeader();
+    const int padding = 2 * fontMetrics().averageCharWidth();
+    const auto needed = [&](int column, const Rows<QLineEdit>& fields, const QString& least) {
+        int width = std::max(columns->sectionSizeHint(column),
+                             fields[0]->fontMetrics().horizontalAdvance(least) + padding);
+        for (const QLineEdit* field : fields)
+            width = std::max(width, field->fontMetrics().horizontalAdvance(field->text()) + padding);
+        return width;
+    };
+    int room = grdModbusValues->viewport()->width() - columns->minimumSectionSize(); // the description's least
+    for (int column = 0; column < kBytesColumn; ++column)
+        room -= columns->sectionSize(column);
+    // The bytes first: the value of a long text shows in its own column anyway.
+    const int value = needed(kValueColumn, txtModbusValue, QString(kRegisterDigits * 2, u'0'));
+    const int bytes = std::max(std::min(needed(kBytesColumn, txtModbusByte, kLeastBytes), room - value),
+                               columns->sectionSizeHint(kBytesColumn));
+    const int widths[] = {bytes, std::max(std::min(value, room - bytes), columns->sectionSizeHint(kValueColumn))};
+    for (const int column : {kBytesColumn, kValueColumn}) {
+        if (columns->sectionSize(column) != widths[column - kBytesColumn])
+            columns->resizeSection(column, widths[column - kBytesColumn]);
+    }
+}
+
 void ModbusPage::FillLists()
 {
     cboModbusFunction->clear();
-    cboModbusFunction->addItems({QStringLiteral("3"), QStringLiteral("4")});
+    cboModbusFunction->addItems(
+        {GetLanguageText(modbustext::kFunctionHolding), GetLanguageText(modbustext::kFunctionInput)});
     cboModbusFunction->setCurrentIndex(0);
     for (int row = 0; row < kValueRows; ++row) {
         const auto at = static_cast<size_t>(row);
@@ -408,6 +468,7 @@ void ModbusPage::ShowRows(const ModbusValueRows& rows)
             colours.setColor(QPalette::Base, Qt::yellow);
         txtModbusRegister[i]->setPalette(colours);
     }
+    FitTextColumns();
     RowsChanged();
 }
 
@@ -438,17 +499,24 @@ void ModbusPage::Command_ModBus_MeterFeature_Read_Click()
     const DeviceOperationScope operation(Context().operations);
     if (!operation)
         return;
-    // Slave 0 is the broadcast address, which no slave answers, and a count
-    // of 0 reads nothing: neither is sent, and the field is named.
-    const ModbusRequest request = CurrentRequest();
-    MarkRefused(txtModbusSlaveAddress, request.slaveAddress < 1);
-    MarkRefused(txtModbusNoOfRegisters, request.registerCount < 1);
-    if (request.slaveAddress < 1 || request.registerCount < 1) {
-        lblModbusResultText->ShowResult(
-            GetLanguageText(request.slaveAddress < 1 ? modbustext::kBadSlaveAddress : modbustext::kNoRegisters),
-            ResultKind::Failure);
+    // A field that cannot be sent as it stands is named instead of being
+    // sent as something else.
+    const ModbusRequestField refused = RefusedModbusField(
+        txtModbusSlaveAddress->text(), txtModbusFirstRegister->text(), txtModbusNoOfRegisters->text());
+    const std::pair<ModbusRequestField, QLineEdit*> fields[] = {
+        {ModbusRequestField::SlaveAddress, txtModbusSlaveAddress},
+        {ModbusRequestField::FirstRegister, txtModbusFirstRegister},
+        {ModbusRequestField::RegisterCount, txtModbusNoOfRegisters}};
+    for (const auto& [field, box] : fields)
+        MarkRefused(box, field == refused);
+    if (refused != ModbusRequestField::None) {
+        const int text = refused == ModbusRequestField::SlaveAddress    ? modbustext::kBadSlaveAddress
+                         : refused == ModbusRequestField::FirstRegister ? modbustext::kBadFirstRegister
+                                                                        : modbustext::kNoRegisters;
+        lblModbusResultText->ShowResult(GetLanguageText(text), ResultKind::Failure);
         return;
     }
+    const ModbusRequest request = CurrentRequest();
     const QPointer<ModbusPage> self(this);
     ModbusReadResult result;
     {
@@ -601,10 +669,37 @@ void ModbusPage::ShowAllOrders()
     m_OrdersWindow->activateWindow();
 }
 
+QRect ModbusPage::LogWindowFrame()
+{
+    if (const Ostrand_Debug* log = Host().DebugWindow(); log && log->isVisible())
+        return log->frameGeometry();
+    // Closed, it opens beside the wizard, in its classic width.
+    const QWidget* wizard = Host().Window();
+    if (!wizard || !wizard->screen())
+        return {};
+    const int dpi = wizard->logicalDpiX() > 0 ? wizard->logicalDpiX() : 96;
+    const QSize decoration = wizard->frameGeometry().size() - wizard->size();
+    const QSize log(Ostrand_Debug::kWidthTwips * dpi / kTwipsPerInch + decoration.width(),
+                    wizard->frameGeometry().height());
+    return PlaceBeside(wizard->frameGeometry(), log, wizard->screen()->availableGeometry());
+}
+
 void ModbusPage::ShowPlot()
 {
-    if (!m_PlotWindow)
+    if (!m_PlotWindow) {
         m_PlotWindow = new ModbusPlotWindow(Context().language);
+        // Its text sends the user to the log window's poll box: it opens
+        // beside that window instead of over it.
+        const QRect log = LogWindowFrame();
+        const QScreen* screen = m_PlotWindow->screen();
+        const QSize decoration = Host().Window() ? Host().Window()->frameGeometry().size() - Host().Window()->size()
+                                                 : QSize();
+        const QSize frame = m_PlotWindow->sizeHint().grownBy({0, decoration.height(), decoration.width(), 0});
+        if (const std::optional<QRect> place = PlotPlacement(frame, log, screen->availableGeometry())) {
+            m_PlotWindow->move(place->topLeft());
+            m_PlotWindow->resize(place->size() - decoration);
+        }
+    }
     m_PlotWindow->show();
     m_PlotWindow->raise();
     m_PlotWindow->activateWindow();

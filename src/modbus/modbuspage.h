@@ -86,6 +86,7 @@ public:
     void UpdateModbusRows();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     ResultLabel* ReadResult() const override;
     QPushButton* ReadButton() const override;
@@ -97,6 +98,7 @@ private:
     QLayout* BuildButtons();
     void SetTexts();
     void FitValueColumns();
+    void FitTextColumns();
     void FillLists();
     void ConnectControls();
     void ConnectRow(int row);
@@ -114,6 +116,7 @@ private:
     void CorrectNumberField(QLineEdit* field, std::optional<qint64> maximum);
     void ShowAllOrders();
     void ShowPlot();
+    QRect LogWindowFrame();
     void RowsChanged();
 
     ModbusClient m_Client;

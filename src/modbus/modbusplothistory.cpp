@@ -1,5 +1,6 @@
 #include "modbusplothistory.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -39,7 +40,7 @@ QList<qsizetype> ModbusPlotHistory::Add(const QDateTime& time, const ModbusValue
         const std::optional<double> value = PlotValue(row);
         if (!value)
             continue;
-        const QString label = QStringLiteral("Row %1: %2 %3 %4")
+        const QString label = QString(m_LabelPattern)
                                   .arg(i + 1)
                                   .arg(row.registerText, ModbusTypeNames().value(row.typeCode),
                                        row.orders.value(row.orderCode));
@@ -71,6 +72,39 @@ void ModbusPlotHistory::Clear()
 {
     m_DroppedSeries += m_Series.size();
     m_Series.clear();
+}
+
+QList<int> ModbusPlotAxes(const QList<ModbusPlotHistory::Series>& series)
+{
+    constexpr double kShareFactor = 10;
+    struct Axis {
+        double smallest = 0; // of its series' sizes
+        double largest = 0;
+    };
+    QList<Axis> axes;
+    QList<int> chosen;
+    for (const ModbusPlotHistory::Series& one : series) {
+        double size = 0; // the largest value, whatever its sign
+        for (const ModbusPlotHistory::Point& point : one.points)
+            size = std::max(size, std::abs(point.value));
+        qsizetype axis = 0;
+        if (size > 0) {
+            for (axis = 0; axis < axes.size(); ++axis) {
+                const double smallest = std::min(axes[axis].smallest, size);
+                const double largest = std::max(axes[axis].largest, size);
+                if (axes[axis].largest == 0 || largest <= kShareFactor * smallest)
+                    break;
+            }
+        }
+        if (axis == axes.size())
+            axes.append({size, size});
+        else if (size > 0)
+            axes[axis] = axes[axis].largest == 0
+                             ? Axis{size, size}
+                             : Axis{std::min(axes[axis].smallest, size), std::max(axes[axis].largest, size)};
+        chosen.append(static_cast<int>(axis));
+    }
+    return chosen;
 }
 
 QByteArray ModbusPlotHistory::Csv() const

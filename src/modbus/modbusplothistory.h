@@ -28,6 +28,13 @@ public:
         std::deque<Point> points;
     };
 
+    // labelPattern names a series by row number (from 1), register, type and
+    // word order: %1 to %4.
+    explicit ModbusPlotHistory(QString labelPattern = QStringLiteral("Row %1: %2 %3 %4"))
+        : m_LabelPattern(std::move(labelPattern))
+    {
+    }
+
     // One reading of all rows: every row with a register and a numeric value
     // adds a point to its series. Returns the indexes of the series that
     // got one.
@@ -46,9 +53,16 @@ public:
 private:
     qsizetype SeriesFor(int row, const QString& label);
 
+    QString m_LabelPattern;
     QList<Series> m_Series;
     qsizetype m_DroppedSeries = 0;
 };
+
+// The value axis of each series, numbered from 0 in the order the series
+// first need one. Series whose values are of a size (within a factor of
+// ten) share an axis; a counter in the thousands gets its own, so that it
+// does not flatten a temperature. Series without points go on axis 0.
+QList<int> ModbusPlotAxes(const QList<ModbusPlotHistory::Series>& series);
 
 // The row's value as a number; nothing for texts, partial values and values
 // that are no finite number.

@@ -35,9 +35,26 @@ QString WithoutMnemonic(QString text)
 
 } // namespace
 
+std::optional<QRect> PlotPlacement(const QSize& frame, const QRect& logWindow, const QRect& available)
+{
+    if (logWindow.isEmpty())
+        return std::nullopt;
+    const int roomLeft = logWindow.left() - available.left();
+    const int roomRight = available.right() - logWindow.right();
+    // As wide as the room beside the log window: the more axes, the more it needs.
+    QSize size = frame.boundedTo(available.size());
+    size.setWidth(std::clamp(std::max(roomLeft, roomRight), size.width(), available.width()));
+    const int left = roomLeft >= roomRight ? logWindow.left() - size.width() : logWindow.right() + 1;
+    const int top = logWindow.top();
+    return QRect(QPoint(std::clamp(left, available.left(), available.right() + 1 - size.width()),
+                        std::clamp(top, available.top(), available.bottom() + 1 - size.height())),
+                 size);
+}
+
 ModbusPlotWindow::ModbusPlotWindow(const Language& language, QWidget* parent)
     : QDialog(parent)
     , m_Language(language)
+    , m_History(language.GetLanguageText(modbustext::kPlotRowLabel))
 {
     setObjectName(QStringLiteral("Ostrand_ModbusPlot"));
     setWindowTitle(language.GetLanguageText(modbustext::kPlotCaption));
@@ -52,11 +69,9 @@ ModbusPlotWindow::ModbusPlotWindow(const Language& language, QWidget* parent)
     m_TimeAxis = new QDateTimeAxis(m_Chart);
     m_TimeAxis->setTickCount(4);
     m_TimeAxis->setTitleText(language.GetLanguageText(modbustext::kTime));
-    m_ValueAxis = new QValueAxis(m_Chart);
-    m_ValueAxis->setTitleText(language.GetLanguageText(modbustext::kValue));
-    m_ValueAxis->setLabelFormat(QStringLiteral("%.6g"));
     m_Chart->addAxis(m_TimeAxis, Qt::AlignBottom);
-    m_Chart->addAxis(m_ValueAxis, Qt::AlignLeft);
+    SpreadOverAxes({});
+    m_ValueAxes.front()->setTitleText(language.GetLanguageText(modbustext::kValue));
     chtModbusPlot = Named(new QChartView(m_Chart, this), QStringLiteral("chtModbusPlot"));
     chtModbusPlot->setRenderHint(QPainter::Antialiasing);
     chtModbusPlot->setMinimumSize(kChartWidthInChars * fontMetrics().averageCharWidth(),
@@ -105,6 +120,7 @@ void ModbusPlotWindow::FollowHistory(const QList<qsizetype>& added)
         if (m_Lines.isEmpty())
             continue;
         QLineSeries* oldest = m_Lines.takeFirst();
+        m_AxisOfLine.removeFirst();
         m_Chart->removeSeries(oldest);
         delete oldest;
     }
@@ -114,8 +130,9 @@ void ModbusPlotWindow::FollowHistory(const QList<qsizetype>& added)
         line->setName(all[m_Lines.size()].label);
         m_Chart->addSeries(line);
         line->attachAxis(m_TimeAxis);
-        line->attachAxis(m_ValueAxis);
+        line->attachAxis(m_ValueAxes.front());
         m_Lines.append(line);
+        m_AxisOfLine.append(0);
     }
     for (const qsizetype index : added) {
         const ModbusPlotHistory::Point& point = all[index].points.back();
@@ -127,32 +144,71 @@ void ModbusPlotWindow::FollowHistory(const QList<qsizetype>& added)
     }
 }
 
+void ModbusPlotWindow::SpreadOverAxes(const QList<int>& axes)
+{
+    const int needed = axes.isEmpty() ? 1 : *std::max_element(axes.begin(), axes.end()) + 1;
+    while (m_ValueAxes.size() < needed) {
+        auto* axis = new QValueAxis(m_Chart);
+        axis->setLabelFormat(QStringLiteral("%.6g"));
+        axis->setTruncateLabels(false); // a number cut short reads as another one
+        // left, right, left, ...: each beside the plot area, none over the lines
+        m_Chart->addAxis(axis, m_ValueAxes.size() % 2 == 0 ? Qt::AlignLeft : Qt::AlignRight);
+        m_ValueAxes.append(axis);
+    }
+    for (qsizetype i = 0; i < m_Lines.size(); ++i) {
+        if (m_AxisOfLine[i] == axes[i])
+            continue;
+        m_Lines[i]->detachAxis(m_ValueAxes[m_AxisOfLine[i]]);
+        m_Lines[i]->attachAxis(m_ValueAxes[axes[i]]);
+        m_AxisOfLine[i] = axes[i];
+    }
+    while (m_ValueAxes.size() > needed) {
+        QValueAxis* spare = m_ValueAxes.takeLast();
+        m_Chart->removeAxis(spare);
+        delete spare;
+    }
+    // With several axes each takes the colour of its first line, so that the
+    // legend tells which axis a line is read on.
+    for (qsizetype a = 0; a < m_ValueAxes.size(); ++a) {
+        const qsizetype line = m_AxisOfLine.indexOf(static_cast<int>(a));
+        m_ValueAxes[a]->setLabelsColor(m_ValueAxes.size() > 1 && line >= 0 ? m_Lines[line]->color()
+                                                                           : m_TimeAxis->labelsColor());
+    }
+}
+
 void ModbusPlotWindow::FitAxes()
 {
     qint64 first = std::numeric_limits<qint64>::max();
     qint64 last = std::numeric_limits<qint64>::min();
-    double low = std::numeric_limits<double>::max();
-    double high = std::numeric_limits<double>::lowest();
-    for (const ModbusPlotHistory::Series& series : m_History.AllSeries()) {
-        for (const ModbusPlotHistory::Point& point : series.points) {
+    const QList<int> axes = ModbusPlotAxes(m_History.AllSeries());
+    SpreadOverAxes(axes);
+    QList<double> low(m_ValueAxes.size(), std::numeric_limits<double>::max());
+    QList<double> high(m_ValueAxes.size(), std::numeric_limits<double>::lowest());
+    const QList<ModbusPlotHistory::Series>& all = m_History.AllSeries();
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        for (const ModbusPlotHistory::Point& point : all[i].points) {
             first = std::min(first, point.msecsSinceEpoch);
             last = std::max(last, point.msecsSinceEpoch);
-            low = std::min(low, point.value);
-            high = std::max(high, point.value);
+            low[axes[i]] = std::min(low[axes[i]], point.value);
+            high[axes[i]] = std::max(high[axes[i]], point.value);
         }
     }
     if (first > last) { // nothing to show yet: the last minute
         last = QDateTime::currentMSecsSinceEpoch();
         first = last - 60000;
-        low = 0;
-        high = 1;
     }
     if (last - first < 1000)
         last = first + 1000;
-    const double margin = high > low ? (high - low) / 20 : std::max(1.0, std::abs(high) / 20);
     m_TimeAxis->setFormat(last - first < kShortSpanMs ? QStringLiteral("mm:ss.zzz") : QStringLiteral("HH:mm:ss"));
     m_TimeAxis->setRange(QDateTime::fromMSecsSinceEpoch(first), QDateTime::fromMSecsSinceEpoch(last));
-    m_ValueAxis->setRange(low - margin, high + margin);
+    for (qsizetype a = 0; a < m_ValueAxes.size(); ++a) {
+        if (low[a] > high[a]) { // no points yet
+            low[a] = 0;
+            high[a] = 1;
+        }
+        const double margin = high[a] > low[a] ? (high[a] - low[a]) / 20 : std::max(1.0, std::abs(high[a]) / 20);
+        m_ValueAxes[a]->setRange(low[a] - margin, high[a] + margin);
+    }
 }
 
 void ModbusPlotWindow::Clear()

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QList>
 #include <functional>
+#include <optional>
 
 class Language;
 class QChart;
@@ -15,6 +16,12 @@ class QLabel;
 class QLineSeries;
 class QPushButton;
 class QValueAxis;
+
+// Where the plot opens: beside the log window, on the side of the screen
+// with more room and filling it, so that the window leaves in sight the
+// poll box its text points to; wholly on the available screen. With no log window (an empty
+// rectangle) it goes where the window system puts it.
+std::optional<QRect> PlotPlacement(const QSize& frame, const QRect& logWindow, const QRect& available);
 
 // The Modbus rows' values over time: every good read adds a point to each
 // row that shows a number (the log window's continuous poll reads again
@@ -27,6 +34,7 @@ public:
 
     void AddReading(const QDateTime& time, const ModbusValueRows& rows);
     QList<QLineSeries*> Lines() const { return m_Lines; }
+    QList<QValueAxis*> ValueAxes() const { return m_ValueAxes; }
 
     // Asks for the file a picture or the points go to and calls `chosen`
     // with it (not at all on cancel). The save dialog, which never holds a
@@ -47,13 +55,15 @@ public:
 private:
     void FollowHistory(const QList<qsizetype>& added);
     void FitAxes();
+    void SpreadOverAxes(const QList<int>& axes);
     void Save(const QString& filter, const QByteArray& content);
 
     const Language& m_Language;
     ModbusPlotHistory m_History;
     QChart* m_Chart = nullptr;
     QDateTimeAxis* m_TimeAxis = nullptr;
-    QValueAxis* m_ValueAxis = nullptr;
+    QList<QValueAxis*> m_ValueAxes; // the first always there
     QList<QLineSeries*> m_Lines; // in step with the history's series
+    QList<int> m_AxisOfLine;     // the value axis each line is attached to
     qsizetype m_DroppedSeries = 0;
 };

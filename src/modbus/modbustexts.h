@@ -38,4 +38,8 @@ constexpr int kPlotInfo = 1031;
 constexpr int kSavePlot = 1032;
 constexpr int kBadSlaveAddress = 1343;
 constexpr int kNoRegisters = 1344;
+constexpr int kFunctionHolding = 1560;
+constexpr int kFunctionInput = 1561;
+constexpr int kBadFirstRegister = 1562;
+constexpr int kPlotRowLabel = 1564;
 } // namespace modbustext

@@ -140,11 +140,11 @@ Ostrand_Search::Ostrand_Search(WizardContext& context, NetworkContext& network, 
     setWindowTitle(QStringLiteral("M-Bus Alder Family Setup Wizard - Search Meters"));
     chooseSaveFile = [this](bool csv, std::function<void(const QString&)> chosen) {
         if (csv)
-            AskSaveFileName(this, QStringLiteral("Save Search Csv Configuration"),
-                            QStringLiteral("Text Files(*.csv);;All Files(*.*)"), std::move(chosen));
+            AskSaveFileName(this, m_Context.settings, FileKind::SearchList,
+                            QStringLiteral("Save Search Csv Configuration"), std::move(chosen));
         else // the report goes to the end of the file
-            AskAppendFileName(this, QStringLiteral("Save Search txt Configuration"),
-                              QStringLiteral("Text Files(*.txt);;All Files(*.*)"),
+            AskAppendFileName(this, m_Context.settings, FileKind::SearchReport,
+                              QStringLiteral("Save Search txt Configuration"),
                               GetLanguageText(searchtext::kAppendReport), std::move(chosen));
     };
 

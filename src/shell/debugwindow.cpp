@@ -171,17 +171,18 @@ QByteArray DebugInfoBlock(const QStringList& lines, const QString& comment, cons
 } // namespace
 
 Ostrand_Debug::Ostrand_Debug(
-    TrafficLog& log, IniFile& ini, const Language& language, DeviceOperations& operations, QWidget* parent)
+    TrafficLog& log, IniFile& ini, Settings& settings, const Language& language, DeviceOperations& operations,
+    QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_Log(log)
     , m_Ini(ini)
+    , m_Settings(settings)
     , m_Language(language)
     , m_Operations(operations)
 {
     setObjectName(QStringLiteral("Ostrand_Debug"));
     chooseSaveFile = [this](std::function<void(const QString&)> chosen) {
-        AskAppendFileName(this, QStringLiteral("Save Debug Information"),
-                          QStringLiteral("Text Files(*.txt);;All Files(*.*)"),
+        AskAppendFileName(this, m_Settings, FileKind::Log, QStringLiteral("Save Debug Information"),
                           m_Language.GetLanguageText(shelltext::kAppendLog), std::move(chosen));
     };
 

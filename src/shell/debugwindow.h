@@ -16,6 +16,7 @@ class QListView;
 class QMenu;
 class QPushButton;
 class QTimer;
+class Settings;
 class TrafficLog;
 class TrafficLinesModel;
 
@@ -35,8 +36,8 @@ public:
     // thousands of lines a second.
     static constexpr std::chrono::milliseconds kRedrawDelay{50};
 
-    Ostrand_Debug(TrafficLog& log, IniFile& ini, const Language& language, DeviceOperations& operations,
-                  QWidget* parent = nullptr);
+    Ostrand_Debug(TrafficLog& log, IniFile& ini, Settings& settings, const Language& language,
+                  DeviceOperations& operations, QWidget* parent = nullptr);
     ~Ostrand_Debug() override;
 
     // Left edge at the wizard's right edge, same top and height, but wholly
@@ -115,6 +116,7 @@ private:
 
     TrafficLog& m_Log;
     IniFile& m_Ini;
+    Settings& m_Settings; // where the log was last saved
     const Language& m_Language;
     DeviceOperations& m_Operations;
     TrafficLinesModel* m_Lines = nullptr;

@@ -74,6 +74,28 @@ TEST_F(AsciiItemFileTest, AModbusFileFailingOnItsThirdLineKeepsTheFirstTwo)
     EXPECT_FALSE(read.error);
     EXPECT_FALSE(read.complete);
     EXPECT_EQ(read.tags, QStringList({"TANK.LEVEL.PV", "TANK.TEMP.PV"}));
+    EXPECT_EQ(read.failedLine, 3);
+    EXPECT_FALSE(read.lineTooLong);
+}
+
+TEST_F(AsciiItemFileTest, AFailureNamesItsLineWhateverTheLineEnds)
+{
+    const struct {
+        Format format;
+        QByteArray content;
+        qsizetype failedLine; // 0: the whole file was read
+    } rows[] = {
+        {Format::Modbus, "A.B.C\rD.E.F\nG.H.I\r\nX\r\n", 4},
+        {Format::Modbus, "A.B.C\r\n\r\nD.E.F", 2},
+        {Format::Explorer, "[TAG],a,b,c,d,\nTAG,a,b,c,d,", 2},
+        {Format::OpcItem, "[ITEM],S,G,N,", 1},
+        {Format::OpcItem, "[item],S,G,N,\n[item],S,G,M,", 0},
+    };
+    for (const auto& row : rows) {
+        const AsciiItemFileRead read = ReadAsciiItemFile(Write(row.content), row.format);
+        EXPECT_EQ(read.failedLine, row.failedLine) << row.content.constData();
+        EXPECT_EQ(read.complete, row.failedLine == 0) << row.content.constData();
+    }
 }
 
 TEST_F(AsciiItemFileTest, EachFormatLoadsAWholeFile)

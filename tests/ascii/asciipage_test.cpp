@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -178,12 +179,18 @@ TEST_F(AsciiPageWalk, LoadPickReadAndTheErrorsAsTheyCome)
     EXPECT_EQ(result->text(), "Ok");
     EXPECT_EQ(Colour(result), kBlue);
 
-    // an unknown item: the gateway's letter in dark red; the value field shows the letter
+    // an unknown item: the gateway's letter in dark red, and no value
     names->setEditText(QStringLiteral("NO.SUCH.ITEM"));
     Read(*page);
     EXPECT_EQ(result->text(), "Error I: Can't find Item ID");
     EXPECT_EQ(Colour(result), kDarkRed);
-    EXPECT_EQ(page->txtMBusAsciiValue->text(), "I");
+    EXPECT_EQ(page->txtMBusAsciiValue->text(), "");
+
+    // no name: nothing is sent
+    names->setEditText(QString());
+    Read(*page);
+    EXPECT_EQ(result->text(), "Not sent: enter the name of the item to read.");
+    EXPECT_EQ(env.Context().log.ErrorCount(), 1);
 
     // protocol 1, and a station typed too high, written back as read
     page->cboMBusAsciiProtocol->setCurrentIndex(1);
@@ -197,19 +204,20 @@ TEST_F(AsciiPageWalk, LoadPickReadAndTheErrorsAsTheyCome)
     EXPECT_EQ(result->text(), "Ok");
     EXPECT_EQ(page->txtMBusAsciiValue->text(), "ON");
 
-    // the slow item outlasts the timeout: red, and the value stays
+    // the slow item outlasts the timeout: while it waits the page says so
+    // and the last value is gone; then red
     env.Context().link.BusTimeout = std::chrono::milliseconds(300);
     names->setEditText(QStringLiteral("SLOW.ITEM"));
+    QStringList waiting;
+    QTimer::singleShot(100, page.get(), [&] { waiting << result->text() << page->txtMBusAsciiValue->text(); });
     Read(*page);
+    EXPECT_EQ(waiting, QStringList({"Reading SLOW.ITEM ...", ""}));
     EXPECT_EQ(result->text(), "BusTimeout (Received 0 bytes)");
     EXPECT_EQ(Colour(result), kRed);
-    EXPECT_EQ(page->txtMBusAsciiValue->text(), "ON");
+    EXPECT_EQ(page->txtMBusAsciiValue->text(), "");
 
-    // Write has no action
-    const int errors = env.Context().log.ErrorCount();
-    page->Command_MBusAscii_MeterFeature_Write->click();
-    EXPECT_EQ(result->text(), "BusTimeout (Received 0 bytes)");
-    EXPECT_EQ(env.Context().log.ErrorCount(), errors);
+    // only reading is offered
+    EXPECT_FALSE(page->Command_MBusAscii_MeterFeature_Write->isVisible());
     EXPECT_EQ(env.Context().log.ResponseCount(), 2);
 }
 
@@ -224,14 +232,16 @@ TEST_F(AsciiPageWalk, FileButtonsReportWhatWentWrong)
     page->chooseItemFile = [&] { return bad; };
     page->cmdMBusAsciiGetFile->click();
     EXPECT_EQ(Entries(names), QStringList({"A.B.C", "D.E.F"}));
-    EXPECT_EQ(result->text(), "Could not read the Modbus item file: items.csv");
+    EXPECT_EQ(result->text(), "Could not read the Modbus item file: items.csv\nLine 3: it has fewer than two dots; "
+                              "each line of a Modbus item file is a name such as TANK.LEVEL.PV.");
     EXPECT_EQ(Colour(result), kRed);
 
     // the same file as an OPC item file fails on its first line and leaves the list empty
     page->optMBusAsciiFileFormat[2]->click();
     page->cmdMBusAsciiGetFile->click();
     EXPECT_EQ(names->count(), 0);
-    EXPECT_EQ(result->text(), "Could not read the OPC item file: items.csv");
+    EXPECT_EQ(result->text(), "Could not read the OPC item file: items.csv\nLine 1: it does not begin with "
+                              "\"[item]\" as every line of an OPC item file does.");
 
     // a file that cannot be opened: the box, and the list as it was
     names->addItem(QStringLiteral("KEEP.ME.PV"));
@@ -274,7 +284,7 @@ TEST_F(AsciiPageWalk, TheLogWindowRepeatsTheRead)
     page->Enter(false, true);
     page->cboMBusAsciiTagName->setEditText(QStringLiteral("TANK.TEMP"));
     WizardContext& context = env.Context();
-    Ostrand_Debug window(context.log, context.ini, context.language, context.operations);
+    Ostrand_Debug window(context.log, context.ini, context.settings, context.language, context.operations);
     page->OfferDebugPoll(window);
     window.Check_CountinousPoll->setChecked(true); // one poll at once
     EXPECT_EQ(page->txtMBusAsciiValue->text(), "21.4");

@@ -76,6 +76,15 @@ TEST(AsciiRequest, StationTextIsClampedToTwoDigits)
         EXPECT_EQ(AsciiStationFromText(QString::fromLatin1(text)), station) << text;
 }
 
+TEST(AsciiRequest, OnlyANameThatFitsTheFrameIsSent)
+{
+    const std::pair<QByteArray, bool> rows[] = {
+        {"TANK.LEVEL", true}, {" A ", true}, {"", false}, {"  \t", false}, {"TANK\x03LEVEL", false}, {"\x02X", false},
+    };
+    for (const auto& [tag, sendable] : rows)
+        EXPECT_EQ(IsAsciiItemName(tag), sendable) << tag.toHex().constData();
+}
+
 TEST(AsciiReplyJudge, AckOrNakFirstAndEtxLast)
 {
     const QByteArray value = Bytes({Char(ACK), "010005", "12.5", Char(ETX)});

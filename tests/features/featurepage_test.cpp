@@ -376,7 +376,8 @@ TEST_F(FeaturePageWalk, TheOperationsThroughTheWindow)
     Store().Save(keys::Option_SelectMeterFeature, 1);
     Store().Save(keys::MeterFeature_Address_0, QStringLiteral("1"));
     page = LoadedPage();
-    Ostrand_Debug log(env.Context().log, env.Context().ini, env.Context().language, env.Context().operations);
+    Ostrand_Debug log(env.Context().log, env.Context().ini, env.Context().settings, env.Context().language,
+                      env.Context().operations);
     host.debugWindow = &log;
     page->Prepare(false, true);
     page->Enter(false, true);

@@ -51,6 +51,28 @@ TEST(ModbusRequestTest, RequestBytesInBothFramings)
     }
 }
 
+TEST(ModbusRequestTest, FieldsThatCannotBeSentAreNamed)
+{
+    using Field = ModbusRequestField;
+    const struct {
+        const char* slave;
+        const char* first;
+        const char* count;
+        Field refused;
+    } rows[] = {
+        {"1", "0", "1", Field::None},           {" 255 ", "65535", "65535", Field::None},
+        {"", "0", "1", Field::SlaveAddress},    {"0", "0", "1", Field::SlaveAddress},
+        {"256", "0", "1", Field::SlaveAddress}, {"1.5", "0", "1", Field::SlaveAddress},
+        {"x", "0", "1", Field::SlaveAddress},   {"1", "", "1", Field::FirstRegister},
+        {"1", "65536", "1", Field::FirstRegister}, {"1", "-1", "1", Field::FirstRegister},
+        {"1", "0", "", Field::RegisterCount},   {"1", "0", "0", Field::RegisterCount},
+        {"1", "0", "65536", Field::RegisterCount}, {"1", "0", "4a", Field::RegisterCount},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(RefusedModbusField(row.slave, row.first, row.count), row.refused)
+            << row.slave << '|' << row.first << '|' << row.count;
+}
+
 TEST(ModbusRequestTest, TransactionIdentifiersRunOneToHundredThenZero)
 {
     int counter = 0; // as after loading

@@ -23,6 +23,8 @@
 #include <QRadioButton>
 #include <QFile>
 #include <QLineSeries>
+#include <QScreen>
+#include <QValueAxis>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -56,6 +58,46 @@ TEST_F(ModbusPageTest, PlotSaveNeverHoldsAReadThatWaits)
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
     ASSERT_NE(dialog, nullptr);
     dialog->reject();
+}
+
+// On the test's 1366x768 screen, with the log window at the right edge as
+// it stands beside the wizard.
+TEST_F(ModbusPageTest, ThePlotOpensBesideTheLogWindowAndReadsEachSizeOnItsOwnAxis)
+{
+    auto page = ShownPage<ModbusPage>();
+    Ostrand_Debug log(env.Context().log, env.Context().ini, env.Context().settings, env.Context().language,
+                      env.Context().operations);
+    host.debugWindow = &log;
+    log.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&log));
+    const QRect screen = log.screen()->availableGeometry();
+    log.move(screen.right() + 1 - log.frameGeometry().width(), screen.top() + 100);
+    page->cmdModbusPlot->click();
+    ModbusPlotWindow* plot = page->PlotWindow();
+    ASSERT_NE(plot, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(plot));
+    const QRect box(log.Check_CountinousPoll->mapToGlobal(QPoint(0, 0)), log.Check_CountinousPoll->size());
+    EXPECT_FALSE(plot->frameGeometry().intersects(box));
+    EXPECT_TRUE(screen.contains(plot->frameGeometry()));
+    host.debugWindow = nullptr;
+
+    // The legend in the language chosen.
+    Settings store = Settings::AtFile(env.AppPath() + QStringLiteral("german.conf"));
+    store.Save(keys::Language, QStringLiteral("049"));
+    Language german;
+    ASSERT_TRUE(german.LoadLanguage(store, env.AppPath()));
+    ModbusPlotWindow germanPlot(german);
+    ModbusValueRows rows;
+    for (size_t i = 0; i < 2; ++i) {
+        rows[i].registerText = QString::number(100 + i);
+        rows[i].orders = ModbusWordOrders(0);
+        rows[i].valueText = i == 0 ? "21" : "5000";
+    }
+    germanPlot.AddReading(QDateTime::currentDateTime(), rows);
+    ASSERT_EQ(germanPlot.Lines().size(), 2);
+    EXPECT_EQ(germanPlot.Lines()[0]->name(), "Zeile 1: 100 INT16 AB");
+    ASSERT_EQ(germanPlot.ValueAxes().size(), 2);
+    EXPECT_EQ(germanPlot.Lines()[1]->attachedAxes().count(germanPlot.ValueAxes()[1]), 1);
 }
 
 TEST_F(ModbusPageTest, EveryControlIsFoundByItsNameAndHeldByTheMemberOfThatName)
@@ -110,13 +152,18 @@ TEST_F(ModbusPageTest, CaptionsAndColumnTitlesAreTheirLanguageTexts)
 
 TEST_F(ModbusPageTest, LoadingTheWindowChoosesTcpFunction3AndInt16InEveryRow)
 {
-    auto page = LoadedPage();
+    auto page = ShownPage<ModbusPage>();
     EXPECT_FALSE(page->optModBusRtuTcp[0]->isChecked());
     EXPECT_TRUE(page->optModBusRtuTcp[1]->isChecked());
     EXPECT_EQ(page->optModBusRtuTcp[0]->text(), "RTU");
     EXPECT_EQ(page->optModBusRtuTcp[1]->text(), "TCP");
-    EXPECT_EQ(Entries(page->cboModbusFunction), QStringList({"3", "4"}));
+    EXPECT_EQ(Entries(page->cboModbusFunction), QStringList({"3 - Holding registers", "4 - Input registers"}));
     EXPECT_EQ(page->cboModbusFunction->currentIndex(), 0);
+    // A read of slave 1's first register works without typing; there is no Write.
+    EXPECT_EQ(QStringList({page->txtModbusSlaveAddress->text(), page->txtModbusFirstRegister->text(),
+                           page->txtModbusNoOfRegisters->text()}),
+              QStringList({"1", "0", "1"}));
+    EXPECT_FALSE(page->Command_ModBus_MeterFeature_Write->isVisible());
 
     // The list index is the type code, so the order is fixed.
     const QStringList types = {"INT16",  "UINT16", "INT32",  "UINT32", "INT64",  "UINT64", "FLOAT",  "DFLOAT",
@@ -271,7 +318,8 @@ TEST_F(ModbusPageWalkTest, ReadRetypeRefuseSaveClearAndLoadBack)
     page->cmdModbusPlot->click();
     ModbusPlotWindow* plot = page->PlotWindow();
     ASSERT_NE(plot, nullptr);
-    Ostrand_Debug log(env.Context().log, env.Context().ini, env.Context().language, env.Context().operations);
+    Ostrand_Debug log(env.Context().log, env.Context().ini, env.Context().settings, env.Context().language,
+                      env.Context().operations);
     host.debugWindow = &log;
     page->OfferDebugPoll(log);
     const int answered = env.Context().log.ResponseCount();
@@ -385,11 +433,18 @@ TEST_F(ModbusPageWalkTest, LoadedNumbersAreCorrectedAsTypedOnesAndAReadOfNothing
     EXPECT_EQ(page->txtModbusSlaveAddress->text(), "255");
     EXPECT_EQ(page->txtModbusFirstRegister->text(), "0");
 
-    // count 0, then slave 0: refused before sending, the field named and marked
+    // count 0, then slave 0, then no first register: refused before sending,
+    // the field named and marked
     const int transactions = env.Context().log.ResponseCount() + env.Context().log.ErrorCount();
     page->Command_ModBus_MeterFeature_Read->click();
     EXPECT_EQ(page->lblModbusResultText->text(), Text(1344));
     EXPECT_TRUE(IsMarkedRefused(page->txtModbusNoOfRegisters));
+    page->txtModbusFirstRegister->clear();
+    Type(page->txtModbusNoOfRegisters, "1");
+    page->Command_ModBus_MeterFeature_Read->click();
+    EXPECT_EQ(page->lblModbusResultText->text(), Text(1562));
+    EXPECT_TRUE(IsMarkedRefused(page->txtModbusFirstRegister));
+    Type(page->txtModbusFirstRegister, "0");
     Type(page->txtModbusNoOfRegisters, "1");
     Type(page->txtModbusSlaveAddress, "0");
     page->Command_ModBus_MeterFeature_Read->click();

@@ -73,6 +73,29 @@ TEST(ModbusPlotHistoryTest, KeepsTheLatestPointsAndSeries)
     EXPECT_EQ(history.AllSeries().back().label, "Row 1: 1025 INT16 AB");
 }
 
+TEST(ModbusPlotHistoryTest, SeriesOfOneSizeShareAnAxis)
+{
+    // each series' points, and the axis it goes on
+    const struct {
+        QList<QList<double>> values;
+        QList<int> axes;
+    } rows[] = {
+        {{{-2}, {21.5}, {123456}, {1234.5678}, {0}}, {0, 1, 2, 3, 0}}, // the simulated slave's values
+        {{{5}, {40, 45}, {0}, {9}}, {0, 0, 0, 0}},
+        {{{-300}, {2}, {250, 31}}, {0, 1, 0}},
+        {{{}, {0}, {7}, {700}}, {0, 0, 0, 1}}, // no points and zeros go with the first
+    };
+    for (const auto& row : rows) {
+        QList<ModbusPlotHistory::Series> series;
+        for (const QList<double>& values : row.values) {
+            series.append(ModbusPlotHistory::Series{});
+            for (const double value : values)
+                series.back().points.push_back({0, value, {}});
+        }
+        EXPECT_EQ(ModbusPlotAxes(series), row.axes);
+    }
+}
+
 TEST(ModbusPlotHistoryTest, CsvHasOneLinePerPoint)
 {
     ModbusPlotHistory history;

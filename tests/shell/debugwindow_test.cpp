@@ -89,7 +89,8 @@ protected:
 
     Ostrand_Debug& Open()
     {
-        window = new Ostrand_Debug(Log(), Ini(), env.Context().language, env.Context().operations);
+        window = new Ostrand_Debug(Log(), Ini(), env.Context().settings, env.Context().language,
+                                   env.Context().operations);
         window->resize(600, 400);
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.data()));

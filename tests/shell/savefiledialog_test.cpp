@@ -2,15 +2,18 @@
 // goes to the end of an existing file asks to add to it, never to replace it.
 #include "shell/savefiledialog.h"
 
+#include "base/settings.h"
 #include "comm/waiting.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUuid>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -37,6 +40,7 @@ TEST(SaveFileDialog, AnExistingFileIsOfferedToBeAddedToAndTakenOnlyOnYes)
     file.close();
     QWidget window;
     window.show();
+    Settings settings = Settings::AtFile(dir.filePath(QStringLiteral("store.conf")));
     const struct {
         QString path;
         QMessageBox::StandardButton answer; // NoButton: no question is expected
@@ -50,8 +54,8 @@ TEST(SaveFileDialog, AnExistingFileIsOfferedToBeAddedToAndTakenOnlyOnYes)
     };
     for (const auto& c : cases) {
         std::optional<QString> chosen;
-        AskAppendFileName(&window, QStringLiteral("Save"), QStringLiteral("Text Files(*.txt)"),
-                          QStringLiteral("Add to %1?"), [&](const QString& path) { chosen = path; });
+        AskAppendFileName(&window, settings, FileKind::Log, QStringLiteral("Save"), QStringLiteral("Add to %1?"),
+                          [&](const QString& path) { chosen = path; });
         // The call returned with the dialog still open: nothing waited for the user.
         auto* dialog = OpenDialog<QFileDialog>();
         ASSERT_NE(dialog, nullptr);
@@ -89,6 +93,7 @@ TEST(SaveFileDialog, ANameWithoutExtensionGetsTheFiltersFirst)
     QTemporaryDir dir;
     QWidget window;
     window.show();
+    Settings settings = Settings::AtFile(dir.filePath(QStringLiteral("store.conf")));
     QString chosen;
     QTimer::singleShot(0, [&] {
         auto* dialog = OpenDialog<QFileDialog>();
@@ -96,8 +101,55 @@ TEST(SaveFileDialog, ANameWithoutExtensionGetsTheFiltersFirst)
         dialog->selectFile(dir.filePath(QStringLiteral("plan")));
         static_cast<QDialog*>(dialog)->accept();
     });
-    chosen = ChooseSaveFileName(&window, QStringLiteral("Save"), QStringLiteral("Text Files(*.csv);;All Files(*.*)"));
+    chosen = ChooseSaveFileName(&window, settings, FileKind::ModbusConfiguration, QStringLiteral("Save"));
     EXPECT_EQ(chosen, dir.filePath(QStringLiteral("plan.csv")));
+}
+
+// Where the user saved, the Load dialog of that kind opens, showing that
+// kind's files; the other kinds keep their own folders.
+TEST(SaveFileDialog, TheLoadDialogOpensWhereTheLastSaveOfItsKindWent)
+{
+    QTemporaryDir dir;
+    QWidget window;
+    window.show();
+    const QString saved = dir.filePath(QStringLiteral("saved"));
+    ASSERT_TRUE(QDir().mkpath(saved));
+    const struct {
+        FileKind saveKind;
+        FileKind loadKind;
+        bool inSavedFolder;
+        QString filter; // the Load dialog's first
+    } rows[] = {
+        {FileKind::ModbusConfiguration, FileKind::ModbusConfiguration, true, "Comma Separated Files(*.csv)"},
+        {FileKind::AsciiItems, FileKind::AsciiItems, true, "Comma Separated Files(*.csv)"},
+        {FileKind::SearchReport, FileKind::SearchList, true, "Comma Separated Files(*.csv)"},
+        {FileKind::Log, FileKind::Log, true, "Text Files(*.txt)"},
+        {FileKind::ModbusConfiguration, FileKind::AsciiItems, false, "Comma Separated Files(*.csv)"},
+        {FileKind::Log, FileKind::SearchReport, false, "Text Files(*.txt)"},
+    };
+    for (const auto& row : rows) {
+        Settings settings = Settings::AtFile(dir.filePath(QUuid::createUuid().toString() + QStringLiteral(".conf")));
+        bool added = false;
+        AskSaveFileName(&window, settings, row.saveKind, QStringLiteral("Save"), [&](const QString&) { added = true; });
+        auto* save = OpenDialog<QFileDialog>();
+        ASSERT_NE(save, nullptr);
+        save->selectFile(QDir(saved).filePath(QStringLiteral("file")));
+        static_cast<QDialog*>(save)->accept();
+        QApplication::processEvents();
+        ASSERT_TRUE(added);
+        QString opensIn;
+        QString filter;
+        QTimer::singleShot(0, [&] {
+            auto* load = OpenDialog<QFileDialog>();
+            ASSERT_NE(load, nullptr);
+            opensIn = load->directory().absolutePath();
+            filter = load->selectedNameFilter();
+            load->reject();
+        });
+        ChooseOpenFileName(&window, settings, row.loadKind, QStringLiteral("Load"), dir.path());
+        EXPECT_EQ(opensIn == saved, row.inSavedFolder) << opensIn.toStdString();
+        EXPECT_EQ(filter, row.filter);
+    }
 }
 
 } // namespace
