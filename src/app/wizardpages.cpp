@@ -64,14 +64,17 @@ struct MeasuringContext {
     WizardContext context;
 };
 
-QSize LargestPageSize(const WizardContext& context, NetworkContext& network, Language& language)
+QSize LargestPageSize(const WizardContext& context, NetworkContext& network, Language& language, QSize logoSize)
 {
     MeasuringContext measuring(context, language);
     PlainWizardHost host(measuring.context);
     QWidget parent;
+    QWidget logo; // stands in for the wizard's
+    logo.setFixedSize(logoSize);
     QSize largest;
     for (WizardPage* page : CreateWizardPages(host, network, &parent).all) {
         page->Startup();
+        page->PlaceLogo(&logo);
         largest = largest.expandedTo(page->sizeHint());
     }
     return largest;
@@ -79,7 +82,7 @@ QSize LargestPageSize(const WizardContext& context, NetworkContext& network, Lan
 
 } // namespace
 
-QSize LargestPageSizeInOtherLanguages(const WizardContext& context, NetworkContext& network)
+QSize LargestPageSizeInOtherLanguages(const WizardContext& context, NetworkContext& network, QSize logoSize)
 {
     const int loaded = context.settings.ReadInt(keys::Language);
     QSize largest;
@@ -89,7 +92,7 @@ QSize LargestPageSizeInOtherLanguages(const WizardContext& context, NetworkConte
             continue;
         Language language;
         language.AppendEntries(DecodeText(file.readAll()));
-        largest = largest.expandedTo(LargestPageSize(context, network, language));
+        largest = largest.expandedTo(LargestPageSize(context, network, language, logoSize));
     }
     return largest;
 }

@@ -31,5 +31,7 @@ WizardPages CreateWizardPages(WizardHost& host, NetworkContext& network, QWidget
 
 // The largest size the pages ask for with their texts in each language file
 // beside the program but the one loaded, so the window can keep one size
-// whatever the language. The pages are made for the purpose and dropped.
-QSize LargestPageSizeInOtherLanguages(const WizardContext& context, NetworkContext& network);
+// whatever the language. The pages are made for the purpose and dropped;
+// each is measured with room for a logo of logoSize in its header, as the
+// shown page holds the wizard's logo.
+QSize LargestPageSizeInOtherLanguages(const WizardContext& context, NetworkContext& network, QSize logoSize);

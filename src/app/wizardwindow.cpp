@@ -166,9 +166,10 @@ void Ostrand_Wizard::Form_Load()
     Command_Next->setText(m_Context.language.GetLanguageText(apptext::kNext));
     // The window keeps one size from page to page and from language to
     // language: what the largest page needs in any of them.
-    QSize largest = LargestPageSizeInOtherLanguages(m_Context, m_Network);
+    QSize largest = LargestPageSizeInOtherLanguages(m_Context, m_Network, Picture_Logo->size());
     for (auto& [number, page] : m_Pages) {
         page->Startup(); // selects the stored options, sets the texts, fills the lists
+        page->PlaceLogo(Picture_Logo); // the shown page's header holds the logo: measured with it
         largest = largest.expandedTo(page->sizeHint());
     }
     m_WelcomePage->ShowDemo(m_Demo.site, static_cast<bool>(m_Demo.start));

@@ -19,3 +19,12 @@ QString Hex2(quint8 byte)
 {
     return QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
 }
+
+QString CsvField(const QString& text)
+{
+    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r'))
+        return text;
+    QString quoted = text;
+    quoted.replace(u'"', QLatin1String("\"\""));
+    return u'"' + quoted + u'"';
+}

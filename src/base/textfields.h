@@ -9,3 +9,7 @@ QString GetField(const QString& text, int n, const QString& separator);
 // A byte as two upper-case hex digits ("0A"), as logs, addresses and record
 // lines write it.
 QString Hex2(quint8 byte);
+
+// A field of a comma-separated line: quoted, with its quotes doubled, when it
+// holds a comma, a quote or a line break.
+QString CsvField(const QString& text);

@@ -120,10 +120,12 @@ std::optional<Broken> ReadVib(Cursor& cursor, Quantity& quantity)
             return Broken{QStringLiteral("the plain-text unit needs %1 bytes, the frame holds %2").arg(length).arg(cursor.Left())};
         QByteArray text = cursor.Take(length);
         std::reverse(text.begin(), text.end());
-        quantity.description = QStringLiteral("Plain-text unit");
+        quantity.word = RecordWord::PlainTextUnit;
+        quantity.description = EnglishWord(*quantity.word);
         quantity.unit = QString::fromLatin1(text);
     } else if (code == kVifManufacturer) {
-        quantity.description = QStringLiteral("Manufacturer specific");
+        quantity.word = RecordWord::ManufacturerSpecific;
+        quantity.description = EnglishWord(*quantity.word);
         quantity.kind = ValueKind::Hex;
         quantity.manufacturerVifes = true;
     } else if (code == 0x7B || code == 0x7D) {
@@ -177,8 +179,8 @@ DataRecord ManufacturerData(Cursor& cursor, bool more)
     DataRecord record = Started(cursor);
     const int begin = cursor.Pos();
     cursor.Next();
-    record.description = more ? QStringLiteral("Manufacturer specific data, more records follow")
-                              : QStringLiteral("Manufacturer specific data");
+    record.word = more ? RecordWord::ManufacturerDataMore : RecordWord::ManufacturerData;
+    record.description = EnglishWord(*record.word);
     record.value = HexBytes(cursor.Take(cursor.Left()));
     record.bytes = cursor.From(begin);
     return record;
@@ -257,7 +259,9 @@ QList<DataRecord> FixedStructureCounters(const QByteArray& frame, bool msbFirst)
         record.bytes = frame.mid(begin, kCounterBytes);
         record.storage = (status & kStatusStoredValues) != 0 ? 1 : 0;
         record.function = QString::fromLatin1(kFunctions[0]);
-        record.description = QStringLiteral("Counter %1").arg(counter + 1);
+        record.functionCode = 0;
+        record.word = counter == 0 ? RecordWord::Counter1 : RecordWord::Counter2;
+        record.description = EnglishWord(*record.word);
         int code = unitCode(counter);
         if (counter == 1 && code == kUnitSameButHistoric) {
             code = firstUnit;
@@ -341,7 +345,8 @@ DataRecords DecodeDataRecords(const QByteArray& frame)
             broken = Broken{dif == 0x7F ? QStringLiteral("DIF 7Fh (global readout) belongs in a request")
                                         : QStringLiteral("reserved DIF %1").arg(CodeName(dif))};
         if (!broken) {
-            record.function = QString::fromLatin1(kFunctions[dif >> 4 & 0x03]);
+            record.functionCode = dif >> 4 & 0x03;
+            record.function = QString::fromLatin1(kFunctions[*record.functionCode]);
             broken = ReadDifes(cursor, dif, record);
         }
         Quantity quantity;
@@ -349,8 +354,11 @@ DataRecords DecodeDataRecords(const QByteArray& frame)
             broken = ReadVib(cursor, quantity);
         if (!broken) {
             record.description = quantity.description;
-            if (!quantity.meterError.isEmpty())
+            record.word = quantity.word;
+            if (!quantity.meterError.isEmpty()) {
                 record.description += QStringLiteral(" (meter reports: %1)").arg(quantity.meterError);
+                record.word.reset();
+            }
             broken = ReadData(cursor, dif & 0x0F, ci == mbus::kCiVariableReplyMsbFirst, quantity, record);
         }
         if (broken) {

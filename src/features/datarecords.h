@@ -1,8 +1,11 @@
 #pragma once
 
+#include "vifcodes.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <optional>
 
 // The data records of a variable-structure RSP_UD (EN 13757-3): each record
 // is a data information block (DIF and up to ten DIFE: function, storage
@@ -16,7 +19,9 @@ struct DataRecord {
     int tariff = 0;
     int subunit = 0;
     QString function;    // "Instantaneous", "Maximum", "Minimum", "Error state"; empty for manufacturer data
+    std::optional<int> functionCode; // the DIF's function field 0-3, in the order of the words above
     QString description; // the quantity, with what the VIFE add
+    std::optional<RecordWord> word; // the description is this word alone
     QString value;       // as a technician reads it: scaled decimal, date, text, or hex
     QString unit;
     // What is wrong with the record (an unknown code, data that run past the

@@ -15,6 +15,7 @@
 #include "base/pageflow.h"
 #include "base/settingkeys.h"
 #include "shell/standardlists.h"
+#include "base/textfields.h"
 #include "base/textnumber.h"
 #include "shell/wizardhost.h"
 
@@ -22,10 +23,13 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -33,6 +37,7 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QSignalBlocker>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -42,6 +47,13 @@ namespace {
 
 // The two lists are at least this many characters wide.
 constexpr int kListWidthInChars = 10;
+
+// The result area shows at least this many lines of text, and the records
+// table a header and this many rows.
+constexpr int kResultLines = 4;
+constexpr int kRecordRowsShown = 3;
+constexpr int kRecordColumns = 7; // storage, tariff, subunit, function, description, value, unit
+constexpr int kSubunitColumn = 2;
 
 // The target address is clamped to this above 255, the new address above 251.
 constexpr int kClampedAddress = 250;
@@ -78,6 +90,20 @@ void ForceOff(QCheckBox* box, std::optional<bool>& memory)
     box->setChecked(false);
 }
 
+// A control that an operation or secondary addressing shows or hides keeps
+// its room meanwhile: the page is as wide and high as its widest and highest
+// choice needs (the wizard sizes itself by it), and a choice moves nothing
+// else. Set before the control is first hidden, as a hidden control's new
+// policy reaches no layout.
+template <typename Control>
+Control* KeepingRoom(Control* control)
+{
+    QSizePolicy policy = control->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    control->setSizePolicy(policy);
+    return control;
+}
+
 // An operation allows the box again: it shows what it showed before it was forced off.
 void Restore(QCheckBox* box, std::optional<bool>& memory)
 {
@@ -92,14 +118,11 @@ FeaturePage::FeaturePage(WizardHost& host, QWidget* parent)
     : WizardPage(page::MeterFeature, host, parent)
     , m_Protocol(host.Context().link, host.Context().operations, host.Context().language, host.Context().fcb, *this)
 {
-    Text_Info = AddInfo(page::MeterFeature, Body());
-    Text_Info->SetMaximumAutoHeight(4 * fontMetrics().lineSpacing() + 6);
-    Text_Info->SetCopyable(true); // identification numbers and readings are copied from here
-
     auto* columns = new QHBoxLayout;
     columns->addLayout(BuildFunctionColumn());
     columns->addLayout(BuildMeterColumn(), 1);
-    Body()->addLayout(columns, 1);
+    Body()->addLayout(columns);
+    Body()->addWidget(BuildResultArea(), 1);
     Body()->addLayout(BuildButtonRow());
 
     ConnectControls();
@@ -132,6 +155,7 @@ void FeaturePage::ConnectControls()
     connect(Check_MeterFeature_AlwaysApp, &QCheckBox::toggled, this, [this, &settings](bool checked) {
         settings.Save(keys::MeterFeature_AlwaysApp, checked ? 1 : 0);
         UpdateAddressControls();
+        UpdateAppResetList();
     });
     // What the user checks himself is his state now, not a remembered one.
     connect(Check_MeterFeature_AlwaysApp, &QCheckBox::clicked, this, [this] { m_AlwaysAppMemory.reset(); });
@@ -190,15 +214,15 @@ QGroupBox* FeaturePage::BuildMeterFrame()
     Frame_MeterFeature_Meter = Named(new QGroupBox(this), QStringLiteral("Frame_MeterFeature_Meter"));
     for (int i = 0; i < static_cast<int>(Label_MeterFeature.size()); ++i)
         Label_MeterFeature[static_cast<size_t>(i)] =
-            Named(new QLabel(this), ElementName(QStringLiteral("Label_MeterFeature"), i));
+            KeepingRoom(Named(new QLabel(this), ElementName(QStringLiteral("Label_MeterFeature"), i)));
     for (int i = 0; i < static_cast<int>(Text_MeterFeature_Address.size()); ++i) {
-        auto* field = Named(new QLineEdit(this), ElementName(QStringLiteral("Text_MeterFeature_Address"), i));
+        auto* field = KeepingRoom(Named(new QLineEdit(this), ElementName(QStringLiteral("Text_MeterFeature_Address"), i)));
         FitWidthToDigits(field, 3);
         Text_MeterFeature_Address[static_cast<size_t>(i)] = field;
     }
     static constexpr int kSecondaryDigits[] = {8, 4, 2, 2};
     for (int i = 0; i < static_cast<int>(Text_MeterFeature_Sec_Address.size()); ++i) {
-        auto* field = Named(new QLineEdit(this), ElementName(QStringLiteral("Text_MeterFeature_Sec_Address"), i));
+        auto* field = KeepingRoom(Named(new QLineEdit(this), ElementName(QStringLiteral("Text_MeterFeature_Sec_Address"), i)));
         FitWidthToDigits(field, kSecondaryDigits[i]);
         // Manufacturer, version and medium are hex codes; the identification
         // number is cleaned up on Apply (digits, F and * kept).
@@ -210,7 +234,7 @@ QGroupBox* FeaturePage::BuildMeterFrame()
     Check_MeterFeature_UseSecondaryAddress =
         Named(new QCheckBox(this), QStringLiteral("Check_MeterFeature_UseSecondaryAddress"));
     Check_MeterFeature_TestAndDiagnostics =
-        Named(new QCheckBox(this), QStringLiteral("Check_MeterFeature_TestAndDiagnostics"));
+        KeepingRoom(Named(new QCheckBox(this), QStringLiteral("Check_MeterFeature_TestAndDiagnostics")));
 
     // The primary address, or in its place the secondary address, whose
     // fields stay hidden while primary addressing is in use.
@@ -238,7 +262,7 @@ QLayout* FeaturePage::BuildOperationSettings()
 {
     Label_MeterFeature_AppReset = Named(new QLabel(this), QStringLiteral("Label_MeterFeature_AppReset"));
     Combo_MeterFeature_AppReset = Named(new QComboBox(this), QStringLiteral("Combo_MeterFeature_AppReset"));
-    Combo_MeterFeature_LineSpeed = Named(new QComboBox(this), QStringLiteral("Combo_MeterFeature_LineSpeed"));
+    Combo_MeterFeature_LineSpeed = KeepingRoom(Named(new QComboBox(this), QStringLiteral("Combo_MeterFeature_LineSpeed")));
     for (QComboBox* list : {Combo_MeterFeature_LineSpeed, Combo_MeterFeature_AppReset}) {
         list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         list->setMinimumContentsLength(kListWidthInChars);
@@ -265,13 +289,52 @@ QLayout* FeaturePage::BuildOperationSettings()
     return settings;
 }
 
+QWidget* FeaturePage::BuildResultArea()
+{
+    // The box and the table take the room the window gives them, never what
+    // their text asks: a result does not move the controls above. The area
+    // keeps the table's room also while the table is hidden.
+    auto* holder = Named(new QWidget(this), QStringLiteral("Frame_MeterFeature_Result"));
+    auto* area = new QVBoxLayout(holder);
+    area->setContentsMargins(0, 0, 0, 0);
+    Text_Info = AddInfo(page::MeterFeature, area, 1);
+    const int infoHeight = kResultLines * fontMetrics().lineSpacing() + 2 * Text_Info->frameWidth() + 2;
+    Text_Info->SetResultArea(infoHeight);
+    Text_Info->SetCopyable(true); // identification numbers and readings are copied from here
+
+    auto* table = Named(new QTableWidget(0, kRecordColumns, this), QStringLiteral("Table_MeterFeature_Records"));
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setWordWrap(false);
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    const int rowHeight = table->verticalHeader()->defaultSectionSize();
+    table->setMinimumHeight(table->horizontalHeader()->sizeHint().height() + kRecordRowsShown * rowHeight
+                            + 2 * table->frameWidth());
+    holder->setMinimumHeight(infoHeight + area->spacing() + table->minimumHeight());
+    holder->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    table->installEventFilter(this); // Ctrl+C
+    table->hide();
+    Table_MeterFeature_Records = table;
+    area->addWidget(table, 2);
+    return holder;
+}
+
 QLayout* FeaturePage::BuildButtonRow()
 {
     Command_MeterFeature_Apply = Named(new QPushButton(this), QStringLiteral("Command_MeterFeature_Apply"));
     Command_MeterFeature_Search = Named(new QPushButton(this), QStringLiteral("Command_MeterFeature_Search"));
     Command_MeterFeature_Debug = Named(new QPushButton(this), QStringLiteral("Command_MeterFeature_Debug"));
+    Command_MeterFeature_CopyRecords =
+        KeepingRoom(Named(new QPushButton(this), QStringLiteral("Command_MeterFeature_CopyRecords")));
+    Command_MeterFeature_CopyRecords->setEnabled(false);
+    Command_MeterFeature_CopyRecords->hide();
+    connect(Command_MeterFeature_CopyRecords, &QPushButton::clicked, this, [this] { CopyRecords(); });
     auto* row = new QHBoxLayout;
     row->addWidget(Command_MeterFeature_Apply);
+    row->addWidget(Command_MeterFeature_CopyRecords);
     row->addStretch(1);
     row->addWidget(Command_MeterFeature_Search);
     row->addWidget(Command_MeterFeature_Debug);
@@ -327,6 +390,12 @@ void FeaturePage::SetTexts()
     Command_MeterFeature_Search->setToolTip(GetLanguageText(featuretext::kSearchTip));
     Command_MeterFeature_Debug->setText(GetLanguageText(featuretext::kDebug));
     Command_MeterFeature_Debug->setToolTip(GetLanguageText(featuretext::kDebugTip));
+    Command_MeterFeature_CopyRecords->setText(GetLanguageText(featuretext::kCopyRecords));
+    Command_MeterFeature_CopyRecords->setToolTip(GetLanguageText(featuretext::kCopyRecordsTip));
+    QStringList columns;
+    for (int i = 0; i < kRecordColumns; ++i)
+        columns << GetLanguageText(featuretext::kFirstRecordColumn + i);
+    Table_MeterFeature_Records->setHorizontalHeaderLabels(columns);
 }
 
 void FeaturePage::FillAppResetList()
@@ -342,6 +411,84 @@ void FeaturePage::FillAppResetList()
     // The list stays narrow on the page; its drop-down shows whole entries.
     QAbstractItemView* view = list->view();
     view->setMinimumWidth(view->sizeHintForColumn(0) + 2 * view->frameWidth());
+}
+
+void FeaturePage::UpdateAppResetList()
+{
+    const Feature feature = FeatureAt(SelectedFeature());
+    const bool sent = feature == Feature::AppReset
+                      || (IsOneOf(feature, {Feature::Identify, Feature::Diagnostics})
+                          && Check_MeterFeature_AlwaysApp->isChecked());
+    Label_MeterFeature_AppReset->setEnabled(sent);
+    Combo_MeterFeature_AppReset->setEnabled(sent);
+}
+
+void FeaturePage::ShowRecordRows(const std::optional<DataRecords>& records)
+{
+    QTableWidget* table = Table_MeterFeature_Records;
+    table->setRowCount(0);
+    if (records) {
+        for (const DataRecord& record : records->records) {
+            const int row = table->rowCount();
+            table->insertRow(row);
+            QStringList cells(kRecordColumns);
+            if (record.error.isEmpty()) {
+                cells[0] = QString::number(record.storage);
+                cells[1] = QString::number(record.tariff);
+                cells[2] = QString::number(record.subunit);
+                // The decoder's words are English; the window names them in its language.
+                cells[3] = record.functionCode ? GetLanguageText(featuretext::kFirstRecordFunction + *record.functionCode)
+                                               : record.function;
+                cells[4] = record.word
+                               ? GetLanguageText(featuretext::kFirstRecordWord + static_cast<int>(*record.word))
+                               : record.description;
+                cells[6] = record.unit;
+            } else {
+                cells[4] = GetLanguageText(featuretext::kRecordError) + QStringLiteral(" %1: ").arg(record.position)
+                           + record.error;
+            }
+            cells[5] = record.value;
+            for (int column = 0; column < kRecordColumns; ++column)
+                table->setItem(row, column, new QTableWidgetItem(cells[column]));
+        }
+    }
+    // Most meters have no subunits: the column shows only for one that has,
+    // leaving its room to the description and value. The copy keeps it.
+    const bool subunits = records && std::any_of(records->records.begin(), records->records.end(),
+                                                 [](const DataRecord& record) { return record.subunit != 0; });
+    table->setColumnHidden(kSubunitColumn, !subunits);
+    Command_MeterFeature_CopyRecords->setEnabled(table->rowCount() > 0);
+}
+
+QString FeaturePage::RecordsCsv() const
+{
+    const QTableWidget* table = Table_MeterFeature_Records;
+    QString csv;
+    for (int row = -1; row < table->rowCount(); ++row) {
+        QStringList fields;
+        for (int column = 0; column < kRecordColumns; ++column)
+            fields << CsvField(row < 0 ? table->horizontalHeaderItem(column)->text() : table->item(row, column)->text());
+        csv += fields.join(u',') + QStringLiteral("\r\n");
+    }
+    return csv;
+}
+
+bool FeaturePage::eventFilter(QObject* watched, QEvent* event)
+{
+    // Ctrl+C in the table copies all its rows, as the button does, not the
+    // one cell the table itself would.
+    if (watched == Table_MeterFeature_Records && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        CopyRecords();
+        return true;
+    }
+    return WizardPage::eventFilter(watched, event);
+}
+
+void FeaturePage::CopyRecords()
+{
+    if (Table_MeterFeature_Records->rowCount() > 0)
+        QApplication::clipboard()->setText(RecordsCsv());
 }
 
 void FeaturePage::Prepare(bool back, bool forward)
@@ -403,9 +550,13 @@ void FeaturePage::Option_SelectMeterFeature_Click(int feature)
         Restore(Check_MeterFeature_AlwaysApp, m_AlwaysAppMemory);
     else
         ForceOff(Check_MeterFeature_AlwaysApp, m_AlwaysAppMemory);
-    const bool resetChoice = IsOneOf(chosen, {Feature::Diagnostics, Feature::AppReset});
-    Label_MeterFeature_AppReset->setEnabled(resetChoice);
-    Combo_MeterFeature_AppReset->setEnabled(resetChoice);
+    // Only the reads send the reset before them; elsewhere the box does nothing.
+    Check_MeterFeature_AlwaysApp->setEnabled(IsOneOf(chosen, {Feature::Identify, Feature::Diagnostics}));
+    UpdateAppResetList();
+    const bool records = chosen == Feature::Identify;
+    Table_MeterFeature_Records->setVisible(records);
+    Command_MeterFeature_CopyRecords->setVisible(records);
+    ShowRecordRows(std::nullopt);
     Label_MeterFeature[1]->setVisible(chosen == Feature::ChangeAddress);
     Text_MeterFeature_Address[1]->setVisible(chosen == Feature::ChangeAddress);
     Label_MeterFeature[2]->setVisible(chosen == Feature::ChangeSpeed);
@@ -561,9 +712,11 @@ std::optional<quint8> FeaturePage::RunFeature()
         break;
     case Feature::Identify:
     case Feature::Diagnostics:
-        m_Protocol.ReadSlaveIdentification(feature == Feature::Identify ? FeatureProtocol::ReadMode::Identify
-                                                                        : FeatureProtocol::ReadMode::Diagnostics,
-                                           address, alwaysInit, alwaysApp);
+        ShowRecordRows(m_Protocol
+                           .ReadSlaveIdentification(feature == Feature::Identify ? FeatureProtocol::ReadMode::Identify
+                                                                                 : FeatureProtocol::ReadMode::Diagnostics,
+                                                    address, alwaysInit, alwaysApp)
+                           .records);
         break;
     case Feature::ChangeAddress:
     case Feature::ChangeSpeed: {
@@ -651,8 +804,10 @@ void FeaturePage::AppendInfo(const QString& text)
 
 void FeaturePage::SetBusy(bool busy)
 {
-    if (busy)
+    if (busy) {
         m_FocusBeforeBusy = QApplication::focusWidget();
+        ShowRecordRows(std::nullopt); // the rows are the last operation's, not an earlier one's
+    }
     if (QWidget* window = Host().Window())
         window->setEnabled(!busy);
     Command_MeterFeature_Apply->setEnabled(!busy && m_ConnectionOpened);

@@ -16,6 +16,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QTableWidget;
 
 // Page 60: one M-Bus operation on one meter behind the gateway. The user
 // picks the operation, the meter (by primary or secondary address) and the
@@ -74,9 +75,21 @@ public:
     QPushButton* Command_MeterFeature_Search = nullptr;
     QPushButton* Command_MeterFeature_Debug = nullptr;
 
+    // The data records of the last read, one row each, below the information
+    // box; shown with the identification read.
+    QTableWidget* Table_MeterFeature_Records = nullptr;
+    QPushButton* Command_MeterFeature_CopyRecords = nullptr;
+
+    // The shown records as comma-separated lines, their header first, as
+    // the copy button and Ctrl+C in the table put them on the clipboard.
+    QString RecordsCsv() const;
+
 signals:
     // "Search meters..." was pressed: the search window opens beside the wizard.
     void searchRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // FeatureView: the operations report into the information box and keep
@@ -117,9 +130,16 @@ private:
     QLayout* BuildMeterColumn();
     QGroupBox* BuildMeterFrame();
     QLayout* BuildOperationSettings();
+    QWidget* BuildResultArea();
     QLayout* BuildButtonRow();
     void SetTexts();
     void FillAppResetList();
+    // The subcode list is usable where its subcode goes out: with the reset
+    // itself, and with a read while the reset before it is checked.
+    void UpdateAppResetList();
+    // A read's records in the table; none clears it.
+    void ShowRecordRows(const std::optional<DataRecords>& records);
+    void CopyRecords();
     // The header and the Apply caption name the checked operation.
     void ShowFeatureCaptions();
     void UpdateDebugPoll();

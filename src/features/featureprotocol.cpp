@@ -243,8 +243,8 @@ void FeatureProtocol::ShowIdentification(const IdentificationRead& read)
 {
     const SlaveIdentification& id = read.identification;
     m_View.AppendInfo(u' ' + Text(featuretext::kFromAddress) + u' ' + id.address + QStringLiteral(", ")
-                      + Text(featuretext::kIdentificationNumber) + u' ' + id.id + QStringLiteral(" (") + id.letters
-                      + QStringLiteral(").") + kCrLf + kCrLf + Text(featuretext::kPrimaryAddressOfMeter) + u' '
+                      + Text(featuretext::kIdentificationNumber) + u' ' + id.id
+                      + (id.letters.isEmpty() ? QString() : QStringLiteral(" (") + id.letters + u')') + u'.' + kCrLf + kCrLf + Text(featuretext::kPrimaryAddressOfMeter) + u' '
                       + id.address + u'.' + kCrLf + Text(featuretext::kSecondaryAddress) + u' ' + id.id + u'.'
                       + id.manufacturer + u'.' + id.version + u'.' + id.medium + kCrLf
                       + Text(featuretext::kSecondaryAddressParts));
@@ -256,28 +256,9 @@ void FeatureProtocol::ShowIdentification(const IdentificationRead& read)
 
 void FeatureProtocol::ShowRecords(const DataRecords& records)
 {
-    if (records.records.isEmpty()) {
+    // The records themselves are the view's to show (a table, the command-line tool's rows).
+    if (records.records.isEmpty())
         m_View.AppendInfo(kCrLf + kCrLf + Text(featuretext::kNoRecords));
-        return;
-    }
-    QString table = kCrLf + kCrLf + Text(featuretext::kDataRecords);
-    for (const DataRecord& record : records.records) {
-        table += kCrLf;
-        if (!record.error.isEmpty()) {
-            table += Text(featuretext::kRecordError) + QStringLiteral(" %1: ").arg(record.position) + record.error;
-            continue;
-        }
-        QString description = record.description;
-        if (record.subunit != 0)
-            description += QStringLiteral(" (subunit %1)").arg(record.subunit);
-        QString value = record.value;
-        if (!record.unit.isEmpty())
-            value += u' ' + record.unit;
-        table += QStringList{QString::number(record.storage), QString::number(record.tariff), record.function,
-                             description, value}
-                     .join(QStringLiteral(" | "));
-    }
-    m_View.AppendInfo(table);
 }
 
 void FeatureProtocol::ShowDiagnostics(const IdentificationRead& read)

@@ -51,7 +51,6 @@ constexpr int kResetSubcodeTip = 682;
 constexpr int kNewBusSpeedTip = 683;
 constexpr int kHeaderTooShort = 684;
 constexpr int kBusValuesMissing = 685;
-constexpr int kDataRecords = 686;
 constexpr int kRecordError = 687;
 constexpr int kNoRecords = 688;
 constexpr int kFirstApplyButton = 691; // 691-696 the button of each function
@@ -75,4 +74,9 @@ constexpr int kNewAddressRange = 1506;
 constexpr int kFollowSpeedQuestion = 1507;
 constexpr int kFollowSpeedNetwork = 1508;
 constexpr int kStaysAtSpeed = 1509;
+constexpr int kCopyRecords = 1450;
+constexpr int kCopyRecordsTip = 1451;
+constexpr int kFirstRecordColumn = 1452; // 1452-1458 storage, tariff, subunit, function, description, value, unit
+constexpr int kFirstRecordFunction = 1459; // 1459-1462 the DIF's functions: instantaneous, maximum, minimum, error state
+constexpr int kFirstRecordWord = 1463; // 1463-1497 the words of RecordWord in its order
 } // namespace featuretext

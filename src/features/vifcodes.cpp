@@ -1,11 +1,33 @@
 #include "vifcodes.h"
 
+#include <iterator>
+
 namespace {
+
+// In the order of RecordWord.
+const char* const kWords[] = {
+    "Energy", "Volume", "Mass", "On time", "Operating time", "Power", "Volume flow", "Mass flow", "Flow temperature",
+    "Return temperature", "External temperature", "Temperature difference", "Pressure", "Date", "Date and time",
+    "Units for heat cost allocator", "Averaging duration", "Actuality duration", "Fabrication number",
+    "Enhanced identification", "Bus address", "Access number", "Medium", "Manufacturer", "Firmware version",
+    "Software version", "Error flags", "Voltage", "Current", "Manufacturer specific", "Plain-text unit",
+    "Manufacturer specific data", "Manufacturer specific data, more records follow", "Counter 1", "Counter 2"};
+static_assert(std::size(kWords) == static_cast<size_t>(RecordWord::Counter2) + 1);
+
+std::optional<RecordWord> WordOf(const QString& description)
+{
+    for (size_t i = 0; i < std::size(kWords); ++i) {
+        if (description == QLatin1String(kWords[i]))
+            return static_cast<RecordWord>(i);
+    }
+    return std::nullopt;
+}
 
 Quantity Scaled(const char* description, const char* unit, int exponent)
 {
     Quantity quantity;
     quantity.description = QString::fromUtf8(description);
+    quantity.word = WordOf(quantity.description);
     quantity.unit = QString::fromUtf8(unit);
     quantity.exponent = exponent;
     return quantity;
@@ -15,6 +37,7 @@ Quantity Of(const QString& description, ValueKind kind, const QString& unit = {}
 {
     Quantity quantity;
     quantity.description = description;
+    quantity.word = WordOf(description);
     quantity.unit = unit;
     quantity.kind = kind;
     return quantity;
@@ -85,11 +108,13 @@ QString MeterErrorName(quint8 code)
 
 void Prefix(Quantity& quantity, const QString& words)
 {
+    quantity.word.reset();
     quantity.description = words + quantity.description.left(1).toLower() + quantity.description.mid(1);
 }
 
 void Suffix(Quantity& quantity, const QString& words)
 {
+    quantity.word.reset();
     quantity.description += words;
 }
 
@@ -148,6 +173,11 @@ bool ApplyLimitVife(quint8 code, Quantity& quantity)
 }
 
 } // namespace
+
+QString EnglishWord(RecordWord word)
+{
+    return QString::fromLatin1(kWords[static_cast<size_t>(word)]);
+}
 
 QString CodeName(quint8 code)
 {

@@ -19,8 +19,23 @@ enum class ValueKind {
     Hex,          // manufacturer specific: the bytes as received
 };
 
+// The words of a record's description that a window shows in its own
+// language, in the order of their language texts. The decoder itself writes
+// them in English, as the command-line tool prints them.
+enum class RecordWord {
+    Energy, Volume, Mass, OnTime, OperatingTime, Power, VolumeFlow, MassFlow, FlowTemperature,
+    ReturnTemperature, ExternalTemperature, TemperatureDifference, Pressure, Date, DateAndTime, HcaUnits,
+    AveragingDuration, ActualityDuration, FabricationNumber, EnhancedIdentification, BusAddress,
+    AccessNumber, Medium, Manufacturer, FirmwareVersion, SoftwareVersion, ErrorFlags, Voltage, Current,
+    ManufacturerSpecific, PlainTextUnit, ManufacturerData, ManufacturerDataMore, Counter1, Counter2,
+};
+
+// The word as the decoder writes it ("Volume").
+QString EnglishWord(RecordWord word);
+
 struct Quantity {
     QString description;
+    std::optional<RecordWord> word; // the description is this word alone, with nothing the VIFE added
     QString unit;
     int exponent = 0;            // the value is the data times 10^exponent
     std::optional<int> offsetExponent; // plus 10^offsetExponent, an additive correction

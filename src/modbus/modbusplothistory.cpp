@@ -1,5 +1,7 @@
 #include "modbusplothistory.h"
 
+#include "base/textfields.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -8,15 +10,6 @@ namespace {
 bool IsNumberType(int typeCode)
 {
     return typeCode >= 0 && typeCode < ModbusTypeNames().indexOf(QStringLiteral("CHAR2"));
-}
-
-QString CsvField(const QString& text)
-{
-    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r'))
-        return text;
-    QString quoted = text;
-    quoted.replace(u'"', QLatin1String("\"\""));
-    return u'"' + quoted + u'"';
 }
 
 } // namespace

@@ -61,6 +61,13 @@ void InfoBox::SetMaximumAutoHeight(int pixels)
     FitHeight();
 }
 
+void InfoBox::SetResultArea(int minimumHeight)
+{
+    m_FitsText = false;
+    setMinimumHeight(minimumHeight);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
 void InfoBox::SetCopyable(bool copyable)
 {
     setTextInteractionFlags(copyable ? Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard : Qt::NoTextInteraction);
@@ -95,6 +102,8 @@ void InfoBox::resizeEvent(QResizeEvent* event)
 
 void InfoBox::FitHeight()
 {
+    if (!m_FitsText)
+        return;
     const int wanted = static_cast<int>(document()->size().height()) + 2 * frameWidth() + 2;
     const int height = std::min(wanted, m_MaximumAutoHeight);
     if (minimumHeight() != height)

@@ -19,6 +19,10 @@ public:
 
     // The height up to which the box grows before it scrolls.
     void SetMaximumAutoHeight(int pixels);
+    // A result area: the box keeps this least height and takes the room its
+    // layout gives it, whatever its text, so nothing around it moves when the
+    // text changes; it no longer fits its height to the text.
+    void SetResultArea(int minimumHeight);
 
     // Lets the text be selected with the mouse or the keyboard (the box then
     // takes the focus) and copied with Ctrl+C.
@@ -41,4 +45,5 @@ private:
     void FitHeight();
 
     int m_MaximumAutoHeight = 160;
+    bool m_FitsText = true;
 };

@@ -2,6 +2,7 @@
 #include "features/featurepage.h"
 #include "comm/waiting.h"
 #include "shell/infobox.h"
+#include "base/language.h"
 #include "base/settingkeys.h"
 #include "base/wizardstate.h"
 
@@ -12,7 +13,9 @@
 #include "modalwatch.h"
 #include "testenvironment.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +23,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -263,15 +267,15 @@ TEST_F(FeaturePageTest, EachOptionShowsTheControlsItUses)
     page->Prepare(false, true);
     const struct {
         int option;
-        bool newAddress, speed, subcode, broadcastShown, alwaysInitUsable;
+        bool newAddress, speed, subcode, broadcastShown, alwaysInitUsable, alwaysAppUsable, records;
         const char *header, *apply;
     } rows[] = {
-        {0, false, false, false, true, false, "Initialise meter", "&Initialise"},
-        {1, false, false, false, true, true, "Read identification", "&Read"},
-        {2, true, false, false, false, true, "Change primary address", "&Change address"},
-        {3, false, true, false, false, true, "Change bus speed", "&Change speed"},
-        {4, false, false, true, true, true, "Test and diagnostics", "&Read"},
-        {5, false, false, true, true, false, "Reset application", "&Reset"},
+        {0, false, false, false, true, false, false, false, "Initialise meter", "&Initialise"},
+        {1, false, false, false, true, true, true, true, "Read identification", "&Read"},
+        {2, true, false, false, false, true, false, false, "Change primary address", "&Change address"},
+        {3, false, true, false, false, true, false, false, "Change bus speed", "&Change speed"},
+        {4, false, false, false, true, true, true, false, "Test and diagnostics", "&Read"}, // no reset first: no subcode
+        {5, false, false, true, true, false, false, false, "Reset application", "&Reset"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.option);
@@ -283,6 +287,8 @@ TEST_F(FeaturePageTest, EachOptionShowsTheControlsItUses)
         EXPECT_EQ(page->Combo_MeterFeature_AppReset->isEnabled(), row.subcode);
         EXPECT_EQ(page->Check_MeterFeature_TestAndDiagnostics->isHidden(), !row.broadcastShown);
         EXPECT_EQ(page->Check_MeterFeature_AlwaysInit->isEnabled(), row.alwaysInitUsable);
+        EXPECT_EQ(page->Check_MeterFeature_AlwaysApp->isEnabled(), row.alwaysAppUsable);
+        EXPECT_EQ(page->Table_MeterFeature_Records->isHidden(), !row.records);
         EXPECT_EQ(page->HeaderLabel()->text(), row.header);
         EXPECT_EQ(page->Command_MeterFeature_Apply->text(), row.apply);
         EXPECT_EQ(page->Text_Info->Text(), Shown(env.Context().language.GetLanguageText(630 + row.option)));
@@ -336,6 +342,11 @@ protected:
     {
         BusConfig bus = DefaultBusConfig(); // 1: 12345678, 2: 12345679 (SIM), 3: 23456789 (KVX)
         bus.meters.append(GatewaySlave({250, 0x20240001, 365, 180, 2400}));
+        MeterConfig fixed; // answers with the fixed data structure
+        fixed.address = 8;
+        fixed.id = 0x55500002;
+        fixed.fixedStructure = true;
+        bus.meters.append(fixed);
         EndpointOptions options;
         options.udpPort = 0;
         options.tcpPort = std::nullopt;
@@ -361,6 +372,7 @@ protected:
     }
     QString T(int id) { return Shown(env.Context().language.GetLanguageText(id)); }
 
+    QWidget window; // the wizard's room for the page, when a test wants it
     std::unique_ptr<FeaturePage> page;
 };
 
@@ -395,7 +407,7 @@ TEST_F(FeaturePageWalk, TheOperationsThroughTheWindow)
     Apply();
     EXPECT_EQ(frames, QList<QByteArray>({Hex("10 5B 01 5C 16")}));
     EXPECT_TRUE(Info().contains(QStringLiteral(" 12345678 (SIM).\n"))) << Info().toStdString();
-    EXPECT_TRUE(Info().contains(QStringLiteral("0 | 0 | Instantaneous | Volume | 12.346 m³")));
+    EXPECT_EQ(page->Table_MeterFeature_Records->rowCount(), 2);
     EXPECT_TRUE(page->Command_MeterFeature_Apply->isEnabled());
     EXPECT_TRUE(host.backEnabled);
 
@@ -536,4 +548,118 @@ TEST_F(FeaturePageWalk, AChangeForEveryMeterGoesOnlyWhenTheUserSaysSo)
     EXPECT_EQ(frames.value(0).mid(4, 2), Hex("53 63"));
     EXPECT_TRUE(watch->seen);
     EXPECT_EQ(watch->text, env.Context().language.GetLanguageText(1320));
+}
+
+namespace {
+
+// The page in a window of the size it asks for once loaded, as the wizard
+// sizes itself by it: whatever it shows later has to fit there.
+void ShowAtItsSize(FeaturePage& page, QWidget& window)
+{
+    const QSize size = page.sizeHint();
+    page.setParent(&window);
+    page.setGeometry(QRect(QPoint(), size));
+    window.setFixedSize(size);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+}
+
+// The geometry of the result area and the controls above it, once the layout has settled.
+QList<QRect> Placement(const FeaturePage& page)
+{
+    QCoreApplication::processEvents();
+    return {page.Text_Info->geometry(), page.Table_MeterFeature_Records->geometry(),
+            page.Frame_MeterFeature_Function->geometry(), page.Frame_MeterFeature_Meter->geometry(),
+            page.Command_MeterFeature_Apply->geometry()};
+}
+
+} // namespace
+
+TEST_F(FeaturePageWalk, AReadShowsTheRecordsAsRowsCopiedAsCsvAndTheResultMovesNothing)
+{
+    Store().Save(keys::Option_SelectMeterFeature, 1);
+    Store().Save(keys::MeterFeature_Address_0, QStringLiteral("1"));
+    page = LoadedPage();
+    ASSERT_NO_FATAL_FAILURE(ShowAtItsSize(*page, window));
+    page->Prepare(false, true);
+    page->Enter(false, true);
+    const QList<QRect> before = Placement(*page);
+
+    Apply();
+    const QString csv = QStringLiteral("Storage,Tariff,Subunit,Function,Description,Value,Unit\r\n"
+                                       "0,0,0,Instantaneous,Volume,12.346,m³\r\n"
+                                       "1,0,0,Instantaneous,Date,2024-12-31,\r\n");
+    QTest::keyClick(page->Table_MeterFeature_Records, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), csv);
+    QApplication::clipboard()->clear();
+    QTest::mouseClick(page->Command_MeterFeature_CopyRecords, Qt::LeftButton);
+    EXPECT_EQ(QApplication::clipboard()->text(), csv);
+    // a long result and a short one leave everything where it was
+    EXPECT_EQ(Placement(*page), before);
+    page->Text_Info->SetText(QStringLiteral("x"));
+    EXPECT_EQ(Placement(*page), before);
+}
+
+// The reset's subcode goes out only while its list is usable.
+TEST_F(FeaturePageWalk, TheResetSubcodeGoesOutOnlyFromAUsableList)
+{
+    Store().Save(keys::MeterFeature_Address_0, QStringLiteral("1"));
+    Store().Save(keys::MeterFeature_AppReset, 3); // subcode 2: 20h
+    page = LoadedPage();
+    page->Prepare(false, true);
+    page->Enter(false, true);
+    const struct {
+        int option;
+        bool resetFirst;
+        const char* first; // the first frame sent
+    } rows[] = {
+        {1, false, "10 5B 01 5C 16"},
+        {1, true, "68 04 04 68 53 01 50 20 C4 16"},
+        {4, false, "10 5B 01 5C 16"},
+        {4, true, "68 04 04 68 53 01 50 20 C4 16"},
+        {5, false, "68 04 04 68 53 01 50 20 C4 16"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.option * 10 + row.resetFirst);
+        Choose(*page, row.option);
+        if (page->Check_MeterFeature_AlwaysApp->isChecked() != row.resetFirst)
+            Toggle(page->Check_MeterFeature_AlwaysApp);
+        EXPECT_EQ(page->Combo_MeterFeature_AppReset->isEnabled(), row.option == 5 || row.resetFirst);
+        Apply();
+        EXPECT_EQ(frames.value(0), Hex(row.first));
+    }
+}
+
+TEST_F(FeaturePageWalk, InGermanTheCaptionsFitAndTheRecordsAreGerman)
+{
+    env.Context().language = Language(); // the first language loaded would win
+    env.UseLanguage(QStringLiteral("049"));
+    Store().Save(keys::Option_SelectMeterFeature, 1);
+    Store().Save(keys::MeterFeature_Address_0, QStringLiteral("8"));
+    page = LoadedPage();
+    ASSERT_NO_FATAL_FAILURE(ShowAtItsSize(*page, window));
+    page->Prepare(false, true);
+    page->Enter(false, true);
+    Apply();
+    // the fixed structure's two counters, named in German
+    EXPECT_TRUE(page->RecordsCsv().contains(QStringLiteral("0,0,0,Momentanwert,Zählwerk 2,0,\"h,min,s\"\r\n")))
+        << page->RecordsCsv().toStdString();
+
+    // Every caption has its room, whichever choice shows it.
+    for (const bool secondary : {false, true}) {
+        if (secondary)
+            Toggle(page->Check_MeterFeature_UseSecondaryAddress);
+        for (int option = 0; option < FeaturePage::kFeatureCount; ++option) {
+            Choose(*page, option);
+            QCoreApplication::processEvents();
+            for (const QWidget* widget : page->findChildren<QWidget*>()) {
+                const auto* label = qobject_cast<const QLabel*>(widget);
+                const bool caption = (label && !label->wordWrap()) || qobject_cast<const QAbstractButton*>(widget);
+                if (!widget->isVisible() || !caption)
+                    continue;
+                EXPECT_GE(widget->width(), widget->sizeHint().width())
+                    << option << " " << secondary << " " << widget->objectName().toStdString();
+            }
+        }
+    }
 }
