@@ -51,7 +51,8 @@ void SearchWindows::ShowSearchWindow()
         if (m_Wizard && m_Wizard->screen() && !m_Search->RememberedPlace()) {
             // As for the log window, the wizard moves left as far as the
             // screen allows, so that the search fits beside it.
-            const QRect room = MakeRoomOnTheRight(m_Wizard->frameGeometry(), m_Search->FrameSizeBeside(m_Wizard).width(),
+            const QRect room = MakeRoomOnTheRight(m_Wizard->frameGeometry(),
+                                                  m_Search->FrameSizeBeside(m_Wizard).width(),
                                                   m_Wizard->screen()->availableGeometry());
             m_Wizard->move(room.topLeft());
         }

@@ -73,6 +73,12 @@ QString ClockText(std::chrono::milliseconds time)
     return QStringLiteral("%1:%2:%3").arg(total / 3600).arg(total / 60 % 60, 2, 10, QLatin1Char('0')).arg(seconds);
 }
 
+// A tooltip of several sentences, wrapped rather than one line across the screen.
+QString WrappedTip(const QString& text)
+{
+    return QStringLiteral("<p>") + text.toHtmlEscaped() + QStringLiteral("</p>");
+}
+
 // The window decoration around the inside of a window as placed on this desktop.
 QMargins Decoration(const QWidget& window)
 {
@@ -394,8 +400,8 @@ void Ostrand_Search::SetTexts()
     lblMaskExcludeMnfct->setText(GetLanguageText(commtext::kManufacturer));
     lblMaskExclude->setText(GetLanguageText(searchtext::kExclude));
     Check_FastSearch->setText(GetLanguageText(searchtext::kFastSearchCheck));
-    Check_FastSearch->setToolTip(GetLanguageText(searchtext::kFastSearchTip));
-    lblGatewayAllowance->setToolTip(GetLanguageText(searchtext::kGatewayAllowanceTip));
+    Check_FastSearch->setToolTip(WrappedTip(GetLanguageText(searchtext::kFastSearchTip)));
+    lblGatewayAllowance->setToolTip(WrappedTip(GetLanguageText(searchtext::kGatewayAllowanceTip)));
     // the allowance the fast search adds to the bus's own timing, from the INI file
     lblGatewayAllowance->setText(GetLanguageText(searchtext::kGatewayAllowance) + u' '
                                  + QString::number(ReadSearchDelay(m_Context.ini, ini::Search_GatewayAllowance).count())
@@ -407,7 +413,7 @@ void Ostrand_Search::SetTexts()
     CmdSaveCsv->setText(GetLanguageText(searchtext::kSaveCsv));
     Command_Exit->setText(GetLanguageText(shelltext::kExit));
     Check_SearchTrace->setText(GetLanguageText(searchtext::kSearchTrace));
-    Check_SearchTrace->setToolTip(GetLanguageText(searchtext::kSearchTraceTip));
+    Check_SearchTrace->setToolTip(WrappedTip(GetLanguageText(searchtext::kSearchTraceTip)));
     Menu_Popup_CopyToClipBoard->setText(GetLanguageText(searchtext::kCopyIdentification));
 
     QStringList headers{QString()};
@@ -466,14 +472,16 @@ void Ostrand_Search::Form_Load()
     const QFontMetrics metrics = ListView_Search->fontMetrics();
     int medium = 0; // the longest medium name in this language
     for (int code = 0; code < kNamedMedia; ++code)
-        medium = std::max(medium, metrics.horizontalAdvance(GetLanguageText(searchtext::kFirstMedium + code) + QStringLiteral(" (00h)")));
+        medium = std::max(medium, metrics.horizontalAdvance(GetLanguageText(searchtext::kFirstMedium + code)
+                                                            + QStringLiteral(" (00h)")));
     for (int column = 1; column < kColumns; ++column) {
         const SettingKey key = keys::ListView_SearchColumn.ForTask(column + 1);
         const qint64 twips = LeadingNumber(settings.Read(key));
         m_ColumnTwips[static_cast<size_t>(column)] = static_cast<int>(std::clamp<qint64>(twips, 0, 30000));
         int width = TwipsToPixels(m_ColumnTwips[static_cast<size_t>(column)]);
         if (settings.ReadSetting(keys::kWizardSection, key.key, QString()).isEmpty()) {
-            const int typical = column == rowtext::kMedium ? medium : metrics.horizontalAdvance(QString::fromLatin1(kTypical[column]));
+            const int typical =
+                column == rowtext::kMedium ? medium : metrics.horizontalAdvance(QString::fromLatin1(kTypical[column]));
             const int text = std::max(typical, metrics.horizontalAdvance(ListView_Search->headerItem()->text(column)));
             width = std::max(width, text + 2 * metrics.averageCharWidth());
         }
@@ -513,7 +521,8 @@ void Ostrand_Search::Form_Unload()
     settings.Save(keys::Text_LowPrimaryAddress, Text_LowPrimaryAddress->text());
     settings.Save(keys::Text_HighPrimaryAddress, Text_HighPrimaryAddress->text());
     settings.Save(keys::Option_SearchMethod, Option_SearchMethod[1]->isChecked() ? 1 : 0);
-    settings.Save(keys::Ostrand_Search_Place, QStringLiteral("%1,%2,%3,%4").arg(x()).arg(y()).arg(width()).arg(height()));
+    settings.Save(keys::Ostrand_Search_Place,
+                  QStringLiteral("%1,%2,%3,%4").arg(x()).arg(y()).arg(width()).arg(height()));
 }
 
 QSize Ostrand_Search::WantedSize() const

@@ -165,7 +165,7 @@ TEST_F(SearchWindowTest, EveryControlHasItsNameAndALanguageCaption)
     EXPECT_EQ(search.Text_SearchMaskId->text(), "FFFFFFFF");
     EXPECT_EQ(search.Text_SearchMaskExclude->text(), "FFFF");
     EXPECT_EQ(search.lblGatewayAllowance->text(), "Gateway allowance: 20 ms"); // the INI file's default
-    EXPECT_TRUE(search.Check_FastSearch->toolTip().startsWith(QStringLiteral("Waits after each probe only")));
+    EXPECT_TRUE(search.Check_FastSearch->toolTip().contains(QStringLiteral("Waits after each probe only")));
     EXPECT_TRUE(search.lblGatewayAllowance->toolTip().contains(QStringLiteral("GatewayAllowance")));
     // the trace's own switch, which follows the log window's label and the feature page's reset
     search.Check_SearchTrace->click();
