@@ -13,8 +13,7 @@ public:
         faults += row.icon == SearchIcon::Fault || row.icon == SearchIcon::Uncertain;
     }
     void RemoveRow(int) override {}
-    void SetProgressRange(int, int) override {}
-    void SetProgress(int) override {}
+    void SetProgress(int, int) override {}
     void SetStatus(int, const QString&) override {}
     int rows = 0;
     int answered = 0;

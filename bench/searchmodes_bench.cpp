@@ -49,8 +49,7 @@ public:
     void ChangeRow(int handle, const SearchResultRow& row) override { rows[handle] = row; }
     void RowFinished(int handle, const SearchResultRow& row) override { rows[handle] = row; }
     void RemoveRow(int) override {} // only found devices are never asked for here
-    void SetProgressRange(int, int) override {}
-    void SetProgress(int) override {}
+    void SetProgress(int, int) override {}
     void SetStatus(int, const QString&) override {}
 
     QStringList Lines() const

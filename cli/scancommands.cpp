@@ -91,8 +91,7 @@ public:
     {
         m_Rows.removeIf([handle](const auto& entry) { return entry.first == handle; });
     }
-    void SetProgressRange(int, int) override {}
-    void SetProgress(int) override {}
+    void SetProgress(int, int) override {}
     void SetStatus(int, const QString&) override {}
 
     QList<SearchResultRow> Rows() const

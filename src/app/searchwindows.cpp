@@ -4,10 +4,12 @@
 #include "search/searchtimeouts.h"
 #include "search/searchtimeoutsdialog.h"
 #include "shell/wizardcontext.h"
+#include "base/windowplacement.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 
 SearchWindows::SearchWindows(WizardContext& context, NetworkContext& network, QWidget* wizard, std::function<QString()> typedAddress,
                              FeaturePage& featurePage, QObject* parent)
@@ -46,7 +48,15 @@ void SearchWindows::ShowSearchWindow()
         links.meterTarget = m_MeterTarget;
         if (!m_Search)
             m_Search = new Ostrand_Search(m_Context, m_Network, links);
-        m_Search->PlaceBelow(m_Wizard);
+        if (m_Wizard && m_Wizard->screen() && !m_Search->RememberedPlace()) {
+            // As for the log window, the wizard moves left as far as the
+            // screen allows, so that the search fits beside it.
+            const QRect room = MakeRoomOnTheRight(m_Wizard->frameGeometry(),
+                                                  m_Search->FrameSizeBeside(m_Wizard).width(),
+                                                  m_Wizard->screen()->availableGeometry());
+            m_Wizard->move(room.topLeft());
+        }
+        m_Search->Place(m_Wizard);
     }
     m_Search->show();
     m_Search->raise();

@@ -75,6 +75,9 @@ inline const SettingKey Text_LowPrimaryAddress{QStringLiteral("Text_LowPrimaryAd
 inline const SettingKey Text_HighPrimaryAddress{QStringLiteral("Text_HighPrimaryAddress"), QStringLiteral("250")};
 inline const SettingKey Option_SearchMethod{QStringLiteral("Option_SearchMethod"), QStringLiteral("0")};
 inline const SettingKey Option_Search_Timeout{QStringLiteral("Option_Search_Timeout"), QStringLiteral("0")};
+// Where the user left the search window: "left,top,width,height" (frame
+// position, inside size); empty until it was closed once.
+inline const SettingKey Ostrand_Search_Place{QStringLiteral("Ostrand_Search_Place"), QString()};
 inline const SettingKey Option_SearchActiveSetting{QStringLiteral("Option_SearchActiveSetting"), QStringLiteral("0")};
 
 // The folder each kind of file was last saved to or loaded from, where its

@@ -39,7 +39,13 @@ public:
     void ResetStats();
 
     bool SearchTrace() const { return m_SearchTrace; }
-    void SetSearchTrace(bool on) { m_SearchTrace = on; }
+    void SetSearchTrace(bool on)
+    {
+        if (on == m_SearchTrace)
+            return;
+        m_SearchTrace = on;
+        emit searchTraceChanged(on);
+    }
 
 signals:
     // New lines at the end; a view appends them and keeps only the last
@@ -47,6 +53,7 @@ signals:
     void linesAdded(const QStringList& lines);
     void cleared();
     void countersChanged(int responses, int errors);
+    void searchTraceChanged(bool on);
 
 private:
     void Add(const QStringList& lines, bool newBlock);

@@ -32,3 +32,24 @@ QRect MakeRoomOnTheRight(const QRect& window, int width, const QRect& available)
         return window;
     return window.translated(-std::min(overflow, window.left() - available.left()), 0);
 }
+
+QRect PlaceBesideUncovered(const QRect& neighbour, const QSize& wanted, int minimumWidth, const QRect& available)
+{
+    QSize size = wanted;
+    if (available.isValid()) {
+        const int room = available.right() - neighbour.right();
+        if (room >= minimumWidth)
+            size.setWidth(std::min(size.width(), room));
+    }
+    return PlaceBeside(neighbour, size, available);
+}
+
+QRect KeepOnScreen(const QRect& window, const QRect& available)
+{
+    if (!available.isValid())
+        return window;
+    const QSize size = window.size().boundedTo(available.size());
+    return {QPoint(FitSpan(window.left(), size.width(), available.left(), available.width()),
+                   FitSpan(window.top(), size.height(), available.top(), available.height())),
+            size};
+}

@@ -1,13 +1,21 @@
 #include "meterdecoding.h"
+#include "searchtexts.h"
 
 #include "comm/mbusapplication.h"
 #include "comm/mbusframe.h"
+#include "base/language.h"
 #include "base/textfields.h"
 
 #include <array>
 #include <optional>
 
 namespace {
+
+// The decoder's words the window shows in the user's language.
+const QString kNotAvailable = QStringLiteral("N/A");
+const QString kFixed = QStringLiteral("Fixed");
+// The first code named "Reserved", a name every code from kNamedMedia on shares.
+constexpr int kReservedMedium = 0x10;
 
 // Bytes a reply's header holds for the search row: identification (4),
 // manufacturer (2), version, medium; the fixed structure's are as many.
@@ -138,4 +146,37 @@ QString ParseListX(const QString& subItem, int field)
     if (close - (open + 1) > 1)
         return subItem.mid(open, close - open - 1);
     return QString();
+}
+
+QString ShownRowText(const Language& language, int field, const QString& text)
+{
+    const auto word = [&language](int id) { return language.GetLanguageText(id); };
+    if (text == QLatin1String("Ok"))
+        return word(searchtext::kOk);
+    if (text == QLatin1String("Bad data"))
+        return word(searchtext::kBadData);
+    if (text == kNotAvailable)
+        return word(searchtext::kNotAvailable);
+    if (field == rowtext::kDevice) {
+        if (text == kFixed)
+            return word(searchtext::kFixedStructure);
+        if (text.endsWith(u' ' + kNotAvailable)) // a known maker, an unknown model
+            return text.chopped(kNotAvailable.size()) + word(searchtext::kNotAvailable);
+        return text;
+    }
+    if (field != rowtext::kMedium)
+        return text;
+    // "Water (07h)", or "Reserved (34)" for a code beyond the table
+    const qsizetype open = text.lastIndexOf(QLatin1String(" ("));
+    if (open < 0)
+        return text;
+    const QString name = text.left(open);
+    const QString code = text.mid(open);
+    bool hex = false;
+    const int number = code.endsWith(QLatin1String("h)")) ? code.mid(2, code.size() - 4).toInt(&hex, 16) : -1;
+    if (hex && number < kNamedMedia && name == MediumNames(number))
+        return word(searchtext::kFirstMedium + number) + code;
+    if (!hex && name == MediumNames(kReservedMedium))
+        return word(searchtext::kFirstMedium + kReservedMedium) + code;
+    return text;
 }

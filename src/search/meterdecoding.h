@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+class Language;
+
 // The fixed header of a meter's RSP_UD (EN 13757-3) as the texts of a search
 // result row.
 
@@ -29,3 +31,9 @@ bool ExtractMeterData(const QByteArray& packetData, SearchResultRow& row);
 // text ("ABB (0442h)" gives "0442"); empty when there is no code of at least
 // two characters. The identification column (field 5) is returned whole.
 QString ParseListX(const QString& subItem, int field);
+
+// A row text as the search window shows it: the decoder's fixed English
+// words ("N/A", "Fixed", the medium names, "Ok", "Bad data") in the
+// language's words, codes and numbers as they are. The row itself keeps the
+// decoder's texts, which the exports write.
+QString ShownRowText(const Language& language, int field, const QString& text);

@@ -23,9 +23,8 @@ const QString kBadData = QStringLiteral("Bad data");
 // A reply this long at least is decoded (and counted even when its header
 // turns out to be short).
 constexpr qsizetype kShortestMeterReply = 11;
-// Eight digit positions, eleven progress steps each.
 constexpr int kMaskDigits = 8;
-constexpr int kStepsPerDigit = 11;
+constexpr int kDigitsPerLevel = 10; // probes of one level of the tree, digits 0-9
 
 quint8 HexByte(const QString& twoDigits)
 {
@@ -109,6 +108,13 @@ void MeterScan::NoteFound(int panel, int textId, int count)
     m_Sink.SetStatus(panel, Text(textId) + u' ' + QString::number(count));
 }
 
+void MeterScan::NoteProbeDone(int branchProbes)
+{
+    ++m_ProbesDone;
+    m_ProbesExpected += branchProbes;
+    m_Sink.SetProgress(m_ProbesDone, m_ProbesExpected);
+}
+
 bool MeterScan::NoteLostConnection(SearchResultRow& row, int resultText, int handle)
 {
     if (m_Link.ConnectionOpen())
@@ -135,8 +141,9 @@ void MeterScan::RunPrimary(const PrimaryScanSettings& settings)
 {
     m_Counters = {};
     m_Link.SearchFrameDelay = m_Timing.QuietTime(SearchProbe::SndNke, false);
-    m_Sink.SetProgressRange(settings.first, settings.last + 1);
-    m_Sink.SetProgress(settings.first);
+    m_ProbesDone = 0;
+    m_ProbesExpected = std::max(settings.last - settings.first + 1, 0);
+    m_Sink.SetProgress(0, m_ProbesExpected);
     for (int address = settings.first; address <= settings.last && !Stopped(); ++address) {
         m_Sink.SetStatus(2, Text(searchtext::kProbing) + u' ' + QString::number(address));
         SearchResultRow row;
@@ -149,7 +156,7 @@ void MeterScan::RunPrimary(const PrimaryScanSettings& settings)
         ++m_Counters.numberOfScans;
     }
     if (m_BreakFlag)
-        m_Sink.SetProgress(settings.first);
+        m_Sink.SetProgress(0, m_ProbesExpected);
 }
 
 void MeterScan::ProbePrimary(int address, const PrimaryScanSettings& settings, SearchResultRow& row, int handle)
@@ -181,7 +188,7 @@ void MeterScan::ProbePrimary(int address, const PrimaryScanSettings& settings, S
         NoteFound(3, searchtext::kAcknowledged, m_Counters.sndNkeFound);
         m_Sink.ChangeRow(handle, row);
     }
-    m_Sink.SetProgress(address + 1);
+    NoteProbeDone();
     if (!settings.reqUd2 || !go || Stopped())
         return;
     // a meter answers with its own address: a frame from another is no answer to this probe
@@ -216,10 +223,9 @@ void MeterScan::RunSecondary(const SecondaryScanSettings& settings)
         return; // the caller refuses such masks before the search starts
     const qsizetype firstWildcard = mask.indexOf(u'F');
     const int start = firstWildcard < 0 ? kMaskDigits : static_cast<int>(firstWildcard);
-    const int minimum = start * kStepsPerDigit;
-    const int maximum = kMaskDigits * kStepsPerDigit;
-    m_Sink.SetProgressRange(minimum, maximum);
-    m_Sink.SetProgress(minimum);
+    m_ProbesDone = 0;
+    m_ProbesExpected = start < kMaskDigits ? kDigitsPerLevel : 1;
+    m_Sink.SetProgress(0, m_ProbesExpected);
     if (start < kMaskDigits) {
         ScanTree(mask, start, settings);
     } else if (!Stopped()) {
@@ -228,25 +234,27 @@ void MeterScan::RunSecondary(const SecondaryScanSettings& settings)
         int handle = -1;
         SearchResultRow row;
         ProbeMask(mask, settings, descend, handle, row);
+        NoteProbeDone();
         if (settings.viewFoundOnly && !KeptWhenFoundOnly(SearchMethod::Secondary, row.icon))
             m_Sink.RemoveRow(handle);
         ++m_Counters.numberOfScans;
     }
-    m_Sink.SetProgress(m_BreakFlag ? minimum : maximum);
+    m_Sink.SetProgress(m_BreakFlag ? 0 : m_ProbesExpected, m_ProbesExpected);
 }
 
 void MeterScan::ScanTree(QString mask, int maskPointer, const SecondaryScanSettings& settings)
 {
     for (int digit = 0; digit <= 9 && !Stopped(); ++digit) {
-        m_Sink.SetProgress(maskPointer * kStepsPerDigit + digit + 1);
         mask[maskPointer] = QChar(u'0' + digit);
         bool descend = false;
         int handle = -1;
         SearchResultRow row;
         ProbeMask(mask, settings, descend, handle, row);
+        const bool deeper = descend && maskPointer + 1 < kMaskDigits;
+        NoteProbeDone(deeper ? kDigitsPerLevel : 0);
         if (descend) {
             m_Link.SearchFrameDelay = m_Timing.QuietTime(SearchProbe::Selection, true);
-            if (maskPointer + 1 < kMaskDigits)
+            if (deeper)
                 ScanTree(mask, maskPointer + 1, settings); // the deeper level digs in its own copy
         }
         m_Link.SearchFrameDelay = m_Timing.QuietTime(SearchProbe::Selection, false);

@@ -27,8 +27,9 @@ public:
     // Taken out of the list (view found devices only).
     virtual void RemoveRow(int handle) = 0;
 
-    virtual void SetProgressRange(int minimum, int maximum) = 0;
-    virtual void SetProgress(int value) = 0;
+    // Probes done against the probes the scan expects in all now; the tree
+    // scan expects more as branches open. Done 0 starts the count again.
+    virtual void SetProgress(int done, int estimate) = 0;
     // Status panels: 2 what is probed, 3 the acknowledgements, 4 the meters read.
     virtual void SetStatus(int panel, const QString& text) = 0;
 };
@@ -91,6 +92,8 @@ private:
                    SearchResultRow& row);
     void ReadSelectedMeter(SearchResultRow& row, int handle);
     void NoteFound(int panel, int textId, int count);
+    // One probe more is done; a branch opened by it adds its probes to those expected.
+    void NoteProbeDone(int branchProbes = 0);
     bool NoteLostConnection(SearchResultRow& row, int text, int handle);
     // A cancel ended the probe's wait: the row says so and the search stops.
     bool NoteAborted(SearchResultRow& row, int text, int handle);
@@ -107,6 +110,8 @@ private:
     SearchCounters m_Counters;
     bool m_BreakFlag = false;
     bool m_ConnectionLost = false;
+    int m_ProbesDone = 0;
+    int m_ProbesExpected = 0;
 };
 
 // A mask as the scan sends it: blanks around it dropped, upper case; an

@@ -16,6 +16,7 @@
 #include "shell/pagecontrols.h"
 #include "shell/savefiledialog.h"
 #include "base/textnumber.h"
+#include "base/windowplacement.h"
 #include "shell/shelltexts.h"
 #include "shell/wizardcontext.h"
 
@@ -37,6 +38,7 @@
 #include <QMouseEvent>
 #include <QFont>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QInputDialog>
 #include <QPainter>
@@ -56,6 +58,37 @@
 #include <algorithm>
 
 namespace {
+
+// The rows a list of this height shows, when there is room for them.
+constexpr int kShownRows = 14;
+// Where an item keeps the decoder's text of a column, which the window shows translated.
+constexpr int kRowTextRole = Qt::UserRole + 1;
+constexpr int kFinishedRole = Qt::UserRole + 2;
+
+// Elapsed or remaining time as a clock shows it: m:ss, or h:mm:ss from an hour on.
+QString ClockText(std::chrono::milliseconds time)
+{
+    const qint64 total = std::max<qint64>(std::chrono::duration_cast<std::chrono::seconds>(time).count(), 0);
+    const QString seconds = QStringLiteral("%1").arg(total % 60, 2, 10, QLatin1Char('0'));
+    if (total < 3600)
+        return QString::number(total / 60) + u':' + seconds;
+    return QStringLiteral("%1:%2:%3").arg(total / 3600).arg(total / 60 % 60, 2, 10, QLatin1Char('0')).arg(seconds);
+}
+
+// A tooltip of several sentences, wrapped rather than one line across the screen.
+QString WrappedTip(const QString& text)
+{
+    return QStringLiteral("<p>") + text.toHtmlEscaped() + QStringLiteral("</p>");
+}
+
+// The window decoration around the inside of a window as placed on this desktop.
+QMargins Decoration(const QWidget& window)
+{
+    const QRect outside = window.frameGeometry();
+    const QRect inside = window.geometry();
+    return {inside.left() - outside.left(), inside.top() - outside.top(), outside.right() - inside.right(),
+            outside.bottom() - inside.bottom()};
+}
 
 // The selection column (4) says "SND_NKE" or "Selection" by method.
 constexpr int kSelectionColumnIndex = 3;
@@ -149,17 +182,23 @@ Ostrand_Search::Ostrand_Search(WizardContext& context, NetworkContext& network, 
     };
 
     BuildList();
-    auto* frames = new QHBoxLayout;
-    frames->addWidget(BuildMethodFrame());
-    frames->addWidget(BuildPrimaryFrame());
-    frames->addWidget(BuildSecondaryFrame());
-    frames->addWidget(BuildFastSearchFrame());
-    frames->addWidget(BuildTimeoutFrame());
-    frames->addStretch(1);
-    frames->addLayout(BuildButtons());
+    // Two rows of frames, so that the window fits beside the wizard on a
+    // small screen; the primary and the secondary frame share their place.
+    auto* frames = new QGridLayout;
+    frames->addWidget(BuildMethodFrame(), 0, 0);
+    frames->addWidget(BuildPrimaryFrame(), 0, 1);
+    frames->addWidget(BuildSecondaryFrame(), 0, 1);
+    frames->addWidget(BuildFastSearchFrame(), 1, 0);
+    frames->addWidget(BuildTimeoutFrame(), 1, 1);
+    frames->setColumnStretch(2, 1);
+    frames->addLayout(BuildButtons(), 0, 3, 2, 1);
     ProgressBar_Search = Named(new QProgressBar(this), QStringLiteral("ProgressBar_Search"));
     ProgressBar_Search->setTextVisible(false);
+    ProgressBar_Search->setRange(0, ScanProgress::kFull);
     BuildStatusBar();
+    m_SummaryTicker = new QTimer(this);
+    m_SummaryTicker->setInterval(1000);
+    connect(m_SummaryTicker, &QTimer::timeout, this, [this] { ShowLiveSummary(); });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 0);
@@ -319,12 +358,15 @@ QLayout* Ostrand_Search::BuildButtons()
     CmdSaveCsv = button("CmdSaveCsv");
     Command_Exit = button("Command_Exit");
     Command_AbortSearch->hide();
+    Check_SearchTrace = Named(new QCheckBox(this), QStringLiteral("Check_SearchTrace"));
+    Check_SearchTrace->setChecked(m_Context.log.SearchTrace());
     auto* column = new QVBoxLayout;
     column->addWidget(Command_Search);
     column->addWidget(Command_AbortSearch);
     column->addWidget(Command_Save);
     column->addWidget(CmdSaveCsv);
     column->addWidget(Command_Exit);
+    column->addWidget(Check_SearchTrace);
     column->addStretch(1);
     return column;
 }
@@ -333,7 +375,8 @@ void Ostrand_Search::BuildStatusBar()
 {
     StatusBar = Named(new QStatusBar(this), QStringLiteral("StatusBar"));
     StatusBar->setSizeGripEnabled(true);
-    const int stretches[] = {0, 3, 1, 1};
+    // the counters keep the width of their text; panel 2 takes the rest for the live summary
+    const int stretches[] = {0, 1, 0, 0};
     for (int i = 0; i < 4; ++i) {
         auto* panel = Named(new QLabel(StatusBar), QStringLiteral("StatusBar_Panel%1").arg(i + 1));
         panel->setMinimumWidth(fontMetrics().averageCharWidth() * (i == 0 ? 2 : 12));
@@ -361,6 +404,8 @@ void Ostrand_Search::SetTexts()
     lblMaskExcludeMnfct->setText(GetLanguageText(commtext::kManufacturer));
     lblMaskExclude->setText(GetLanguageText(searchtext::kExclude));
     Check_FastSearch->setText(GetLanguageText(searchtext::kFastSearchCheck));
+    Check_FastSearch->setToolTip(WrappedTip(GetLanguageText(searchtext::kFastSearchTip)));
+    lblGatewayAllowance->setToolTip(WrappedTip(GetLanguageText(searchtext::kGatewayAllowanceTip)));
     // the allowance the fast search adds to the bus's own timing, from the INI file
     lblGatewayAllowance->setText(GetLanguageText(searchtext::kGatewayAllowance) + u' '
                                  + QString::number(ReadSearchDelay(m_Context.ini, ini::Search_GatewayAllowance).count())
@@ -371,6 +416,8 @@ void Ostrand_Search::SetTexts()
     Command_Save->setText(GetLanguageText(searchtext::kSaveTxt));
     CmdSaveCsv->setText(GetLanguageText(searchtext::kSaveCsv));
     Command_Exit->setText(GetLanguageText(shelltext::kExit));
+    Check_SearchTrace->setText(GetLanguageText(searchtext::kSearchTrace));
+    Check_SearchTrace->setToolTip(WrappedTip(GetLanguageText(searchtext::kSearchTraceTip)));
     Menu_Popup_CopyToClipBoard->setText(GetLanguageText(searchtext::kCopyIdentification));
     Menu_Popup_SetPrimaryAddress->setText(GetLanguageText(searchtext::kSetPrimaryAddress));
 
@@ -395,6 +442,12 @@ void Ostrand_Search::ConnectControls()
     connect(Menu_Popup, &QMenu::aboutToShow, this, [this] {
         Menu_Popup_SetPrimaryAddress->setEnabled(!Searching() && CurrentMeter().has_value());
     });
+    connect(Check_ViewFoundOnly, &QCheckBox::toggled, this, [this] {
+        for (int i = 0; i < ListView_Search->topLevelItemCount(); ++i)
+            ApplyFoundOnly(ListView_Search->topLevelItem(i));
+    });
+    connect(Check_SearchTrace, &QCheckBox::toggled, &m_Context.log, &TrafficLog::SetSearchTrace);
+    connect(&m_Context.log, &TrafficLog::searchTraceChanged, Check_SearchTrace, &QCheckBox::setChecked);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, [this] {
         if (Searching())
@@ -425,16 +478,21 @@ void Ostrand_Search::Form_Load()
     // Typical texts of columns 2-10, so that a first start shows them whole
     // in whatever font the system uses.
     static const char* const kTypical[kColumns] = {"", "1FFFFFFF", "250", "Collision?", "Collision", "12345678",
-                                                  "ABB (0442h)", "255 (FFh)", "Electricity (02h)", "PadPuls M4"};
+                                                  "ABB (0442h)", "255 (FFh)", "", "PadPuls M4"};
     const QFontMetrics metrics = ListView_Search->fontMetrics();
+    int medium = 0; // the longest medium name in this language
+    for (int code = 0; code < kNamedMedia; ++code)
+        medium = std::max(medium, metrics.horizontalAdvance(GetLanguageText(searchtext::kFirstMedium + code)
+                                                            + QStringLiteral(" (00h)")));
     for (int column = 1; column < kColumns; ++column) {
         const SettingKey key = keys::ListView_SearchColumn.ForTask(column + 1);
         const qint64 twips = LeadingNumber(settings.Read(key));
         m_ColumnTwips[static_cast<size_t>(column)] = static_cast<int>(std::clamp<qint64>(twips, 0, 30000));
         int width = TwipsToPixels(m_ColumnTwips[static_cast<size_t>(column)]);
         if (settings.ReadSetting(keys::kWizardSection, key.key, QString()).isEmpty()) {
-            const int text = std::max(metrics.horizontalAdvance(QString::fromLatin1(kTypical[column])),
-                                      metrics.horizontalAdvance(ListView_Search->headerItem()->text(column)));
+            const int typical =
+                column == rowtext::kMedium ? medium : metrics.horizontalAdvance(QString::fromLatin1(kTypical[column]));
+            const int text = std::max(typical, metrics.horizontalAdvance(ListView_Search->headerItem()->text(column)));
             width = std::max(width, text + 2 * metrics.averageCharWidth());
         }
         ListView_Search->setColumnWidth(column, width);
@@ -444,8 +502,8 @@ void Ostrand_Search::Form_Load()
     int columns = 2 * ListView_Search->frameWidth() + ListView_Search->verticalScrollBar()->sizeHint().width();
     for (int column = 0; column < kColumns; ++column)
         columns += ListView_Search->columnWidth(column);
-    const int room = screen() ? screen()->availableGeometry().width() : columns;
-    resize(std::min(std::max(sizeHint().width(), columns + 2 * layout()->contentsMargins().left()), room), sizeHint().height());
+    m_WantedWidth = std::max(sizeHint().width(), columns + 2 * layout()->contentsMargins().left());
+    resize(WantedSize());
     Check_SND_NKE->setChecked(IsChecked(settings, keys::Check_SND_NKE));
     Check_REQ_UD2->setChecked(IsChecked(settings, keys::Check_REQ_UD2));
     Check_ViewFoundOnly->setChecked(IsChecked(settings, keys::Check_ViewFoundOnly));
@@ -473,28 +531,68 @@ void Ostrand_Search::Form_Unload()
     settings.Save(keys::Text_LowPrimaryAddress, Text_LowPrimaryAddress->text());
     settings.Save(keys::Text_HighPrimaryAddress, Text_HighPrimaryAddress->text());
     settings.Save(keys::Option_SearchMethod, Option_SearchMethod[1]->isChecked() ? 1 : 0);
+    settings.Save(keys::Ostrand_Search_Place,
+                  QStringLiteral("%1,%2,%3,%4").arg(x()).arg(y()).arg(width()).arg(height()));
 }
 
-void Ostrand_Search::PlaceBelow(const QWidget* wizard)
+QSize Ostrand_Search::WantedSize() const
 {
-    if (!wizard)
-        return;
-    const QRect frame = wizard->frameGeometry();
-    QPoint place(frame.left(), frame.bottom() + 1);
-    if (const QScreen* screen = wizard->screen()) {
-        // below the wizard when there is room, otherwise as low as the screen allows
-        const QRect room = screen->availableGeometry();
-        const QSize size = frameGeometry().size().expandedTo(sizeHint());
-        place.setY(std::max(room.top(), std::min(place.y(), room.bottom() - size.height())));
-        place.setX(std::max(room.left(), std::min(place.x(), room.right() - size.width())));
+    // the list as high as its rows need by this font, the rest as the layout wants it
+    const int list = ListView_Search->header()->sizeHint().height() + kShownRows * ListView_Search->fontMetrics().lineSpacing()
+                     + 2 * ListView_Search->frameWidth();
+    return {m_WantedWidth, sizeHint().height() - ListView_Search->sizeHint().height() + list};
+}
+
+std::optional<QRect> Ostrand_Search::RememberedPlace() const
+{
+    const QStringList numbers = m_Context.settings.Read(keys::Ostrand_Search_Place).split(u',');
+    if (numbers.size() != 4)
+        return std::nullopt;
+    int values[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        values[i] = numbers[i].trimmed().toInt(&ok);
+        if (!ok)
+            return std::nullopt;
     }
-    move(place);
+    const QRect place(values[0], values[1], values[2], values[3]);
+    return place.isValid() ? std::optional<QRect>(place) : std::nullopt;
+}
+
+QSize Ostrand_Search::FrameSizeBeside(const QWidget* wizard) const
+{
+    return WantedSize().grownBy(Decoration(*wizard));
+}
+
+void Ostrand_Search::Place(const QWidget* wizard)
+{
+    // this window's decoration is not known before it is shown: the wizard's is the same
+    const QMargins decoration = wizard ? Decoration(*wizard) : QMargins();
+    const QScreen* screen = wizard ? wizard->screen() : this->screen();
+    QRect frame;
+    if (const std::optional<QRect> remembered = RememberedPlace()) {
+        frame = QRect(remembered->topLeft(), remembered->size().grownBy(decoration));
+        if (const QScreen* there = QGuiApplication::screenAt(frame.center()))
+            screen = there;
+        frame = KeepOnScreen(frame, screen ? screen->availableGeometry() : QRect());
+    } else if (wizard) {
+        const int narrowest = minimumSizeHint().width() + decoration.left() + decoration.right();
+        frame = PlaceBesideUncovered(wizard->frameGeometry(), FrameSizeBeside(wizard), narrowest,
+                                     screen ? screen->availableGeometry() : QRect());
+    } else {
+        return;
+    }
+    move(frame.topLeft());
+    resize(frame.size().shrunkBy(decoration));
 }
 
 void Ostrand_Search::Option_SearchMethod_Click(int index)
 {
     Frame_Primary->setVisible(index == 0);
     Frame_Secondary->setVisible(index == 1);
+    // the least width follows the frame shown, also before the window is
+    layout()->invalidate();
+    layout()->activate();
     ListView_Search->headerItem()->setText(
         kSelectionColumnIndex,
         GetLanguageText(index == 0 ? searchtext::kFirstColumn + 2 : searchtext::kSelectionColumn));
@@ -603,13 +701,14 @@ void Ostrand_Search::Command_Search_Click()
         return; // nothing is sent for masks that are no hex digits
     m_Running = true; // from here the window must stay until the search has ended
     request.secondary.readMeters = chkSec_REQ_UD2->isChecked();
-    request.secondary.viewFoundOnly = Check_ViewFoundOnly->isChecked();
+    // the window hides what "View found devices only" leaves out, so the box can be changed afterwards
+    request.secondary.viewFoundOnly = false;
     PrimaryScanSettings& primary = request.primary;
     primary.first = static_cast<int>(std::clamp<qint64>(LeadingNumber(Text_LowPrimaryAddress->text()), 0, 255));
     primary.last = static_cast<int>(std::clamp<qint64>(LeadingNumber(Text_HighPrimaryAddress->text()), 0, 255));
     primary.sndNke = Check_SND_NKE->isChecked();
     primary.reqUd2 = Check_REQ_UD2->isChecked();
-    primary.viewFoundOnly = Check_ViewFoundOnly->isChecked();
+    primary.viewFoundOnly = false;
     request.fast = Check_FastSearch->isChecked();
     request.gatewayType = ActiveGatewayType();
     request.timeoutOption = StoredTimeoutOption();
@@ -619,11 +718,7 @@ void Ostrand_Search::Command_Search_Click()
     m_BreakFlag = false;
     m_RowsMethod = request.method;
     ShowSearching(true);
-    if (request.method == SearchMethod::Secondary)
-        SetProgressRange(0, 88);
-    else
-        SetProgressRange(primary.first, primary.last + 1);
-    SetProgress(ProgressBar_Search->minimum());
+    SetProgress(0, 0);
 
     Connection& connection = m_Context.connection;
     connection.CloseConnection();
@@ -644,12 +739,20 @@ void Ostrand_Search::Command_Search_Click()
     SetStatus(4, QString());
 
     SearchOutcome outcome;
-    if (!m_BreakFlag && !operations.CancelRequested())
+    if (!m_BreakFlag && !operations.CancelRequested()) {
+        m_Scanning = true;
+        m_Probing.clear();
+        m_FoundRows = m_CollisionRows = 0;
+        m_ScanClock.start();
+        m_SummaryTicker->start();
         outcome = RunSearch(m_Plan, {connection, m_Context.link, m_Context.log, operations, m_Context.language}, *this);
+        m_SummaryTicker->stop();
+        m_Scanning = false;
+    }
     m_Items.clear();
     ShowSearching(false);
     if (m_BreakFlag || outcome.aborted)
-        SetProgress(ProgressBar_Search->minimum());
+        SetProgress(0, m_Progress.Estimate());
     SetStatus(2, SearchSummary(m_Context.language, outcome.counters.numberOfScans, outcome.Seconds()));
     m_Running = false;
     if (m_CloseWhenStopped)
@@ -762,6 +865,38 @@ void Ostrand_Search::ChangeRow(int handle, const SearchResultRow& row)
 void Ostrand_Search::RowFinished(int handle, const SearchResultRow& row)
 {
     ChangeRow(handle, row);
+    if (row.icon == SearchIcon::Answered)
+        ++m_FoundRows;
+    else if (row.icon != SearchIcon::Neutral)
+        ++m_CollisionRows; // a collision, or a reply that could not be used
+    if (QTreeWidgetItem* item = m_Items.value(handle)) {
+        item->setData(0, kFinishedRole, true);
+        ApplyFoundOnly(item);
+    }
+    ShowLiveSummary();
+}
+
+void Ostrand_Search::ApplyFoundOnly(QTreeWidgetItem* item)
+{
+    const bool finished = item->data(0, kFinishedRole).toBool();
+    const auto icon = static_cast<SearchIcon>(item->data(0, Qt::UserRole).toInt());
+    item->setHidden(finished && Check_ViewFoundOnly->isChecked() && !KeptWhenFoundOnly(m_RowsMethod, icon));
+}
+
+void Ostrand_Search::ShowLiveSummary()
+{
+    if (!m_Scanning)
+        return;
+    const auto elapsed = std::chrono::milliseconds(m_ScanClock.elapsed());
+    QStringList parts;
+    if (!m_Probing.isEmpty())
+        parts << m_Probing;
+    parts << GetLanguageText(searchtext::kFoundCount).arg(m_FoundRows)
+          << GetLanguageText(searchtext::kCollisionCount).arg(m_CollisionRows)
+          << GetLanguageText(searchtext::kElapsed).arg(ClockText(elapsed));
+    if (const std::optional<std::chrono::milliseconds> left = m_Progress.TimeLeft(elapsed))
+        parts << GetLanguageText(searchtext::kTimeLeft).arg(ClockText(*left));
+    m_StatusPanels[1]->setText(parts.join(QStringLiteral("  \u00B7  ")));
 }
 
 void Ostrand_Search::RemoveRow(int handle)
@@ -769,20 +904,25 @@ void Ostrand_Search::RemoveRow(int handle)
     delete m_Items.take(handle);
 }
 
-void Ostrand_Search::SetProgressRange(int minimum, int maximum)
+void Ostrand_Search::SetProgress(int done, int estimate)
 {
-    ProgressBar_Search->setRange(minimum, maximum);
-}
-
-void Ostrand_Search::SetProgress(int value)
-{
-    ProgressBar_Search->setValue(std::clamp(value, ProgressBar_Search->minimum(), ProgressBar_Search->maximum()));
+    if (done == 0)
+        m_Progress.Start(estimate);
+    else
+        m_Progress.Update(done, estimate);
+    ProgressBar_Search->setValue(m_Progress.Shown());
+    ShowLiveSummary();
 }
 
 void Ostrand_Search::SetStatus(int panel, const QString& text)
 {
     if (panel < 1 || panel > 4)
         return;
+    if (panel == 2 && m_Scanning) {
+        m_Probing = text; // the scan names its probe; the summary around it says the rest
+        ShowLiveSummary();
+        return;
+    }
     QLabel* label = m_StatusPanels[static_cast<size_t>(panel - 1)];
     label->setText(text);
     // a counter panel grows to its text and keeps that width, so it does not jump
@@ -794,24 +934,50 @@ void Ostrand_Search::ShowRow(QTreeWidgetItem* item, const SearchResultRow& row)
 {
     item->setIcon(0, RowIcon(row.icon, ListView_Search->iconSize().width()));
     item->setData(0, Qt::UserRole, static_cast<int>(row.icon));
-    for (int text = 1; text <= SearchResultRow::kTextCount; ++text)
-        item->setText(text, row.Text(text));
+    for (int text = 1; text <= SearchResultRow::kTextCount; ++text) {
+        item->setText(text, ShownRowText(m_Context.language, text, row.Text(text)));
+        item->setData(text, kRowTextRole, row.Text(text));
+    }
+    WidenToShow(item);
+}
+
+void Ostrand_Search::WidenToShow(const QTreeWidgetItem* item)
+{
+    // A column too narrow for a text takes what the list has to spare; no
+    // other column is narrowed for it.
+    const QFontMetrics metrics = ListView_Search->fontMetrics();
+    int spare = ListView_Search->viewport()->width();
+    for (int column = 0; column < kColumns; ++column)
+        spare -= ListView_Search->columnWidth(column);
+    for (int column = 1; column < kColumns && spare > 0; ++column) {
+        const int missing = metrics.horizontalAdvance(item->text(column)) + 2 * metrics.averageCharWidth()
+                            - ListView_Search->columnWidth(column);
+        if (missing <= 0)
+            continue;
+        const int grow = std::min(missing, spare);
+        ListView_Search->setColumnWidth(column, ListView_Search->columnWidth(column) + grow);
+        spare -= grow;
+    }
 }
 
 SearchResultRow Ostrand_Search::RowOf(const QTreeWidgetItem* item) const
 {
     SearchResultRow row;
     row.icon = static_cast<SearchIcon>(item->data(0, Qt::UserRole).toInt());
-    for (int text = 1; text <= SearchResultRow::kTextCount; ++text)
-        row.Text(text) = item->text(text);
+    for (int text = 1; text <= SearchResultRow::kTextCount; ++text) {
+        const QVariant decoded = item->data(text, kRowTextRole);
+        row.Text(text) = decoded.isValid() ? decoded.toString() : item->text(text);
+    }
     return row;
 }
 
 QList<SearchResultRow> Ostrand_Search::Rows() const
 {
     QList<SearchResultRow> rows;
-    for (int i = 0; i < ListView_Search->topLevelItemCount(); ++i)
-        rows << RowOf(ListView_Search->topLevelItem(i));
+    for (int i = 0; i < ListView_Search->topLevelItemCount(); ++i) {
+        if (!ListView_Search->topLevelItem(i)->isHidden())
+            rows << RowOf(ListView_Search->topLevelItem(i));
+    }
     return rows;
 }
 

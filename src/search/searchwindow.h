@@ -1,16 +1,19 @@
 #pragma once
 
+#include "scanprogress.h"
 #include "searchplan.h"
 
 #include "features/featureprotocol.h"
 
 #include "base/settingkeys.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QPointer>
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -22,6 +25,7 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QStatusBar;
+class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
 struct NetworkContext;
@@ -56,8 +60,13 @@ public:
     Ostrand_Search(WizardContext& context, NetworkContext& network, SearchWindowLinks links, QWidget* parent = nullptr);
     ~Ostrand_Search() override;
 
-    // Left edge at the wizard's left edge, directly below it, kept on the screen.
-    void PlaceBelow(const QWidget* wizard);
+    // Where the user left it last time, otherwise beside the wizard; wholly
+    // on the screen it opens on either way.
+    void Place(const QWidget* wizard);
+    // The size it would like, every column whole, decorated as the wizard is.
+    QSize FrameSizeBeside(const QWidget* wizard) const;
+    // Where the user left it (frame position, inside size), if it was closed before.
+    std::optional<QRect> RememberedPlace() const;
 
     // Enables the start button when the entries allow a search.
     bool SettingsValid() const;
@@ -68,7 +77,7 @@ public:
     bool Searching() const { return m_Running; }
     // What the status bar's panel 1-4 shows.
     QString StatusPanel(int panel) const;
-    // The rows of the list, top to bottom.
+    // The rows the list shows ("View found devices only" hides some), top to bottom.
     QList<SearchResultRow> Rows() const;
     const QString& Portsettings() const { return m_Portsettings; }
     const SearchTiming& Timing() const { return m_Plan.timing; }
@@ -80,7 +89,7 @@ public:
 
     QGroupBox* Frame_Method = nullptr;
     std::array<QRadioButton*, 2> Option_SearchMethod{};
-    QCheckBox* Check_ViewFoundOnly = nullptr;
+    QCheckBox* Check_ViewFoundOnly = nullptr; // filters the list as it is, no new search
     QGroupBox* Frame_Primary = nullptr;
     QLabel* Label_FirstPrimaryAddress = nullptr;
     QLineEdit* Text_LowPrimaryAddress = nullptr;
@@ -112,6 +121,7 @@ public:
     QPushButton* Command_Save = nullptr;
     QPushButton* CmdSaveCsv = nullptr;
     QPushButton* Command_Exit = nullptr;
+    QCheckBox* Check_SearchTrace = nullptr; // the log's search trace, also switched by its "Interval" label
     QTreeWidget* ListView_Search = nullptr;
     QStatusBar* StatusBar = nullptr;
     QProgressBar* ProgressBar_Search = nullptr;
@@ -146,8 +156,7 @@ private:
     void ChangeRow(int handle, const SearchResultRow& row) override;
     void RowFinished(int handle, const SearchResultRow& row) override;
     void RemoveRow(int handle) override;
-    void SetProgressRange(int minimum, int maximum) override;
-    void SetProgress(int value) override;
+    void SetProgress(int done, int estimate) override;
     void SetStatus(int panel, const QString& text) override;
     // SearchStartQuestions
     bool AskBirchGateway() override;
@@ -175,6 +184,12 @@ private:
     void SaveRowsTo(const QString& path, bool csv);
     SearchResultRow RowOf(const QTreeWidgetItem* item) const;
     void ShowRow(QTreeWidgetItem* item, const SearchResultRow& row);
+    // Hides the finished rows that "View found devices only" leaves out, shows the others.
+    void ApplyFoundOnly(QTreeWidgetItem* item);
+    void WidenToShow(const QTreeWidgetItem* item);
+    // Panel 2 while a scan runs: the probe, what was found, the time.
+    void ShowLiveSummary();
+    QSize WantedSize() const;
     QString GetLanguageText(int id) const;
     // The secondary address of the meter in the current row, if it names one.
     std::optional<SecondaryAddress> CurrentMeter() const;
@@ -195,6 +210,14 @@ private:
     QHash<int, QTreeWidgetItem*> m_Items; // row handles of the running search
     int m_NextHandle = 0;
     std::array<QLabel*, 4> m_StatusPanels{};
+    int m_WantedWidth = 0; // every column whole, as far as the screen allows
+    ScanProgress m_Progress;
+    QElapsedTimer m_ScanClock;
+    QTimer* m_SummaryTicker = nullptr; // the clock of the live summary moves on between probes
+    bool m_Scanning = false; // the scan itself runs: panel 2 shows the live summary
+    QString m_Probing; // the scan's own panel 2 text: the probe
+    int m_FoundRows = 0;
+    int m_CollisionRows = 0;
     // The widths as stored, so an untouched column keeps its value exactly.
     std::array<int, kColumns> m_ColumnTwips{};
 };

@@ -1,6 +1,7 @@
 // The search window and the search timeouts dialog as the wizard has them:
 // opened from the feature page and the log window, a meter handed back to
-// the feature page, the active timeout set shared between them.
+// the feature page, the active timeout set shared between them; on a screen
+// of 1366 by 768 pixels (tests/app/CMakeLists.txt gives it the screen).
 #include "app/searchwindows.h"
 #include "app/wizardwindow.h"
 #include "comm/deviceoperations.h"
@@ -8,6 +9,8 @@
 #include "search/searchtimeoutsdialog.h"
 #include "search/searchwindow.h"
 #include "shell/debugwindow.h"
+
+#include "base/settingkeys.h"
 
 #include "testenvironment.h"
 
@@ -18,6 +21,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QStatusBar>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -74,6 +79,43 @@ TEST_F(SearchWindowsTest, FeaturePageOpensTheSearchWhichHandsAMeterBack)
     EXPECT_EQ(feature->Text_MeterFeature_Sec_Address[1]->text(), "0442");
     EXPECT_EQ(feature->Text_MeterFeature_Sec_Address[2]->text(), "02");
     EXPECT_EQ(feature->Text_MeterFeature_Sec_Address[3]->text(), "07");
+}
+
+// Whole on the screen with its status bar, beside the wizard without covering
+// its buttons, and where the user left it the next time, kept on the screen.
+TEST_F(SearchWindowsTest, TheSearchOpensWholeBesideTheWizardAndWhereTheUserLeftIt)
+{
+    wizard->move(423, 150); // where the window system centres it
+    feature->Command_MeterFeature_Search->click();
+    QPointer<Ostrand_Search> search = windows->SearchWindow();
+    ASSERT_NE(search, nullptr);
+    const QRect screen = search->screen()->availableGeometry();
+    ASSERT_EQ(screen.size(), QSize(1366, 768)) << "the test's own screen";
+    EXPECT_TRUE(screen.contains(search->frameGeometry()));
+    EXPECT_TRUE(screen.contains(wizard->frameGeometry()));
+    const QRect status(search->StatusBar->mapToGlobal(QPoint(0, 0)), search->StatusBar->size());
+    EXPECT_TRUE(search->StatusBar->isVisible() && screen.contains(status));
+    EXPECT_GE(search->ListView_Search->height(), 8 * search->fontMetrics().lineSpacing());
+    for (const QPushButton* button : wizard->findChildren<QPushButton*>()) {
+        const QRect place(button->mapToGlobal(QPoint(0, 0)), button->size());
+        if (button->isVisible()) {
+            EXPECT_FALSE(search->frameGeometry().intersects(place)) << button->objectName().toStdString();
+        }
+    }
+
+    search->move(30, 100);
+    search->close();
+    QApplication::processEvents();
+    feature->Command_MeterFeature_Search->click();
+    search = windows->SearchWindow();
+    EXPECT_EQ(search->pos(), QPoint(30, 100));
+
+    // left on a screen that is gone: back on this one, whole
+    search->close();
+    QApplication::processEvents();
+    env.Context().settings.Save(keys::Ostrand_Search_Place, QStringLiteral("2000,700,900,500"));
+    feature->Command_MeterFeature_Search->click();
+    EXPECT_TRUE(screen.contains(windows->SearchWindow()->frameGeometry()));
 }
 
 TEST_F(SearchWindowsTest, LogWindowOpensTheTimeoutsWhoseApplyRetitlesTheSearchOptions)

@@ -56,4 +56,30 @@ TEST(WindowPlacement, TheWizardMakesRoomForTheLogWindowWhereTheScreenAllows)
         EXPECT_EQ(MakeRoomOnTheRight(c.window, c.width, c.available), c.moved) << c.what;
 }
 
+TEST(WindowPlacement, BesideTheWizardUncoveredOrWhereTheUserLeftIt)
+{
+    struct Case {
+        const char* what;
+        QRect neighbour;
+        QSize wanted;
+        int narrowest;
+        QRect available;
+        QRect placed;
+    };
+    const Case cases[] = {
+        {"1366 wide: narrowed to the room on the right", {146, 40, 520, 460}, {1100, 600}, 640, {0, 0, 1366, 728},
+         {666, 40, 700, 600}},
+        {"too little room: as wide as wanted, over the wizard", {423, 40, 520, 460}, {1100, 600}, 640,
+         {0, 0, 1366, 728}, {266, 40, 1100, 600}},
+        {"room enough: as wanted", {0, 0, 520, 460}, {800, 600}, 640, {0, 0, 1920, 1050}, {520, 0, 800, 600}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PlaceBesideUncovered(c.neighbour, c.wanted, c.narrowest, c.available), c.placed) << c.what;
+
+    const QRect screen(0, 0, 1366, 728);
+    EXPECT_EQ(KeepOnScreen({200, 100, 700, 500}, screen), QRect(200, 100, 700, 500)) << "on the screen: stays";
+    EXPECT_EQ(KeepOnScreen({900, 400, 700, 500}, screen), QRect(666, 228, 700, 500)) << "off the corner: moved in";
+    EXPECT_EQ(KeepOnScreen({1500, 0, 700, 900}, screen), QRect(666, 0, 700, 728)) << "from a screen gone: cut";
+}
+
 } // namespace

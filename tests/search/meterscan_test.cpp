@@ -54,8 +54,7 @@ public:
             handles.removeAt(at);
         }
     }
-    void SetProgressRange(int minimum, int maximum) override { range = {minimum, maximum}; }
-    void SetProgress(int value) override { progress = value; }
+    void SetProgress(int done, int estimate) override { progress = {done, estimate}; }
     void SetStatus(int panel, const QString& text) override { status[panel] = text; }
 
     QStringList Probed() const
@@ -70,8 +69,7 @@ public:
     QList<int> handles;
     int next = 0;
     int finished = 0;
-    std::pair<int, int> range{-1, -1};
-    int progress = -1;
+    std::pair<int, int> progress{-1, -1}; // probes done, probes expected
     QMap<int, QString> status;
 };
 
@@ -190,8 +188,7 @@ TEST_F(ScanTest, PrimaryScanJudgesEveryAddressAndSendsEachFrameOnce)
     EXPECT_EQ(scan->Counters().numberOfScans, 7);
     EXPECT_EQ(sink.status[3], "SND_NKE acknowledged: 3");
     EXPECT_EQ(sink.status[4], "Meters read: 2");
-    EXPECT_EQ(sink.range, std::make_pair(0, 7));
-    EXPECT_EQ(sink.progress, 7);
+    EXPECT_EQ(sink.progress, std::make_pair(7, 7));
     // no transaction counted
     EXPECT_EQ(Context().log.ResponseCount() + Context().log.ErrorCount(), 0);
 }
@@ -265,8 +262,8 @@ TEST_F(ScanTest, TreeDescendsDepthFirstUntilEachSelectionHasOneMeter)
     EXPECT_LT(probed.indexOf("11111111"), probed.indexOf("12FFFFFF"));
     EXPECT_EQ(scan->Counters().sndNkeFound, 2);
     EXPECT_EQ(sink.status[3], "Selected: 2");
-    EXPECT_EQ(sink.range, std::make_pair(0, 88));
-    EXPECT_EQ(sink.progress, 88);
+    // ten probes a level: the first, then 1x, then 11x... and 12x... down to the meters
+    EXPECT_EQ(sink.progress, std::make_pair(140, 140));
     // the selection of 1FFFFFFF: 68h 0Bh 0Bh 68h, SND_UD 53h to FDh, CI 52h, the identification
     // least significant byte first, wildcard manufacturer, version and medium, checksum, 16h
     EXPECT_EQ(frames.value(1), Hex("680B0B6853FD52FFFFFF1FFFFFFFFFBA16"));
@@ -281,7 +278,7 @@ TEST_F(ScanTest, FoundOnlyLeavesOnlyTheSelectedMetersOfTheTree)
     settings.viewFoundOnly = true;
     RunSecondary(settings);
     EXPECT_EQ(sink.Probed(), QStringList({"11111111", "12222222"}));
-    EXPECT_EQ(sink.range, std::make_pair(11, 88)); // starts at the first F
+    EXPECT_EQ(sink.progress, std::make_pair(130, 130)); // starts at the first F
 }
 
 const char* kLastDigitBus = R"({"meters": [
@@ -322,7 +319,7 @@ TEST_F(ScanTest, SelectedMeterThatSendsNoDataHasNoReply)
     ASSERT_EQ(sink.rows.size(), 1);
     ExpectJudged(sink.rows[0], {"66600001", "Ok", "--", SearchIcon::Fault});
     EXPECT_EQ(frames.size(), 2);
-    EXPECT_EQ(sink.progress, 88);
+    EXPECT_EQ(sink.progress, std::make_pair(1, 1));
 }
 
 // Meter 1 answers after its read has timed out, while the read of 2 waits
@@ -382,7 +379,7 @@ TEST_F(ScanTest, AbortAndCancelEndTheScanWithinTheRunningWait)
         ASSERT_EQ(sink.rows.size(), 1);
         ExpectJudged(sink.rows[0], {"0", "Aborted", "", SearchIcon::Neutral}); // not "--": the wait was cut short
         EXPECT_EQ(frames.size(), 1); // nothing goes out after the abort
-        EXPECT_EQ(sink.progress, 0); // back to the start of the range
+        EXPECT_EQ(sink.progress, std::make_pair(0, 251)); // back to the start
     }
 }
 

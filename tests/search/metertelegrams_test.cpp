@@ -2,6 +2,9 @@
 // corpus in tests/data/meter-telegrams (see its README), and the code taken
 // back out of a column text.
 #include "search/meterdecoding.h"
+#include "search/searchresultrow.h"
+
+#include "base/language.h"
 
 #include "testenvironment.h"
 
@@ -136,6 +139,33 @@ TEST(MeterTelegrams, DeviceTextsFollowTheMakersVersionRanges)
     for (const auto& row : rows)
         EXPECT_EQ(MeterDeviceText(QString::fromLatin1(row.letters), row.version), QString::fromLatin1(row.text))
             << row.letters << ' ' << row.version;
+}
+
+TEST(MeterTelegrams, TheWindowShowsTheDecodersWordsInTheLanguage)
+{
+    Language german;
+    german.AppendEntries(ShippedLanguageText(QStringLiteral("049")));
+    const struct {
+        int field;
+        const char* text;
+        const char* shown;
+    } rows[] = {
+        {rowtext::kMedium, "Water (07h)", "Wasser (07h)"},
+        {rowtext::kMedium, "Cooling (outlet) (0Ah)", "K\u00e4lte (R\u00fccklauf) (0Ah)"},
+        {rowtext::kMedium, "Reserved for valve (21h)", "Reserviert f\u00fcr Ventil (21h)"},
+        {rowtext::kMedium, "Reserved (34)", "Reserviert (34)"},
+        {rowtext::kMedium, "N/A", "k. A."},
+        {rowtext::kMedium, "Water (08h)", "Water (08h)"}, // not the name of its code: no decoder's text
+        {rowtext::kDevice, "Fixed", "Feste Struktur"},
+        {rowtext::kDevice, "ABB N/A", "ABB k. A."},
+        {rowtext::kDevice, "Delta Plus", "Delta Plus"},
+        {rowtext::kSelection, "Ok", "OK"},
+        {rowtext::kSelection, "Bad data", "Fehlerhafte Daten"},
+        {rowtext::kSelection, "--", "--"},
+        {rowtext::kManufacturer, "ABB (0442h)", "ABB (0442h)"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(ShownRowText(german, row.field, QString::fromLatin1(row.text)), QString::fromUtf8(row.shown)) << row.text;
 }
 
 } // namespace

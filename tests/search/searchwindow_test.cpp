@@ -7,6 +7,8 @@
 
 #include "search/searchresultrow.h"
 
+#include "base/language.h"
+
 #include "comm/waiting.h"
 
 #include "busconfig.h"
@@ -36,7 +38,9 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 using namespace std::chrono_literals;
 
@@ -148,6 +152,7 @@ TEST_F(SearchWindowTest, EveryControlHasItsNameAndALanguageCaption)
         {"Option_Timeout(2)", search.Option_Timeout[2]}, {"Command_Search", search.Command_Search},
         {"Command_AbortSearch", search.Command_AbortSearch}, {"Command_Save", search.Command_Save},
         {"CmdSaveCsv", search.CmdSaveCsv}, {"Command_Exit", search.Command_Exit},
+        {"Check_SearchTrace", search.Check_SearchTrace},
         {"ListView_Search", search.ListView_Search}, {"StatusBar", search.StatusBar},
         {"ProgressBar_Search", search.ProgressBar_Search}, {"Menu_Popup", search.Menu_Popup},
         {"Menu_Popup_CopyToClipBoard", search.Menu_Popup_CopyToClipBoard},
@@ -162,6 +167,13 @@ TEST_F(SearchWindowTest, EveryControlHasItsNameAndALanguageCaption)
     EXPECT_EQ(search.Text_SearchMaskId->text(), "FFFFFFFF");
     EXPECT_EQ(search.Text_SearchMaskExclude->text(), "FFFF");
     EXPECT_EQ(search.lblGatewayAllowance->text(), "Gateway allowance: 20 ms"); // the INI file's default
+    EXPECT_TRUE(search.Check_FastSearch->toolTip().contains(QStringLiteral("Waits after each probe only")));
+    EXPECT_TRUE(search.lblGatewayAllowance->toolTip().contains(QStringLiteral("GatewayAllowance")));
+    // the trace's own switch, which follows the log window's label and the feature page's reset
+    search.Check_SearchTrace->click();
+    EXPECT_TRUE(Context().log.SearchTrace());
+    Context().log.SetSearchTrace(false);
+    EXPECT_FALSE(search.Check_SearchTrace->isChecked());
 
     QTreeWidgetItem* header = search.ListView_Search->headerItem();
     QStringList columns;
@@ -269,7 +281,7 @@ TEST_F(SearchWindowTest, PrimarySearchLearnsTheSpeedFromTheRecordAndHandsAMeterT
     EXPECT_TRUE(search.StatusPanel(2).endsWith(QStringLiteral(" seconds")));
     EXPECT_EQ(search.StatusPanel(3), "SND_NKE acknowledged: 2");
     EXPECT_EQ(search.StatusPanel(4), "Meters read: 1");
-    EXPECT_EQ(search.ProgressBar_Search->value(), 7);
+    EXPECT_EQ(search.ProgressBar_Search->value(), search.ProgressBar_Search->maximum());
     EXPECT_FALSE(search.Frame_Timeout->isVisible());
     EXPECT_TRUE(search.Command_Search->isVisible());
     EXPECT_FALSE(search.Command_AbortSearch->isVisible());
@@ -386,6 +398,51 @@ TEST_F(SearchWindowTest, SecondarySearchIsSavedAsCsvAndText)
     EXPECT_TRUE(WaitUntil([&] { return watch->seen; }, 5s)); // the box does not hold the click
     EXPECT_EQ(watch->title, "Save Error");
     EXPECT_TRUE(watch->text.startsWith(QStringLiteral("The following error has occurred:\r\nErr # ")));
+}
+
+// In German: the bar only moves forward while the tree opens branches late
+// (at 123456FF, then 1234567F), the live summary says how far the scan is,
+// the decoder's words are German, and found-only filters without a new search.
+TEST_F(SearchWindowTest, SecondaryScanInGermanMovesOnlyForwardAndFiltersWithoutSearchingAgain)
+{
+    Context().language = Language(); // German in place of the fixture's English
+    env.UseLanguage(QStringLiteral("049"));
+    Ostrand_Search& search = Open();
+    search.Option_SearchMethod[1]->click();
+    search.Text_SearchMaskId->setText(QStringLiteral("12345FFF"));
+    search.chkSec_REQ_UD2->setChecked(true);
+    QList<int> shown;
+    QStringList summaries;
+    QObject::connect(search.ProgressBar_Search, &QProgressBar::valueChanged, [&](int value) {
+        shown << value;
+        summaries << search.StatusPanel(2);
+    });
+    search.Command_Search->click();
+
+    ASSERT_EQ(search.Rows().size(), 30); // ten probes at each of three levels
+    EXPECT_TRUE(std::is_sorted(shown.cbegin(), shown.cend())) << testing::PrintToString(std::vector<int>(shown.cbegin(), shown.cend()));
+    EXPECT_EQ(shown.value(shown.size() - 1), search.ProgressBar_Search->maximum());
+    const QString summary = summaries.value(summaries.size() - 2);
+    EXPECT_TRUE(summary.startsWith(QStringLiteral("Frage ab: 123458FF"))) << summary.toStdString(); // depth first
+    EXPECT_TRUE(summary.contains(QStringLiteral("Gefunden: 1")) && summary.contains(QStringLiteral("Kollisionen: 2"))
+                && summary.contains(QStringLiteral("Laufzeit: 0:0")) && summary.contains(QStringLiteral("Rest: etwa 0:0")))
+        << summary.toStdString();
+
+    QTreeWidget* list = search.ListView_Search;
+    const QList<QTreeWidgetItem*> meter = list->findItems(QStringLiteral("12345675"), Qt::MatchExactly, 1);
+    ASSERT_EQ(meter.size(), 1);
+    EXPECT_EQ(meter.front()->text(rowtext::kMedium), QStringLiteral("W\u00e4rme (Vorlauf) (0Ch)"));
+    EXPECT_EQ(meter.front()->text(rowtext::kReadout), "OK");
+    EXPECT_EQ(RowOf("12345675").Text(rowtext::kMedium), "Heat (inlet) (0Ch)"); // what the exports write
+    EXPECT_GE(list->columnWidth(rowtext::kMedium), list->fontMetrics().horizontalAdvance(meter.front()->text(rowtext::kMedium)));
+
+    const qsizetype sent = frames.size();
+    search.Check_ViewFoundOnly->click();
+    ASSERT_EQ(search.Rows().size(), 1);
+    EXPECT_EQ(search.Rows().front().Text(rowtext::kProbed), "12345675");
+    search.Check_ViewFoundOnly->click();
+    EXPECT_EQ(search.Rows().size(), 30);
+    EXPECT_EQ(frames.size(), sent); // nothing searched again
 }
 
 TEST_F(SearchWindowTest, MaskThatIsNoHexIsRefusedBeforeAnythingIsSent)
