@@ -1125,8 +1125,11 @@ void Ostrand_Search::Menu_Popup_SetPrimaryAddress_Click()
         m_Running = false;
     }
     // The meter took the new address: the row shows where it is now.
-    if (QTreeWidgetItem* item = ListView_Search->topLevelItem(row); item && move.change == ChangeOutcome::Acknowledged)
-        item->setText(rowtext::kAddress, QString::number(*newAddress));
+    if (QTreeWidgetItem* item = ListView_Search->topLevelItem(row); item && move.change == ChangeOutcome::Acknowledged) {
+        SearchResultRow moved = RowOf(item);
+        moved.Text(rowtext::kAddress) = QString::number(*newAddress);
+        ShowRow(item, moved);
+    }
     if (m_CloseWhenStopped) {
         QTimer::singleShot(0, this, [this] { close(); });
         return;
