@@ -122,6 +122,8 @@ void WelcomePage::Startup()
     Command_ChangeLanguage->setText(GetLanguageText(apptext::kChangeLanguage));
     Command_Demo->setText(GetLanguageText(apptext::kDemoButton));
     Command_Demo->setToolTip(GetLanguageText(apptext::kDemoInfo));
+    // The lights look like a status; they are not one.
+    m_LightPanel->setToolTip(GetLanguageText(apptext::kLightsMeaning));
     Label_Version->setText(Label_Version->text() + kVersionText);
     for (int i = 0; i < 2; ++i) {
         const QString address = LinkAddress(i);

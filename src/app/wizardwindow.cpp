@@ -22,6 +22,7 @@
 #include "shell/debugwindow.h"
 #include "shell/etchedline.h"
 #include "shell/pagecontrols.h"
+#include "shell/placewindow.h"
 #include "base/windowplacement.h"
 #include "shell/wizardcontext.h"
 
@@ -371,7 +372,12 @@ void Ostrand_Wizard::Command_Cancel_Click()
 
 void Ostrand_Wizard::reject()
 {
-    close(); // Escape acts as Cancel
+    // Escape is pressed by mistake as easily as on purpose: it asks, and
+    // staying is what Enter answers.
+    if (QMessageBox::question(this, windowTitle(), m_Context.language.GetLanguageText(apptext::kCloseQuestion),
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        == QMessageBox::Yes)
+        close();
 }
 
 void Ostrand_Wizard::closeEvent(QCloseEvent* event)
@@ -421,7 +427,8 @@ void Ostrand_Wizard::ToggleDebugWindow()
         return;
     }
     m_DebugWindow = new Ostrand_Debug(m_Context.log, m_Context.ini, m_Context.language, m_Context.operations);
-    connect(m_DebugWindow, &Ostrand_Debug::searchTimeoutsRequested, m_SearchWindows, &SearchWindows::ShowSearchTimeouts);
+    connect(m_DebugWindow, &Ostrand_Debug::searchTimeoutsRequested, m_SearchWindows,
+            [this] { m_SearchWindows->ShowSearchTimeouts(m_DebugWindow); });
     m_DebugWindow->PlaceBeside(this);
     connect(m_DebugWindow, &Ostrand_Debug::timeoutsRequested, this, [this] { ShowTimeoutsDialog(); });
     OfferPollToDebugWindow();
@@ -443,9 +450,9 @@ void Ostrand_Wizard::ShowTimeoutsDialog()
         }, this);
         m_TimeoutsDialog->setAttribute(Qt::WA_DeleteOnClose);
     }
-    m_TimeoutsDialog->show();
-    m_TimeoutsDialog->raise();
-    m_TimeoutsDialog->activateWindow();
+    // beside the log window it is opened from
+    const QWidget* opener = DebugWindow();
+    ShowBeside(*m_TimeoutsDialog, opener ? *opener : *this);
 }
 
 void Ostrand_Wizard::OfferPollToDebugWindow()
