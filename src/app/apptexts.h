@@ -44,4 +44,6 @@ constexpr int kCloseQuestion = 1600;
 constexpr int kLanguageCaption = 1601;
 constexpr int kLanguagePrompt = 1602;
 constexpr int kLightsMeaning = 1603;
+constexpr int kEndDemo = 1604;
+constexpr int kEndDemoInfo = 1605;
 } // namespace apptext

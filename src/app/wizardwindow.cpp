@@ -2,6 +2,7 @@
 
 #include "apptexts.h"
 #include "connectionpage.h"
+#include "demosite.h"
 #include "devicewebpage.h"
 #include "languagedialog.h"
 #include "searchwindows.h"
@@ -136,6 +137,7 @@ void Ostrand_Wizard::CreatePages()
     m_DeviceSettingsPage = pages.deviceSettings;
     m_WriteSettingsPage = pages.writeSettings;
     connect(m_WelcomePage, &WelcomePage::changeLanguageRequested, this, [this] { Command_ChangeLanguage_Click(); });
+    connect(m_WelcomePage, &WelcomePage::endDemoRequested, this, [this] { Command_EndDemo_Click(); });
     connect(m_WelcomePage, &WelcomePage::demoRequested, this, [this] {
         // The demo runs as a program of its own, with a store of its own.
         if (m_Demo.start && m_Demo.start())
@@ -148,19 +150,23 @@ void Ostrand_Wizard::CreatePages()
         m_Context, m_Network, this, [this] { return m_ConnectionPage->Text_EnterIPAddress->text(); }, *pages.feature, this);
 }
 
-void Ostrand_Wizard::Form_Load()
+void Ostrand_Wizard::LoadAdapterChoice()
 {
     WizardState& state = m_Context.state;
-    QString title = m_Context.language.GetLanguageText(apptext::kWizardCaption);
-    if (!m_Demo.site.isEmpty())
-        title += QStringLiteral(" - ") + m_Context.language.GetLanguageText(apptext::kDemoHeader);
-    setWindowTitle(title);
-
     state.SelectedAdapterDescription = m_Context.settings.Read(keys::SelectedAdapterDescription);
     state.SelectedAdapterIP = m_Context.settings.Read(keys::SelectedAdapterIP);
     const QList<NetworkAdapter> adapters = m_Network.listAdapters ? m_Network.listAdapters() : QList<NetworkAdapter>{};
     SettleAdapterChoice(adapters, state.SelectedAdapterIP, state.SelectedAdapterDescription);
     state.AdapterCount = static_cast<int>(adapters.size());
+}
+
+void Ostrand_Wizard::Form_Load()
+{
+    QString title = m_Context.language.GetLanguageText(apptext::kWizardCaption);
+    if (m_Demo.mode)
+        title += QStringLiteral(" - ") + m_Context.language.GetLanguageText(apptext::kDemoHeader);
+    setWindowTitle(title);
+    LoadAdapterChoice();
 
     Command_Cancel->setText(m_Context.language.GetLanguageText(shelltext::kExit));
     Command_Back->setText(m_Context.language.GetLanguageText(apptext::kBack));
@@ -172,7 +178,8 @@ void Ostrand_Wizard::Form_Load()
         page->Startup(); // selects the stored options, sets the texts, fills the lists
         largest = largest.expandedTo(page->sizeHint());
     }
-    m_WelcomePage->ShowDemo(m_Demo.site, static_cast<bool>(m_Demo.start));
+    ShowDemoOnWelcomePage();
+    largest = largest.expandedTo(m_WelcomePage->sizeHint()); // with the site it lists
     m_PageArea->setMinimumSize(largest);
     const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
     resize(QSize(TwipsToPixels(kWindowWidthTwips, dpi), TwipsToPixels(kWindowHeightTwips, dpi))
@@ -239,6 +246,10 @@ void Ostrand_Wizard::PreparePage(int number, bool back, bool forward)
     SetBackEnabled(number != page::Welcome);
     SetNextEnabled(true);
     WithdrawDebugPoll();
+    if (number == page::Welcome)
+        ShowDemoOnWelcomePage(); // a gateway may have moved to the address it was given
+    if (number == page::Connection && m_Demo.mode)
+        m_Demo.mode->PresetConnection(m_Context.state.WhatToDo);
     target->Prepare(back, forward);
 }
 
@@ -411,6 +422,31 @@ void Ostrand_Wizard::Command_ChangeLanguage_Click()
     // The texts loaded at start stay until the next start; say so.
     if (dialog.exec() == QDialog::Accepted)
         QMessageBox::warning(this, windowTitle(), m_Context.language.GetLanguageText(apptext::kLanguageAtNextStart));
+}
+
+void Ostrand_Wizard::ShowDemoOnWelcomePage()
+{
+    m_WelcomePage->ShowDemo(m_Demo.mode ? m_Demo.mode->SiteText() : QString(), static_cast<bool>(m_Demo.start));
+}
+
+void Ostrand_Wizard::Command_EndDemo_Click()
+{
+    if (!m_Demo.mode || m_Context.operations.Busy())
+        return;
+    // What was found or opened on the simulated site ends with it.
+    m_SearchWindows->CloseAll();
+    m_Context.connection.CloseConnection();
+    m_Demo.mode->Leave();
+    m_Demo.mode = nullptr;
+    if (m_Demo.ended)
+        m_Demo.ended();
+    WizardState& state = m_Context.state;
+    state.SelectedDeviceIP.clear();
+    state.SelectedDeviceMAC.clear();
+    state.SelectedDeviceType = 0;
+    LoadAdapterChoice();
+    setWindowTitle(m_Context.language.GetLanguageText(apptext::kWizardCaption));
+    GoTo(page::Welcome, false, true);
 }
 
 Ostrand_Debug* Ostrand_Wizard::DebugWindow()
