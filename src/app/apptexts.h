@@ -40,4 +40,10 @@ constexpr int kModbusPort = 1317;
 constexpr int kAsciiPort = 1318;
 constexpr int kTimingFileNotKept = 1361;
 constexpr int kTimingChangesLost = 1362;
+constexpr int kCloseQuestion = 1600;
+constexpr int kLanguageCaption = 1601;
+constexpr int kLanguagePrompt = 1602;
+constexpr int kLightsMeaning = 1603;
+constexpr int kEndDemo = 1604;
+constexpr int kEndDemoInfo = 1605;
 } // namespace apptext

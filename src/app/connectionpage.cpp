@@ -131,7 +131,7 @@ void ConnectionPage::Startup()
     Check_EnterIPAddress_UDPorTCP->setText(GetLanguageText(netsetuptext::kUdp));
     {
         const QSignalBlocker blockPort(Combo_EnterIPAddress_SerialPort);
-        FillSerialPortList(Combo_EnterIPAddress_SerialPort);
+        FillSerialPortList(Combo_EnterIPAddress_SerialPort, Context().ini);
     }
     Combo_EnterIPAddress_Databits->addItems({QStringLiteral("7"), QStringLiteral("8")});
     Combo_EnterIPAddress_Parity->addItems({QStringLiteral("None"), QStringLiteral("Odd"), QStringLiteral("Even")});

@@ -7,6 +7,7 @@
 #include "netsetup/networkcontext.h"
 #include "netsetup/platform/icmpecho.h"
 #include "shell/wizardcontext.h"
+#include "base/pageflow.h"
 
 #include <QFile>
 #include <QNetworkDatagram>
@@ -202,8 +203,13 @@ BusConfigResult DemoBusConfig()
     return ParseBusConfig(file.readAll(), QStringLiteral("sample-bus.json"));
 }
 
-QString UseDemoSite(WizardContext& context, NetworkContext& network, const DemoSite& site)
+DemoMode::DemoMode(WizardContext& context, NetworkContext& network, const DemoSite& site)
+    : m_Context(context)
+    , m_Network(network)
+    , m_Site(site)
 {
+    m_Replaced = {network.listAdapters, network.discoveryTarget, network.isReachable, network.pingOnce,
+                  network.configTarget, context.settings.Read(keys::IPAddress), context.settings.Read(keys::TCPPort)};
     const QString loopback = QHostAddress(QHostAddress::LocalHost).toString();
     network.listAdapters = [loopback] { return QList<NetworkAdapter>{{loopback, QStringLiteral("lo")}}; };
     network.discoveryTarget = {DemoSite::BroadcastAddress(), site.Ports().config};
@@ -218,5 +224,42 @@ QString UseDemoSite(WizardContext& context, NetworkContext& network, const DemoS
         context.settings.Save(keys::IPAddress, site.AspenAddress().toString());
     // The site may have moved to other ports since the last demo.
     context.settings.Save(keys::TCPPort, QString::number(site.Ports().transparent));
-    return DemoSiteText(context.language, site);
+}
+
+QString DemoMode::SiteText() const
+{
+    return DemoSiteText(m_Context.language, m_Site);
+}
+
+void DemoMode::PresetConnection(int task)
+{
+    const DemoPorts& ports = m_Site.Ports();
+    quint16 port = ports.transparent;
+    if (task == task::ModbusTest)
+        port = ports.modbus;
+    else if (task == task::AsciiTest)
+        port = ports.ascii;
+    Settings& settings = m_Context.settings;
+    const QList<quint16> sitePorts = {ports.transparent, ports.modbus, ports.ascii};
+    if (sitePorts.contains(static_cast<quint16>(settings.ReadInt(keys::TCPPort))))
+        settings.Save(keys::TCPPort, QString::number(port));
+    const bool frontEnd = task == task::ModbusTest || task == task::AsciiTest;
+    if (frontEnd && QHostAddress(settings.Read(keys::IPAddress)) == m_Site.BirchAddress())
+        settings.Save(keys::IPAddress, m_Site.AspenAddress().toString());
+}
+
+void DemoMode::Leave()
+{
+    if (m_Left)
+        return;
+    m_Left = true;
+    m_Network.listAdapters = m_Replaced.listAdapters;
+    m_Network.discoveryTarget = m_Replaced.discoveryTarget;
+    m_Network.isReachable = m_Replaced.isReachable;
+    m_Network.pingOnce = m_Replaced.pingOnce;
+    m_Network.configTarget = m_Replaced.configTarget;
+    m_Network.records = DeviceRecords(); // read from simulated gateways
+    LetTrafficLeaveTheMachine();
+    m_Context.settings.Save(keys::IPAddress, m_Replaced.ipAddress);
+    m_Context.settings.Save(keys::TCPPort, m_Replaced.tcpPort);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "busconfig.h"
+#include "netsetup/networkcontext.h"
 #include "simulatedgateway.h"
 
 #include <QHostAddress>
@@ -8,7 +9,6 @@
 #include <QUdpSocket>
 #include <memory>
 
-struct NetworkContext;
 struct WizardContext;
 
 // The ports of the demo site, the same on every gateway.
@@ -68,11 +68,49 @@ private:
 // The sample bus built into the program.
 BusConfigResult DemoBusConfig();
 
-// Points the wizard's network at the site: the loopback adapter, the
-// discovery query and IP-SETUP to the site's broadcast address, reachability
-// and ping for loopback addresses only (ping through the real echo code),
-// and the guard that keeps every other exchange on this machine. Stores the
-// site's M-Bus port for the connection page, and its first gateway unless a
-// loopback address is stored already. Returns the site as the welcome page
-// lists it.
-QString UseDemoSite(WizardContext& context, NetworkContext& network, const DemoSite& site);
+// The demo inside a run of the wizard. Points the wizard's network at the
+// site: the loopback adapter, the discovery query and IP-SETUP to the site's
+// broadcast address, reachability and ping for loopback addresses only (ping
+// through the real echo code), and the guard that keeps every other exchange
+// on this machine. Stores the site's M-Bus port for the connection page, and
+// its first gateway unless a loopback address is stored already. What it
+// replaces is kept and put back when the demo is left, so that the same run
+// can go on with the real site.
+class DemoMode {
+public:
+    // The site must outlive it, or be left first.
+    DemoMode(WizardContext& context, NetworkContext& network, const DemoSite& site);
+    DemoMode(const DemoMode&) = delete;
+    DemoMode& operator=(const DemoMode&) = delete;
+
+    // The site as the welcome page lists it, at the gateways' present
+    // addresses (one given a new address has moved there).
+    QString SiteText() const;
+    // Before the connection page of a task: the Modbus and ASCII tasks go to
+    // the Aspen's front ends, the M-Bus tasks to a transparent port. Only one
+    // of the site's own ports is replaced, and only the Birch's address (it
+    // has no front ends): what the user typed for elsewhere stays.
+    void PresetConnection(int task);
+    // Puts back everything the demo changed in the context: the network's
+    // adapters, targets, reachability and ping, the device records, the
+    // guard, the stored address and port. Once; later calls do nothing.
+    void Leave();
+    bool Left() const { return m_Left; }
+
+private:
+    struct Replaced {
+        AdapterList listAdapters;
+        DiscoveryTarget discoveryTarget;
+        std::function<bool(const QString&)> isReachable;
+        Pinger pingOnce;
+        ConfigTarget configTarget;
+        QString ipAddress;
+        QString tcpPort;
+    };
+
+    WizardContext& m_Context;
+    NetworkContext& m_Network;
+    const DemoSite& m_Site;
+    Replaced m_Replaced;
+    bool m_Left = false;
+};

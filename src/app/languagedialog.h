@@ -3,23 +3,30 @@
 #include <QDialog>
 
 class QComboBox;
+class QLabel;
 class QPushButton;
 struct WizardContext;
 
 // The language choice. It shows the names of the language files beside the
 // program and stores the chosen number; the new language is used from the
-// next start on. It has no language texts of its own, since no language may
-// be loaded yet. Closed without a choice it stores nothing.
+// next start on. No language may be loaded yet: the dialog speaks the
+// language chosen in its list, from that language's file. Closed without a
+// choice it stores nothing.
 class Ostrand_Language : public QDialog {
     Q_OBJECT
 public:
     explicit Ostrand_Language(WizardContext& context, QWidget* parent = nullptr);
 
+    QLabel* Label_Language = nullptr;
     QComboBox* Combo_Language = nullptr;
     QPushButton* Command_Ok = nullptr;
 
 private:
     void Command_Ok_Click();
+    // Title, prompt and button in the language of that entry of the list.
+    void SpeakLanguage(int index);
+
+    QStringList m_Files; // the language file of each entry
 
     WizardContext& m_Context;
 };

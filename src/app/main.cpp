@@ -61,7 +61,12 @@ int main(int argc, char* argv[])
     }
 
     std::unique_ptr<DemoSite> site;
-    Ostrand_Wizard::Demo offer;
+    std::unique_ptr<DemoMode> demoMode;
+    Ostrand_Wizard::Demo offer{};
+    offer.start = [appPath] {
+        return QProcess::startDetached(QCoreApplication::applicationFilePath(),
+                                       {QStringLiteral("--demo"), QStringLiteral("--app-dir"), appPath});
+    };
     if (demo) {
         const BusConfigResult bus = DemoBusConfig();
         QString error = bus.error;
@@ -72,11 +77,13 @@ int main(int argc, char* argv[])
                                   language.GetLanguageText(apptext::kDemoNotStarted) + QStringLiteral("\n\n") + error);
             return 1;
         }
-        offer.site = UseDemoSite(context, network, *site);
-    } else {
-        offer.start = [appPath] {
-            return QProcess::startDetached(QCoreApplication::applicationFilePath(),
-                                           {QStringLiteral("--demo"), QStringLiteral("--app-dir"), appPath});
+        demoMode = std::make_unique<DemoMode>(context, network, *site);
+        offer.mode = demoMode.get();
+        // Left, the demo is gone, and the run goes on in the real site's store.
+        offer.ended = [&demoMode, &site, &context, storeName] {
+            demoMode.reset();
+            site.reset();
+            context.settings = Settings(storeName);
         };
     }
 

@@ -3,6 +3,7 @@
 #include "features/featurepage.h"
 #include "search/searchtimeouts.h"
 #include "search/searchtimeoutsdialog.h"
+#include "shell/placewindow.h"
 #include "shell/wizardcontext.h"
 #include "base/windowplacement.h"
 
@@ -63,7 +64,7 @@ void SearchWindows::ShowSearchWindow()
     m_Search->activateWindow();
 }
 
-void SearchWindows::ShowSearchTimeouts()
+void SearchWindows::ShowSearchTimeouts(const QWidget* opener)
 {
     if (!m_Timeouts) {
         m_Timeouts = new Ostrand_SearchTimeouts(m_Context.ini, m_Context.settings, m_Context.language);
@@ -73,9 +74,7 @@ void SearchWindows::ShowSearchTimeouts()
         };
         connect(m_Timeouts, &Ostrand_SearchTimeouts::timeoutsWritten, this, refresh);
     }
-    m_Timeouts->show();
-    m_Timeouts->raise();
-    m_Timeouts->activateWindow();
+    ShowBeside(*m_Timeouts, opener ? *opener : *m_Wizard);
 }
 
 void SearchWindows::CloseAll()

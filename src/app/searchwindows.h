@@ -28,7 +28,8 @@ public:
 
     // Opens the window, or brings it to the front when it is open.
     void ShowSearchWindow();
-    void ShowSearchTimeouts();
+    // Beside the window it is opened from (the log window), else the wizard's.
+    void ShowSearchTimeouts(const QWidget* opener = nullptr);
     // Both close (a running search is stopped first).
     void CloseAll();
 

@@ -87,7 +87,10 @@ WelcomePage::WelcomePage(WizardHost& host, QWidget* parent)
     Command_ChangeLanguage = new QPushButton(this);
     Command_ChangeLanguage->setObjectName(QStringLiteral("Command_ChangeLanguage"));
     connect(Command_ChangeLanguage, &QPushButton::clicked, this, &WelcomePage::changeLanguageRequested);
-    textColumn->addWidget(Command_ChangeLanguage, 0, Qt::AlignLeft);
+    // In demo mode the button that ends it goes beside, where the page has room.
+    auto* languageRow = new QHBoxLayout;
+    languageRow->addWidget(Command_ChangeLanguage);
+    textColumn->addLayout(languageRow);
 
     Command_Demo = new QPushButton(this);
     Command_Demo->setObjectName(QStringLiteral("Command_Demo"));
@@ -99,6 +102,12 @@ WelcomePage::WelcomePage(WizardHost& host, QWidget* parent)
     Label_Demo->setWordWrap(true);
     Label_Demo->hide();
     textColumn->addWidget(Label_Demo);
+    Command_EndDemo = new QPushButton(this);
+    Command_EndDemo->setObjectName(QStringLiteral("Command_EndDemo"));
+    connect(Command_EndDemo, &QPushButton::clicked, this, &WelcomePage::endDemoRequested);
+    languageRow->addWidget(Command_EndDemo);
+    languageRow->addStretch(1);
+    Command_EndDemo->hide(); // in demo mode only
 
     auto* focusOntoLink = new FocusOntoLink(this);
     for (int i = 0; i < 2; ++i) {
@@ -122,6 +131,10 @@ void WelcomePage::Startup()
     Command_ChangeLanguage->setText(GetLanguageText(apptext::kChangeLanguage));
     Command_Demo->setText(GetLanguageText(apptext::kDemoButton));
     Command_Demo->setToolTip(GetLanguageText(apptext::kDemoInfo));
+    Command_EndDemo->setText(GetLanguageText(apptext::kEndDemo));
+    Command_EndDemo->setToolTip(GetLanguageText(apptext::kEndDemoInfo));
+    // The lights look like a status; they are not one.
+    m_LightPanel->setToolTip(GetLanguageText(apptext::kLightsMeaning));
     Label_Version->setText(Label_Version->text() + kVersionText);
     for (int i = 0; i < 2; ++i) {
         const QString address = LinkAddress(i);
@@ -138,6 +151,7 @@ void WelcomePage::ShowDemo(const QString& site, bool offered)
     Command_Demo->setVisible(offered && site.isEmpty());
     Label_Demo->setText(site);
     Label_Demo->setVisible(!site.isEmpty());
+    Command_EndDemo->setVisible(!site.isEmpty());
 }
 
 void WelcomePage::PlaceLogo(QWidget* logo)

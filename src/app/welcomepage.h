@@ -20,8 +20,8 @@ public:
 
     void Startup() override;
     void PlaceLogo(QWidget* logo) override;
-    // In demo mode the site is listed; otherwise the demo button is shown
-    // where the wizard can start the demo.
+    // In demo mode the site is listed, with the button that ends the demo;
+    // otherwise the demo button is shown where the wizard can start the demo.
     void ShowDemo(const QString& site, bool offered);
 
     // Moves the three lights (Picture_Info(1) to (3)) where the animation says.
@@ -33,12 +33,14 @@ public:
     QPushButton* Command_ChangeLanguage = nullptr;
     QPushButton* Command_Demo = nullptr;
     QLabel* Label_Demo = nullptr;        // in demo mode: the simulated site
+    QPushButton* Command_EndDemo = nullptr; // in demo mode: back to the real site
     std::array<QLabel*, 2> Label_Link{};
     std::array<SvgPicture*, 3> Picture_Info{};
 
 signals:
     void changeLanguageRequested();
     void demoRequested();
+    void endDemoRequested();
 
 private:
     QVBoxLayout* m_LogoSlot = nullptr;

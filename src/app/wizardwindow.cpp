@@ -2,6 +2,7 @@
 
 #include "apptexts.h"
 #include "connectionpage.h"
+#include "demosite.h"
 #include "devicewebpage.h"
 #include "languagedialog.h"
 #include "searchwindows.h"
@@ -22,6 +23,7 @@
 #include "shell/debugwindow.h"
 #include "shell/etchedline.h"
 #include "shell/pagecontrols.h"
+#include "shell/placewindow.h"
 #include "base/windowplacement.h"
 #include "shell/wizardcontext.h"
 
@@ -135,6 +137,7 @@ void Ostrand_Wizard::CreatePages()
     m_DeviceSettingsPage = pages.deviceSettings;
     m_WriteSettingsPage = pages.writeSettings;
     connect(m_WelcomePage, &WelcomePage::changeLanguageRequested, this, [this] { Command_ChangeLanguage_Click(); });
+    connect(m_WelcomePage, &WelcomePage::endDemoRequested, this, [this] { Command_EndDemo_Click(); });
     connect(m_WelcomePage, &WelcomePage::demoRequested, this, [this] {
         // The demo runs as a program of its own, with a store of its own.
         if (m_Demo.start && m_Demo.start())
@@ -147,19 +150,23 @@ void Ostrand_Wizard::CreatePages()
         m_Context, m_Network, this, [this] { return m_ConnectionPage->Text_EnterIPAddress->text(); }, *pages.feature, this);
 }
 
-void Ostrand_Wizard::Form_Load()
+void Ostrand_Wizard::LoadAdapterChoice()
 {
     WizardState& state = m_Context.state;
-    QString title = m_Context.language.GetLanguageText(apptext::kWizardCaption);
-    if (!m_Demo.site.isEmpty())
-        title += QStringLiteral(" - ") + m_Context.language.GetLanguageText(apptext::kDemoHeader);
-    setWindowTitle(title);
-
     state.SelectedAdapterDescription = m_Context.settings.Read(keys::SelectedAdapterDescription);
     state.SelectedAdapterIP = m_Context.settings.Read(keys::SelectedAdapterIP);
     const QList<NetworkAdapter> adapters = m_Network.listAdapters ? m_Network.listAdapters() : QList<NetworkAdapter>{};
     SettleAdapterChoice(adapters, state.SelectedAdapterIP, state.SelectedAdapterDescription);
     state.AdapterCount = static_cast<int>(adapters.size());
+}
+
+void Ostrand_Wizard::Form_Load()
+{
+    QString title = m_Context.language.GetLanguageText(apptext::kWizardCaption);
+    if (m_Demo.mode)
+        title += QStringLiteral(" - ") + m_Context.language.GetLanguageText(apptext::kDemoHeader);
+    setWindowTitle(title);
+    LoadAdapterChoice();
 
     Command_Cancel->setText(m_Context.language.GetLanguageText(shelltext::kExit));
     Command_Back->setText(m_Context.language.GetLanguageText(apptext::kBack));
@@ -172,7 +179,8 @@ void Ostrand_Wizard::Form_Load()
         page->PlaceLogo(Picture_Logo); // the shown page's header holds the logo: measured with it
         largest = largest.expandedTo(page->sizeHint());
     }
-    m_WelcomePage->ShowDemo(m_Demo.site, static_cast<bool>(m_Demo.start));
+    ShowDemoOnWelcomePage();
+    largest = largest.expandedTo(m_WelcomePage->sizeHint()); // with the site it lists
     m_PageArea->setMinimumSize(largest);
     const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
     resize(QSize(TwipsToPixels(kWindowWidthTwips, dpi), TwipsToPixels(kWindowHeightTwips, dpi))
@@ -239,6 +247,10 @@ void Ostrand_Wizard::PreparePage(int number, bool back, bool forward)
     SetBackEnabled(number != page::Welcome);
     SetNextEnabled(true);
     WithdrawDebugPoll();
+    if (number == page::Welcome)
+        ShowDemoOnWelcomePage(); // a gateway may have moved to the address it was given
+    if (number == page::Connection && m_Demo.mode)
+        m_Demo.mode->PresetConnection(m_Context.state.WhatToDo);
     target->Prepare(back, forward);
 }
 
@@ -372,7 +384,12 @@ void Ostrand_Wizard::Command_Cancel_Click()
 
 void Ostrand_Wizard::reject()
 {
-    close(); // Escape acts as Cancel
+    // Escape is pressed by mistake as easily as on purpose: it asks, and
+    // staying is what Enter answers.
+    if (QMessageBox::question(this, windowTitle(), m_Context.language.GetLanguageText(apptext::kCloseQuestion),
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        == QMessageBox::Yes)
+        close();
 }
 
 void Ostrand_Wizard::closeEvent(QCloseEvent* event)
@@ -408,6 +425,31 @@ void Ostrand_Wizard::Command_ChangeLanguage_Click()
         QMessageBox::warning(this, windowTitle(), m_Context.language.GetLanguageText(apptext::kLanguageAtNextStart));
 }
 
+void Ostrand_Wizard::ShowDemoOnWelcomePage()
+{
+    m_WelcomePage->ShowDemo(m_Demo.mode ? m_Demo.mode->SiteText() : QString(), static_cast<bool>(m_Demo.start));
+}
+
+void Ostrand_Wizard::Command_EndDemo_Click()
+{
+    if (!m_Demo.mode || m_Context.operations.Busy())
+        return;
+    // What was found or opened on the simulated site ends with it.
+    m_SearchWindows->CloseAll();
+    m_Context.connection.CloseConnection();
+    m_Demo.mode->Leave();
+    m_Demo.mode = nullptr;
+    if (m_Demo.ended)
+        m_Demo.ended();
+    WizardState& state = m_Context.state;
+    state.SelectedDeviceIP.clear();
+    state.SelectedDeviceMAC.clear();
+    state.SelectedDeviceType = 0;
+    LoadAdapterChoice();
+    setWindowTitle(m_Context.language.GetLanguageText(apptext::kWizardCaption));
+    GoTo(page::Welcome, false, true);
+}
+
 Ostrand_Debug* Ostrand_Wizard::DebugWindow()
 {
     // A closed window lingers until its deletion comes round; whether the
@@ -423,7 +465,8 @@ void Ostrand_Wizard::ToggleDebugWindow()
     }
     m_DebugWindow = new Ostrand_Debug(m_Context.log, m_Context.ini, m_Context.settings, m_Context.language,
                                       m_Context.operations);
-    connect(m_DebugWindow, &Ostrand_Debug::searchTimeoutsRequested, m_SearchWindows, &SearchWindows::ShowSearchTimeouts);
+    connect(m_DebugWindow, &Ostrand_Debug::searchTimeoutsRequested, m_SearchWindows,
+            [this] { m_SearchWindows->ShowSearchTimeouts(m_DebugWindow); });
     m_DebugWindow->PlaceBeside(this);
     connect(m_DebugWindow, &Ostrand_Debug::timeoutsRequested, this, [this] { ShowTimeoutsDialog(); });
     OfferPollToDebugWindow();
@@ -445,9 +488,9 @@ void Ostrand_Wizard::ShowTimeoutsDialog()
         }, this);
         m_TimeoutsDialog->setAttribute(Qt::WA_DeleteOnClose);
     }
-    m_TimeoutsDialog->show();
-    m_TimeoutsDialog->raise();
-    m_TimeoutsDialog->activateWindow();
+    // beside the log window it is opened from
+    const QWidget* opener = DebugWindow();
+    ShowBeside(*m_TimeoutsDialog, opener ? *opener : *this);
 }
 
 void Ostrand_Wizard::OfferPollToDebugWindow()

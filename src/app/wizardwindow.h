@@ -10,6 +10,7 @@
 #include <map>
 
 class ConnectionPage;
+class DemoMode;
 class DeviceSettingsPage;
 class Ostrand_Debug;
 class Ostrand_Timeouts;
@@ -31,8 +32,9 @@ class Ostrand_Wizard : public QDialog, public WizardHost {
 public:
     // The demo, as the welcome page shows it.
     struct Demo {
-        QString site;                // demo mode: what the simulated site offers; empty otherwise
+        DemoMode* mode;              // demo mode: the demo that runs; null otherwise
         std::function<bool()> start; // starts the program again in demo mode; unset: no demo offered
+        std::function<void()> ended; // after the demo was left: what the program puts back besides
     };
 
     // openDebugWindow: open the communication log window at start ("/DEBUG").
@@ -82,6 +84,9 @@ private:
     int FollowNext(int from, bool openWebPage);
     void Timer_Flash_Timer();
     void Command_ChangeLanguage_Click();
+    void Command_EndDemo_Click();
+    void ShowDemoOnWelcomePage();
+    void LoadAdapterChoice();
     FlowChoices Choices() const;
     void OfferPollToDebugWindow();
     void WithdrawDebugPoll();

@@ -145,6 +145,19 @@ QString LanguageNameOf(const QString& fileText)
     return name;
 }
 
+QString LanguageFileText(const QString& filePath, qint32 id)
+{
+    QString found;
+    LanguageEntry entry;
+    ForEachLine(ReadFileText(filePath), [&](QStringView line) {
+        if (!ParseLanguageLine(line.toString(), entry) || entry.id != id)
+            return true;
+        found = entry.text;
+        return false;
+    });
+    return found;
+}
+
 QList<LanguageChoice> ListLanguageFiles(const QString& appPath)
 {
     QList<LanguageChoice> choices;

@@ -57,6 +57,10 @@ struct LanguageChoice {
 };
 QList<LanguageChoice> ListLanguageFiles(const QString& appPath);
 
+// One text of a language file that is not loaded (the language dialog speaks
+// the language chosen in its list); empty when the file has no such entry.
+QString LanguageFileText(const QString& filePath, qint32 id);
+
 // Why no language could be loaded at start-up, for the message that ends the
 // program (no language texts exist then): no language file in the folder, the
 // chosen file holds no texts, or none was chosen.

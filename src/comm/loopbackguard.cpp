@@ -20,6 +20,11 @@ void KeepTrafficOnLoopback(const QString& refusalText)
     TheGuard() = {true, refusalText};
 }
 
+void LetTrafficLeaveTheMachine()
+{
+    TheGuard() = {};
+}
+
 QString RefusedDestination(const QHostAddress& address)
 {
     const Guard& guard = TheGuard();

@@ -10,6 +10,8 @@
 // Process-wide on purpose: the sockets that send sit deep in operations
 // shared with the command-line tool, which never turns it on.
 void KeepTrafficOnLoopback(const QString& refusalText);
+// Turns the guard off again, when the demo is left for the real site.
+void LetTrafficLeaveTheMachine();
 
 // Empty when the address may be sent to; otherwise the refusal text.
 QString RefusedDestination(const QHostAddress& address);

@@ -3,6 +3,7 @@
 #include "netsetuptexts.h"
 #include "networkcontext.h"
 #include "pingtest.h"
+#include "comm/loopbackguard.h"
 #include "shell/busyguard.h"
 #include "shell/infobox.h"
 #include "shell/pagecontrols.h"
@@ -95,6 +96,11 @@ void PingPage::Command_Ping_Click()
         return;
     const QString address = Text_PingIPAddress->text();
     context.settings.Save(keys::IPAddress, address);
+    // An address the demo keeps off the network is not blamed on the cable.
+    if (const QString refused = RefusedDestination(address); !refused.isEmpty()) {
+        Text_Info->SetText(refused);
+        return;
+    }
 
     QPointer<PingPage> self(this);
     QWidget* window = Host().Window();

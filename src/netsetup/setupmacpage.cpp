@@ -89,7 +89,7 @@ void SetupMacPage::Startup()
         // Filling is no choice of the user's: nothing may be stored, and the
         // list stays without a selection until the page is prepared.
         const QSignalBlocker block(Combo_SetupIP_SerialPort);
-        FillSerialPortList(Combo_SetupIP_SerialPort);
+        FillSerialPortList(Combo_SetupIP_SerialPort, Context().ini);
         Combo_SetupIP_SerialPort->setCurrentIndex(-1);
     }
     {

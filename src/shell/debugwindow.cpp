@@ -8,8 +8,10 @@
 #include "base/inifile.h"
 #include "base/language.h"
 #include "pagecontrols.h"
+#include "placewindow.h"
 #include "base/settingkeys.h"
 #include "base/textnumber.h"
+#include "base/trafficformat.h"
 #include "base/trafficlog.h"
 #include "base/version.h"
 #include "base/windowplacement.h"
@@ -32,6 +34,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
@@ -40,8 +43,53 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// A log line cut where its data begins: after the time of day, the stamp
+// and the marker on the first line of a call, after the indent on the others.
+struct LineParts {
+    qsizetype dataStart = 0;
+    bool hex = false; // the data are bytes, up to 16 of them
+};
+
+LineParts SplitLine(const QString& line)
+{
+    static const QRegularExpression stamp(QStringLiteral("\\d+:\\d\\d:\\d\\d\\.\\d{3}( <- | -> |    )"));
+    static const QRegularExpression bytes(QStringLiteral("^(?:[0-9A-F]{2} ){0,15}[0-9A-F]{2} *$"));
+    LineParts parts;
+    const QRegularExpressionMatch found = stamp.match(line);
+    if (found.hasMatch()) {
+        parts.dataStart = found.capturedEnd();
+        if (found.capturedView(1) == QLatin1String("    "))
+            return parts; // a note
+    } else {
+        while (parts.dataStart < line.size() && line[parts.dataStart] == u' ')
+            ++parts.dataStart;
+    }
+    parts.hex = bytes.match(QStringView(line).mid(parts.dataStart)).hasMatch();
+    return parts;
+}
+
+// The bytes of a hex field as text, "." for what cannot be shown.
+QString AsciiColumn(QStringView hex)
+{
+    QString text;
+    for (qsizetype at = 0; at + 1 < hex.size() && hex[at] != u' '; at += 3) {
+        const auto byte = static_cast<char16_t>(hex.mid(at, 2).toUShort(nullptr, 16));
+        text += byte >= 0x20 && byte < 0x7F ? QChar(byte) : QChar(u'.');
+    }
+    return text;
+}
+
+constexpr qsizetype kHexWidth = 3 * kTrafficBytesPerLine - 1;
+
+} // namespace
+
 // The lines the list shows: a copy of the log's lines as of the last redraw,
-// so that rows stay put between redraws while the log moves on.
+// so that rows stay put between redraws while the log moves on. Shown, the
+// data of every line start in one column, whatever the width of the time
+// before them (the hours of the stamp grow a digit at 10 h), and bytes have
+// their characters beside them; the log's own line is kept for saving.
 class TrafficLinesModel : public QAbstractListModel {
 public:
     explicit TrafficLinesModel(QObject* parent)
@@ -59,12 +107,14 @@ public:
         if (!index.isValid() || index.row() >= m_Lines.size())
             return {};
         if (role == Qt::DisplayRole)
+            return Shown(m_Lines.at(index.row()));
+        if (role == Qt::UserRole)
             return m_Lines.at(index.row());
         if (role == Qt::SizeHintRole) // one size for all rows: the view lays out thousands a second
-            return QSize(static_cast<int>(std::ceil(m_CharWidth * m_WidestLine)) + 2 * kTextMargin, m_RowHeight);
+            return QSize(static_cast<int>(std::ceil(m_CharWidth * (m_HeadWidth + m_WidestData))) + 2 * kTextMargin,
+                         m_RowHeight);
         return {};
     }
-
     // The list's fixed-pitch font gives every character the same width.
     void SetFont(const QFont& font)
     {
@@ -83,7 +133,8 @@ public:
             const qsizetype gone = m_Lines.size();
             beginResetModel();
             m_Lines = log;
-            m_WidestLine = 0;
+            m_HeadWidth = 0;
+            m_WidestData = 0;
             WidenTo(m_Lines);
             endResetModel();
             return gone;
@@ -108,23 +159,41 @@ public:
     {
         beginResetModel();
         m_Lines.clear();
-        m_WidestLine = 0;
+        m_HeadWidth = 0;
+        m_WidestData = 0;
         endResetModel();
     }
 
 private:
     static constexpr int kTextMargin = 6;
 
+    QString Shown(const QString& line) const
+    {
+        if (line.isEmpty())
+            return line;
+        const LineParts parts = SplitLine(line);
+        const QString head = line.left(parts.dataStart).rightJustified(m_HeadWidth);
+        if (!parts.hex)
+            return head + line.mid(parts.dataStart);
+        const QStringView hex = QStringView(line).mid(parts.dataStart, kHexWidth);
+        return head + hex.toString().leftJustified(kHexWidth) + QStringLiteral("  ") + AsciiColumn(hex);
+    }
+
     void WidenTo(const QStringList& lines)
     {
-        for (const QString& line : lines)
-            m_WidestLine = std::max(m_WidestLine, static_cast<int>(line.size()));
+        for (const QString& line : lines) {
+            const LineParts parts = SplitLine(line);
+            m_HeadWidth = std::max(m_HeadWidth, parts.dataStart);
+            const qsizetype data = parts.hex ? kHexWidth + 2 + kTrafficBytesPerLine : line.size() - parts.dataStart;
+            m_WidestData = std::max(m_WidestData, data);
+        }
     }
 
     QStringList m_Lines;
     qreal m_CharWidth = 8;
     int m_RowHeight = 16;
-    int m_WidestLine = 0;
+    qsizetype m_HeadWidth = 0;  // the widest time before the data
+    qsizetype m_WidestData = 0; // as shown
 };
 
 namespace {
@@ -363,19 +432,6 @@ void Ostrand_Debug::ConnectControls()
     connect(&m_Log, &TrafficLog::countersChanged, this, &Ostrand_Debug::ShowCounters);
     connect(m_Redraw, &QTimer::timeout, this, [this] { DrawNewLines(); });
 }
-
-namespace {
-
-// The wizard's window decoration; ours is the same, and not known before it is shown.
-QMargins Decoration(const QWidget& wizard)
-{
-    const QRect frame = wizard.frameGeometry();
-    const QRect inside = wizard.geometry();
-    return {inside.left() - frame.left(), inside.top() - frame.top(), frame.right() - inside.right(),
-            frame.bottom() - inside.bottom()};
-}
-
-} // namespace
 
 QSize Ostrand_Debug::FrameSizeBeside(const QWidget* wizard) const
 {

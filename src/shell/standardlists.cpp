@@ -2,14 +2,25 @@
 
 #include "shelltexts.h"
 #include "base/language.h"
+#include "comm/serialportname.h"
 
 #include <QComboBox>
 
-void FillSerialPortList(QComboBox* list)
+void FillSerialPortList(QComboBox* list, const IniFile& ini)
 {
+    constexpr int kPorts = 16;
+    constexpr int kShortest = 16; // the page keeps its size whatever the adapters are called
+    list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    list->setMinimumContentsLength(kShortest);
     list->clear();
-    for (int port = 1; port <= 16; ++port)
-        list->addItem(QStringLiteral("COM") + QString::number(port));
+    const QList<SerialPortChoice> choices = SerialPortChoices(kPorts, ini);
+    for (int port = 1; port <= kPorts; ++port) {
+        const SerialPortChoice& choice = choices[port - 1];
+        QString name = QStringLiteral("COM") + QString::number(port);
+        if (!choice.shown.isEmpty())
+            name += QStringLiteral(" (") + choice.shown + u')';
+        list->addItem(name, choice.device);
+    }
 }
 
 void FillMBusLineSpeedList(QComboBox* list, const Language& language)

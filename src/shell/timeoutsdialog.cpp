@@ -50,7 +50,6 @@ Ostrand_Timeouts::Ostrand_Timeouts(IniFile& ini, const Language& language, std::
     layout->addLayout(BuildRows());
     layout->addStretch(1);
     layout->addLayout(BuildButtons());
-    layout->setSizeConstraint(QLayout::SetFixedSize);
     SetTexts(language);
     ReadAllTimeouts();
 

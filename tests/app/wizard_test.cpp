@@ -3,7 +3,10 @@
 #include "app/connectionpage.h"
 #include "netsetup/devicesettingspage.h"
 #include "shell/infobox.h"
+#include "app/apptexts.h"
 #include "app/languagedialog.h"
+#include "comm/commtexts.h"
+#include "shell/placewindow.h"
 #include "app/wizardwindow.h"
 #include "netsetup/writesettingspage.h"
 #include "netsetup/devicelistpage.h"
@@ -34,6 +37,10 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 namespace {
 
@@ -96,6 +103,7 @@ TEST_F(WizardTest, FirstStartShowsTheDefaults)
     EXPECT_TRUE(Find(QStringLiteral("Picture_Page(0)"))->isVisible());
     EXPECT_EQ(Find<QLabel>(QStringLiteral("Label_Version"))->text(), QStringLiteral("Version 3.1.2"));
     EXPECT_EQ(wizard->windowTitle(), Text(10));
+    EXPECT_EQ(Find(QStringLiteral("Picture_InfoPanel"))->toolTip(), Text(apptext::kLightsMeaning));
     EXPECT_FALSE(wizard->Command_Back->isEnabled());
     Next();
     EXPECT_EQ(Page(), 1);
@@ -300,21 +308,29 @@ TEST_F(WizardTest, WithoutANetworkAdapterTheLanPagesAreRefused)
 
 TEST_F(WizardTest, SerialPortIsRememberedPerTask)
 {
+    // COM3 is a pseudo-terminal: shown by its device, which it has as its data
+    const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0);
+    const QString device = QString::fromLocal8Bit(ptsname(terminal));
+    environment.Context().ini.WriteIniValue(QStringLiteral("SerialPorts"), QStringLiteral("COM3"), device);
     Open();
+    ::close(terminal);
     ChooseTask(5);
     Next();
     Click(QStringLiteral("Option_EnterIPAddress(1)"));
     auto* ports = Find<QComboBox>(QStringLiteral("Combo_EnterIPAddress_SerialPort"));
-    ports->setCurrentIndex(2); // COM3
-    EXPECT_EQ(ports->currentText(), QStringLiteral("COM3"));
+    EXPECT_EQ(ports->count(), 16);
+    ports->setCurrentIndex(2);
+    EXPECT_EQ(ports->currentText(), QStringLiteral("COM3 (%1)").arg(device.mid(QStringLiteral("/dev/").size())));
+    EXPECT_EQ(ports->currentData().toString(), device);
     Back();
     ChooseTask(4);
     Next();
-    EXPECT_EQ(ports->currentText(), QStringLiteral("COM1"));
+    EXPECT_EQ(ports->currentIndex(), 0);
     Back();
     ChooseTask(5);
     Next();
-    EXPECT_EQ(ports->currentText(), QStringLiteral("COM3"));
+    EXPECT_EQ(ports->currentIndex(), 2);
     // the Modbus task offers line settings and the 19200 speed; the M-Bus task does not
     auto* bauds = Find<QComboBox>(QStringLiteral("Combo_EnterIPAddress_BaudRate"));
     EXPECT_EQ(bauds->count(), 7);
@@ -459,6 +475,21 @@ TEST_F(WizardTest, StoredLanguageWhoseFileIsGoneIsAskedForAgainWithoutTheChangeM
     EXPECT_TRUE(boxes.isEmpty()) << "nothing to say about a change: " << boxes.join(u'|').toStdString();
     EXPECT_NE(environment.Context().settings.Read(keys::Language), QStringLiteral("007"));
     EXPECT_NE(environment.Context().language.GetLanguageText(10), QStringLiteral("Invalid Text (10)"));
+}
+
+TEST_F(WizardTest, LanguageDialogSpeaksTheLanguageChosenInItsList)
+{
+    Ostrand_Language dialog(environment.Context());
+    EXPECT_EQ(dialog.Label_Language->buddy(), dialog.Combo_Language);
+    for (const int number : {49, 1}) {
+        Language texts;
+        texts.AppendEntries(ShippedLanguageText(QStringLiteral("%1").arg(number, 3, 10, QLatin1Char('0'))));
+        dialog.Combo_Language->setCurrentIndex(dialog.Combo_Language->findData(number));
+        EXPECT_EQ(dialog.windowTitle(), texts.GetLanguageText(apptext::kLanguageCaption));
+        EXPECT_EQ(dialog.Label_Language->text(), texts.GetLanguageText(apptext::kLanguagePrompt));
+        EXPECT_EQ(dialog.Command_Ok->text(), texts.GetLanguageText(commtext::kOk));
+        EXPECT_GE(dialog.minimumWidth(), TitleBarWidth(dialog)) << number;
+    }
 }
 
 TEST_F(WizardTest, NoLanguageChosenEndsTheStart)

@@ -6,14 +6,17 @@
 #include "shell/debugwindow.h"
 #include "shell/wizardpage.h"
 
+#include "modalwatch.h"
 #include "testenvironment.h"
 
 #include <QApplication>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -37,11 +40,21 @@ public:
                           << "\" has no mnemonic";
             return;
         }
+        m_Captions.emplace(key.toString(), caption);
         const auto [taken, added] = m_Keys.emplace(key.toString(), control + QStringLiteral(" \"") + caption + u'"');
         if (!added) {
             ADD_FAILURE() << m_Where.toStdString() << ": " << control.toStdString() << " \"" << caption.toStdString()
                           << "\" and " << taken->second.toStdString() << " share " << key.toString().toStdString();
         }
+    }
+
+    // A control of the other window shown beside: a key it shares must be
+    // its own caption's (each window's Exit).
+    void AddBeside(const QString& control, const QString& caption)
+    {
+        const auto taken = m_Captions.find(QKeySequence::mnemonic(caption).toString());
+        if (taken == m_Captions.end() || taken->second != caption)
+            Add(control, caption);
     }
 
     void AddButtons(const QWidget& parent)
@@ -53,6 +66,7 @@ public:
 private:
     QString m_Where;
     std::map<QString, QString> m_Keys;
+    std::map<QString, QString> m_Captions;
 };
 
 class WizardKeyboardTest : public ::testing::TestWithParam<const char*> {
@@ -76,8 +90,12 @@ protected:
 TEST_P(WizardKeyboardTest, EveryButtonHasAMnemonicOfItsOwn)
 {
     Open(true);
+    Ostrand_Debug* log = wizard->DebugWindow();
+    ASSERT_NE(log, nullptr);
     // Each page as every task prepares it (some name their buttons after
-    // the task), with the wizard's own buttons below it.
+    // the task), with the wizard's own buttons below it, and the log
+    // window's beside: a key pressed there must not do what another does
+    // here (Alt+L reads on a page, and cleared the log).
     for (WizardPage* page : wizard->findChildren<WizardPage*>()) {
         for (qint16 task = 0; task <= 6; ++task) {
             environment.Context().state.WhatToDo = task;
@@ -87,11 +105,11 @@ TEST_P(WizardKeyboardTest, EveryButtonHasAMnemonicOfItsOwn)
             group.AddButtons(*page);
             for (const QPushButton* button : {wizard->Command_Back, wizard->Command_Next, wizard->Command_Cancel})
                 group.Add(button->objectName(), button->text());
+            for (const QPushButton* button : log->findChildren<QPushButton*>())
+                group.AddBeside(button->objectName(), button->text());
         }
     }
 
-    Ostrand_Debug* log = wizard->DebugWindow();
-    ASSERT_NE(log, nullptr);
     MnemonicGroup logWindow(Language() + QStringLiteral(" log window"));
     logWindow.AddButtons(*log);
     logWindow.Add(log->Menu_File->objectName(), log->Menu_File->title());
@@ -138,6 +156,34 @@ TEST_P(WizardKeyboardTest, TabReachesEachWelcomeLinkOnceAndShowsItsFocus)
         EXPECT_EQ(reached.size(), 1) << name << " in " << stops.join(QStringLiteral(", ")).toStdString();
     }
     EXPECT_TRUE(stops.contains(QStringLiteral("Command_Next")));
+}
+
+TEST_P(WizardKeyboardTest, EscapeAsksBeforeClosingAndEnterStays)
+{
+    Open();
+    bool asked = false;
+    bool stayOffered = false;
+    QTimer answer;
+    answer.setInterval(10);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || asked)
+            return;
+        asked = true;
+        stayOffered = box->defaultButton() == box->button(QMessageBox::No);
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    answer.start();
+    QTest::keyClick(wizard.get(), Qt::Key_Escape);
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(stayOffered);
+    EXPECT_TRUE(wizard->isVisible()) << "Enter stays";
+    answer.stop();
+
+    auto watch = AnswerNextModal(QMessageBox::Yes);
+    QTest::keyClick(wizard.get(), Qt::Key_Escape);
+    EXPECT_TRUE(watch->seen);
+    EXPECT_FALSE(wizard->isVisible());
 }
 
 INSTANTIATE_TEST_SUITE_P(ShippedLanguages, WizardKeyboardTest, ::testing::Values("001", "049"));

@@ -8,6 +8,7 @@
 
 #include "testenvironment.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -100,6 +101,32 @@ TEST_P(WizardScreenTest, EveryPageAndCaptionHasRoomInTheWindow)
     EXPECT_TRUE(ShowsWhole(log.Text_Interval, QStringLiteral("65535")));
     EXPECT_TRUE(ShowsWhole(log.txtResponseTot, QStringLiteral("1234567")));
     EXPECT_TRUE(ShowsWhole(log.txtErrorTot, QStringLiteral("1234567")));
+}
+
+TEST_P(WizardScreenTest, TimeoutsDialogsOpenBesideTheLogWindowWithTheirWholeTitle)
+{
+    Opened opened = OpenWithLog(GetParam());
+    Ostrand_Debug& log = *opened.wizard->DebugWindow();
+    const QRect screen = log.screen()->availableGeometry();
+    log.Menu_Tools_Timeouts->trigger();
+    log.Menu_Tools_SearchTimeouts->trigger();
+    for (const char* name : {"Ostrand_Timeouts", "Ostrand_SearchTimeouts"}) {
+        QWidget* dialog = nullptr;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->objectName() == QLatin1String(name) && window->isVisible())
+                dialog = window;
+        }
+        ASSERT_NE(dialog, nullptr) << name;
+        const QRect frame = dialog->frameGeometry();
+        EXPECT_TRUE(screen.contains(frame)) << name;
+        EXPECT_EQ(frame.top(), log.frameGeometry().top()) << name;
+        EXPECT_TRUE(frame.left() == log.frameGeometry().right() + 1 || frame.right() == screen.right())
+            << name << ": beside the log window, or as near as the screen allows";
+        QFont bold = QApplication::font();
+        bold.setBold(true);
+        EXPECT_GE(dialog->width(), QFontMetrics(bold).horizontalAdvance(dialog->windowTitle())) << name;
+        dialog->close();
+    }
 }
 
 TEST(WizardScreen, TheWizardHasOneSizeInEveryLanguage)

@@ -108,7 +108,8 @@ protected:
     {
         return QTest::qWaitFor([this] {
             const QStringList& lines = Log().Lines();
-            return Rows()->rowCount() == lines.size() && (lines.isEmpty() || Row(Rows()->rowCount() - 1) == lines.last());
+            const QModelIndex last = Rows()->index(Rows()->rowCount() - 1, 0);
+            return Rows()->rowCount() == lines.size() && (lines.isEmpty() || last.data(Qt::UserRole) == lines.last());
         });
     }
 
@@ -571,6 +572,29 @@ TEST_F(DebugWindowTest, LongLinesAreShownWholeWhateverLineComesFirst)
     for (int row = 0; row < Rows()->rowCount(); ++row)
         EXPECT_GE(list->visualRect(Rows()->index(row, 0)).width(), noteWidth) << row;
     EXPECT_GE(list->horizontalScrollBar()->maximum() + list->viewport()->width(), noteWidth);
+}
+
+TEST_F(DebugWindowTest, DataStayInOneColumnWhenTheHourGrowsAndBytesShowTheirCharacters)
+{
+    Open();
+    Log().timeOfDayClock = [] { return QStringLiteral("09:59:59"); };
+    Log().tickClock = [] { return quint32{(9 * 3600 + 59 * 60 + 59) * 1000 + 999}; };
+    Log().LogTraffic(QByteArray("\x68\x04\x04\x68" "ABCDEFGHIJKLMNOP"), TrafficKind::Sent);
+    Log().timeOfDayClock = [] { return QStringLiteral("10:00:00"); };
+    Log().tickClock = [] { return quint32{10 * 3600 * 1000}; };
+    Log().LogTraffic(QByteArray("\x10\x5B\x01\x5C\x16"), TrafficKind::Received);
+    Log().LogText(QStringLiteral("BusTimeout"));
+    ASSERT_TRUE(ListCaughtUp());
+    ASSERT_EQ(Rows()->rowCount(), 4);
+
+    const qsizetype column = Row(0).indexOf(QStringLiteral("68 04 04 68"));
+    EXPECT_EQ(Row(1).indexOf(QStringLiteral("4D 4E 4F 50")), column);
+    EXPECT_EQ(Row(2).indexOf(QStringLiteral("10 5B 01 5C 16")), column);
+    EXPECT_EQ(Row(3).indexOf(QStringLiteral("BusTimeout")), column);
+    EXPECT_TRUE(Row(0).endsWith(QStringLiteral("  h..hABCDEFGHIJKL"))) << Row(0).toStdString();
+    EXPECT_EQ(Row(1).indexOf(QStringLiteral("  MNOP")), Row(0).indexOf(QStringLiteral("  h..h")));
+    EXPECT_TRUE(Row(2).endsWith(QStringLiteral("  .[.\\."))) << Row(2).toStdString();
+    EXPECT_EQ(Rows()->index(0, 0).data(Qt::UserRole).toString(), Log().Lines()[0]) << "the log, as saved, is its own";
 }
 
 TEST_F(DebugWindowTest, ClickOnTheIntervalLabelSwitchesTheSearchTrace)
