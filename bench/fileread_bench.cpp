@@ -112,6 +112,12 @@ QList<Reader> Readers()
              WriteFile(path, bytes, kModbusHead, [](int i) { return "2,0,100,0000 0102,258,Flow " + QByteArray::number(i) + ",\r\n"; });
          },
          ModbusRead},
+        // a request line of fields without end: the first seven are read
+        {"Modbus configuration, one request line",
+         [](const QString& path, qint64 bytes) {
+             WriteFile(path, bytes, kModbusHead.chopped(2), [](int) { return QByteArray("x,").repeated(2048); }, "\r\n");
+         },
+         ModbusRead},
         // one row whose description fills the file: read whole
         {"Modbus configuration, one description",
          [](const QString& path, qint64 bytes) {

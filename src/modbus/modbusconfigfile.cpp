@@ -19,6 +19,9 @@ constexpr int kSubscriptOutOfRange = 9;
 constexpr int kInvalidPropertyValue = 380;
 constexpr int kInputPastEndOfFile = 62;
 
+// The fields of the request line that are read; further ones are ignored.
+constexpr qsizetype kRequestFields = 7;
+
 // Row fields before the description, which takes the rest of the line.
 constexpr int kRowFieldsBeforeDescription = 5;
 
@@ -113,6 +116,22 @@ std::variant<ModbusConfigRow, FileError> ReadRow(const QStringList& fields)
     row.valueText = fields.value(4);
     row.description = fields.value(kRowFieldsBeforeDescription);
     return row;
+}
+
+// The first fields of a line as SplitModbusConfigFields gives them (one
+// more, empty, after a closing comma); those after them are not split off,
+// however many a line holds.
+QStringList FirstFields(QStringView line, qsizetype count)
+{
+    QStringList fields;
+    for (qsizetype from = 0; fields.size() < count && from <= line.size();) {
+        qsizetype comma = line.indexOf(u',', from);
+        if (comma < 0)
+            comma = line.size();
+        fields << line.sliced(from, comma - from).toString().remove(u'"');
+        from = comma + 1;
+    }
+    return fields;
 }
 
 // A CHAR value may hold commas and double quotes: written as \, and \" (as
@@ -312,7 +331,7 @@ ModbusConfigLoad ParseModbusConfiguration(const QByteArray& content)
         load.error = ClassicFileError(kInputPastEndOfFile);
         return load;
     }
-    auto request = ReadRequest(SplitModbusConfigFields(lines.Next()));
+    auto request = ReadRequest(FirstFields(lines.Next(), kRequestFields));
     if (auto* error = std::get_if<FileError>(&request)) {
         load.error = *error;
         return load;
