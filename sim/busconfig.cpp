@@ -16,6 +16,10 @@
 
 namespace {
 
+// A full bus (250 meters, each with a whole frame of records) takes a few
+// hundred kilobytes; the JSON tree of a file takes several times its size.
+constexpr qint64 kLargestBusFile = 4 * 1024 * 1024;
+
 // Header bytes before the records of a CI 72h reply.
 constexpr int kVariableHeaderLength = 12;
 
@@ -344,7 +348,16 @@ BusConfigResult LoadBusConfig(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {std::nullopt, QStringLiteral("cannot read bus file %1: %2").arg(path, file.errorString())};
-    return ParseBusConfig(file.readAll(), path);
+    // One byte past the limit tells a file that is too large, also one
+    // (a pipe) whose size is not known beforehand.
+    const QByteArray json = file.read(kLargestBusFile + 1);
+    if (file.error() != QFileDevice::NoError)
+        return {std::nullopt, QStringLiteral("cannot read bus file %1: %2").arg(path, file.errorString())};
+    if (json.size() > kLargestBusFile)
+        return {std::nullopt, QStringLiteral("bus file %1 is larger than %2 MiB, more than a bus file can need; not read")
+                                  .arg(path)
+                                  .arg(kLargestBusFile / (1024 * 1024))};
+    return ParseBusConfig(json, path);
 }
 
 BusConfig DefaultBusConfig()

@@ -97,12 +97,13 @@ bool AsciiItemFileParser::Take(const QByteArray& line)
 {
     std::optional<QStringList> tags = AsciiItemLineTags(QString::fromLatin1(line), m_Format);
     ++m_Lines;
-    if (tags)
-        m_Read.tags += std::move(*tags);
-    else
+    m_Read.tooManyNames = tags && m_Read.tags.size() + tags->size() > kMostAsciiItemNames;
+    m_Stopped = !tags || m_Read.tooManyNames;
+    if (m_Stopped)
         m_Read.failedLine = m_Lines;
-    m_Stopped = !tags;
-    return tags.has_value();
+    else
+        m_Read.tags += std::move(*tags);
+    return !m_Stopped;
 }
 
 // CR LF, LF and CR each end a line.

@@ -21,15 +21,21 @@ enum class AsciiItemFileFormat {
 // between commas with every double quote removed.
 std::optional<QStringList> AsciiItemLineTags(const QString& line, AsciiItemFileFormat format);
 
+// More names than any item file holds: a list that long could not be
+// picked from, and filling it would hold the page for long.
+constexpr qsizetype kMostAsciiItemNames = 50000;
+
 // What reading a file gave: the names up to the first line that did not
 // fit (complete is false then), or a file error. A line that does not fit
 // breaks its format's rule (two dots, "[" first, "[item]" first), unless it
-// is longer than any line of an item file.
+// is longer than any line of an item file or would give one name more than
+// the most a file may have.
 struct AsciiItemFileRead {
     QStringList tags;
     bool complete = false;
     qsizetype failedLine = 0; // the line that did not fit, counted from 1
     bool lineTooLong = false;
+    bool tooManyNames = false;
     std::optional<FileError> error;
 };
 

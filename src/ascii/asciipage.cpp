@@ -274,7 +274,9 @@ void AsciiPage::LoadAsciiItemFile()
             GetLanguageText(LoadFailureText(format)) + u' ' + QFileInfo(path).fileName() + u'\n'
                 + GetLanguageText(asciitext::kFailedLine)
                       .arg(read.failedLine)
-                      .arg(GetLanguageText(read.lineTooLong ? asciitext::kLineTooLong : LineRuleText(format))),
+                      .arg(read.tooManyNames
+                               ? GetLanguageText(asciitext::kTooManyNames).arg(kMostAsciiItemNames)
+                               : GetLanguageText(read.lineTooLong ? asciitext::kLineTooLong : LineRuleText(format))),
             ResultKind::Failure);
     if (cboMBusAsciiTagName->count() > 0)
         cboMBusAsciiTagName->setCurrentIndex(0);

@@ -26,4 +26,5 @@ constexpr int kNoItemName = 1553;
 constexpr int kFailedLine = 1554;
 constexpr int kFirstLineRule = 1555; // 1555-1557 per item file format: the rule its lines keep
 constexpr int kLineTooLong = 1558;
+constexpr int kTooManyNames = 1700;
 } // namespace asciitext

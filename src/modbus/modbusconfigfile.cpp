@@ -4,7 +4,10 @@
 #include "base/textencoding.h"
 #include "base/textnumber.h"
 
+#include <QStringDecoder>
+
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <variant>
 
@@ -15,6 +18,9 @@ constexpr int kTypeMismatch = 13;
 constexpr int kSubscriptOutOfRange = 9;
 constexpr int kInvalidPropertyValue = 380;
 constexpr int kInputPastEndOfFile = 62;
+
+// The fields of the request line that are read; further ones are ignored.
+constexpr qsizetype kRequestFields = 7;
 
 // Row fields before the description, which takes the rest of the line.
 constexpr int kRowFieldsBeforeDescription = 5;
@@ -112,6 +118,22 @@ std::variant<ModbusConfigRow, FileError> ReadRow(const QStringList& fields)
     return row;
 }
 
+// The first fields of a line as SplitModbusConfigFields gives them (one
+// more, empty, after a closing comma); those after them are not split off,
+// however many a line holds.
+QStringList FirstFields(QStringView line, qsizetype count)
+{
+    QStringList fields;
+    for (qsizetype from = 0; fields.size() < count && from <= line.size();) {
+        qsizetype comma = line.indexOf(u',', from);
+        if (comma < 0)
+            comma = line.size();
+        fields << line.sliced(from, comma - from).toString().remove(u'"');
+        from = comma + 1;
+    }
+    return fields;
+}
+
 // A CHAR value may hold commas and double quotes: written as \, and \" (as
 // the value already writes a backslash as \\), so that they survive the
 // splitting at commas and the dropping of quotes.
@@ -130,7 +152,7 @@ QString EscapedValue(const QString& value)
 // backslash escapes (\, and \" stand for the characters, any other pair
 // after a backslash stays as it is, so files written before read the same);
 // the description takes the rest of the line as it stands.
-QStringList SplitRowFields(const QString& line)
+QStringList SplitRowFields(QString line)
 {
     QStringList fields;
     QString field;
@@ -155,24 +177,121 @@ QStringList SplitRowFields(const QString& line)
         return fields;
     }
     // A description is free text and is written as it stands, commas
-    // included: it takes the rest of the line.
-    fields << SplitModbusConfigFields(line.mid(i)).join(u',');
+    // included: it takes the rest of the line, less its closing comma and
+    // the double quotes. Cut from the line in place, as it may be long.
+    line.remove(0, i);
+    if (line.endsWith(u','))
+        line.chop(1);
+    fields << std::move(line.remove(u'"'));
     return fields;
 }
 
-// The file's lines, each without its line end; a file that ends with a
+// The file's lines as views over its bytes (or over its text, when a byte
+// order mark says UTF-16), each decoded only when it is used: a file of any
+// length is judged without a copy of every line. A file that ends with a
 // line end has no empty line after it, nor do blank lines at its end count.
-QStringList Lines(const QString& text)
-{
-    QStringList lines = text.split(u'\n');
-    for (QString& line : lines) {
+class ConfigLines {
+public:
+    explicit ConfigLines(const QByteArray& content)
+    {
+        if (content.startsWith("\xFF\xFE") || content.startsWith("\xFE\xFF")) {
+            m_Wide = true;
+            m_Text = DecodeText(content);
+            m_Size = m_Text.size();
+        } else {
+            const bool marked = content.startsWith("\xEF\xBB\xBF");
+            const QByteArrayView bytes = QByteArrayView(content).sliced(marked ? 3 : 0);
+            // The same choice as for the whole text: valid UTF-8 or else Windows-1252, mark and all.
+            m_Utf8 = bytes.isValidUtf8();
+            m_Bytes = m_Utf8 ? bytes : QByteArrayView(content);
+            m_Size = m_Bytes.size();
+        }
+        m_Stop = LastContentEnd();
+    }
+
+    bool AtEnd() const { return m_At > m_Stop; }
+
+    // The next line without its line end.
+    QString Next()
+    {
+        const qsizetype end = LineEnd(m_At);
+        QString line = Decoded(m_At, end);
+        m_At = end + 1;
         if (line.endsWith(u'\r'))
             line.chop(1);
+        return line;
     }
-    while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
-        lines.removeLast();
-    return lines;
-}
+
+private:
+    bool Wide() const { return m_Wide; }
+
+    bool IsLineEnd(qsizetype at) const { return Wide() ? m_Text[at] == u'\n' : m_Bytes[at] == '\n'; }
+
+    qsizetype LineEnd(qsizetype from) const
+    {
+        if (Wide()) {
+            const qsizetype end = m_Text.indexOf(u'\n', from);
+            return end < 0 ? m_Size : end;
+        }
+        const void* end = std::memchr(m_Bytes.data() + from, '\n', static_cast<size_t>(m_Size - from));
+        return end ? static_cast<const char*>(end) - m_Bytes.data() : m_Size;
+    }
+
+    QString Decoded(qsizetype from, qsizetype end) const
+    {
+        if (Wide())
+            return m_Text.sliced(from, end - from);
+        const QByteArrayView line = m_Bytes.sliced(from, end - from);
+        if (m_Utf8) {
+            // Only at the start of the text is a byte order mark dropped, as decoding it whole does.
+            QStringDecoder decoder(QStringDecoder::Utf8, from == 0 ? QStringDecoder::Flag::Stateless
+                                                                   : QStringDecoder::Flag::Stateless
+                                                                         | QStringDecoder::Flag::ConvertInitialBom);
+            return decoder.decode(line);
+        }
+        return DecodeWindows1252(QByteArray::fromRawData(line.data(), line.size()));
+    }
+
+    // Only white space, as trimming sees it; a line of plain ASCII is
+    // judged without decoding it.
+    bool Blank(qsizetype from, qsizetype end) const
+    {
+        if (Wide())
+            return QStringView(m_Text).sliced(from, end - from).trimmed().isEmpty();
+        for (qsizetype i = from; i < end; ++i) {
+            const auto byte = static_cast<unsigned char>(m_Bytes[i]);
+            if (byte >= 0x80)
+                return Decoded(from, end).trimmed().isEmpty();
+            if (byte != ' ' && (byte < '\t' || byte > '\r'))
+                return false;
+        }
+        return true;
+    }
+
+    // Where the last line that is not blank ends (-1: there is none).
+    qsizetype LastContentEnd() const
+    {
+        qsizetype end = m_Size;
+        for (;;) {
+            qsizetype start = end;
+            while (start > 0 && !IsLineEnd(start - 1))
+                --start;
+            if (!Blank(start, end))
+                return end;
+            if (start == 0)
+                return -1;
+            end = start - 1;
+        }
+    }
+
+    bool m_Wide = false;
+    QString m_Text;
+    QByteArrayView m_Bytes;
+    bool m_Utf8 = true;
+    qsizetype m_Size = 0;
+    qsizetype m_At = 0;
+    qsizetype m_Stop = 0;
+};
 
 } // namespace
 
@@ -203,32 +322,33 @@ QStringList SplitModbusConfigFields(const QString& line)
 ModbusConfigLoad ParseModbusConfiguration(const QByteArray& content)
 {
     ModbusConfigLoad load;
-    const QStringList lines = Lines(DecodeText(content));
-    const QString first = lines.value(0);
+    ConfigLines lines(content);
+    const QString first = lines.AtEnd() ? QString() : lines.Next();
     load.recognised = first == kModbusConfigMarker || first == kModbusConfigMarker + u',';
     if (!load.recognised)
         return load;
-    if (lines.size() < 2) {
+    if (lines.AtEnd()) {
         load.error = ClassicFileError(kInputPastEndOfFile);
         return load;
     }
-    auto request = ReadRequest(SplitModbusConfigFields(lines[1]));
+    auto request = ReadRequest(FirstFields(lines.Next(), kRequestFields));
     if (auto* error = std::get_if<FileError>(&request)) {
         load.error = *error;
         return load;
     }
     load.request = std::get<ModbusConfigRequest>(request);
-    for (qsizetype i = 2; i < lines.size(); ++i) {
+    while (!lines.AtEnd()) {
+        // the rows are full: a further line is an error whatever it holds
         if (load.rows.size() == kModbusValueRows) {
             load.error = ClassicFileError(kSubscriptOutOfRange);
             return load;
         }
-        auto row = ReadRow(SplitRowFields(lines[i]));
+        auto row = ReadRow(SplitRowFields(lines.Next()));
         if (auto* error = std::get_if<FileError>(&row)) {
             load.error = *error;
             return load;
         }
-        load.rows.append(std::get<ModbusConfigRow>(row));
+        load.rows.append(std::move(std::get<ModbusConfigRow>(row)));
     }
     return load;
 }

@@ -152,6 +152,19 @@ TEST_F(AsciiItemFileTest, BadInputEndsTheReadingWithoutHarm)
     EXPECT_EQ(high.tags.front().toLatin1(), QByteArray("T\xFCr.Temp.PV"));
 }
 
+TEST_F(AsciiItemFileTest, ANameBeyondTheMostAFileMayHoldEndsTheReading)
+{
+    QByteArray content;
+    for (qsizetype i = 0; i < kMostAsciiItemNames; ++i)
+        content += "A.B." + QByteArray::number(i) + "\r\n";
+    EXPECT_TRUE(ReadAsciiItemFile(Write(content), Format::Modbus).complete);
+    const AsciiItemFileRead read = ReadAsciiItemFile(Write(content + "A.B.C\r\n"), Format::Modbus);
+    EXPECT_FALSE(read.complete);
+    EXPECT_TRUE(read.tooManyNames);
+    EXPECT_EQ(read.failedLine, kMostAsciiItemNames + 1);
+    EXPECT_EQ(read.tags.size(), kMostAsciiItemNames);
+}
+
 TEST_F(AsciiItemFileTest, SavingWritesOneLineAName)
 {
     const QString path = Write("old content that is replaced, much longer than the new one");

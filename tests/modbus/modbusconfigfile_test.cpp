@@ -180,6 +180,15 @@ TEST(ModbusConfigFileTest, HugeLinesAndBlankEndLines)
     ASSERT_EQ(load.rows.size(), 1);
     EXPECT_EQ(load.rows[0].description.size(), huge.size());
 
+    // A no-break space ends a file as a blank line does, in UTF-8 and in Windows-1252 alike.
+    const QByteArray head = "WizardModbus\r\n1,False,True,0,1,100,10,\r\n0,0,100,,,";
+    for (const QByteArray& tail : {QByteArray("\xC3\xA4,\r\n\xC2\xA0\r\n"), QByteArray("\xE4,\r\n\xA0\r\n")}) {
+        const ModbusConfigLoad ended = ParseModbusConfiguration(head + tail);
+        EXPECT_FALSE(ended.error.has_value());
+        ASSERT_EQ(ended.rows.size(), 1);
+        EXPECT_EQ(ended.rows[0].description, QString::fromUtf8("\xC3\xA4"));
+    }
+
     // A 10 MB number does not fit: the classic overflow.
     const ModbusConfigLoad big = ParseModbusConfiguration("WizardModbus\r\n" + QByteArray(10 * 1024 * 1024, '7') +
                                                           ",False,True,0,1,100,10,\r\n");

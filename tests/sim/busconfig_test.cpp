@@ -167,6 +167,15 @@ TEST(SimBusConfig, UnreadableFilesAreNamed)
     EXPECT_TRUE(nothing.error.startsWith(empty)) << nothing.error.toStdString();
 
     EXPECT_FALSE(LoadBusConfig(dir.path()).config); // a folder
+
+    // larger than any bus could need: refused unparsed, the limit named
+    const QString huge = dir.filePath(QStringLiteral("huge.json"));
+    QFile hugeFile(huge);
+    ASSERT_TRUE(hugeFile.open(QIODevice::WriteOnly) && hugeFile.resize(4 * 1024 * 1024 + 1));
+    hugeFile.close();
+    const BusConfigResult tooLarge = LoadBusConfig(huge);
+    EXPECT_FALSE(tooLarge.config);
+    EXPECT_TRUE(tooLarge.error.contains(huge) && tooLarge.error.contains(QLatin1String("4 MiB"))) << tooLarge.error.toStdString();
 }
 
 TEST(SimBusConfig, GatewaySlaveAnswersWithBusVoltageAndCurrentAtTheirPositions)
