@@ -181,7 +181,12 @@ QString ValueText(const QByteArray& source, int typeCode, int wordOrderCode, int
 {
     QByteArray buffer(kBufferSize, ' ');
     FillString(source, typeCode, wordOrderCode, buffer, byteCount);
-    return QString::fromLatin1(buffer).trimmed();
+    // the padding off first, so that only the value itself is converted and trimmed
+    const char* text = buffer.constData();
+    qsizetype end = buffer.size();
+    while (end > 0 && text[end - 1] == ' ')
+        --end;
+    return QString::fromLatin1(text, end).trimmed();
 }
 
 } // namespace valuelib
