@@ -6,7 +6,8 @@
 // (tests/modbus/modbus_peer_server.py); a server or a side that is missing
 // is skipped with its reason. Also prints the in-process client loop
 // (ModbusClient without the command-line tool around it) and the command
-// with --trace, whose every logged byte goes to standard error.
+// with --trace, whose every logged byte goes to standard error. The command
+// and the library take turns for three rounds; the best round of each counts.
 //   modbus_bench [N]   N reads each (default 5000)
 #include "comm/connection.h"
 #include "comm/deviceoperations.h"
@@ -35,6 +36,7 @@ namespace {
 
 constexpr int kFirstRegister = 100;
 constexpr int kRegisters = 10;
+constexpr int kRounds = 3;
 const QString kPython = QStringLiteral("/usr/bin/python3");
 constexpr int kNotInstalled = 77; // the peer script's status without pymodbus
 
@@ -208,6 +210,14 @@ void Print(const char* side, const Rate& rate, int reads)
                     qPrintable(rate.note));
 }
 
+QString Rounds(const QList<double>& rates)
+{
+    QStringList texts;
+    for (const double rate : rates)
+        texts << QString::number(rate, 'f', 0);
+    return texts.join(QStringLiteral(" "));
+}
+
 void Compare(Server& server, int reads)
 {
     if (server.missing.isEmpty() && server.port == 0)
@@ -217,14 +227,30 @@ void Compare(Server& server, int reads)
         return;
     }
     std::printf("%s on 127.0.0.1:%u\n", qPrintable(server.name), server.port);
-    const Rate cli = Cli(server.port, reads, false);
-    const Rate library = Libmodbus(server.port, reads);
+    // The two sides take turns, a few rounds each; each keeps its best round
+    // (the one least disturbed by the rest of the machine) and shows the spread.
+    Rate cli;
+    Rate library;
+    QList<double> cliRates;
+    QList<double> libraryRates;
+    for (int round = 0; round < kRounds; ++round) {
+        const Rate c = Cli(server.port, reads, false);
+        const Rate l = Libmodbus(server.port, reads);
+        cliRates << c.perSecond;
+        libraryRates << l.perSecond;
+        if (round == 0 || c.perSecond > cli.perSecond)
+            cli = c;
+        if (round == 0 || l.perSecond > library.perSecond)
+            library = l;
+    }
     Print("ostrand-cli modbus-read", cli, reads);
     Print("libmodbus loop", library, reads);
+    std::printf("  rounds (reads/s): ostrand-cli %s; libmodbus %s\n", qPrintable(Rounds(cliRates)),
+                qPrintable(Rounds(libraryRates)));
     Print("ModbusClient loop", ClientLoop(server.port, reads), reads);
     Print("ostrand-cli --trace", Cli(server.port, reads, true), reads);
     if (cli.missing.isEmpty() && library.missing.isEmpty() && library.perSecond > 0)
-        std::printf("  ostrand-cli reads/s %.0f, libmodbus %.0f, ratio %.2f\n", cli.perSecond, library.perSecond,
+        std::printf("  ostrand-cli reads/s %.0f, libmodbus %.0f, ratio %.2f (best rounds)\n", cli.perSecond, library.perSecond,
                     cli.perSecond / library.perSecond);
 }
 
