@@ -25,6 +25,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <optional>
+#include <sys/resource.h>
 
 #ifdef OSTRAND_WITH_LIBMODBUS
 #include <modbus.h>
@@ -46,7 +47,17 @@ struct Rate {
     int answered = 0;
     QString missing;
     QString note;
+    double cpuMicroseconds = 0; // the client's processor time per read, user and system
 };
+
+// Processor time (user and system) in microseconds: of this thread, or of
+// the children waited for so far.
+double CpuMicroseconds(int who)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e6 + usage.ru_utime.tv_usec + usage.ru_stime.tv_usec;
+}
 
 // A server in a child process that prints "tcp PORT" once it listens.
 struct Server {
@@ -118,18 +129,21 @@ Rate Cli(quint16 port, int reads, bool trace)
     QProcess cli;
     cli.setStandardOutputFile(output);
     cli.setStandardErrorFile(trace ? appDir.filePath(QStringLiteral("trace.txt")) : QProcess::nullDevice());
+    const double cpuBefore = CpuMicroseconds(RUSAGE_CHILDREN);
     cli.start(QCoreApplication::applicationDirPath() + QStringLiteral("/ostrand-cli"), arguments);
-    if (!cli.waitForFinished(600000))
-        return {0, 0, QStringLiteral("did not finish"), {}};
+    const bool finished = cli.waitForFinished(600000);
+    const double cpu = CpuMicroseconds(RUSAGE_CHILDREN) - cpuBefore;
+    if (!finished)
+        return {0, 0, QStringLiteral("did not finish"), {}, 0};
     QFile file(output);
     if (!file.open(QIODevice::ReadOnly))
-        return {0, 0, QStringLiteral("no output"), {}};
+        return {0, 0, QStringLiteral("no output"), {}, 0};
     const QList<QByteArray> lines = file.readAll().trimmed().split('\n');
     static const QRegularExpression summary(QStringLiteral(R"(^runs=\d+ ok=(\d+) .*per_second=([\d.]+))"));
     const auto match = summary.match(QString::fromLatin1(lines.last()));
     if (!match.hasMatch())
-        return {0, 0, QStringLiteral("no summary (exit status %1)").arg(cli.exitCode()), {}};
-    Rate rate{match.captured(2).toDouble(), match.captured(1).toInt(), {}, {}};
+        return {0, 0, QStringLiteral("no summary (exit status %1)").arg(cli.exitCode()), {}, 0};
+    Rate rate{match.captured(2).toDouble(), match.captured(1).toInt(), {}, {}, cpu};
     if (trace) { // the log is whole: every request and every reply in it
         QFile log(appDir.filePath(QStringLiteral("trace.txt")));
         const QByteArray traced = log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
@@ -154,7 +168,7 @@ Rate ClientLoop(quint16 port, int reads)
     request.port = port;
     request.udp = false;
     if (!connection.OpenConnection(request, 5000ms))
-        return {0, 0, QStringLiteral("cannot connect: ") + connection.LastSocketError(), {}};
+        return {0, 0, QStringLiteral("cannot connect: ") + connection.LastSocketError(), {}, 0};
     Rate rate;
     QElapsedTimer clock;
     clock.start();
@@ -174,16 +188,17 @@ Rate Libmodbus(quint16 port, int reads)
 #ifdef OSTRAND_WITH_LIBMODBUS
     modbus_t* context = modbus_new_tcp("127.0.0.1", port);
     if (!context)
-        return {0, 0, QStringLiteral("modbus_new_tcp failed"), {}};
+        return {0, 0, QStringLiteral("modbus_new_tcp failed"), {}, 0};
     modbus_set_slave(context, 1);
     modbus_set_response_timeout(context, 3, 0);
     if (modbus_connect(context) != 0) {
         const QString error = QString::fromLocal8Bit(modbus_strerror(errno));
         modbus_free(context);
-        return {0, 0, QStringLiteral("cannot connect: ") + error, {}};
+        return {0, 0, QStringLiteral("cannot connect: ") + error, {}, 0};
     }
     Rate rate;
     uint16_t registers[kRegisters];
+    const double cpuBefore = CpuMicroseconds(RUSAGE_THREAD);
     QElapsedTimer clock;
     clock.start();
     for (int i = 0; i < reads; ++i) {
@@ -191,13 +206,14 @@ Rate Libmodbus(quint16 port, int reads)
             ++rate.answered;
     }
     rate.perSecond = reads / (static_cast<double>(clock.nsecsElapsed()) / 1e9);
+    rate.cpuMicroseconds = (CpuMicroseconds(RUSAGE_THREAD) - cpuBefore) / reads;
     modbus_close(context);
     modbus_free(context);
     return rate;
 #else
     Q_UNUSED(port);
     Q_UNUSED(reads);
-    return {0, 0, QStringLiteral(OSTRAND_LIBMODBUS_MISSING), {}};
+    return {0, 0, QStringLiteral(OSTRAND_LIBMODBUS_MISSING), {}, 0};
 #endif
 }
 
@@ -243,15 +259,23 @@ void Compare(Server& server, int reads)
         if (round == 0 || l.perSecond > library.perSecond)
             library = l;
     }
+    // The command's processor time per read, its start-up taken off: that
+    // of a run of N reads less that of a run of two, over N - 2.
+    const Rate two = Cli(server.port, 2, false);
+    if (reads > 2 && two.missing.isEmpty())
+        cli.cpuMicroseconds = (cli.cpuMicroseconds - two.cpuMicroseconds) / (reads - 2);
     Print("ostrand-cli modbus-read", cli, reads);
     Print("libmodbus loop", library, reads);
     std::printf("  rounds (reads/s): ostrand-cli %s; libmodbus %s\n", qPrintable(Rounds(cliRates)),
                 qPrintable(Rounds(libraryRates)));
     Print("ModbusClient loop", ClientLoop(server.port, reads), reads);
     Print("ostrand-cli --trace", Cli(server.port, reads, true), reads);
-    if (cli.missing.isEmpty() && library.missing.isEmpty() && library.perSecond > 0)
+    if (cli.missing.isEmpty() && library.missing.isEmpty() && library.perSecond > 0) {
         std::printf("  ostrand-cli reads/s %.0f, libmodbus %.0f, ratio %.2f (best rounds)\n", cli.perSecond, library.perSecond,
                     cli.perSecond / library.perSecond);
+        std::printf("  processor time per read: ostrand-cli %.1f us, libmodbus %.1f us (the client's own, best rounds)\n",
+                    cli.cpuMicroseconds, library.cpuMicroseconds);
+    }
 }
 
 } // namespace
