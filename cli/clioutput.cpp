@@ -37,10 +37,17 @@ QString FormatResult(const CliResult& result, bool json)
             object.insert(QStringLiteral("error"), result.error);
         return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
     }
-    QStringList pairs;
-    for (const auto& [key, value] : result.fields)
-        pairs << key + u'=' + TextValue(value);
-    return pairs.join(u' ');
+    // built in place: a repeated read prints its lines at the pace of the device
+    QString line;
+    line.reserve(32 * result.fields.size());
+    for (qsizetype i = 0; i < result.fields.size(); ++i) {
+        if (i > 0)
+            line += u' ';
+        line += result.fields[i].first;
+        line += u'=';
+        line += TextValue(result.fields[i].second);
+    }
+    return line;
 }
 
 QString FormatSummary(int runs, int ok, double perSecond, double medianMs, bool json)

@@ -96,6 +96,7 @@ std::variant<ReadPlan, CliResult> PlanFromArguments(const CliArgs& args)
 CliResult RowResult(const ModbusValueRow& row, const ModbusRowSource& source, bool allOrders)
 {
     CliResult result;
+    result.fields.reserve(allOrders ? 3 + row.orders.size() : 5); // one allocation for the row, read after read
     result.Add(QStringLiteral("register"), row.registerText.toLongLong());
     result.Add(QStringLiteral("type"), ModbusTypeNames().value(row.typeCode));
     if (!allOrders)
@@ -165,6 +166,7 @@ std::variant<std::function<CliResult()>, CliResult> PrepareModbusRead(CliSession
         result.Add(QStringLiteral("count"), static_cast<int>(check.registerData.size() / 2));
         QVariantList jsonRows;
         QStringList textRows;
+        textRows.reserve(plan.rowCount + 1);
         for (int i = 0; i < plan.rowCount; ++i) {
             const ModbusValueRow& row = rows[static_cast<size_t>(i)];
             if (row.bytesText.isEmpty())
@@ -183,10 +185,9 @@ std::variant<std::function<CliResult()>, CliResult> PrepareModbusRead(CliSession
             result.Add(QStringLiteral("rows"), jsonRows);
             return result;
         }
-        // The register data first, then one line per row.
-        std::printf("%s\n", qPrintable(FormatResult(result, false)));
-        for (const QString& line : textRows)
-            std::printf("%s\n", qPrintable(line));
+        // The register data first, then one line per row; converted and written at once.
+        textRows.prepend(FormatResult(result, false));
+        std::fputs(qPrintable(textRows.join(u'\n') + u'\n'), stdout);
         std::fflush(stdout);
         return CliResult();
     });

@@ -22,6 +22,8 @@ packages=(
   qt6-charts-dev libqt6opengl6-dev
   # independent Modbus peers for the tests: a server and a command-line client
   python3-pymodbus python3-serial-asyncio mbpoll
+  # bench/modbus_bench's reference side: a plain read loop over libmodbus
+  libmodbus-dev
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)

@@ -1,5 +1,6 @@
 #include "trafficlog.h"
 
+#include <QDateTime>
 #include <QLocale>
 #include <QTime>
 
@@ -24,7 +25,18 @@ QString SystemTimeOfDay()
         pattern.remove(u't');
         return pattern.trimmed();
     }();
-    return QTime::currentTime().toString(format);
+    // Every logged line asks; formatting the local time (which looks at the
+    // zone each time) is far dearer than the log line itself, and the text
+    // changes once a second (unless the format shows milliseconds).
+    static const bool perSecond = !format.contains(u'z');
+    thread_local qint64 shownSecond = -1;
+    thread_local QString shown;
+    const qint64 second = QDateTime::currentSecsSinceEpoch();
+    if (!perSecond || second != shownSecond) {
+        shown = QTime::currentTime().toString(format);
+        shownSecond = second;
+    }
+    return shown;
 }
 
 } // namespace

@@ -10,6 +10,9 @@
 #include <QSerialPort>
 #include <QTcpSocket>
 #include <QUdpSocket>
+#include <sys/socket.h>
+
+#include <algorithm>
 
 using namespace std::chrono_literals;
 
@@ -148,6 +151,8 @@ bool Connection::OpenTcp(const ConnectionRequest& request, std::chrono::millisec
     const bool connected = m_Tcp && m_Tcp->state() == QAbstractSocket::ConnectedState;
     if (!connected)
         DropSocket();
+    else // a request is small and waits for its answer: nothing to gain by holding it back
+        m_Tcp->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     return connected;
 }
 
@@ -234,13 +239,27 @@ QString Connection::Send(const QByteArray& bytes)
         if (m_Udp && m_Udp->writeDatagram(bytes, m_PeerAddress, m_PeerPort) != bytes.size())
             return m_Udp->errorString();
         return QString();
-    case ConnectionMode::Tcp:
+    case ConnectionMode::Tcp: {
         if (!m_Tcp || m_Tcp->state() != QAbstractSocket::ConnectedState)
             return tr("The connection to the gateway is closed");
-        if (m_Tcp->write(bytes) != bytes.size())
+        // Straight into the socket while nothing waits in the socket's own
+        // buffer: its write switches the write notifier on and off again,
+        // which wakes the event loop twice for nothing on every request.
+        // What the kernel does not take (or a failure, which the socket
+        // then reports in its own words) goes the socket's way.
+        qsizetype sent = 0;
+        if (m_Tcp->bytesToWrite() == 0)
+            sent = std::max<qsizetype>(::send(static_cast<int>(m_Tcp->socketDescriptor()), bytes.constData(),
+                                              static_cast<size_t>(bytes.size()), MSG_NOSIGNAL | MSG_DONTWAIT),
+                                       0);
+        if (sent == bytes.size())
+            return QString();
+        const QByteArray rest = bytes.mid(sent);
+        if (m_Tcp->write(rest) != rest.size())
             return m_Tcp->errorString();
         m_Tcp->flush();
         return QString();
+    }
     case ConnectionMode::Serial:
         WriteSerialBytes(bytes);
         return QString();

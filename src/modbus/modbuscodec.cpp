@@ -34,6 +34,20 @@ quint8 At(const QByteArray& bytes, qsizetype position)
     return static_cast<quint8>(bytes.at(position));
 }
 
+void AppendWord(QByteArray& bytes, quint16 n)
+{
+    bytes.append(static_cast<char>(n / 256));
+    bytes.append(static_cast<char>(n % 256));
+}
+
+void AppendRequestPdu(QByteArray& bytes, const ModbusRequest& request)
+{
+    bytes.append(static_cast<char>(ClampToByte(request.slaveAddress)));
+    bytes.append(static_cast<char>(ModbusFunctionCode(request.functionIndex)));
+    AppendWord(bytes, ClampToWord(request.firstRegister));
+    AppendWord(bytes, ClampToWord(request.registerCount));
+}
+
 } // namespace
 
 ModbusRequestField RefusedModbusField(const QString& slaveAddress, const QString& firstRegister,
@@ -78,10 +92,7 @@ QByteArray WordToBytesMsbFirst(quint16 n)
 QByteArray ModbusRequestPdu(const ModbusRequest& request)
 {
     QByteArray pdu;
-    pdu.append(static_cast<char>(ClampToByte(request.slaveAddress)));
-    pdu.append(static_cast<char>(ModbusFunctionCode(request.functionIndex)));
-    pdu.append(WordToBytesMsbFirst(ClampToWord(request.firstRegister)));
-    pdu.append(WordToBytesMsbFirst(ClampToWord(request.registerCount)));
+    AppendRequestPdu(pdu, request);
     return pdu;
 }
 
@@ -93,8 +104,14 @@ QByteArray ModbusRtuRequest(const ModbusRequest& request)
 
 QByteArray ModbusTcpRequest(const ModbusRequest& request, int transactionIdentifier)
 {
-    return WordToBytesMsbFirst(ClampToWord(transactionIdentifier)) + WordToBytesMsbFirst(kProtocolIdentifier) +
-           WordToBytesMsbFirst(kTcpRequestLength) + ModbusRequestPdu(request);
+    // one array for the whole frame: it is built for every read of a poll
+    QByteArray frame;
+    frame.reserve(kTcpFraming + kTcpRequestLength);
+    AppendWord(frame, ClampToWord(transactionIdentifier));
+    AppendWord(frame, kProtocolIdentifier);
+    AppendWord(frame, kTcpRequestLength);
+    AppendRequestPdu(frame, request);
+    return frame;
 }
 
 int NextTransactionIdentifier(int counter)

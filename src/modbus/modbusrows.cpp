@@ -28,7 +28,7 @@ bool IsValidType(int typeCode)
 // The register number a field holds; nothing when it is empty.
 std::optional<qint64> RegisterOf(const QString& text)
 {
-    if (text.trimmed().isEmpty())
+    if (QStringView(text).trimmed().isEmpty())
         return std::nullopt;
     return LeadingNumber(text);
 }
@@ -124,9 +124,13 @@ QStringList ModbusWordOrders(int typeCode)
 
 QString ModbusHexText(const QByteArray& bytes, int n)
 {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
     QString text;
+    text.reserve(3 * bytes.size());
     for (qsizetype i = 0; i < bytes.size(); ++i) {
-        text += QStringLiteral("%1").arg(static_cast<quint8>(bytes[i]), 2, 16, QLatin1Char('0')).toUpper();
+        const auto byte = static_cast<quint8>(bytes[i]);
+        text += QLatin1Char(kDigits[byte >> 4]);
+        text += QLatin1Char(kDigits[byte & 0x0F]);
         const qsizetype taken = i + 1;
         if (taken % 2 == 0 && taken != n)
             text += u' ';

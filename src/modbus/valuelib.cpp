@@ -157,7 +157,10 @@ qint32 CRC16(QByteArrayView data, qint32 count)
     return crc;
 }
 
-void FillString(const QByteArray& source, int typeCode, int wordOrderCode, QByteArray& destination, int byteCount)
+namespace {
+
+// The text FillString writes, at any length.
+std::string FullValueText(const QByteArray& source, int typeCode, int wordOrderCode, int byteCount)
 {
     const int needed = ValueTypeBytes(typeCode);
     std::string text;
@@ -173,15 +176,24 @@ void FillString(const QByteArray& source, int typeCode, int wordOrderCode, QByte
             text = ValueOf(given.left(needed), typeCode, wordOrderCode);
         }
     }
+    return text;
+}
+
+} // namespace
+
+void FillString(const QByteArray& source, int typeCode, int wordOrderCode, QByteArray& destination, int byteCount)
+{
+    const std::string text = FullValueText(source, typeCode, wordOrderCode, byteCount);
     const qsizetype room = std::min<qsizetype>(destination.size(), kBufferSize);
     std::memcpy(destination.data(), text.data(), static_cast<size_t>(std::min<qsizetype>(room, text.size())));
 }
 
 QString ValueText(const QByteArray& source, int typeCode, int wordOrderCode, int byteCount)
 {
-    QByteArray buffer(kBufferSize, ' ');
-    FillString(source, typeCode, wordOrderCode, buffer, byteCount);
-    return QString::fromLatin1(buffer).trimmed();
+    // as FillString into a buffer of blanks would show it, without the buffer
+    const std::string text = FullValueText(source, typeCode, wordOrderCode, byteCount);
+    return QString::fromLatin1(text.data(), std::min<qsizetype>(static_cast<qsizetype>(text.size()), kBufferSize))
+        .trimmed();
 }
 
 } // namespace valuelib

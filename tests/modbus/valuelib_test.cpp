@@ -75,6 +75,7 @@ TEST(ValueLibTest, EveryTypeInEveryOfferedOrder)
         {kChar2, kAsReceived, "4142", "AB"},
         {kChar2 + 2, kAsReceived, "414243444546", "ABCDEF"},
         {kChar16, kAsReceived, "48656C6C6F2C20776F726C6421202020", "Hello, world!"},
+        {kChar2 + 1, kAsReceived, "20204142", "AB"}, // blanks before the text go too
         // unprintable bytes and the backslash are shown, not hidden
         {kChar2 + 1, kAsReceived, "41005CFF", "A\\x00\\\\\\xFF"},
     };
