@@ -217,9 +217,12 @@ std::variant<SearchPlan, CliResult> PlanScan(CliSession& session, const ScanRun&
     RememberedHost remembered;
     RefusingQuestions questions;
     const SearchPlan plan = PlanSearch(request, source, remembered, questions, session.Texts(), session.Ini());
+    // the timeouts time no fast search: only the line speed helps there
     if (!questions.reason.isEmpty())
         return CliResult::Failure(CliResult::Outcome::DeviceFailure,
-                                  questions.reason + QStringLiteral(": give --line-speed, or --snd-nke-timeout and --req-ud2-timeout"));
+                                  questions.reason
+                                      + (run.search.fast ? QStringLiteral(": give --line-speed")
+                                                         : QStringLiteral(": give --line-speed, or --snd-nke-timeout and --req-ud2-timeout")));
     if (plan.line.refused)
         return CliResult::Failure(CliResult::Outcome::DeviceFailure, plan.line.portsettings);
     if (plan.FastWithoutSpeed())
@@ -328,20 +331,31 @@ Prepared PrepareScan(CliSession& session, ScanRun run)
 
 } // namespace
 
-PrimaryScanOutcome RunFastPrimaryScan(CliSession& session, int first, int last, std::optional<qint64> lineSpeed)
+PrimaryScanOutcome RunFastPrimaryScan(CliSession& session, int first, int last, std::optional<qint64> lineSpeed,
+                                      quint16 configPort)
 {
     ScanRun run;
     run.search.primary.first = first;
     run.search.primary.last = last;
     run.search.lineSpeed = LineSpeedText(lineSpeed);
     run.search.fast = true;
+    run.configPort = configPort;
     QList<SearchResultRow> rows;
     PrimaryScanOutcome outcome;
     outcome.summary = RunScan(session, run, &rows);
+    const QString collision = session.Texts().GetLanguageText(searchtext::kCollision);
     for (const SearchResultRow& row : rows) {
-        // a collision is a meter too: its read says what is wrong there
-        if (row.icon != SearchIcon::Neutral)
-            outcome.found << row.texts[0].toInt();
+        // a collision is a meter too: the site reports it as one
+        if (row.icon == SearchIcon::Neutral)
+            continue;
+        ScannedMeter meter{row.Text(rowtext::kProbed).toInt(), ScannedMeter::Heard::Unsure, row.reply};
+        if (!row.reply.isEmpty())
+            meter.heard = ScannedMeter::Heard::Reply;
+        else if (row.Text(rowtext::kSelection) == collision || row.Text(rowtext::kReadout) == collision)
+            meter.heard = ScannedMeter::Heard::Collision;
+        else if (row.Text(rowtext::kReadout) == QLatin1String("--")) // the list's mark of silence
+            meter.heard = ScannedMeter::Heard::Silence;
+        outcome.found << meter;
     }
     return outcome;
 }

@@ -19,11 +19,26 @@ CommandOptions ScanSecondaryOptions();
 std::variant<std::function<CliResult()>, CliResult> PrepareScanPrimary(CliSession& session);
 std::variant<std::function<CliResult()>, CliResult> PrepareScanSecondary(CliSession& session);
 
+// An address where the fast primary search saw a meter, and what it heard there.
+struct ScannedMeter {
+    enum class Heard {
+        Reply,     // the whole RSP_UD to the scan's REQ_UD2, in reply
+        Collision, // more than one meter answered
+        Silence,   // acknowledged, but REQ_UD2 went unanswered
+        Unsure,    // a reply cut short, or no REQ_UD2 sent: worth a read of its own
+    };
+    int address = 0;
+    Heard heard = Heard::Unsure;
+    QByteArray reply;
+};
+
 // The fast primary search as scan-primary --fast runs it on the open
 // transport, printing no rows: its summary, and the addresses where a meter
-// showed itself (answered, or a fault such as a collision).
+// showed itself (answered, or a fault such as a collision). The line speed,
+// unless given, is read from the gateway's record at configPort.
 struct PrimaryScanOutcome {
     CliResult summary;
-    QList<int> found;
+    QList<ScannedMeter> found;
 };
-PrimaryScanOutcome RunFastPrimaryScan(CliSession& session, int first, int last, std::optional<qint64> lineSpeed);
+PrimaryScanOutcome RunFastPrimaryScan(CliSession& session, int first, int last, std::optional<qint64> lineSpeed,
+                                      quint16 configPort);

@@ -7,6 +7,7 @@
 #include "meterreadcommands.h"
 #include "scancommands.h"
 #include "setipcommand.h"
+#include "netsetup/configprotocol.h"
 #include "comm/mbusapplication.h"
 
 #include <QElapsedTimer>
@@ -21,6 +22,7 @@ struct SiteRequest {
     bool discover = false;
     ScanOptions discovery;
     quint16 dataPort = kDefaultGatewayPort;
+    quint16 configPort = config::kPort; // where the line speed is read unless given
     std::optional<SetIpRequest> address;
     int first = 0;
     int last = 250;
@@ -150,8 +152,9 @@ std::variant<SiteRequest, CliResult> RequestOf(CliSession& session)
     return request;
 }
 
-// Finds the gateway, gives it its address, and opens its transparent port.
-std::optional<CliResult> ReachGateway(CliSession& session, SiteRequest request, SiteReport& report)
+// Finds the gateway, gives it its address, and opens its transparent port;
+// the configuration port it answered from is where its record is read.
+std::optional<CliResult> ReachGateway(CliSession& session, SiteRequest& request, SiteReport& report)
 {
     if (request.discover) {
         FirstAnswer sink;
@@ -161,6 +164,8 @@ std::optional<CliResult> ReachGateway(CliSession& session, SiteRequest request, 
         if (scan.devices.isEmpty())
             return DeviceError(QStringLiteral("no gateway answered the search"));
         const DiscoveryAnswer& found = scan.devices.first().answer;
+        if (scan.devices.first().configPort != 0)
+            request.configPort = scan.devices.first().configPort;
         CliResult gateway;
         gateway.Add(QStringLiteral("gateway"), found.ip);
         gateway.Add(QStringLiteral("mac"), found.mac);
@@ -182,7 +187,25 @@ std::optional<CliResult> ReachGateway(CliSession& session, SiteRequest request, 
     return session.OpenTransport(ini::kFeatureTimings, 2400, true);
 }
 
-CliResult RunSite(CliSession& session, const SiteRequest& request)
+// The meter as the scan heard it: the scan's own reply where it brought one
+// whole, its collision or silence as it was heard (a second wait would hear
+// them again), a read of its own where the scan left it unsure.
+std::variant<IdentificationRead, CliResult> MeterOf(CliSession& session, const ScannedMeter& meter)
+{
+    switch (meter.heard) {
+    case ScannedMeter::Heard::Reply:
+        return IdentifiedReply(meter.reply);
+    case ScannedMeter::Heard::Collision:
+        return DeviceError(QStringLiteral("collision at address %1: more than one meter answers there").arg(meter.address));
+    case ScannedMeter::Heard::Silence:
+        return DeviceError(QStringLiteral("meter %1 did not answer the scan's REQ_UD2").arg(meter.address));
+    case ScannedMeter::Heard::Unsure:
+        break;
+    }
+    return ReadMeterAt(session, static_cast<quint8>(meter.address));
+}
+
+CliResult RunSite(CliSession& session, SiteRequest request)
 {
     QElapsedTimer started;
     started.start();
@@ -196,19 +219,20 @@ CliResult RunSite(CliSession& session, const SiteRequest& request)
     if (auto failure = ReachGateway(session, request, report))
         return report.Finish(stopped(*failure));
 
-    const PrimaryScanOutcome scan = RunFastPrimaryScan(session, request.first, request.last, request.lineSpeed);
+    const PrimaryScanOutcome scan =
+        RunFastPrimaryScan(session, request.first, request.last, request.lineSpeed, request.configPort);
     report.Section(QStringLiteral("scan"), scan.summary);
     if (!scan.summary.Ok())
         return report.Finish(stopped(CliResult::Failure(scan.summary.outcome, scan.summary.error)));
 
     int read = 0;
-    for (const int address : scan.found) {
+    for (const ScannedMeter& found : scan.found) {
         if (session.Interrupted())
             break;
-        auto meter = ReadMeterAt(session, static_cast<quint8>(address));
+        auto meter = MeterOf(session, found);
         if (const auto* failure = std::get_if<CliResult>(&meter)) {
             CliResult missing = *failure;
-            missing.fields.prepend({QStringLiteral("address"), address});
+            missing.fields.prepend({QStringLiteral("address"), found.address});
             if (!session.Args().json) {
                 missing.Add(QStringLiteral("error"), failure->error);
                 std::fprintf(stdout, "%s\n", qPrintable(FormatResult(missing, false)));

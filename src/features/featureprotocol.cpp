@@ -218,23 +218,33 @@ IdentificationRead FeatureProtocol::ReadSlaveIdentification(ReadMode mode, quint
         m_View.AppendInfo(why.startsWith(u' ') ? why : u' ' + why);
         return read;
     }
-    read.reply = reply;
     m_Fcb.Toggle(address); // the meter counted this exchange
-    read.identification = DecodeSlaveIdentification(reply);
     m_View.AppendInfo(kCrLf + Text(featuretext::kReplyReceived));
     if (mode == ReadMode::Diagnostics) {
+        read.reply = reply;
+        read.identification = DecodeSlaveIdentification(reply);
         if (!read.identification.fixedStructure && IsBirchV2(read.identification))
             read.busValues = BirchV2BusValues(reply);
         ShowDiagnostics(read);
         return read;
     }
+    read = IdentifiedReply(reply);
     ShowIdentification(read);
+    if (read.records)
+        ShowRecords(*read.records);
+    return read;
+}
+
+IdentificationRead IdentifiedReply(const QByteArray& reply)
+{
+    IdentificationRead read;
+    read.prepared = true;
+    read.reply = reply;
+    read.identification = DecodeSlaveIdentification(reply);
     if (read.identification.ci) {
         DataRecords records = DecodeDataRecords(reply);
-        if (records.error.isEmpty()) {
-            ShowRecords(records);
+        if (records.error.isEmpty())
             read.records = std::move(records);
-        }
     }
     return read;
 }

@@ -36,6 +36,10 @@ struct IdentificationRead {
     bool Answered() const { return reply.size() >= 2; }
 };
 
+// The identify read of a reply already heard (a search's REQ_UD2): its
+// identification, and the records of a variable-structure reply that decodes.
+IdentificationRead IdentifiedReply(const QByteArray& reply);
+
 // What became of a change of primary address or bus speed.
 enum class ChangeOutcome {
     NotSent,         // no speed chosen, the initialise unanswered, or cancelled before the frame

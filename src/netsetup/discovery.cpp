@@ -75,12 +75,14 @@ ScanResult ScanLanDevices(const ScanOptions& options, DiscoverySink& sink, ScanF
             const qint64 size = std::max<qint64>(Winsock_Search.pendingDatagramSize(), 0);
             QByteArray datagram(size, Qt::Uninitialized);
             QHostAddress sender;
-            const qint64 got = Winsock_Search.readDatagram(datagram.data(), size, &sender);
+            quint16 senderPort = 0;
+            const qint64 got = Winsock_Search.readDatagram(datagram.data(), size, &sender, &senderPort);
             if (got < 0)
                 break;
             datagram.truncate(got);
             FoundDevice device;
             device.answer = ParseDiscoveryAnswer(datagram, AddressText(sender));
+            device.configPort = senderPort;
             // A MAC listed before gets no key, as a key can be given only once.
             if (!listedMacs.contains(device.answer.mac)) {
                 listedMacs.insert(device.answer.mac);

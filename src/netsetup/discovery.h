@@ -36,6 +36,7 @@ struct FoundDevice {
     DiscoveryAnswer answer;
     QString key; // "MAC/type"; empty for a MAC already listed
     bool reachable = false;
+    quint16 configPort = 0; // the port the answer came from: the gateway's configuration port
 };
 
 // Where a scan reports, in this order: each answer as it arrives, then each

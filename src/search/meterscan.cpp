@@ -200,6 +200,7 @@ void MeterScan::ProbePrimary(int address, const PrimaryScanSettings& settings, S
         return;
     if (reply.size() >= kShortestMeterReply) {
         ExtractMeterData(reply, row); // a header cut short leaves the decoded columns empty
+        row.reply = reply;
         ++m_Counters.rspUd2Found;
         NoteFound(4, searchtext::kRead, m_Counters.rspUd2Found);
         row.Text(rowtext::kReadout) = kOk;
@@ -314,6 +315,7 @@ void MeterScan::ReadSelectedMeter(SearchResultRow& row, int handle)
         return;
     if (reply.size() >= kShortestMeterReply) {
         ExtractMeterData(reply, row);
+        row.reply = reply;
         ++m_Counters.rspUd2Found;
         NoteFound(4, searchtext::kRead, m_Counters.rspUd2Found);
         row.Text(rowtext::kReadout) = kOk;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <array>
 
@@ -18,6 +19,9 @@ struct SearchResultRow {
 
     SearchIcon icon = SearchIcon::Neutral;
     std::array<QString, kTextCount> texts;
+    // The whole reply to the row's REQ_UD2, for a caller that reports the
+    // meter's data without asking it again; empty when none came.
+    QByteArray reply;
 
     // Texts are numbered from 1, as the columns they fill are named.
     QString& Text(int number) { return texts.at(static_cast<size_t>(number - 1)); }
