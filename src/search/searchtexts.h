@@ -77,6 +77,6 @@ constexpr int kSetPrimaryAddressTitle = 1521;
 constexpr int kNewPrimaryAddressPrompt = 1522;
 constexpr int kChangeAddress = 1523;
 constexpr int kAllowanceInSummary = 1670;  // "gateway allowance", after the seconds
-constexpr int kAllowanceSerial = 1671;     // after the caption's allowance on a serial line
-constexpr int kAllowanceLastSearch = 1672; // after the caption's allowance a network search used
+constexpr int kAllowanceSerial = 1671;     // the caption's tip after a search on a serial line
+constexpr int kAllowanceLastSearch = 1672; // the caption's tip after a search over the network
 } // namespace searchtext

@@ -48,10 +48,11 @@ std::chrono::milliseconds SearchTiming::GuardTime() const
 
 std::chrono::milliseconds SearchTiming::QuietTime(SearchProbe collidedProbe, bool afterCollision) const
 {
-    // The guard has already waited for the line to fall silent; the master
-    // then only owes the bus one character of idle line.
+    // The bus asks one character of idle line before the next request: the
+    // guard's three silent characters after an answer, or the window that
+    // passed in silence, have given it already.
     if (fast)
-        return CeilMilliseconds(BitTimes(kLineBitsPerCharacter, fast->baud));
+        return std::chrono::milliseconds(0);
     if (!afterCollision)
         return busDelay;
     return collidedProbe == SearchProbe::Selection ? collisionSecDelay : collisionPrimDelay;

@@ -45,6 +45,7 @@ struct SearchTiming {
     std::chrono::milliseconds GuardTime() const;
 
     // Quiet time before the next frame: the collision delay right after a
-    // collision of that scan, the bus delay otherwise.
+    // collision of that scan, the bus delay otherwise; none in the fast
+    // search, whose waits have left the line idle already.
     std::chrono::milliseconds QuietTime(SearchProbe collidedProbe, bool afterCollision) const;
 };

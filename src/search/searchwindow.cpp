@@ -758,9 +758,10 @@ void Ostrand_Search::Command_Search_Click()
         // what the search allowed, which the answers may have raised above the INI file's least
         const bool serial = m_Plan.timing.fast && m_Plan.timing.fast->serial;
         lblGatewayAllowance->setText(GetLanguageText(searchtext::kGatewayAllowance) + u' '
-                                     + QString::number(outcome.allowance->count()) + QStringLiteral(" ms ")
-                                     + GetLanguageText(serial ? searchtext::kAllowanceSerial
-                                                              : searchtext::kAllowanceLastSearch));
+                                     + QString::number(outcome.allowance->count()) + QStringLiteral(" ms"));
+        lblGatewayAllowance->setToolTip(WrappedTip(
+            GetLanguageText(serial ? searchtext::kAllowanceSerial : searchtext::kAllowanceLastSearch) + u' '
+            + GetLanguageText(searchtext::kGatewayAllowanceTip)));
     }
     m_Running = false;
     if (m_CloseWhenStopped)
