@@ -1,7 +1,8 @@
 // The fast search against the bus's physical limit, through the simulated
 // gateway with line timing, at every speed and over every transport asked:
-//  1. what the simulator adds to the bus's own timing over UDP and TCP (the
-//     gateway allowance's least is chosen from it);
+//  1. what the simulator adds to the bus's own timing over UDP and TCP as a
+//     plain socket polled by QTest sees it (an upper bound: the scans'
+//     own waits wake on arrival, and show the delay in their allowance);
 //  2. an empty primary scan of 0-250: fast against the physical limit
 //     (251 x (SND_NKE + response window)); at 2400 baud over UDP also the
 //     documented search with the Aspen timeouts (1500 ms, bus delay 50 ms),
