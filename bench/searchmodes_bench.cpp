@@ -11,9 +11,14 @@
 //
 //   searchmodes_bench [--speeds 300,600,...] [--transports udp,tcp,pty] [--allowance MS] [--rows]
 //
+// The allowance is the network gateway's least (the INI file's default
+// unless given); over the pseudo-terminal the serial driver's latency counts.
+//
 // A run over all three transports takes about three quarters of an hour;
 // one process per transport runs them side by side.
 #include "searchclient.h"
+
+#include "search/fastsearchkeys.h"
 
 #include "comm/connection.h"
 #include "comm/deviceoperations.h"
@@ -88,22 +93,6 @@ SearchTiming DocumentedTiming(int baud)
     return timing;
 }
 
-// The sample bus moved to another speed: every meter at the bus's speed
-// moves with it; a meter with a speed of its own keeps it.
-std::optional<BusConfig> SampleBusAt(int baud)
-{
-    std::optional<BusConfig> sample = LoadSampleBus();
-    if (!sample)
-        return std::nullopt;
-    BusConfig bus = *sample;
-    for (MeterConfig& meter : bus.meters) {
-        if (meter.baud == bus.baud)
-            meter.baud = baud;
-    }
-    bus.baud = baud;
-    return bus;
-}
-
 class Bench {
 public:
     // The rows in English, as the search window would show them.
@@ -133,36 +122,15 @@ public:
         if (!bus)
             return false;
         SimulatedGateway gateway(*bus);
-        EndpointOptions endpoints;
-        endpoints.udpPort = transport == QLatin1String("udp") ? std::optional<quint16>(0) : std::nullopt;
-        endpoints.tcpPort = transport == QLatin1String("tcp") ? std::optional<quint16>(0) : std::nullopt;
-        endpoints.pty = transport == QLatin1String("pty");
-        QString error;
-        if (!gateway.Start(endpoints, &error)) {
-            std::printf("%s: %s\n", qPrintable(transport), qPrintable(error));
-            return false;
-        }
-        ConnectionRequest request;
-        if (endpoints.pty) {
-            request.serial = true;
-            request.serialDevice = gateway.PtyPath();
-            request.lineSettings = QStringLiteral("%1,E,8,1").arg(baud);
-        } else {
-            request.host = QStringLiteral("127.0.0.1");
-            request.udp = endpoints.udpPort.has_value();
-            request.port = request.udp ? gateway.UdpPort() : gateway.TcpPort();
-        }
         QTemporaryDir dir;
         IniFile ini(dir.filePath(QStringLiteral("Ostrand.INI")));
         Connection connection(ini, m_Log, m_Operations);
-        if (!connection.OpenConnection(request, 5000ms)) {
-            std::printf("%s: the connection did not open\n", qPrintable(transport));
+        if (!OpenGateway(gateway, transport, baud, connection))
             return false;
-        }
 
         SearchTiming documented = DocumentedTiming(baud);
         SearchTiming fast = documented;
-        fast.fast = FastSearchLine{baud, allowance};
+        fast.fast = FastSearchLine{baud, allowance, transport == QLatin1String("pty")};
         SearchPlan primary;
         primary.primary = {0, 12, true, true, false};
         SearchPlan secondary;
@@ -206,12 +174,6 @@ private:
     Language m_Language;
 };
 
-QStringList ListArgument(const QStringList& args, const char* name, const QString& fallback)
-{
-    const qsizetype at = args.indexOf(QString::fromLatin1(name));
-    return (at >= 0 && at + 1 < args.size() ? args[at + 1] : fallback).split(u',', Qt::SkipEmptyParts);
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -220,9 +182,11 @@ int main(int argc, char* argv[])
     const QStringList args = app.arguments();
     const QStringList speeds = ListArgument(args, "--speeds", QStringLiteral("300,600,1200,2400,4800,9600"));
     const QStringList transports = ListArgument(args, "--transports", QStringLiteral("udp,tcp,pty"));
-    const auto allowance = std::chrono::milliseconds(ListArgument(args, "--allowance", QStringLiteral("20")).value(0).toInt());
+    const auto allowance = std::chrono::milliseconds(
+        ListArgument(args, "--allowance", ini::Search_GatewayAllowance.defaultValue).value(0).toInt());
 
-    std::printf("sample bus, line timing; documented = the Aspen timeouts, fast = the bus's window + %lld ms allowance\n",
+    std::printf("sample bus, line timing; documented = the Aspen timeouts, fast = the bus's window + at least %lld ms "
+                "allowance over the network, the serial driver's latency over the pseudo-terminal\n",
                 static_cast<long long>(allowance.count()));
     std::printf("%5s  %-4s %-19s %9s %9s %6s %9s %11s  %s\n", "baud", "via", "scan", "doc s", "fast s", "ratio",
                 "answered", "collisions", "rows");

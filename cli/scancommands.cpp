@@ -285,12 +285,14 @@ CliResult RunScan(CliSession& session, const ScanRun& run, QList<SearchResultRow
     if (const auto* failure = std::get_if<CliResult>(&planned))
         return *failure;
     const SearchPlan& plan = std::get<SearchPlan>(planned);
-    const SearchTiming& timing = plan.timing;
+    SearchTiming timing = plan.timing;
 
     CliRowSink sink(run.search.method, run.search.primary.viewFoundOnly, session.Args().json, rows == nullptr);
     const SearchOutcome outcome =
         RunSearch(plan, {connection, session.Transactions(), session.Log(), operations, session.Texts()}, sink);
     const double seconds = outcome.Seconds();
+    if (timing.fast && outcome.allowance && !timing.fast->serial)
+        timing.fast->gatewayAllowance = *outcome.allowance; // the waits as the answers left them
 
     if (rows)
         *rows = sink.Rows();
@@ -309,8 +311,9 @@ CliResult RunScan(CliSession& session, const ScanRun& run, QList<SearchResultRow
     result.Add(QStringLiteral("aborted"), outcome.aborted);
     result.Add(QStringLiteral("fast"), run.search.fast);
     if (run.search.fast)
-        result.Add(QStringLiteral("gateway_allowance_ms"), static_cast<qint64>(timing.fast->gatewayAllowance.count()));
-    result.Add(QStringLiteral("summary"), SearchSummary(session.Texts(), outcome.counters.numberOfScans, seconds));
+        result.Add(QStringLiteral("gateway_allowance_ms"), static_cast<qint64>(CeilMilliseconds(timing.Allowance()).count()));
+    result.Add(QStringLiteral("summary"),
+               SearchSummary(session.Texts(), outcome.counters.numberOfScans, seconds, outcome.allowance));
     result.printedOnFailure = true; // the rows so far need their summary
     if (outcome.connectionLost) {
         result.outcome = CliResult::Outcome::DeviceFailure;

@@ -5,6 +5,7 @@ using namespace std::chrono_literals;
 namespace {
 constexpr long long kWindowBits = 330;
 constexpr auto kWindowExtra = 50ms;
+constexpr auto kSchedulerLatency = 2ms;
 } // namespace
 
 std::chrono::microseconds BitTimes(long long bits, int baud)
@@ -33,4 +34,9 @@ std::chrono::microseconds ProbeLineTime(int requestCharacters, int baud)
 std::chrono::milliseconds CeilMilliseconds(std::chrono::microseconds time)
 {
     return std::chrono::ceil<std::chrono::milliseconds>(time);
+}
+
+std::chrono::microseconds SerialDriverLatency(int baud)
+{
+    return BitTimes(kLineBitsPerCharacter, baud) + kSchedulerLatency;
 }

@@ -26,12 +26,25 @@ std::chrono::microseconds ListenTime(int requestCharacters, int answerCharacters
 // request on the line and the whole response window after it.
 std::chrono::microseconds ProbeLineTime(int requestCharacters, int baud);
 
+// How long a meter usually takes to start its answer, in bit times of the
+// line: the gateway's own delay is what an answer takes beyond this.
+constexpr int kMeterResponseBits = 120;
+
 // The line speed of a fast search and what the transport adds to it.
 struct FastSearchLine {
     int baud = 2400;
-    // Whatever the gateway and the network add before an answer reaches us.
-    std::chrono::milliseconds gatewayAllowance{20};
+    // Whatever the gateway and the network add before an answer reaches us:
+    // the least a network gateway is allowed (the answers may teach more).
+    std::chrono::milliseconds gatewayAllowance{10};
+    // A serial line straight to the bus: no gateway between, only the
+    // serial driver's latency is allowed.
+    bool serial = false;
 };
+
+// What a serial driver adds before a byte off the line can be read: a UART
+// holds it up to about a character in its receive FIFO, the scheduler a
+// couple of milliseconds more.
+std::chrono::microseconds SerialDriverLatency(int baud);
 
 // Whole milliseconds, never shorter than the time given.
 std::chrono::milliseconds CeilMilliseconds(std::chrono::microseconds time);

@@ -68,10 +68,16 @@ std::optional<QByteArray> SelectionFrame(const QString& idMask, const QString& m
     return LongFrame(mbus::kSndUd, mbus::kSelectedSlave, mbus::kCiSelectSlave, data);
 }
 
-QString SearchSummary(const Language& language, int probes, double seconds)
+QString SearchSummary(const Language& language, int probes, double seconds,
+                      std::optional<std::chrono::milliseconds> allowance)
 {
-    return QString::number(probes) + u' ' + language.GetLanguageText(searchtext::kProbesIn) + u' '
+    QString summary = QString::number(probes) + u' ' + language.GetLanguageText(searchtext::kProbesIn) + u' '
         + QString::number(std::llround(seconds)) + u' ' + language.GetLanguageText(searchtext::kSeconds);
+    if (allowance) {
+        summary += QStringLiteral(", ") + language.GetLanguageText(searchtext::kAllowanceInSummary) + u' '
+            + QString::number(allowance->count()) + QStringLiteral(" ms");
+    }
+    return summary;
 }
 
 MeterScan::MeterScan(SearchLink& link, DeviceOperations& operations, const Language& language, SearchRowSink& sink,
@@ -94,6 +100,38 @@ void MeterScan::Abort()
     m_BreakFlag = true;
     // ends the wait that runs now, so the abort needs no timeout to pass
     m_Operations.RequestCancel();
+}
+
+SearchTiming MeterScan::Timing() const
+{
+    SearchTiming timing = m_Timing;
+    if (timing.fast && !timing.fast->serial)
+        timing.fast->gatewayAllowance = m_Allowance.Applied(timing.fast->gatewayAllowance);
+    return timing;
+}
+
+std::optional<std::chrono::milliseconds> MeterScan::AllowanceUsed() const
+{
+    const SearchTiming timing = Timing();
+    if (!timing.fast)
+        return std::nullopt;
+    return CeilMilliseconds(timing.Allowance());
+}
+
+QByteArray MeterScan::AwaitAnswer(SearchProbe probe, const QByteArray& request)
+{
+    const SearchTiming timing = Timing();
+    const QByteArray reply = m_Link.WaitSearchReply(timing.ReplyWait(probe), timing.GuardTime(), request,
+                                                    timing.FirstByteWait(probe));
+    // Only a clean answer tells the gateway's delay: a collision's bytes
+    // come from a meter whose timing nobody knows.
+    const bool clean = !reply.isEmpty() || IsLoneAcknowledgement(m_Link.Received());
+    if (timing.fast && !timing.fast->serial && clean && m_Link.FirstArrival()) {
+        const int requestCharacters = static_cast<int>(request.isEmpty() ? kShortFrameLength : request.size());
+        m_Allowance.Note(GatewayDelay(m_Link.FirstArrival()->sinceSend, requestCharacters,
+                                      static_cast<int>(m_Link.FirstArrival()->bytes), timing.fast->baud));
+    }
+    return reply;
 }
 
 bool MeterScan::Stopped()
@@ -166,7 +204,7 @@ void MeterScan::ProbePrimary(int address, const PrimaryScanSettings& settings, S
     if (settings.sndNke) {
         const QByteArray reset = ShortFrame(mbus::kSndNke, target);
         m_Link.SendSearchFrame(reset);
-        m_Link.WaitSearchReply(m_Timing.ReplyWait(SearchProbe::SndNke), m_Timing.GuardTime(), reset);
+        AwaitAnswer(SearchProbe::SndNke, reset);
         m_Link.SearchFrameDelay = m_Timing.QuietTime(SearchProbe::SndNke, false);
         if (NoteLostConnection(row, rowtext::kSelection, handle) || NoteAborted(row, rowtext::kSelection, handle))
             return;
@@ -194,7 +232,7 @@ void MeterScan::ProbePrimary(int address, const PrimaryScanSettings& settings, S
     // a meter answers with its own address: a frame from another is no answer to this probe
     const QByteArray read = ShortFrame(mbus::kReqUd2, target);
     m_Link.SendSearchFrame(read);
-    const QByteArray reply = m_Link.WaitSearchReply(m_Timing.ReplyWait(SearchProbe::ReqUd2), m_Timing.GuardTime(), read);
+    const QByteArray reply = AwaitAnswer(SearchProbe::ReqUd2, read);
     if (NoteLostConnection(row, rowtext::kReadout, handle)
         || (reply.size() < kShortestMeterReply && NoteAborted(row, rowtext::kReadout, handle)))
         return;
@@ -275,7 +313,7 @@ void MeterScan::ProbeMask(const QString& mask, const SecondaryScanSettings& sett
     const QByteArray selection =
         *SelectionFrame(mask, settings.manufacturerMask, settings.versionMask, settings.mediumMask);
     m_Link.SendSearchFrame(selection);
-    m_Link.WaitSearchReply(m_Timing.ReplyWait(SearchProbe::Selection), m_Timing.GuardTime(), selection);
+    AwaitAnswer(SearchProbe::Selection, selection);
     if (NoteLostConnection(row, rowtext::kSelection, handle) || NoteAborted(row, rowtext::kSelection, handle)) {
         m_Sink.RowFinished(handle, row);
         return;
@@ -309,7 +347,7 @@ void MeterScan::ProbeMask(const QString& mask, const SecondaryScanSettings& sett
 void MeterScan::ReadSelectedMeter(SearchResultRow& row, int handle)
 {
     m_Link.SendSearchFrame(ShortFrame(mbus::kReqUd2, mbus::kSelectedSlave));
-    const QByteArray reply = m_Link.WaitSearchReply(m_Timing.ReplyWait(SearchProbe::ReqUd2), m_Timing.GuardTime());
+    const QByteArray reply = AwaitAnswer(SearchProbe::ReqUd2, {});
     if (NoteLostConnection(row, rowtext::kReadout, handle)
         || (reply.size() < kShortestMeterReply && NoteAborted(row, rowtext::kReadout, handle)))
         return;
@@ -325,8 +363,10 @@ void MeterScan::ReadSelectedMeter(SearchResultRow& row, int handle)
         row.icon = SearchIcon::Fault;
         // Every meter reached through 253 answers with its own primary
         // address, so a late answer could pass for the next meter's: it is
-        // listened for now, before the next selection goes out.
-        if (reply.isEmpty() && !Stopped())
+        // listened for now, before the next selection goes out. The fast
+        // search's wait has already outlasted the latest answer the bus
+        // allows.
+        if (reply.isEmpty() && !Stopped() && !m_Timing.fast)
             m_Link.DrainLateReply(m_Timing.ReplyWait(SearchProbe::ReqUd2));
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gatewayallowance.h"
 #include "searchresultrow.h"
 #include "searchtiming.h"
 
@@ -83,8 +84,17 @@ public:
     // The gateway connection closed under the search, which then ended.
     bool ConnectionLost() const { return m_ConnectionLost; }
     const SearchCounters& Counters() const { return m_Counters; }
+    // The fast search's allowance as the last wait had it (the serial
+    // driver's latency, or the gateway allowance the answers taught);
+    // nothing in the documented search.
+    std::optional<std::chrono::milliseconds> AllowanceUsed() const;
 
 private:
+    // The timing with the allowance learnt so far.
+    SearchTiming Timing() const;
+    // Sends nothing; waits for the answer to the request just sent and
+    // learns the gateway's delay from it.
+    QByteArray AwaitAnswer(SearchProbe probe, const QByteArray& request);
     bool Stopped();
     void ProbePrimary(int address, const PrimaryScanSettings& settings, SearchResultRow& row, int handle);
     void ScanTree(QString mask, int maskPointer, const SecondaryScanSettings& settings);
@@ -112,6 +122,7 @@ private:
     bool m_ConnectionLost = false;
     int m_ProbesDone = 0;
     int m_ProbesExpected = 0;
+    GatewayAllowance m_Allowance;
 };
 
 // A mask as the scan sends it: blanks around it dropped, upper case; an
@@ -126,5 +137,7 @@ std::optional<QString> NormaliseSearchMask(const QString& text, int digits);
 std::optional<QByteArray> SelectionFrame(const QString& idMask, const QString& manufacturerMask,
                                          const QString& versionMask, const QString& mediumMask);
 
-// The summary of a finished search: probes, text 823, whole seconds, text 824.
-QString SearchSummary(const Language& language, int probes, double seconds);
+// The summary of a finished search: probes, text 823, whole seconds, text
+// 824, and for the fast search the allowance it used.
+QString SearchSummary(const Language& language, int probes, double seconds,
+                      std::optional<std::chrono::milliseconds> allowance = std::nullopt);

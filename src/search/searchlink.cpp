@@ -50,13 +50,15 @@ void SearchLink::SendSearchFrame(const QByteArray& frame)
     if (m_Log.SearchTrace())
         m_Log.LogTraffic(frame, TrafficKind::Sent);
     m_Connection.ClearReceiveBuffers();
+    m_FirstArrival.reset();
+    m_SentAt.start();
     const QString error = m_Connection.Send(frame);
     if (!error.isEmpty() && m_Link.sendFailed)
         m_Link.sendFailed(error);
 }
 
 QByteArray SearchLink::WaitSearchReply(std::chrono::milliseconds timeout, std::chrono::milliseconds guard,
-                                       const QByteArray& request)
+                                       const QByteArray& request, std::chrono::milliseconds firstByte)
 {
     DeviceOperations& operations = m_Connection.Operations();
     const DeviceOperationScope operation(operations);
@@ -86,14 +88,28 @@ QByteArray SearchLink::WaitSearchReply(std::chrono::milliseconds timeout, std::c
             ++from;
         return from;
     };
-    const auto dropLate = [&](QByteArray& bytes) { return dropLateFrom(bytes, serial ? 0 : afterAcknowledgements(bytes)); };
-    MBusReplyWait wait = AwaitMBusReply(m_Connection, timeout, ReplyAcceptance::FrameOnly, dropLate);
+    const auto dropLate = [&](QByteArray& bytes) {
+        const qsizetype dropped = dropLateFrom(bytes, serial ? 0 : afterAcknowledgements(bytes));
+        if (!m_FirstArrival && !bytes.isEmpty() && m_SentAt.isValid())
+            m_FirstArrival = Arrival{std::chrono::microseconds(m_SentAt.nsecsElapsed() / 1000), bytes.size()};
+        return dropped;
+    };
+    const auto arrived = [&] {
+        return !(serial ? m_Connection.SerialReceiveBuffer() : m_Connection.ReceiveBuffer()).isEmpty()
+            || !m_Connection.ConnectionOpen();
+    };
+    const bool silent = firstByte > 0ms && firstByte < timeout && !operations.WaitUntil(arrived, firstByte);
+    MBusReplyWait wait;
+    if (!silent) {
+        const auto left = timeout - std::chrono::milliseconds(waited.elapsed());
+        wait = AwaitMBusReply(m_Connection, std::max(left, 0ms), ReplyAcceptance::FrameOnly, dropLate);
+    }
     bool accepted = wait.accepted;
     const QByteArray& received = m_Connection.ReceiveBuffer();
     if (accepted) {
         m_RequiredWaiting += std::chrono::nanoseconds(waited.nsecsElapsed());
     } else if (!operations.CancelRequested() && m_Connection.ConnectionOpen()) {
-        m_RequiredWaiting += timeout;
+        m_RequiredWaiting += silent ? firstByte : timeout;
     }
     if (guard > 0ms && !received.isEmpty() && !operations.CancelRequested()) {
         const qsizetype judged = received.size();

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
+
 #include <chrono>
+#include <optional>
 
 class Connection;
 class Link;
@@ -31,9 +34,20 @@ public:
     // been silent that long; a frame followed by more bytes is no answer.
     // Given the request, a long frame from another meter is a late answer
     // to an earlier probe: passed over (logged with the trace), not judged.
+    // With a first-byte wait shorter than the timeout, a line still silent
+    // when it has passed ends the wait there.
     QByteArray WaitSearchReply(std::chrono::milliseconds timeout,
                                std::chrono::milliseconds guard = std::chrono::milliseconds(0),
-                               const QByteArray& request = {});
+                               const QByteArray& request = {},
+                               std::chrono::milliseconds firstByte = std::chrono::milliseconds(0));
+
+    // When the first bytes of the last wait's answer came, counted from the
+    // send, and how many came at once; nothing when none came.
+    struct Arrival {
+        std::chrono::microseconds sinceSend{0};
+        qsizetype bytes = 0;
+    };
+    const std::optional<Arrival>& FirstArrival() const { return m_FirstArrival; }
 
     // After a request whose answer did not come, and that no address can
     // tell from another's: listens up to the timeout for the late answer,
@@ -55,4 +69,6 @@ private:
     Link& m_Link;
     TrafficLog& m_Log;
     std::chrono::nanoseconds m_RequiredWaiting{0};
+    QElapsedTimer m_SentAt;
+    std::optional<Arrival> m_FirstArrival;
 };

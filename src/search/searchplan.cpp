@@ -34,8 +34,12 @@ void UseTimeoutOption(SearchTiming& timing, const IniFile& ini, int option, ini:
     const SearchTimeoutPair pair = SearchTimeoutsAt(ini, speed, type);
     timing.sndNkeTimeout = pair.sndNke;
     timing.rspUd2Timeout = pair.rspUd2;
-    if (timing.fast)
+    if (timing.fast) {
+        const bool serial = timing.fast->serial;
         timing.fast = FastSearchLineAt(ini, speed);
+        if (timing.fast)
+            timing.fast->serial = serial;
+    }
 }
 
 SearchPlan PlanSearch(const SearchRequest& request, const SearchLineSource& source, RememberedHost& remembered,
@@ -54,6 +58,8 @@ SearchPlan PlanSearch(const SearchRequest& request, const SearchLineSource& sour
     timing.rspUd2Timeout = pair.rspUd2;
     if (request.fast)
         timing.fast = FastSearchLineAt(ini, plan.line.speed.isEmpty() ? request.assumedSpeed : plan.line.speed);
+    if (timing.fast)
+        timing.fast->serial = source.connection.Mode() == ConnectionMode::Serial;
     if (plan.line.manualTimeouts)
         UseTimeoutOption(timing, ini, request.timeoutOption, request.gatewayType);
     if (request.sndNkeTimeout)
@@ -100,5 +106,6 @@ SearchOutcome RunSearch(const SearchPlan& plan, const SearchParts& parts, Search
     outcome.aborted = scan.BreakFlag();
     outcome.connectionLost = scan.ConnectionLost();
     outcome.requiredWaiting = link.RequiredWaiting();
+    outcome.allowance = scan.AllowanceUsed();
     return outcome;
 }

@@ -108,6 +108,8 @@ struct SearchOutcome {
     std::chrono::nanoseconds elapsed{0}; // the scan alone
     // The waiting its frames had to do (SearchLink::RequiredWaiting).
     std::chrono::nanoseconds requiredWaiting{0};
+    // The fast search's allowance at its end (MeterScan::AllowanceUsed).
+    std::optional<std::chrono::milliseconds> allowance;
 
     // Cut short: its rows are not the whole bus.
     bool Partial() const { return aborted || connectionLost; }

@@ -76,4 +76,7 @@ constexpr int kSetPrimaryAddress = 1520;
 constexpr int kSetPrimaryAddressTitle = 1521;
 constexpr int kNewPrimaryAddressPrompt = 1522;
 constexpr int kChangeAddress = 1523;
+constexpr int kAllowanceInSummary = 1670;  // "gateway allowance", after the seconds
+constexpr int kAllowanceSerial = 1671;     // the caption's tip after a search on a serial line
+constexpr int kAllowanceLastSearch = 1672; // the caption's tip after a search over the network
 } // namespace searchtext

@@ -21,8 +21,21 @@ std::chrono::milliseconds SearchTiming::ReplyWait(SearchProbe probe) const
 {
     if (!fast)
         return probe == SearchProbe::ReqUd2 ? rspUd2Timeout : sndNkeTimeout;
-    return CeilMilliseconds(ListenTime(RequestCharacters(probe), AnswerCharacters(probe), fast->baud))
-        + fast->gatewayAllowance;
+    return CeilMilliseconds(ListenTime(RequestCharacters(probe), AnswerCharacters(probe), fast->baud) + Allowance());
+}
+
+std::chrono::milliseconds SearchTiming::FirstByteWait(SearchProbe probe) const
+{
+    if (!fast || !fast->serial || AnswerCharacters(probe) == 1)
+        return std::chrono::milliseconds(0);
+    return CeilMilliseconds(ListenTime(RequestCharacters(probe), 1, fast->baud) + Allowance());
+}
+
+std::chrono::microseconds SearchTiming::Allowance() const
+{
+    if (!fast)
+        return std::chrono::microseconds(0);
+    return fast->serial ? SerialDriverLatency(fast->baud) : std::chrono::microseconds(fast->gatewayAllowance);
 }
 
 std::chrono::milliseconds SearchTiming::GuardTime() const
@@ -30,15 +43,16 @@ std::chrono::milliseconds SearchTiming::GuardTime() const
     if (!fast)
         return std::chrono::milliseconds(0);
     // three characters of silence end a frame on the line
-    return CeilMilliseconds(BitTimes(3 * kLineBitsPerCharacter, fast->baud)) + fast->gatewayAllowance;
+    return CeilMilliseconds(BitTimes(3 * kLineBitsPerCharacter, fast->baud) + Allowance());
 }
 
 std::chrono::milliseconds SearchTiming::QuietTime(SearchProbe collidedProbe, bool afterCollision) const
 {
-    // The guard has already waited for the line to fall silent; the master
-    // then only owes the bus one character of idle line.
+    // The bus asks one character of idle line before the next request: the
+    // guard's three silent characters after an answer, or the window that
+    // passed in silence, have given it already.
     if (fast)
-        return CeilMilliseconds(BitTimes(kLineBitsPerCharacter, fast->baud));
+        return std::chrono::milliseconds(0);
     if (!afterCollision)
         return busDelay;
     return collidedProbe == SearchProbe::Selection ? collisionSecDelay : collisionPrimDelay;

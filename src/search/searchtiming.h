@@ -29,12 +29,23 @@ struct SearchTiming {
     // wait early: a second meter may still be answering.
     std::chrono::milliseconds ReplyWait(SearchProbe probe) const;
 
+    // On a serial line the bytes come as they are on the bus: when the first
+    // has not come by the end of the window, nothing will. Zero: the whole
+    // ReplyWait is listened to (a network gateway may hold a frame back until
+    // it is whole).
+    std::chrono::milliseconds FirstByteWait(SearchProbe probe) const;
+
+    // What the fast search allows on top of the bus's timing: the serial
+    // driver's latency on a serial line, the gateway allowance otherwise.
+    std::chrono::microseconds Allowance() const;
+
     // How long the line must stay silent after the last byte of an answer
     // before it is judged: a second meter's answer or a collision's garbage
     // still on its way is heard. None in the documented search.
     std::chrono::milliseconds GuardTime() const;
 
     // Quiet time before the next frame: the collision delay right after a
-    // collision of that scan, the bus delay otherwise.
+    // collision of that scan, the bus delay otherwise; none in the fast
+    // search, whose waits have left the line idle already.
     std::chrono::milliseconds QuietTime(SearchProbe collidedProbe, bool afterCollision) const;
 };

@@ -753,7 +753,16 @@ void Ostrand_Search::Command_Search_Click()
     ShowSearching(false);
     if (m_BreakFlag || outcome.aborted)
         SetProgress(0, m_Progress.Estimate());
-    SetStatus(2, SearchSummary(m_Context.language, outcome.counters.numberOfScans, outcome.Seconds()));
+    SetStatus(2, SearchSummary(m_Context.language, outcome.counters.numberOfScans, outcome.Seconds(), outcome.allowance));
+    if (outcome.allowance) {
+        // what the search allowed, which the answers may have raised above the INI file's least
+        const bool serial = m_Plan.timing.fast && m_Plan.timing.fast->serial;
+        lblGatewayAllowance->setText(GetLanguageText(searchtext::kGatewayAllowance) + u' '
+                                     + QString::number(outcome.allowance->count()) + QStringLiteral(" ms"));
+        lblGatewayAllowance->setToolTip(WrappedTip(
+            GetLanguageText(serial ? searchtext::kAllowanceSerial : searchtext::kAllowanceLastSearch) + u' '
+            + GetLanguageText(searchtext::kGatewayAllowanceTip)));
+    }
     m_Running = false;
     if (m_CloseWhenStopped)
         QTimer::singleShot(0, this, [this] { close(); });

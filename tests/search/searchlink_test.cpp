@@ -88,6 +88,29 @@ TEST_F(SearchLinkTest, LoneAcknowledgementNeverEndsTheWait)
 // acknowledgement late in the window is followed by whatever else comes,
 // and a frame with bytes after it is no answer. The gaps are far from the
 // guard's edge, so a loaded machine cannot change the outcome.
+// A line still silent after the first-byte wait ends the wait there; an
+// answer that started within it is listened to until it is whole, and
+// when its first bytes came is kept.
+TEST_F(SearchLinkTest, FirstByteWaitEndsASilentWaitOnly)
+{
+    peer.AnswerNext({});
+    {
+        const DeviceOperationScope operation(Context().operations);
+        link.SendSearchFrame(ShortFrame(mbus::kReqUd2, 5));
+        EXPECT_TRUE(link.WaitSearchReply(2000ms, 0ms, {}, 100ms).isEmpty());
+    }
+    EXPECT_EQ(link.RequiredWaiting(), 100ms); // not the whole 2000 ms
+    EXPECT_FALSE(link.FirstArrival());
+
+    peer.AnswerNext({{kMeterReply.left(4), 50ms}, {kMeterReply.mid(4), 250ms}});
+    const DeviceOperationScope operation(Context().operations);
+    link.SendSearchFrame(ShortFrame(mbus::kReqUd2, 5));
+    EXPECT_EQ(link.WaitSearchReply(2000ms, 0ms, {}, 100ms), kMeterReply);
+    ASSERT_TRUE(link.FirstArrival());
+    EXPECT_EQ(link.FirstArrival()->bytes, 4);
+    EXPECT_GE(link.FirstArrival()->sinceSend, 50ms);
+}
+
 TEST_F(SearchLinkTest, GuardTimeHearsWhatFollowsTheFirstAnswer)
 {
     EXPECT_TRUE(Exchange({{Hex("E5"), 80ms}, {Hex("E5"), 60ms}}, 100ms, 250ms).isEmpty());

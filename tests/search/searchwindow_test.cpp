@@ -166,7 +166,7 @@ TEST_F(SearchWindowTest, EveryControlHasItsNameAndALanguageCaption)
     EXPECT_EQ(search.Command_AbortSearch->text(), "&Cancel");
     EXPECT_EQ(search.Text_SearchMaskId->text(), "FFFFFFFF");
     EXPECT_EQ(search.Text_SearchMaskExclude->text(), "FFFF");
-    EXPECT_EQ(search.lblGatewayAllowance->text(), "Gateway allowance: 20 ms"); // the INI file's default
+    EXPECT_EQ(search.lblGatewayAllowance->text(), "Gateway allowance: 10 ms"); // the INI file's default
     EXPECT_TRUE(search.Check_FastSearch->toolTip().contains(QStringLiteral("Waits after each probe only")));
     EXPECT_TRUE(search.lblGatewayAllowance->toolTip().contains(QStringLiteral("GatewayAllowance")));
     // the trace's own switch, which follows the log window's label and the feature page's reset
@@ -293,7 +293,15 @@ TEST_F(SearchWindowTest, PrimarySearchLearnsTheSpeedFromTheRecordAndHandsAMeterT
     search.Command_Search->click();
     ASSERT_TRUE(search.Timing().fast);
     EXPECT_EQ(search.Timing().fast->baud, 9600);
-    EXPECT_EQ(search.Timing().ReplyWait(SearchProbe::SndNke), 112ms); // (55 + 11 + 330) bits + 50 ms, + 20 ms
+    EXPECT_EQ(search.Timing().ReplyWait(SearchProbe::SndNke), 102ms); // (55 + 11 + 330) bits + 50 ms, + 10 ms
+    // the allowance the search ended with, at least the INI file's
+    const QString allowance = search.lblGatewayAllowance->text();
+    EXPECT_TRUE(allowance.startsWith(QStringLiteral("Gateway allowance: ")) && allowance.endsWith(QStringLiteral(" ms")))
+        << allowance.toStdString();
+    EXPECT_TRUE(search.lblGatewayAllowance->toolTip().contains(QStringLiteral("The last search allowed this")));
+    EXPECT_GE(allowance.section(u' ', 2, 2).toInt(), 10);
+    EXPECT_TRUE(search.StatusPanel(2).endsWith(QStringLiteral(" seconds, gateway allowance ") + allowance.section(u' ', 2, 2) + QStringLiteral(" ms")))
+        << search.StatusPanel(2).toStdString();
     ASSERT_EQ(search.Rows().size(), documented.size());
     for (qsizetype i = 0; i < documented.size(); ++i) {
         EXPECT_EQ(search.Rows()[i].icon, documented[i].icon) << i;
